@@ -1,0 +1,60 @@
+#pragma once
+// Time for the whole program: a 32-bit wrapping millisecond tick count, sleeping,
+// waiting for input on a descriptor, and the local time of day. Every wait in the
+// core goes through the current clock so that tests can run in virtual time.
+
+#include <cstdint>
+#include <functional>
+
+namespace orvane::platform {
+
+struct LocalTime {
+    int year = 1970;   // four digits
+    int month = 1;     // 1..12
+    int day = 1;       // 1..31
+    int dayOfWeek = 4; // 0 = Sunday
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+    int millisecond = 0;
+};
+
+class Clock {
+public:
+    virtual ~Clock() = default;
+    // Milliseconds since an arbitrary start; wraps at 2^32 like the tick count it replaces.
+    virtual uint32_t TickCount() = 0;
+    virtual void Sleep(uint32_t ms) = 0;
+    virtual LocalTime Now() = 0;
+    // Waits at most ms for fd to become readable (or to report a hang-up or error).
+    // True when it did.
+    virtual bool WaitReadable(int fd, uint32_t ms) = 0;
+};
+
+// Milliseconds from `since` to `now` on the wrapping tick count.
+inline uint32_t TicksSince(uint32_t now, uint32_t since) { return now - since; }
+
+class SystemClock final : public Clock {
+public:
+    uint32_t TickCount() override;
+    void Sleep(uint32_t ms) override;
+    LocalTime Now() override;
+    bool WaitReadable(int fd, uint32_t ms) override;
+};
+
+// The clock every part of the core uses. Thread-safe to read.
+Clock& CurrentClock();
+
+// Replaces the current clock for the lifetime of the guard (tests).
+class ScopedClock {
+public:
+    explicit ScopedClock(Clock& clock);
+    ~ScopedClock();
+    ScopedClock(const ScopedClock&) = delete;
+    ScopedClock& operator=(const ScopedClock&) = delete;
+
+private:
+    Clock* previous_;
+};
+
+}  // namespace orvane::platform

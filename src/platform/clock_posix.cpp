@@ -1,0 +1,70 @@
+#include "platform/clock.h"
+
+#include <poll.h>
+#include <sys/time.h>
+#include <time.h>
+
+#include <atomic>
+#include <cerrno>
+
+namespace orvane::platform {
+
+uint32_t SystemClock::TickCount() {
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    uint64_t ms = static_cast<uint64_t>(ts.tv_sec) * 1000u + static_cast<uint64_t>(ts.tv_nsec) / 1000000u;
+    return static_cast<uint32_t>(ms);
+}
+
+void SystemClock::Sleep(uint32_t ms) {
+    timespec req{static_cast<time_t>(ms / 1000), static_cast<long>(ms % 1000) * 1000000L};
+    while (nanosleep(&req, &req) != 0 && errno == EINTR) {
+    }
+}
+
+LocalTime SystemClock::Now() {
+    timespec ts{};
+    clock_gettime(CLOCK_REALTIME, &ts);
+    tm parts{};
+    time_t secs = ts.tv_sec;
+    localtime_r(&secs, &parts);
+    LocalTime t;
+    t.year = parts.tm_year + 1900;
+    t.month = parts.tm_mon + 1;
+    t.day = parts.tm_mday;
+    t.dayOfWeek = parts.tm_wday;
+    t.hour = parts.tm_hour;
+    t.minute = parts.tm_min;
+    t.second = parts.tm_sec;
+    t.millisecond = static_cast<int>(ts.tv_nsec / 1000000L);
+    return t;
+}
+
+bool SystemClock::WaitReadable(int fd, uint32_t ms) {
+    if (fd < 0) {
+        Sleep(ms);
+        return false;
+    }
+    pollfd p{fd, POLLIN, 0};
+    uint32_t start = TickCount();
+    for (;;) {
+        uint32_t spent = TicksSince(TickCount(), start);
+        int left = spent >= ms ? 0 : static_cast<int>(ms - spent);
+        int r = poll(&p, 1, left);
+        if (r > 0) return true;
+        if (r == 0) return false;
+        if (errno != EINTR) return false;
+    }
+}
+
+namespace {
+SystemClock g_systemClock;
+std::atomic<Clock*> g_current{&g_systemClock};
+}  // namespace
+
+Clock& CurrentClock() { return *g_current.load(std::memory_order_acquire); }
+
+ScopedClock::ScopedClock(Clock& clock) : previous_(g_current.exchange(&clock)) {}
+ScopedClock::~ScopedClock() { g_current.store(previous_); }
+
+}  // namespace orvane::platform

@@ -1,0 +1,33 @@
+#pragma once
+// What the program learns about a file before it uses it: the stand-in for the
+// find-first-file record (attributes, times, size, name).
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace orvane::platform {
+
+// Attribute bits, with the values of the record they stand in for.
+inline constexpr uint32_t kFileAttributeReadOnly = 0x01;
+inline constexpr uint32_t kFileAttributeHidden = 0x02;
+inline constexpr uint32_t kFileAttributeDirectory = 0x10;
+inline constexpr uint32_t kFileAttributeNormal = 0x80;
+
+struct FileFacts {
+    uint32_t attributes = 0;
+    int64_t creationTime = 0;  // seconds since 1970-01-01 UTC; 0 when unknown
+    int64_t lastAccessTime = 0;
+    int64_t lastWriteTime = 0;
+    uint64_t size = 0;
+    std::string name;  // file name without its folder
+    std::string path;  // the full path that matched
+
+    bool IsDirectory() const { return (attributes & kFileAttributeDirectory) != 0; }
+};
+
+// The first file matching a glob pattern (wildcards * ? [..] in the last part of
+// the path), in name order. Nothing when no file matches or the pattern is empty.
+std::optional<FileFacts> FindFirstFile(const std::string& pattern);
+
+}  // namespace orvane::platform

@@ -1,0 +1,165 @@
+#include "transport/comms_log.h"
+
+#include <sys/stat.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cinttypes>
+#include <cstdio>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/clock.h"
+#include "platform/debug_output.h"
+#include "platform/product.h"
+#include "transport/connection_record.h"
+#include "ui/message_box.h"
+
+namespace orvane::transport {
+namespace {
+
+constexpr std::size_t kMaxPathLength = 259;
+
+// One lock for the file state: the firmware worker sends through the channel
+// while the main thread may trace.
+std::mutex g_mutex;
+bool g_enabled = false;
+std::string g_path;
+ui::MessageBoxes* g_boxes = nullptr;
+std::atomic<uint64_t> g_transactions{0};
+
+std::string Stamp() {
+    platform::LocalTime t = platform::CurrentClock().Now();
+    char stamp[32];
+    std::snprintf(stamp, sizeof stamp, "[%02d:%02d:%02d.%03d] ", t.hour % 100, t.minute % 100,
+                  t.second % 100, t.millisecond % 1000);
+    return stamp;
+}
+
+bool FileExists(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0;
+}
+
+// Creates every folder above the file; failures show up when the file is opened.
+void MakeParentFolders(const std::string& path) {
+    for (std::size_t pos = path.find('/', 1); pos != std::string::npos; pos = path.find('/', pos + 1)) {
+        ::mkdir(path.substr(0, pos).c_str(), 0755);
+    }
+}
+
+bool AppendToFile(const std::string& path, std::string_view text) {
+    std::FILE* f = std::fopen(path.c_str(), "a");
+    if (!f) return false;
+    bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
+    return std::fclose(f) == 0 && ok;
+}
+
+// Called with g_mutex held. False when the log had to be switched off.
+bool WriteToLogFile(const std::string& stamp, const std::string& line) {
+    if (!FileExists(g_path)) {
+        MakeParentFolders(g_path);
+        char header[256];
+        std::snprintf(header, sizeof header,
+                      "%s %s CommsLog\nSoftware Version %s_%s (build %s)\n%s***\tLOG FILE OPENED\t***\n",
+                      platform::kMakerName, platform::kProductName, platform::kVersionMajor,
+                      platform::kVersionMinor, platform::kVersionBuild, stamp.c_str());
+        AppendToFile(g_path, header);
+        if (!FileExists(g_path)) {
+            g_enabled = false;
+            if (g_boxes) g_boxes->Show({kCommsLogOpenErrorText, kCommsLogOpenErrorCaption});
+            return false;
+        }
+    }
+    AppendToFile(g_path, line);
+    return true;
+}
+
+// The third comma-separated field of the identity, empty fields counted.
+bool SerialNumberOf(const ConnectionRecord& record, std::string& serial) {
+    std::string_view id = record.identity.view();
+    std::size_t first = id.find(',');
+    if (first == std::string_view::npos) return false;
+    std::size_t second = id.find(',', first + 1);
+    if (second == std::string_view::npos) return false;
+    std::size_t third = id.find(',', second + 1);
+    serial = std::string(id.substr(second + 1, third == std::string_view::npos ? std::string_view::npos
+                                                                                : third - second - 1));
+    return true;
+}
+
+std::string Prefix(uint64_t n, const ConnectionRecord& record, const char* arrow) {
+    std::string serial;
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "(%05" PRIu64 ") ", n);
+    std::string out = buf;
+    if (SerialNumberOf(record, serial)) {
+        out += "[serial:" + serial + "]" + arrow + "\t";
+    } else {
+        out += std::string("[serial:unknown] ") + arrow + "\t";
+    }
+    return out;
+}
+
+}  // namespace
+
+void TraceLine(std::string_view text) {
+    std::string stamp = Stamp();
+    std::string line = stamp;
+    line.append(text);
+    {
+        std::lock_guard<std::mutex> lock(g_mutex);
+        if (g_enabled && !g_path.empty()) {
+            WriteToLogFile(stamp, line);
+            return;
+        }
+    }
+    platform::DebugOutput(line);
+}
+
+void SetCommsLogFile(const std::string& path) {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    g_path = path.substr(0, kMaxPathLength);
+    g_enabled = !g_path.empty();
+}
+
+bool CommsLogEnabled() {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    return g_enabled && !g_path.empty();
+}
+
+std::string CommsLogPath() {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    return g_path;
+}
+
+void SetCommsLogMessageBoxes(ui::MessageBoxes* boxes) {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    g_boxes = boxes;
+}
+
+uint64_t CommsLogTransactions() { return g_transactions.load(); }
+
+void CommsLogSend(const char* text, const ConnectionRecord& record) {
+    uint64_t n = ++g_transactions;
+    if (!CommsLogEnabled()) return;
+    std::string line = Prefix(n, record, ">>");
+    if (text[0] == '\x14' && text[1] == '\0') {
+        line += "\\024\n";
+    } else {
+        line += text;
+    }
+    TraceLine(line);
+}
+
+void CommsLogReceive(const char* text, const ConnectionRecord& record) {
+    uint64_t n = ++g_transactions;
+    if (!CommsLogEnabled()) return;
+    std::string line = Prefix(n, record, "<<");
+    line += text;
+    line += '\n';
+    TraceLine(line);
+}
+
+}  // namespace orvane::transport

@@ -1,0 +1,40 @@
+#pragma once
+// The transport's diagnostic trace: time-stamped lines on the debug output, or,
+// while a comms log file is set, in that file together with one line for every
+// command sent and every reply received.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace orvane::ui {
+class MessageBoxes;
+}
+
+namespace orvane::transport {
+
+struct ConnectionRecord;
+
+inline constexpr const char kCommsLogOpenErrorText[] =
+    "Error opening comms log for writing\nComms Logging disabled";
+inline constexpr const char kCommsLogOpenErrorCaption[] = "Error";
+
+// Writes "[hh:mm:ss.mmm] " and the text (which carries its own line end).
+// Safe from any thread.
+void TraceLine(std::string_view text);
+
+// Switches the comms log file on (a non-empty path, at most 259 characters) or
+// off (empty). The file is created with its header at the first line.
+void SetCommsLogFile(const std::string& path);
+bool CommsLogEnabled();
+std::string CommsLogPath();
+// Where "Error opening comms log for writing" is shown; none drops it.
+void SetCommsLogMessageBoxes(ui::MessageBoxes* boxes);
+
+// Hooks of the channel: each counts one transaction, and writes its line while
+// the comms log file is on.
+void CommsLogSend(const char* text, const ConnectionRecord& record);
+void CommsLogReceive(const char* text, const ConnectionRecord& record);
+uint64_t CommsLogTransactions();
+
+}  // namespace orvane::transport

@@ -1,0 +1,49 @@
+#pragma once
+// The one connection to an instrument: which interface, what the identification
+// learned, and the state of the open channel. Fields keep the order and
+// capacities of the original record; text fields cut on assignment.
+
+#include <array>
+#include <cstdint>
+
+#include "platform/fixed_text.h"
+
+namespace orvane::transport {
+
+enum class InterfaceKind : uint32_t { None = 0, Usb = 1, Lan = 2, Serial = 3 };
+
+// Handles and sockets hold this when nothing is open.
+inline constexpr int kInvalidHandle = -1;
+
+inline constexpr int kRxRingSize = 32768;
+// A Linux device path (/dev/serial/by-id/...) needs far more than a COM name.
+inline constexpr std::size_t kComPortCapacity = 260;
+
+struct ConnectionRecord {
+    InterfaceKind interfaceKind = InterfaceKind::None;
+    uint32_t modelCode = 0;
+    platform::FixedText<128> identity;
+    platform::FixedText<256> calibration;
+    platform::FixedText<kComPortCapacity> comPort;  // "ttyUSB0" or a path starting with "/"
+    platform::FixedText<17> ipAddress;
+    uint32_t baudRate = 0;
+    bool instrumentReady = false;
+    bool channelOpen = false;
+    int socket = kInvalidHandle;
+    int portHandle = kInvalidHandle;
+    bool pollReplies = false;
+    std::array<uint8_t, kRxRingSize> rxRing{};
+    int32_t rxCount = 0;
+    int32_t rxWrite = 0;
+    int32_t rxRead = 0;
+    platform::FixedText<128> versionReply;
+    platform::FixedText<256> calverReply;
+
+    // Why the last open failed (an errno value, 0 when it did not), so that a
+    // message can say what to do about it.
+    int openError = 0;
+    // The instrument closed the LAN connection; reported once the ring is empty.
+    bool peerClosed = false;
+};
+
+}  // namespace orvane::transport

@@ -1,0 +1,29 @@
+#pragma once
+// The serial port driver: USB virtual COM ports and RS-232 lines on termios.
+// Handles are file descriptors; kInvalidHandle when nothing is open.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace orvane::transport {
+
+// "ttyUSB0" becomes "/dev/ttyUSB0"; a text starting with "/" is used as it stands.
+std::string SerialDevicePath(const std::string& comPort);
+
+// Opens the device exclusively, raw, 8N1, no hardware flow control, DTR and RTS
+// on, read time-out 5000 ms. Returns the handle, or kInvalidHandle with the
+// errno value in *osError (EBUSY when another program holds the port).
+int SerialOpen(const char* path, uint32_t baud, int* osError = nullptr);
+// Discards what is queued either way, closes, and sets the variable invalid.
+void SerialClose(int& handle);
+// Bytes written; 0 when the write failed.
+int SerialWrite(int handle, const char* text);
+// 0..255 a byte; -2 nothing waiting; -1 read failure or hang-up. Never waits.
+int SerialReadByte(int handle);
+// Reads up to a line feed (kept), capacity - 1 bytes or a read time-out; the
+// text is cut at its first carriage return. Returns the length of the text.
+int SerialReadLine(int handle, char* buffer, std::size_t capacity);
+bool SerialSetReadTimeout(int handle, uint32_t ms);
+
+}  // namespace orvane::transport

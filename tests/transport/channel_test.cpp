@@ -1,0 +1,147 @@
+#include "transport/channel.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/clock.h"
+#include "support/fake_clock.h"
+#include "support/posix_peers.h"
+#include "transport/tcp_client.h"
+
+using namespace orvane::transport;
+using orvane::testing::FakeClock;
+using orvane::testing::LoopbackListener;
+using orvane::testing::PtyPeer;
+
+TEST(Channel, OpenSendsOneWakeByteAndDrains) {
+    // Serial: DC4 alone; what the instrument had queued is discarded.
+    PtyPeer peer;
+    peer.Write("stale reply\r\n");
+    ConnectionRecord serial;
+    serial.interfaceKind = InterfaceKind::Usb;
+    serial.comPort = peer.path();
+    serial.baudRate = 19200;
+    orvane::platform::SystemClock real;
+    uint32_t start = real.TickCount();
+    ASSERT_EQ(OpenChannel(serial), 0);
+    EXPECT_GE(real.TickCount() - start, kOpenDrainMs);
+    EXPECT_TRUE(serial.channelOpen);
+    EXPECT_EQ(peer.Read(), "\x14");
+    EXPECT_EQ(ChannelReadByte(serial), -2);
+    EXPECT_EQ(OpenChannel(serial), 0);  // already open: nothing sent
+    EXPECT_EQ(peer.Read(), "");
+    CloseChannel(serial);
+    EXPECT_FALSE(serial.channelOpen);
+    EXPECT_EQ(serial.portHandle, kInvalidHandle);
+    CloseChannel(serial);  // harmless
+
+    // LAN: DC4 and the zero byte after it.
+    LoopbackListener listener;
+    SetInstrumentTcpPort(listener.port());
+    ConnectionRecord lan;
+    lan.interfaceKind = InterfaceKind::Lan;
+    lan.ipAddress = "127.0.0.1";
+    ASSERT_EQ(OpenChannel(lan), 0);
+    EXPECT_TRUE(NetStarted());
+    ASSERT_GE(listener.Accept(), 0);
+    EXPECT_EQ(listener.Read(), std::string("\x14\0", 2));
+    EXPECT_EQ(OpenChannel(lan), 0);
+    EXPECT_EQ(listener.Read(), "");
+    CloseChannel(lan);
+    EXPECT_FALSE(NetStarted());
+    EXPECT_EQ(lan.socket, kInvalidHandle);
+    SetInstrumentTcpPort(kInstrumentTcpPort);
+}
+
+TEST(Channel, FailedOpensAndUnknownKinds) {
+    ConnectionRecord r;
+    r.interfaceKind = static_cast<InterfaceKind>(7);
+    EXPECT_EQ(OpenChannel(r), -1);
+    EXPECT_FALSE(r.channelOpen);
+    r.channelOpen = true;
+    CloseChannel(r);
+    EXPECT_FALSE(r.channelOpen);
+
+    r.interfaceKind = InterfaceKind::Serial;
+    r.comPort = "ttyORVANE_NONE";
+    r.baudRate = 9600;
+    EXPECT_EQ(OpenChannel(r), -1);
+    EXPECT_EQ(r.openError, ENOENT);
+    EXPECT_FALSE(r.channelOpen);
+
+    r.interfaceKind = InterfaceKind::Lan;
+    r.ipAddress = "999.1.1.1";
+    EXPECT_EQ(OpenChannel(r), -1);
+    EXPECT_EQ(r.openError, EINVAL);
+    CloseChannel(r);
+}
+
+TEST(Channel, ReceiveLineDecodesBinaryRepliesOnEveryInterface) {
+    PtyPeer peer;
+    ConnectionRecord serial;
+    serial.interfaceKind = InterfaceKind::Serial;
+    serial.comPort = peer.path();
+    serial.baudRate = 115200;
+    ASSERT_EQ(OpenChannel(serial), 0);
+    peer.Read();
+
+    LoopbackListener listener;
+    SetInstrumentTcpPort(listener.port());
+    ConnectionRecord lan;
+    lan.interfaceKind = InterfaceKind::Lan;
+    lan.ipAddress = "127.0.0.1";
+    ASSERT_EQ(OpenChannel(lan), 0);
+    ASSERT_GE(listener.Accept(), 0);
+    listener.Read();
+
+    char buf[64];
+    peer.Write("1.234\r\n");
+    listener.Write("1.234\r\n");
+    EXPECT_EQ(ChannelReceiveLine(buf, sizeof buf, serial), 5);
+    EXPECT_STREQ(buf, "1.234");
+    EXPECT_EQ(ChannelReceiveLine(buf, sizeof buf, lan), 5);
+    EXPECT_STREQ(buf, "1.234");
+
+    // About 1234.5 as a binary value: the text replaces the bytes, the count stays.
+    const std::string binary("\x8B\x26\x4A\x01\r\n", 6);
+    peer.Write(binary);
+    listener.Write(binary);
+    EXPECT_EQ(ChannelReceiveLine(buf, sizeof buf, serial), 4);
+    EXPECT_STREQ(buf, "1.23450E3");
+    EXPECT_EQ(ChannelReceiveLine(buf, sizeof buf, lan), 4);
+    EXPECT_STREQ(buf, "1.23450E3");
+
+    CloseChannel(serial);
+    CloseChannel(lan);
+    SetInstrumentTcpPort(kInstrumentTcpPort);
+}
+
+TEST(Channel, TimeoutsAndDrain) {
+    LoopbackListener listener;
+    SetInstrumentTcpPort(listener.port());
+    ConnectionRecord lan;
+    lan.interfaceKind = InterfaceKind::Lan;
+    lan.ipAddress = "127.0.0.1";
+    ASSERT_EQ(OpenChannel(lan), 0);
+    ASSERT_GE(listener.Accept(), 0);
+
+    FakeClock clock;
+    orvane::platform::ScopedClock use(clock);
+    ChannelSetTimeout(500, lan);
+    ConnectionRecord second;
+    second.interfaceKind = InterfaceKind::Lan;
+    EXPECT_EQ(LanTimeout(), 500u);
+    ChannelSetTimeout(kDefaultReplyTimeoutMs, second);
+    EXPECT_EQ(LanTimeout(), 5000u);
+
+    uint32_t start = clock.TickCount();
+    ChannelDrain(lan, 0);
+    EXPECT_EQ(clock.TickCount(), start);
+    ChannelDrain(lan, 200);
+    EXPECT_GT(clock.TickCount() - start, 200u);
+    EXPECT_LT(clock.TickCount() - start, 220u);
+
+    CloseChannel(lan);
+    SetInstrumentTcpPort(kInstrumentTcpPort);
+}

@@ -1,0 +1,102 @@
+#include "transport/comms_log.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/debug_output.h"
+#include "support/fake_clock.h"
+#include "transport/connection_record.h"
+#include "ui/message_box.h"
+
+using namespace orvane::transport;
+using orvane::testing::FakeClock;
+
+namespace {
+struct RecordingBoxes : orvane::ui::MessageBoxes {
+    std::vector<orvane::ui::MessageRequest> shown;
+    orvane::ui::MessageAnswer Show(const orvane::ui::MessageRequest& r) override {
+        shown.push_back(r);
+        return orvane::ui::MessageAnswer::Ok;
+    }
+};
+
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+}  // namespace
+
+TEST(CommsLog, TraceLineStampsAndPassesTextUnchanged) {
+    FakeClock clock;
+    clock.SetLocalTime({2026, 1, 3, 6, 9, 5, 3, 7});
+    orvane::platform::ScopedClock use(clock);
+    std::string out;
+    orvane::platform::ScopedDebugSink sink([&](std::string_view s) { out += s; });
+    TraceLine("***\tCONNECTED\t***\n");
+    EXPECT_EQ(out, "[09:05:03.007] ***\tCONNECTED\t***\n");
+    out.clear();
+    TraceLine("100%s %d");
+    EXPECT_EQ(out, "[09:05:03.007] 100%s %d");
+}
+
+TEST(CommsLog, FileGetsHeaderAndOneLinePerTransaction) {
+    FakeClock clock;
+    clock.SetLocalTime({2026, 1, 3, 6, 9, 5, 3, 7});
+    orvane::platform::ScopedClock use(clock);
+    char tmpl[] = "/tmp/orvane_log_XXXXXX";
+    std::string dir = mkdtemp(tmpl);
+    std::string path = dir + "/deep/er/comms.log";
+
+    ConnectionRecord known;
+    known.identity = "Kelmscot,TRV88,,V1";  // empty third field still counts
+    ConnectionRecord unknown;
+    unknown.identity = "Kelmscot,TRV88";
+
+    uint64_t before = CommsLogTransactions();
+    CommsLogSend("*IDN?\n", known);  // switch off: counted, not written
+    EXPECT_EQ(CommsLogTransactions(), before + 1);
+
+    SetCommsLogFile(path);
+    ConnectionRecord withSerial;
+    withSerial.identity = "Kelmscot,TRV88,12345,V1";
+    CommsLogSend("\x14", withSerial);
+    CommsLogSend("*IDN?\n", known);
+    CommsLogReceive("Kelmscot,TRV88,12345,V1", unknown);
+    SetCommsLogFile("");
+
+    char n1[16], n2[16], n3[16];
+    snprintf(n1, sizeof n1, "(%05llu)", static_cast<unsigned long long>(before + 2));
+    snprintf(n2, sizeof n2, "(%05llu)", static_cast<unsigned long long>(before + 3));
+    snprintf(n3, sizeof n3, "(%05llu)", static_cast<unsigned long long>(before + 4));
+    std::string stamp = "[09:05:03.007] ";
+    EXPECT_EQ(Slurp(path),
+              "Kelmscot Orvane2 CommsLog\nSoftware Version 1_4 (build 18)\n" + stamp +
+                  "***\tLOG FILE OPENED\t***\n" + stamp + n1 + " [serial:12345]>>\t\\024\n" + stamp + n2 +
+                  " [serial:]>>\t*IDN?\n" + stamp + n3 + " [serial:unknown] <<\tKelmscot,TRV88,12345,V1\n");
+    std::system(("rm -rf " + dir).c_str());
+}
+
+TEST(CommsLog, UnwritableFileSwitchesTheLogOffWithAMessage) {
+    RecordingBoxes boxes;
+    SetCommsLogMessageBoxes(&boxes);
+    SetCommsLogFile("/proc/orvane-no-such-place/log.txt");
+    std::string out;
+    orvane::platform::ScopedDebugSink sink([&](std::string_view s) { out += s; });
+    TraceLine("dropped\n");
+    EXPECT_FALSE(CommsLogEnabled());
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, kCommsLogOpenErrorText);
+    EXPECT_EQ(boxes.shown[0].caption, kCommsLogOpenErrorCaption);
+    EXPECT_EQ(out, "");  // the line that failed is dropped
+    TraceLine("back on the debug output\n");
+    EXPECT_NE(out.find("back on the debug output"), std::string::npos);
+    SetCommsLogMessageBoxes(nullptr);
+}

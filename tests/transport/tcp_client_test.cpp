@@ -1,0 +1,170 @@
+#include "transport/tcp_client.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <string>
+
+#include "platform/clock.h"
+#include "support/fake_clock.h"
+#include "support/posix_peers.h"
+#include "transport/connection_record.h"
+
+using namespace orvane::transport;
+using orvane::testing::FakeClock;
+using orvane::testing::LoopbackListener;
+
+namespace {
+struct Connected {
+    Connected() {
+        SetInstrumentTcpPort(listener.port());
+        record.interfaceKind = InterfaceKind::Lan;
+        record.ipAddress = "127.0.0.1";
+        connected = TcpConnect("127.0.0.1", record.socket) == 0 && listener.Accept() >= 0;
+    }
+    ~Connected() {
+        TcpClose(record.socket);
+        SetInstrumentTcpPort(kInstrumentTcpPort);
+        SetLanTimeout(5000);
+    }
+    std::string ReadLine(std::size_t capacity, int* count) {
+        std::string buf(capacity, 'x');
+        *count = TcpReadLine(record, buf.data(), capacity);
+        return std::string(buf.c_str());
+    }
+    LoopbackListener listener;
+    ConnectionRecord record;
+    bool connected = false;
+};
+}  // namespace
+
+TEST(TcpClient, ConnectFailuresLeaveNoSocket) {
+    int sock = 12345;
+    int err = 0;
+    EXPECT_EQ(TcpConnect("not an address", sock, &err), -1);
+    EXPECT_EQ(sock, kInvalidHandle);
+    EXPECT_EQ(err, EINVAL);
+    EXPECT_EQ(TcpConnect("10.1", sock, &err), -1);
+    EXPECT_EQ(err, EINVAL);
+
+    // Nothing listens on this port of loopback: refused at once.
+    uint16_t freePort;
+    {
+        LoopbackListener probe;
+        freePort = probe.port();
+    }
+    SetInstrumentTcpPort(freePort);
+    EXPECT_EQ(TcpConnect("127.0.0.1", sock, &err), -1);
+    EXPECT_EQ(err, ECONNREFUSED);
+    EXPECT_EQ(sock, kInvalidHandle);
+    SetInstrumentTcpPort(kInstrumentTcpPort);
+
+    TcpClose(sock);  // invalid: nothing happens
+    EXPECT_EQ(sock, kInvalidHandle);
+}
+
+TEST(TcpClient, SendsZeroByteAndFramesLines) {
+    Connected c;
+    ASSERT_TRUE(c.connected);
+    EXPECT_EQ(TcpSend(c.record, "*IDN?\n"), 0);
+    EXPECT_EQ(c.listener.Read(), std::string("*IDN?\n\0", 7));
+
+    int count = 0;
+    c.listener.Write("1.234\r\n");
+    EXPECT_EQ(c.ReadLine(64, &count), "1.234");
+    EXPECT_EQ(count, 5);
+    c.listener.Write("1.2\r34\n");
+    EXPECT_EQ(c.ReadLine(64, &count), "1.234");  // carriage returns dropped anywhere
+    c.listener.Write("1.234\n");
+    EXPECT_EQ(c.ReadLine(64, &count), "1.234");
+    EXPECT_EQ(count, 5);
+
+    // The excess of a long line is read and dropped up to its line feed.
+    c.listener.Write("ABCDEFGHIJ\nnext\n");
+    EXPECT_EQ(c.ReadLine(5, &count), "ABCD");
+    EXPECT_EQ(count, 4);
+    EXPECT_EQ(c.ReadLine(64, &count), "next");
+
+    EXPECT_EQ(TcpReadByte(c.record), -2);
+}
+
+TEST(TcpClient, TimeoutIsProcessWideAndPerByte) {
+    Connected c;
+    ASSERT_TRUE(c.connected);
+    FakeClock clock;
+    orvane::platform::ScopedClock use(clock);
+    int count = 0;
+
+    uint32_t start = clock.TickCount();
+    c.listener.Write("par");  // no line end ever comes
+    EXPECT_EQ(c.ReadLine(64, &count), "par");
+    EXPECT_EQ(count, -1);
+    EXPECT_EQ(clock.TickCount() - start, 5000u);
+
+    SetLanTimeout(500);
+    ConnectionRecord other;  // every LAN record shares the time-out
+    EXPECT_EQ(LanTimeout(), 500u);
+    (void)other;
+
+    // A reply trickling one byte every 400 ms is read whole.
+    std::string reply = "42.0\r\n";
+    std::size_t sent = 0;
+    uint32_t next = clock.TickCount() + 400;
+    int pump = clock.AddPump([&](uint32_t now) {
+        if (sent < reply.size() && now >= next) {
+            c.listener.Write(reply.substr(sent++, 1));
+            next = now + 400;
+        }
+    });
+    EXPECT_EQ(c.ReadLine(64, &count), "42.0");
+    clock.RemovePump(pump);
+
+    start = clock.TickCount();
+    EXPECT_EQ(c.ReadLine(64, &count), "");
+    EXPECT_EQ(count, -1);
+    EXPECT_EQ(clock.TickCount() - start, 500u);
+}
+
+TEST(TcpClient, ClosedConnectionIsReportedOnceTheRingIsEmpty) {
+    Connected c;
+    ASSERT_TRUE(c.connected);
+    c.listener.Write("last\r\n");
+    c.listener.CloseClient();
+    FakeClock clock;
+    orvane::platform::ScopedClock use(clock);
+    int count = 0;
+    uint32_t start = clock.TickCount();
+    EXPECT_EQ(c.ReadLine(64, &count), "last");
+    EXPECT_EQ(c.ReadLine(64, &count), "");
+    EXPECT_EQ(count, -1);
+    EXPECT_LT(clock.TickCount() - start, 100u);  // no waiting out the time-out
+    EXPECT_EQ(TcpReadByte(c.record), -1);
+    // Writing to the closed connection fails without a SIGPIPE ending the process.
+    TcpSend(c.record, "x\n");
+    orvane::platform::SystemClock().Sleep(20);
+    EXPECT_EQ(TcpSend(c.record, "x\n"), -1);
+}
+
+TEST(TcpClient, RingKeepsOrderWhenMoreArrivesThanItHolds) {
+    Connected c;
+    ASSERT_TRUE(c.connected);
+    std::string flood;
+    for (int i = 0; flood.size() < 100000; ++i) flood += std::to_string(i) + ",";
+    c.listener.Write(flood);
+
+    orvane::platform::SystemClock clock;
+    std::string got;
+    // Take one byte now and then while the rest piles up past the ring's size.
+    clock.Sleep(50);
+    while (got.size() < flood.size()) {
+        int b = TcpReadByte(c.record);
+        if (b >= 0) {
+            got += static_cast<char>(b);
+            EXPECT_LE(c.record.rxCount, kRxRingSize);
+        } else if (!clock.WaitReadable(c.record.socket, 1000)) {
+            break;
+        }
+    }
+    EXPECT_EQ(got.size(), flood.size());
+    EXPECT_TRUE(got == flood);
+}

@@ -32,7 +32,7 @@ public:
     void Assign(std::string_view text) {
         // The text may be a view into this very field; memmove copes with overlap.
         std::size_t n = std::min(text.size(), kMaxLength);
-        std::memmove(buf_, text.data(), n);
+        if (n > 0) std::memmove(buf_, text.data(), n);
         buf_[n] = '\0';
         // Stop at an embedded zero byte, as a C string would.
         len_ = std::strlen(buf_);

@@ -1,0 +1,160 @@
+#include "connection/connect_and_identify.h"
+
+#include <grp.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "connection/connection_texts.h"
+#include "connection/model_table.h"
+#include "platform/text_format.h"
+#include "transport/channel.h"
+#include "transport/comms_log.h"
+#include "transport/serial_port.h"
+#include "transport/tcp_client.h"
+#include "ui/message_box.h"
+#include "ui/wait_cursor.h"
+
+namespace orvane::connection {
+
+using platform::Format;
+using transport::ConnectionRecord;
+using transport::InterfaceKind;
+
+namespace {
+
+constexpr char kBootcodeMark[] = ":    32 32 32 32";
+constexpr std::size_t kBootcodeMarkOffset = 7;  // from the eighth character on
+// A trace line carries at most 255 characters.
+constexpr std::size_t kTraceMaxLength = 255;
+
+void Trace(const std::string& line) { transport::TraceLine(std::string_view(line).substr(0, kTraceMaxLength)); }
+
+std::string GroupOfDevice(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return "dialout";
+    if (const group* g = ::getgrgid(st.st_gid)) return g->gr_name;
+    return std::to_string(st.st_gid);
+}
+
+std::string Reason(const ConnectionRecord& r) {
+    switch (r.openError) {
+        case EACCES:
+        case EPERM: {
+            std::string group = GroupOfDevice(transport::SerialDevicePath(r.comPort.str()));
+            return Format(kReasonPermission, group.c_str(), group.c_str());
+        }
+        case EBUSY:
+            return kReasonBusy;
+        case ENOENT:
+        case ENODEV:
+        case ENXIO:
+            return kReasonNoDevice;
+        case ECONNREFUSED:
+            return Format(kReasonRefused, static_cast<unsigned>(transport::InstrumentTcpPort()));
+        case ETIMEDOUT:
+        case EHOSTUNREACH:
+        case ENETUNREACH:
+            return kReasonNoAnswer;
+        case EINVAL:
+            return r.interfaceKind == InterfaceKind::Lan ? kReasonBadAddress : Format(kReasonOther, std::strerror(EINVAL));
+        case 0:
+            return {};
+        default:
+            return Format(kReasonOther, std::strerror(r.openError));
+    }
+}
+
+bool IsBootcodeAnswer(std::string_view text) {
+    return text.size() >= kBootcodeMarkOffset && text.substr(kBootcodeMarkOffset).substr(0, sizeof kBootcodeMark - 1) == kBootcodeMark;
+}
+
+// Sends a query and keeps its reply in field only when one came.
+template <typename Field>
+void FetchText(const char* query, Field& field, ConnectionRecord& r) {
+    char buf[kReplyBufferSize];
+    field.Clear();
+    transport::ChannelSend(query, r);
+    if (transport::ChannelReceiveLine(buf, sizeof buf, r) > 0) field = buf;
+}
+
+}  // namespace
+
+std::string OpenFailureMessage(const ConnectionRecord& r) {
+    std::string text = r.interfaceKind == InterfaceKind::Lan ? Format(kFailedToConnectToIp, r.ipAddress.c_str())
+                                                              : Format(kUnableToOpenPort, r.comPort.c_str());
+    std::string why = Reason(r);
+    if (!why.empty()) text += "\n" + why;
+    return text;
+}
+
+bool ConnectAndIdentify(ui::MessageBoxes& owner, ui::WaitCursor* cursor, ConnectionRecord& r, bool showResult) {
+    if (r.interfaceKind == InterfaceKind::None) return false;
+    Trace(kTraceConnecting);
+    if (transport::OpenChannel(r) != 0) {
+        owner.Inform(OpenFailureMessage(r), kTestConnectionCaption);
+        return false;
+    }
+    Trace(kTraceConnected);
+
+    const char wake[2] = {transport::kWakeByte, '\0'};
+    transport::ChannelSend(wake, r);
+    transport::ChannelSend("^[", r);
+    transport::ChannelSetTimeout(kProbeTimeoutMs, r);
+
+    ui::WaitCursorGuard hourglass(cursor);
+    char buf[kReplyBufferSize] = {};
+    for (int attempt = 0; attempt < kIdentifyAttempts; ++attempt) {
+        transport::ChannelSend("*IDN?\n", r);
+        if (transport::ChannelReceiveLine(buf, sizeof buf, r) > 0 && buf[0] != '\0') break;
+    }
+    transport::ChannelSetTimeout(transport::kDefaultReplyTimeoutMs, r);
+
+    std::string_view answer(buf);
+    bool result = !answer.empty();
+    if (result) {
+        r.modelCode = kModelUnknown;
+        std::size_t comma = answer.find(',');
+        if (comma == std::string_view::npos) {
+            if (IsBootcodeAnswer(answer)) {
+                r.modelCode = kModelBootcode;
+                Trace(Format(kTraceIdentifiedBootcode, buf));
+                r.identity = answer;
+            }
+        } else {
+            r.modelCode = ModelFromIdentity(answer.substr(comma + 1));
+            if (r.modelCode == kModelUnknown) {
+                Trace(kTraceUnidentified);
+                r.identity.Clear();
+            } else {
+                Trace(Format(kTraceIdentified, buf, static_cast<int>(r.modelCode)));
+                r.identity = answer;
+                FetchText("calstr?\n", r.calibration, r);
+                FetchText("calver?\n", r.calverReply, r);
+                FetchText("version?\n", r.versionReply, r);
+            }
+        }
+    }
+
+    if (showResult) {
+        std::string message;
+        if (result) {
+            message = kConnectionSuccessful;
+            if (r.modelCode == kModelBootcode) {
+                message += kBootcodeInstrument;
+            } else if (!r.identity.empty()) {
+                message += r.identity.str();
+            } else {
+                message += kUnknownInstrument;
+            }
+        } else {
+            message = r.modelCode != kModelUnknown ? kIncompatibleInstrument : kConnectionFailed;
+        }
+        owner.Inform(message, kTestConnectionCaption);
+    }
+    return result;
+}
+
+}  // namespace orvane::connection

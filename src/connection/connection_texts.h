@@ -1,0 +1,36 @@
+#pragma once
+// The texts of the Connect dialog and of the identification sequence, all under
+// the caption "Test Connection".
+
+namespace orvane::connection {
+
+inline constexpr const char kTestConnectionCaption[] = "Test Connection";
+inline constexpr const char kUnableToOpenPort[] = "Unable to open port %s";
+inline constexpr const char kFailedToConnectToIp[] = "Failed to connect to IP address %s";
+inline constexpr const char kConnectionSuccessful[] = "The connection was successful\n";
+inline constexpr const char kBootcodeInstrument[] = "Bootcode Instrument";
+inline constexpr const char kUnknownInstrument[] = "Unknown Instrument";
+inline constexpr const char kIncompatibleInstrument[] = "Incompatable instrument";
+inline constexpr const char kConnectionFailed[] = "The connection failed";
+
+// The reasons added on the line after an open failure, so the user knows what to do.
+inline constexpr const char kReasonPermission[] =
+    "Permission denied: the port belongs to the group \"%s\". Add yourself to that group "
+    "(sudo adduser $USER %s) and log in again.";
+inline constexpr const char kReasonBusy[] = "The port is in use by another program; close it and try again.";
+inline constexpr const char kReasonNoDevice[] =
+    "There is no such port; check that the instrument is plugged in and switched on.";
+inline constexpr const char kReasonRefused[] =
+    "The instrument refused the connection: nothing listens on TCP port %u at that address.";
+inline constexpr const char kReasonNoAnswer[] = "Nothing answered within 2 seconds.";
+inline constexpr const char kReasonBadAddress[] = "That is not a dotted IPv4 address such as 192.168.1.20.";
+inline constexpr const char kReasonOther[] = "The system said: %s.";
+
+// Trace lines of the sequence.
+inline constexpr const char kTraceConnecting[] = "***\tCONNECTING\t***\n";
+inline constexpr const char kTraceConnected[] = "***\tCONNECTED\t***\n";
+inline constexpr const char kTraceIdentifiedBootcode[] = "***\tIDENTIFIED: %s (bootcode)\t***\n";
+inline constexpr const char kTraceIdentified[] = "***\tIDENTIFIED: %s (%d)\t***\n";
+inline constexpr const char kTraceUnidentified[] = "***\tUNIDENTIFIED INSTRUMENT\t***\n";
+
+}  // namespace orvane::connection

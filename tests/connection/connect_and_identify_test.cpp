@@ -1,0 +1,221 @@
+#include "connection/connect_and_identify.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "connection/connection_texts.h"
+#include "connection/model_table.h"
+#include "platform/debug_output.h"
+#include "platform/text_format.h"
+#include "sim/pty_endpoint.h"
+#include "sim/tcp_endpoint.h"
+#include "support/fake_clock.h"
+#include "support/fake_ui.h"
+#include "transport/channel.h"
+#include "transport/tcp_client.h"
+
+using namespace orvane;
+using namespace orvane::connection;
+using orvane::testing::FakeClock;
+using orvane::testing::FakeMessageBoxes;
+using orvane::testing::FakeWaitCursor;
+using transport::ConnectionRecord;
+using transport::InterfaceKind;
+
+namespace {
+
+// An instrument on loopback TCP, answering in virtual time.
+struct LanBench {
+    explicit LanBench(sim::InstrumentConfig config = {}) : endpoint(std::move(config), "127.0.0.1", 0) {
+        transport::SetInstrumentTcpPort(endpoint.Port());
+        pump = clock.AddPump([this](uint32_t now) { endpoint.Pump(now); });
+        record.interfaceKind = InterfaceKind::Lan;
+        record.ipAddress = "127.0.0.1";
+    }
+    ~LanBench() {
+        transport::CloseChannel(record);
+        clock.RemovePump(pump);
+        transport::SetInstrumentTcpPort(transport::kInstrumentTcpPort);
+        transport::SetLanTimeout(transport::kDefaultReplyTimeoutMs);
+    }
+    bool Connect(bool showResult = true) { return ConnectAndIdentify(boxes, &cursor, record, showResult); }
+    uint32_t Queries() { return endpoint.engine().counters().identificationQueries; }
+
+    FakeClock clock;
+    platform::ScopedClock use{clock};
+    sim::TcpEndpoint endpoint;
+    int pump;
+    ConnectionRecord record;
+    FakeMessageBoxes boxes;
+    FakeWaitCursor cursor;
+};
+
+sim::InstrumentConfig Identity(const std::string& whole) {
+    sim::InstrumentConfig c;
+    c.identity = whole;
+    return c;
+}
+
+}  // namespace
+
+TEST(ConnectAndIdentify, NoInterfaceDoesNothingAtAll) {
+    ConnectionRecord r;
+    FakeMessageBoxes boxes;
+    FakeWaitCursor cursor;
+    std::string trace;
+    platform::ScopedDebugSink sink([&](std::string_view s) { trace += s; });
+    EXPECT_FALSE(ConnectAndIdentify(boxes, &cursor, r, true));
+    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_EQ(trace, "");
+    EXPECT_EQ(cursor.begins, 0);
+    EXPECT_FALSE(r.channelOpen);
+}
+
+TEST(ConnectAndIdentify, RecognisedModelFetchesCalibrationAndVersions) {
+    LanBench bench;
+    std::string trace;
+    platform::ScopedDebugSink sink([&](std::string_view s) { trace += s; });
+    ASSERT_TRUE(bench.Connect());
+    const ConnectionRecord& r = bench.record;
+    std::string identity = sim::IdentityText(bench.endpoint.engine().config());
+    EXPECT_EQ(r.identity, identity);
+    EXPECT_EQ(r.modelCode, kModelTrv88);
+    EXPECT_EQ(r.calibration, sim::kDefaultCalstr);
+    EXPECT_EQ(r.calverReply, sim::kDefaultCalver);
+    EXPECT_EQ(r.versionReply, sim::kDefaultVersion);
+    EXPECT_TRUE(r.channelOpen);
+    EXPECT_EQ(bench.Queries(), 1u);
+    EXPECT_EQ(transport::LanTimeout(), transport::kDefaultReplyTimeoutMs);
+    ASSERT_EQ(bench.boxes.shown.size(), 1u);
+    EXPECT_EQ(bench.boxes.shown[0].text, std::string(kConnectionSuccessful) + identity);
+    EXPECT_EQ(bench.boxes.shown[0].caption, kTestConnectionCaption);
+    EXPECT_EQ(bench.cursor.begins, 1);
+    EXPECT_EQ(bench.cursor.depth, 0);
+    EXPECT_NE(trace.find(kTraceConnecting), std::string::npos);
+    EXPECT_NE(trace.find(kTraceConnected), std::string::npos);
+    EXPECT_NE(trace.find(platform::Format(kTraceIdentified, identity.c_str(), 5)), std::string::npos);
+
+    // On the wire: the open's DC4, then the wake DC4 and "^[", each a command of its own.
+    std::string wire(bench.endpoint.engine().received());
+    EXPECT_EQ(wire.substr(0, 8), std::string("\x14\0\x14\0^[\0", 8));
+}
+
+TEST(ConnectAndIdentify, CountsQueriesUntilAnAnswer) {
+    sim::InstrumentConfig late;
+    late.idnFromQuery = 3;
+    LanBench bench(late);
+    EXPECT_TRUE(bench.Connect(false));
+    EXPECT_EQ(bench.Queries(), 3u);
+    EXPECT_TRUE(bench.boxes.shown.empty());
+
+    sim::InstrumentConfig quiet;
+    quiet.silent = true;
+    LanBench silent(quiet);
+    silent.record.modelCode = 0;
+    uint32_t start = silent.clock.TickCount();
+    EXPECT_FALSE(silent.Connect());
+    EXPECT_EQ(silent.Queries(), 5u);
+    // Five probes of 500 ms after the 100 ms drain; then the usual time-out again.
+    EXPECT_LE(silent.clock.TickCount() - start, 100u + 20u + 5u * 500u + 50u);
+    EXPECT_EQ(transport::LanTimeout(), transport::kDefaultReplyTimeoutMs);
+    EXPECT_TRUE(silent.record.channelOpen);
+    EXPECT_EQ(silent.boxes.Texts(), std::vector<std::string>{kConnectionFailed});
+    EXPECT_EQ(silent.cursor.depth, 0);
+
+    // A Test after an earlier identification keeps the model code: "Incompatable".
+    silent.boxes.shown.clear();
+    silent.record.modelCode = kModelTrv88;
+    EXPECT_FALSE(silent.Connect());
+    EXPECT_EQ(silent.boxes.Texts(), std::vector<std::string>{kIncompatibleInstrument});
+    EXPECT_EQ(silent.record.modelCode, kModelTrv88);
+}
+
+TEST(ConnectAndIdentify, AnswerShapesDecideTheOutcome) {
+    // Bootcode: no comma, the dump mark from the eighth character on.
+    {
+        LanBench bench(Identity("0000000:    32 32 32 32 ff ff"));
+        ASSERT_TRUE(bench.Connect());
+        EXPECT_EQ(bench.record.modelCode, kModelBootcode);
+        EXPECT_EQ(bench.record.identity, "0000000:    32 32 32 32 ff ff");
+        EXPECT_TRUE(bench.record.calibration.empty());  // no further query
+        EXPECT_EQ(bench.boxes.Texts(), std::vector<std::string>{std::string(kConnectionSuccessful) + kBootcodeInstrument});
+    }
+    // No comma, not bootcode: true, code 0, identity kept.
+    {
+        LanBench bench(Identity("HELLO"));
+        bench.record.identity = "before";
+        ASSERT_TRUE(bench.Connect());
+        EXPECT_EQ(bench.record.modelCode, kModelUnknown);
+        EXPECT_EQ(bench.record.identity, "before");
+        EXPECT_EQ(bench.boxes.Texts(), std::vector<std::string>{std::string(kConnectionSuccessful) + "before"});
+    }
+    // Unknown model: identity emptied, calibration untouched.
+    {
+        LanBench bench(Identity("Kelmscot,XYZ1,1,TRV88"));
+        bench.record.calibration = "kept";
+        ASSERT_TRUE(bench.Connect());
+        EXPECT_EQ(bench.record.modelCode, kModelUnknown);
+        EXPECT_TRUE(bench.record.identity.empty());
+        EXPECT_EQ(bench.record.calibration, "kept");
+        EXPECT_EQ(bench.boxes.Texts(), std::vector<std::string>{std::string(kConnectionSuccessful) + kUnknownInstrument});
+    }
+    // Over-long and odd answers are cut at the field, never past it.
+    {
+        std::string longId = "Kelmscot,TRV48," + std::string(280, 'S') + ",,,,,,,,,,,,,,,,,,,,";
+        LanBench bench(Identity(longId));
+        ASSERT_TRUE(bench.Connect(false));
+        EXPECT_EQ(bench.record.modelCode, kModelTrv48);
+        EXPECT_EQ(bench.record.identity.size(), 127u);
+        EXPECT_EQ(bench.record.identity, longId.substr(0, 127));
+    }
+}
+
+TEST(ConnectAndIdentify, OpenFailuresSayWhyAndAreAlwaysShown) {
+    FakeMessageBoxes boxes;
+    ConnectionRecord r;
+    r.interfaceKind = InterfaceKind::Usb;
+    r.comPort = "ttyORVANE_MISSING";
+    r.baudRate = 19200;
+    EXPECT_FALSE(ConnectAndIdentify(boxes, nullptr, r, false));
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].caption, kTestConnectionCaption);
+    EXPECT_EQ(boxes.shown[0].text,
+              platform::Format(kUnableToOpenPort, "ttyORVANE_MISSING") + "\n" + kReasonNoDevice);
+
+    // A port another program holds.
+    sim::PtyEndpoint pty;
+    ConnectionRecord holder;
+    holder.interfaceKind = InterfaceKind::Serial;
+    holder.comPort = pty.DevicePath();
+    holder.baudRate = 9600;
+    ASSERT_EQ(transport::OpenChannel(holder), 0);
+    ConnectionRecord second = holder;
+    second.channelOpen = false;
+    boxes.shown.clear();
+    EXPECT_FALSE(ConnectAndIdentify(boxes, nullptr, second, true));
+    EXPECT_EQ(boxes.Texts(),
+              std::vector<std::string>{platform::Format(kUnableToOpenPort, pty.DevicePath().c_str()) + "\n" + kReasonBusy});
+    transport::CloseChannel(holder);
+
+    // LAN: refused, and an address that is no address.
+    uint16_t freePort;
+    {
+        sim::TcpEndpoint probe({}, "127.0.0.1", 0);
+        freePort = probe.Port();
+    }
+    transport::SetInstrumentTcpPort(freePort);
+    ConnectionRecord lan;
+    lan.interfaceKind = InterfaceKind::Lan;
+    lan.ipAddress = "127.0.0.1";
+    boxes.shown.clear();
+    EXPECT_FALSE(ConnectAndIdentify(boxes, nullptr, lan, false));
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{platform::Format(kFailedToConnectToIp, "127.0.0.1") + "\n" +
+                                                      platform::Format(kReasonRefused, static_cast<unsigned>(freePort))});
+    lan.ipAddress = "instrument";
+    boxes.shown.clear();
+    EXPECT_FALSE(ConnectAndIdentify(boxes, nullptr, lan, false));
+    EXPECT_EQ(boxes.Texts(),
+              std::vector<std::string>{platform::Format(kFailedToConnectToIp, "instrument") + "\n" + kReasonBadAddress});
+    transport::SetInstrumentTcpPort(transport::kInstrumentTcpPort);
+}

@@ -1,0 +1,60 @@
+#pragma once
+// In-memory stand-ins for what the core asks of a front end: they hold what was
+// asked of them and answer from a queue.
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "ui/message_box.h"
+#include "ui/wait_cursor.h"
+
+namespace orvane::testing {
+
+class FakeMessageBoxes : public ui::MessageBoxes {
+public:
+    ui::MessageAnswer Show(const ui::MessageRequest& request) override {
+        shown.push_back(request);
+        if (answers.empty()) return DefaultAnswer(request.buttons);
+        ui::MessageAnswer a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    // Texts only, in order.
+    std::vector<std::string> Texts() const {
+        std::vector<std::string> out;
+        for (const auto& r : shown) out.push_back(r.text);
+        return out;
+    }
+    static ui::MessageAnswer DefaultAnswer(ui::MessageButtons b) {
+        switch (b) {
+            case ui::MessageButtons::YesNo:
+            case ui::MessageButtons::YesNoCancel:
+                return ui::MessageAnswer::Yes;
+            case ui::MessageButtons::RetryCancel:
+                return ui::MessageAnswer::Retry;
+            default:
+                return ui::MessageAnswer::Ok;
+        }
+    }
+
+    std::vector<ui::MessageRequest> shown;
+    std::deque<ui::MessageAnswer> answers;
+};
+
+class FakeWaitCursor : public ui::WaitCursor {
+public:
+    void Begin() override {
+        ++begins;
+        ++depth;
+    }
+    void End() override {
+        ++ends;
+        --depth;
+    }
+    int begins = 0;
+    int ends = 0;
+    int depth = 0;
+};
+
+}  // namespace orvane::testing

@@ -1,0 +1,148 @@
+#include "sim/engine.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "sim/command_interpreter.h"
+#include "sim/command_line.h"
+
+namespace orvane::sim {
+
+namespace {
+// True once `now` has reached `due` on the wrapping tick count.
+bool Reached(uint32_t now, uint32_t due) { return static_cast<int32_t>(now - due) >= 0; }
+}  // namespace
+
+std::string FloodLine(uint64_t n) {
+    char text[40];
+    std::snprintf(text, sizeof text, "FLOOD %010llu\r\n", static_cast<unsigned long long>(n));
+    return text;
+}
+
+Engine::Engine(InstrumentConfig config)
+    : config_(std::move(config)), interpreter_(std::make_unique<CommandInterpreter>()) {}
+
+Engine::~Engine() = default;
+
+void Engine::Feed(const void* data, std::size_t n, uint32_t nowMs) {
+    lastNow_ = nowMs;
+    if (n == 0) return;
+    const auto* bytes = static_cast<const uint8_t*>(data);
+
+    received_.append(reinterpret_cast<const char*>(bytes), n);
+    // Trimmed in large steps so that a long session costs no more than a short one.
+    if (received_.size() > 2 * kReceivedKept) {
+        received_.erase(0, received_.size() - kReceivedKept);
+    }
+    counters_.bytesReceived += n;
+    if (config_.flood && !floodStarted_) {
+        floodStarted_ = true;
+        floodLastMs_ = nowMs - 1;  // the first burst is due at once
+    }
+
+    for (std::size_t i = 0; i < n; ++i) {
+        uint8_t b = bytes[i];
+        if (b == kDc4) ++counters_.dc4Bytes;
+        if (b == 0) ++counters_.zeroBytes;
+        if (b == kEsc) ++counters_.escBytes;
+        interpreting_ = true;
+        interpreter_->Receive(b, *this);
+        interpreting_ = false;
+        if (next_) interpreter_ = std::move(next_);
+    }
+}
+
+std::string Engine::TakeOutput(uint32_t nowMs) {
+    lastNow_ = nowMs;
+    if (hungUp_) return {};
+    if (floodStarted_ && !config_.silent && pending_.size() < kFloodBurst &&
+        !Reached(floodLastMs_, nowMs)) {
+        floodLastMs_ = nowMs;
+        std::string burst;
+        while (burst.size() < kFloodBurst) burst += FloodLine(++floodLine_);
+        Queue(burst);
+    }
+
+    std::size_t take = pending_.size();
+    if (config_.trickleMs > 0) {
+        take = 0;
+        while (take < pending_.size() && Reached(nowMs, nextRelease_)) {
+            ++take;
+            nextRelease_ += config_.trickleMs;
+        }
+    }
+    if (config_.hangUpAfterBytes > 0) {
+        uint64_t left = config_.hangUpAfterBytes - sentThisConnection_;
+        take = static_cast<std::size_t>(std::min<uint64_t>(take, left));
+    }
+
+    std::string out = pending_.substr(0, take);
+    pending_.erase(0, take);
+    sentThisConnection_ += take;
+    counters_.bytesSent += take;
+    if (config_.hangUpAfterBytes > 0 && sentThisConnection_ >= config_.hangUpAfterBytes) {
+        hungUp_ = true;
+        pending_.clear();
+    }
+    return out;
+}
+
+std::optional<uint32_t> Engine::NextDue() const {
+    if (hungUp_) return std::nullopt;
+    if (!pending_.empty()) return config_.trickleMs > 0 ? nextRelease_ : lastNow_;
+    if (floodStarted_ && !config_.silent) return floodLastMs_ + 1;
+    return std::nullopt;
+}
+
+void Engine::Reconnect(uint32_t nowMs) {
+    lastNow_ = nowMs;
+    interpreter_->Reset();
+    pending_.clear();
+    sentThisConnection_ = 0;
+    hungUp_ = false;
+    floodStarted_ = false;
+    ++counters_.connections;
+}
+
+std::string_view Engine::received() const {
+    std::string_view all(received_);
+    return all.size() > kReceivedKept ? all.substr(all.size() - kReceivedKept) : all;
+}
+
+void Engine::ClearCounters() {
+    counters_ = {};
+    received_.clear();
+}
+
+void Engine::Send(std::string_view bytes) {
+    if (config_.silent || hungUp_) return;
+    Queue(bytes);
+}
+
+void Engine::SendLine(std::string_view text) {
+    std::string line(text);
+    line += kLineEnd;
+    Send(line);
+}
+
+void Engine::NoteCommand(bool known) {
+    ++counters_.commands;
+    if (!known) ++counters_.unknownCommands;
+}
+
+void Engine::SwitchInterpreter(std::unique_ptr<Interpreter> next) {
+    if (interpreting_) {
+        next_ = std::move(next);
+    } else {
+        interpreter_ = std::move(next);
+    }
+}
+
+void Engine::Queue(std::string_view bytes) {
+    if (bytes.empty()) return;
+    // Each reply waits a full interval before its first byte, like every later one.
+    if (pending_.empty()) nextRelease_ = lastNow_ + config_.trickleMs;
+    pending_ += bytes;
+}
+
+}  // namespace orvane::sim

@@ -1,0 +1,99 @@
+#pragma once
+// The simulated instrument without any transport: bytes in, bytes out, with the
+// time passed in by the caller, so one engine serves a pseudo-terminal, a TCP
+// socket or a unit test in virtual time alike. Single-threaded; the endpoints
+// lock around it.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "sim/instrument_config.h"
+#include "sim/interpreter.h"
+
+namespace orvane::sim {
+
+struct EngineCounters {
+    uint64_t bytesReceived = 0;
+    uint64_t bytesSent = 0;  // handed out by TakeOutput
+    uint32_t dc4Bytes = 0;
+    uint32_t zeroBytes = 0;
+    uint32_t escBytes = 0;
+    uint32_t commands = 0;         // complete command lines, known or not
+    uint32_t unknownCommands = 0;  // of those, the ones ignored
+    uint32_t identificationQueries = 0;
+    uint32_t connections = 0;  // Reconnect calls
+};
+
+// Line number n of the flood fault, with its line end: numbered so that a reader
+// can tell lost or reordered lines.
+std::string FloodLine(uint64_t n);
+
+class Engine {
+public:
+    // The copy of received bytes keeps at least this many of the latest.
+    static constexpr std::size_t kReceivedKept = 64 * 1024;
+    // The flood fault adds at most this much output per millisecond.
+    static constexpr std::size_t kFloodBurst = 4096;
+
+    explicit Engine(InstrumentConfig config = {});
+    ~Engine();
+    Engine(const Engine&) = delete;
+    Engine& operator=(const Engine&) = delete;
+
+    void Feed(const void* data, std::size_t n, uint32_t nowMs);
+    // The output due by nowMs. Stops short at the hang-up limit.
+    std::string TakeOutput(uint32_t nowMs);
+    // When more output will be due without further input; nothing when none will.
+    // A time at or before the last one passed in means "now".
+    std::optional<uint32_t> NextDue() const;
+    // The hang-up fault has been reached: the endpoint should drop the connection.
+    bool HangUp() const { return hungUp_; }
+    // Bytes queued but not yet taken.
+    std::size_t PendingOutput() const { return pending_.size(); }
+
+    // A new connection to the same instrument: fresh parse state, no queued output,
+    // hang-up and flood start over. Counters and the received copy are kept.
+    void Reconnect(uint32_t nowMs);
+
+    const InstrumentConfig& config() const { return config_; }
+    const EngineCounters& counters() const { return counters_; }
+    // The latest received bytes, at most kReceivedKept of them.
+    std::string_view received() const;
+    void ClearCounters();
+
+    // For interpreters. Nothing is queued while the instrument is silent.
+    void Send(std::string_view bytes);
+    void SendLine(std::string_view text);
+    // Counts one more identification query; the count including this one.
+    uint32_t NoteIdentificationQuery() { return ++counters_.identificationQueries; }
+    void NoteCommand(bool known);
+    // From inside an interpreter's Receive this takes effect after the current byte,
+    // so an interpreter may hand over to another without destroying itself mid-call.
+    void SwitchInterpreter(std::unique_ptr<Interpreter> next);
+
+private:
+    void Queue(std::string_view bytes);
+
+    InstrumentConfig config_;
+    std::unique_ptr<Interpreter> interpreter_;
+    std::unique_ptr<Interpreter> next_;
+    bool interpreting_ = false;
+    EngineCounters counters_;
+    std::string received_;
+
+    std::string pending_;
+    uint32_t lastNow_ = 0;
+    uint32_t nextRelease_ = 0;  // trickle: when the next byte may go
+    uint64_t sentThisConnection_ = 0;
+    bool hungUp_ = false;
+
+    bool floodStarted_ = false;
+    uint32_t floodLastMs_ = 0;
+    uint64_t floodLine_ = 0;
+};
+
+}  // namespace orvane::sim

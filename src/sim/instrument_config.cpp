@@ -1,0 +1,12 @@
+#include "sim/instrument_config.h"
+
+namespace orvane::sim {
+
+std::string IdentityText(const InstrumentConfig& config) {
+    if (!config.identity.empty()) return config.identity;
+    std::string text = config.maker + "," + config.model + "," + config.serial;
+    for (const std::string& field : config.furtherFields) text += "," + field;
+    return text;
+}
+
+}  // namespace orvane::sim

@@ -1,0 +1,68 @@
+// orvane2-sim: the simulated instrument on a pseudo-terminal and/or TCP.
+
+#include <pthread.h>
+#include <signal.h>
+
+#include <csignal>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "platform/debug_output.h"
+#include "sim/pty_endpoint.h"
+#include "sim/sim_options.h"
+#include "sim/tcp_endpoint.h"
+
+using namespace orvane::sim;
+
+int main(int argc, char** argv) {
+    SimOptions options;
+    std::string error;
+    if (!ParseSimOptions(argc, argv, options, error)) {
+        std::fprintf(stderr, "orvane2-sim: %s\n(try --help)\n", error.c_str());
+        return 2;
+    }
+    if (options.help) {
+        std::fputs(SimUsage().c_str(), stdout);
+        return 0;
+    }
+    if (options.trace) orvane::platform::SetDebugOutputEnabled(true);
+
+    // The endpoint threads inherit this mask, so the signals reach only sigwait below.
+    std::signal(SIGPIPE, SIG_IGN);
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
+    std::unique_ptr<PtyEndpoint> pty;
+    std::unique_ptr<TcpEndpoint> tcp;
+    if (options.pty) {
+        pty = std::make_unique<PtyEndpoint>(options.config, options.link);
+        if (!pty->Ok()) {
+            std::fprintf(stderr, "orvane2-sim: pty: %s\n", pty->Error().c_str());
+            return 1;
+        }
+        std::printf("pty: %s\n", pty->DevicePath().c_str());
+        if (!options.link.empty()) std::printf("link: %s\n", pty->LinkPath().c_str());
+    }
+    if (options.tcp) {
+        tcp = std::make_unique<TcpEndpoint>(options.config, options.tcpAddress, options.tcpPort);
+        if (!tcp->Ok()) {
+            std::fprintf(stderr, "orvane2-sim: tcp: %s\n", tcp->Error().c_str());
+            return 1;
+        }
+        std::printf("tcp: %s:%u\n", tcp->Address().c_str(), static_cast<unsigned>(tcp->Port()));
+    }
+    if ((pty && !pty->Start()) || (tcp && !tcp->Start())) {
+        std::fprintf(stderr, "orvane2-sim: cannot start a service thread\n");
+        return 1;
+    }
+    std::printf("ready\n");
+    std::fflush(stdout);
+
+    int received = 0;
+    sigwait(&stopSignals, &received);
+    return 0;
+}

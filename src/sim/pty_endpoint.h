@@ -1,0 +1,57 @@
+#pragma once
+// The instrument behind a pseudo-terminal, as a USB virtual COM port looks to a
+// client: open DevicePath() (or the symlink) like any serial device.
+//
+// The terminal is raw (no echo, no CR/LF translation), so the client sees exactly
+// the bytes the engine sends. The endpoint keeps a descriptor of the device open
+// itself, so a client closing and reopening it does not hang the line up.
+// Unplug() closes the master: the client's reads then end (EOF or EIO), poll
+// reports POLLHUP and writes fail with EIO, as after a pulled cable.
+
+#include <string>
+
+#include "sim/endpoint.h"
+
+namespace orvane::sim {
+
+class PtyEndpoint final : public Endpoint {
+public:
+    // linkPath, when given, becomes a symlink to the device. An existing symlink
+    // there is replaced; anything else there is left alone and fails the endpoint.
+    explicit PtyEndpoint(InstrumentConfig config = {}, std::string linkPath = {});
+    ~PtyEndpoint() override;
+
+    bool Ok() const { return error_.empty(); }
+    const std::string& Error() const { return error_; }
+    const std::string& DevicePath() const { return devicePath_; }
+    const std::string& LinkPath() const { return linkPath_; }
+    bool Unplugged() const;
+
+private:
+    // After a write in a Pump, wait this long at most (real time) for the bytes to
+    // reach the device side, so a test may read right after pumping.
+    static constexpr int kSettleMs = 200;
+    // What the device side of a raw pseudo-terminal holds for reading.
+    static constexpr int kDeviceQueue = 4095;
+
+    void Service(uint32_t nowMs) override;
+    void AddWaits(ServiceWait& wait) override;
+    void UnplugLocked() override;
+    std::size_t WriteRoom(int fd) override;
+    void Written(int fd, std::size_t n) override;
+
+    bool Open();
+    void MakeLink();
+    void RemoveLink();
+    int Queued() const;
+
+    int master_ = -1;
+    int slave_ = -1;  // kept open; never read
+    std::string devicePath_;
+    std::string linkPath_;
+    bool linkMade_ = false;
+    std::string error_;
+    int queuedBeforeWrite_ = 0;
+};
+
+}  // namespace orvane::sim

@@ -1,0 +1,48 @@
+#pragma once
+// Runs an endpoint's service step on a thread of its own with the real clock. The
+// thread sleeps in poll until a descriptor is ready, output falls due or Stop is
+// called; it never spins.
+
+#include <poll.h>
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <thread>
+#include <vector>
+
+namespace orvane::sim {
+
+struct ServiceWait {
+    std::vector<pollfd> fds;
+    std::optional<uint32_t> dueMs;  // tick count at which to step even without input
+};
+
+class ServiceThread {
+public:
+    using Prepare = std::function<ServiceWait(uint32_t nowMs)>;
+    using Step = std::function<void(uint32_t nowMs)>;
+
+    ServiceThread() = default;
+    ~ServiceThread() { Stop(); }
+    ServiceThread(const ServiceThread&) = delete;
+    ServiceThread& operator=(const ServiceThread&) = delete;
+
+    // False when already running or the wake-up descriptor cannot be made.
+    bool Start(Prepare prepare, Step step);
+    // Returns once the thread has ended.
+    void Stop();
+    bool Running() const { return thread_.joinable(); }
+    // Makes the thread prepare again, e.g. after another thread closed a descriptor.
+    void Wake();
+
+private:
+    void Run(const Prepare& prepare, const Step& step);
+
+    std::thread thread_;
+    int wakeFd_ = -1;
+    std::atomic<bool> stop_{false};
+};
+
+}  // namespace orvane::sim

@@ -1,0 +1,68 @@
+#include "sim/service_thread.h"
+
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <string>
+
+#include "platform/clock.h"
+#include "platform/debug_output.h"
+
+namespace orvane::sim {
+
+bool ServiceThread::Start(Prepare prepare, Step step) {
+    if (Running()) return false;
+    wakeFd_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (wakeFd_ < 0) return false;
+    stop_ = false;
+    thread_ = std::thread([this, prepare = std::move(prepare), step = std::move(step)] {
+        Run(prepare, step);
+    });
+    return true;
+}
+
+void ServiceThread::Stop() {
+    if (!Running()) return;
+    stop_ = true;
+    Wake();
+    thread_.join();
+    ::close(wakeFd_);
+    wakeFd_ = -1;
+}
+
+void ServiceThread::Wake() {
+    if (wakeFd_ < 0) return;
+    uint64_t one = 1;
+    while (::write(wakeFd_, &one, sizeof one) < 0 && errno == EINTR) {
+    }
+}
+
+void ServiceThread::Run(const Prepare& prepare, const Step& step) {
+    // Not the current clock: tests that fake it still want this thread in real time.
+    platform::SystemClock clock;
+    while (!stop_) {
+        uint32_t now = clock.TickCount();
+        ServiceWait wait = prepare(now);
+        int timeout = -1;
+        if (wait.dueMs) {
+            auto left = static_cast<int32_t>(*wait.dueMs - now);
+            timeout = left > 0 ? left : 0;
+        }
+        wait.fds.push_back({wakeFd_, POLLIN, 0});
+        int ready = ::poll(wait.fds.data(), wait.fds.size(), timeout);
+        if (ready < 0 && errno != EINTR) {
+            platform::DebugOutput(std::string("sim: poll failed: ") + std::strerror(errno) + "\n");
+            return;
+        }
+        if (wait.fds.back().revents & POLLIN) {
+            uint64_t count;
+            [[maybe_unused]] ssize_t n = ::read(wakeFd_, &count, sizeof count);
+        }
+        if (stop_) break;
+        step(clock.TickCount());
+    }
+}
+
+}  // namespace orvane::sim

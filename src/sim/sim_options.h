@@ -1,0 +1,28 @@
+#pragma once
+// The command line of orvane2-sim.
+
+#include <cstdint>
+#include <string>
+
+#include "sim/instrument_config.h"
+#include "sim/tcp_endpoint.h"
+
+namespace orvane::sim {
+
+struct SimOptions {
+    InstrumentConfig config;
+    bool help = false;
+    bool trace = false;
+    bool pty = false;
+    std::string link;  // symlink to the pseudo-terminal; implies pty
+    bool tcp = false;
+    std::string tcpAddress = "127.0.0.1";
+    uint16_t tcpPort = kInstrumentTcpPort;
+};
+
+// False, with the reason in error, when the command line is not understood.
+bool ParseSimOptions(int argc, const char* const* argv, SimOptions& options, std::string& error);
+
+std::string SimUsage();
+
+}  // namespace orvane::sim

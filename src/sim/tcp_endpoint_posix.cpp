@@ -1,0 +1,107 @@
+#include "sim/tcp_endpoint.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/debug_output.h"
+
+namespace orvane::sim {
+
+TcpEndpoint::TcpEndpoint(InstrumentConfig config, std::string address, uint16_t port)
+    : Endpoint(std::move(config)), address_(std::move(address)), port_(port) {
+    Listen();
+}
+
+TcpEndpoint::~TcpEndpoint() {
+    Stop();
+    CloseFd(client_);
+    CloseFd(listener_);
+}
+
+void TcpEndpoint::Listen() {
+    sockaddr_in sa{};
+    sa.sin_family = AF_INET;
+    sa.sin_port = htons(port_);
+    if (::inet_pton(AF_INET, address_.c_str(), &sa.sin_addr) != 1) {
+        error_ = address_ + ": not an IPv4 address";
+        return;
+    }
+    listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    int on = 1;
+    socklen_t len = sizeof sa;
+    if (listener_ < 0 ||
+        ::setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) != 0 ||
+        ::bind(listener_, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0 ||
+        ::listen(listener_, 4) != 0 ||
+        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&sa), &len) != 0) {
+        error_ = address_ + ":" + std::to_string(port_) + ": " + std::strerror(errno);
+        CloseFd(listener_);
+        return;
+    }
+    port_ = ntohs(sa.sin_port);
+}
+
+bool TcpEndpoint::HasClient() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return client_ >= 0;
+}
+
+void TcpEndpoint::Accept(uint32_t nowMs) {
+    for (;;) {
+        int fd = ::accept4(listener_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (fd < 0) {
+            if (errno == EINTR || errno == ECONNABORTED) continue;
+            return;
+        }
+        if (client_ >= 0) DropClient("replaced by a new connection");
+        int on = 1;
+        ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+        client_ = fd;
+        engine_.Reconnect(nowMs);
+        platform::DebugOutput("sim: tcp client connected\n");
+    }
+}
+
+void TcpEndpoint::DropClient(const char* why) {
+    if (client_ < 0) return;
+    // Read what is left first: closing with unread input would reset the
+    // connection, and the client could lose the last bytes sent to it.
+    char buf[4096];
+    while (::recv(client_, buf, sizeof buf, MSG_DONTWAIT) > 0) {
+    }
+    CloseFd(client_);
+    DropOutgoing();
+    platform::DebugOutput(std::string("sim: tcp client dropped: ") + why + "\n");
+}
+
+void TcpEndpoint::Service(uint32_t nowMs) {
+    if (listener_ < 0) return;
+    Accept(nowMs);
+    if (client_ < 0) return;
+    switch (Exchange(client_, true, nowMs)) {
+        case StreamState::kOpen:
+            break;
+        case StreamState::kClosed:
+            DropClient("closed");
+            break;
+        case StreamState::kHungUp:
+            DropClient("hang-up fault");
+            break;
+    }
+}
+
+void TcpEndpoint::AddWaits(ServiceWait& wait) {
+    if (listener_ >= 0) wait.fds.push_back({listener_, POLLIN, 0});
+    if (client_ >= 0) AddStreamWait(wait, client_);
+}
+
+void TcpEndpoint::UnplugLocked() { DropClient("unplugged"); }
+
+}  // namespace orvane::sim

@@ -98,7 +98,7 @@ TEST(ConnectAndIdentify, RecognisedModelFetchesCalibrationAndVersions) {
 
     // On the wire: the open's DC4, then the wake DC4 and "^[", each a command of its own.
     std::string wire(bench.endpoint.engine().received());
-    EXPECT_EQ(wire.substr(0, 8), std::string("\x14\0\x14\0^[\0", 8));
+    EXPECT_EQ(wire.substr(0, 14), std::string("\x14\0\x14\0^[\0*IDN?\n\0", 14));
 }
 
 TEST(ConnectAndIdentify, CountsQueriesUntilAnAnswer) {

@@ -1,0 +1,48 @@
+#include "app/instrument_clock.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "sim/memory_link.h"
+#include "support/fake_clock.h"
+#include "transport/channel.h"
+
+using namespace orvane;
+
+namespace {
+// The clock commands an instrument receives when its clock is set at time t.
+std::string Sent(const platform::LocalTime& t) {
+    orvane::testing::FakeClock clock;
+    clock.SetLocalTime(t);
+    platform::ScopedClock use(clock);
+    sim::MemoryLink link;
+    transport::ConnectionRecord r;
+    r.interfaceKind = transport::InterfaceKind::Lan;
+    r.socket = link.ReleaseClientFd();
+    r.channelOpen = true;
+    app::SetInstrumentClock(r);
+    link.Pump(clock.TickCount());
+    std::string wire(link.engine().received());
+    transport::CloseChannel(r);
+    return wire;
+}
+}  // namespace
+
+TEST(InstrumentClock, SixCommandsFromOneReading) {
+    platform::LocalTime t;
+    t.year = 2026;
+    t.month = 1;
+    t.day = 3;
+    t.hour = 9;
+    t.minute = 5;
+    t.second = 7;
+    EXPECT_EQ(Sent(t), std::string("config,240,09\n\0config,241,05\n\0config,242,07\n\0"
+                                   "config,243,03\n\0config,244,00\n\0config,245,26\n\0",
+                                   6 * 15));
+    t = {1999, 12, 31, 5, 0, 0, 0, 0};
+    std::string wire = Sent(t);
+    EXPECT_NE(wire.find("config,240,00\n"), std::string::npos);  // midnight
+    EXPECT_NE(wire.find("config,244,11\n"), std::string::npos);  // December
+    EXPECT_NE(wire.find("config,245,99\n"), std::string::npos);
+}

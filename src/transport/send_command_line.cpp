@@ -1,0 +1,25 @@
+#include "transport/send_command_line.h"
+
+#include <cctype>
+#include <string>
+
+#include "transport/channel.h"
+
+namespace orvane::transport {
+
+std::string CommandLineBytes(std::string_view text) {
+    if (text.size() >= 2 && text[0] == '^') {
+        char c = static_cast<char>(std::toupper(static_cast<unsigned char>(text[1])));
+        if ((c >= 'A' && c <= 'Z') || c == '[') return std::string(1, static_cast<char>(c - 0x40)) + "\n";
+    }
+    std::string bytes(text);
+    bytes += '\n';
+    return bytes;
+}
+
+bool SendCommandLine(std::string_view text, ConnectionRecord& record) {
+    // The channel takes zero-terminated text: a zero byte inside the line ends it there.
+    return ChannelSend(CommandLineBytes(text).c_str(), record) < 0;
+}
+
+}  // namespace orvane::transport

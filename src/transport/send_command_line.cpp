@@ -8,6 +8,9 @@
 namespace orvane::transport {
 
 std::string CommandLineBytes(std::string_view text) {
+    // The channel takes zero-terminated text, so a zero byte ends the line there
+    // and the line feed still follows.
+    text = text.substr(0, text.find('\0'));
     if (text.size() >= 2 && text[0] == '^') {
         char c = static_cast<char>(std::toupper(static_cast<unsigned char>(text[1])));
         if ((c >= 'A' && c <= 'Z') || c == '[') return std::string(1, static_cast<char>(c - 0x40)) + "\n";
@@ -18,7 +21,6 @@ std::string CommandLineBytes(std::string_view text) {
 }
 
 bool SendCommandLine(std::string_view text, ConnectionRecord& record) {
-    // The channel takes zero-terminated text: a zero byte inside the line ends it there.
     return ChannelSend(CommandLineBytes(text).c_str(), record) < 0;
 }
 

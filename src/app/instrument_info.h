@@ -8,19 +8,12 @@
 
 #include "platform/clock.h"
 #include "transport/connection_record.h"
+#include "ui/styled_text.h"
 
 namespace orvane::app {
 
-enum class InfoStyle { Unchanged, Bold, Warning };
-
-struct InfoRun {
-    std::string text;
-    InfoStyle style = InfoStyle::Unchanged;
-    bool operator==(const InfoRun&) const = default;
-};
-
-// The warning colour, red 255 green 40 blue 40.
-inline constexpr unsigned kWarningRed = 255, kWarningGreen = 40, kWarningBlue = 40;
+using InfoStyle = ui::TextStyle;
+using InfoRun = ui::StyledRun;
 
 inline constexpr const char kInfoNoConnection[] = "No connection";
 inline constexpr const char kInfoUnknownInstrument[] = "Unknown Instrument";

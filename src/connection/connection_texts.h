@@ -1,4 +1,6 @@
 #pragma once
+#include <cstdint>
+
 // The texts of the Connect dialog and of the identification sequence, all under
 // the caption "Test Connection".
 
@@ -32,5 +34,18 @@ inline constexpr const char kTraceConnected[] = "***\tCONNECTED\t***\n";
 inline constexpr const char kTraceIdentifiedBootcode[] = "***\tIDENTIFIED: %s (bootcode)\t***\n";
 inline constexpr const char kTraceIdentified[] = "***\tIDENTIFIED: %s (%d)\t***\n";
 inline constexpr const char kTraceUnidentified[] = "***\tUNIDENTIFIED INSTRUMENT\t***\n";
+
+}  // namespace orvane::connection
+
+namespace orvane::connection {
+
+inline constexpr const char kPleaseEnterIp[] = "Please enter an IP address";
+inline constexpr const char kPleaseSelectComPort[] = "Please select a COM Port";
+inline constexpr const char kPleaseChooseBaud[] = "Please choose a baudrate";
+inline constexpr const char kLabelComPort[] = "COM Port:";
+inline constexpr const char kLabelIpAddress[] = "IP Address:";
+inline constexpr const char kInterfaceNames[3][8] = {"USB", "LAN", "Serial"};
+inline constexpr const char kBaudRates[6][6] = {"1200", "2400", "4800", "9600", "19200", "38400"};
+inline constexpr uint32_t kUsbBaudRate = 19200;
 
 }  // namespace orvane::connection

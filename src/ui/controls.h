@@ -59,6 +59,13 @@ public:
     virtual void SetCurrentIndex(int index) = 0;
 };
 
+// A drop-down whose edit field also takes typed text (a device path).
+class ComboBox : public ListBox {
+public:
+    virtual std::string EditText() const = 0;
+    virtual void SetEditText(std::string_view text) = 0;
+};
+
 class Button : public Control {
 public:
     virtual void SetCaption(std::string_view caption) = 0;

@@ -3,6 +3,7 @@
 // the menu, and the layout of the panes.
 
 #include <cstdint>
+#include <string>
 
 namespace orvane::ui {
 
@@ -26,6 +27,37 @@ public:
     virtual ~PaneLayout() = default;
     virtual void SetPaneHeight(int height) = 0;
     virtual void RelayoutControls() = 0;
+};
+
+}  // namespace orvane::ui
+
+namespace orvane::ui {
+
+struct Size {
+    int width = 0;
+    int height = 0;
+    bool operator==(const Size&) const = default;
+};
+
+// The main window itself.
+class WindowFrame {
+public:
+    virtual ~WindowFrame() = default;
+    virtual void SetTitle(const std::string& title) = 0;
+    virtual Size OuterSize() const = 0;
+    virtual Size ClientSize() const = 0;
+    virtual Size ScreenSize() const = 0;
+};
+
+class ConnectDialogEvents;
+
+// Modal dialogs run by the main window; each returns when the dialog closes.
+class ModalDialogs {
+public:
+    virtual ~ModalDialogs() = default;
+    virtual int RunConnectDialog(ConnectDialogEvents& events) = 0;
+    virtual void RunAboutDialog(const std::string& product, const std::string& version,
+                                const std::string& notice) = 0;
 };
 
 }  // namespace orvane::ui

@@ -1,0 +1,44 @@
+#pragma once
+// Moves every byte the channel has received into the results pane, a line at a
+// time, turning binary reply values into text while "Convert Binary" is on.
+
+#include <array>
+#include <cstddef>
+#include <functional>
+
+#include "transport/connection_record.h"
+
+namespace orvane::ui {
+class TextBox;
+}
+
+namespace orvane::app {
+
+inline constexpr std::size_t kReceiveBufferSize = 20480;
+
+class ReceiveStep {
+public:
+    enum class Result { Idle, ReadFailure };
+
+    // Called with the length of each raw line shown (the script engine counts them).
+    using LineCounter = std::function<void(std::size_t)>;
+
+    // Takes every byte waiting, never waits. A line ends at LF, CR or a zero byte,
+    // or at once when it reaches 20479 bytes; an unfinished line stays for the
+    // next call. ReadFailure: the line or connection failed.
+    Result Run(transport::ConnectionRecord& record, ui::TextBox& results, bool convertBinary,
+               const LineCounter& counter);
+
+    // Forgets a partly received line (after a new connect).
+    void Clear();
+    std::size_t pending() const { return count_; }
+
+private:
+    void FinishLine(ui::TextBox& results, bool convertBinary, const LineCounter& counter);
+
+    std::array<char, kReceiveBufferSize> line_{};
+    std::size_t count_ = 0;
+    std::array<char, kReceiveBufferSize + 2> converted_{};  // and the line end
+};
+
+}  // namespace orvane::app

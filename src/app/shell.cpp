@@ -1,0 +1,362 @@
+#include "app/shell.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "app/instrument_clock.h"
+#include "app/instrument_info.h"
+#include "app/shell_texts.h"
+#include "connection/connect_and_identify.h"
+#include "connection/connect_dialog.h"
+#include "connection/connection_settings.h"
+#include "connection/model_table.h"
+#include "platform/clock.h"
+#include "platform/settings_location.h"
+#include "platform/text_format.h"
+#include "transport/channel.h"
+#include "transport/send_command_line.h"
+#include "transport/serial_port_list.h"
+#include "ui/app_strings.h"
+#include "ui/command_ids.h"
+#include "ui/controls.h"
+#include "ui/file_dialog.h"
+#include "ui/message_box.h"
+#include "ui/styled_text.h"
+
+namespace orvane::app {
+
+using transport::ConnectionRecord;
+using transport::InterfaceKind;
+
+namespace {
+
+constexpr std::size_t kCommandLineMax = 259;
+constexpr std::size_t kPickMax = 256;
+
+bool IsDebugFileArgument(const std::string& arg) {
+    return arg.size() >= 3 && arg[0] == '-' && (arg[1] == 'd' || arg[1] == 'D') && arg[2] == '1';
+}
+
+std::string FolderOf(const std::string& path) {
+    auto slash = path.find_last_of('/');
+    return slash == std::string::npos || slash == 0 ? std::string(slash == 0 ? "/" : ".") : path.substr(0, slash);
+}
+
+}  // namespace
+
+std::string WindowTitle() {
+    std::string_view version = ui::kAppVersion;
+    return std::string(ui::kAppName) + " " + std::string(version.substr(0, version.find(' ')));
+}
+
+std::string ConnectedCaption(const ConnectionRecord& r) {
+    std::string caption = WindowTitle() + "     ";
+    caption += r.interfaceKind == InterfaceKind::Lan ? "LAN" : r.interfaceKind == InterfaceKind::Usb ? "USB" : "SER";
+    if (r.modelCode == connection::kModelBootcode) {
+        caption += kCaptionSuffixBootcode;
+    } else if (r.identity.empty()) {
+        caption += kCaptionSuffixUnknown;
+    } else {
+        std::string_view id = r.identity.view();
+        std::size_t comma = id.find(',');
+        if (comma != std::string_view::npos) caption += id.substr(comma);
+    }
+    return caption;
+}
+
+Shell::Shell(ShellUi ui, std::optional<std::string> settingsFile, ShellHooks hooks)
+    : ui_(ui), hooks_(std::move(hooks)), record_(std::make_unique<ConnectionRecord>()) {
+    if (settingsFile && !settingsFile->empty()) settings_.emplace(*settingsFile);
+}
+
+Shell::~Shell() = default;
+
+ui::Size Shell::Start(const std::vector<std::string>& args) {
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        if (IsDebugFileArgument(args[i])) ::unlink(kDebugFilePath);
+    }
+    if (settings_ && !settings_->Exists()) {
+        platform::MakeFolders(FolderOf(settings_->path()));
+        platform::LocalTime t = platform::CurrentClock().Now();
+        settings_->WriteString(kSectionInit, kKeyCreated,
+                               platform::Format("%02d:%02d:%02d %d/%d/%d", t.hour, t.minute, t.second, t.day,
+                                                t.month, t.year));
+    }
+    connection::LoadConnectionSettings(settings(), *record_);
+
+    ui::Size size = kDesignOuterSize;
+    ui::Size screen = ui_.frame ? ui_.frame->ScreenSize() : ui::Size{0, 0};
+    if (settings_) {
+        storedHeight_ = settings_->ReadInt(kSectionInit, kKeyWindowHeight, -1);
+        storedWidth_ = settings_->ReadInt(kSectionInit, kKeyWindowWidth, -1);
+        if (storedHeight_ > 0 && storedHeight_ <= screen.height) size.height = storedHeight_;
+        if (storedWidth_ > 0 && storedWidth_ <= screen.width) size.width = storedWidth_;
+    }
+    return size;
+}
+
+void Shell::WindowCreated() {
+    SetControlsEnabled(false);
+    ui::Control* shown[] = {ui_.results, ui_.commandLine, ui_.send};
+    for (ui::Control* c : shown) {
+        if (c) c->SetVisible(true);
+    }
+    ui::Control* hidden[] = {ui_.scriptList, ui_.runStop, ui_.step, ui_.close};
+    for (ui::Control* c : hidden) {
+        if (c) c->SetVisible(false);
+    }
+    if (ui_.send) ui_.send->SetCaption(ui::kCaptionSend);
+    if (ui_.runStop) ui_.runStop->SetCaption(ui::kCaptionRun);
+    if (ui_.step) ui_.step->SetCaption(ui::kCaptionStep);
+    if (ui_.close) ui_.close->SetCaption(ui::kCaptionClose);
+    if (ui_.menu) {
+        ui_.menu->CheckItem(ui::kCmdConvertBinary, convertBinary_);
+        ui_.menu->EnableItem(ui::kCmdUpgradeFirmware, false);
+        ui_.menu->EnableItem(ui::kCmdSetDateTime, false);
+    }
+    if (ui_.frame) ui_.frame->SetTitle(WindowTitle());
+    if (ui_.commandLine) ui_.commandLine->SetFocus();
+    Post(ui::kCmdConnection, 0);
+    ShowInstrumentInfo();
+}
+
+void Shell::Tick() {
+    ConnectionRecord& r = *record_;
+    if (r.instrumentReady && r.pollReplies && ui_.results) {
+        if (receive_.Run(r, *ui_.results, convertBinary_, hooks_.replyCharacters) ==
+            ReceiveStep::Result::ReadFailure) {
+            Post(ui::kCmdDisconnect, 1);
+        }
+    }
+    if (hooks_.scriptTick) hooks_.scriptTick();
+}
+
+void Shell::Shutdown() {
+    if (settings_ && ui_.frame) {
+        ui::Size outer = ui_.frame->OuterSize();
+        ui::Size screen = ui_.frame->ScreenSize();
+        int height = settings_->ReadInt(kSectionInit, kKeyWindowHeight, -1);
+        int width = settings_->ReadInt(kSectionInit, kKeyWindowWidth, -1);
+        if (outer.height > 0 && outer.height <= screen.height && outer.height != height) {
+            settings_->WriteInt(kSectionInit, kKeyWindowHeight, outer.height);
+        }
+        if (outer.width > 0 && outer.width <= screen.width && outer.width != width) {
+            settings_->WriteInt(kSectionInit, kKeyWindowWidth, outer.width);
+        }
+    }
+    transport::CloseChannel(*record_);
+}
+
+void Shell::RelayoutControls() {
+    if (!ui_.frame) return;
+    auto rects = ComputeLayout(ui_.frame->OuterSize(), ui_.frame->ClientSize(), paneHeight_);
+    ui::Control* controls[kControlCount] = {ui_.results,    nullptr,  ui_.commandLine, ui_.send,
+                                            ui_.scriptList, ui_.runStop, ui_.step,     ui_.close};
+    for (int i = 0; i < kControlCount; ++i) {
+        if (controls[i]) controls[i]->SetGeometry(rects[static_cast<std::size_t>(i)]);
+    }
+}
+
+void Shell::SetPaneHeight(int height) { paneHeight_ = height; }
+
+void Shell::SetControlsEnabled(bool enabled) {
+    ui::Control* controls[] = {ui_.results,    ui_.commandLine, ui_.send, ui_.scriptList,
+                               ui_.runStop,    ui_.step,        ui_.close};
+    for (ui::Control* c : controls) {
+        if (c) c->SetEnabled(enabled);
+    }
+}
+
+void Shell::AppendResultText(std::string_view text) {
+    if (ui_.results) ui_.results->AppendText(text);
+}
+
+void Shell::ShowInstrumentInfo() {
+    if (ui_.info) ui_.info->SetRuns(app::ShowInstrumentInfo(*record_, platform::CurrentClock().Now()));
+}
+
+void Shell::Post(int id, intptr_t param) {
+    if (ui_.poster) ui_.poster->PostCommand(id, param);
+}
+
+void Shell::Inform(const std::string& text) {
+    if (ui_.boxes) ui_.boxes->Inform(text, ui::kAppName);
+}
+
+void Shell::HandleCommand(int id, intptr_t param) {
+    switch (id) {
+        case ui::kCmdConnection:
+            Connect(param);
+            break;
+        case ui::kCmdDisconnect:
+            Disconnect(param);
+            break;
+        case ui::kCmdEnableAfterConnect:
+            SetControlsEnabled(record_->instrumentReady);
+            if (ui_.commandLine) ui_.commandLine->SetFocus();
+            break;
+        case ui::kCmdFocusCommandLine:
+            if (ui_.commandLine) {
+                ui_.commandLine->SetFocus();
+                ui_.commandLine->SelectAll();
+            }
+            break;
+        case ui::kCmdPickFromResults:
+            PickFromResults();
+            break;
+        case ui::kCmdHistoryPrevious:
+            ShowHistory(history_.Previous());
+            break;
+        case ui::kCmdHistoryNext:
+            ShowHistory(history_.Next());
+            break;
+        case ui::kCmdSend:
+            Send();
+            break;
+        case ui::kCmdClearResults:
+            if (ui_.results) ui_.results->SetText("");
+            Post(ui::kCmdFocusCommandLine);
+            break;
+        case ui::kCmdSaveToFile:
+            SaveToFile();
+            break;
+        case ui::kCmdConvertBinary:
+            convertBinary_ = !convertBinary_;
+            if (ui_.menu) ui_.menu->CheckItem(ui::kCmdConvertBinary, convertBinary_);
+            break;
+        case ui::kCmdUpgradeFirmware:
+            if (hooks_.upgradeFirmware) hooks_.upgradeFirmware();
+            Post(ui::kCmdFocusCommandLine);
+            break;
+        case ui::kCmdSetDateTime:
+            SetInstrumentClock(*record_);
+            Post(ui::kCmdFocusCommandLine);
+            break;
+        case ui::kCmdScript:
+        case ui::kCmdScriptRunStop:
+        case ui::kCmdScriptStep:
+        case ui::kCmdScriptClose:
+            if (hooks_.scriptCommand) hooks_.scriptCommand(id);
+            break;
+        case ui::kCmdAbout:
+            if (ui_.dialogs) ui_.dialogs->RunAboutDialog(ui::kAppName, ui::kAppVersion, ui::kAppNotice);
+            break;
+        default:
+            break;
+    }
+}
+
+void Shell::Connect(intptr_t param) {
+    ConnectionRecord& r = *record_;
+    if (param == 0) {
+        HandleCommand(ui::kCmdDisconnect, 0);
+        if (ui_.dialogs) {
+            auto ports = hooks_.listSerialPorts ? hooks_.listSerialPorts
+                                                : std::function<std::vector<std::string>()>(
+                                                      [] { return transport::ListSerialPorts(); });
+            connection::ConnectDialog dialog(r, settings(), ports, hooks_.lanSearch);
+            ui_.dialogs->RunConnectDialog(dialog);
+        }
+    } else if (ui_.boxes) {
+        r.instrumentReady = connection::ConnectAndIdentify(*ui_.boxes, ui_.cursor, r, false);
+    }
+    Post(ui::kCmdEnableAfterConnect);
+    receive_.Clear();
+    if (!r.instrumentReady) return;
+    ShowInstrumentInfo();
+    r.pollReplies = true;
+    if (ui_.menu) {
+        ui_.menu->EnableItem(ui::kCmdUpgradeFirmware, true);
+        ui_.menu->EnableItem(ui::kCmdSetDateTime, true);
+    }
+    if (ui_.frame) ui_.frame->SetTitle(ConnectedCaption(r));
+}
+
+void Shell::Disconnect(intptr_t param) {
+    ConnectionRecord& r = *record_;
+    if (ui_.menu) {
+        ui_.menu->EnableItem(ui::kCmdUpgradeFirmware, false);
+        ui_.menu->EnableItem(ui::kCmdSetDateTime, false);
+    }
+    transport::CloseChannel(r);
+    r.pollReplies = false;
+    r.instrumentReady = false;
+    SetControlsEnabled(false);
+    if (param != 0 && ui_.boxes) {
+        ui::MessageAnswer answer = ui_.boxes->Show(
+            {kReestablishQuestion, ui::kAppName, ui::MessageIcon::Warning, ui::MessageButtons::YesNo});
+        if (answer == ui::MessageAnswer::Yes) Post(ui::kCmdConnection, 1);
+    }
+    ShowInstrumentInfo();
+}
+
+void Shell::Send() {
+    if (!ui_.commandLine) return;
+    std::string text = ui_.commandLine->Text().substr(0, kCommandLineMax);
+    text = text.substr(0, text.find('\0'));
+    if (!record_->instrumentReady || text.empty()) return;
+    if (transport::SendCommandLine(text, *record_)) {
+        Inform(kCommsFailed);
+        HandleCommand(ui::kCmdDisconnect, 0);
+        Post(ui::kCmdFocusCommandLine);
+        return;
+    }
+    history_.Add(text);
+    AppendResultText("> " + text + "\r\n");
+    Post(ui::kCmdFocusCommandLine);
+}
+
+void Shell::PickFromResults() {
+    if (!ui_.results || !ui_.commandLine) return;
+    if (!ui_.results->Selection().empty()) return;
+    std::string line = ui_.results->CaretLine();
+    if (line.empty() || line[0] != '>') return;
+    std::string command = line.size() > 2 ? line.substr(2) : std::string();
+    command = command.substr(0, command.find_first_of("\r\n")).substr(0, kPickMax);
+    if (command.empty()) return;
+    ui_.commandLine->SetText(command);
+    Post(ui::kCmdFocusCommandLine);
+}
+
+void Shell::ShowHistory(const std::optional<std::string>& line) {
+    if (!line || !ui_.commandLine) return;
+    ui_.commandLine->SetText(*line);
+    Post(ui::kCmdFocusCommandLine);
+}
+
+void Shell::SaveToFile() {
+    std::optional<std::string> path;
+    if (ui_.files) {
+        ui::FileDialogRequest request;
+        request.filters = {{kTextFileFilterName, kTextFileFilterPattern}};
+        request.defaultExtension = kTextFileExtension;
+        request.overwritePrompt = true;
+        request.hideReadOnly = true;
+        path = ui_.files->SaveFile(request);
+    }
+    if (!path || path->empty()) {
+        Inform(kUnableToCreateTextFile);
+        return;
+    }
+    // Line ends as a text file on the instrument's side of the world has them.
+    std::string text = ui_.results ? ui_.results->Text() : std::string();
+    std::string bytes;
+    bytes.reserve(text.size() + text.size() / 16);
+    for (char c : text) {
+        if (c == '\r') continue;
+        if (c == '\n') bytes += '\r';
+        bytes += c;
+    }
+    if (!platform::WriteFileAtomically(*path, bytes)) {
+        int err = errno;
+        if (err == EACCES || err == ENOENT || err == EROFS || err == EISDIR || err == ENOTDIR) {
+            Inform(std::string(kUnableToCreateTextFile) + "\n" + path->c_str() + ": " + std::strerror(err));
+        } else {
+            Inform(platform::Format(kResultsNotSaved, path->c_str(), std::strerror(err)));
+        }
+    }
+}
+
+}  // namespace orvane::app

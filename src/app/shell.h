@@ -1,0 +1,128 @@
+#pragma once
+// The main window's behaviour, whatever draws it: start-up and shutdown, the
+// receive step on every tick, the command handler, the history, the caption and
+// the layout. It owns the one connection record for the whole run.
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/command_history.h"
+#include "app/layout.h"
+#include "app/receive_step.h"
+#include "platform/ini_file.h"
+#include "transport/connection_record.h"
+#include "ui/connect_dialog.h"
+#include "ui/main_window.h"
+
+namespace orvane::ui {
+class Button;
+class FileDialogs;
+class InfoPane;
+class ListBox;
+class MessageBoxes;
+class TextBox;
+class WaitCursor;
+}  // namespace orvane::ui
+
+namespace orvane::app {
+
+// What the shell works through; every pointer is set by the front end.
+struct ShellUi {
+    ui::TextBox* results = nullptr;
+    ui::InfoPane* info = nullptr;
+    ui::TextBox* commandLine = nullptr;
+    ui::Button* send = nullptr;
+    ui::ListBox* scriptList = nullptr;
+    ui::Button* runStop = nullptr;
+    ui::Button* step = nullptr;
+    ui::Button* close = nullptr;
+    ui::Menu* menu = nullptr;
+    ui::CommandPoster* poster = nullptr;
+    ui::MessageBoxes* boxes = nullptr;
+    ui::FileDialogs* files = nullptr;
+    ui::WaitCursor* cursor = nullptr;
+    ui::WindowFrame* frame = nullptr;
+    ui::ModalDialogs* dialogs = nullptr;
+};
+
+// The parts of the program that the shell hands commands to and that land on
+// their own (scripts, firmware upgrade, LAN search). Each may be left empty.
+struct ShellHooks {
+    std::function<void()> scriptTick;
+    std::function<void(int id)> scriptCommand;        // 32777, 18006, 18007, 18008
+    std::function<void(std::size_t)> replyCharacters;  // each raw reply line's length
+    std::function<bool()> scriptRunning;               // a run or step is under way
+    std::function<void()> upgradeFirmware;
+    std::function<void(ui::ConnectDialogView&)> lanSearch;
+    std::function<std::vector<std::string>()> listSerialPorts;
+};
+
+// "Orvane2 v1_4": the product name and the version up to its first space.
+std::string WindowTitle();
+
+// The window caption after a connect: the title, five spaces, the interface tag
+// and what identifies the instrument.
+std::string ConnectedCaption(const transport::ConnectionRecord& record);
+
+class Shell final : public ui::PaneLayout {
+public:
+    // settingsFile: the settings file to use, or nothing when none can be kept.
+    Shell(ShellUi ui, std::optional<std::string> settingsFile, ShellHooks hooks = {});
+    ~Shell() override;
+
+    // Start-up before the window exists: the -d1 argument, the settings file
+    // (created with "Created" on the first run), the connection settings. Returns
+    // the saved outer size when one fits the screen, else the design size.
+    ui::Size Start(const std::vector<std::string>& args);
+    // Once the controls exist: all disabled, the console ones shown, the Connect
+    // dialog posted, the information pane showing "No connection".
+    void WindowCreated();
+    // The 1 ms timer.
+    void Tick();
+    void HandleCommand(int id, intptr_t param = 0);
+    // The window closes: its size is written when it changed; the channel closes.
+    void Shutdown();
+
+    // Layout for the window's current size; the front end calls it on resize.
+    void RelayoutControls() override;
+    void SetPaneHeight(int height) override;
+    int paneHeight() const { return paneHeight_; }
+
+    void SetControlsEnabled(bool enabled);
+    void AppendResultText(std::string_view text);
+    void ShowInstrumentInfo();
+
+    transport::ConnectionRecord& record() { return *record_; }
+    bool convertBinary() const { return convertBinary_; }
+    const CommandHistory& history() const { return history_; }
+    platform::IniFile* settings() { return settings_ ? &*settings_ : nullptr; }
+    const ShellUi& ui() const { return ui_; }
+    ShellHooks& hooks() { return hooks_; }
+
+private:
+    void Connect(intptr_t param);
+    void Disconnect(intptr_t param);
+    void Send();
+    void PickFromResults();
+    void SaveToFile();
+    void ShowHistory(const std::optional<std::string>& line);
+    void Post(int id, intptr_t param = 0);
+    void Inform(const std::string& text);
+
+    ShellUi ui_;
+    ShellHooks hooks_;
+    std::optional<platform::IniFile> settings_;
+    // The record holds a 32 KiB ring: on the heap, not on the caller's stack.
+    std::unique_ptr<transport::ConnectionRecord> record_;
+    ReceiveStep receive_;
+    CommandHistory history_;
+    bool convertBinary_ = true;
+    int paneHeight_ = kPaneHeightConsole;
+    int storedWidth_ = -1;
+    int storedHeight_ = -1;
+};
+
+}  // namespace orvane::app

@@ -1,0 +1,43 @@
+#pragma once
+// A settings file of sections and keys, read and written the way the private-
+// profile functions do it: names compared without regard to case, the first of
+// duplicate sections or keys wins, integers from their leading digits, and a
+// write changes only its own line, keeping every other section, key and comment.
+// Every write replaces the file atomically (temporary file, fsync, rename).
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace orvane::platform {
+
+class IniFile {
+public:
+    explicit IniFile(std::string path) : path_(std::move(path)) {}
+
+    const std::string& path() const { return path_; }
+    bool Exists() const;
+
+    // The value, or fallback when the section or key is missing.
+    std::string ReadString(std::string_view section, std::string_view key, std::string_view fallback) const;
+    // The leading decimal number of the value (optional sign), 0 when it has none,
+    // or fallback when the key is missing.
+    int ReadInt(std::string_view section, std::string_view key, int fallback) const;
+
+    // False when the file could not be written; the old file is then left whole.
+    // errno tells why.
+    bool WriteString(std::string_view section, std::string_view key, std::string_view value);
+    bool WriteInt(std::string_view section, std::string_view key, int value);
+
+private:
+    std::vector<std::string> ReadLines() const;
+
+    std::string path_;
+};
+
+// Writes bytes to path through a temporary file in the same folder, fsync and
+// rename, so that path holds either the old or the new content, never a part.
+// False with errno set on failure (the temporary file is removed).
+bool WriteFileAtomically(const std::string& path, std::string_view bytes);
+
+}  // namespace orvane::platform

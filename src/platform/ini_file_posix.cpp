@@ -1,0 +1,203 @@
+#include "platform/ini_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+namespace orvane::platform {
+namespace {
+
+std::string_view Trim(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
+    return s;
+}
+
+bool SameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// "[Name]" -> Name; false for any other line.
+bool SectionName(std::string_view line, std::string_view& name) {
+    line = Trim(line);
+    if (line.size() < 2 || line.front() != '[') return false;
+    std::size_t close = line.find(']');
+    if (close == std::string_view::npos) return false;
+    name = Trim(line.substr(1, close - 1));
+    return true;
+}
+
+// "key=value" -> key, value; false for comments and other lines.
+bool KeyValue(std::string_view line, std::string_view& key, std::string_view& value) {
+    std::string_view t = Trim(line);
+    if (t.empty() || t.front() == ';' || t.front() == '#' || t.front() == '[') return false;
+    std::size_t eq = t.find('=');
+    if (eq == std::string_view::npos) return false;
+    key = Trim(t.substr(0, eq));
+    value = Trim(t.substr(eq + 1));
+    // A value in matching quotes is read without them.
+    if (value.size() >= 2 && ((value.front() == '"' && value.back() == '"') ||
+                              (value.front() == '\'' && value.back() == '\''))) {
+        value = value.substr(1, value.size() - 2);
+    }
+    return true;
+}
+
+struct Location {
+    long sectionLine = -1;  // index of the "[section]" line
+    long keyLine = -1;      // index of the key's line
+    long insertAt = -1;     // where a new key of the section goes
+};
+
+Location Find(const std::vector<std::string>& lines, std::string_view section, std::string_view key) {
+    Location loc;
+    bool inSection = false;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        std::string_view name;
+        if (SectionName(lines[i], name)) {
+            if (inSection) break;  // the first section of that name is the one
+            if (SameName(name, section)) {
+                inSection = true;
+                loc.sectionLine = static_cast<long>(i);
+                loc.insertAt = static_cast<long>(i) + 1;
+            }
+            continue;
+        }
+        if (!inSection) continue;
+        std::string_view k, v;
+        if (KeyValue(lines[i], k, v)) {
+            if (loc.keyLine < 0 && SameName(k, key)) loc.keyLine = static_cast<long>(i);
+        }
+        // New keys go after the section's last non-blank line.
+        if (!Trim(lines[i]).empty()) loc.insertAt = static_cast<long>(i) + 1;
+    }
+    return loc;
+}
+
+}  // namespace
+
+bool IniFile::Exists() const {
+    struct stat st {};
+    return ::stat(path_.c_str(), &st) == 0;
+}
+
+std::vector<std::string> IniFile::ReadLines() const {
+    std::vector<std::string> lines;
+    std::ifstream in(path_, std::ios::binary);
+    if (!in) return lines;
+    std::string line;
+    while (std::getline(in, line)) lines.push_back(std::move(line));
+    return lines;
+}
+
+std::string IniFile::ReadString(std::string_view section, std::string_view key, std::string_view fallback) const {
+    auto lines = ReadLines();
+    Location loc = Find(lines, section, key);
+    if (loc.keyLine < 0) return std::string(fallback);
+    std::string_view k, v;
+    KeyValue(lines[static_cast<std::size_t>(loc.keyLine)], k, v);
+    return std::string(v);
+}
+
+int IniFile::ReadInt(std::string_view section, std::string_view key, int fallback) const {
+    auto lines = ReadLines();
+    Location loc = Find(lines, section, key);
+    if (loc.keyLine < 0) return fallback;
+    std::string_view k, v;
+    KeyValue(lines[static_cast<std::size_t>(loc.keyLine)], k, v);
+    std::size_t i = 0;
+    bool negative = false;
+    if (i < v.size() && (v[i] == '-' || v[i] == '+')) negative = v[i++] == '-';
+    long long n = 0;
+    for (; i < v.size() && std::isdigit(static_cast<unsigned char>(v[i])); ++i) {
+        n = n * 10 + (v[i] - '0');
+        if (n > INT_MAX) n = INT_MAX;  // saturate rather than wrap
+    }
+    return static_cast<int>(negative ? -n : n);
+}
+
+bool IniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
+    auto lines = ReadLines();
+    // A line break in a value would start a new key; keep the value on its line.
+    std::string clean(value);
+    for (char& c : clean) {
+        if (c == '\n' || c == '\r' || c == '\0') c = ' ';
+    }
+    std::string entry = std::string(key) + "=" + clean;
+    Location loc = Find(lines, section, key);
+    if (loc.keyLine >= 0) {
+        lines[static_cast<std::size_t>(loc.keyLine)] = entry;
+    } else if (loc.sectionLine >= 0) {
+        lines.insert(lines.begin() + loc.insertAt, entry);
+    } else {
+        lines.push_back("[" + std::string(section) + "]");
+        lines.push_back(entry);
+    }
+    std::string bytes;
+    for (const std::string& line : lines) {
+        bytes += line;
+        bytes += '\n';
+    }
+    return WriteFileAtomically(path_, bytes);
+}
+
+bool IniFile::WriteInt(std::string_view section, std::string_view key, int value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%d", value);
+    return WriteString(section, key, text);
+}
+
+bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
+    std::string tmp = path + ".XXXXXX";
+    int fd = ::mkstemp(tmp.data());
+    if (fd < 0) return false;
+    auto fail = [&] {
+        int err = errno;
+        ::close(fd);
+        ::unlink(tmp.c_str());
+        errno = err;
+        return false;
+    };
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            if (n == 0) errno = ENOSPC;
+            return fail();
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    // Keep the permissions of the file being replaced; a new one gets the usual 0644.
+    struct stat st {};
+    mode_t mode = ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644;
+    if (::fchmod(fd, mode) != 0 || ::fsync(fd) != 0) return fail();
+    if (::close(fd) != 0) {
+        int err = errno;
+        ::unlink(tmp.c_str());
+        errno = err;
+        return false;
+    }
+    if (::rename(tmp.c_str(), path.c_str()) != 0) {
+        int err = errno;
+        ::unlink(tmp.c_str());
+        errno = err;
+        return false;
+    }
+    return true;
+}
+
+}  // namespace orvane::platform

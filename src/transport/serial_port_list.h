@@ -1,0 +1,18 @@
+#pragma once
+// The serial ports present on this machine.
+
+#include <string>
+#include <vector>
+
+namespace orvane::transport {
+
+// Device names (ttyUSB0, ttyACM0, ttyS0, ...) of the serial devices under
+// /sys/class/tty that stand for hardware, in natural order (ttyS2 before
+// ttyS10). A port that is busy or not permitted is still listed; ttyS nodes with
+// no UART behind them are not. sysRoot is for tests.
+std::vector<std::string> ListSerialPorts(const std::string& sysRoot = "/sys/class/tty");
+
+// Natural order: runs of digits compare by value.
+bool NaturalLess(const std::string& a, const std::string& b);
+
+}  // namespace orvane::transport

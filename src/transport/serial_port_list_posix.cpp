@@ -1,0 +1,69 @@
+#include "transport/serial_port_list.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cctype>
+#include <fstream>
+
+namespace orvane::transport {
+namespace {
+
+bool Exists(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0;
+}
+
+std::string ReadFirstLine(const std::string& path) {
+    std::ifstream in(path);
+    std::string line;
+    std::getline(in, line);
+    return line;
+}
+
+}  // namespace
+
+bool NaturalLess(const std::string& a, const std::string& b) {
+    std::size_t i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (std::isdigit(static_cast<unsigned char>(a[i])) && std::isdigit(static_cast<unsigned char>(b[j]))) {
+            std::size_t i2 = i, j2 = j;
+            while (i2 < a.size() && std::isdigit(static_cast<unsigned char>(a[i2]))) ++i2;
+            while (j2 < b.size() && std::isdigit(static_cast<unsigned char>(b[j2]))) ++j2;
+            std::string na = a.substr(i, i2 - i), nb = b.substr(j, j2 - j);
+            na.erase(0, std::min(na.find_first_not_of('0'), na.size() - 1));
+            nb.erase(0, std::min(nb.find_first_not_of('0'), nb.size() - 1));
+            if (na.size() != nb.size()) return na.size() < nb.size();
+            if (na != nb) return na < nb;
+            i = i2;
+            j = j2;
+            continue;
+        }
+        if (a[i] != b[j]) return a[i] < b[j];
+        ++i;
+        ++j;
+    }
+    return a.size() - i < b.size() - j;
+}
+
+std::vector<std::string> ListSerialPorts(const std::string& sysRoot) {
+    std::vector<std::string> ports;
+    DIR* dir = ::opendir(sysRoot.c_str());
+    if (!dir) return ports;
+    while (dirent* e = ::readdir(dir)) {
+        std::string name = e->d_name;
+        if (name.empty() || name[0] == '.') continue;
+        std::string entry = sysRoot + "/" + name;
+        // Consoles and pseudo-terminals have no device behind them.
+        if (!Exists(entry + "/device")) continue;
+        // A UART slot the kernel reserves without hardware reports type 0.
+        if (Exists(entry + "/type") && ReadFirstLine(entry + "/type") == "0") continue;
+        ports.push_back(name);
+    }
+    ::closedir(dir);
+    std::sort(ports.begin(), ports.end(), NaturalLess);
+    return ports;
+}
+
+}  // namespace orvane::transport

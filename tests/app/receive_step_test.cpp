@@ -1,0 +1,97 @@
+#include "app/receive_step.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "sim/memory_link.h"
+#include "support/fake_clock.h"
+#include "support/fake_main_window.h"
+#include "transport/channel.h"
+
+using namespace orvane;
+using app::ReceiveStep;
+using testing::FakeTextBox;
+
+namespace {
+// An instrument at the end of a socket pair whose bytes the test writes directly.
+struct Wire {
+    Wire() {
+        int fds[2];
+        ::socketpair(AF_UNIX, SOCK_STREAM, 0, fds);
+        record.interfaceKind = transport::InterfaceKind::Lan;
+        record.socket = fds[0];
+        record.channelOpen = true;
+        peer = fds[1];
+    }
+    ~Wire() {
+        transport::CloseChannel(record);
+        if (peer >= 0) ::close(peer);
+    }
+    void Write(const std::string& bytes) { ASSERT_EQ(::write(peer, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size())); }
+    ReceiveStep::Result Run(bool convert = true) {
+        return step.Run(record, pane, convert, [this](std::size_t n) { counted += n; });
+    }
+
+    transport::ConnectionRecord record;
+    int peer = -1;
+    ReceiveStep step;
+    FakeTextBox pane;
+    std::size_t counted = 0;
+};
+}  // namespace
+
+TEST(ReceiveStep, FramesLinesAtLineEndsAndZeroBytes) {
+    Wire w;
+    w.Write("1.234\r\n");
+    EXPECT_EQ(w.Run(), ReceiveStep::Result::Idle);
+    EXPECT_EQ(w.pane.text, "1.234\r\n");  // the LF after the CR ends an empty line: nothing
+    EXPECT_EQ(w.counted, 5u);
+    EXPECT_EQ(w.pane.appends, 1);  // one append per line
+
+    w.Write(std::string("A\0B", 3) + "par");
+    w.Run();
+    EXPECT_EQ(w.pane.text, "1.234\r\nA\r\nB\r\n");
+    EXPECT_EQ(w.step.pending(), 3u);  // "par" waits for its end
+    w.Write("tial\n");
+    w.Run();
+    EXPECT_EQ(w.pane.text, "1.234\r\nA\r\nB\r\npartial\r\n");
+}
+
+TEST(ReceiveStep, LongLinesEndAtOnceAndBinaryValuesConvert) {
+    Wire w;
+    std::string big(20479, 'x');
+    w.Write(big + "yz\n");
+    w.Run();
+    EXPECT_EQ(w.pane.text, big + "\r\nyz\r\n");
+
+    w.pane.text.clear();
+    const std::string value("\xC1\xA0\x80\x80", 4);
+    w.Write(value + "\n");
+    w.Run(true);
+    EXPECT_EQ(w.pane.text, "5.42101E-20\r\n");  // 0.5 * 2^-63
+    w.pane.text.clear();
+    w.Write(value + "\n");
+    w.Run(false);
+    EXPECT_EQ(w.pane.text, value + "\r\n");
+
+    // A line of nothing but binary values grows past the buffer: cut, not overrun.
+    w.pane.text.clear();
+    std::string many;
+    while (many.size() < 20000) many += "\xC1\xA1\x81\x81";
+    w.Write(many + "\n");
+    w.Run(true);
+    EXPECT_EQ(w.pane.text.size(), 20479u + 2u);
+}
+
+TEST(ReceiveStep, ClosedConnectionIsAReadFailure) {
+    Wire w;
+    w.Write("last\n");
+    ::close(w.peer);
+    w.peer = -1;
+    EXPECT_EQ(w.Run(), ReceiveStep::Result::ReadFailure);
+    EXPECT_EQ(w.pane.text, "last\r\n");
+}

@@ -1,0 +1,259 @@
+#include "app/shell.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "app/layout.h"
+#include "app/shell_texts.h"
+#include "connection/model_table.h"
+#include "platform/ini_file.h"
+#include "shell_bench.h"
+#include "sim/memory_link.h"
+#include "ui/app_strings.h"
+#include "ui/command_ids.h"
+
+using namespace orvane;
+using app::Shell;
+using testing::ShellBench;
+using transport::InterfaceKind;
+
+namespace {
+
+std::string TempDir() {
+    char tmpl[] = "/tmp/orvane_shell_XXXXXX";
+    return mkdtemp(tmpl);
+}
+
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+// Marks the shell connected to an instrument at the end of a socket pair.
+struct Connected {
+    explicit Connected(ShellBench& b) : bench(b) {
+        auto& r = b.shell.record();
+        r.interfaceKind = InterfaceKind::Lan;
+        r.socket = link.ReleaseClientFd();
+        r.channelOpen = true;
+        r.instrumentReady = true;
+        r.pollReplies = true;
+    }
+    ShellBench& bench;
+    sim::MemoryLink link;
+};
+
+}  // namespace
+
+TEST(Shell, TitleAndCaptions) {
+    EXPECT_EQ(app::WindowTitle(), "Orvane2 v1_4");
+    transport::ConnectionRecord r;
+    r.interfaceKind = InterfaceKind::Usb;
+    r.modelCode = connection::kModelTrv88;
+    r.identity = "Kelmscot,TRV88,123,V1";
+    EXPECT_EQ(app::ConnectedCaption(r), "Orvane2 v1_4     USB,TRV88,123,V1");
+    r.interfaceKind = InterfaceKind::Lan;
+    EXPECT_EQ(app::ConnectedCaption(r), "Orvane2 v1_4     LAN,TRV88,123,V1");
+    r.interfaceKind = InterfaceKind::Serial;
+    r.identity = "NoCommaHere";
+    EXPECT_EQ(app::ConnectedCaption(r), "Orvane2 v1_4     SER");
+    r.identity.Clear();
+    EXPECT_EQ(app::ConnectedCaption(r), "Orvane2 v1_4     SER,Unknown Connection");
+    r.modelCode = connection::kModelBootcode;
+    r.identity = "0000000:    32 32 32 32";
+    EXPECT_EQ(app::ConnectedCaption(r), "Orvane2 v1_4     SER,Bootcode Instrument");
+}
+
+TEST(Shell, LayoutGrowsAndAnchorsControls) {
+    using app::ComputeLayout;
+    const ui::Size client{792, 550};
+    auto base = ComputeLayout({808, 608}, client, app::kPaneHeightConsole);
+    auto wide = ComputeLayout({908, 608}, {892, 550}, app::kPaneHeightConsole);
+    auto tall = ComputeLayout({808, 658}, {792, 600}, app::kPaneHeightConsole);
+    enum { kResults, kInfo, kCommand, kSend, kList, kRun, kStep, kClose };
+    for (int grows : {kResults, kCommand, kList}) EXPECT_EQ(wide[grows].width, base[grows].width + 100);
+    for (int moves : {kInfo, kSend, kRun, kStep, kClose}) {
+        EXPECT_EQ(wide[moves].x, base[moves].x + 100);
+        EXPECT_EQ(wide[moves].width, base[moves].width);
+    }
+    for (int grows : {kResults, kInfo}) EXPECT_EQ(tall[grows].height, base[grows].height + 50);
+    for (int moves : {kCommand, kSend, kList, kRun, kStep, kClose}) EXPECT_EQ(tall[moves].y, base[moves].y + 50);
+    EXPECT_EQ(base[kResults], (ui::Rect{6, 6, 648, 514}));
+    EXPECT_EQ(base[kInfo], (ui::Rect{792 - 138 - 6, 6, 138, 514}));
+    EXPECT_EQ(base[kSend], (ui::Rect{792 - 75 - 6, 550 - 24 - 6, 75, 24}));
+    EXPECT_EQ(base[kRun].y, 550 - 24 - 134);
+    auto script = ComputeLayout({808, 608}, client, app::kPaneHeightScript);
+    EXPECT_EQ(script[kResults].height, 384);
+    EXPECT_EQ(app::MinimumWindowSize(), (ui::Size{404, 304}));
+}
+
+TEST(Shell, SettingsFileCreatedOnceAndSizesRestoredWithinTheScreen) {
+    std::string dir = TempDir();
+    std::string file = dir + "/Kelmscot/Orvaner/Orvaner.ini";
+    {
+        ShellBench b(file);
+        EXPECT_EQ(b.shell.Start({"orvane2"}), app::kDesignOuterSize);
+        EXPECT_NE(Slurp(file).find("[Init]\nCreated="), std::string::npos);
+        b.shell.Shutdown();  // nothing changed: nothing written
+    }
+    std::string created = Slurp(file);
+    EXPECT_EQ(created.find("MainWindow"), std::string::npos);
+
+    {
+        ShellBench b(file);
+        b.shell.Start({"orvane2"});
+        b.w.frame.outer = {1000, 700};
+        b.shell.Shutdown();
+    }
+    EXPECT_NE(Slurp(file).find("MainWindowHeight=700\nMainWindowWidth=1000\n"), std::string::npos);
+    {
+        ShellBench b(file);
+        EXPECT_EQ(b.shell.Start({"orvane2"}), (ui::Size{1000, 700}));
+        b.w.frame.screen = {900, 2000};
+    }
+    {
+        ShellBench b(file);
+        b.w.frame.screen = {900, 2000};  // the saved width no longer fits
+        EXPECT_EQ(b.shell.Start({"orvane2"}), (ui::Size{808, 700}));
+    }
+    platform::IniFile(file).WriteInt("Init", "MainWindowWidth", 0);
+    {
+        ShellBench b(file);
+        EXPECT_EQ(b.shell.Start({"orvane2"}).width, 808);
+    }
+
+    // -d1 and -D1 delete the debug file; -d and -d2 do not.
+    for (const char* arg : {"-d", "-d2", "-d1", "-D1"}) {
+        std::ofstream(app::kDebugFilePath) << "x";
+        ShellBench b(file);
+        b.shell.Start({"orvane2", arg});
+        bool deleted = ::access(app::kDebugFilePath, F_OK) != 0;
+        EXPECT_EQ(deleted, std::string(arg).size() == 3 && arg[2] == '1') << arg;
+    }
+    ::unlink(app::kDebugFilePath);
+    std::system(("rm -rf " + dir).c_str());
+}
+
+TEST(Shell, SendEchoesKeepsHistoryAndDisconnectsOnFailure) {
+    ShellBench b;
+    b.shell.WindowCreated();
+    b.w.poster.posted.clear();
+
+    b.Type("*IDN?");  // not connected: nothing happens
+    EXPECT_EQ(b.w.commandLine.text, "*IDN?");
+    EXPECT_EQ(b.w.results.text, "");
+
+    Connected c(b);
+    b.Type("*IDN?");
+    EXPECT_EQ(b.w.results.text, "> *IDN?\r\n");
+    EXPECT_EQ(b.w.commandLine.selection.end, 5u);  // selected, ready to be replaced
+    c.link.Pump(0);
+    EXPECT_EQ(std::string(c.link.engine().received()), std::string("*IDN?\n\0", 7));
+    b.Type("");
+    EXPECT_EQ(b.w.results.text, "> *IDN?\r\n");
+
+    // A LAN send that fails closes the connection after telling the user.
+    ::shutdown(b.shell.record().socket, SHUT_WR);
+    b.Type("meas?");
+    EXPECT_EQ(b.w.boxes.Texts(), std::vector<std::string>{app::kCommsFailed});
+    EXPECT_EQ(b.w.boxes.shown[0].caption, ui::kAppName);
+    EXPECT_FALSE(b.shell.record().instrumentReady);
+    EXPECT_FALSE(b.shell.record().channelOpen);
+    EXPECT_FALSE(b.w.commandLine.enabled);
+}
+
+TEST(Shell, HistoryWalksAndWraps) {
+    ShellBench b;
+    Connected c(b);
+    b.shell.HandleCommand(ui::kCmdHistoryPrevious);
+    EXPECT_EQ(b.w.commandLine.text, "");  // no history: unchanged
+    for (const char* line : {"L1", "L2", "L3"}) b.Type(line);
+    auto up = [&] {
+        b.shell.HandleCommand(ui::kCmdHistoryPrevious);
+        return b.w.commandLine.text;
+    };
+    auto down = [&] {
+        b.shell.HandleCommand(ui::kCmdHistoryNext);
+        return b.w.commandLine.text;
+    };
+    EXPECT_EQ(up(), "L2");
+    EXPECT_EQ(up(), "L1");
+    EXPECT_EQ(up(), "L3");
+    EXPECT_EQ(down(), "L1");
+
+    for (int i = 4; i <= 51; ++i) b.Type("L" + std::to_string(i));
+    EXPECT_EQ(b.shell.history().current(), 49);
+    EXPECT_EQ(*b.shell.history().slot(0), "L2");
+    EXPECT_EQ(*b.shell.history().slot(49), "L51");
+}
+
+TEST(Shell, PickingACommandFromTheResultsPane) {
+    ShellBench b;
+    b.w.results.text = "> *IDN?\r\nKelmscot,TRV88,1,V\r\n";
+    b.w.commandLine.text = "typed";
+    b.w.results.ClickOn("Kelmscot");
+    b.shell.HandleCommand(ui::kCmdPickFromResults);
+    EXPECT_EQ(b.w.commandLine.text, "typed");  // a reply line: nothing
+    b.w.results.ClickOn("*IDN?");
+    b.w.results.selection = {2, 5};  // dragging a selection: nothing
+    b.shell.HandleCommand(ui::kCmdPickFromResults);
+    EXPECT_EQ(b.w.commandLine.text, "typed");
+    b.w.results.ClickOn("*IDN?");
+    b.shell.HandleCommand(ui::kCmdPickFromResults);
+    EXPECT_EQ(b.w.commandLine.text, "*IDN?");
+    ASSERT_FALSE(b.w.poster.posted.empty());
+    EXPECT_EQ(b.w.poster.posted.back().first, ui::kCmdFocusCommandLine);
+}
+
+TEST(Shell, SaveToFileWritesTheExactBytesOrSaysWhy) {
+    std::string dir = TempDir();
+    ShellBench b;
+    b.w.results.text = "> *IDN?\r\nKelmscot,TRV88,1,V\r\n";
+    b.w.files.answers = {dir + "/out.txt"};
+    b.shell.HandleCommand(ui::kCmdSaveToFile);
+    EXPECT_EQ(Slurp(dir + "/out.txt"), "> *IDN?\r\nKelmscot,TRV88,1,V\r\n");
+    ASSERT_EQ(b.w.files.requests.size(), 1u);
+    EXPECT_EQ(b.w.files.requests[0].filters[0].name, app::kTextFileFilterName);
+    EXPECT_EQ(b.w.files.requests[0].defaultExtension, "txt");
+    EXPECT_TRUE(b.w.files.requests[0].overwritePrompt);
+    EXPECT_TRUE(b.w.boxes.shown.empty());
+
+    b.w.files.answers = {std::nullopt};
+    b.shell.HandleCommand(ui::kCmdSaveToFile);
+    EXPECT_EQ(b.w.boxes.Texts(), std::vector<std::string>{app::kUnableToCreateTextFile});
+
+    // A file that cannot be created says so and leaves nothing behind.
+    b.w.boxes.shown.clear();
+    b.w.files.answers = {dir + "/missing/out.txt"};
+    b.shell.HandleCommand(ui::kCmdSaveToFile);
+    ASSERT_EQ(b.w.boxes.shown.size(), 1u);
+    EXPECT_EQ(b.w.boxes.shown[0].text.rfind(app::kUnableToCreateTextFile, 0), 0u);
+    std::system(("rm -rf " + dir).c_str());
+}
+
+TEST(Shell, ConvertBinaryAndClear) {
+    ShellBench b;
+    b.shell.WindowCreated();
+    EXPECT_TRUE(b.w.menu.checked[ui::kCmdConvertBinary]);
+    EXPECT_FALSE(b.w.menu.enabled[ui::kCmdUpgradeFirmware]);
+    EXPECT_FALSE(b.w.menu.enabled[ui::kCmdSetDateTime]);
+    EXPECT_EQ(b.w.info.Text(), "No connection");
+    EXPECT_FALSE(b.w.results.enabled);
+    EXPECT_FALSE(b.w.scriptList.visible);
+    EXPECT_EQ(b.w.poster.posted.front(), std::make_pair(ui::kCmdConnection, intptr_t{0}));
+    b.shell.HandleCommand(ui::kCmdConvertBinary);
+    EXPECT_FALSE(b.shell.convertBinary());
+    EXPECT_FALSE(b.w.menu.checked[ui::kCmdConvertBinary]);
+    b.w.results.text = "x";
+    b.shell.HandleCommand(ui::kCmdClearResults);
+    EXPECT_EQ(b.w.results.text, "");
+    b.shell.HandleCommand(ui::kCmdAbout);
+    EXPECT_EQ(b.w.dialogs.about, (std::vector<std::string>{"Orvane2", "v1_4 Sep  9 2026", ui::kAppNotice}));
+}

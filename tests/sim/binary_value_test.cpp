@@ -24,7 +24,9 @@ double Decode(const uint8_t* b) {
     return (b[1] & 0x40) ? -value : value;
 }
 
-double Decode(const BinaryValue& b) { return Decode(b.data()); }
+double Decode(const BinaryValue& b) {
+    return Decode(b.data());
+}
 
 }  // namespace
 

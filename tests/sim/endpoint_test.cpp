@@ -34,7 +34,7 @@ std::string IdentityLine(const InstrumentConfig& config = {}) {
 }
 
 class TempDir {
-public:
+  public:
     TempDir() {
         char pattern[] = "/tmp/orvane2-sim-test-XXXXXX";
         path_ = ::mkdtemp(pattern);
@@ -42,12 +42,12 @@ public:
     ~TempDir() { std::system(("rm -rf '" + path_ + "'").c_str()); }
     std::string operator/(const char* name) const { return path_ + "/" + name; }
 
-private:
+  private:
     std::string path_;
 };
 
 bool Exists(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     return ::lstat(path.c_str(), &st) == 0;
 }
 
@@ -122,7 +122,8 @@ TEST(SimPty, PumpedRawDeviceShowsExactBytesRightAfterThePumpAndUnplugEndsReads) 
     char buf[256];
     ssize_t n = ::read(fd, buf, sizeof buf);  // no waiting: the pump has settled the bytes
     ASSERT_GT(n, 0);
-    EXPECT_EQ(std::string(buf, static_cast<size_t>(n)), IdentityLine() + BinaryReply(config.reading));
+    EXPECT_EQ(std::string(buf, static_cast<size_t>(n)),
+              IdentityLine() + BinaryReply(config.reading));
 
     pty.Unplug();
     EXPECT_TRUE(pty.Unplugged());
@@ -155,7 +156,7 @@ TEST(SimPty, LinkReplacesAStaleSymlinkButNeverAFile) {
     ::close(fd);
     PtyEndpoint pty({}, file);
     EXPECT_FALSE(pty.Ok());
-    struct stat st{};
+    struct stat st {};
     ASSERT_EQ(::lstat(file.c_str(), &st), 0);
     EXPECT_TRUE(S_ISREG(st.st_mode));
 }

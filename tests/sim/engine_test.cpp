@@ -24,7 +24,9 @@ std::string Ask(Engine& engine, std::string_view text, uint32_t now = 0) {
     return engine.TakeOutput(now);
 }
 
-std::string Line(std::string_view text) { return std::string(text) + "\r\n"; }
+std::string Line(std::string_view text) {
+    return std::string(text) + "\r\n";
+}
 
 }  // namespace
 

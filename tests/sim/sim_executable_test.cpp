@@ -27,7 +27,7 @@ using orvane::sim::InstrumentConfig;
 namespace {
 
 class SimProcess {
-public:
+  public:
     explicit SimProcess(std::vector<std::string> args) {
         args.insert(args.begin(), ORVANE2_SIM_PATH);
         std::vector<char*> argv;
@@ -74,7 +74,7 @@ public:
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
-private:
+  private:
     pid_t pid_ = -1;
     int out_ = -1;
 };
@@ -123,7 +123,7 @@ TEST(SimExecutable, ServesPtyAndTcpUntilTerminated) {
 
     sim.Signal(SIGTERM);
     EXPECT_EQ(sim.Wait(), 0);
-    struct stat st{};
+    struct stat st {};
     EXPECT_NE(::lstat(link.c_str(), &st), 0);  // the link went with it
     ::close(pty);
     ::close(sock);

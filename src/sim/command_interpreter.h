@@ -29,12 +29,12 @@ std::string MeasurementText(double value);
 using CommandHandler = std::function<void(std::string_view command, Engine& engine)>;
 
 class CommandTable {
-public:
+  public:
     // A later entry for the same word replaces the earlier one.
     void Add(std::string_view word, CommandHandler handler);
     const CommandHandler* Find(std::string_view command) const;
 
-private:
+  private:
     std::vector<std::pair<std::string, CommandHandler>> entries_;
 };
 
@@ -42,13 +42,13 @@ private:
 CommandTable StandardCommands();
 
 class CommandInterpreter final : public Interpreter {
-public:
+  public:
     explicit CommandInterpreter(CommandTable table = StandardCommands());
     void Receive(uint8_t byte, Engine& engine) override;
     void Reset() override { line_.Reset(); }
     CommandTable& table() { return table_; }
 
-private:
+  private:
     LineAssembler line_;
     CommandTable table_;
 };

@@ -18,7 +18,7 @@ inline constexpr uint8_t kDc4 = 0x14;
 inline constexpr uint8_t kEsc = 0x1B;
 
 class LineAssembler {
-public:
+  public:
     // Longer commands are dropped whole rather than answered cut short.
     static constexpr std::size_t kMaxCommand = 255;
 
@@ -26,9 +26,7 @@ public:
     std::optional<std::string> Add(uint8_t byte);
     void Reset();
 
-    bool Empty() const { return text_.empty() && !overlong_; }
-
-private:
+  private:
     std::string text_;
     bool overlong_ = false;
     uint8_t previous_ = 0;

@@ -22,7 +22,7 @@
 namespace orvane::sim {
 
 class Endpoint {
-public:
+  public:
     virtual ~Endpoint();
     Endpoint(const Endpoint&) = delete;
     Endpoint& operator=(const Endpoint&) = delete;
@@ -43,7 +43,7 @@ public:
     // Only while no thread runs.
     Engine& engine() { return engine_; }
 
-protected:
+  protected:
     explicit Endpoint(InstrumentConfig config);
 
     // Each runs with mutex_ held. Derived classes call Stop() in their destructors,
@@ -70,7 +70,7 @@ protected:
     Engine engine_;
     mutable std::mutex mutex_;
 
-private:
+  private:
     // Input is left unread while this much output waits, so a client that only
     // writes cannot make the instrument buffer without bound.
     static constexpr std::size_t kBacklogLimit = 64 * 1024;

@@ -16,7 +16,9 @@ void CloseFd(int& fd) {
 
 Endpoint::Endpoint(InstrumentConfig config) : engine_(std::move(config)) {}
 
-Endpoint::~Endpoint() { assert(!Running() && "derived endpoints stop their thread first"); }
+Endpoint::~Endpoint() {
+    assert(!Running() && "derived endpoints stop their thread first");
+}
 
 void Endpoint::Pump(uint32_t nowMs) {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -27,7 +29,7 @@ void Endpoint::Pump(uint32_t nowMs) {
 
 bool Endpoint::Start() {
     return thread_.Start(
-        [this](uint32_t) {
+        [this] {
             std::lock_guard<std::mutex> lock(mutex_);
             ServiceWait wait;
             AddWaits(wait);
@@ -39,7 +41,9 @@ bool Endpoint::Start() {
         });
 }
 
-void Endpoint::Stop() { thread_.Stop(); }
+void Endpoint::Stop() {
+    thread_.Stop();
+}
 
 void Endpoint::Unplug() {
     {

@@ -10,7 +10,9 @@ namespace orvane::sim {
 
 namespace {
 // True once `now` has reached `due` on the wrapping tick count.
-bool Reached(uint32_t now, uint32_t due) { return static_cast<int32_t>(now - due) >= 0; }
+bool Reached(uint32_t now, uint32_t due) {
+    return static_cast<int32_t>(now - due) >= 0;
+}
 }  // namespace
 
 std::string FloodLine(uint64_t n) {

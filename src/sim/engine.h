@@ -33,7 +33,7 @@ struct EngineCounters {
 std::string FloodLine(uint64_t n);
 
 class Engine {
-public:
+  public:
     // The copy of received bytes keeps at least this many of the latest.
     static constexpr std::size_t kReceivedKept = 64 * 1024;
     // The flood fault adds at most this much output per millisecond.
@@ -75,7 +75,7 @@ public:
     // so an interpreter may hand over to another without destroying itself mid-call.
     void SwitchInterpreter(std::unique_ptr<Interpreter> next);
 
-private:
+  private:
     void Queue(std::string_view bytes);
 
     InstrumentConfig config_;

@@ -10,7 +10,7 @@ namespace orvane::sim {
 class Engine;
 
 class Interpreter {
-public:
+  public:
     virtual ~Interpreter() = default;
     // Answers through engine.Send / engine.SendLine.
     virtual void Receive(uint8_t byte, Engine& engine) = 0;

@@ -8,7 +8,7 @@
 namespace orvane::sim {
 
 class MemoryLink final : public Endpoint {
-public:
+  public:
     explicit MemoryLink(InstrumentConfig config = {});
     ~MemoryLink() override;
 
@@ -21,7 +21,7 @@ public:
     int ReleaseClientFd();
     bool Unplugged() const;
 
-private:
+  private:
     void Service(uint32_t nowMs) override;
     void AddWaits(ServiceWait& wait) override;
     void UnplugLocked() override;

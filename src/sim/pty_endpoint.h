@@ -15,7 +15,7 @@
 namespace orvane::sim {
 
 class PtyEndpoint final : public Endpoint {
-public:
+  public:
     // linkPath, when given, becomes a symlink to the device. An existing symlink
     // there is replaced; anything else there is left alone and fails the endpoint.
     explicit PtyEndpoint(InstrumentConfig config = {}, std::string linkPath = {});
@@ -27,7 +27,7 @@ public:
     const std::string& LinkPath() const { return linkPath_; }
     bool Unplugged() const;
 
-private:
+  private:
     // After a write in a Pump, wait this long at most (real time) for the bytes to
     // reach the device side, so a test may read right after pumping.
     static constexpr int kSettleMs = 200;

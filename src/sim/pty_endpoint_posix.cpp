@@ -16,7 +16,9 @@
 namespace orvane::sim {
 
 namespace {
-std::string ErrorText(const char* what) { return std::string(what) + ": " + std::strerror(errno); }
+std::string ErrorText(const char* what) {
+    return std::string(what) + ": " + std::strerror(errno);
+}
 
 uint32_t RealMs() {
     timespec ts{};
@@ -80,7 +82,7 @@ bool PtyEndpoint::Open() {
 }
 
 void PtyEndpoint::MakeLink() {
-    struct stat st{};
+    struct stat st {};
     if (::lstat(linkPath_.c_str(), &st) == 0) {
         if (!S_ISLNK(st.st_mode)) {
             error_ = linkPath_ + ": exists and is not a symlink";

@@ -20,8 +20,8 @@ struct ServiceWait {
 };
 
 class ServiceThread {
-public:
-    using Prepare = std::function<ServiceWait(uint32_t nowMs)>;
+  public:
+    using Prepare = std::function<ServiceWait()>;
     using Step = std::function<void(uint32_t nowMs)>;
 
     ServiceThread() = default;
@@ -37,7 +37,7 @@ public:
     // Makes the thread prepare again, e.g. after another thread closed a descriptor.
     void Wake();
 
-private:
+  private:
     void Run(const Prepare& prepare, const Step& step);
 
     std::thread thread_;

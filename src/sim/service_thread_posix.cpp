@@ -17,9 +17,8 @@ bool ServiceThread::Start(Prepare prepare, Step step) {
     wakeFd_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     if (wakeFd_ < 0) return false;
     stop_ = false;
-    thread_ = std::thread([this, prepare = std::move(prepare), step = std::move(step)] {
-        Run(prepare, step);
-    });
+    thread_ = std::thread(
+        [this, prepare = std::move(prepare), step = std::move(step)] { Run(prepare, step); });
     return true;
 }
 
@@ -44,7 +43,7 @@ void ServiceThread::Run(const Prepare& prepare, const Step& step) {
     platform::SystemClock clock;
     while (!stop_) {
         uint32_t now = clock.TickCount();
-        ServiceWait wait = prepare(now);
+        ServiceWait wait = prepare();
         int timeout = -1;
         if (wait.dueMs) {
             auto left = static_cast<int32_t>(*wait.dueMs - now);

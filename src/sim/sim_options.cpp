@@ -149,7 +149,8 @@ Identity and texts:
 Faults:
   --silent               never answer
   --idn-from N           answer "*IDN?" only from the Nth query on
-  --hang-up-after N      drop the connection after sending N bytes
+  --hang-up-after N      drop the connection after sending N bytes (TCP: the
+                         client may connect again; pty: the device goes away)
   --trickle MS           send replies one byte every MS milliseconds
   --flood                once spoken to, send numbered lines without end
 Other:

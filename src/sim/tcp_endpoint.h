@@ -14,7 +14,7 @@ namespace orvane::sim {
 inline constexpr uint16_t kInstrumentTcpPort = 10001;
 
 class TcpEndpoint final : public Endpoint {
-public:
+  public:
     // address: dotted IPv4 (127.0.0.2 and so on serve several instruments on one
     // machine). port 0 takes an ephemeral port; Port() tells which.
     explicit TcpEndpoint(InstrumentConfig config = {}, std::string address = "127.0.0.1",
@@ -27,7 +27,7 @@ public:
     uint16_t Port() const { return port_; }
     bool HasClient() const;
 
-private:
+  private:
     void Service(uint32_t nowMs) override;
     void AddWaits(ServiceWait& wait) override;
     void UnplugLocked() override;

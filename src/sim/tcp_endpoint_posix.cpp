@@ -36,8 +36,7 @@ void TcpEndpoint::Listen() {
     listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     int on = 1;
     socklen_t len = sizeof sa;
-    if (listener_ < 0 ||
-        ::setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) != 0 ||
+    if (listener_ < 0 || ::setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) != 0 ||
         ::bind(listener_, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0 ||
         ::listen(listener_, 4) != 0 ||
         ::getsockname(listener_, reinterpret_cast<sockaddr*>(&sa), &len) != 0) {
@@ -102,6 +101,8 @@ void TcpEndpoint::AddWaits(ServiceWait& wait) {
     if (client_ >= 0) AddStreamWait(wait, client_);
 }
 
-void TcpEndpoint::UnplugLocked() { DropClient("unplugged"); }
+void TcpEndpoint::UnplugLocked() {
+    DropClient("unplugged");
+}
 
 }  // namespace orvane::sim

@@ -94,6 +94,7 @@ ui::Size Shell::Start(const std::vector<std::string>& args) {
         if (storedHeight_ > 0 && storedHeight_ <= screen.height) size.height = storedHeight_;
         if (storedWidth_ > 0 && storedWidth_ <= screen.width) size.width = storedWidth_;
     }
+    startSize_ = size;
     return size;
 }
 
@@ -139,10 +140,14 @@ void Shell::Shutdown() {
         ui::Size screen = ui_.frame->ScreenSize();
         int height = settings_->ReadInt(kSectionInit, kKeyWindowHeight, -1);
         int width = settings_->ReadInt(kSectionInit, kKeyWindowWidth, -1);
-        if (outer.height > 0 && outer.height <= screen.height && outer.height != height) {
+        // Only a size the user made is kept: closing an unresized window leaves
+        // the file as it was.
+        if (outer.height > 0 && outer.height <= screen.height && outer.height != height &&
+            outer.height != startSize_.height) {
             settings_->WriteInt(kSectionInit, kKeyWindowHeight, outer.height);
         }
-        if (outer.width > 0 && outer.width <= screen.width && outer.width != width) {
+        if (outer.width > 0 && outer.width <= screen.width && outer.width != width &&
+            outer.width != startSize_.width) {
             settings_->WriteInt(kSectionInit, kKeyWindowWidth, outer.width);
         }
     }

@@ -123,6 +123,7 @@ private:
     int paneHeight_ = kPaneHeightConsole;
     int storedWidth_ = -1;
     int storedHeight_ = -1;
+    ui::Size startSize_ = kDesignOuterSize;
 };
 
 }  // namespace orvane::app

@@ -14,7 +14,7 @@
 
 using namespace orvane;
 using app::ReceiveStep;
-using testing::FakeTextBox;
+using orvane::testing::FakeTextBox;
 
 namespace {
 // An instrument at the end of a socket pair whose bytes the test writes directly.
@@ -54,11 +54,11 @@ TEST(ReceiveStep, FramesLinesAtLineEndsAndZeroBytes) {
 
     w.Write(std::string("A\0B", 3) + "par");
     w.Run();
-    EXPECT_EQ(w.pane.text, "1.234\r\nA\r\nB\r\n");
-    EXPECT_EQ(w.step.pending(), 3u);  // "par" waits for its end
+    EXPECT_EQ(w.pane.text, "1.234\r\nA\r\n");
+    EXPECT_EQ(w.step.pending(), 4u);  // "Bpar" waits for its end
     w.Write("tial\n");
     w.Run();
-    EXPECT_EQ(w.pane.text, "1.234\r\nA\r\nB\r\npartial\r\n");
+    EXPECT_EQ(w.pane.text, "1.234\r\nA\r\nBpartial\r\n");
 }
 
 TEST(ReceiveStep, LongLinesEndAtOnceAndBinaryValuesConvert) {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/shell.h"
+#include "ui/command_ids.h"
 #include "support/fake_main_window.h"
 
 namespace orvane::testing {

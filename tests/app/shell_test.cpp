@@ -1,6 +1,7 @@
 #include "app/shell.h"
 
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -19,7 +20,7 @@
 
 using namespace orvane;
 using app::Shell;
-using testing::ShellBench;
+using orvane::testing::ShellBench;
 using transport::InterfaceKind;
 
 namespace {

@@ -81,6 +81,17 @@ CommandTable StandardCommands() {
     table.Add(kBinaryReadingQuery, [](std::string_view, Engine& engine) {
         engine.Send(BinaryReply(engine.config().reading));
     });
+    table.Add(kConfigCommand, [](std::string_view command, Engine& engine) {
+        std::size_t first = command.find(',');
+        std::size_t second = command.find(',', first == std::string_view::npos ? first : first + 1);
+        if (second == std::string_view::npos) return;
+        int number = 0;
+        for (char c : Trim(command.substr(first + 1, second - first - 1))) {
+            if (c < '0' || c > '9' || number > 100000) return;
+            number = number * 10 + (c - '0');
+        }
+        engine.SetSetting(number, std::string(Trim(command.substr(second + 1))));
+    });
     return table;
 }
 

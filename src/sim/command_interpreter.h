@@ -21,6 +21,9 @@ inline constexpr std::string_view kReadingQuery = "read?";
 inline constexpr std::string_view kTemperatureQuery = "temp?";
 inline constexpr std::string_view kFrequencyQuery = "freq?";
 inline constexpr std::string_view kBinaryReadingQuery = "readbin?";
+// "config,NNN,VALUE" stores a setting; the clock is 240 (hour) to 245 (year).
+inline constexpr std::string_view kConfigCommand = "config";
+inline constexpr int kClockSettingFirst = 240;
 
 // How measurement values are written: "1.23450E+00".
 std::string MeasurementText(double value);

@@ -111,6 +111,13 @@ std::string_view Engine::received() const {
     return all.size() > kReceivedKept ? all.substr(all.size() - kReceivedKept) : all;
 }
 
+void Engine::SetSetting(int number, std::string value) { settings_[number] = std::move(value); }
+
+std::string Engine::Setting(int number) const {
+    auto it = settings_.find(number);
+    return it == settings_.end() ? std::string() : it->second;
+}
+
 void Engine::ClearCounters() {
     counters_ = {};
     received_.clear();

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -60,6 +61,12 @@ class Engine {
     void Reconnect(uint32_t nowMs);
 
     const InstrumentConfig& config() const { return config_; }
+    InstrumentConfig& config() { return config_; }
+
+    // Values set with "config,NNN,VALUE" (the clock lives at 240..245); empty
+    // when never set. They survive reconnects, as the instrument's memory does.
+    void SetSetting(int number, std::string value);
+    std::string Setting(int number) const;
     const EngineCounters& counters() const { return counters_; }
     // The latest received bytes, at most kReceivedKept of them.
     std::string_view received() const;
@@ -84,6 +91,7 @@ class Engine {
     bool interpreting_ = false;
     EngineCounters counters_;
     std::string received_;
+    std::map<int, std::string> settings_;
 
     std::string pending_;
     uint32_t lastNow_ = 0;

@@ -20,6 +20,16 @@ inline constexpr std::string_view kDefaultVersion = "VERSION,3,1.20,2.05,1.07,1.
 
 inline constexpr std::string_view kLineEnd = "\r\n";
 
+// What an instrument running only its bootloader answers to "*IDN?": a memory
+// dump line with no comma, ":    32 32 32 32" from its eighth character on.
+inline constexpr std::string_view kBootcodeDumpLine = "0000400:    32 32 32 32 FF FF FF FF";
+
+// One model name from each row of the model table, for --model.
+inline constexpr std::string_view kKnownModels[] = {
+    "TRV48",  "TRV98", "TRV91",  "TRV68", "TRV8844", "TRV8",  "HLX4377", "HLX2382", "GDMB68",
+    "GDMB87", "BRQ",   "ZDA71",  "ZDA45", "TRV2801", "ZDA477", "ZDAX",   "ZDA99",   "DWEL-RS232",
+};
+
 struct InstrumentConfig {
     // Identity: maker,model,serial[,further...], unless `identity` is set, which is
     // then the whole answer (for odd answers: no comma, an unknown model, ...).
@@ -37,6 +47,9 @@ struct InstrumentConfig {
     double reading = 1.2345;
     double temperature = 23.5;
     double frequency = 50.0;
+
+    // Answers "*IDN?" with the bootloader's dump line instead of the identity.
+    bool bootcode = false;
 
     // Faults.
     bool silent = false;            // receives and counts, never sends a byte

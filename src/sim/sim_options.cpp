@@ -104,6 +104,8 @@ bool ParseSimOptions(int argc, const char* const* argv, SimOptions& options, std
             c.calver = value;
         } else if (takes("--version")) {
             c.version = value;
+        } else if (flag("--bootcode")) {
+            c.bootcode = true;
         } else if (flag("--silent")) {
             c.silent = true;
         } else if (takes("--idn-from")) {
@@ -126,6 +128,15 @@ bool ParseSimOptions(int argc, const char* const* argv, SimOptions& options, std
     return true;
 }
 
+static std::string KnownModelList() {
+    std::string list;
+    for (std::string_view model : kKnownModels) {
+        if (!list.empty()) list += ' ';
+        list += model;
+    }
+    return list;
+}
+
 std::string SimUsage() {
     std::string defaults = std::string(kDefaultMaker) + "," + std::string(kDefaultModel) + "," +
                            std::string(kDefaultSerial);
@@ -146,6 +157,9 @@ Identity and texts:
   --identity TEXT        the whole "*IDN?" answer instead of the fields above
   --calstr TEXT --calver TEXT --version TEXT
                          answers to "calstr?", "calver?" and "version?"
+  --bootcode             answer "*IDN?" as an instrument running only its bootloader
+Models (--model) from each row of the model table:
+  )" + KnownModelList() + R"(
 Faults:
   --silent               never answer
   --idn-from N           answer "*IDN?" only from the Nth query on

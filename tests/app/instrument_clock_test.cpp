@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
+#include "sim/command_interpreter.h"
 #include "sim/memory_link.h"
 #include "support/fake_clock.h"
 #include "transport/channel.h"
@@ -11,8 +13,9 @@
 using namespace orvane;
 
 namespace {
-// The clock commands an instrument receives when its clock is set at time t.
-std::string Sent(const platform::LocalTime& t) {
+// The clock commands an instrument receives when its clock is set at time t,
+// and the clock it then holds.
+std::string Sent(const platform::LocalTime& t, std::vector<std::string>* clockRead = nullptr) {
     orvane::testing::FakeClock clock;
     clock.SetLocalTime(t);
     platform::ScopedClock use(clock);
@@ -24,6 +27,7 @@ std::string Sent(const platform::LocalTime& t) {
     app::SetInstrumentClock(r);
     link.Pump(clock.TickCount());
     std::string wire(link.engine().received());
+    for (int i = 0; clockRead && i < 6; ++i) clockRead->push_back(link.engine().Setting(sim::kClockSettingFirst + i));
     transport::CloseChannel(r);
     return wire;
 }
@@ -37,9 +41,11 @@ TEST(InstrumentClock, SixCommandsFromOneReading) {
     t.hour = 9;
     t.minute = 5;
     t.second = 7;
-    EXPECT_EQ(Sent(t), std::string("config,240,09\n\0config,241,05\n\0config,242,07\n\0"
+    std::vector<std::string> clock;
+    EXPECT_EQ(Sent(t, &clock), std::string("config,240,09\n\0config,241,05\n\0config,242,07\n\0"
                                    "config,243,03\n\0config,244,00\n\0config,245,26\n\0",
                                    6 * 15));
+    EXPECT_EQ(clock, (std::vector<std::string>{"09", "05", "07", "03", "00", "26"}));
     t = {1999, 12, 31, 5, 0, 0, 0, 0};
     std::string wire = Sent(t);
     EXPECT_NE(wire.find("config,240,00\n"), std::string::npos);  // midnight

@@ -47,7 +47,11 @@ TEST(SimEngine, AnswersTheIdentityAndTextQueriesAndIgnoresTheRest) {
     EXPECT_EQ(Ask(engine, "  *idn?  \n"), Line(IdentityText(config)));  // case and blanks
     EXPECT_EQ(Ask(engine, "read?\ntemp?\n"), "1.23450E+00\r\n2.35000E+01\r\n");
     EXPECT_EQ(Ask(engine, "nonsense?\nconfig,240,09\n*IDN\n"), "");
-    EXPECT_EQ(engine.counters().unknownCommands, 3u);
+    EXPECT_EQ(engine.counters().unknownCommands, 2u);
+    EXPECT_EQ(engine.Setting(240), "09");  // settings answer nothing but are kept
+    EXPECT_EQ(engine.Setting(241), "");
+    Ask(engine, "config,x1,5\nconfig,242\n");
+    EXPECT_EQ(engine.Setting(242), "");
     EXPECT_EQ(engine.counters().identificationQueries, 2u);
 
     config.identity = "no comma here";

@@ -31,6 +31,8 @@ class PtyEndpoint final : public Endpoint {
     // After a write in a Pump, wait this long at most (real time) for the bytes to
     // reach the device side, so a test may read right after pumping.
     static constexpr int kSettleMs = 200;
+    // How long the hang-up fault waits for the client to read what was sent.
+    static constexpr uint32_t kHangUpGraceMs = 1000;
     // What the device side of a raw pseudo-terminal holds for reading.
     static constexpr int kDeviceQueue = 4095;
 

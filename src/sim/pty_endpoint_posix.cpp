@@ -115,9 +115,20 @@ bool PtyEndpoint::Unplugged() const {
 
 void PtyEndpoint::Service(uint32_t nowMs) {
     if (master_ < 0) return;
-    if (Exchange(master_, false, nowMs) != StreamState::kOpen) {
+    StreamState state = Exchange(master_, false, nowMs);
+    if (state != StreamState::kOpen) {
         // The master never reads an end while slave_ is open, so this is the
         // hang-up fault or a real failure; either way the device goes away.
+        // A hang-up empties the line's queue, so the fault first lets the client
+        // take what was sent (within a second): it models a cable pulled after
+        // the host had the bytes.
+        if (state == StreamState::kHungUp) {
+            uint32_t start = RealMs();
+            while (Queued() > 0 && RealMs() - start < kHangUpGraceMs) {
+                timespec pause{0, 500 * 1000};
+                ::nanosleep(&pause, nullptr);
+            }
+        }
         platform::DebugOutput("sim: pty " + devicePath_ + " hung up\n");
         UnplugLocked();
     }

@@ -15,69 +15,16 @@
 #include <vector>
 
 #include "io_helpers.h"
+#include "support/sim_process.h"
 #include "sim/instrument_config.h"
-
-extern char** environ;
 
 using namespace std::string_view_literals;
 using namespace orvane::sim::testio;
 using orvane::sim::IdentityText;
 using orvane::sim::InstrumentConfig;
+using orvane::testing::SimProcess;
 
 namespace {
-
-class SimProcess {
-  public:
-    explicit SimProcess(std::vector<std::string> args) {
-        args.insert(args.begin(), ORVANE2_SIM_PATH);
-        std::vector<char*> argv;
-        for (std::string& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        int out[2];
-        if (::pipe2(out, O_CLOEXEC) != 0) return;
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-        if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
-        posix_spawn_file_actions_destroy(&actions);
-        ::close(out[1]);
-        out_ = out[0];
-    }
-    ~SimProcess() {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGKILL);
-            ::waitpid(pid_, nullptr, 0);
-        }
-        if (out_ >= 0) ::close(out_);
-    }
-
-    // Lines of stdout up to and including "ready" (or up to the end of output).
-    std::vector<std::string> LinesUntilReady() {
-        std::vector<std::string> lines;
-        for (;;) {
-            std::string line = ReadLine(out_, 10000);
-            if (line.empty()) return lines;
-            if (line.back() == '\n') line.pop_back();
-            lines.push_back(line);
-            if (line == "ready") return lines;
-        }
-    }
-    std::string RestOfOutput() { return ReadToEnd(out_, 5000); }
-
-    void Signal(int sig) { ::kill(pid_, sig); }
-    // The exit code, or -1 when it did not exit normally within five seconds.
-    int Wait() {
-        int status = 0;
-        bool done = WaitFor([&] { return ::waitpid(pid_, &status, WNOHANG) == pid_; }, 5000);
-        if (!done) return -1;
-        pid_ = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-
-  private:
-    pid_t pid_ = -1;
-    int out_ = -1;
-};
 
 std::string ValueAfter(const std::string& line, const std::string& prefix) {
     return line.rfind(prefix, 0) == 0 ? line.substr(prefix.size()) : std::string();

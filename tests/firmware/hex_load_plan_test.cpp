@@ -1,0 +1,123 @@
+#include "firmware/hex_load_plan.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "firmware/firmware_texts.h"
+#include "firmware_test_files.h"
+
+namespace orvane::firmware {
+namespace {
+
+using testing::HexFile;
+using testing::TempFolder;
+
+class RecordedBoxes : public ui::MessageBoxes {
+public:
+    ui::MessageAnswer Show(const ui::MessageRequest& request) override {
+        shown.push_back(request);
+        return ui::MessageAnswer::Ok;
+    }
+    std::vector<ui::MessageRequest> shown;
+};
+
+class HexPlan : public ::testing::Test {
+protected:
+    int32_t Build(const std::string& mainPath) {
+        plan_ = std::make_unique<LoadPlan>();
+        planError_ = false;
+        return BuildHexLoadPlan(boxes_, mainPath, *plan_, planError_);
+    }
+    const LoadEntry& entry(int i) const { return plan_->slots[0][i]; }
+
+    TempFolder folder_;
+    RecordedBoxes boxes_;
+    std::unique_ptr<LoadPlan> plan_;
+    bool planError_ = false;
+};
+
+TEST_F(HexPlan, MainFileBringsItsCompanions) {
+    std::string main = folder_.Write("AB_1234.hex", HexFile(1));
+    folder_.Write("DSP_1234.hex", HexFile(2));
+    folder_.Write("FPG_1234.hex", HexFile(3));
+
+    ASSERT_EQ(Build(main), 3);
+    EXPECT_FALSE(planError_);
+    EXPECT_EQ(plan_->entryCount[0], 3);
+    const int sectors[] = {2, 1, 0};
+    const char* names[] = {"DSP_1234.hex", "FPG_1234.hex", "AB_1234.hex"};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(entry(i).sector, sectors[i]);
+        EXPECT_EQ(entry(i).facts.name, names[i]);
+        EXPECT_EQ(entry(i).path, folder_.path() + names[i]);
+        EXPECT_TRUE(entry(i).present);
+        EXPECT_FALSE(entry(i).noErase);
+        EXPECT_EQ(entry(i).serialLow, 0);
+    }
+    EXPECT_EQ(entry(1).facts.size, HexFile(3).size());
+    EXPECT_TRUE(boxes_.shown.empty());
+}
+
+TEST_F(HexPlan, NoFpgaPrefixesInAnyCaseTakeOnlyTheDsp) {
+    for (std::string_view prefix : kNoFpgaPrefixes) {
+        std::string lower{static_cast<char>(prefix[0] | 0x20), static_cast<char>(prefix[1] | 0x20)};
+        std::string mixed{prefix[0], static_cast<char>(prefix[1] | 0x20)};
+        for (const std::string& code : {std::string(prefix), lower, mixed}) {
+            SCOPED_TRACE(code);
+            std::string main = folder_.Write(code + "_77.hex", HexFile(1));
+            folder_.Write("DSP_77.hex", HexFile(1));
+            ASSERT_EQ(Build(main), 2);
+            EXPECT_EQ(entry(0).sector, 2);
+            EXPECT_EQ(entry(1).sector, 0);
+            EXPECT_EQ(entry(1).facts.name, code + "_77.hex");
+            EXPECT_FALSE(planError_);
+        }
+    }
+}
+
+TEST_F(HexPlan, NamesOutsideTheRuleAreRefusedWithAMessage) {
+    for (const char* name : {"1A_x.hex", "A_x.hex", "AB-x.hex", "_B_x.hex", "A", ""}) {
+        SCOPED_TRACE(name);
+        boxes_.shown.clear();
+        EXPECT_EQ(Build(folder_.path() + name), -1);
+        ASSERT_EQ(boxes_.shown.size(), 1u);
+        EXPECT_EQ(boxes_.shown[0].text, kChooseMainHexFileText);
+        EXPECT_EQ(boxes_.shown[0].caption, kUpgradeFirmwareTitle);
+        EXPECT_EQ(boxes_.shown[0].icon, ui::MessageIcon::Information);
+        EXPECT_EQ(plan_->entryCount[0], 0);
+    }
+    boxes_.shown.clear();
+    EXPECT_EQ(Build(folder_.path() + "A1_x.hex"), 3);  // a digit is allowed second
+    EXPECT_TRUE(boxes_.shown.empty());
+}
+
+TEST_F(HexPlan, MissingFilesStayInThePlanAndSetPlanError) {
+    std::string main = folder_.Write("AB_9.hex", HexFile(1));
+    ASSERT_EQ(Build(main), 3);
+    EXPECT_TRUE(planError_);
+    EXPECT_FALSE(entry(0).present);
+    EXPECT_EQ(entry(0).facts.name, "DSP_9.hex");
+    EXPECT_EQ(entry(0).path, folder_.path() + "DSP_9.hex");
+    EXPECT_FALSE(entry(1).present);
+    EXPECT_TRUE(entry(2).present);
+
+    // Without a folder the companions are looked for beside the main file,
+    // in the working folder.
+    folder_.Write("DSP_9.hex", HexFile(1));
+    folder_.Write("FPG_9.hex", HexFile(1));
+    char previous[4096];
+    ASSERT_NE(::getcwd(previous, sizeof previous), nullptr);
+    ASSERT_EQ(::chdir(folder_.path().c_str()), 0);
+    int32_t made = Build("AB_9.hex");
+    ASSERT_EQ(::chdir(previous), 0);
+    EXPECT_EQ(made, 3);
+    EXPECT_FALSE(planError_);
+    EXPECT_EQ(entry(0).path, "DSP_9.hex");
+}
+
+}  // namespace
+}  // namespace orvane::firmware

@@ -1,0 +1,107 @@
+#include "firmware/rtf_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "firmware/styled_text_ansi.h"
+
+namespace orvane::firmware {
+namespace {
+
+std::string AllText(const std::vector<StyledRun>& runs) {
+    std::string text;
+    for (const StyledRun& run : runs) text += run.text;
+    return text;
+}
+
+TEST(RtfReader, ReadsWhatOtherWritersMakeOfStyledText) {
+    const std::string rtf =
+        "{\\rtf1\\ansi\\ansicpg1252\\deff0\\nouicompat{\\fonttbl{\\f0\\fnil\\fcharset0 Calibri;}"
+        "{\\f1\\fmodern Courier New;}}\r\n"
+        "{\\colortbl ;\\red255\\green0\\blue0;}\r\n"
+        "{\\*\\generator Riched20 10.0.19041}{\\info{\\title Plan}{\\author someone}}"
+        "\\viewkind4\\uc1 \r\n"
+        "\\pard\\sa200\\sl276\\slmult1\\f1\\fs22\\lang9 Caf\\'e9 \\cf1\\b red bold\\b0\\cf0  "
+        "\\u8364?5\\~x\\par\r\n"
+        "{\\field{\\*\\fldinst HYPERLINK \"x\"}{\\fldrslt link}}\\tab end\\line\r\n"
+        "\\unknownword123 kept{\\*\\unknowndest hidden}{\\pict\\pngblip 89504e47}"
+        "\\bin3 {}}after\\'1b\\'80\r\n}ignored";
+    auto runs = ReadRtf(rtf);
+    ASSERT_EQ(runs.size(), 3u);
+    EXPECT_EQ(runs[0].text, "Caf\xc3\xa9 ");
+    EXPECT_EQ(runs[0].font, "Courier New");
+    EXPECT_EQ(runs[0].fontSize, 22);
+    EXPECT_FALSE(runs[0].colour);
+    EXPECT_EQ(runs[1].text, "red bold");
+    EXPECT_EQ(runs[1].colour, (RgbColour{255, 0, 0}));
+    EXPECT_TRUE(runs[1].bold);
+    EXPECT_EQ(runs[2].text, " \xe2\x82\xac" "5\xc2\xa0x\nlink\tend\nkeptafter\xe2\x82\xac");
+    EXPECT_FALSE(runs[2].bold);
+
+    // Styles end with their group; \plain resets; a colour beyond the table is the default.
+    auto groups = ReadRtf("{\\rtf1{\\colortbl;\\red1\\green2\\blue3;}{\\b\\ul\\cf1 a}b\\b\\cf9 c\\plain d}");
+    ASSERT_EQ(groups.size(), 4u);
+    EXPECT_EQ(groups[0].colour, (RgbColour{1, 2, 3}));
+    EXPECT_TRUE(groups[0].underline);
+    EXPECT_EQ(groups[1].text, "b");
+    EXPECT_FALSE(groups[1].bold);
+    EXPECT_TRUE(groups[2].bold);
+    EXPECT_FALSE(groups[2].colour);
+    EXPECT_EQ(groups[3].text, "d");
+    EXPECT_FALSE(groups[3].bold);
+
+    EXPECT_EQ(AllText(ReadRtf("{\\rtf1 \\u-3913?\\u55357\\'3f\\u56832\\'3f}")),
+              "\xef\x82\xb7\xf0\x9f\x98\x80");
+    auto plainText = ReadRtf("not rtf\r\nline\x1b[31m");
+    ASSERT_EQ(plainText.size(), 1u);
+    EXPECT_EQ(plainText[0].text, "not rtf\nline[31m");
+}
+
+TEST(RtfReader, AnyInputIsSafe) {
+    auto clean = [](const std::vector<StyledRun>& runs) {
+        for (const StyledRun& run : runs) {
+            for (char c : run.text) {
+                auto u = static_cast<unsigned char>(c);
+                if ((u < 0x20 && c != '\n' && c != '\t') || u == 0x7F) return false;
+            }
+        }
+        return true;
+    };
+    std::string preview =
+        "{\\rtf1\\ansi{\\fonttbl{\\f0 Courier New;}}{\\colortbl ;\\red255\\green0\\blue0;}"
+        "\\cf1\\b A\\'e9\\u8364?\\par\\cf0 B\\bin99999999999 }";
+    for (std::size_t cut = 0; cut <= preview.size(); ++cut) {
+        EXPECT_TRUE(clean(ReadRtf(std::string_view(preview).substr(0, cut))));
+    }
+    std::mt19937 random(6);
+    std::string alphabet = "{}\\'*;0123456789-abcfrtu \r\n\x00\x1b\xff";
+    alphabet.push_back('\0');
+    for (int round = 0; round < 300; ++round) {
+        std::string junk = "{\\rtf1";
+        for (int i = 0; i < 400; ++i) junk += alphabet[random() % alphabet.size()];
+        EXPECT_TRUE(clean(ReadRtf(junk)));
+    }
+    std::string deep = "{\\rtf1" + std::string(1000000, '{') + "x" + std::string(1000000, '}');
+    EXPECT_EQ(AllText(ReadRtf(deep)), "x");
+    EXPECT_EQ(AllText(ReadRtf("{\\rtf1 " + std::string(100000, 'a') + "\\" +
+                              std::string(100000, 'z') + "99999999999999999999 b}")),
+              std::string(100000, 'a') + "b");
+}
+
+TEST(RtfReader, RunsPrintForATerminal) {
+    std::vector<StyledRun> runs(2);
+    runs[0].text = "Erase: ";
+    runs[0].colour = RgbColour{127, 127, 127};
+    runs[1].text = "3,\nnext";
+    runs[1].bold = true;
+    runs[1].underline = true;
+    EXPECT_EQ(RunsForTerminal(runs, false), "Erase: 3,\nnext");
+    EXPECT_EQ(RunsForTerminal(runs, true),
+              "\x1b[0m\x1b[38;2;127;127;127mErase: \x1b[0m"
+              "\x1b[0m\x1b[1m\x1b[4m3,\x1b[0m\n\x1b[0m\x1b[1m\x1b[4mnext\x1b[0m");
+}
+
+}  // namespace
+}  // namespace orvane::firmware

@@ -5,7 +5,9 @@
 namespace orvane::firmware {
 namespace {
 
-bool IsGlobSpecial(char c) { return c == '*' || c == '?' || c == '[' || c == ']' || c == '\\'; }
+bool IsGlobSpecial(char c) {
+    return c == '*' || c == '?' || c == '[' || c == ']' || c == '\\';
+}
 
 std::string GlobPattern(std::string_view text) {
     std::string out;

@@ -19,7 +19,7 @@ int HexDigitValue(char c) {
 }
 
 class HexScanner {
-public:
+  public:
     // Feeds one byte of the file; false once a fault is known.
     bool Take(char c) {
         if (c == '\n') return EndLine();
@@ -39,7 +39,7 @@ public:
         return check_;
     }
 
-private:
+  private:
     bool EndLine() {
         bool ok = !isRecord_ || CheckRecord();
         ++line_;
@@ -62,7 +62,8 @@ private:
         }
         if (text.size() % 2 != 0 || text.size() < 10) return Fail(HexFault::ByteCountMismatch);
         for (std::size_t i = 0; i < text.size(); i += 2) {
-            bytes_.push_back(static_cast<uint8_t>(HexDigitValue(text[i]) * 16 + HexDigitValue(text[i + 1])));
+            bytes_.push_back(
+                static_cast<uint8_t>(HexDigitValue(text[i]) * 16 + HexDigitValue(text[i + 1])));
         }
         const std::size_t count = bytes_[0];
         if (bytes_.size() != count + 5) return Fail(HexFault::ByteCountMismatch);
@@ -106,7 +107,7 @@ HexCheck CannotRead(int error) {
 }
 
 class FdGuard {
-public:
+  public:
     explicit FdGuard(int fd) : fd_(fd) {}
     ~FdGuard() {
         if (fd_ >= 0) ::close(fd_);
@@ -115,7 +116,7 @@ public:
     FdGuard& operator=(const FdGuard&) = delete;
     int get() const { return fd_; }
 
-private:
+  private:
     int fd_;
 };
 
@@ -147,19 +148,44 @@ HexCheck CheckHexFile(const std::string& path) {
 std::string DescribeHexCheck(const HexCheck& check) {
     const char* text = "";
     switch (check.fault) {
-        case HexFault::None: return {};
-        case HexFault::CannotRead: text = kHexCannotReadText; break;
-        case HexFault::IsFolder: text = kHexIsFolderText; break;
-        case HexFault::NotAFile: text = kHexNotAFileText; break;
-        case HexFault::NotHexDigit: text = kHexNotHexDigitText; break;
-        case HexFault::ByteCountMismatch: text = kHexByteCountText; break;
-        case HexFault::BadChecksum: text = kHexBadChecksumText; break;
-        case HexFault::UnknownRecordType: text = kHexUnknownTypeText; break;
-        case HexFault::WrongLengthForType: text = kHexWrongLengthText; break;
-        case HexFault::RecordTooLong: text = kHexRecordTooLongText; break;
-        case HexFault::LineTooLong: text = kHexLineTooLongText; break;
-        case HexFault::RecordAfterEnd: text = kHexRecordAfterEndText; break;
-        case HexFault::NoEndRecord: text = kHexNoEndRecordText; break;
+        case HexFault::None:
+            return {};
+        case HexFault::CannotRead:
+            text = kHexCannotReadText;
+            break;
+        case HexFault::IsFolder:
+            text = kHexIsFolderText;
+            break;
+        case HexFault::NotAFile:
+            text = kHexNotAFileText;
+            break;
+        case HexFault::NotHexDigit:
+            text = kHexNotHexDigitText;
+            break;
+        case HexFault::ByteCountMismatch:
+            text = kHexByteCountText;
+            break;
+        case HexFault::BadChecksum:
+            text = kHexBadChecksumText;
+            break;
+        case HexFault::UnknownRecordType:
+            text = kHexUnknownTypeText;
+            break;
+        case HexFault::WrongLengthForType:
+            text = kHexWrongLengthText;
+            break;
+        case HexFault::RecordTooLong:
+            text = kHexRecordTooLongText;
+            break;
+        case HexFault::LineTooLong:
+            text = kHexLineTooLongText;
+            break;
+        case HexFault::RecordAfterEnd:
+            text = kHexRecordAfterEndText;
+            break;
+        case HexFault::NoEndRecord:
+            text = kHexNoEndRecordText;
+            break;
     }
     std::string out = text;
     if (!check.detail.empty()) out.append(": ").append(check.detail);

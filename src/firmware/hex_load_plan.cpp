@@ -7,8 +7,12 @@
 namespace orvane::firmware {
 namespace {
 
-bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsAsciiLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+bool IsAsciiDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 bool HasNoFpga(std::string_view name) {
     std::string head(name.substr(0, 2));

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
+#include <map>
 #include <new>
 #include <vector>
 
@@ -17,7 +18,8 @@ namespace {
 constexpr std::string_view kPreviewHead =
     "{\\rtf1\\ansi\\ansicpg1252\\deff0\\deflang2057{\\fonttbl{\\f0\\fswiss\\fcharset0 Courier "
     "New;}}{\\colortbl ;\\red0\\green0\\blue0;\\red0\\green192\\blue0;\\red255\\green0\\blue0;"
-    "\\red127\\green127\\blue127;}\\deftab1000\\viewkind4\\uc1\\ul\\pard\\cf4\\b\\f0\\fs20 Proposed "
+    "\\red127\\green127\\blue127;}\\deftab1000\\viewkind4\\uc1\\ul\\pard\\cf4\\b\\f0\\fs20 "
+    "Proposed "
     "Operation\\par\\fs20\\ulnone\\b0\\par";
 constexpr std::string_view kEraseLabel = "\\cf4 Erase Sectors: ";
 constexpr std::string_view kProgramHeading =
@@ -46,8 +48,8 @@ void AppendFileLine(std::string& out, int number, const LoadEntry& entry, bool s
     // A name that carries a folder shows where the file was really found, so
     // it is never cut, and keeps a space before the date.
     bool full = name.find('/') != std::string_view::npos;
-    std::string shown =
-        full ? FitColumns(std::string(name) + " ", kNameColumns, false) : FitColumns(name, kNameColumns, true);
+    std::string shown = full ? FitColumns(std::string(name) + " ", kNameColumns, false)
+                             : FitColumns(name, kNameColumns, true);
 
     out += Printf("\\cf0 %-2d   %-2d     ", number, entry.sector);
     out += "\\cf";
@@ -101,6 +103,7 @@ std::string BuildText(std::span<LoadEntry> entries, std::string_view identity,
     out += eraseList;
     out += kProgramHeading;
 
+    std::map<std::string, HexCheck> checked;
     int number = 0;
     for (LoadEntry& entry : entries) {
         ++number;
@@ -111,7 +114,13 @@ std::string BuildText(std::span<LoadEntry> entries, std::string_view identity,
         if (SerialExcludes(entry, serial)) continue;
 
         HexCheck check;
-        if (entry.present) check = CheckHexFile(entry.path.str());
+        if (entry.present) {
+            // A file named by several entries is read once.
+            std::string path = entry.path.str();
+            auto known = checked.find(path);
+            if (known == checked.end()) known = checked.emplace(path, CheckHexFile(path)).first;
+            check = known->second;
+        }
         bool sound = entry.present && check.ok();
         if (!sound) planError = true;
         AppendFileLine(out, number, entry, sound, date);
@@ -135,8 +144,7 @@ std::string FormatFileTime(int64_t secondsSince1970) {
     return text;
 }
 
-std::optional<std::string> BuildPlanPreview(std::span<LoadEntry> entries,
-                                            std::string_view identity,
+std::optional<std::string> BuildPlanPreview(std::span<LoadEntry> entries, std::string_view identity,
                                             std::string_view targetModel, bool& planError) {
     try {
         return BuildText(entries, identity, targetModel, planError);

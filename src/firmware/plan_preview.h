@@ -23,8 +23,7 @@ inline constexpr char kPathTooLongText[] = "path longer than 259 characters";
 // erase sector outside 0..MaxSector or beyond the loader's sectors; never
 // clears it. File times are shown in the machine's local time. Nothing when no
 // memory could be had for the text.
-std::optional<std::string> BuildPlanPreview(std::span<LoadEntry> entries,
-                                            std::string_view identity,
+std::optional<std::string> BuildPlanPreview(std::span<LoadEntry> entries, std::string_view identity,
                                             std::string_view targetModel, bool& planError);
 
 // "dd/mm/yy hh:mm" in local time, or "--/--/--" for a time within the first

@@ -12,6 +12,8 @@ namespace {
 constexpr std::size_t kMaxDepth = 256;
 constexpr std::size_t kMaxWordLength = 32;
 constexpr int kMaxParameterDigits = 10;
+constexpr std::size_t kMaxColours = 4096;
+constexpr std::size_t kMaxFonts = 4096;
 
 // Windows-1252 at 0x80..0x9F; the undefined places map to U+FFFD.
 constexpr std::array<uint16_t, 32> kCp1252High = {
@@ -20,15 +22,24 @@ constexpr std::array<uint16_t, 32> kCp1252High = {
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
 
 constexpr std::string_view kSkippedDestinations[] = {
-    "info",       "stylesheet", "pict",        "object",     "header",     "footer",
-    "headerl",    "headerr",    "headerf",     "footerl",    "footerr",    "footerf",
-    "fldinst",    "listtable",  "listoverridetable",         "revtbl",     "rsidtbl",
-    "generator",  "xmlnstbl",   "themedata",   "colorschememapping",       "latentstyles",
-    "datastore",  "filetbl",    "pgdsctbl",    "footnote",   "annotation", "author",
-    "operator",   "title",      "subject",     "comment",    "doccomm",    "keywords",
-    "nonshppict", "shp",        "shpinst",     "listtext",   "pntext",     "pntxta",
-    "pntxtb",     "falt",       "panose",      "bkmkstart",  "bkmkend",    "txe",
-    "xe",         "tc",         "atnid",       "atnauthor",  "private",    "userprops"};
+    "info",         "stylesheet", "pict",
+    "object",       "header",     "footer",
+    "headerl",      "headerr",    "headerf",
+    "footerl",      "footerr",    "footerf",
+    "fldinst",      "listtable",  "listoverridetable",
+    "revtbl",       "rsidtbl",    "generator",
+    "xmlnstbl",     "themedata",  "colorschememapping",
+    "latentstyles", "datastore",  "filetbl",
+    "pgdsctbl",     "footnote",   "annotation",
+    "author",       "operator",   "title",
+    "subject",      "comment",    "doccomm",
+    "keywords",     "nonshppict", "shp",
+    "shpinst",      "listtext",   "pntext",
+    "pntxta",       "pntxtb",     "falt",
+    "panose",       "bkmkstart",  "bkmkend",
+    "txe",          "xe",         "tc",
+    "atnid",        "atnauthor",  "private",
+    "userprops"};
 
 enum class Destination { Text, FontTable, ColourTable, Skip };
 
@@ -74,7 +85,7 @@ int HexValue(char c) {
 }
 
 class RtfReader {
-public:
+  public:
     explicit RtfReader(std::string_view rtf) : in_(rtf) {}
 
     std::vector<StyledRun> Read() {
@@ -94,7 +105,7 @@ public:
         return std::move(runs_);
     }
 
-private:
+  private:
     GroupState& State() { return stack_.back(); }
 
     void OpenGroup() {
@@ -165,7 +176,8 @@ private:
         bool hasParameter = false;
         bool negative = false;
         int64_t parameter = 0;
-        if (pos_ < in_.size() && in_[pos_] == '-' && pos_ + 1 < in_.size() && IsDigit(in_[pos_ + 1])) {
+        if (pos_ < in_.size() && in_[pos_] == '-' && pos_ + 1 < in_.size() &&
+            IsDigit(in_[pos_ + 1])) {
             negative = true;
             ++pos_;
         }
@@ -182,19 +194,22 @@ private:
 
     void Apply(std::string_view word, bool hasParameter, int value, bool atGroupStart) {
         GroupState& s = State();
-        bool on = !hasParameter || value != 0;
+        if (word == "bin") {
+            // Binary data may hold braces; it is skipped wherever it stands.
+            std::size_t n = hasParameter && value > 0 ? static_cast<std::size_t>(value) : 0;
+            pos_ += std::min(n, in_.size() - pos_);
+            return;
+        }
         if (word == "rtf") {
             sawRtf_ = true;
         } else if (word == "fonttbl") {
             s.destination = Destination::FontTable;
         } else if (word == "colortbl") {
             s.destination = Destination::ColourTable;
-        } else if (atGroupStart || s.destination == Destination::Skip) {
-            if (std::find(std::begin(kSkippedDestinations), std::end(kSkippedDestinations), word) !=
-                std::end(kSkippedDestinations)) {
-                s.destination = Destination::Skip;
-                return;
-            }
+        } else if (atGroupStart &&
+                   std::find(std::begin(kSkippedDestinations), std::end(kSkippedDestinations),
+                             word) != std::end(kSkippedDestinations)) {
+            s.destination = Destination::Skip;
         }
         if (s.destination == Destination::Skip) return;
         if (s.destination == Destination::FontTable) {
@@ -217,10 +232,6 @@ private:
             Unicode(value < 0 ? value + 65536 : value);
         } else if (word == "uc") {
             s.unicodeSkip = std::clamp(value, 0, 8);
-        } else if (word == "bin") {
-            // Binary data is never text; skip exactly its bytes.
-            std::size_t n = hasParameter && value > 0 ? static_cast<std::size_t>(value) : 0;
-            pos_ += std::min(n, in_.size() - pos_);
         } else if (word == "emdash") {
             Special(0x2014);
         } else if (word == "endash") {
@@ -238,12 +249,13 @@ private:
         } else if (word == "emspace" || word == "enspace" || word == "qmspace") {
             Special(' ');
         } else {
-            Style(word, hasParameter, value, on);
+            Style(word, hasParameter, value);
         }
     }
 
-    void Style(std::string_view word, bool hasParameter, int value, bool on) {
+    void Style(std::string_view word, bool hasParameter, int value) {
         GroupState& s = State();
+        const bool on = !hasParameter || value != 0;
         styleChanged_ = true;
         if (word == "b") {
             s.bold = on;
@@ -283,7 +295,7 @@ private:
             return;
         }
         if (s.destination == Destination::ColourTable) {
-            if (c == ';') {
+            if (c == ';' && colours_.size() < kMaxColours) {
                 colours_.push_back(colourSet_ ? std::optional<RgbColour>(colour_) : std::nullopt);
                 colour_ = {};
                 colourSet_ = false;
@@ -354,7 +366,7 @@ private:
     void FinishFontEntry() {
         // Font names may carry trailing blanks before the ";".
         while (!fontName_.empty() && fontName_.back() == ' ') fontName_.pop_back();
-        if (!fontName_.empty() && fontNumber_ >= 0 && fonts_.size() < 4096) {
+        if (!fontName_.empty() && fontNumber_ >= 0 && fonts_.size() < kMaxFonts) {
             fonts_[fontNumber_] = fontName_;
         }
         fontName_.clear();

@@ -22,7 +22,9 @@ struct DecimalRead {
 // ignored. Values beyond the 32-bit range stop at its ends rather than wrap,
 // so a huge sector number can never come out as a small valid one.
 DecimalRead ReadDecimal(std::string_view text);
-inline int32_t DecimalValue(std::string_view text) { return ReadDecimal(text).value; }
+inline int32_t DecimalValue(std::string_view text) {
+    return ReadDecimal(text).value;
+}
 
 // The white space that descriptor fields shed: space, tab, CR, LF, VT, FF.
 bool IsFieldSpace(char c);

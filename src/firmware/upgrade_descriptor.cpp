@@ -61,7 +61,7 @@ std::size_t SkipBlanks(std::string_view line, std::size_t i) {
 }
 
 class DescriptorReader {
-public:
+  public:
     DescriptorReader(std::string_view folder, LoadPlan& plan, int32_t maxEntries,
                      UpgradeContext& context, bool& planError)
         : folder_(folder),
@@ -88,7 +88,7 @@ public:
     bool SlotFull() const { return Count() >= maxEntries_; }
     int32_t Count() const { return plan_.entryCount[slot_]; }
 
-private:
+  private:
     bool Target(std::string_view line) {
         auto fields = SplitFields(line);
         const std::size_t n = fields.size();
@@ -203,8 +203,9 @@ int32_t ParseUpgradeDescriptor(const std::string& path, LoadPlan& plan, int32_t 
     if (!file) return 0;
 
     auto slash = path.find_last_of('/');
-    std::string_view folder =
-        slash == std::string::npos ? std::string_view() : std::string_view(path).substr(0, slash + 1);
+    std::string_view folder = slash == std::string::npos
+                                  ? std::string_view()
+                                  : std::string_view(path).substr(0, slash + 1);
     DescriptorReader reader(folder, plan, std::clamp(maxEntries, 0, kMaxLoadEntries), context,
                             planError);
 

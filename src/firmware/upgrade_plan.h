@@ -13,9 +13,9 @@ namespace orvane::firmware {
 
 inline constexpr int kMaxLoadEntries = 50;  // per target slot
 inline constexpr int kTargetSlots = 2;
-inline constexpr int kPathCapacity = 260;          // terminator included
-inline constexpr int kTargetModelCapacity = 21;    // terminator included
-inline constexpr int kWarningCapacity = 256;       // terminator included
+inline constexpr int kPathCapacity = 260;        // terminator included
+inline constexpr int kTargetModelCapacity = 21;  // terminator included
+inline constexpr int kWarningCapacity = 256;     // terminator included
 
 using PathText = platform::FixedText<kPathCapacity>;
 

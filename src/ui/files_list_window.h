@@ -22,7 +22,7 @@ struct FilesListLayout {
 };
 
 class FilesListWindow {
-public:
+  public:
     virtual ~FilesListWindow() = default;
     virtual void SetTitle(const std::string& title) = 0;
     // The text box takes the text as RTF.

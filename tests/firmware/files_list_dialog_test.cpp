@@ -10,7 +10,7 @@ namespace orvane::firmware {
 namespace {
 
 class ScriptedWindow : public ui::FilesListWindow {
-public:
+  public:
     explicit ScriptedWindow(int answer) : answer_(answer) {}
     void SetTitle(const std::string& t) override { title = t; }
     void SetRichText(const std::string& rtf) override { text = rtf; }
@@ -25,7 +25,7 @@ public:
     bool acceptEnabled = true;
     int runs = 0;
 
-private:
+  private:
     int answer_;
 };
 

@@ -9,7 +9,7 @@
 namespace orvane::firmware::testing {
 
 class TempFolder {
-public:
+  public:
     TempFolder();
     ~TempFolder();
     TempFolder(const TempFolder&) = delete;
@@ -20,7 +20,7 @@ public:
     std::string Write(const std::string& name, const std::string& content) const;
     std::string Folder(const std::string& name) const;
 
-private:
+  private:
     std::string path_;
 };
 

@@ -67,7 +67,8 @@ TEST(HexCheck, FaultsAreFoundWithTheirLine) {
     int n = 0;
     for (const Case& c : cases) {
         SCOPED_TRACE(n);
-        HexCheck check = CheckHexFile(folder.Write("case" + std::to_string(n++) + ".hex", c.content));
+        HexCheck check =
+            CheckHexFile(folder.Write("case" + std::to_string(n++) + ".hex", c.content));
         EXPECT_EQ(check.fault, c.fault);
         EXPECT_EQ(check.line, c.line);
     }

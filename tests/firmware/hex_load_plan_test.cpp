@@ -17,7 +17,7 @@ using testing::HexFile;
 using testing::TempFolder;
 
 class RecordedBoxes : public ui::MessageBoxes {
-public:
+  public:
     ui::MessageAnswer Show(const ui::MessageRequest& request) override {
         shown.push_back(request);
         return ui::MessageAnswer::Ok;
@@ -26,7 +26,7 @@ public:
 };
 
 class HexPlan : public ::testing::Test {
-protected:
+  protected:
     int32_t Build(const std::string& mainPath) {
         plan_ = std::make_unique<LoadPlan>();
         planError_ = false;

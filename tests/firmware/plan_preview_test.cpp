@@ -25,7 +25,8 @@ constexpr int64_t kNovember2023 = 1700000000;  // 14/11/23 22:13 UTC
 constexpr char kHead[] =
     "{\\rtf1\\ansi\\ansicpg1252\\deff0\\deflang2057{\\fonttbl{\\f0\\fswiss\\fcharset0 Courier "
     "New;}}{\\colortbl ;\\red0\\green0\\blue0;\\red0\\green192\\blue0;\\red255\\green0\\blue0;"
-    "\\red127\\green127\\blue127;}\\deftab1000\\viewkind4\\uc1\\ul\\pard\\cf4\\b\\f0\\fs20 Proposed "
+    "\\red127\\green127\\blue127;}\\deftab1000\\viewkind4\\uc1\\ul\\pard\\cf4\\b\\f0\\fs20 "
+    "Proposed "
     "Operation\\par\\fs20\\ulnone\\b0\\par";
 constexpr char kProgramHeading[] =
     "\\par\\cf0\\par\\cf4 Program Sectors with the following code:\\par\\cf0\\par\\cf4 File Sector "
@@ -33,7 +34,7 @@ constexpr char kProgramHeading[] =
 
 // File times show in local time; the expected texts are for UTC.
 class Preview : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { SetZone("UTC0"); }
     void TearDown() override {
         if (saved_) {
@@ -103,7 +104,7 @@ protected:
     UpgradeContext context_{};
     bool planError_ = false;
 
-private:
+  private:
     std::optional<std::string> saved_;
     bool zoneSet_ = false;
 };
@@ -111,17 +112,18 @@ private:
 TEST_F(Preview, DescriptorPlanIsRenderedByteForByte) {
     auto entries = DescriptorPlan();
     std::string text = Build(entries, "KSL,TRV88,12345,1.00", "TRV88");
-    std::string expected = std::string(kHead) +
-                           "\\cf4 Instrument: \\cf0 KSL,TRV88,12345,1.00\\par"
-                           "\\cf4 Target: \\cf0 TRV88\\par"
-                           "\\cf4 Erase Sectors: \\cf0 0,\\cf0 3,\\cf0 6,\\cf0 7," +
-                           kProgramHeading +
-                           "\\cf0 1    0      \\cf0main.hex            \\cf0 06/03/21 03:06  103\\par"
-                           "\\cf0 2    3      \\cf0dsp.hex             \\cf0 14/11/23 22:13  148\\par"
-                           "\\cf0 3    3      \\cf0firmware_image_long1\\cf0 06/03/21 03:06  58\\par"
-                           "\\cf0 5    6      \\cf0boot.hex            \\cf0 --/--/--        193\\par"
-                           "\\cf0 6    7      \\cf3gone.hex            \\cf0 --/--/--\\par"
-                           "}";
+    std::string expected =
+        std::string(kHead) +
+        "\\cf4 Instrument: \\cf0 KSL,TRV88,12345,1.00\\par"
+        "\\cf4 Target: \\cf0 TRV88\\par"
+        "\\cf4 Erase Sectors: \\cf0 0,\\cf0 3,\\cf0 6,\\cf0 7," +
+        kProgramHeading +
+        "\\cf0 1    0      \\cf0main.hex            \\cf0 06/03/21 03:06  103\\par"
+        "\\cf0 2    3      \\cf0dsp.hex             \\cf0 14/11/23 22:13  148\\par"
+        "\\cf0 3    3      \\cf0firmware_image_long1\\cf0 06/03/21 03:06  58\\par"
+        "\\cf0 5    6      \\cf0boot.hex            \\cf0 --/--/--        193\\par"
+        "\\cf0 6    7      \\cf3gone.hex            \\cf0 --/--/--\\par"
+        "}";
     EXPECT_EQ(text, expected);
     EXPECT_TRUE(planError_);  // gone.hex; the excluded old.hex counts for nothing
     // The worker's messages show the names as the preview did.
@@ -138,14 +140,15 @@ TEST_F(Preview, HexPlanWithoutTargetShowsAnUnsoundFileWithItsReason) {
     entries[1].serialHigh = 199;
 
     std::string text = Build(entries, "KSL,TRV88", "");
-    std::string expected = std::string(kHead) +
-                           "\\cf4 Instrument: \\cf0 KSL,TRV88\\par"
-                           "\\cf4 Erase Sectors: \\cf0 2,\\cf0 0," +
-                           kProgramHeading +
-                           "\\cf0 1    2      \\cf3dsp_5.hex           \\cf0 14/11/23 22:13  148\\par"
-                           "\\cf3             bad checksum at line 2\\par"
-                           "\\cf0 2    0      \\cf0ab_5.hex            \\cf0 06/03/21 03:06  58\\par"
-                           "}";
+    std::string expected =
+        std::string(kHead) +
+        "\\cf4 Instrument: \\cf0 KSL,TRV88\\par"
+        "\\cf4 Erase Sectors: \\cf0 2,\\cf0 0," +
+        kProgramHeading +
+        "\\cf0 1    2      \\cf3dsp_5.hex           \\cf0 14/11/23 22:13  148\\par"
+        "\\cf3             bad checksum at line 2\\par"
+        "\\cf0 2    0      \\cf0ab_5.hex            \\cf0 06/03/21 03:06  58\\par"
+        "}";
     EXPECT_EQ(text, expected);
     EXPECT_TRUE(planError_);
 }

@@ -26,7 +26,7 @@ TEST(RtfReader, ReadsWhatOtherWritersMakeOfStyledText) {
         "\\pard\\sa200\\sl276\\slmult1\\f1\\fs22\\lang9 Caf\\'e9 \\cf1\\b red bold\\b0\\cf0  "
         "\\u8364?5\\~x\\par\r\n"
         "{\\field{\\*\\fldinst HYPERLINK \"x\"}{\\fldrslt link}}\\tab end\\line\r\n"
-        "\\unknownword123 kept{\\*\\unknowndest hidden}{\\pict\\pngblip 89504e47}"
+        "\\unknownword123 kept{\\*\\unknowndest hidden}{\\pict\\bin2 }{}"
         "\\bin3 {}}after\\'1b\\'80\r\n}ignored";
     auto runs = ReadRtf(rtf);
     ASSERT_EQ(runs.size(), 3u);
@@ -37,11 +37,14 @@ TEST(RtfReader, ReadsWhatOtherWritersMakeOfStyledText) {
     EXPECT_EQ(runs[1].text, "red bold");
     EXPECT_EQ(runs[1].colour, (RgbColour{255, 0, 0}));
     EXPECT_TRUE(runs[1].bold);
-    EXPECT_EQ(runs[2].text, " \xe2\x82\xac" "5\xc2\xa0x\nlink\tend\nkeptafter\xe2\x82\xac");
+    EXPECT_EQ(runs[2].text,
+              " \xe2\x82\xac"
+              "5\xc2\xa0x\nlink\tend\nkeptafter\xe2\x82\xac");
     EXPECT_FALSE(runs[2].bold);
 
     // Styles end with their group; \plain resets; a colour beyond the table is the default.
-    auto groups = ReadRtf("{\\rtf1{\\colortbl;\\red1\\green2\\blue3;}{\\b\\ul\\cf1 a}b\\b\\cf9 c\\plain d}");
+    auto groups =
+        ReadRtf("{\\rtf1{\\colortbl;\\red1\\green2\\blue3;}{\\b\\ul\\cf1 a}b\\b\\cf9 c\\plain d}");
     ASSERT_EQ(groups.size(), 4u);
     EXPECT_EQ(groups[0].colour, (RgbColour{1, 2, 3}));
     EXPECT_TRUE(groups[0].underline);

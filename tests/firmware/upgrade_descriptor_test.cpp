@@ -31,7 +31,7 @@ Parsed ParseText(const TempFolder& folder, const std::string& text, int32_t maxE
 }
 
 class Descriptor : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         folder_.Write("main.hex", HexFile(2));
         folder_.Write("dsp.hex", HexFile(3));
@@ -114,8 +114,8 @@ TEST_F(Descriptor, SecondTargetOpensSlotOneOnlyAfterAFoundFirstFile) {
     EXPECT_EQ(two.entry(1, 0).sector, 1);
 
     // The first file of slot 0 is missing: the second rule rewrites slot 0.
-    auto rewrite = Parse(
-        "TARGET,TRV88,100,lt\nLOAD,0,gone.hex\nTARGET,TRV88,200,gt\nLOAD,1,main.hex\n");
+    auto rewrite =
+        Parse("TARGET,TRV88,100,lt\nLOAD,0,gone.hex\nTARGET,TRV88,200,gt\nLOAD,1,main.hex\n");
     EXPECT_EQ(rewrite.result, 2);
     EXPECT_EQ(rewrite.rule(0).versionValue, 200);
     EXPECT_EQ(rewrite.rule(0).versionTest, VersionTest::Gt);
@@ -266,8 +266,8 @@ TEST_F(Descriptor, EntryLimitAndUnreadableInput) {
                                      missing.context, missing.planError),
               0);
     EXPECT_EQ(missing.rule(0).versionTest, VersionTest::Any);
-    EXPECT_EQ(ParseUpgradeDescriptor(folder_.Folder("dir.upg"), *missing.plan, 50,
-                                     missing.context, missing.planError),
+    EXPECT_EQ(ParseUpgradeDescriptor(folder_.Folder("dir.upg"), *missing.plan, 50, missing.context,
+                                     missing.planError),
               0);
 
     std::string binary;

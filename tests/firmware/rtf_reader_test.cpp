@@ -10,6 +10,8 @@
 namespace orvane::firmware {
 namespace {
 
+using namespace std::string_literals;
+
 std::string AllText(const std::vector<StyledRun>& runs) {
     std::string text;
     for (const StyledRun& run : runs) text += run.text;
@@ -17,30 +19,25 @@ std::string AllText(const std::vector<StyledRun>& runs) {
 }
 
 TEST(RtfReader, ReadsWhatOtherWritersMakeOfStyledText) {
-    const std::string rtf =
+    auto runs = ReadRtf(
         "{\\rtf1\\ansi\\ansicpg1252\\deff0\\nouicompat{\\fonttbl{\\f0\\fnil\\fcharset0 Calibri;}"
-        "{\\f1\\fmodern Courier New;}}\r\n"
-        "{\\colortbl ;\\red255\\green0\\blue0;}\r\n"
-        "{\\*\\generator Riched20 10.0.19041}{\\info{\\title Plan}{\\author someone}}"
-        "\\viewkind4\\uc1 \r\n"
-        "\\pard\\sa200\\sl276\\slmult1\\f1\\fs22\\lang9 Caf\\'e9 \\cf1\\b red bold\\b0\\cf0  "
-        "\\u8364?5\\~x\\par\r\n"
+        "{\\f1\\fmodern Courier New;}}\r\n{\\colortbl ;\\red255\\green0\\blue0;}\r\n"
+        "{\\*\\generator Riched20 10.0}{\\info{\\title Plan}}\\viewkind4\\uc1 \r\n"
+        "\\pard\\sa200\\f1\\fs22\\lang9 Caf\\'e9 \\cf1\\b red bold\\b0\\cf0  \\u8364?5\\~x\\par\r\n"
         "{\\field{\\*\\fldinst HYPERLINK \"x\"}{\\fldrslt link}}\\tab end\\line\r\n"
-        "\\unknownword123 kept{\\*\\unknowndest hidden}{\\pict\\bin2 }{}"
-        "\\bin3 {}}after\\'1b\\'80\r\n}ignored";
-    auto runs = ReadRtf(rtf);
+        "\\unknownword123 kept{\\*\\unknowndest hidden}{\\pict\\bin2 }{}\\bin3 {}}after"
+        "\\'1b\\'80\r\n}ignored");
     ASSERT_EQ(runs.size(), 3u);
     EXPECT_EQ(runs[0].text, "Caf\xc3\xa9 ");
     EXPECT_EQ(runs[0].font, "Courier New");
     EXPECT_EQ(runs[0].fontSize, 22);
-    EXPECT_FALSE(runs[0].colour);
     EXPECT_EQ(runs[1].text, "red bold");
     EXPECT_EQ(runs[1].colour, (RgbColour{255, 0, 0}));
     EXPECT_TRUE(runs[1].bold);
     EXPECT_EQ(runs[2].text,
               " \xe2\x82\xac"
               "5\xc2\xa0x\nlink\tend\nkeptafter\xe2\x82\xac");
-    EXPECT_FALSE(runs[2].bold);
+    EXPECT_FALSE(runs[2].colour);
 
     // Styles end with their group; \plain resets; a colour beyond the table is the default.
     auto groups =
@@ -48,27 +45,20 @@ TEST(RtfReader, ReadsWhatOtherWritersMakeOfStyledText) {
     ASSERT_EQ(groups.size(), 4u);
     EXPECT_EQ(groups[0].colour, (RgbColour{1, 2, 3}));
     EXPECT_TRUE(groups[0].underline);
-    EXPECT_EQ(groups[1].text, "b");
     EXPECT_FALSE(groups[1].bold);
     EXPECT_TRUE(groups[2].bold);
     EXPECT_FALSE(groups[2].colour);
-    EXPECT_EQ(groups[3].text, "d");
     EXPECT_FALSE(groups[3].bold);
 
     EXPECT_EQ(AllText(ReadRtf("{\\rtf1 \\u-3913?\\u55357\\'3f\\u56832\\'3f}")),
               "\xef\x82\xb7\xf0\x9f\x98\x80");
-    auto plainText = ReadRtf("not rtf\r\nline\x1b[31m");
-    ASSERT_EQ(plainText.size(), 1u);
-    EXPECT_EQ(plainText[0].text, "not rtf\nline[31m");
+    EXPECT_EQ(AllText(ReadRtf("not rtf\r\nline\x1b[31m")), "not rtf\nline[31m");
 }
 
-TEST(RtfReader, AnyInputIsSafe) {
+TEST(RtfReader, AnyInputIsSafeAndPassesNoControlCharacters) {
     auto clean = [](const std::vector<StyledRun>& runs) {
-        for (const StyledRun& run : runs) {
-            for (char c : run.text) {
-                auto u = static_cast<unsigned char>(c);
-                if ((u < 0x20 && c != '\n' && c != '\t') || u == 0x7F) return false;
-            }
+        for (unsigned char c : AllText(runs)) {
+            if ((c < 0x20 && c != '\n' && c != '\t') || c == 0x7F) return false;
         }
         return true;
     };
@@ -79,8 +69,7 @@ TEST(RtfReader, AnyInputIsSafe) {
         EXPECT_TRUE(clean(ReadRtf(std::string_view(preview).substr(0, cut))));
     }
     std::mt19937 random(6);
-    std::string alphabet = "{}\\'*;0123456789-abcfrtu \r\n\x00\x1b\xff";
-    alphabet.push_back('\0');
+    const std::string alphabet = "{}\\'*;0123456789-abcfrtu \r\n\x1b\xff\0"s;
     for (int round = 0; round < 300; ++round) {
         std::string junk = "{\\rtf1";
         for (int i = 0; i < 400; ++i) junk += alphabet[random() % alphabet.size()];
@@ -88,9 +77,8 @@ TEST(RtfReader, AnyInputIsSafe) {
     }
     std::string deep = "{\\rtf1" + std::string(1000000, '{') + "x" + std::string(1000000, '}');
     EXPECT_EQ(AllText(ReadRtf(deep)), "x");
-    EXPECT_EQ(AllText(ReadRtf("{\\rtf1 " + std::string(100000, 'a') + "\\" +
-                              std::string(100000, 'z') + "99999999999999999999 b}")),
-              std::string(100000, 'a') + "b");
+    EXPECT_EQ(AllText(ReadRtf("{\\rtf1 a\\" + std::string(100000, 'z') + "99999999999999 b}")),
+              "ab");
 }
 
 TEST(RtfReader, RunsPrintForATerminal) {
@@ -99,11 +87,10 @@ TEST(RtfReader, RunsPrintForATerminal) {
     runs[0].colour = RgbColour{127, 127, 127};
     runs[1].text = "3,\nnext";
     runs[1].bold = true;
-    runs[1].underline = true;
     EXPECT_EQ(RunsForTerminal(runs, false), "Erase: 3,\nnext");
     EXPECT_EQ(RunsForTerminal(runs, true),
               "\x1b[0m\x1b[38;2;127;127;127mErase: \x1b[0m"
-              "\x1b[0m\x1b[1m\x1b[4m3,\x1b[0m\n\x1b[0m\x1b[1m\x1b[4mnext\x1b[0m");
+              "\x1b[0m\x1b[1m3,\x1b[0m\n\x1b[0m\x1b[1mnext\x1b[0m");
 }
 
 }  // namespace

@@ -16,11 +16,12 @@ namespace orvane::firmware {
 namespace {
 
 constexpr std::string_view kPreviewHead =
-    "{\\rtf1\\ansi\\ansicpg1252\\deff0\\deflang2057{\\fonttbl{\\f0\\fswiss\\fcharset0 Courier "
-    "New;}}{\\colortbl ;\\red0\\green0\\blue0;\\red0\\green192\\blue0;\\red255\\green0\\blue0;"
-    "\\red127\\green127\\blue127;}\\deftab1000\\viewkind4\\uc1\\ul\\pard\\cf4\\b\\f0\\fs20 "
-    "Proposed "
-    "Operation\\par\\fs20\\ulnone\\b0\\par";
+    "{\\rtf1\\ansi\\ansicpg1252\\deff0\\deflang2057"
+    "{\\fonttbl{\\f0\\fswiss\\fcharset0 Courier New;}}"
+    "{\\colortbl ;\\red0\\green0\\blue0;\\red0\\green192\\blue0;\\red255\\green0\\blue0;"
+    "\\red127\\green127\\blue127;}"
+    "\\deftab1000\\viewkind4\\uc1\\ul\\pard\\cf4\\b\\f0\\fs20 Proposed Operation\\par"
+    "\\fs20\\ulnone\\b0\\par";
 constexpr std::string_view kEraseLabel = "\\cf4 Erase Sectors: ";
 constexpr std::string_view kProgramHeading =
     "\\par\\cf0\\par\\cf4 Program Sectors with the following code:\\par\\cf0\\par\\cf4 File Sector "

@@ -5,8 +5,6 @@
 #include <random>
 #include <string>
 
-#include "firmware/styled_text_ansi.h"
-
 namespace orvane::firmware {
 namespace {
 
@@ -79,18 +77,6 @@ TEST(RtfReader, AnyInputIsSafeAndPassesNoControlCharacters) {
     EXPECT_EQ(AllText(ReadRtf(deep)), "x");
     EXPECT_EQ(AllText(ReadRtf("{\\rtf1 a\\" + std::string(100000, 'z') + "99999999999999 b}")),
               "ab");
-}
-
-TEST(RtfReader, RunsPrintForATerminal) {
-    std::vector<StyledRun> runs(2);
-    runs[0].text = "Erase: ";
-    runs[0].colour = RgbColour{127, 127, 127};
-    runs[1].text = "3,\nnext";
-    runs[1].bold = true;
-    EXPECT_EQ(RunsForTerminal(runs, false), "Erase: 3,\nnext");
-    EXPECT_EQ(RunsForTerminal(runs, true),
-              "\x1b[0m\x1b[38;2;127;127;127mErase: \x1b[0m"
-              "\x1b[0m\x1b[1m3,\x1b[0m\n\x1b[0m\x1b[1mnext\x1b[0m");
 }
 
 }  // namespace

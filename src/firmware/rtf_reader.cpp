@@ -229,7 +229,7 @@ class RtfReader {
         } else if (word == "tab" || word == "cell") {
             Special('\t');
         } else if (word == "u" && hasParameter) {
-            Unicode(value < 0 ? value + 65536 : value);
+            Unicode(value);
         } else if (word == "uc") {
             s.unicodeSkip = std::clamp(value, 0, 8);
         } else if (word == "emdash") {
@@ -313,15 +313,20 @@ class RtfReader {
         Code(code);
     }
 
+    // RTF writes a UTF-16 unit as a signed 16-bit number.
     void Unicode(int value) {
-        uint32_t code = static_cast<uint32_t>(value);
+        int unit = value < 0 ? value + 65536 : value;
+        uint32_t code = unit >= 0 && unit <= 0xFFFF ? static_cast<uint32_t>(unit) : 0xFFFD;
+        bool low = code >= 0xDC00 && code <= 0xDFFF;
+        if (highSurrogate_ != 0 && !low) Append(0xFFFD);
         if (code >= 0xD800 && code <= 0xDBFF) {
             highSurrogate_ = code;
-        } else if (code >= 0xDC00 && code <= 0xDFFF && highSurrogate_ != 0) {
-            Code(0x10000 + ((highSurrogate_ - 0xD800) << 10) + (code - 0xDC00));
+        } else if (low && highSurrogate_ != 0) {
+            Append(0x10000 + ((highSurrogate_ - 0xD800) << 10) + (code - 0xDC00));
             highSurrogate_ = 0;
         } else {
-            Code(code >= 0xD800 && code <= 0xDFFF ? 0xFFFD : code);
+            highSurrogate_ = 0;
+            Append(low ? 0xFFFD : code);
         }
         pendingSkip_ = State().unicodeSkip;
     }
@@ -333,7 +338,16 @@ class RtfReader {
         return true;
     }
 
+    // A character of the text; a high surrogate left waiting was never completed.
     void Code(uint32_t code) {
+        if (highSurrogate_ != 0) {
+            highSurrogate_ = 0;
+            Append(0xFFFD);
+        }
+        Append(code);
+    }
+
+    void Append(uint32_t code) {
         if (State().destination != Destination::Text) return;
         if (code < 0x20 && code != '\n' && code != '\t') return;
         if (code == 0x7F) return;

@@ -48,8 +48,8 @@ TEST(RtfReader, ReadsWhatOtherWritersMakeOfStyledText) {
     EXPECT_FALSE(groups[2].colour);
     EXPECT_FALSE(groups[3].bold);
 
-    EXPECT_EQ(AllText(ReadRtf("{\\rtf1 \\u-3913?\\u55357\\'3f\\u56832\\'3f}")),
-              "\xef\x82\xb7\xf0\x9f\x98\x80");
+    EXPECT_EQ(AllText(ReadRtf("{\\rtf1 \\u-3913?\\u55357\\'3f\\u56832\\'3f\\u99999?\\u55357?.}")),
+              "\xef\x82\xb7\xf0\x9f\x98\x80\xef\xbf\xbd\xef\xbf\xbd.");
     EXPECT_EQ(AllText(ReadRtf("not rtf\r\nline\x1b[31m")), "not rtf\nline[31m");
 }
 

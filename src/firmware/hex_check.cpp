@@ -1,0 +1,196 @@
+#include "firmware/hex_check.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+namespace orvane::firmware {
+namespace {
+
+int HexDigitValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+class HexScanner {
+  public:
+    // Feeds one byte of the file; false once a fault is known.
+    bool Take(char c) {
+        if (c == '\n') return EndLine();
+        if (column_ == 0) isRecord_ = c == ':';
+        if (isRecord_) {
+            if (record_.size() <= kLoaderLineLimit + 1) record_.push_back(c);
+        } else if (column_ > 0 && column_ % kLoaderLineLimit == 0 && c == ':') {
+            return Fail(HexFault::LineTooLong);
+        }
+        ++column_;
+        return true;
+    }
+
+    HexCheck Finish() {
+        if (check_.ok() && column_ > 0) EndLine();
+        if (check_.ok() && !seenEnd_) check_.fault = HexFault::NoEndRecord;
+        return check_;
+    }
+
+  private:
+    bool EndLine() {
+        bool ok = !isRecord_ || CheckRecord();
+        ++line_;
+        column_ = 0;
+        isRecord_ = false;
+        record_.clear();
+        return ok;
+    }
+
+    bool CheckRecord() {
+        std::string_view text = record_;
+        if (text.ends_with('\r')) text.remove_suffix(1);
+        if (static_cast<int64_t>(text.size()) > kLoaderLineLimit) {
+            return Fail(HexFault::RecordTooLong);
+        }
+        text.remove_prefix(1);
+        bytes_.clear();
+        for (char c : text) {
+            if (HexDigitValue(c) < 0) return Fail(HexFault::NotHexDigit);
+        }
+        if (text.size() % 2 != 0 || text.size() < 10) return Fail(HexFault::ByteCountMismatch);
+        for (std::size_t i = 0; i < text.size(); i += 2) {
+            bytes_.push_back(
+                static_cast<uint8_t>(HexDigitValue(text[i]) * 16 + HexDigitValue(text[i + 1])));
+        }
+        const std::size_t count = bytes_[0];
+        if (bytes_.size() != count + 5) return Fail(HexFault::ByteCountMismatch);
+        uint8_t sum = 0;
+        for (uint8_t b : bytes_) sum = static_cast<uint8_t>(sum + b);
+        if (sum != 0) return Fail(HexFault::BadChecksum);
+
+        const uint8_t type = bytes_[3];
+        // Data, end of file, extended segment address, start segment address,
+        // extended linear address, start linear address.
+        static constexpr int kFixedLength[] = {-1, 0, 2, 4, 2, 4};
+        if (type > 5) return Fail(HexFault::UnknownRecordType);
+        if (kFixedLength[type] >= 0 && count != static_cast<std::size_t>(kFixedLength[type])) {
+            return Fail(HexFault::WrongLengthForType);
+        }
+        if (seenEnd_) return Fail(HexFault::RecordAfterEnd);
+        if (type == 1) seenEnd_ = true;
+        return true;
+    }
+
+    bool Fail(HexFault fault) {
+        check_.fault = fault;
+        check_.line = line_;
+        return false;
+    }
+
+    HexCheck check_;
+    int64_t line_ = 1;
+    int64_t column_ = 0;
+    bool isRecord_ = false;
+    bool seenEnd_ = false;
+    std::string record_;
+    std::vector<uint8_t> bytes_;
+};
+
+HexCheck CannotRead(int error) {
+    HexCheck check;
+    check.fault = HexFault::CannotRead;
+    check.detail = std::strerror(error);
+    return check;
+}
+
+class FdGuard {
+  public:
+    explicit FdGuard(int fd) : fd_(fd) {}
+    ~FdGuard() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    FdGuard(const FdGuard&) = delete;
+    FdGuard& operator=(const FdGuard&) = delete;
+    int get() const { return fd_; }
+
+  private:
+    int fd_;
+};
+
+}  // namespace
+
+HexCheck CheckHexFile(const std::string& path) {
+    // Not blocking on open: a FIFO where a file was expected must not hang the preview.
+    FdGuard fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (fd.get() < 0) return CannotRead(errno);
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0) return CannotRead(errno);
+    if (S_ISDIR(st.st_mode)) return HexCheck{HexFault::IsFolder, 0, {}};
+    if (!S_ISREG(st.st_mode)) return HexCheck{HexFault::NotAFile, 0, {}};
+
+    HexScanner scanner;
+    std::vector<char> buffer(64 * 1024);
+    for (;;) {
+        ssize_t got = ::read(fd.get(), buffer.data(), buffer.size());
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return CannotRead(errno);
+        if (got == 0) break;
+        for (ssize_t i = 0; i < got; ++i) {
+            if (!scanner.Take(buffer[static_cast<std::size_t>(i)])) return scanner.Finish();
+        }
+    }
+    return scanner.Finish();
+}
+
+std::string DescribeHexCheck(const HexCheck& check) {
+    const char* text = "";
+    switch (check.fault) {
+        case HexFault::None:
+            return {};
+        case HexFault::CannotRead:
+            text = kHexCannotReadText;
+            break;
+        case HexFault::IsFolder:
+            text = kHexIsFolderText;
+            break;
+        case HexFault::NotAFile:
+            text = kHexNotAFileText;
+            break;
+        case HexFault::NotHexDigit:
+            text = kHexNotHexDigitText;
+            break;
+        case HexFault::ByteCountMismatch:
+            text = kHexByteCountText;
+            break;
+        case HexFault::BadChecksum:
+            text = kHexBadChecksumText;
+            break;
+        case HexFault::UnknownRecordType:
+            text = kHexUnknownTypeText;
+            break;
+        case HexFault::WrongLengthForType:
+            text = kHexWrongLengthText;
+            break;
+        case HexFault::RecordTooLong:
+            text = kHexRecordTooLongText;
+            break;
+        case HexFault::LineTooLong:
+            text = kHexLineTooLongText;
+            break;
+        case HexFault::RecordAfterEnd:
+            text = kHexRecordAfterEndText;
+            break;
+        case HexFault::NoEndRecord:
+            text = kHexNoEndRecordText;
+            break;
+    }
+    std::string out = text;
+    if (!check.detail.empty()) out.append(": ").append(check.detail);
+    if (check.line > 0) out.append(" at line ").append(std::to_string(check.line));
+    return out;
+}
+
+}  // namespace orvane::firmware

@@ -1,0 +1,157 @@
+#include "firmware/plan_preview.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <map>
+#include <new>
+#include <vector>
+
+#include "firmware/hex_check.h"
+#include "firmware/rtf_escape.h"
+#include "firmware/serial_rule.h"
+#include "firmware/text_fields.h"
+
+namespace orvane::firmware {
+namespace {
+
+constexpr std::string_view kPreviewHead =
+    "{\\rtf1\\ansi\\ansicpg1252\\deff0\\deflang2057"
+    "{\\fonttbl{\\f0\\fswiss\\fcharset0 Courier New;}}"
+    "{\\colortbl ;\\red0\\green0\\blue0;\\red0\\green192\\blue0;\\red255\\green0\\blue0;"
+    "\\red127\\green127\\blue127;}"
+    "\\deftab1000\\viewkind4\\uc1\\ul\\pard\\cf4\\b\\f0\\fs20 Proposed Operation\\par"
+    "\\fs20\\ulnone\\b0\\par";
+constexpr std::string_view kEraseLabel = "\\cf4 Erase Sectors: ";
+constexpr std::string_view kProgramHeading =
+    "\\par\\cf0\\par\\cf4 Program Sectors with the following code:\\par\\cf0\\par\\cf4 File Sector "
+    "Filename            Date & Time     Size\\par";
+constexpr std::string_view kInstrumentLabel = "\\cf4 Instrument: \\cf0 ";
+constexpr std::string_view kTargetLabel = "\\cf4 Target: \\cf0 ";
+constexpr std::string_view kNoFileTime = "--/--/--";
+// Lines under a file line start in its name column.
+constexpr std::string_view kReasonIndent = "\\cf3             ";
+
+constexpr int kDefaultColour = 0;
+constexpr int kRedColour = 3;
+constexpr std::size_t kNameColumns = 20;
+constexpr std::size_t kDateColumns = 14;
+
+std::string Printf(const char* format, int a, int b) {
+    char text[48];
+    std::snprintf(text, sizeof text, format, a, b);
+    return text;
+}
+
+void AppendFileLine(std::string& out, int number, const LoadEntry& entry, bool sound,
+                    const std::string& date) {
+    std::string_view name = entry.facts.name.view();
+    // A name that carries a folder shows where the file was really found, so
+    // it is never cut, and keeps a space before the date.
+    bool full = name.find('/') != std::string_view::npos;
+    std::string shown = full ? FitColumns(std::string(name) + " ", kNameColumns, false)
+                             : FitColumns(name, kNameColumns, true);
+
+    out += Printf("\\cf0 %-2d   %-2d     ", number, entry.sector);
+    out += "\\cf";
+    out += std::to_string(sound ? kDefaultColour : kRedColour);
+    // A digit or space straight after \cfN would be taken into the control word.
+    if (shown[0] == ' ' || (shown[0] >= '0' && shown[0] <= '9')) out += ' ';
+    out += RtfEscape(shown);
+    out += "\\cf0 ";
+    if (entry.present) {
+        out += FitColumns(date, kDateColumns, false);
+        out += "  ";
+        out += std::to_string(entry.facts.size);
+    } else {
+        out += date;
+    }
+    out += "\\par";
+}
+
+void AppendReason(std::string& out, std::string_view reason) {
+    out += kReasonIndent;
+    out += RtfEscape(reason);
+    out += "\\par";
+}
+
+std::string BuildText(std::span<LoadEntry> entries, std::string_view identity,
+                      std::string_view targetModel, bool& planError) {
+    const int32_t serial = SerialFromIdentity(identity);
+    const int32_t highest = std::min(MaxSector(targetModel), kHighestLoaderSector);
+
+    std::string eraseList;
+    std::vector<int32_t> listed;
+    for (const LoadEntry& entry : entries) {
+        if (SerialExcludes(entry, serial)) continue;
+        if (std::find(listed.begin(), listed.end(), entry.sector) != listed.end()) continue;
+        listed.push_back(entry.sector);
+        bool inRange = entry.sector >= 0 && entry.sector <= highest;
+        if (!inRange) planError = true;
+        eraseList += Printf("\\cf%d %d,", inRange ? kDefaultColour : kRedColour, entry.sector);
+    }
+
+    std::string out(kPreviewHead);
+    out += kInstrumentLabel;
+    out += RtfEscape(identity);
+    out += "\\par";
+    if (!targetModel.empty()) {
+        out += kTargetLabel;
+        out += RtfEscape(targetModel);
+        out += "\\par";
+    }
+    out += kEraseLabel;
+    out += eraseList;
+    out += kProgramHeading;
+
+    std::map<std::string, HexCheck> checked;
+    int number = 0;
+    for (LoadEntry& entry : entries) {
+        ++number;
+        std::string date = FormatFileTime(entry.facts.lastWriteTime);
+        std::string name = entry.facts.name.str();
+        ToLowerAscii(name);
+        entry.facts.name = name;
+        if (SerialExcludes(entry, serial)) continue;
+
+        HexCheck check;
+        if (entry.present) {
+            // A file named by several entries is read once.
+            std::string path = entry.path.str();
+            auto known = checked.find(path);
+            if (known == checked.end()) known = checked.emplace(path, CheckHexFile(path)).first;
+            check = known->second;
+        }
+        bool sound = entry.present && check.ok();
+        if (!sound) planError = true;
+        AppendFileLine(out, number, entry, sound, date);
+        if (entry.pathTooLong) AppendReason(out, kPathTooLongText);
+        if (entry.present && !check.ok()) AppendReason(out, DescribeHexCheck(check));
+    }
+    out += "}";
+    return out;
+}
+
+}  // namespace
+
+std::string FormatFileTime(int64_t secondsSince1970) {
+    if (secondsSince1970 <= 86400) return std::string(kNoFileTime);
+    std::time_t t = static_cast<std::time_t>(secondsSince1970);
+    std::tm parts{};
+    if (!localtime_r(&t, &parts)) return std::string(kNoFileTime);
+    char text[40];
+    std::snprintf(text, sizeof text, "%02d/%02d/%02d %02d:%02d", parts.tm_mday, parts.tm_mon + 1,
+                  (parts.tm_year + 1900) % 100, parts.tm_hour, parts.tm_min);
+    return text;
+}
+
+std::optional<std::string> BuildPlanPreview(std::span<LoadEntry> entries, std::string_view identity,
+                                            std::string_view targetModel, bool& planError) {
+    try {
+        return BuildText(entries, identity, targetModel, planError);
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;
+    }
+}
+
+}  // namespace orvane::firmware

@@ -1,0 +1,220 @@
+#include "firmware/plan_preview.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <ctime>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "firmware/hex_check.h"
+#include "firmware/rtf_reader.h"
+#include "firmware/upgrade_descriptor.h"
+#include "firmware_test_files.h"
+
+namespace orvane::firmware {
+namespace {
+
+using testing::HexFile;
+using testing::TempFolder;
+
+constexpr int64_t kMarch2021 = 1615000000;     // 06/03/21 03:06 UTC
+constexpr int64_t kNovember2023 = 1700000000;  // 14/11/23 22:13 UTC
+
+constexpr char kHead[] =
+    "{\\rtf1\\ansi\\ansicpg1252\\deff0\\deflang2057"
+    "{\\fonttbl{\\f0\\fswiss\\fcharset0 Courier New;}}"
+    "{\\colortbl ;\\red0\\green0\\blue0;\\red0\\green192\\blue0;\\red255\\green0\\blue0;"
+    "\\red127\\green127\\blue127;}"
+    "\\deftab1000\\viewkind4\\uc1\\ul\\pard\\cf4\\b\\f0\\fs20 Proposed Operation\\par"
+    "\\fs20\\ulnone\\b0\\par";
+constexpr char kProgramHeading[] =
+    "\\par\\cf0\\par\\cf4 Program Sectors with the following code:\\par\\cf0\\par\\cf4 File Sector "
+    "Filename            Date & Time     Size\\par";
+
+// File times show in local time; the expected texts are written for UTC.
+class Preview : public ::testing::Test {
+  protected:
+    void SetUp() override { SetZone("UTC0"); }
+    static void SetZone(const char* zone) {
+        ::setenv("TZ", zone, 1);
+        ::tzset();
+    }
+
+    // A plan with a duplicate sector, an excluded serial range, a 25-character
+    // name, an unset file time and a missing file, with fixed file times.
+    std::span<LoadEntry> DescriptorPlan() {
+        folder_.Write("Main.hex", HexFile(2));
+        folder_.Write("dsp.hex", HexFile(3));
+        folder_.Write("Firmware_Image_Long12.hex", HexFile(1));
+        folder_.Write("boot.hex", HexFile(4));
+        std::string path = folder_.Write("fw.upx",
+                                         "TARGET,TRV88,100,gteq\r\nLOAD,0,Main.hex\r\n"
+                                         "LOAD,3,dsp.hex\r\nOVER,3,Firmware_Image_Long12.hex\r\n"
+                                         "SERIAL,1,100,199\r\nLOAD,5,old.hex\r\n"
+                                         "SERIAL,1,12000,0\r\nLOAD,6,boot.hex\r\n"
+                                         "LOAD,7,gone.hex\r\n");
+        int32_t count = ParseUpgradeDescriptor(path, *plan_, 50, context_, planError_);
+        EXPECT_EQ(count, 6);
+        auto entries = std::span(plan_->slots[0]).first(static_cast<std::size_t>(count));
+        entries[0].facts.lastWriteTime = kMarch2021;
+        entries[1].facts.lastWriteTime = kNovember2023;
+        entries[2].facts.lastWriteTime = kMarch2021;
+        entries[4].facts.lastWriteTime = 0;
+        return entries;
+    }
+
+    LoadEntry HandEntry(const std::string& name, const std::string& content, int32_t sector) {
+        LoadEntry e;
+        e.path = folder_.Write(name, content);
+        e.facts.name = name;
+        e.facts.size = content.size();
+        e.facts.lastWriteTime = kMarch2021;
+        e.sector = sector;
+        e.present = true;
+        return e;
+    }
+
+    std::string Build(std::span<LoadEntry> entries, std::string_view identity,
+                      std::string_view model) {
+        planError_ = false;
+        return BuildPlanPreview(entries, identity, model, planError_).value_or("none");
+    }
+
+    TempFolder folder_;
+    std::unique_ptr<LoadPlan> plan_ = std::make_unique<LoadPlan>();
+    UpgradeContext context_{};
+    bool planError_ = false;
+};
+
+TEST_F(Preview, DescriptorPlanIsRenderedByteForByte) {
+    auto entries = DescriptorPlan();
+    EXPECT_EQ(Build(entries, "KSL,TRV88,12345,1.00", "TRV88"),
+              std::string(kHead) +
+                  "\\cf4 Instrument: \\cf0 KSL,TRV88,12345,1.00\\par"
+                  "\\cf4 Target: \\cf0 TRV88\\par"
+                  "\\cf4 Erase Sectors: \\cf0 0,\\cf0 3,\\cf0 6,\\cf0 7," +
+                  kProgramHeading +
+                  "\\cf0 1    0      \\cf0main.hex            \\cf0 06/03/21 03:06  103\\par"
+                  "\\cf0 2    3      \\cf0dsp.hex             \\cf0 14/11/23 22:13  148\\par"
+                  "\\cf0 3    3      \\cf0firmware_image_long1\\cf0 06/03/21 03:06  58\\par"
+                  "\\cf0 5    6      \\cf0boot.hex            \\cf0 --/--/--        193\\par"
+                  "\\cf0 6    7      \\cf3gone.hex            \\cf0 --/--/--\\par}");
+    EXPECT_TRUE(planError_);
+    EXPECT_EQ(entries[0].facts.name, "main.hex");  // later messages show this name
+}
+
+TEST_F(Preview, HexPlanWithoutTargetShowsAnUnsoundFileWithItsReason) {
+    std::string dsp = HexFile(3);
+    dsp[dsp.find('\r', dsp.find('\n')) - 1] ^= 1;  // a checksum digit on line 2
+    LoadEntry entries[] = {HandEntry("DSP_5.hex", dsp, 2), HandEntry("AB_5.hex", HexFile(1), 0)};
+    entries[0].facts.lastWriteTime = kNovember2023;
+    entries[1].serialLow = 100;  // a two-field identity has no serial number to exclude by
+    entries[1].serialHigh = 199;
+    EXPECT_EQ(Build(entries, "KSL,TRV88", ""),
+              std::string(kHead) +
+                  "\\cf4 Instrument: \\cf0 KSL,TRV88\\par"
+                  "\\cf4 Erase Sectors: \\cf0 2,\\cf0 0," +
+                  kProgramHeading +
+                  "\\cf0 1    2      \\cf3dsp_5.hex           \\cf0 14/11/23 22:13  148\\par"
+                  "\\cf3             bad checksum at line 2\\par"
+                  "\\cf0 2    0      \\cf0ab_5.hex            \\cf0 06/03/21 03:06  58\\par}");
+    EXPECT_TRUE(planError_);
+}
+
+TEST_F(Preview, PlanErrorForWhateverWouldBreakTheUpgradeAndNothingElse) {
+    LoadEntry fine[] = {HandEntry("a.hex", HexFile(1), 14), HandEntry("b.hex", HexFile(1), 1)};
+    fine[1].present = false;
+    fine[1].serialLow = 100;
+    fine[1].serialHigh = 199;
+    EXPECT_EQ(Build(fine, "KSL,TRV28,12345", "TRV28").find("b.hex"), std::string::npos);
+    EXPECT_FALSE(planError_);
+
+    // Sector 15 is in the model's range, but the loader has no access code for it.
+    LoadEntry high[] = {HandEntry("a.hex", HexFile(1), 15)};
+    EXPECT_NE(Build(high, "KSL,TRV28,1", "TRV28").find("Erase Sectors: \\cf3 15,"),
+              std::string::npos);
+    EXPECT_TRUE(planError_);
+
+    LoadEntry odd[] = {HandEntry("c.hex", "", 1), HandEntry("d.hex", "", 2)};
+    odd[0].path = folder_.Folder("c.dir");
+    odd[1].present = false;
+    odd[1].pathTooLong = true;
+    std::string text = Build(odd, "KSL", "");
+    EXPECT_NE(text.find(std::string("\\cf3             ") + kHexIsFolderText), std::string::npos);
+    EXPECT_NE(text.find(kPathTooLongText), std::string::npos);
+    EXPECT_TRUE(planError_);
+
+    std::vector<LoadEntry> many(49, HandEntry("e.hex", HexFile(1), 3));
+    for (LoadEntry& e : many) e.facts.name = std::string(250, 'n');
+    text = Build(many, std::string(127, 'i'), std::string(20, 't'));
+    EXPECT_NE(text.find("\\cf0 49   3      \\cf0" + std::string(20, 'n') + "\\cf0 "),
+              std::string::npos);
+    EXPECT_FALSE(planError_);
+}
+
+TEST_F(Preview, OutsideTextCannotBreakTheRtf) {
+    LoadEntry entries[] = {HandEntry("12_main.hex", HexFile(1), 0),
+                           HandEntry("x.hex", HexFile(1), 1), HandEntry("y.hex", HexFile(1), 2)};
+    entries[1].facts.name = "../common/dsp_with_a_long_name.hex";
+    entries[2].facts.name = "{b}\\par";
+    std::string shown;
+    for (const StyledRun& run : ReadRtf(Build(entries, "K{S}L\\par,M\xc3\xa9ter\x1b[2J,1", ""))) {
+        shown += run.text;
+    }
+    for (std::string part :
+         {"Instrument: K{S}L\\par,M\xc3\xa9ter?[2J,1\n", "1    0      12_main.hex         06/03/21",
+          "2    1      ../common/dsp_with_a_long_name.hex 06/03/21",
+          "3    2      {b}\\par             06/03/21"}) {
+        EXPECT_NE(shown.find(part), std::string::npos) << part;
+    }
+}
+
+TEST_F(Preview, FileTimesAreLocal) {
+    EXPECT_EQ(FormatFileTime(86400), "--/--/--");
+    EXPECT_EQ(FormatFileTime(86401), "02/01/70 00:00");
+    SetZone("XYZ+11");
+    EXPECT_EQ(FormatFileTime(kMarch2021), "05/03/21 16:06");
+}
+
+TEST_F(Preview, ReaderTurnsThePreviewIntoStyledRuns) {
+    auto runs = ReadRtf(Build(DescriptorPlan(), "KSL,TRV88,12345,1.00", "TRV88"));
+    const std::optional<RgbColour> grey = RgbColour{127, 127, 127}, red = RgbColour{255, 0, 0};
+    const std::optional<RgbColour> plain;
+    const struct {
+        std::string text;
+        std::optional<RgbColour> colour;
+    } expected[] = {
+        {"Proposed Operation\n", grey},
+        {"\nInstrument: ", grey},
+        {"KSL,TRV88,12345,1.00\n", plain},
+        {"Target: ", grey},
+        {"TRV88\n", plain},
+        {"Erase Sectors: ", grey},
+        {"0,3,6,7,\n\n", plain},
+        {"Program Sectors with the following code:\n", grey},
+        {"\n", plain},
+        {"File Sector Filename            Date & Time     Size\n", grey},
+        {"1    0      main.hex            06/03/21 03:06  103\n"
+         "2    3      dsp.hex             14/11/23 22:13  148\n"
+         "3    3      firmware_image_long106/03/21 03:06  58\n"
+         "5    6      boot.hex            --/--/--        193\n"
+         "6    7      ",
+         plain},
+        {"gone.hex            ", red},
+        {"--/--/--\n", plain},
+    };
+    ASSERT_EQ(runs.size(), std::size(expected));
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        EXPECT_EQ(runs[i].text, expected[i].text) << i;
+        EXPECT_EQ(runs[i].colour, expected[i].colour) << i;
+        EXPECT_EQ(runs[i].bold, i == 0) << i;
+        EXPECT_EQ(runs[i].underline, i == 0) << i;
+        EXPECT_EQ(runs[i].font, "Courier New");
+        EXPECT_EQ(runs[i].fontSize, 20);
+    }
+}
+
+}  // namespace
+}  // namespace orvane::firmware

@@ -1,0 +1,83 @@
+#include "firmware/rtf_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+namespace orvane::firmware {
+namespace {
+
+using namespace std::string_literals;
+
+std::string AllText(const std::vector<StyledRun>& runs) {
+    std::string text;
+    for (const StyledRun& run : runs) text += run.text;
+    return text;
+}
+
+TEST(RtfReader, ReadsWhatOtherWritersMakeOfStyledText) {
+    auto runs = ReadRtf(
+        "{\\rtf1\\ansi\\ansicpg1252\\deff0\\nouicompat{\\fonttbl{\\f0\\fnil\\fcharset0 Calibri;}"
+        "{\\f1\\fmodern Courier New;}}\r\n{\\colortbl ;\\red255\\green0\\blue0;}\r\n"
+        "{\\*\\generator Riched20 10.0}{\\info{\\title Plan}}\\viewkind4\\uc1 \r\n"
+        "\\pard\\sa200\\f1\\fs22\\lang9 Caf\\'e9 \\cf1\\b red bold\\b0\\cf0  \\u8364?5\\~x\\par\r\n"
+        "{\\field{\\*\\fldinst HYPERLINK \"x\"}{\\fldrslt link}}\\tab end\\line\r\n"
+        "\\unknownword123 kept{\\*\\unknowndest hidden}{\\pict\\bin2 }{}\\bin3 {}}after"
+        "\\'1b\\'80\r\n}ignored");
+    ASSERT_EQ(runs.size(), 3u);
+    EXPECT_EQ(runs[0].text, "Caf\xc3\xa9 ");
+    EXPECT_EQ(runs[0].font, "Courier New");
+    EXPECT_EQ(runs[0].fontSize, 22);
+    EXPECT_EQ(runs[1].text, "red bold");
+    EXPECT_EQ(runs[1].colour, (RgbColour{255, 0, 0}));
+    EXPECT_TRUE(runs[1].bold);
+    EXPECT_EQ(runs[2].text,
+              " \xe2\x82\xac"
+              "5\xc2\xa0x\nlink\tend\nkeptafter\xe2\x82\xac");
+    EXPECT_FALSE(runs[2].colour);
+
+    // Styles end with their group; \plain resets; a colour beyond the table is the default.
+    auto groups =
+        ReadRtf("{\\rtf1{\\colortbl;\\red1\\green2\\blue3;}{\\b\\ul\\cf1 a}b\\b\\cf9 c\\plain d}");
+    ASSERT_EQ(groups.size(), 4u);
+    EXPECT_EQ(groups[0].colour, (RgbColour{1, 2, 3}));
+    EXPECT_TRUE(groups[0].underline);
+    EXPECT_FALSE(groups[1].bold);
+    EXPECT_TRUE(groups[2].bold);
+    EXPECT_FALSE(groups[2].colour);
+    EXPECT_FALSE(groups[3].bold);
+
+    EXPECT_EQ(AllText(ReadRtf("{\\rtf1 \\u-3913?\\u55357\\'3f\\u56832\\'3f\\u99999?\\u55357?.}")),
+              "\xef\x82\xb7\xf0\x9f\x98\x80\xef\xbf\xbd\xef\xbf\xbd.");
+    EXPECT_EQ(AllText(ReadRtf("not rtf\r\nline\x1b[31m")), "not rtf\nline[31m");
+}
+
+TEST(RtfReader, AnyInputIsSafeAndPassesNoControlCharacters) {
+    auto clean = [](const std::vector<StyledRun>& runs) {
+        for (unsigned char c : AllText(runs)) {
+            if ((c < 0x20 && c != '\n' && c != '\t') || c == 0x7F) return false;
+        }
+        return true;
+    };
+    std::string preview =
+        "{\\rtf1\\ansi{\\fonttbl{\\f0 Courier New;}}{\\colortbl ;\\red255\\green0\\blue0;}"
+        "\\cf1\\b A\\'e9\\u8364?\\par\\cf0 B\\bin99999999999 }";
+    for (std::size_t cut = 0; cut <= preview.size(); ++cut) {
+        EXPECT_TRUE(clean(ReadRtf(std::string_view(preview).substr(0, cut))));
+    }
+    std::mt19937 random(6);
+    const std::string alphabet = "{}\\'*;0123456789-abcfrtu \r\n\x1b\xff\0"s;
+    for (int round = 0; round < 300; ++round) {
+        std::string junk = "{\\rtf1";
+        for (int i = 0; i < 400; ++i) junk += alphabet[random() % alphabet.size()];
+        EXPECT_TRUE(clean(ReadRtf(junk)));
+    }
+    std::string deep = "{\\rtf1" + std::string(1000000, '{') + "x" + std::string(1000000, '}');
+    EXPECT_EQ(AllText(ReadRtf(deep)), "x");
+    EXPECT_EQ(AllText(ReadRtf("{\\rtf1 a\\" + std::string(100000, 'z') + "99999999999999 b}")),
+              "ab");
+}
+
+}  // namespace
+}  // namespace orvane::firmware

@@ -1,0 +1,209 @@
+#include "firmware/upgrade_descriptor.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "firmware_test_files.h"
+
+namespace orvane::firmware {
+namespace {
+
+using namespace std::string_literals;
+using testing::HexFile;
+using testing::TempFolder;
+
+struct Parsed {
+    int32_t result = 0;
+    std::unique_ptr<LoadPlan> plan = std::make_unique<LoadPlan>();
+    UpgradeContext context{};
+    bool planError = false;
+
+    const LoadEntry& entry(int i, int slot = 0) const { return plan->slots[slot][i]; }
+    const TargetRule& rule(int slot) const { return context.targets[slot]; }
+};
+
+class Descriptor : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        folder_.Write("main.hex", HexFile(2));
+        folder_.Write("dsp.hex", HexFile(3));
+    }
+    Parsed ParseAt(const std::string& path, int32_t maxEntries = 50) {
+        Parsed p;
+        p.result = ParseUpgradeDescriptor(path, *p.plan, maxEntries, p.context, p.planError);
+        return p;
+    }
+    Parsed Parse(const std::string& text, int32_t maxEntries = 50) {
+        return ParseAt(folder_.Write("fw.upg", text), maxEntries);
+    }
+    TempFolder folder_;
+};
+
+TEST_F(Descriptor, LoadWithoutTargetFillsSlotZeroWithNoVersionCondition) {
+    auto p = Parse("LOAD,0,main.hex\r\nLOAD,7,missing.hex\n");
+    EXPECT_EQ(p.result, 2);
+    EXPECT_EQ(p.rule(0).versionTest, VersionTest::Any);
+    EXPECT_TRUE(p.context.targetModel.empty());
+    EXPECT_FALSE(p.planError);
+    EXPECT_TRUE(p.entry(0).present);
+    EXPECT_EQ(p.entry(0).path, folder_.path() + "main.hex");
+    EXPECT_EQ(p.entry(0).facts.size, HexFile(2).size());
+    EXPECT_FALSE(p.entry(1).present);
+    EXPECT_EQ(p.entry(1).facts.name, "missing.hex");
+    EXPECT_TRUE(Parse("LOAD,8,main.hex\n").planError);  // MaxSector 7 without a model
+}
+
+TEST_F(Descriptor, TargetLinesSetModelAndVersionRule) {
+    struct Case {
+        const char* line;
+        const char* model;
+        int32_t value;
+        VersionTest test;
+    } const cases[] = {
+        {"TARGET,TRV88", "TRV88", 0, VersionTest::Any},
+        {"TARGET, TRV 88 ,100, GtEq", "TRV88", 100, VersionTest::GtEq},
+        {"target,TRV88,\t-5 ,LT,ignored", "TRV88", -5, VersionTest::Lt},
+        {"TARGET,TRV88,100", "", 0, VersionTest::Unusable},
+        {"TARGET,TRV88,100,ge", "TRV88", 100, VersionTest::Unusable},
+        {"TARGET,ABCDEFGHIJKLMNOPQRSTUVWXYZ,1,eq", "ABCDEFGHIJKLMNOPQRST", 1, VersionTest::Eq},
+        {"Target,TRV88,1,gt", "", 0, VersionTest::Any},   // mixed case is no keyword
+        {"target,TARGET,1,gt", "", 0, VersionTest::Any},  // upper case found elsewhere
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        auto p = Parse(std::string(c.line) + "\nLOAD,0,main.hex\n");
+        EXPECT_EQ(p.context.targetModel, c.model);
+        EXPECT_EQ(p.rule(0).versionValue, c.value);
+        EXPECT_EQ(p.rule(0).versionTest, c.test);
+        EXPECT_EQ(p.result, 1);
+    }
+}
+
+TEST_F(Descriptor, FurtherTargetsOpenSlotOneRewriteSlotZeroOrAreRefused) {
+    auto two = Parse(
+        "TARGET,TRV88,100,lt\nWARNING,old\nLOAD,0,main.hex\nLOAD,2,dsp.hex\n"
+        "TARGET,TRV89,100,gteq\nWARNING,new\nLOAD,1,dsp.hex\n");
+    EXPECT_EQ(two.result, 1);
+    EXPECT_EQ(two.context.targetModel, "TRV89");
+    EXPECT_EQ(two.rule(0).warning, "old");
+    EXPECT_EQ(two.rule(1).versionTest, VersionTest::GtEq);
+    EXPECT_EQ(two.rule(1).warning, "new");
+    EXPECT_EQ(two.entry(0, 1).sector, 1);
+
+    // Slot 0's first file is missing: the second rule replaces slot 0's.
+    auto rewrite = Parse("TARGET,A,100,lt\nLOAD,0,gone.hex\nTARGET,A,200,gt\nLOAD,1,main.hex\n");
+    EXPECT_EQ(rewrite.result, 2);
+    EXPECT_EQ(rewrite.rule(0).versionValue, 200);
+    EXPECT_EQ(rewrite.rule(0).versionTest, VersionTest::Gt);
+
+    EXPECT_EQ(Parse("TARGET,A,1,gt\nLOAD,0,main.hex\nTARGET,A,2,gt\n").result, 0);
+
+    const std::string twoTargets =
+        "TARGET,A,1,eq\nLOAD,0,main.hex\nTARGET,A,2,eq\nLOAD,0,main.hex\n";
+    auto third = Parse(twoTargets + "TARGET,A,3,eq\nLOAD,0,main.hex\n");
+    EXPECT_EQ(third.result, kDescriptorRefused);
+    EXPECT_TRUE(third.planError);
+    EXPECT_EQ(third.rule(1).versionValue, 2);
+    auto modelOnly = Parse(twoTargets + "TARGET,B\nLOAD,1,main.hex\n");
+    EXPECT_EQ(modelOnly.result, 2);
+    EXPECT_FALSE(modelOnly.planError);
+}
+
+TEST_F(Descriptor, WarningAndSerialRules) {
+    auto p = Parse(
+        "WARNING,Do not switch off, wait\nWARNING without comma\n"
+        "SERIAL,2,100,199\nLOAD,0,main.hex\nOVER,1,main.hex\nLOAD,2,main.hex\n"
+        "SERIAL,10,1,2\nLOAD,3,main.hex\nSerial,1,1,2\nLOAD,4,main.hex\n"
+        "SERIAL,1,-1,2\nLOAD,5,main.hex\nSERIAL,1,5\nLOAD,6,main.hex\n"
+        "SERIAL,1,12000,0\nLOAD,7,main.hex\n");
+    EXPECT_EQ(p.rule(0).warning, "Do not switch off, wait");
+    ASSERT_EQ(p.result, 8);
+    const int32_t low[] = {100, 100, 0, 0, 0, 0, 0, 12000};
+    for (int i = 0; i < 8; ++i) {
+        EXPECT_EQ(p.entry(i).serialLow, low[i]) << i;
+        EXPECT_EQ(p.entry(i).serialHigh, i < 2 ? 199 : 0) << i;
+        EXPECT_EQ(p.entry(i).noErase, i == 1) << i;
+    }
+}
+
+TEST_F(Descriptor, SectorRangeFollowsTheModelInForce) {
+    EXPECT_EQ(MaxSector("VRN9"), 15);
+    EXPECT_EQ(MaxSector("zda72"), 7);
+    EXPECT_TRUE(Parse("TARGET,ZDA72,1,gt\nLOAD,9,main.hex\n").planError);
+    EXPECT_FALSE(Parse("TARGET,TRV28xx,1,gt\nLOAD,9,main.hex\n").planError);
+    EXPECT_TRUE(Parse("LOAD,9,main.hex\nTARGET,TRV28xx\n").planError);
+}
+
+TEST_F(Descriptor, LoadLineFields) {
+    auto p = Parse(
+        "LOAD, 3,\tmain.hex\nLOAD,3\nLOAD,3,\nLOAD,3,  \t\nload,1,LOADER.HEX\n"
+        "OVER,4,main.hex  \t\nLOAD,5,sub\\deep.hex\n");
+    ASSERT_EQ(p.result, 3);
+    EXPECT_FALSE(p.planError);
+    EXPECT_EQ(p.entry(0).sector, 3);
+    EXPECT_TRUE(p.entry(0).present);
+    EXPECT_TRUE(p.entry(1).noErase);
+    EXPECT_TRUE(p.entry(1).present);  // trailing blanks are not part of the name
+    EXPECT_EQ(p.entry(2).path, folder_.path() + "sub/deep.hex");
+
+    auto range = Parse("LOAD,99\n");
+    EXPECT_EQ(range.result, 0);
+    EXPECT_TRUE(range.planError);
+    // No digits is no sector, and a huge number is no small one.
+    for (const char* line : {"LOAD,x,main.hex\n", "LOAD,4294967296,main.hex\n"}) {
+        auto bad = Parse(line);
+        EXPECT_EQ(bad.result, 1);
+        EXPECT_TRUE(bad.planError) << line;
+    }
+}
+
+TEST_F(Descriptor, FileFieldsFindTheFileThatWillBeSent) {
+    folder_.Write("up/main_v2.hex", HexFile(1));
+    folder_.Write("up/main_v3.hex", HexFile(1));
+    folder_.Write("fw [old]/a[1].hex", HexFile(1));
+
+    // The path becomes the match, so the worker opens what the preview showed.
+    auto climb = ParseAt(folder_.Write("up/fw.upg", "LOAD,0,main_v?.hex\nLOAD,1,../dsp.hex\n"));
+    ASSERT_EQ(climb.result, 2);
+    EXPECT_EQ(climb.entry(0).path, folder_.path() + "up/main_v2.hex");
+    EXPECT_EQ(climb.entry(0).facts.name, "main_v2.hex");
+    EXPECT_TRUE(climb.entry(1).present);
+    EXPECT_EQ(climb.entry(1).facts.name, "../dsp.hex");
+
+    auto brackets = ParseAt(folder_.Write("fw [old]/fw.upg", "LOAD,1,a[1].hex\n"));
+    EXPECT_TRUE(brackets.entry(0).present);
+
+    std::string deep = folder_.Folder(std::string(120, 'd') + "/" + std::string(120, 'e'));
+    auto tooLong = Parse("LOAD,0," + deep.substr(folder_.path().size()) + "/main.hex\n");
+    EXPECT_EQ(tooLong.result, 1);
+    EXPECT_FALSE(tooLong.entry(0).present);
+    EXPECT_TRUE(tooLong.entry(0).pathTooLong);
+}
+
+TEST_F(Descriptor, AnyInputEndsWithTheDocumentedResult) {
+    // The rest of a line past 259 characters is read as a line of its own.
+    auto pieces = Parse("WARNING," + std::string(251, 'w') + "LOAD,2,main.hex\n");
+    EXPECT_EQ(pieces.rule(0).warning.size(), 251u);
+    EXPECT_EQ(pieces.result, 1);
+
+    std::string many;
+    for (int i = 0; i < 10000; ++i) many += "LOAD,1,main.hex\n";
+    EXPECT_EQ(Parse(many).result, 50);
+    EXPECT_EQ(Parse(many, 500).result, 50);  // never beyond the slot
+    EXPECT_EQ(Parse(many, -3).result, 0);
+
+    EXPECT_EQ(ParseAt(folder_.path() + "none.upg").result, 0);
+    EXPECT_EQ(ParseAt(folder_.Folder("dir.upg")).result, 0);
+    EXPECT_EQ(Parse(std::string(10 << 20, 'x') + "\nLOAD,1,main.hex\n").result, 1);
+
+    std::string binary;
+    for (int i = 0; i < 20000; ++i) binary += static_cast<char>((i * 7919) & 0xFF);
+    auto junk = Parse(binary + "\0LOAD,1,main.hex\nLOAD\0,1,main.hex\nLOAD,1,ma\0in.hex\n"s);
+    ASSERT_EQ(junk.result, 1);  // a zero byte ends a line's text
+    EXPECT_EQ(junk.entry(0).facts.name, "ma");
+}
+
+}  // namespace
+}  // namespace orvane::firmware

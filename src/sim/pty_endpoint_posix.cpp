@@ -123,11 +123,13 @@ void PtyEndpoint::Service(uint32_t nowMs) {
         // take what was sent (within a second): it models a cable pulled after
         // the host had the bytes.
         if (state == StreamState::kHungUp) {
+            // The bytes reach the device side a moment after the write: see them
+            // arrive (unless the client was quicker), then leave.
+            timespec pause{0, 500 * 1000};
             uint32_t start = RealMs();
-            while (Queued() > 0 && RealMs() - start < kHangUpGraceMs) {
-                timespec pause{0, 500 * 1000};
-                ::nanosleep(&pause, nullptr);
-            }
+            while (Queued() == 0 && RealMs() - start < static_cast<uint32_t>(kSettleMs)) ::nanosleep(&pause, nullptr);
+            start = RealMs();
+            while (Queued() > 0 && RealMs() - start < kHangUpGraceMs) ::nanosleep(&pause, nullptr);
         }
         platform::DebugOutput("sim: pty " + devicePath_ + " hung up\n");
         UnplugLocked();

@@ -12,16 +12,28 @@ void ReceiveStep::Clear() { count_ = 0; }
 
 ReceiveStep::Result ReceiveStep::Run(transport::ConnectionRecord& record, ui::TextBox& results, bool convertBinary,
                                      const LineCounter& counter) {
+    uint8_t chunk[4096];
     for (;;) {
-        int b = transport::ChannelReadByte(record);
-        if (b == -2) return Result::Idle;
-        if (b < 0) return Result::ReadFailure;
-        if (b == '\n' || b == '\r' || b == 0) {
-            FinishLine(results, convertBinary, counter);
-            continue;
+        int n = transport::ChannelReadBytes(record, chunk, sizeof chunk);
+        if (n == 0) return Result::Idle;
+        if (n < 0) return Result::ReadFailure;
+        for (int i = 0; i < n;) {
+            // Copy the run up to the next line end (or the full buffer) at once.
+            int end = i;
+            while (end < n && chunk[end] != '\n' && chunk[end] != '\r' && chunk[end] != 0 &&
+                   count_ + static_cast<std::size_t>(end - i) < kReceiveBufferSize - 1) {
+                ++end;
+            }
+            std::memcpy(&line_[count_], chunk + i, static_cast<std::size_t>(end - i));
+            count_ += static_cast<std::size_t>(end - i);
+            if (end < n && (chunk[end] == '\n' || chunk[end] == '\r' || chunk[end] == 0)) {
+                FinishLine(results, convertBinary, counter);
+                i = end + 1;
+            } else {
+                if (count_ == kReceiveBufferSize - 1) FinishLine(results, convertBinary, counter);
+                i = end;
+            }
         }
-        line_[count_++] = static_cast<char>(b);
-        if (count_ == kReceiveBufferSize - 1) FinishLine(results, convertBinary, counter);
     }
 }
 

@@ -85,6 +85,10 @@ int ChannelReadByte(ConnectionRecord& r) {
     return r.interfaceKind == InterfaceKind::Lan ? TcpReadByte(r) : SerialReadByte(r.portHandle);
 }
 
+int ChannelReadBytes(ConnectionRecord& r, uint8_t* out, std::size_t max) {
+    return r.interfaceKind == InterfaceKind::Lan ? TcpReadBytes(r, out, max) : SerialReadBytes(r.portHandle, out, max);
+}
+
 void ChannelSetTimeout(uint32_t ms, ConnectionRecord& r) {
     if (r.interfaceKind == InterfaceKind::Lan) {
         SetLanTimeout(ms);

@@ -23,6 +23,10 @@ int ChannelSend(const char* text, ConnectionRecord& record);
 int ChannelReceiveLine(char* buffer, std::size_t capacity, ConnectionRecord& record);
 // 0..255 a byte; -2 nothing waiting; -1 the line or connection failed. Never waits.
 int ChannelReadByte(ConnectionRecord& record);
+// Every byte waiting, up to max, in one call: what repeated ChannelReadByte
+// calls would give, at a fraction of the cost. The count (0 when nothing is
+// waiting); -1 when nothing is left and the line or connection failed.
+int ChannelReadBytes(ConnectionRecord& record, uint8_t* out, std::size_t max);
 void ChannelSetTimeout(uint32_t ms, ConnectionRecord& record);
 // Discards input until nothing has come for ms (at once when ms is 0).
 void ChannelDrain(ConnectionRecord& record, uint32_t ms);

@@ -21,6 +21,8 @@ void SerialClose(int& handle);
 int SerialWrite(int handle, const char* text);
 // 0..255 a byte; -2 nothing waiting; -1 read failure or hang-up. Never waits.
 int SerialReadByte(int handle);
+// Up to max waiting bytes at once; 0 when none, -1 as SerialReadByte.
+int SerialReadBytes(int handle, uint8_t* out, std::size_t max);
 // Reads up to a line feed (kept), capacity - 1 bytes or a read time-out; the
 // text is cut at its first carriage return. Returns the length of the text.
 int SerialReadLine(int handle, char* buffer, std::size_t capacity);

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <mutex>
@@ -196,6 +197,19 @@ int SerialReadByte(int handle) {
         if (st->head == st->tail) return -2;
     }
     return st->buffer[st->head++];
+}
+
+int SerialReadBytes(int handle, uint8_t* out, std::size_t max) {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    PortState* st = StateOf(handle);
+    if (!st) return -1;
+    if (st->head == st->tail) {
+        if (st->failed || !Fill(handle, *st)) return -1;
+    }
+    std::size_t n = std::min(max, st->tail - st->head);
+    std::memcpy(out, st->buffer + st->head, n);
+    st->head += n;
+    return static_cast<int>(n);
 }
 
 int SerialReadLine(int handle, char* buffer, std::size_t capacity) {

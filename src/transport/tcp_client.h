@@ -27,6 +27,8 @@ int TcpSend(ConnectionRecord& record, const char* text);
 // 0..255 the next byte; -2 nothing waiting; -1 the instrument closed the
 // connection and every byte it sent has been handed out. Never waits.
 int TcpReadByte(ConnectionRecord& record);
+// Up to max waiting bytes at once; 0 when none, -1 as TcpReadByte.
+int TcpReadBytes(ConnectionRecord& record, uint8_t* out, std::size_t max);
 // Reads a line (line feed not stored, carriage returns dropped, excess of a long
 // line dropped). Number of characters stored; -1 on a time-out or a closed connection.
 int TcpReadLine(ConnectionRecord& record, char* buffer, std::size_t capacity);

@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <algorithm>
 #include <cstring>
 
 #include "platform/clock.h"
@@ -131,6 +132,18 @@ int TcpReadByte(ConnectionRecord& r) {
     r.rxRead = (r.rxRead + 1) % kRxRingSize;
     --r.rxCount;
     return b;
+}
+
+int TcpReadBytes(ConnectionRecord& r, uint8_t* out, std::size_t max) {
+    if (r.rxCount == 0) FillRing(r);
+    if (r.rxCount == 0) return r.peerClosed ? -1 : 0;
+    std::size_t n = std::min<std::size_t>(max, static_cast<std::size_t>(r.rxCount));
+    std::size_t first = std::min<std::size_t>(n, static_cast<std::size_t>(kRxRingSize - r.rxRead));
+    std::memcpy(out, r.rxRing.data() + r.rxRead, first);
+    std::memcpy(out + first, r.rxRing.data(), n - first);
+    r.rxRead = static_cast<int32_t>((static_cast<std::size_t>(r.rxRead) + n) % kRxRingSize);
+    r.rxCount -= static_cast<int32_t>(n);
+    return static_cast<int>(n);
 }
 
 int TcpReadLine(ConnectionRecord& r, char* buffer, std::size_t capacity) {

@@ -8,6 +8,8 @@
 #include <string>
 
 #include "sim/memory_link.h"
+#include "support/posix_peers.h"
+#include "transport/serial_port.h"
 #include "support/fake_clock.h"
 #include "support/fake_main_window.h"
 #include "transport/channel.h"
@@ -94,4 +96,23 @@ TEST(ReceiveStep, ClosedConnectionIsAReadFailure) {
     w.peer = -1;
     EXPECT_EQ(w.Run(), ReceiveStep::Result::ReadFailure);
     EXPECT_EQ(w.pane.text, "last\r\n");
+}
+
+TEST(ReceiveStep, SerialLineInBulkAndItsHangUp) {
+    orvane::testing::PtyPeer peer;
+    transport::ConnectionRecord r;
+    r.interfaceKind = transport::InterfaceKind::Serial;
+    r.portHandle = transport::SerialOpen(peer.path().c_str(), 9600);
+    ASSERT_NE(r.portHandle, transport::kInvalidHandle);
+    r.channelOpen = true;
+    FakeTextBox pane;
+    ReceiveStep step;
+    peer.Write("one\r\ntwo\n");
+    platform::SystemClock().WaitReadable(r.portHandle, 1000);
+    platform::SystemClock().Sleep(20);
+    EXPECT_EQ(step.Run(r, pane, true, nullptr), ReceiveStep::Result::Idle);
+    EXPECT_EQ(pane.text, "one\r\ntwo\r\n");
+    peer.Unplug();
+    EXPECT_EQ(step.Run(r, pane, true, nullptr), ReceiveStep::Result::ReadFailure);
+    transport::CloseChannel(r);
 }

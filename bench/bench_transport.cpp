@@ -1,0 +1,104 @@
+// The byte path and the command round trip over TCP loopback.
+//  - "*IDN?" to its reply line against the simulated instrument: median within 1 ms.
+//  - ChannelReadByte against a plain read() loop over the same kind of link:
+//    at least a quarter of its throughput.
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "bench_util.h"
+#include "platform/clock.h"
+#include "sim/tcp_endpoint.h"
+#include "transport/channel.h"
+#include "transport/tcp_client.h"
+
+using namespace orvane;
+
+namespace {
+
+double RoundTripMedianUs() {
+    sim::TcpEndpoint instrument({}, "127.0.0.1", 0);
+    instrument.Start();
+    transport::SetInstrumentTcpPort(instrument.Port());
+    transport::ConnectionRecord r;
+    r.interfaceKind = transport::InterfaceKind::Lan;
+    r.ipAddress = "127.0.0.1";
+    transport::OpenChannel(r);
+    std::vector<double> samples;
+    char buf[256];
+    for (int i = 0; i < 2000; ++i) {
+        double t0 = bench::NowUs();
+        transport::ChannelSend("*IDN?\n", r);
+        int n = transport::ChannelReceiveLine(buf, sizeof buf, r);
+        double t1 = bench::NowUs();
+        if (n <= 0) {
+            std::printf("round trip: no reply\n");
+            break;
+        }
+        if (i >= 100) samples.push_back(t1 - t0);  // after warming up
+    }
+    transport::CloseChannel(r);
+    instrument.Stop();
+    transport::SetInstrumentTcpPort(transport::kInstrumentTcpPort);
+    return bench::Median(samples);
+}
+
+// MB/s of a plain read() loop taking `total` bytes.
+double RawReadRate(std::size_t total) {
+    bench::Blaster source(bench::ReplyLines(total));
+    int s = bench::ConnectLoopback(source.port());
+    std::vector<char> buf(65536);
+    std::size_t got = 0;
+    double t0 = bench::NowUs();
+    while (got < total) {
+        ssize_t n = ::read(s, buf.data(), buf.size());
+        if (n <= 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+    double t1 = bench::NowUs();
+    ::close(s);
+    return static_cast<double>(got) / (t1 - t0);
+}
+
+// MB/s of ChannelReadByte taking `total` bytes.
+double ChannelReadRate(std::size_t total) {
+    bench::Blaster source(bench::ReplyLines(total));
+    transport::SetInstrumentTcpPort(source.port());
+    transport::ConnectionRecord r;
+    r.interfaceKind = transport::InterfaceKind::Lan;
+    r.ipAddress = "127.0.0.1";
+    int sock = -1;
+    transport::TcpConnect("127.0.0.1", sock);
+    r.socket = sock;
+    r.channelOpen = true;
+    std::size_t got = 0;
+    double t0 = bench::NowUs();
+    platform::SystemClock clock;
+    while (got < total) {
+        int b = transport::ChannelReadByte(r);
+        if (b >= 0) {
+            ++got;
+        } else if (b == -1 || !clock.WaitReadable(r.socket, 1000)) {
+            break;
+        }
+    }
+    double t1 = bench::NowUs();
+    transport::CloseChannel(r);
+    transport::SetInstrumentTcpPort(transport::kInstrumentTcpPort);
+    return static_cast<double>(got) / (t1 - t0);
+}
+
+}  // namespace
+
+int main() {
+    bool ok = true;
+    ok &= bench::Report("round trip *IDN? over TCP loopback (median)", RoundTripMedianUs() / 1000.0, "ms", 1.0, true);
+    const std::size_t total = 64u << 20;
+    double raw = RawReadRate(total);
+    double channel = ChannelReadRate(total);
+    std::printf("%-52s %12.1f MB/s\n", "plain read() loop", raw);
+    std::printf("%-52s %12.1f MB/s\n", "ChannelReadByte", channel);
+    ok &= bench::Report("ChannelReadByte / read() throughput", channel / raw, "x", 0.25, false);
+    return ok ? 0 : 1;
+}

@@ -1,0 +1,207 @@
+#include "connection/connect_dialog.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+
+#include "connection/connection_settings.h"
+#include "connection/connection_texts.h"
+#include "platform/ini_file.h"
+#include "sim/tcp_endpoint.h"
+#include "support/fake_clock.h"
+#include "support/fake_main_window.h"
+#include "transport/channel.h"
+#include "transport/tcp_client.h"
+
+using namespace orvane;
+using namespace orvane::connection;
+using orvane::testing::FakeConnectView;
+using transport::ConnectionRecord;
+using transport::InterfaceKind;
+
+namespace {
+
+struct Dialog {
+    explicit Dialog(ConnectionRecord& r, platform::IniFile* settings = nullptr)
+        : logic(r, settings, [] { return std::vector<std::string>{"ttyS0", "ttyUSB0"}; }) {
+        view.portLabel.text = "Com Port:";
+        logic.OnStart(view);
+    }
+    void Choose(const char* kind) {
+        view.interfaces.Select(kind);
+        logic.OnInterfaceSelected();
+    }
+    FakeConnectView view;
+    ConnectDialog logic;
+};
+
+std::string TempFile() {
+    char tmpl[] = "/tmp/orvane_ini_XXXXXX";
+    int fd = mkstemp(tmpl);
+    ::close(fd);
+    ::unlink(tmpl);
+    return tmpl;
+}
+
+}  // namespace
+
+TEST(ConnectDialog, InterfaceChoiceShowsTheRightControls) {
+    ConnectionRecord r;
+    Dialog d(r);
+    EXPECT_EQ(d.view.interfaces.items, (std::vector<std::string>{"USB", "LAN", "Serial"}));
+    EXPECT_EQ(d.view.bauds.items, (std::vector<std::string>{"1200", "2400", "4800", "9600", "19200", "38400"}));
+    EXPECT_EQ(d.view.ports.items, (std::vector<std::string>{"ttyS0", "ttyUSB0"}));
+    EXPECT_EQ(d.view.interfaces.current, -1);
+    EXPECT_EQ(d.view.portLabel.text, "Com Port:");  // no saved interface: the template's label
+    EXPECT_TRUE(d.view.test.visible);
+
+    d.Choose("LAN");
+    EXPECT_TRUE(d.view.ip.visible);
+    EXPECT_TRUE(d.view.search.visible);
+    EXPECT_FALSE(d.view.ports.visible);
+    EXPECT_FALSE(d.view.bauds.visible);
+    EXPECT_FALSE(d.view.baudLabel.visible);
+    EXPECT_EQ(d.view.portLabel.text, kLabelIpAddress);
+
+    d.Choose("USB");
+    EXPECT_FALSE(d.view.ip.visible);
+    EXPECT_TRUE(d.view.bauds.visible);
+    EXPECT_FALSE(d.view.bauds.enabled);  // shown, but USB runs at 19200
+    EXPECT_EQ(d.view.portLabel.text, kLabelComPort);
+    d.Choose("Serial");
+    EXPECT_TRUE(d.view.bauds.enabled);
+}
+
+TEST(ConnectDialog, ReadingAndValidatingTheChoices) {
+    ConnectionRecord r;
+    Dialog d(r);
+    d.Choose("USB");
+    d.view.ports.Select("ttyUSB0");
+    d.view.bauds.Select("9600");
+    ReadConnectDialog(d.view, r);
+    EXPECT_EQ(r.interfaceKind, InterfaceKind::Usb);
+    EXPECT_EQ(r.comPort, "ttyUSB0");
+    EXPECT_EQ(r.baudRate, kUsbBaudRate);
+
+    // Messages in their order: port before baud rate, one at a time.
+    orvane::testing::FakeMessageBoxes boxes;
+    ConnectionRecord v;
+    v.interfaceKind = InterfaceKind::Serial;
+    EXPECT_FALSE(ValidateConnectionSettings(boxes, v));
+    v.comPort = "ttyS0";
+    EXPECT_FALSE(ValidateConnectionSettings(boxes, v));
+    v.baudRate = 9600;
+    EXPECT_TRUE(ValidateConnectionSettings(boxes, v));
+    v.interfaceKind = InterfaceKind::Lan;
+    EXPECT_FALSE(ValidateConnectionSettings(boxes, v));
+    v.interfaceKind = InterfaceKind::None;
+    EXPECT_TRUE(ValidateConnectionSettings(boxes, v));
+    EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{kPleaseSelectComPort, kPleaseChooseBaud, kPleaseEnterIp}));
+    EXPECT_EQ(boxes.shown[0].caption, kTestConnectionCaption);
+
+    // LAN with the address left blank: Connect and Test both ask for one.
+    d.Choose("LAN");
+    d.view.ip.SetText("0.0.0.0");
+    d.logic.OnConnect();
+    d.logic.OnTest();
+    EXPECT_EQ(d.view.boxes.Texts(), (std::vector<std::string>{kPleaseEnterIp, kPleaseEnterIp}));
+    EXPECT_FALSE(d.view.result);
+
+    // A typed device path is taken when no list item is chosen.
+    Dialog typed(r);
+    typed.Choose("Serial");
+    typed.view.ports.SetEditText("/dev/serial/by-id/usb-x");
+    ReadConnectDialog(typed.view, r);
+    EXPECT_EQ(r.comPort, "/dev/serial/by-id/usb-x");
+}
+
+TEST(ConnectDialog, SavedSettingsRestoreTheDialogAndSaveAsDefaultSticks) {
+    std::string file = TempFile();
+    platform::IniFile ini(file);
+    ASSERT_TRUE(ini.WriteString("Other", "Keep", "me"));
+    ConnectionRecord saved;
+    saved.interfaceKind = InterfaceKind::Lan;
+    saved.ipAddress = "192.168.7.9";
+    saved.comPort = "ttyGONE3";
+    saved.baudRate = 38400;
+    ASSERT_TRUE(SaveConnectionSettings(&ini, saved));
+
+    ConnectionRecord r;
+    LoadConnectionSettings(&ini, r);
+    Dialog d(r, &ini);
+    EXPECT_EQ(d.view.interfaces.current, 1);
+    EXPECT_EQ(d.view.ip.text, "192.168.7.9");
+    EXPECT_EQ(d.view.portLabel.text, kLabelIpAddress);
+    EXPECT_EQ(d.view.ports.current, -1);  // the saved port is gone: shown as typed text
+    EXPECT_EQ(d.view.ports.edit, "ttyGONE3");
+    EXPECT_EQ(d.view.bauds.ItemText(d.view.bauds.current), "38400");
+
+    // Save as Default, then Cancel: stored, kept in the record, not connected.
+    d.Choose("Serial");
+    d.view.ports.Select("ttyS0");
+    d.view.bauds.Select("1200");
+    d.logic.OnSaveAsDefault();
+    d.logic.OnCancel();
+    EXPECT_EQ(d.view.result, ui::kDialogResultCancel);
+    EXPECT_FALSE(r.instrumentReady);
+    EXPECT_EQ(r.interfaceKind, InterfaceKind::Serial);
+    EXPECT_EQ(ini.ReadInt(kSectionConnect, kKeyInterface, 0), 3);
+    EXPECT_EQ(ini.ReadString(kSectionConnect, kKeyComPort, ""), "ttyS0");
+    EXPECT_EQ(ini.ReadInt(kSectionConnect, kKeyBaudRate, 0), 1200);
+    EXPECT_EQ(ini.ReadString(kSectionConnect, kKeyIpAddr, ""), "192.168.7.9");
+    EXPECT_EQ(ini.ReadString("Other", "Keep", ""), "me");
+    ::unlink(file.c_str());
+}
+
+TEST(ConnectDialog, TestLeavesTheChannelClosedAndConnectClosesTheDialog) {
+    orvane::testing::FakeClock clock;
+    platform::ScopedClock use(clock);
+    sim::TcpEndpoint instrument({}, "127.0.0.1", 0);
+    int pump = clock.AddPump([&](uint32_t now) { instrument.Pump(now); });
+    transport::SetInstrumentTcpPort(instrument.Port());
+
+    ConnectionRecord r;
+    Dialog d(r);
+    d.Choose("LAN");
+    d.view.ip.SetText("127.0.0.1");
+    d.logic.OnTest();
+    EXPECT_FALSE(r.channelOpen);
+    EXPECT_FALSE(r.instrumentReady);
+    ASSERT_EQ(d.view.boxes.shown.size(), 1u);
+    EXPECT_EQ(d.view.boxes.shown[0].text.rfind(kConnectionSuccessful, 0), 0u);
+    EXPECT_FALSE(d.view.result);
+
+    // No interface chosen: Connect does nothing.
+    ConnectionRecord none;
+    Dialog empty(none);
+    empty.logic.OnConnect();
+    EXPECT_FALSE(empty.view.result);
+    EXPECT_TRUE(empty.view.boxes.shown.empty());
+
+    d.logic.OnConnect();
+    EXPECT_TRUE(r.instrumentReady);
+    EXPECT_TRUE(r.channelOpen);
+    EXPECT_EQ(d.view.result, ui::kConnectDialogResultConnected);
+    transport::CloseChannel(r);
+    clock.RemovePump(pump);
+    transport::SetInstrumentTcpPort(transport::kInstrumentTcpPort);
+}
+
+TEST(ConnectionSettings, OverlongValuesAreCutToTheirFields) {
+    std::string file = TempFile();
+    platform::IniFile ini(file);
+    ini.WriteString(kSectionConnect, kKeyComPort, std::string(300, 'p'));
+    ini.WriteString(kSectionConnect, kKeyIpAddr, "192.168.100.200.extra");
+    ini.WriteString(kSectionConnect, kKeyInterface, "2junk");
+    ConnectionRecord r;
+    LoadConnectionSettings(&ini, r);
+    EXPECT_EQ(r.comPort.size(), 259u);
+    EXPECT_EQ(r.ipAddress, "192.168.100.200.");
+    EXPECT_EQ(r.interfaceKind, InterfaceKind::Lan);
+    EXPECT_EQ(r.baudRate, 0u);
+    LoadConnectionSettings(nullptr, r);  // no settings file: the defaults
+    EXPECT_EQ(r.interfaceKind, InterfaceKind::None);
+    EXPECT_TRUE(r.comPort.empty());
+    ::unlink(file.c_str());
+}

@@ -1,0 +1,84 @@
+#include "platform/ini_file.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+using orvane::platform::IniFile;
+
+namespace {
+std::string TempFile(const std::string& content) {
+    char tmpl[] = "/tmp/orvane_ini_XXXXXX";
+    int fd = mkstemp(tmpl);
+    ::close(fd);
+    std::ofstream(tmpl, std::ios::binary) << content;
+    return tmpl;
+}
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+}  // namespace
+
+TEST(IniFile, ReadsLikePrivateProfiles) {
+    std::string path = TempFile(
+        "; a comment\n[init]\nCreated = 09:05:03 3/1/2026 \r\nWidth=12px\nNeg=-7\nBig=99999999999\n"
+        "[Connect]\nInterface=2\nIPAddr=\"10.0.0.1\"\n[Connect]\nInterface=3\nDup=second\n");
+    IniFile ini(path);
+    EXPECT_EQ(ini.ReadString("Init", "created", "x"), "09:05:03 3/1/2026");
+    EXPECT_EQ(ini.ReadInt("Init", "Width", -1), 12);
+    EXPECT_EQ(ini.ReadInt("Init", "Neg", 0), -7);
+    EXPECT_EQ(ini.ReadInt("Init", "Big", 0), 2147483647);
+    EXPECT_EQ(ini.ReadInt("Init", "Missing", -1), -1);
+    EXPECT_EQ(ini.ReadInt("Init", "Created", -1), 9);
+    EXPECT_EQ(ini.ReadInt("Connect", "Interface", 0), 2);  // the first of duplicate sections
+    EXPECT_EQ(ini.ReadString("Connect", "Dup", "none"), "none");
+    EXPECT_EQ(ini.ReadString("Connect", "IPAddr", ""), "10.0.0.1");
+    EXPECT_EQ(ini.ReadString("Nowhere", "Key", "fallback"), "fallback");
+    EXPECT_EQ(IniFile("/tmp/orvane-no-such.ini").ReadInt("A", "B", 5), 5);
+    ::unlink(path.c_str());
+}
+
+TEST(IniFile, WritesChangeOnlyTheirLineAtomically) {
+    std::string original = "; keep this\n[Init]\nCreated=now\n\n[Other]\nA=1\n";
+    std::string path = TempFile(original);
+    IniFile ini(path);
+    ASSERT_TRUE(ini.WriteInt("init", "MainWindowWidth", 900));
+    ASSERT_TRUE(ini.WriteString("Connect", "ComPort", "ttyUSB0\nEvil=1"));
+    ASSERT_TRUE(ini.WriteString("Other", "a", "2"));
+    EXPECT_EQ(Slurp(path),
+              "; keep this\n[Init]\nCreated=now\nMainWindowWidth=900\n\n[Other]\na=2\n"
+              "[Connect]\nComPort=ttyUSB0 Evil=1\n");
+    EXPECT_EQ(ini.ReadString("Connect", "Evil", "none"), "none");
+
+    // Garbage and a large file: read without harm, and a write keeps all of it.
+    std::string garbage(10 * 1024 * 1024, '\0');
+    for (std::size_t i = 0; i < garbage.size(); ++i) garbage[i] = static_cast<char>((i * 2654435761u) >> 13);
+    std::string junk = TempFile(garbage);
+    IniFile bad(junk);
+    EXPECT_EQ(bad.ReadInt("Connect", "Interface", 0), 0);
+    ASSERT_TRUE(bad.WriteInt("Connect", "Interface", 2));
+    EXPECT_EQ(bad.ReadInt("Connect", "Interface", 0), 2);
+    EXPECT_GE(Slurp(junk).size(), garbage.size());
+    ::unlink(junk.c_str());
+
+    // A folder that cannot be written: the write fails and the file stays whole.
+    if (::geteuid() != 0) {
+        char tmpl[] = "/tmp/orvane_ro_XXXXXX";
+        std::string dir = mkdtemp(tmpl);
+        std::string inside = dir + "/s.ini";
+        std::ofstream(inside) << original;
+        ::chmod(dir.c_str(), 0555);
+        EXPECT_FALSE(IniFile(inside).WriteInt("Init", "X", 1));
+        EXPECT_EQ(Slurp(inside), original);
+        ::chmod(dir.c_str(), 0755);
+        std::system(("rm -rf " + dir).c_str());
+    }
+    ::unlink(path.c_str());
+}

@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <grp.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <string>
 
 #include "connection/connection_texts.h"
@@ -218,4 +223,23 @@ TEST(ConnectAndIdentify, OpenFailuresSayWhyAndAreAlwaysShown) {
     EXPECT_EQ(boxes.Texts(),
               std::vector<std::string>{platform::Format(kFailedToConnectToIp, "instrument") + "\n" + kReasonBadAddress});
     transport::SetInstrumentTcpPort(transport::kInstrumentTcpPort);
+}
+
+TEST(ConnectAndIdentify, PermissionDeniedNamesTheDevicesGroup) {
+    char tmpl[] = "/tmp/orvane_dev_XXXXXX";
+    int fd = mkstemp(tmpl);
+    ::close(fd);
+    struct stat st {};
+    ::stat(tmpl, &st);
+    const group* g = ::getgrgid(st.st_gid);
+    ASSERT_NE(g, nullptr);
+    ConnectionRecord r;
+    r.interfaceKind = InterfaceKind::Usb;
+    r.comPort = tmpl;
+    r.openError = EACCES;
+    EXPECT_EQ(OpenFailureMessage(r), platform::Format(kUnableToOpenPort, tmpl) + "\n" +
+                                         platform::Format(kReasonPermission, g->gr_name, g->gr_name));
+    ::unlink(tmpl);
+    r.openError = 0;
+    EXPECT_EQ(OpenFailureMessage(r), platform::Format(kUnableToOpenPort, tmpl));
 }

@@ -64,6 +64,14 @@ TEST(ShellAgainstSim, ConnectAskUnplugAndReestablish) {
     EXPECT_TRUE(b.shell.record().pollReplies);
     EXPECT_TRUE(b.w.commandLine.enabled);
 
+    const std::string caption = b.w.frame.title;
+    b.shell.HandleCommand(ui::kCmdDisconnect, 0);
+    EXPECT_EQ(b.w.frame.title, caption);  // the caption keeps naming the last connection
+    EXPECT_EQ(b.w.info.Text(), "No connection");
+    b.shell.HandleCommand(ui::kCmdConnection, 1);
+    b.RunPosted();
+    ASSERT_TRUE(b.shell.record().instrumentReady);
+
     b.Type("temp?");
     EXPECT_TRUE(TickUntil(b, [&] { return b.w.results.text.find("2.35000E+01\r\n") != std::string::npos; }));
     b.shell.Shutdown();

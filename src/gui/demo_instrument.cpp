@@ -1,0 +1,49 @@
+#include "gui/demo_instrument.h"
+
+#include "sim/pty_endpoint.h"
+#include "sim/tcp_endpoint.h"
+#include "transport/serial_port_list.h"
+
+namespace orvane::gui {
+
+DemoInstrument::DemoInstrument(sim::InstrumentConfig config, uint16_t tcpPort) {
+    pty_ = std::make_unique<sim::PtyEndpoint>(config);
+    if (!pty_->Ok() || !pty_->Start()) {
+        problems_ += "The simulated USB instrument could not start: " +
+                     (pty_->Ok() ? std::string("no service thread") : pty_->Error()) + "\n";
+        pty_.reset();
+    }
+    tcp_ = std::make_unique<sim::TcpEndpoint>(config, kDemoAddress, tcpPort);
+    if (!tcp_->Ok() || !tcp_->Start()) {
+        problems_ += "The simulated LAN instrument could not start on " + std::string(kDemoAddress) + " port " +
+                     std::to_string(tcpPort) + ": " + (tcp_->Ok() ? std::string("no service thread") : tcp_->Error()) +
+                     "\n";
+        tcp_.reset();
+    }
+}
+
+DemoInstrument::~DemoInstrument() = default;
+
+std::string DemoInstrument::DevicePath() const { return pty_ ? pty_->DevicePath() : std::string(); }
+
+uint16_t DemoInstrument::TcpPort() const { return tcp_ ? tcp_->Port() : 0; }
+
+void DemoInstrument::Preset(transport::ConnectionRecord& record) const {
+    if (tcp_) record.ipAddress = kDemoAddress;
+    if (pty_) {
+        record.interfaceKind = transport::InterfaceKind::Usb;
+        record.comPort = pty_->DevicePath();
+        record.baudRate = 19200;
+    } else if (tcp_) {
+        record.interfaceKind = transport::InterfaceKind::Lan;
+    }
+}
+
+std::vector<std::string> DemoInstrument::Ports() const {
+    std::vector<std::string> ports;
+    if (pty_) ports.push_back(pty_->DevicePath());
+    for (std::string& port : transport::ListSerialPorts()) ports.push_back(std::move(port));
+    return ports;
+}
+
+}  // namespace orvane::gui

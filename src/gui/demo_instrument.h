@@ -1,0 +1,51 @@
+#pragma once
+// The instrument of --demo: the simulator inside the program, on a pseudo-
+// terminal (as a USB port) and on TCP 127.0.0.1 when the instrument port is
+// free, chosen in the Connect dialog without touching the saved settings.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "sim/instrument_config.h"
+#include "transport/connection_record.h"
+
+namespace orvane::sim {
+class PtyEndpoint;
+class TcpEndpoint;
+}  // namespace orvane::sim
+
+namespace orvane::gui {
+
+inline constexpr const char kDemoAddress[] = "127.0.0.1";
+
+class DemoInstrument {
+public:
+    // tcpPort: where the LAN side listens (0 takes any free port).
+    explicit DemoInstrument(sim::InstrumentConfig config = {}, uint16_t tcpPort = 10001);
+    ~DemoInstrument();
+    DemoInstrument(const DemoInstrument&) = delete;
+    DemoInstrument& operator=(const DemoInstrument&) = delete;
+
+    // The pseudo-terminal's path; empty when it could not be made.
+    std::string DevicePath() const;
+    // The TCP port listened on; 0 when the LAN side could not start.
+    uint16_t TcpPort() const;
+    // What could not be started and why, one line each; empty when all is well.
+    const std::string& Problems() const { return problems_; }
+
+    // Chooses the pseudo-terminal (or, without one, the LAN side) in the record.
+    void Preset(transport::ConnectionRecord& record) const;
+    // This machine's serial ports with the pseudo-terminal first.
+    std::vector<std::string> Ports() const;
+
+    sim::PtyEndpoint* pty() const { return pty_.get(); }
+    sim::TcpEndpoint* tcp() const { return tcp_.get(); }
+
+private:
+    std::unique_ptr<sim::PtyEndpoint> pty_;
+    std::unique_ptr<sim::TcpEndpoint> tcp_;
+    std::string problems_;
+};
+
+}  // namespace orvane::gui

@@ -1,0 +1,162 @@
+#include "gui/interaction.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <utility>
+
+#include "gui/widget_controls.h"
+
+namespace orvane::gui {
+
+namespace {
+
+MessageBoxPolicy& BoxPolicy() {
+    static MessageBoxPolicy policy;
+    return policy;
+}
+
+FileDialogPolicy& FilePolicy() {
+    static FileDialogPolicy policy;
+    return policy;
+}
+
+ModalDialogPolicy& ModalPolicy() {
+    static ModalDialogPolicy policy;
+    return policy;
+}
+
+QMessageBox::Icon IconOf(ui::MessageIcon icon) {
+    switch (icon) {
+        case ui::MessageIcon::Information:
+            return QMessageBox::Information;
+        case ui::MessageIcon::Warning:
+            return QMessageBox::Warning;
+        case ui::MessageIcon::Error:
+            return QMessageBox::Critical;
+        case ui::MessageIcon::Question:
+            return QMessageBox::Question;
+        case ui::MessageIcon::None:
+            break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+ui::MessageAnswer AnswerOf(int button) {
+    switch (button) {
+        case QMessageBox::Yes:
+            return ui::MessageAnswer::Yes;
+        case QMessageBox::No:
+            return ui::MessageAnswer::No;
+        case QMessageBox::Retry:
+            return ui::MessageAnswer::Retry;
+        case QMessageBox::Ok:
+            return ui::MessageAnswer::Ok;
+        default:
+            return ui::MessageAnswer::Cancel;
+    }
+}
+
+// The folder the last file dialog ended in; the next one starts there.
+QString& LastFolder() {
+    static QString folder;
+    return folder;
+}
+
+}  // namespace
+
+void SetMessageBoxPolicy(MessageBoxPolicy policy) { BoxPolicy() = std::move(policy); }
+void SetFileDialogPolicy(FileDialogPolicy policy) { FilePolicy() = std::move(policy); }
+void SetModalDialogPolicy(ModalDialogPolicy policy) { ModalPolicy() = std::move(policy); }
+
+ui::MessageAnswer MessageBoxes::Show(const ui::MessageRequest& request) {
+    QMessageBox box(owner_.data());
+    box.setWindowTitle(FromUtf8(request.caption));
+    box.setTextFormat(Qt::PlainText);
+    box.setText(FromUtf8(request.text));
+    box.setIcon(IconOf(request.icon));
+    // The first button is the default, as in every box of this kind.
+    switch (request.buttons) {
+        case ui::MessageButtons::Ok:
+            box.setStandardButtons(QMessageBox::Ok);
+            box.setDefaultButton(QMessageBox::Ok);
+            break;
+        case ui::MessageButtons::OkCancel:
+            box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+            box.setDefaultButton(QMessageBox::Ok);
+            break;
+        case ui::MessageButtons::YesNo:
+            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+            box.setDefaultButton(QMessageBox::Yes);
+            break;
+        case ui::MessageButtons::YesNoCancel:
+            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+            box.setDefaultButton(QMessageBox::Yes);
+            break;
+        case ui::MessageButtons::RetryCancel:
+            box.setStandardButtons(QMessageBox::Retry | QMessageBox::Cancel);
+            box.setDefaultButton(QMessageBox::Retry);
+            break;
+    }
+    if (BoxPolicy()) return BoxPolicy()(request, box);
+    return AnswerOf(box.exec());
+}
+
+QStringList NameFilters(const std::vector<ui::FileFilter>& filters) {
+    QStringList out;
+    for (const ui::FileFilter& f : filters) {
+        QString patterns = FromUtf8(f.pattern);
+        patterns.replace(';', ' ');
+        out << FromUtf8(f.name) + " (" + patterns + ")";
+    }
+    return out;
+}
+
+std::optional<std::string> FileDialogs::OpenFile(const ui::FileDialogRequest& request) {
+    return Run(request, false);
+}
+
+std::optional<std::string> FileDialogs::SaveFile(const ui::FileDialogRequest& request) {
+    return Run(request, true);
+}
+
+std::optional<std::string> FileDialogs::Run(const ui::FileDialogRequest& request, bool save) {
+    QFileDialog dialog(owner_.data(), FromUtf8(request.title));
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save || !request.fileMustExist ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.overwritePrompt);
+    QStringList filters = NameFilters(request.filters);
+    if (!filters.isEmpty()) {
+        dialog.setNameFilters(filters);
+        int index = request.filterIndex - 1;
+        if (index >= 0 && index < filters.size()) dialog.selectNameFilter(filters[index]);
+    }
+    if (!request.defaultExtension.empty()) dialog.setDefaultSuffix(FromUtf8(request.defaultExtension));
+    if (!LastFolder().isEmpty() && QDir(LastFolder()).exists()) dialog.setDirectory(LastFolder());
+
+    if (FilePolicy()) return FilePolicy()({request, save}, dialog);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    QString chosen = dialog.selectedFiles().front();
+    LastFolder() = QFileInfo(chosen).absolutePath();
+    QByteArray path = QFile::encodeName(chosen);
+    return std::string(path.constData(), static_cast<std::size_t>(path.size()));
+}
+
+void WaitCursor::Begin() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+void WaitCursor::End() { QApplication::restoreOverrideCursor(); }
+
+int RunModal(QDialog& dialog) {
+    if (ModalPolicy()) {
+        QPointer<QDialog> target(&dialog);
+        QMetaObject::invokeMethod(
+            &dialog,
+            [target] {
+                if (target && ModalPolicy()) ModalPolicy()(*target);
+            },
+            Qt::QueuedConnection);
+    }
+    return dialog.exec();
+}
+
+}  // namespace orvane::gui

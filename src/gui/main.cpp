@@ -1,0 +1,94 @@
+// orvane2: the desktop program.
+
+#include <QApplication>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+#include "gui/demo_instrument.h"
+#include "gui/gui_options.h"
+#include "gui/main_window.h"
+#include "platform/debug_output.h"
+#include "platform/settings_location.h"
+#include "transport/comms_log.h"
+#include "ui/app_strings.h"
+
+namespace {
+
+bool Set(const char* name) {
+    const char* value = std::getenv(name);
+    return value && *value;
+}
+
+// Without a display Qt gives up with an abort; say what is wrong instead.
+bool HaveDisplay() { return Set("QT_QPA_PLATFORM") || Set("DISPLAY") || Set("WAYLAND_DISPLAY"); }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using namespace orvane;
+    gui::GuiOptions options;
+    std::string error;
+    if (!gui::ParseGuiOptions(argc, argv, options, error)) {
+        std::fprintf(stderr, "orvane2: %s\n%s", error.c_str(), gui::GuiUsage().c_str());
+        return 64;
+    }
+    if (options.help) {
+        std::fputs(gui::GuiUsage().c_str(), stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::fputs(gui::GuiVersion().c_str(), stdout);
+        return 0;
+    }
+    if (!HaveDisplay()) {
+        std::fputs("orvane2: there is no display to open the window on (DISPLAY and WAYLAND_DISPLAY are "
+                   "not set).\nStart it from a desktop session, or use orvane2-cli on a terminal.\n",
+                   stderr);
+        return 1;
+    }
+
+    platform::EnableDebugOutputFromEnvironment();
+    if (options.trace) platform::SetDebugOutputEnabled(true);
+
+    // Qt takes its own options (-style, -platform, ...) out of the list it is given.
+    std::vector<char*> qtArgs;
+    for (std::string& arg : options.rest) qtArgs.push_back(arg.data());
+    int qtArgc = static_cast<int>(qtArgs.size());
+    qtArgs.push_back(nullptr);
+    QApplication app(qtArgc, qtArgs.data());
+    QApplication::setApplicationName(QStringLiteral("orvane2"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("orvane2"));
+
+    std::unique_ptr<gui::DemoInstrument> demo;
+    if (options.demo) {
+        demo = std::make_unique<gui::DemoInstrument>();
+        // Told before the window opens, so the box does not come up behind the Connect dialog.
+        if (!demo->Problems().empty()) {
+            std::fputs(demo->Problems().c_str(), stderr);
+            gui::MessageBoxes(nullptr).Show(
+                {demo->Problems(), ui::kAppName, ui::MessageIcon::Warning, ui::MessageButtons::Ok});
+        }
+    }
+
+    gui::MainWindowOptions windowOptions;
+    windowOptions.args.clear();
+    for (int i = 0; i < qtArgc; ++i) windowOptions.args.emplace_back(qtArgs[static_cast<std::size_t>(i)]);
+    if (auto location = platform::DefaultSettingsLocation()) windowOptions.settingsFile = location->file;
+    if (demo) {
+        windowOptions.presetConnection = [&demo](transport::ConnectionRecord& r) { demo->Preset(r); };
+        windowOptions.listSerialPorts = [&demo] { return demo->Ports(); };
+    }
+
+    int status = 0;
+    {
+        gui::MainWindow window(std::move(windowOptions));
+        transport::SetCommsLogMessageBoxes(&window.boxes());
+        if (!options.commsLog.empty()) transport::SetCommsLogFile(options.commsLog);
+        window.show();
+        status = QApplication::exec();
+        transport::SetCommsLogMessageBoxes(nullptr);
+    }
+    transport::SetCommsLogFile("");
+    return status;
+}

@@ -1,0 +1,304 @@
+#include "gui/main_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFontDatabase>
+#include <QKeyEvent>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QShortcut>
+#include <QTextEdit>
+
+#include "app/layout.h"
+#include "gui/about_dialog.h"
+#include "gui/connect_dialog_window.h"
+#include "gui/resources.h"
+#include "ui/command_ids.h"
+
+namespace orvane::gui {
+
+namespace {
+
+// The command line takes at most this many characters.
+constexpr int kCommandLineLimit = 256;
+
+// Menu texts, in the order of the menu bar.
+constexpr const char kMenuResult[] = "&Result";
+constexpr const char kItemClearResults[] = "Clear Results Window";
+constexpr const char kItemSaveToFile[] = "Save to File...";
+constexpr const char kItemConvertBinary[] = "Convert Binary";
+constexpr const char kMenuScript[] = "&Script";
+constexpr const char kMenuConfigure[] = "&Configure";
+constexpr const char kItemConnection[] = "&Connection...";
+constexpr const char kItemDisconnect[] = "&Disconnect";
+constexpr const char kMenuInstrument[] = "&Instrument";
+constexpr const char kItemUpgradeFirmware[] = "Upgrade Firmware...";
+constexpr const char kItemSetDateTime[] = "Set Date/Time";
+constexpr const char kMenuHelp[] = "&Help";
+constexpr const char kItemAbout[] = "&About ...";
+
+QFont BoldFont() {
+    QFont font = QApplication::font();
+    font.setWeight(QFont::Bold);
+    return font;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(MainWindowOptions options)
+    : client_(new QWidget(this)),
+      results_(new QPlainTextEdit(client_)),
+      info_(new QTextEdit(client_)),
+      commandLine_(new QLineEdit(client_)),
+      send_(new QPushButton(client_)),
+      scriptList_(new QListWidget(client_)),
+      runStop_(new QPushButton(client_)),
+      step_(new QPushButton(client_)),
+      close_(new QPushButton(client_)),
+      resultsBox_(results_),
+      infoBox_(info_),
+      commandLineBox_(commandLine_, LineEditBox::Encoding::Latin1),
+      sendBox_(send_),
+      scriptListBox_(scriptList_),
+      runStopBox_(runStop_),
+      stepBox_(step_),
+      closeBox_(close_),
+      boxes_(this),
+      files_(this) {
+    setObjectName("mainWindow");
+    setWindowIcon(AppIcon());
+    setCentralWidget(client_);
+    BuildControls();
+    BuildMenu();
+
+    app::ShellUi ui;
+    ui.results = &resultsBox_;
+    ui.info = &infoBox_;
+    ui.commandLine = &commandLineBox_;
+    ui.send = &sendBox_;
+    ui.scriptList = &scriptListBox_;
+    ui.runStop = &runStopBox_;
+    ui.step = &stepBox_;
+    ui.close = &closeBox_;
+    ui.menu = this;
+    ui.poster = this;
+    ui.boxes = &boxes_;
+    ui.files = &files_;
+    ui.cursor = &cursor_;
+    ui.frame = this;
+    ui.dialogs = this;
+    app::ShellHooks hooks;
+    hooks.listSerialPorts = std::move(options.listSerialPorts);
+    shell_ = std::make_unique<app::Shell>(ui, std::move(options.settingsFile), std::move(hooks));
+
+    ui::Size size = shell_->Start(options.args);
+    if (options.presetConnection) options.presetConnection(shell_->record());
+    const ui::Size minimum = app::MinimumWindowSize();
+    setMinimumSize(minimum.width - kFrameAllowance.width, minimum.height - kFrameAllowance.height);
+    resize(size.width - kFrameAllowance.width, size.height - kFrameAllowance.height);
+
+    shell_->WindowCreated();
+    timer_.setInterval(1);
+    connect(&timer_, &QTimer::timeout, this, [this] { shell_->Tick(); });
+    timer_.start();
+}
+
+MainWindow::~MainWindow() { Shutdown(); }
+
+void MainWindow::BuildControls() {
+    const QFont gui = QApplication::font();
+    const QFont bold = BoldFont();
+
+    results_->setObjectName(QString::number(ui::kIdResultsPane));
+    results_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    results_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    results_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    results_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    results_->setUndoRedoEnabled(false);  // a log that grows for hours needs no undo
+    results_->viewport()->installEventFilter(this);
+
+    info_->setObjectName(QString::number(ui::kIdInfoPane));
+    info_->setFont(gui);
+    info_->setReadOnly(true);
+    info_->setUndoRedoEnabled(false);
+    info_->setFocusPolicy(Qt::ClickFocus);
+
+    commandLine_->setObjectName(QString::number(ui::kIdCommandLine));
+    commandLine_->setFont(gui);
+    commandLine_->setMaxLength(kCommandLineLimit);
+    commandLine_->installEventFilter(this);
+
+    scriptList_->setObjectName(QString::number(ui::kIdScriptList));
+    scriptList_->setFont(gui);
+    scriptList_->setSelectionMode(QAbstractItemView::SingleSelection);
+    scriptList_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+
+    const std::pair<QPushButton*, int> buttons[] = {
+        {send_, ui::kIdSendButton},
+        {runStop_, ui::kIdRunStopButton},
+        {step_, ui::kIdStepButton},
+        {close_, ui::kIdCloseButton},
+    };
+    for (auto [button, id] : buttons) {
+        button->setObjectName(QString::number(id));
+        button->setFont(bold);
+        button->setAutoDefault(false);
+        connect(button, &QPushButton::clicked, this, [this, id = id] { Command(id); });
+    }
+    QWidget* hidden[] = {scriptList_, runStop_, step_, close_};
+    for (QWidget* w : hidden) w->hide();
+    setTabOrder(results_, commandLine_);
+    setTabOrder(commandLine_, send_);
+    setTabOrder(send_, scriptList_);
+    setTabOrder(scriptList_, runStop_);
+    setTabOrder(runStop_, step_);
+    setTabOrder(step_, close_);
+    client_->installEventFilter(this);
+}
+
+void MainWindow::BuildMenu() {
+    QMenuBar* bar = menuBar();
+    auto add = [this](QMenu* menu, const char* text, int id) {
+        QAction* action = menu->addAction(FromUtf8(text));
+        action->setData(id);
+        connect(action, &QAction::triggered, this, [this, id] { Command(id); });
+        actions_[id] = action;
+        return action;
+    };
+
+    QMenu* result = bar->addMenu(FromUtf8(kMenuResult));
+    add(result, kItemClearResults, ui::kCmdClearResults);
+    add(result, kItemSaveToFile, ui::kCmdSaveToFile);
+    QAction* convert = add(result, kItemConvertBinary, ui::kCmdConvertBinary);
+    convert->setCheckable(true);
+    convert->setChecked(true);
+
+    QAction* script = bar->addAction(FromUtf8(kMenuScript));
+    script->setData(ui::kCmdScript);
+    connect(script, &QAction::triggered, this, [this] { Command(ui::kCmdScript); });
+    actions_[ui::kCmdScript] = script;
+
+    QMenu* configure = bar->addMenu(FromUtf8(kMenuConfigure));
+    add(configure, kItemConnection, ui::kCmdConnection);
+    add(configure, kItemDisconnect, ui::kCmdDisconnect);
+
+    QMenu* instrument = bar->addMenu(FromUtf8(kMenuInstrument));
+    add(instrument, kItemUpgradeFirmware, ui::kCmdUpgradeFirmware)->setEnabled(false);
+    add(instrument, kItemSetDateTime, ui::kCmdSetDateTime)->setEnabled(false);
+
+    // Help sits at the right end of the bar, in a bar of its own in the corner.
+    auto* helpBar = new QMenuBar(bar);
+    QMenu* help = helpBar->addMenu(FromUtf8(kMenuHelp));
+    add(help, kItemAbout, ui::kCmdAbout);
+    bar->setCornerWidget(helpBar, Qt::TopRightCorner);
+
+    // Alt+/ and Alt+? both bring up About; "?" is a shifted key on most layouts.
+    const QKeySequence keys[] = {QKeySequence(Qt::ALT | Qt::Key_Slash), QKeySequence(Qt::ALT | Qt::Key_Question),
+                                 QKeySequence(Qt::ALT | Qt::SHIFT | Qt::Key_Question)};
+    for (const QKeySequence& key : keys) {
+        auto* shortcut = new QShortcut(key, this);
+        connect(shortcut, &QShortcut::activated, this, [this] { Command(ui::kCmdAbout); });
+    }
+}
+
+QAction* MainWindow::MenuAction(int id) const {
+    auto it = actions_.find(id);
+    return it == actions_.end() ? nullptr : it->second;
+}
+
+void MainWindow::Command(int id, intptr_t param) {
+    if (shutDown_) return;
+    shell_->HandleCommand(id, param);
+}
+
+void MainWindow::PostCommand(int id, intptr_t param) {
+    QMetaObject::invokeMethod(this, [this, id, param] { Command(id, param); }, Qt::QueuedConnection);
+}
+
+void MainWindow::EnableItem(int id, bool enabled) {
+    if (QAction* action = MenuAction(id)) action->setEnabled(enabled);
+}
+
+void MainWindow::CheckItem(int id, bool checked) {
+    if (QAction* action = MenuAction(id)) {
+        action->setCheckable(true);
+        action->setChecked(checked);
+    }
+}
+
+void MainWindow::SetTitle(const std::string& title) { setWindowTitle(FromUtf8(title)); }
+
+ui::Size MainWindow::OuterSize() const {
+    return {width() + kFrameAllowance.width, height() + kFrameAllowance.height};
+}
+
+ui::Size MainWindow::ClientSize() const { return {client_->width(), client_->height()}; }
+
+ui::Size MainWindow::ScreenSize() const {
+    const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
+    if (!s) return {0, 0};
+    return {s->geometry().width(), s->geometry().height()};
+}
+
+int MainWindow::RunConnectDialog(ui::ConnectDialogEvents& events) {
+    QWidget* owner = QApplication::activeModalWidget() ? QApplication::activeModalWidget() : this;
+    ConnectDialogWindow dialog(owner);
+    events.OnStart(dialog);
+    dialog.SetEvents(&events);
+    return RunModal(dialog);
+}
+
+void MainWindow::RunAboutDialog(const std::string& product, const std::string& version,
+                                const std::string& notice) {
+    AboutDialog dialog(this, product, version, notice);
+    RunModal(dialog);
+}
+
+void MainWindow::SetPaneHeight(int height) { shell_->SetPaneHeight(height); }
+
+void MainWindow::RelayoutControls() {
+    shell_->RelayoutControls();
+    auto rects = app::ComputeLayout(OuterSize(), ClientSize(), shell_->paneHeight());
+    const ui::Rect& r = rects[1];
+    info_->setGeometry(r.x, r.y, r.width, r.height);
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == client_ && event->type() == QEvent::Resize) {
+        RelayoutControls();
+    } else if (watched == commandLine_) {
+        if (event->type() == QEvent::KeyPress) {
+            auto* key = static_cast<QKeyEvent*>(event);
+            if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+                PostCommand(ui::kCmdSend);
+                return true;
+            }
+        } else if (event->type() == QEvent::KeyRelease) {
+            // A held key repeats its press, not its release: one history step per stroke.
+            auto* key = static_cast<QKeyEvent*>(event);
+            if (!key->isAutoRepeat() && key->key() == Qt::Key_Up) PostCommand(ui::kCmdHistoryPrevious);
+            if (!key->isAutoRepeat() && key->key() == Qt::Key_Down) PostCommand(ui::kCmdHistoryNext);
+        }
+    } else if (watched == results_->viewport() && event->type() == QEvent::MouseButtonRelease) {
+        if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) PostCommand(ui::kCmdPickFromResults);
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    Shutdown();
+    event->accept();
+}
+
+void MainWindow::Shutdown() {
+    if (shutDown_) return;
+    shutDown_ = true;
+    timer_.stop();
+    resultsBox_.Flush();
+    shell_->Shutdown();
+}
+
+}  // namespace orvane::gui

@@ -1,0 +1,129 @@
+#pragma once
+// The main window: the eight controls, the menu, the accelerators, the key and
+// mouse filter and the 1 ms timer, all handed to the shell, which decides
+// everything. The window only draws and forwards.
+
+#include <QAction>
+#include <QMainWindow>
+#include <QTimer>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/shell.h"
+#include "gui/info_pane.h"
+#include "gui/interaction.h"
+#include "gui/widget_controls.h"
+#include "ui/main_window.h"
+
+class QListWidget;
+class QPlainTextEdit;
+class QTextEdit;
+
+namespace orvane::gui {
+
+struct MainWindowOptions {
+    // The settings file; nothing when none can be kept.
+    std::optional<std::string> settingsFile;
+    // The program's arguments, its name first (the shell reads -d1).
+    std::vector<std::string> args{"orvane2"};
+    // Runs once the saved settings are in the record and before the Connect
+    // dialog opens: the demo chooses its instrument here, leaving the file alone.
+    std::function<void(transport::ConnectionRecord&)> presetConnection;
+    // The serial ports the Connect dialog offers; empty: the ports of this machine.
+    std::function<std::vector<std::string>()> listSerialPorts;
+};
+
+// What the window manager adds around the window; the design's outer size
+// counts a 4-pixel sizing frame on each side and a 19-pixel caption.
+inline constexpr ui::Size kFrameAllowance{8, 27};
+
+class MainWindow final : public QMainWindow,
+                         public ui::CommandPoster,
+                         public ui::Menu,
+                         public ui::WindowFrame,
+                         public ui::ModalDialogs,
+                         public ui::PaneLayout {
+public:
+    explicit MainWindow(MainWindowOptions options = {});
+    ~MainWindow() override;
+
+    app::Shell& shell() { return *shell_; }
+    QPlainTextEdit* resultsPane() const { return results_; }
+    QTextEdit* infoPane() const { return info_; }
+    QLineEdit* commandLine() const { return commandLine_; }
+    QPushButton* sendButton() const { return send_; }
+    QListWidget* scriptList() const { return scriptList_; }
+    QPushButton* runButton() const { return runStop_; }
+    QPushButton* stepButton() const { return step_; }
+    QPushButton* closeButton() const { return close_; }
+    // The menu item or menu-bar command with this id; null for any other.
+    QAction* MenuAction(int id) const;
+    // Moves gathered reply text into the results pane at once.
+    void FlushResults() { resultsBox_.Flush(); }
+    ui::MessageBoxes& boxes() { return boxes_; }
+
+    // ui::CommandPoster: a queued call, handled after the current event.
+    void PostCommand(int id, intptr_t param = 0) override;
+    // ui::Menu
+    void EnableItem(int id, bool enabled) override;
+    void CheckItem(int id, bool checked) override;
+    // ui::WindowFrame
+    void SetTitle(const std::string& title) override;
+    ui::Size OuterSize() const override;
+    ui::Size ClientSize() const override;
+    ui::Size ScreenSize() const override;
+    // ui::ModalDialogs
+    int RunConnectDialog(ui::ConnectDialogEvents& events) override;
+    void RunAboutDialog(const std::string& product, const std::string& version,
+                        const std::string& notice) override;
+    // ui::PaneLayout: the shell places its controls, the window adds the
+    // information pane, which the shell knows only as styled text.
+    void SetPaneHeight(int height) override;
+    void RelayoutControls() override;
+
+    // The hooks the parts that land on their own fill in (see main_window.cpp).
+    app::ShellHooks& hooks() { return shell_->hooks(); }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildControls();
+    void BuildMenu();
+    void Command(int id, intptr_t param = 0);
+    void Shutdown();
+
+    QWidget* client_ = nullptr;
+    QPlainTextEdit* results_ = nullptr;
+    QTextEdit* info_ = nullptr;
+    QLineEdit* commandLine_ = nullptr;
+    QPushButton* send_ = nullptr;
+    QListWidget* scriptList_ = nullptr;
+    QPushButton* runStop_ = nullptr;
+    QPushButton* step_ = nullptr;
+    QPushButton* close_ = nullptr;
+
+    ResultsPaneBox resultsBox_;
+    InfoPaneBox infoBox_;
+    LineEditBox commandLineBox_;
+    PushButton sendBox_;
+    ListWidgetBox scriptListBox_;
+    PushButton runStopBox_;
+    PushButton stepBox_;
+    PushButton closeBox_;
+    MessageBoxes boxes_;
+    FileDialogs files_;
+    WaitCursor cursor_;
+
+    std::map<int, QAction*> actions_;
+    QTimer timer_;
+    std::unique_ptr<app::Shell> shell_;
+    bool shutDown_ = false;
+};
+
+}  // namespace orvane::gui

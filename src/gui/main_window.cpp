@@ -195,12 +195,15 @@ void MainWindow::BuildMenu() {
     add(help, kItemAbout, ui::kCmdAbout);
     bar->setCornerWidget(helpBar, Qt::TopRightCorner);
 
-    // Alt+/ and Alt+? both bring up About; "?" is a shifted key on most layouts.
+    // Alt+/ and Alt+? both bring up About. "?" is a shifted key on most layouts,
+    // and depending on the keyboard it arrives with or without the Shift: either
+    // form, or both at once (which Qt calls ambiguous), is About.
     const QKeySequence keys[] = {QKeySequence(Qt::ALT | Qt::Key_Slash), QKeySequence(Qt::ALT | Qt::Key_Question),
                                  QKeySequence(Qt::ALT | Qt::SHIFT | Qt::Key_Question)};
     for (const QKeySequence& key : keys) {
         auto* shortcut = new QShortcut(key, this);
         connect(shortcut, &QShortcut::activated, this, [this] { Command(ui::kCmdAbout); });
+        connect(shortcut, &QShortcut::activatedAmbiguously, this, [this] { Command(ui::kCmdAbout); });
     }
 }
 

@@ -1,0 +1,390 @@
+// The main window through its real widgets, against the simulated instrument:
+// the Connect dialog at start, USB and LAN connections, typing, history,
+// picking an echo, Convert Binary, saving, losing the instrument, the menu and
+// the window's size.
+
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextEdit>
+#include <fstream>
+#include <sstream>
+
+#include "app/shell_texts.h"
+#include "connection/connection_texts.h"
+#include "gui/about_dialog.h"
+#include "gui/connect_dialog_window.h"
+#include "gui/demo_instrument.h"
+#include "gui/main_window.h"
+#include "gui_fixture.h"
+#include "platform/ini_file.h"
+#include "sim/pty_endpoint.h"
+#include "sim/tcp_endpoint.h"
+#include "transport/tcp_client.h"
+#include "ui/app_strings.h"
+#include "ui/command_ids.h"
+
+using namespace orvane;
+using orvane::testing::Child;
+
+namespace {
+
+std::string Identity(const sim::InstrumentConfig& config = {}) { return sim::IdentityText(config); }
+
+// What the caption says after a connect: the model and the fields after it.
+std::string CaptionFor(const std::string& tag, const sim::InstrumentConfig& config = {}) {
+    std::string id = Identity(config);
+    return app::WindowTitle() + "     " + tag + id.substr(id.find(','));
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+class MainWindowTest : public orvane::testing::GuiTest {
+protected:
+    gui::MainWindowOptions Options(const gui::DemoInstrument* demo = nullptr) {
+        gui::MainWindowOptions o;
+        o.settingsFile = settingsFile();
+        if (demo) {
+            o.presetConnection = [demo](transport::ConnectionRecord& r) { demo->Preset(r); };
+            o.listSerialPorts = [demo] { return std::vector<std::string>{demo->DevicePath()}; };
+        }
+        return o;
+    }
+
+    // The Connect dialog that opens at start: Connect pressed as it stands.
+    void ExpectConnectPressed() {
+        dialogs.push_back([](QDialog& d) {
+            QTest::mouseClick(Child<QPushButton>(d, gui::kConnectButtonId), Qt::LeftButton);
+        });
+    }
+
+    static bool Connected(gui::MainWindow& w) {
+        return w.shell().record().instrumentReady && w.commandLine()->isEnabled();
+    }
+
+    static std::string Results(gui::MainWindow& w) {
+        w.FlushResults();
+        return w.resultsPane()->toPlainText().toStdString();
+    }
+
+    static void Type(gui::MainWindow& w, const QString& text) {
+        w.commandLine()->setFocus();
+        w.commandLine()->selectAll();
+        QTest::keyClicks(w.commandLine(), text);
+        QTest::keyClick(w.commandLine(), Qt::Key_Return);
+        Settle();  // the send is a queued command, as it is for a person typing
+    }
+};
+
+TEST_F(MainWindowTest, OpensTheConnectDialogAtStartAndConnectsOverAPseudoTerminal) {
+    sim::InstrumentConfig config;
+    config.calstr = "15_Mar_2023,KSL";  // a TRV88 long overdue for calibration
+    gui::DemoInstrument demo(config, 0);
+    ASSERT_FALSE(demo.DevicePath().empty()) << demo.Problems();
+
+    dialogs.push_back([&](QDialog& d) {
+        EXPECT_EQ(d.objectName(), "connectDialog");
+        EXPECT_EQ(d.windowTitle(), gui::kConnectDialogTitle);
+        EXPECT_EQ(Child<QComboBox>(d, gui::kInterfaceListId)->currentText(), "USB");
+        EXPECT_EQ(Child<QComboBox>(d, gui::kComPortListId)->currentText().toStdString(), demo.DevicePath());
+        EXPECT_EQ(Child<QComboBox>(d, gui::kBaudRateListId)->currentText(), "19200");
+        EXPECT_FALSE(Child<QComboBox>(d, gui::kBaudRateListId)->isEnabled());  // USB runs at 19200
+        EXPECT_EQ(Child<QLabel>(d, gui::kPortLabelId)->text(), connection::kLabelComPort);
+        EXPECT_TRUE(Child<QPushButton>(d, gui::kTestButtonId)->isVisible());
+        EXPECT_FALSE(Child<QLineEdit>(d, gui::kIpAddressId)->isVisible());
+        EXPECT_FALSE(Child<QPushButton>(d, gui::kSearchButtonId)->isVisible());
+        Screenshot(d, "connect-dialog-usb");
+        QTest::mouseClick(Child<QPushButton>(d, gui::kConnectButtonId), Qt::LeftButton);
+    });
+    gui::MainWindow w(Options(&demo));
+    // Before the loop runs: everything disabled, the Instrument items grayed.
+    EXPECT_FALSE(w.commandLine()->isEnabled());
+    EXPECT_FALSE(w.MenuAction(ui::kCmdUpgradeFirmware)->isEnabled());
+    EXPECT_EQ(w.infoPane()->toPlainText(), "No connection");
+    w.show();
+
+    ASSERT_TRUE(WaitFor([&] { return Connected(w); }));
+    EXPECT_EQ(dialogsSeen, std::vector<std::string>{"connectDialog"});
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, connection::kTestConnectionCaption);
+    EXPECT_EQ(boxes[0].text.rfind(connection::kConnectionSuccessful, 0), 0u) << boxes[0].text;
+    EXPECT_EQ(w.windowTitle().toStdString(), CaptionFor("USB", config));
+    EXPECT_TRUE(w.MenuAction(ui::kCmdUpgradeFirmware)->isEnabled());
+    EXPECT_TRUE(w.MenuAction(ui::kCmdSetDateTime)->isEnabled());
+    EXPECT_EQ(w.focusWidget(), w.commandLine());
+
+    // The pane: bold headings, plain values, the calibration warning in red.
+    QTextDocument* info = w.infoPane()->document();
+    const QString text = info->toPlainText();
+    EXPECT_TRUE(text.contains("  Model:  TRV8844")) << text.toStdString();
+    EXPECT_TRUE(text.contains(">18 months since KSL Calibration")) << text.toStdString();
+    auto formatAt = [&](const QString& fragment) {
+        QTextCursor c(info);
+        c.setPosition(static_cast<int>(text.indexOf(fragment)) + 1);
+        return c.charFormat();
+    };
+    EXPECT_EQ(formatAt("Connection Info.").fontWeight(), QFont::Bold);
+    EXPECT_EQ(formatAt("TRV8844").fontWeight(), QFont::Normal);
+    QTextCharFormat warning = formatAt(">18 months");
+    EXPECT_EQ(warning.fontWeight(), QFont::Bold);
+    EXPECT_EQ(warning.foreground().color(), QColor(255, 40, 40));
+    Screenshot(*w.infoPane(), "info-pane-trv88-overdue");
+
+    // Settings file: the demo's choice was not saved.
+    platform::IniFile ini(settingsFile());
+    EXPECT_EQ(ini.ReadString("Connect", "ComPort", "none"), "none");
+}
+
+TEST_F(MainWindowTest, SendsTypedLinesWalksTheHistoryPicksEchoesAndSaves) {
+    gui::DemoInstrument demo({}, 0);
+    ASSERT_FALSE(demo.DevicePath().empty()) << demo.Problems();
+    ExpectConnectPressed();
+    gui::MainWindow w(Options(&demo));
+    w.show();
+    ASSERT_TRUE(WaitFor([&] { return Connected(w); }));
+
+    Type(w, "*IDN?");
+    const std::string expected = "> *IDN?\n" + Identity() + "\n";
+    ASSERT_TRUE(WaitFor([&] { return Results(w) == expected; })) << Results(w);
+    // The whole line stays selected, so the next typing replaces it.
+    EXPECT_EQ(w.commandLine()->selectedText(), "*IDN?");
+
+    Type(w, "temp?");
+    Type(w, "freq?");
+    ASSERT_TRUE(WaitFor([&] { return Results(w).find("> freq?\n") != std::string::npos; }));
+    auto key = [&](Qt::Key k) { QTest::keyClick(w.commandLine(), k); Settle(); };
+    key(Qt::Key_Up);
+    EXPECT_EQ(w.commandLine()->text(), "temp?");
+    key(Qt::Key_Up);
+    EXPECT_EQ(w.commandLine()->text(), "*IDN?");
+    key(Qt::Key_Up);
+    EXPECT_EQ(w.commandLine()->text(), "freq?");  // wraps round
+    key(Qt::Key_Down);
+    EXPECT_EQ(w.commandLine()->text(), "*IDN?");
+
+    // A click on the echo line brings its command back; one on a reply does not.
+    w.commandLine()->clear();
+    QPlainTextEdit* pane = w.resultsPane();
+    auto clickLine = [&](int block) {
+        QTextCursor at(pane->document()->findBlockByNumber(block));
+        QTest::mouseClick(pane->viewport(), Qt::LeftButton, {}, pane->cursorRect(at).center() + QPoint(2, 0));
+        Settle();
+    };
+    clickLine(1);  // the identity reply
+    EXPECT_EQ(w.commandLine()->text(), "");
+    clickLine(0);
+    EXPECT_EQ(w.commandLine()->text(), "*IDN?");
+
+    // Convert Binary: checked at start, each choice flips the mark.
+    QAction* convert = w.MenuAction(ui::kCmdConvertBinary);
+    EXPECT_TRUE(convert->isChecked());
+    convert->trigger();
+    EXPECT_FALSE(convert->isChecked());
+    EXPECT_FALSE(w.shell().convertBinary());
+    convert->trigger();
+    EXPECT_TRUE(convert->isChecked());
+
+    // Save to File: CR LF line ends, nothing after the last line.
+    ASSERT_TRUE(WaitFor([&] { return Results(w).find("5.00000E+01") != std::string::npos; }));
+    const std::string path = dir() + "/results.txt";
+    files.push_back(path);
+    w.MenuAction(ui::kCmdSaveToFile)->trigger();
+    ASSERT_EQ(fileDialogs.size(), 1u);
+    EXPECT_TRUE(fileDialogs[0].save);
+    EXPECT_TRUE(fileDialogs[0].request.overwritePrompt);
+    EXPECT_EQ(gui::NameFilters(fileDialogs[0].request.filters), QStringList{"Text File *.txt (*.txt)"});
+    std::string saved = ReadFile(path);
+    std::string crlf;
+    for (char c : Results(w)) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    EXPECT_EQ(saved, crlf);
+    EXPECT_TRUE(boxes.size() == 1u);  // only the connect message
+
+    // Cancelling the dialog says so.
+    w.MenuAction(ui::kCmdSaveToFile)->trigger();
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[1].text, app::kUnableToCreateTextFile);
+    EXPECT_EQ(boxes[1].caption, ui::kAppName);
+
+    Screenshot(w, "main-window-console");
+}
+
+TEST_F(MainWindowTest, ConnectsOverLanAndOffersToReestablishAfterAnUnplug) {
+    sim::TcpEndpoint instrument({}, "127.0.0.1", 0);
+    ASSERT_TRUE(instrument.Ok()) << instrument.Error();
+    ASSERT_TRUE(instrument.Start());
+    transport::SetInstrumentTcpPort(instrument.Port());
+
+    dialogs.push_back([&](QDialog& d) {
+        auto* kinds = Child<QComboBox>(d, gui::kInterfaceListId);
+        EXPECT_EQ(kinds->currentIndex(), -1);  // no saved interface
+        kinds->setFocus();
+        QTest::keyClick(kinds, Qt::Key_Down);  // USB
+        QTest::keyClick(kinds, Qt::Key_Down);  // LAN
+        ASSERT_EQ(kinds->currentText(), "LAN");
+        EXPECT_EQ(Child<QLabel>(d, gui::kPortLabelId)->text(), connection::kLabelIpAddress);
+        EXPECT_FALSE(Child<QComboBox>(d, gui::kComPortListId)->isVisible());
+        EXPECT_FALSE(Child<QComboBox>(d, gui::kBaudRateListId)->isVisible());
+        EXPECT_TRUE(Child<QPushButton>(d, gui::kSearchButtonId)->isVisible());
+        auto* ip = Child<QLineEdit>(d, gui::kIpAddressId);
+        ASSERT_TRUE(ip->isVisible());
+
+        // No address: told so, and the dialog stays.
+        QTest::mouseClick(Child<QPushButton>(d, gui::kConnectButtonId), Qt::LeftButton);
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].text, connection::kPleaseEnterIp);
+        EXPECT_EQ(boxes[0].caption, connection::kTestConnectionCaption);
+        EXPECT_TRUE(d.isVisible());
+
+        QTest::keyClicks(ip, "127.0.0.1.x");  // the validator keeps it an address
+        EXPECT_EQ(ip->text(), "127.0.0.1");
+        Screenshot(d, "connect-dialog-lan");
+        QTest::mouseClick(Child<QPushButton>(d, gui::kConnectButtonId), Qt::LeftButton);
+    });
+    gui::MainWindow w(Options());
+    w.show();
+    ASSERT_TRUE(WaitFor([&] { return Connected(w); }));
+    EXPECT_EQ(w.windowTitle().toStdString(), CaptionFor("LAN"));
+    boxes.clear();
+
+    // Pulled cable: one question; Yes reconnects without the dialog.
+    instrument.Unplug();
+    ASSERT_TRUE(WaitFor([&] { return !boxes.empty(); }));
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, app::kReestablishQuestion);
+    EXPECT_EQ(boxes[0].caption, ui::kAppName);
+    EXPECT_EQ(boxes[0].buttons, ui::MessageButtons::YesNo);
+    EXPECT_EQ(boxes[0].icon, ui::MessageIcon::Warning);
+    ASSERT_TRUE(WaitFor([&] { return Connected(w); }));
+    Type(w, "temp?");
+    ASSERT_TRUE(WaitFor([&] { return Results(w).find("2.35000E+01") != std::string::npos; }));
+
+    // Again, and No: disconnected, the caption still naming the instrument.
+    answers.push_back(ui::MessageAnswer::No);
+    instrument.Unplug();
+    ASSERT_TRUE(WaitFor([&] { return boxes.size() == 2; }));
+    Settle(50);
+    EXPECT_FALSE(w.shell().record().instrumentReady);
+    EXPECT_FALSE(w.commandLine()->isEnabled());
+    EXPECT_FALSE(w.sendButton()->isEnabled());
+    EXPECT_FALSE(w.MenuAction(ui::kCmdSetDateTime)->isEnabled());
+    EXPECT_EQ(w.infoPane()->toPlainText(), "No connection");
+    EXPECT_EQ(w.windowTitle().toStdString(), CaptionFor("LAN"));
+    EXPECT_EQ(dialogsSeen.size(), 1u);
+
+    w.close();
+    instrument.Stop();
+    transport::SetInstrumentTcpPort(transport::kInstrumentTcpPort);
+}
+
+TEST_F(MainWindowTest, LaysOutTheControlsAndKeepsTheSizeTheUserMade) {
+    {
+        platform::IniFile ini(settingsFile());
+        ini.WriteInt("Init", "MainWindowWidth", 908);
+        ini.WriteInt("Init", "MainWindowHeight", 658);
+    }
+    dialogs.push_back([](QDialog& d) { d.reject(); });  // Cancel at start
+    auto w = std::make_unique<gui::MainWindow>(Options());
+    w->show();
+    ASSERT_TRUE(WaitFor([&] { return dialogs.empty(); }));
+    EXPECT_EQ(w->OuterSize(), (ui::Size{908, 658}));
+
+    // 100 wider and 50 taller than the design: the panes grow, the rest moves.
+    const QSize client = w->centralWidget()->size();
+    EXPECT_EQ(w->resultsPane()->geometry(), QRect(6, 6, 748, 564));
+    EXPECT_EQ(w->infoPane()->geometry(), QRect(client.width() - 144, 6, 138, 564));
+    EXPECT_EQ(w->commandLine()->geometry(), QRect(6, client.height() - 30, 806, 24));
+    EXPECT_EQ(w->sendButton()->geometry(), QRect(client.width() - 81, client.height() - 30, 75, 24));
+    EXPECT_EQ(w->runButton()->geometry(), QRect(client.width() - 81, client.height() - 158, 75, 24));
+    EXPECT_TRUE(QFontInfo(w->resultsPane()->font()).fixedPitch());
+    EXPECT_TRUE(w->sendButton()->font().bold());
+    EXPECT_FALSE(w->commandLine()->font().bold());
+
+    // The script panel's heights, for both panes.
+    w->SetPaneHeight(384);
+    w->RelayoutControls();
+    EXPECT_EQ(w->resultsPane()->height(), 434);
+    EXPECT_EQ(w->infoPane()->height(), 434);
+    w->SetPaneHeight(514);
+    w->RelayoutControls();
+
+    // Never below half the design size.
+    w->resize(10, 10);
+    EXPECT_EQ(w->OuterSize(), (ui::Size{404, 304}));
+
+    w->resize(1000 - gui::kFrameAllowance.width, 700 - gui::kFrameAllowance.height);
+    w->close();
+    w.reset();
+    platform::IniFile ini(settingsFile());
+    EXPECT_EQ(ini.ReadInt("Init", "MainWindowWidth", -1), 1000);
+    EXPECT_EQ(ini.ReadInt("Init", "MainWindowHeight", -1), 700);
+}
+
+TEST_F(MainWindowTest, HasTheMenuItsAcceleratorsAndTheAboutBox) {
+    dialogs.push_back([](QDialog& d) { d.reject(); });
+    gui::MainWindow w(Options());
+    w.show();
+    ASSERT_TRUE(WaitFor([&] { return dialogs.empty(); }));
+    EXPECT_EQ(w.windowTitle().toStdString(), "Orvane2 v1_4");
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+
+    QStringList titles;
+    for (QAction* a : w.menuBar()->actions()) titles << a->text();
+    EXPECT_EQ(titles, (QStringList{"&Result", "&Script", "&Configure", "&Instrument"}));
+    auto* corner = qobject_cast<QMenuBar*>(w.menuBar()->cornerWidget(Qt::TopRightCorner));
+    ASSERT_NE(corner, nullptr);
+    ASSERT_EQ(corner->actions().size(), 1);
+    EXPECT_EQ(corner->actions()[0]->text(), "&Help");
+
+    const std::pair<int, const char*> items[] = {
+        {ui::kCmdClearResults, "Clear Results Window"}, {ui::kCmdSaveToFile, "Save to File..."},
+        {ui::kCmdConvertBinary, "Convert Binary"},      {ui::kCmdScript, "&Script"},
+        {ui::kCmdConnection, "&Connection..."},         {ui::kCmdDisconnect, "&Disconnect"},
+        {ui::kCmdUpgradeFirmware, "Upgrade Firmware..."}, {ui::kCmdSetDateTime, "Set Date/Time"},
+        {ui::kCmdAbout, "&About ..."},
+    };
+    for (auto [id, text] : items) {
+        QAction* a = w.MenuAction(id);
+        ASSERT_NE(a, nullptr) << id;
+        EXPECT_EQ(a->text(), text);
+        EXPECT_EQ(a->data().toInt(), id);
+        bool instrument = id == ui::kCmdUpgradeFirmware || id == ui::kCmdSetDateTime;
+        EXPECT_EQ(a->isEnabled(), !instrument) << text;
+        EXPECT_EQ(a->isChecked(), id == ui::kCmdConvertBinary) << text;
+    }
+
+    // Alt+/ and Alt+? both bring up About.
+    auto expectAbout = [&] {
+        dialogs.push_back([&](QDialog& d) {
+            EXPECT_EQ(d.windowTitle(), gui::kAboutTitle);
+            EXPECT_EQ(Child<QLabel>(d, gui::kAboutProductId)->text(), ui::kAppName);
+            EXPECT_EQ(Child<QLabel>(d, gui::kAboutVersionId)->text(), ui::kAppVersion);
+            EXPECT_EQ(Child<QLabel>(d, gui::kAboutNoticeId)->text(), ui::kAppNotice);
+            Screenshot(d, "about-dialog");
+            QTest::mouseClick(Child<QPushButton>(d, gui::kAboutOkId), Qt::LeftButton);
+        });
+    };
+    expectAbout();
+    QTest::keyClick(&w, Qt::Key_Slash, Qt::AltModifier);
+    EXPECT_TRUE(dialogs.empty());
+    expectAbout();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    QTest::keyClick(&w, Qt::Key_Question, Qt::AltModifier | Qt::ShiftModifier);
+    EXPECT_TRUE(dialogs.empty());
+    EXPECT_EQ(dialogsSeen.size(), 3u);
+}
+
+}  // namespace

@@ -234,8 +234,9 @@ TEST(ScriptRunner, RunStopToggleOnlyFromTheButton) {
     // A stop request not yet handled holds the run even if the front end ticks
     // before it handles its queue.
     b.Press(ui::kCmdScriptRunStop);
-    b.RunFor(300);
+    b.RunFor(kNormalStepMs);
     ASSERT_EQ(b.list.current, -1);
+    ASSERT_EQ(b.poster.posted.size(), 1u);
     b.clock.Advance(1000);
     b.runner.ScriptTick();
     b.runner.ScriptTick();

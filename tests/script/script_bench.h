@@ -3,6 +3,7 @@
 // instrument on an in-memory LAN link and a clock in virtual milliseconds.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "support/fake_controls.h"
 #include "support/fake_ui.h"
 #include "transport/connection_record.h"
+#include "ui/command_ids.h"
 
 namespace orvane::testing {
 
@@ -56,11 +58,16 @@ public:
         runner.AddReplyCharacters(static_cast<int64_t>(line.size()));
     }
 
-    // The main window's loop: posted commands first, then the timer tick.
+    // The main window's loop: posted commands first, then the timer tick with
+    // the receive step (when one is set) before the script tick.
     void Tick() {
         for (const PostedCommand& c : poster.Take()) {
-            if (!runner.HandleCommand(c.id, c.param)) handled.push_back(c);
+            if (runner.HandleCommand(c.id, c.param)) continue;
+            handled.push_back(c);
+            if (c.id == ui::kCmdClearResults) results.SetText("");
+            if (c.id == ui::kCmdConvertBinary) convertBinary = !convertBinary;
         }
+        if (receive) receive();
         int before = results.appendCount;
         std::size_t size = results.text.size();
         runner.ScriptTick();
@@ -111,6 +118,7 @@ public:
 
     std::vector<PaneEvent> events;
     std::vector<PostedCommand> handled;  // posted commands that were not the runner's
+    std::function<void()> receive;
 };
 
 }  // namespace orvane::testing

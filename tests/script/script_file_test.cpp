@@ -11,6 +11,7 @@
 #include "script/script_texts.h"
 #include "support/fake_controls.h"
 #include "support/fake_ui.h"
+#include "test_dir.h"
 #include "ui/app_strings.h"
 
 using namespace std::string_literals;
@@ -24,13 +25,6 @@ namespace {
 
 class ScriptFiles : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir_ = std::filesystem::path(::testing::TempDir()) / "script_files";
-        std::filesystem::remove_all(dir_);
-        std::filesystem::create_directories(dir_);
-    }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
-
     std::string Write(const char* name, const std::string& bytes) {
         std::filesystem::path p = dir_ / name;
         std::ofstream(p, std::ios::binary) << bytes;
@@ -38,7 +32,8 @@ protected:
     }
     std::string Message(const char* format, const std::string& path) { return platform::Format(format, path.c_str()); }
 
-    std::filesystem::path dir_;
+    orvane::testing::TestDir temp_;
+    const std::filesystem::path& dir_ = temp_.path();
     FakeMessageBoxes boxes;
     FakeListBox list;
 };

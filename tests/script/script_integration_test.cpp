@@ -11,6 +11,7 @@
 #include "script/script_runner.h"
 #include "script/script_texts.h"
 #include "script_bench.h"
+#include "test_dir.h"
 #include "sim/command_interpreter.h"
 #include "sim/instrument_config.h"
 #include "sim/tcp_endpoint.h"
@@ -70,9 +71,7 @@ TEST(ScriptIntegration, ScriptFileAgainstTheSimulatedInstrument) {
     noon.millisecond = 60;
     b.clock.SetLocalTime(noon);
 
-    std::filesystem::path dir = std::filesystem::path(::testing::TempDir()) / "script_integration";
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
+    orvane::testing::TestDir dir;
     std::filesystem::path script = dir / "check.txt";
     std::filesystem::path printed = dir / "printed.txt";
     std::ofstream(script) << "; identification and two readings\r\n"
@@ -121,5 +120,4 @@ TEST(ScriptIntegration, ScriptFileAgainstTheSimulatedInstrument) {
     transport::CloseChannel(b.record);
     b.clock.RemovePump(pump);
     transport::SetInstrumentTcpPort(transport::kInstrumentTcpPort);
-    std::filesystem::remove_all(dir);
 }

@@ -9,6 +9,7 @@
 
 #include "script/script_texts.h"
 #include "script_bench.h"
+#include "test_dir.h"
 #include "ui/command_ids.h"
 
 using namespace std::string_literals;
@@ -46,13 +47,6 @@ std::string ReadFile(const std::filesystem::path& path) {
     std::stringstream s;
     s << in.rdbuf();
     return s.str();
-}
-
-std::filesystem::path TempDir(const char* name) {
-    std::filesystem::path dir = std::filesystem::path(::testing::TempDir()) / name;
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-    return dir;
 }
 
 }  // namespace
@@ -222,7 +216,8 @@ TEST(ScriptInterpreter, BinconLandsOnTheWantedSettingThroughTheCommand) {
 
 TEST(ScriptInterpreter, PrintWritesTheResultsPaneWithoutCarriageReturns) {
     ScriptBench b;
-    std::filesystem::path dir = TempDir("script_print");
+    orvane::testing::TestDir temp;
+    const std::filesystem::path& dir = temp.path();
     std::filesystem::path file = dir / "results out.txt";
     std::ofstream(file) << "old content that must go\n";
 
@@ -249,7 +244,6 @@ TEST(ScriptInterpreter, PrintWritesTheResultsPaneWithoutCarriageReturns) {
         Exec(b, ScriptMode::Running);
         EXPECT_EQ(b.results.text, std::string("r\r\n") + kPrintWriteFailed);
     }
-    std::filesystem::remove_all(dir);
 }
 
 TEST(ScriptInterpreter, CalculatorLinesStopARunningScriptOnFail) {

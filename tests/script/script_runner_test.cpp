@@ -10,6 +10,7 @@
 #include "platform/text_format.h"
 #include "script/script_texts.h"
 #include "script_bench.h"
+#include "test_dir.h"
 #include "ui/app_strings.h"
 #include "ui/command_ids.h"
 
@@ -25,11 +26,11 @@ namespace {
 void Load(ScriptBench& b, const std::vector<std::string>& lines) {
     b.Lines(lines);
     if (b.runner.mode() == ScriptMode::None) {
-        std::filesystem::path p = std::filesystem::path(::testing::TempDir()) / "runner_load.txt";
+        orvane::testing::TestDir dir;
+        std::filesystem::path p = dir / "load.txt";
         std::ofstream(p) << "#beep\n";
         b.dialogs.openAnswers = {p.string()};
         b.runner.ScriptCommand();
-        std::filesystem::remove(p);
         b.poster.Take();
     }
     b.Lines(lines);
@@ -247,8 +248,7 @@ TEST(ScriptRunner, RunStopToggleOnlyFromTheButton) {
 
 TEST(ScriptRunner, ScriptCommandLoadsShowsAndClosesThePanel) {
     ScriptBench b;
-    std::filesystem::path dir = std::filesystem::path(::testing::TempDir()) / "runner_files";
-    std::filesystem::create_directories(dir);
+    orvane::testing::TestDir dir;
     std::string good = (dir / "good.txt").string();
     std::string other = (dir / "other.txt").string();
     std::string bad = (dir / "bad.txt").string();
@@ -320,5 +320,4 @@ TEST(ScriptRunner, ScriptCommandLoadsShowsAndClosesThePanel) {
     EXPECT_FALSE(b.list.Visible() || b.runButton.Visible() || b.stepButton.Visible() || b.closeButton.Visible());
     EXPECT_EQ(b.layout.paneHeight, kPaneHeightNoScript);
     EXPECT_EQ(b.poster.Take(), (std::vector<PostedCommand>{{ui::kCmdFocusCommandLine, 0}}));
-    std::filesystem::remove_all(dir);
 }

@@ -62,7 +62,7 @@ void Bincon(ScriptHost& host, std::string_view line) {
     if (argument) {
         if (argument->empty()) return;
         // The posted command flips the setting, so preset it to the opposite of the wish.
-        host.convertBinary = !StartsWithNoCase(*argument, "on");
+        host.convertBinary = !StartsWithNoCase(*argument, kBinconOn);
     }
     host.mainWindow.PostCommand(ui::kCmdConvertBinary);
 }

@@ -97,9 +97,9 @@ void ScriptRunner::ScriptTick() {
     }
     engine_.awaitingReply = false;
 
-    // A valid script may still leave the list empty (all its lines too long).
-    bool failed = false;
-    if (index < lineCount) failed = ExecuteScriptLine(host_, engine_, mode_, index, lineCount);
+    // A valid script may still leave the list empty (all its lines too long);
+    // the interpreter does nothing past the end and the run simply ends.
+    bool failed = ExecuteScriptLine(host_, engine_, mode_, index, lineCount);
     EndOfLine(index + 1, lineCount, failed);
 }
 

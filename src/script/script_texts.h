@@ -37,6 +37,9 @@ inline constexpr const char kDirectiveFast[] = "fast";
 inline constexpr const char kDirectiveNormal[] = "normal";
 inline constexpr const char kDirectiveSlow[] = "slow";
 
+// The "bincon" argument that turns conversion on (its first two characters, any case).
+inline constexpr const char kBinconOn[] = "on";
+
 // The reply line that may follow a query, compared over its six characters.
 inline constexpr const char kReplyLinePrefix[] = "#reply";
 

@@ -79,15 +79,13 @@ public:
         results.AppendText(line + "\r\n");
         runner.AddReplyCharacters(static_cast<int64_t>(line.size()));
     }
-    // One turn of the main window's loop: posted commands, then the timer tick
-    // (the receive step, when set, before the script tick).
+    // One turn of the main window's loop: posted commands, then the timer tick.
     void Tick() {
         for (const PostedCommand& c : poster.Take()) {
             if (runner.HandleCommand(c.id, c.param)) continue;
             if (c.id == ui::kCmdClearResults) results.SetText("");
             if (c.id == ui::kCmdConvertBinary) convertBinary = !convertBinary;
         }
-        if (receive) receive();
         std::size_t size = results.text.size();
         runner.ScriptTick();
         if (results.text.size() != size) times.push_back(clock.TickCount());
@@ -126,7 +124,6 @@ public:
     script::ScriptRunner runner{host};
 
     std::vector<uint32_t> times;  // when the results pane grew
-    std::function<void()> receive;
 };
 
 }  // namespace orvane::testing

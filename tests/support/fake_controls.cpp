@@ -24,6 +24,25 @@ std::string FakeTextBox::CaretLine() const {
     return text.substr(start, end == std::string::npos ? std::string::npos : end - start);
 }
 
+bool FakeTextBox::ClickOn(std::string_view fragment) {
+    std::size_t at = text.find(fragment);
+    if (at == std::string::npos) return false;
+    selection = {at, at};
+    return true;
+}
+
+void FakeListBox::SetEditText(std::string_view t) {
+    current = -1;
+    edit = t;
+}
+
+bool FakeListBox::Select(std::string_view t) {
+    auto it = std::find(items.begin(), items.end(), t);
+    if (it == items.end()) return false;
+    current = static_cast<int>(it - items.begin());
+    return true;
+}
+
 void FakeListBox::Clear() {
     items.clear();
     current = -1;

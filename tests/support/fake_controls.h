@@ -40,6 +40,8 @@ public:
     ui::TextSelection Selection() const override { return selection; }
     void SelectAll() override { selection = {0, text.size()}; }
     std::string CaretLine() const override;
+    // A click at the start of the line holding `fragment` (caret there, no selection).
+    bool ClickOn(std::string_view fragment);
 
     std::string text;
     ui::TextSelection selection;  // the caret is at selection.end
@@ -47,7 +49,8 @@ public:
     int setTextCount = 0;
 };
 
-class FakeListBox : public FakeControlBase<ui::ListBox> {
+// A list box, or a drop-down whose edit field also takes typed text.
+class FakeListBox : public FakeControlBase<ui::ComboBox> {
 public:
     void Clear() override;
     void AddItem(std::string_view t) override { items.emplace_back(t); }
@@ -57,10 +60,15 @@ public:
     int CurrentIndex() const override { return current; }
     // An index outside the list clears the selection.
     void SetCurrentIndex(int index) override;
+    std::string EditText() const override { return current >= 0 ? ItemText(current) : edit; }
+    void SetEditText(std::string_view t) override;
+    // Selects the item with this text, as a user's click would; false when there is none.
+    bool Select(std::string_view t);
 
     std::vector<std::string> items;
     int current = -1;
     int clearCount = 0;
+    std::string edit;
 };
 
 class FakeButton : public FakeControlBase<ui::Button> {

@@ -39,27 +39,11 @@ public:
     std::size_t lines = 0;
 };
 
-double RawRate(const std::string& data) {
-    bench::Blaster source(data);
-    int s = bench::ConnectLoopback(source.port());
-    std::vector<char> buf(65536);
-    std::size_t got = 0;
-    double t0 = bench::NowUs();
-    while (got < data.size()) {
-        ssize_t n = ::read(s, buf.data(), buf.size());
-        if (n <= 0) break;
-        got += static_cast<std::size_t>(n);
-    }
-    double t1 = bench::NowUs();
-    ::close(s);
-    return static_cast<double>(got) / (t1 - t0);
-}
-
 }  // namespace
 
 int main() {
     const std::string data = bench::ReplyLines(64u << 20);
-    double raw = RawRate(data);
+    double raw = bench::RawReadRate(data);
 
     bench::Blaster source(data);
     transport::SetInstrumentTcpPort(source.port());

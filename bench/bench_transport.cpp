@@ -44,23 +44,6 @@ double RoundTripMedianUs() {
     return bench::Median(samples);
 }
 
-// MB/s of a plain read() loop taking `total` bytes.
-double RawReadRate(std::size_t total) {
-    bench::Blaster source(bench::ReplyLines(total));
-    int s = bench::ConnectLoopback(source.port());
-    std::vector<char> buf(65536);
-    std::size_t got = 0;
-    double t0 = bench::NowUs();
-    while (got < total) {
-        ssize_t n = ::read(s, buf.data(), buf.size());
-        if (n <= 0) break;
-        got += static_cast<std::size_t>(n);
-    }
-    double t1 = bench::NowUs();
-    ::close(s);
-    return static_cast<double>(got) / (t1 - t0);
-}
-
 // MB/s of ChannelReadByte taking `total` bytes.
 double ChannelReadRate(std::size_t total) {
     bench::Blaster source(bench::ReplyLines(total));
@@ -95,7 +78,7 @@ int main() {
     bool ok = true;
     ok &= bench::Report("round trip *IDN? over TCP loopback (median)", RoundTripMedianUs() / 1000.0, "ms", 1.0, true);
     const std::size_t total = 64u << 20;
-    double raw = RawReadRate(total);
+    double raw = bench::RawReadRate(bench::ReplyLines(total));
     double channel = ChannelReadRate(total);
     std::printf("%-52s %12.1f MB/s\n", "plain read() loop", raw);
     std::printf("%-52s %12.1f MB/s\n", "ChannelReadByte", channel);

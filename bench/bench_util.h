@@ -101,4 +101,22 @@ inline int ConnectLoopback(uint16_t port) {
     return s;
 }
 
+// MB/s of a plain read() loop taking all of `data` from a Blaster: the peer
+// every byte path is measured against.
+inline double RawReadRate(const std::string& data) {
+    Blaster source(data);
+    int s = ConnectLoopback(source.port());
+    std::vector<char> buf(65536);
+    std::size_t got = 0;
+    double t0 = NowUs();
+    while (got < data.size()) {
+        ssize_t n = ::read(s, buf.data(), buf.size());
+        if (n <= 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+    double t1 = NowUs();
+    ::close(s);
+    return static_cast<double>(got) / (t1 - t0);
+}
+
 }  // namespace orvane::bench

@@ -5,6 +5,7 @@
 
 #include <array>
 
+#include "script/script_runner.h"
 #include "ui/main_window.h"
 #include "ui/controls.h"
 
@@ -13,8 +14,9 @@ namespace orvane::app {
 inline constexpr int kControlCount = 8;
 // The window's design outer size; growth is measured from it.
 inline constexpr ui::Size kDesignOuterSize{808, 608};
-inline constexpr int kPaneHeightConsole = 514;
-inline constexpr int kPaneHeightScript = 384;
+// The panes are shorter while the script panel shows below them.
+inline constexpr int kPaneHeightConsole = script::kPaneHeightNoScript;
+inline constexpr int kPaneHeightScript = script::kPaneHeightWithScript;
 
 struct ControlDesign {
     int id;

@@ -14,6 +14,7 @@
 #include "connection/model_table.h"
 #include "platform/clock.h"
 #include "platform/settings_location.h"
+#include "platform/text_file.h"
 #include "platform/text_format.h"
 #include "transport/channel.h"
 #include "transport/send_command_line.h"
@@ -69,6 +70,12 @@ std::string ConnectedCaption(const ConnectionRecord& r) {
 Shell::Shell(ShellUi ui, std::optional<std::string> settingsFile, ShellHooks hooks)
     : ui_(ui), hooks_(std::move(hooks)), record_(std::make_unique<ConnectionRecord>()) {
     if (settingsFile && !settingsFile->empty()) settings_.emplace(*settingsFile);
+    if (ui_.results && ui_.commandLine && ui_.send && ui_.scriptList && ui_.runStop && ui_.step && ui_.close &&
+        ui_.poster && ui_.files && ui_.boxes && ui_.beeper) {
+        scripts_ = std::make_unique<script::ScriptRunner>(script::ScriptHost{
+            *ui_.results, *ui_.commandLine, *ui_.send, *ui_.scriptList, *ui_.runStop, *ui_.step, *ui_.close,
+            *ui_.poster, *this, *ui_.files, *ui_.boxes, *ui_.beeper, *record_, convertBinary_});
+    }
 }
 
 Shell::~Shell() = default;
@@ -126,12 +133,14 @@ void Shell::WindowCreated() {
 void Shell::Tick() {
     ConnectionRecord& r = *record_;
     if (r.instrumentReady && r.pollReplies && ui_.results) {
-        if (receive_.Run(r, *ui_.results, convertBinary_, hooks_.replyCharacters) ==
-            ReceiveStep::Result::ReadFailure) {
+        auto counter = [this](std::size_t n) {
+            if (scripts_) scripts_->AddReplyCharacters(static_cast<int64_t>(n));
+        };
+        if (receive_.Run(r, *ui_.results, convertBinary_, counter) == ReceiveStep::Result::ReadFailure) {
             Post(ui::kCmdDisconnect, 1);
         }
     }
-    if (hooks_.scriptTick) hooks_.scriptTick();
+    if (scripts_) scripts_->ScriptTick();
 }
 
 void Shell::Shutdown() {
@@ -200,6 +209,8 @@ void Shell::HandleCommand(int id, intptr_t param) {
             break;
         case ui::kCmdEnableAfterConnect:
             SetControlsEnabled(record_->instrumentReady);
+            // A running script keeps Step and Close disabled.
+            if (scripts_ && record_->instrumentReady) scripts_->UpdateRunButtons();
             if (ui_.commandLine) ui_.commandLine->SetFocus();
             break;
         case ui::kCmdFocusCommandLine:
@@ -243,7 +254,7 @@ void Shell::HandleCommand(int id, intptr_t param) {
         case ui::kCmdScriptRunStop:
         case ui::kCmdScriptStep:
         case ui::kCmdScriptClose:
-            if (hooks_.scriptCommand) hooks_.scriptCommand(id);
+            if (scripts_) scripts_->HandleCommand(id, param);
             break;
         case ui::kCmdAbout:
             if (ui_.dialogs) ui_.dialogs->RunAboutDialog(ui::kAppName, ui::kAppVersion, ui::kAppNotice);
@@ -345,15 +356,7 @@ void Shell::SaveToFile() {
         Inform(kUnableToCreateTextFile);
         return;
     }
-    // Line ends as a text file on the instrument's side of the world has them.
-    std::string text = ui_.results ? ui_.results->Text() : std::string();
-    std::string bytes;
-    bytes.reserve(text.size() + text.size() / 16);
-    for (char c : text) {
-        if (c == '\r') continue;
-        if (c == '\n') bytes += '\r';
-        bytes += c;
-    }
+    std::string bytes = platform::CrlfTextBytes(ui_.results ? ui_.results->Text() : std::string());
     if (!platform::WriteFileAtomically(*path, bytes)) {
         int err = errno;
         if (err == EACCES || err == ENOENT || err == EROFS || err == EISDIR || err == ENOTDIR) {

@@ -25,6 +25,7 @@ class ListBox;
 class MessageBoxes;
 class TextBox;
 class WaitCursor;
+class Beeper;
 }  // namespace orvane::ui
 
 namespace orvane::app {
@@ -46,15 +47,12 @@ struct ShellUi {
     ui::WaitCursor* cursor = nullptr;
     ui::WindowFrame* frame = nullptr;
     ui::ModalDialogs* dialogs = nullptr;
+    ui::Beeper* beeper = nullptr;
 };
 
 // The parts of the program that the shell hands commands to and that land on
-// their own (scripts, firmware upgrade, LAN search). Each may be left empty.
+// their own (firmware upgrade, LAN search). Each may be left empty.
 struct ShellHooks {
-    std::function<void()> scriptTick;
-    std::function<void(int id)> scriptCommand;        // 32777, 18006, 18007, 18008
-    std::function<void(std::size_t)> replyCharacters;  // each raw reply line's length
-    std::function<bool()> scriptRunning;               // a run or step is under way
     std::function<void()> upgradeFirmware;
     std::function<void(ui::ConnectDialogView&)> lanSearch;
     std::function<std::vector<std::string>()> listSerialPorts;
@@ -101,6 +99,8 @@ public:
     platform::IniFile* settings() { return settings_ ? &*settings_ : nullptr; }
     const ShellUi& ui() const { return ui_; }
     ShellHooks& hooks() { return hooks_; }
+    // Nothing when the front end offers no script panel.
+    script::ScriptRunner* scripts() { return scripts_.get(); }
 
 private:
     void Connect(intptr_t param);
@@ -118,6 +118,7 @@ private:
     // The record holds a 32 KiB ring: on the heap, not on the caller's stack.
     std::unique_ptr<transport::ConnectionRecord> record_;
     ReceiveStep receive_;
+    std::unique_ptr<script::ScriptRunner> scripts_;
     CommandHistory history_;
     bool convertBinary_ = true;
     int paneHeight_ = kPaneHeightConsole;

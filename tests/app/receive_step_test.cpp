@@ -11,7 +11,7 @@
 #include "support/posix_peers.h"
 #include "transport/serial_port.h"
 #include "support/fake_clock.h"
-#include "support/fake_main_window.h"
+#include "support/fake_controls.h"
 #include "transport/channel.h"
 
 using namespace orvane;
@@ -52,7 +52,7 @@ TEST(ReceiveStep, FramesLinesAtLineEndsAndZeroBytes) {
     EXPECT_EQ(w.Run(), ReceiveStep::Result::Idle);
     EXPECT_EQ(w.pane.text, "1.234\r\n");  // the LF after the CR ends an empty line: nothing
     EXPECT_EQ(w.counted, 5u);
-    EXPECT_EQ(w.pane.appends, 1);  // one append per line
+    EXPECT_EQ(w.pane.appendCount, 1);  // one append per line
 
     w.Write(std::string("A\0B", 3) + "par");
     w.Run();

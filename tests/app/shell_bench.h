@@ -30,15 +30,14 @@ struct ShellBench {
         ui.cursor = &w.cursor;
         ui.frame = &w.frame;
         ui.dialogs = &w.dialogs;
+        ui.beeper = &w.beeper;
         return ui;
     }
 
     // Handles posted commands in order until none is left.
     void RunPosted() {
-        for (int guard = 0; guard < 1000 && !w.poster.posted.empty(); ++guard) {
-            auto [id, param] = w.poster.posted.front();
-            w.poster.posted.pop_front();
-            shell.HandleCommand(id, param);
+        for (int guard = 0; guard < 100 && !w.poster.posted.empty(); ++guard) {
+            for (const PostedCommand& c : w.poster.Take()) shell.HandleCommand(c.id, c.param);
         }
     }
 

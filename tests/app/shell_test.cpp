@@ -203,36 +203,36 @@ TEST(Shell, PickingACommandFromTheResultsPane) {
     b.shell.HandleCommand(ui::kCmdPickFromResults);
     EXPECT_EQ(b.w.commandLine.text, "typed");  // a reply line: nothing
     b.w.results.ClickOn("*IDN?");
-    b.w.results.selection = {2, 5};  // dragging a selection: nothing
+    b.w.results.selection.end += 3;  // dragging a selection: nothing
     b.shell.HandleCommand(ui::kCmdPickFromResults);
     EXPECT_EQ(b.w.commandLine.text, "typed");
     b.w.results.ClickOn("*IDN?");
     b.shell.HandleCommand(ui::kCmdPickFromResults);
     EXPECT_EQ(b.w.commandLine.text, "*IDN?");
     ASSERT_FALSE(b.w.poster.posted.empty());
-    EXPECT_EQ(b.w.poster.posted.back().first, ui::kCmdFocusCommandLine);
+    EXPECT_EQ(b.w.poster.posted.back().id, ui::kCmdFocusCommandLine);
 }
 
 TEST(Shell, SaveToFileWritesTheExactBytesOrSaysWhy) {
     std::string dir = TempDir();
     ShellBench b;
     b.w.results.text = "> *IDN?\r\nKelmscot,TRV88,1,V\r\n";
-    b.w.files.answers = {dir + "/out.txt"};
+    b.w.files.saveAnswers = {dir + "/out.txt"};
     b.shell.HandleCommand(ui::kCmdSaveToFile);
     EXPECT_EQ(Slurp(dir + "/out.txt"), "> *IDN?\r\nKelmscot,TRV88,1,V\r\n");
-    ASSERT_EQ(b.w.files.requests.size(), 1u);
-    EXPECT_EQ(b.w.files.requests[0].filters[0].name, app::kTextFileFilterName);
-    EXPECT_EQ(b.w.files.requests[0].defaultExtension, "txt");
-    EXPECT_TRUE(b.w.files.requests[0].overwritePrompt);
+    ASSERT_EQ(b.w.files.saveRequests.size(), 1u);
+    EXPECT_EQ(b.w.files.saveRequests[0].filters[0].name, app::kTextFileFilterName);
+    EXPECT_EQ(b.w.files.saveRequests[0].defaultExtension, "txt");
+    EXPECT_TRUE(b.w.files.saveRequests[0].overwritePrompt);
     EXPECT_TRUE(b.w.boxes.shown.empty());
 
-    b.w.files.answers = {std::nullopt};
+    b.w.files.saveAnswers = {std::nullopt};
     b.shell.HandleCommand(ui::kCmdSaveToFile);
     EXPECT_EQ(b.w.boxes.Texts(), std::vector<std::string>{app::kUnableToCreateTextFile});
 
     // A file that cannot be created says so and leaves nothing behind.
     b.w.boxes.shown.clear();
-    b.w.files.answers = {dir + "/missing/out.txt"};
+    b.w.files.saveAnswers = {dir + "/missing/out.txt"};
     b.shell.HandleCommand(ui::kCmdSaveToFile);
     ASSERT_EQ(b.w.boxes.shown.size(), 1u);
     EXPECT_EQ(b.w.boxes.shown[0].text.rfind(app::kUnableToCreateTextFile, 0), 0u);
@@ -248,7 +248,7 @@ TEST(Shell, ConvertBinaryAndClear) {
     EXPECT_EQ(b.w.info.Text(), "No connection");
     EXPECT_FALSE(b.w.results.enabled);
     EXPECT_FALSE(b.w.scriptList.visible);
-    EXPECT_EQ(b.w.poster.posted.front(), std::make_pair(ui::kCmdConnection, intptr_t{0}));
+    EXPECT_EQ(b.w.poster.posted.front(), (orvane::testing::PostedCommand{ui::kCmdConnection, 0}));
     b.shell.HandleCommand(ui::kCmdConvertBinary);
     EXPECT_FALSE(b.shell.convertBinary());
     EXPECT_FALSE(b.w.menu.checked[ui::kCmdConvertBinary]);

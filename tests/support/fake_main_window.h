@@ -1,6 +1,7 @@
 #pragma once
-// In-memory controls, menu, dialogs and window for driving the core's logic as a
-// user would. Plain data: tests read and set the fields directly.
+// The rest of a main window in memory: menu, frame, information pane, dialogs,
+// for driving the shell's logic as a user would. Plain data: tests read and set
+// the fields directly.
 
 #include <deque>
 #include <functional>
@@ -15,103 +16,13 @@
 #include "ui/file_dialog.h"
 #include "ui/main_window.h"
 #include "ui/styled_text.h"
+#include "support/fake_controls.h"
 #include "support/fake_ui.h"
+#include "ui/script_beep.h"
 
 namespace orvane::testing {
 
-template <class Base>
-class FakeControl : public Base {
-public:
-    void SetEnabled(bool e) override { enabled = e; }
-    bool Enabled() const override { return enabled; }
-    void SetVisible(bool v) override { visible = v; }
-    bool Visible() const override { return visible; }
-    void SetFocus() override { ++focused; }
-    void SetGeometry(const ui::Rect& r) override { geometry = r; }
-
-    bool enabled = true;
-    bool visible = true;
-    int focused = 0;
-    ui::Rect geometry;
-};
-
-class FakeTextBox : public FakeControl<ui::TextBox> {
-public:
-    std::string Text() const override { return text; }
-    void SetText(std::string_view t) override {
-        text = t;
-        selection = {};
-        caret = text.size();
-    }
-    void AppendText(std::string_view t) override {
-        text += t;
-        caret = text.size();
-        ++appends;
-    }
-    ui::TextSelection Selection() const override { return selection; }
-    void SelectAll() override { selection = {0, text.size()}; }
-    std::string CaretLine() const override {
-        std::size_t start = text.rfind('\n', caret == 0 ? 0 : caret - 1);
-        start = (start == std::string::npos || caret == 0) ? 0 : start + 1;
-        std::size_t end = text.find_first_of("\r\n", start);
-        return text.substr(start, end == std::string::npos ? std::string::npos : end - start);
-    }
-    // Puts the caret at the start of the line holding `fragment`.
-    bool ClickOn(std::string_view fragment) {
-        std::size_t at = text.find(fragment);
-        if (at == std::string::npos) return false;
-        caret = at;
-        selection = {at, at};
-        return true;
-    }
-
-    std::string text;
-    ui::TextSelection selection;
-    std::size_t caret = 0;
-    int appends = 0;
-};
-
-class FakeListBox : public FakeControl<ui::ComboBox> {
-public:
-    void Clear() override {
-        items.clear();
-        current = -1;
-    }
-    void AddItem(std::string_view t) override { items.emplace_back(t); }
-    int Count() const override { return static_cast<int>(items.size()); }
-    std::string ItemText(int i) const override {
-        return i >= 0 && i < Count() ? items[static_cast<std::size_t>(i)] : std::string();
-    }
-    int CurrentIndex() const override { return current; }
-    void SetCurrentIndex(int i) override { current = i >= 0 && i < Count() ? i : -1; }
-    std::string EditText() const override { return current >= 0 ? ItemText(current) : edit; }
-    void SetEditText(std::string_view t) override {
-        current = -1;
-        edit = t;
-    }
-    bool Select(std::string_view t) {
-        for (int i = 0; i < Count(); ++i) {
-            if (items[static_cast<std::size_t>(i)] == t) {
-                current = i;
-                return true;
-            }
-        }
-        return false;
-    }
-
-    std::vector<std::string> items;
-    int current = -1;
-    std::string edit;
-};
-
-class FakeButton : public FakeControl<ui::Button> {
-public:
-    void SetCaption(std::string_view c) override { caption = c; }
-    std::string Caption() const override { return caption; }
-    std::string caption;
-};
-
-class FakeLabel : public FakeControl<ui::Label> {
+class FakeLabel : public FakeControlBase<ui::Label> {
 public:
     void SetText(std::string_view t) override { text = t; }
     std::string Text() const override { return text; }
@@ -126,30 +37,10 @@ public:
     std::map<int, bool> checked;
 };
 
-class FakePoster : public ui::CommandPoster {
+class FakeBeeper : public ui::Beeper {
 public:
-    void PostCommand(int id, intptr_t param) override { posted.emplace_back(id, param); }
-    std::deque<std::pair<int, intptr_t>> posted;
-};
-
-class FakeFileDialogs : public ui::FileDialogs {
-public:
-    std::optional<std::string> OpenFile(const ui::FileDialogRequest& r) override {
-        requests.push_back(r);
-        return Next();
-    }
-    std::optional<std::string> SaveFile(const ui::FileDialogRequest& r) override {
-        requests.push_back(r);
-        return Next();
-    }
-    std::optional<std::string> Next() {
-        if (answers.empty()) return std::nullopt;
-        auto a = answers.front();
-        answers.pop_front();
-        return a;
-    }
-    std::vector<ui::FileDialogRequest> requests;
-    std::deque<std::optional<std::string>> answers;
+    void Beep() override { ++beeps; }
+    int beeps = 0;
 };
 
 class FakeFrame : public ui::WindowFrame {
@@ -238,7 +129,8 @@ struct FakeMainWindow {
     FakeButton send, runStop, step, close;
     FakeListBox scriptList;
     FakeMenu menu;
-    FakePoster poster;
+    FakeCommandPoster poster;
+    FakeBeeper beeper;
     FakeMessageBoxes boxes;
     FakeFileDialogs files;
     FakeWaitCursor cursor;

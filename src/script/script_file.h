@@ -1,0 +1,38 @@
+#pragma once
+// Script files: choosing one in the open-file dialog, checking that it is a
+// script, and loading its lines into the script list.
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "ui/controls.h"
+#include "ui/file_dialog.h"
+#include "ui/message_box.h"
+
+namespace orvane::script {
+
+struct ScriptFileLine {
+    // The line without its line end, cut at a zero byte and then at its last
+    // carriage return. Only its first kMaxScriptLineLength characters are kept.
+    std::string_view text;
+    std::size_t length = 0;  // the whole length after those cuts
+};
+
+// Calls onLine for every line of the file, the last one also without a line
+// feed. Memory stays bounded whatever the file holds. False when the file
+// cannot be opened or a read fails.
+bool ReadScriptFileLines(const std::string& path, const std::function<void(const ScriptFileLine&)>& onLine);
+
+// Shows the open-file dialog and checks the chosen file. True when it is a
+// script; path then holds it. A cancelled dialog is silent and leaves path empty;
+// a refused file is reported in a message box and leaves its path in path.
+bool ChooseScriptFile(ui::FileDialogs& dialogs, ui::MessageBoxes& boxes, std::string& path);
+
+// Checks the file and, with load set, replaces the list's items with its lines
+// (leaving out empty lines, a Ctrl-Z end mark and lines too long for the list).
+// True when the file is a script.
+bool LoadScriptFile(ui::MessageBoxes& boxes, ui::ListBox& list, const std::string& path, bool load);
+
+}  // namespace orvane::script

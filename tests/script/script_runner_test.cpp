@@ -1,0 +1,217 @@
+#include "script/script_runner.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "platform/text_format.h"
+#include "script/script_texts.h"
+#include "script_bench.h"
+#include "ui/app_strings.h"
+
+using namespace std::string_literals;
+using namespace orvane;
+using namespace orvane::script;
+namespace ot = orvane::testing;
+using orvane::testing::ScriptBench;
+using Times = std::vector<uint32_t>;
+constexpr int kRunStop = ui::kCmdScriptRunStop;
+
+TEST(ScriptRunner, PaceRepliesAndTimeouts) {
+    ScriptBench b;
+    b.Load({"#fast", "#echo,1", "#echo,2", "#slow", "#echo,3", "#echo,4"});
+    uint32_t t = b.clock.TickCount();
+    b.Press(kRunStop);
+    EXPECT_EQ(b.runButton.Caption(), ui::kCaptionStop);
+    EXPECT_FALSE(b.stepButton.Enabled() || b.closeButton.Enabled());
+    b.RunToStop();
+    EXPECT_EQ(b.times, (Times{t + 50, t + 100, t + 650, t + 1150}));
+    EXPECT_EQ(b.runButton.Caption(), ui::kCaptionRun);
+    EXPECT_TRUE(b.stepButton.Enabled() && b.closeButton.Enabled());
+    EXPECT_EQ(b.list.current, -1);
+
+    // A query answered after 2 s moves on 250 ms after the reply was noticed; a
+    // later line of two or more characters pushes that back, a shorter one does
+    // not, and neither makes the answered query time out.
+    b.Load({"#normal", "\"meas?", "#echo,next"});
+    for (const char* late : {"", "22", "7"}) {
+        b.results.text.clear();
+        b.times.clear();
+        t = b.clock.TickCount();
+        b.Press(kRunStop);
+        b.RunFor(2250);
+        b.Reply("1.5");
+        b.RunFor(100);
+        if (*late) b.Reply(late);
+        b.RunToStop();
+        uint32_t noticed = std::string(late).size() >= 2 ? t + 2351 : t + 2251;
+        EXPECT_EQ(b.times.back(), noticed + kReplySettleMs) << late;
+        EXPECT_EQ(b.results.text.find(kTimeout), std::string::npos) << late;
+    }
+    EXPECT_EQ(b.Received(), "meas?\n\0meas?\n\0meas?\n\0"s);
+
+    // Unanswered: "TIMEOUT" at the step interval plus the time-out.
+    b.Load({"\"meas?", "#echo,a", "\"meas?", "#REPLY,2", "#echo,b"});
+    b.results.text.clear();
+    b.times.clear();
+    t = b.clock.TickCount();
+    b.Press(kRunStop);
+    b.RunToStop();
+    EXPECT_EQ(b.times, (Times{t, t + 5250, t + 5500, t + 7750}));
+    EXPECT_EQ(b.results.text, "> meas?\r\n"s + kTimeout + "a\r\n> meas?\r\n" + kTimeout + "b\r\n");
+}
+
+TEST(ScriptRunner, TimingSurvivesTheTickCountWrap) {
+    ScriptBench b(0xFFFFFFFFu - 1000);
+    b.Load({"\"meas?", "#echo,next"});
+    uint32_t t = b.clock.TickCount();
+    b.Press(kRunStop);
+    b.RunToStop();
+    EXPECT_EQ(b.times, (Times{t, t + kNormalStepMs + kQueryReplyTimeoutMs}));
+}
+
+TEST(ScriptRunner, StepStopAndRunAgain) {
+    ScriptBench b;
+    b.Load({"#echo,a", "\"meas?", "#reply,9", "=2", "#echo,b"});
+    b.Press(ui::kCmdScriptStep);
+    EXPECT_EQ(b.runner.mode(), ScriptMode::Stopped);
+    EXPECT_EQ(b.list.current, 1);
+    b.Press(ui::kCmdScriptStep);
+    EXPECT_EQ(b.list.current, 3);  // the reply line went with the query
+    b.Press(ui::kCmdScriptStep);   // at once: single steps wait for nothing
+    b.Press(ui::kCmdScriptStep);
+    EXPECT_EQ(b.results.text, "a\r\n> meas?\r\n"s + kTimeout + "b\r\n");
+    EXPECT_EQ(b.list.current, -1);
+    EXPECT_EQ(b.runner.mode(), ScriptMode::Stopped);
+    b.RunFor(1000);
+    EXPECT_EQ(b.times.size(), 4u);
+
+    // Stop holds the next line; Run continues at the selection without a reset;
+    // a run from the top resets the registers.
+    b.Load({"=7", "#echo,1", "#echo,2", "#echo,3"});
+    b.times.clear();
+    b.Press(kRunStop);
+    b.RunFor(300);
+    b.Press(kRunStop);
+    EXPECT_EQ(b.runner.mode(), ScriptMode::Stopped);
+    b.RunFor(1000);
+    EXPECT_EQ(b.times.size(), 1u);
+    EXPECT_EQ(b.list.current, 2);
+    b.Press(kRunStop);
+    b.RunToStop();
+    EXPECT_EQ(b.times.size(), 3u);
+    EXPECT_EQ(b.runner.engine().calculator.x(), 7);
+    b.Press(kRunStop);
+    EXPECT_EQ(b.runner.engine().calculator.x(), 7);
+    EXPECT_EQ(b.runner.engine().calculator.y(), 0);
+    b.RunToStop();
+}
+
+TEST(ScriptRunner, StopRequestsOnlyEverStop) {
+    ScriptBench b;
+    b.Load({"=stop,onfail", "=1", "=2", "=test,hi", "#echo,after", "=3"});
+    b.Press(kRunStop);
+    b.RunToStop();
+    EXPECT_EQ(b.list.current, 4);  // stopped after the failed test
+    // The last line asks to stop twice in one tick (its test and the end of the
+    // script): the script ends stopped, not running again.
+    b.Press(kRunStop);
+    b.RunFor(2000);
+    EXPECT_EQ(b.runner.mode(), ScriptMode::Stopped);
+    EXPECT_EQ(b.results.text, "after\r\n");
+    for (int i = 0; i < 6; ++i) b.Press(ui::kCmdScriptStep);  // steps are never stopped
+    EXPECT_EQ(b.list.current, -1);
+    EXPECT_EQ(b.runner.engine().calculator.failCount(), 1);
+
+    b.runner.RunStopCommand(kStopRequest);
+    EXPECT_EQ(b.runner.mode(), ScriptMode::Stopped);
+    b.runner.StepCommand();
+    b.runner.RunStopCommand(0);
+    EXPECT_EQ(b.runner.mode(), ScriptMode::Running);  // step pending -> running
+    b.runner.StepCommand();
+    EXPECT_EQ(b.runner.mode(), ScriptMode::Running);
+    b.runner.RunStopCommand(kStopRequest);
+
+    // A send that fails stops the run, and Run goes on with the next line. The
+    // stop request, while still queued, holds the run even if the front end
+    // ticks before it handles its queue.
+    b.Load({"\"*RST", "#echo,b"});
+    b.results.text.clear();
+    b.record.channelOpen = false;
+    b.Press(kRunStop);
+    b.clock.Advance(500);
+    b.runner.ScriptTick();
+    b.Tick();
+    EXPECT_EQ(b.runner.mode(), ScriptMode::Stopped);
+    EXPECT_EQ(b.results.text, "> *RST"s + kSendFailed);
+    b.Press(kRunStop);
+    b.RunToStop();
+    EXPECT_EQ(b.results.text, "> *RST"s + kSendFailed + "b\r\n");
+}
+
+TEST(ScriptRunner, ScriptCommandLoadsShowsAndClosesThePanel) {
+    ScriptBench b;
+    ot::TestDir dir;
+    std::string good = dir / "good.txt", other = dir / "other.txt", bad = dir / "bad.txt", tooLong = dir / "long.txt";
+    std::ofstream(good) << "\"*IDN?\n\n#echo,x\n\x1A";
+    std::ofstream(other) << "#beep\n";
+    std::ofstream(bad) << "no script here\n";
+    std::ofstream(tooLong) << "\"" << std::string(2100, 'x') << "\n";
+    b.runner.RunStopCommand(0);  // no script: nothing to run
+    EXPECT_EQ(b.runner.mode(), ScriptMode::None);
+
+    b.record.instrumentReady = false;
+    b.dialogs.openAnswers = {good};
+    b.Press(ui::kCmdScript);
+    EXPECT_TRUE(b.dialogs.openRequests.empty());  // not connected: ignored
+    b.record.instrumentReady = true;
+    b.dialogs.openAnswers = {std::nullopt};
+    b.Press(ui::kCmdScript);
+    EXPECT_EQ(b.runner.mode(), ScriptMode::None);
+    EXPECT_EQ(b.poster.Take().at(0).id, ui::kCmdFocusCommandLine);
+
+    b.dialogs.openAnswers = {good};
+    b.Press(ui::kCmdScript);
+    EXPECT_EQ(b.runner.mode(), ScriptMode::Stopped);
+    EXPECT_EQ(b.runner.scriptPath(), good);
+    EXPECT_EQ(b.list.items, (std::vector<std::string>{"\"*IDN?", "#echo,x"}));
+    EXPECT_FALSE(b.commandLine.Visible() || b.sendButton.Visible());
+    EXPECT_TRUE(b.list.Visible() && b.runButton.Visible() && b.stepButton.Visible() && b.closeButton.Visible());
+    EXPECT_EQ(b.layout.paneHeight, kPaneHeightWithScript);
+    EXPECT_GE(b.layout.relayoutCount, 1);
+
+    // A refused file is reported once; the loaded script and its place stay.
+    b.list.current = 1;
+    b.dialogs.openAnswers = {bad};
+    b.Press(ui::kCmdScript);
+    EXPECT_EQ(b.boxes.Texts(), std::vector<std::string>{platform::Format(kNotAScriptFile, bad.c_str())});
+    EXPECT_EQ(b.runner.mode(), ScriptMode::Stopped);
+    EXPECT_EQ(b.runner.scriptPath(), good);
+    EXPECT_EQ(b.list.items.size(), 2u);
+    EXPECT_EQ(b.list.current, 1);
+
+    b.list.current = 0;
+    b.Press(kRunStop);
+    b.dialogs.openAnswers = {other};
+    b.Press(ui::kCmdScript);  // ignored while running
+    EXPECT_EQ(b.dialogs.openAnswers.size(), 1u);
+    b.Press(kRunStop);
+    b.Press(ui::kCmdScript);
+    EXPECT_EQ(b.list.items, std::vector<std::string>{"#beep"});
+
+    // Every line too long for the list: a run ends at once.
+    b.dialogs.openAnswers = {tooLong};
+    b.Press(ui::kCmdScript);
+    EXPECT_TRUE(b.list.items.empty());
+    b.Press(kRunStop);
+    b.RunFor(10);
+    EXPECT_EQ(b.runner.mode(), ScriptMode::Stopped);
+
+    b.poster.Take();
+    b.Press(ui::kCmdScriptClose);
+    EXPECT_EQ(b.runner.mode(), ScriptMode::None);
+    EXPECT_TRUE(b.commandLine.Visible() && b.sendButton.Visible());
+    EXPECT_FALSE(b.list.Visible() || b.runButton.Visible() || b.stepButton.Visible() || b.closeButton.Visible());
+    EXPECT_EQ(b.layout.paneHeight, kPaneHeightNoScript);
+    EXPECT_EQ(b.poster.Take().at(0).id, ui::kCmdFocusCommandLine);
+}

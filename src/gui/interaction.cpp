@@ -146,6 +146,8 @@ std::optional<std::string> FileDialogs::Run(const ui::FileDialogRequest& request
 void WaitCursor::Begin() { QApplication::setOverrideCursor(Qt::WaitCursor); }
 void WaitCursor::End() { QApplication::restoreOverrideCursor(); }
 
+void Beeper::Beep() { QApplication::beep(); }
+
 int RunModal(QDialog& dialog) {
     if (ModalPolicy()) {
         QPointer<QDialog> target(&dialog);

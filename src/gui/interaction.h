@@ -15,6 +15,7 @@
 
 #include "ui/file_dialog.h"
 #include "ui/message_box.h"
+#include "ui/script_beep.h"
 #include "ui/wait_cursor.h"
 
 namespace orvane::gui {
@@ -64,6 +65,13 @@ class WaitCursor final : public ui::WaitCursor {
 public:
     void Begin() override;
     void End() override;
+};
+
+// --- The bell a script rings
+
+class Beeper final : public ui::Beeper {
+public:
+    void Beep() override;
 };
 
 // --- Modal dialogs

@@ -90,6 +90,7 @@ MainWindow::MainWindow(MainWindowOptions options)
     ui.cursor = &cursor_;
     ui.frame = this;
     ui.dialogs = this;
+    ui.beeper = &beeper_;
     app::ShellHooks hooks;
     hooks.listSerialPorts = std::move(options.listSerialPorts);
     shell_ = std::make_unique<app::Shell>(ui, std::move(options.settingsFile), std::move(hooks));
@@ -125,6 +126,10 @@ void MainWindow::BuildControls() {
     info_->setReadOnly(true);
     info_->setUndoRedoEnabled(false);
     info_->setFocusPolicy(Qt::ClickFocus);
+    // The pane has no scroll bars: at 138 pixels every one counts. The wheel
+    // still scrolls it.
+    info_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    info_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
     commandLine_->setObjectName(QString::number(ui::kIdCommandLine));
     commandLine_->setFont(gui);
@@ -215,6 +220,9 @@ QAction* MainWindow::MenuAction(int id) const {
 void MainWindow::Command(int id, intptr_t param) {
     if (shutDown_) return;
     shell_->HandleCommand(id, param);
+    // The script panel changes the panes' height through the shell, which
+    // places only the controls it knows; the information pane follows here.
+    PlaceInfoPane();
 }
 
 void MainWindow::PostCommand(int id, intptr_t param) {
@@ -264,9 +272,16 @@ void MainWindow::SetPaneHeight(int height) { shell_->SetPaneHeight(height); }
 
 void MainWindow::RelayoutControls() {
     shell_->RelayoutControls();
+    PlaceInfoPane();
+}
+
+void MainWindow::PlaceInfoPane() {
     auto rects = app::ComputeLayout(OuterSize(), ClientSize(), shell_->paneHeight());
-    const ui::Rect& r = rects[1];
-    info_->setGeometry(r.x, r.y, r.width, r.height);
+    for (std::size_t i = 0; i < rects.size(); ++i) {
+        if (app::ControlDesigns()[i].id != ui::kIdInfoPane) continue;
+        const QRect place(rects[i].x, rects[i].y, rects[i].width, rects[i].height);
+        if (info_->geometry() != place) info_->setGeometry(place);
+    }
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {

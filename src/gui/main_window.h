@@ -96,6 +96,7 @@ private:
     void BuildControls();
     void BuildMenu();
     void Command(int id, intptr_t param = 0);
+    void PlaceInfoPane();
     void Shutdown();
 
     QWidget* client_ = nullptr;
@@ -119,6 +120,7 @@ private:
     MessageBoxes boxes_;
     FileDialogs files_;
     WaitCursor cursor_;
+    Beeper beeper_;
 
     std::map<int, QAction*> actions_;
     QTimer timer_;

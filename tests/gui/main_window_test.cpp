@@ -288,6 +288,56 @@ TEST_F(MainWindowTest, ConnectsOverLanAndOffersToReestablishAfterAnUnplug) {
     transport::SetInstrumentTcpPort(transport::kInstrumentTcpPort);
 }
 
+TEST_F(MainWindowTest, LoadsRunsAndStopsAScript) {
+    gui::DemoInstrument demo({}, 0);
+    ASSERT_FALSE(demo.DevicePath().empty()) << demo.Problems();
+    ExpectConnectPressed();
+    gui::MainWindow w(Options(&demo));
+    w.show();
+    ASSERT_TRUE(WaitFor([&] { return Connected(w); }));
+
+    const std::string script = dir() + "/check.txt";
+    std::ofstream(script) << "; a check of the demo instrument\r\n#echo,Script start\r\n\"*IDN?\r\n"
+                             "\"temp?\r\n#pause,30\r\n\"freq?\r\n";
+    files.push_back(script);
+    w.MenuAction(ui::kCmdScript)->trigger();
+    ASSERT_EQ(fileDialogs.size(), 1u);
+    EXPECT_FALSE(fileDialogs[0].save);
+    EXPECT_TRUE(fileDialogs[0].request.fileMustExist);
+    EXPECT_EQ(fileDialogs[0].request.title, "Select Script File");
+
+    // Script mode: the list and its buttons instead of the command line, and
+    // both panes shorter.
+    ASSERT_EQ(w.scriptList()->count(), 6);
+    EXPECT_TRUE(w.scriptList()->isVisible());
+    EXPECT_FALSE(w.commandLine()->isVisible());
+    EXPECT_FALSE(w.sendButton()->isVisible());
+    EXPECT_EQ(w.resultsPane()->height(), 384);
+    EXPECT_EQ(w.infoPane()->height(), 384);
+    EXPECT_LT(w.infoPane()->geometry().bottom(), w.scriptList()->geometry().top());
+    EXPECT_EQ(w.runButton()->text(), "Run");
+
+    QTest::mouseClick(w.runButton(), Qt::LeftButton);
+    EXPECT_EQ(w.runButton()->text(), "Stop");
+    EXPECT_FALSE(w.stepButton()->isEnabled());
+    ASSERT_TRUE(WaitFor([&] { return Results(w).find("2.35000E+01") != std::string::npos; }));
+    Screenshot(w, "main-window-script");
+
+    // The pause holds the run; Stop ends it before the next line.
+    QTest::mouseClick(w.runButton(), Qt::LeftButton);
+    EXPECT_EQ(w.runButton()->text(), "Run");
+    EXPECT_TRUE(w.stepButton()->isEnabled());
+    Settle(300);
+    EXPECT_EQ(Results(w).find("> freq?"), std::string::npos);
+    EXPECT_EQ(Results(w).rfind("Script start\n> *IDN?\n", 0), 0u) << Results(w);
+
+    QTest::mouseClick(w.closeButton(), Qt::LeftButton);
+    EXPECT_FALSE(w.scriptList()->isVisible());
+    EXPECT_TRUE(w.commandLine()->isVisible());
+    EXPECT_EQ(w.resultsPane()->height(), 514);
+    EXPECT_EQ(w.infoPane()->height(), 514);
+}
+
 TEST_F(MainWindowTest, LaysOutTheControlsAndKeepsTheSizeTheUserMade) {
     {
         platform::IniFile ini(settingsFile());

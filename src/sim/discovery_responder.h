@@ -46,6 +46,7 @@ class DiscoveryResponder {
     void Pump(uint32_t nowMs = 0);
     bool Start();
     void Stop();
+    bool Running() const { return thread_.Running(); }
 
     // Queries received and answers sent, over every address.
     uint64_t Queries() const;

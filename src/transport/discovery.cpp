@@ -40,9 +40,10 @@ void Trace(const Method& m, const std::string& text) {
 
 // Takes what has arrived. Every datagram waiting is looked at, not just one:
 // with more instruments than checks, answers left in the socket would be lost.
-void Check(const Method& m, FoundInstrument* list, int count, int& found, uint32_t& datagrams) {
+// A flood is cut off when the next check falls due, so the checks keep time.
+void Check(const Method& m, FoundInstrument* list, int count, int& found, uint32_t& datagrams,
+           uint32_t queryStart, uint32_t nextCheckMs) {
     platform::Clock& clock = platform::CurrentClock();
-    uint32_t start = clock.TickCount();
     for (int taken = 0; taken < kMaxDatagramsPerCheck; ++taken) {
         uint8_t buffer[kAnswerBufferSize] = {};
         uint32_t sender = 0;
@@ -53,7 +54,7 @@ void Check(const Method& m, FoundInstrument* list, int count, int& found, uint32
             int position = AddFoundAddress(sender, list, count);
             if (position > 0) found = position;
         }
-        if (platform::TicksSince(clock.TickCount(), start) >= kCheckIntervalMs) return;
+        if (platform::TicksSince(clock.TickCount(), queryStart) >= nextCheckMs) return;
     }
 }
 
@@ -74,10 +75,11 @@ int Discover(const Method& m, FoundInstrument* list, int count) {
         int sent = UdpSendTo(m.query, m.queryLength, m.queryPort);
         if (sent != 0) Trace(m, sent > 0 ? "the socket did not take the query" : "send failed: " + UdpLastError());
         uint32_t start = clock.TickCount();
-        for (;;) {
-            Check(m, list, count, found, datagrams);
-            if (platform::TicksSince(clock.TickCount(), start) >= kListenMs) break;
-            clock.Sleep(kCheckIntervalMs);
+        for (uint32_t nextCheck = kCheckIntervalMs;; nextCheck += kCheckIntervalMs) {
+            Check(m, list, count, found, datagrams, start, nextCheck);
+            uint32_t spent = platform::TicksSince(clock.TickCount(), start);
+            if (spent >= kListenMs) break;
+            if (spent < nextCheck) clock.Sleep(nextCheck - spent);
         }
     }
     UdpClose();

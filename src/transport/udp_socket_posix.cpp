@@ -22,6 +22,7 @@ constexpr int kSendWaitMs = 1000;
 // Empty and oversized datagrams skipped in one receive call, so that a flood of
 // them cannot keep the caller in here.
 constexpr int kMaxSkippedPerReceive = 64;
+constexpr int kReceiveBufferBytes = 1 << 20;
 
 struct DiscoverySocket {
     std::mutex mutex;
@@ -74,6 +75,10 @@ int UdpOpen(uint16_t localPort) {
     if (::setsockopt(s.fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) != 0) {
         return fail(Describe("address reuse option", errno));
     }
+    // Room for the answers of many instruments arriving at once between two
+    // checks; the system may grant less, which only means fewer fit.
+    int room = kReceiveBufferBytes;
+    ::setsockopt(s.fd, SOL_SOCKET, SO_RCVBUF, &room, sizeof room);
     sockaddr_in local{};
     local.sin_family = AF_INET;
     local.sin_port = htons(localPort);

@@ -40,8 +40,8 @@ LanSearchResult RunLanSearch(ui::ConnectDialogView& view, ui::LanFindDialogRunne
     return result;
 }
 
-ConnectDialog::Search MakeLanSearch(ui::LanFindDialogRunner& runner) {
-    return [&runner](ui::ConnectDialogView& view) { RunLanSearch(view, runner); };
+ConnectDialog::Search MakeLanSearch(ui::LanFindDialogRunner& runner, int workers) {
+    return [&runner, workers](ui::ConnectDialogView& view) { RunLanSearch(view, runner, workers); };
 }
 
 }  // namespace orvane::connection

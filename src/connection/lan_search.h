@@ -22,6 +22,6 @@ LanSearchResult RunLanSearch(ui::ConnectDialogView& view, ui::LanFindDialogRunne
                              int workers = kLanFindWorkers);
 
 // The search hook for ConnectDialog. The runner must outlive the hook.
-ConnectDialog::Search MakeLanSearch(ui::LanFindDialogRunner& runner);
+ConnectDialog::Search MakeLanSearch(ui::LanFindDialogRunner& runner, int workers = kLanFindWorkers);
 
 }  // namespace orvane::connection

@@ -19,6 +19,7 @@ public:
         std::string address;
         std::string text;
         int data = 0;
+        bool operator==(const Row&) const = default;
     };
     struct Column {
         std::string caption;

@@ -76,7 +76,8 @@ int main(int argc, char** argv) {
             ok = false;
         }
         if (!ok) {
-            std::fprintf(stderr, "usage: bench_discovery [--instruments N] [--dead N] [--one-by-one]\n");
+            std::fprintf(stderr,
+                         "usage: bench_discovery [--instruments N] [--dead N] [--one-by-one]\n");
             return 2;
         }
     }
@@ -85,7 +86,8 @@ int main(int argc, char** argv) {
     int total = instruments + dead;
     for (int n = 0; n < instruments; ++n) {
         if (!lab.AddInstrument(n).Ok()) {
-            std::fprintf(stderr, "bench_discovery: cannot serve an instrument on %s\n", lab.Address(n).c_str());
+            std::fprintf(stderr, "bench_discovery: cannot serve an instrument on %s\n",
+                         lab.Address(n).c_str());
             return 1;
         }
     }
@@ -107,7 +109,8 @@ int main(int argc, char** argv) {
     auto udpStart = Clock::now();
     int found = transport::DiscoverByEcho(list.data(), transport::kFoundListSize);
     if (found < transport::kFoundListSize) {
-        int more = transport::DiscoverByQuery(list.data() + found, transport::kFoundListSize - found);
+        int more =
+            transport::DiscoverByQuery(list.data() + found, transport::kFoundListSize - found);
         if (more > 0) found += more;
     }
     double udpSeconds = SecondsSince(udpStart);
@@ -118,16 +121,17 @@ int main(int argc, char** argv) {
     std::printf("  UDP phase (both methods)        %6.2f s   %d found\n", udpSeconds, found);
     std::printf("  checks side by side (%2d at once) %6.2f s   %d rows, %d identified\n",
                 connection::kLanFindWorkers, side.seconds, side.rows, side.identified);
-    std::printf("  checks one by one, estimated    %6.2f s   (the sum of the checks)\n", side.sumOfChecks);
+    std::printf("  checks one by one, estimated    %6.2f s   (the sum of the checks)\n",
+                side.sumOfChecks);
     if (oneByOne) {
         Checks serial = RunDialog(list, found, 1);
-        std::printf("  checks one by one, measured     %6.2f s   %d rows, %d identified\n", serial.seconds,
-                    serial.rows, serial.identified);
+        std::printf("  checks one by one, measured     %6.2f s   %d rows, %d identified\n",
+                    serial.seconds, serial.rows, serial.identified);
     }
     double ratio = side.seconds > 0 ? side.sumOfChecks / side.seconds : 0;
     bool pass = found == total && side.rows == total && side.identified == instruments &&
                 side.seconds < kLimitSeconds;
-    std::printf("  ratio one-by-one / side-by-side %6.1fx; limit %.1f s after the UDP phase: %s\n", ratio,
-                kLimitSeconds, pass ? "PASS" : "FAIL");
+    std::printf("  ratio one-by-one / side-by-side %6.1fx; limit %.1f s after the UDP phase: %s\n",
+                ratio, kLimitSeconds, pass ? "PASS" : "FAIL");
     return pass ? 0 : 1;
 }

@@ -45,7 +45,9 @@ const char* StatusText(ProbeOutcome outcome) {
 }  // namespace
 
 LanFindDialog::LanFindDialog(transport::FoundInstrument* list, int count, int workers)
-    : list_(list), count_(list ? std::min(count, transport::kFoundListSize) : 0), workers_(workers) {}
+    : list_(list),
+      count_(list ? std::min(count, transport::kFoundListSize) : 0),
+      workers_(workers) {}
 
 void LanFindDialog::OnStart(ui::LanFindDialogView& view) {
     view_ = &view;
@@ -55,7 +57,8 @@ void LanFindDialog::OnStart(ui::LanFindDialogView& view) {
 
     ui::WaitCursorGuard wait(view.Cursor());
     std::vector<std::string> addresses;
-    for (int i = 0; i < count_ && !list_[i].ipText.empty(); ++i) addresses.push_back(list_[i].ipText.str());
+    for (int i = 0; i < count_ && !list_[i].ipText.empty(); ++i)
+        addresses.push_back(list_[i].ipText.str());
     {
         CheckTimeout timeout;
         results_ = ProbeAddresses(addresses, workers_);

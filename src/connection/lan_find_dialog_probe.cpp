@@ -40,7 +40,8 @@ int ReceiveReply(ConnectionRecord& r, char* buffer, std::size_t capacity) {
                 uint32_t spent = platform::TicksSince(now, start);
                 uint32_t timeout = transport::LanTimeout();
                 if (waited >= timeout || spent >= kIdentityReplyLimitMs) return -1;
-                uint32_t step = std::min({kWaitStepMs, timeout - waited, kIdentityReplyLimitMs - spent});
+                uint32_t step =
+                    std::min({kWaitStepMs, timeout - waited, kIdentityReplyLimitMs - spent});
                 clock.WaitReadable(r.socket, step);
                 b = transport::ChannelReadByte(r);
             } while (b == -2);
@@ -117,9 +118,11 @@ std::vector<ProbeResult> ProbeAddresses(const std::vector<std::string>& addresse
     std::vector<ProbeResult> results(addresses.size());
     std::atomic<std::size_t> next{0};
     auto work = [&] {
-        for (std::size_t i = next++; i < addresses.size(); i = next++) results[i] = ProbeAddress(addresses[i]);
+        for (std::size_t i = next++; i < addresses.size(); i = next++)
+            results[i] = ProbeAddress(addresses[i]);
     };
-    std::size_t helpers = std::min<std::size_t>(static_cast<std::size_t>(std::max(workers, 1)), addresses.size());
+    std::size_t helpers =
+        std::min<std::size_t>(static_cast<std::size_t>(std::max(workers, 1)), addresses.size());
     std::vector<std::thread> pool;
     for (std::size_t k = 1; k < helpers; ++k) {
         try {

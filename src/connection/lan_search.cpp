@@ -13,7 +13,8 @@
 
 namespace orvane::connection {
 
-LanSearchResult RunLanSearch(ui::ConnectDialogView& view, ui::LanFindDialogRunner& runner, int workers) {
+LanSearchResult RunLanSearch(ui::ConnectDialogView& view, ui::LanFindDialogRunner& runner,
+                             int workers) {
     LanSearchResult result;
     auto list = std::make_unique<transport::FoundList>();
     {
@@ -33,7 +34,8 @@ LanSearchResult RunLanSearch(ui::ConnectDialogView& view, ui::LanFindDialogRunne
     }
     LanFindDialog dialog(list->data(), result.found, workers);
     int chosen = runner.RunLanFindDialog(dialog);
-    if (chosen >= 0 && chosen < result.found && !(*list)[static_cast<std::size_t>(chosen)].ipText.empty()) {
+    if (chosen >= 0 && chosen < result.found &&
+        !(*list)[static_cast<std::size_t>(chosen)].ipText.empty()) {
         result.chosen = chosen;
         view.IpAddress().SetText((*list)[static_cast<std::size_t>(chosen)].ipText);
     }

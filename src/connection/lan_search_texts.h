@@ -13,7 +13,8 @@ inline constexpr int kColumnInstrumentPercent = 70;
 
 inline constexpr const char kConnectionFailed1[] = "Connection Failed 1";  // no TCP connection
 inline constexpr const char kConnectionFailed2[] = "Connection Failed 2";  // no answer to "*IDN?"
-inline constexpr const char kConnectionFailed3[] = "Connection Failed 3";  // an answer without a comma
+inline constexpr const char kConnectionFailed3[] =
+    "Connection Failed 3";  // an answer without a comma
 
 inline constexpr const char kIdentityQuery[] = "*IDN?\n";
 

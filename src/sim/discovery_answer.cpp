@@ -36,7 +36,8 @@ std::string WithoutSlashes(std::string text) {
 }
 
 std::string EchoAnswer(const InstrumentConfig& config, uint16_t port) {
-    std::string text = "A" + WithoutSlashes(config.maker + " " + config.model + " " + config.serial) +
+    std::string text = "A" +
+                       WithoutSlashes(config.maker + " " + config.model + " " + config.serial) +
                        " tcp/" + std::to_string(port);
     if (text.size() < kEchoMinLength) text.resize(kEchoMinLength, ' ');
     return text;
@@ -46,8 +47,12 @@ std::string QueryAnswer(const InstrumentConfig& config, uint32_t address) {
     std::string bytes(kQueryLength, '\0');
     bytes[3] = static_cast<char>(kAnswerMarker);
     // A made-up hardware address from the IPv4 address, then the model's name.
-    const uint8_t mac[6] = {0x02, 0x00, static_cast<uint8_t>(address >> 24), static_cast<uint8_t>(address >> 16),
-                            static_cast<uint8_t>(address >> 8), static_cast<uint8_t>(address)};
+    const uint8_t mac[6] = {0x02,
+                            0x00,
+                            static_cast<uint8_t>(address >> 24),
+                            static_cast<uint8_t>(address >> 16),
+                            static_cast<uint8_t>(address >> 8),
+                            static_cast<uint8_t>(address)};
     for (std::size_t i = 0; i < 6; ++i) bytes[4 + i] = static_cast<char>(mac[i]);
     std::string name = config.model.substr(0, kQueryLength - 10);
     std::copy(name.begin(), name.end(), bytes.begin() + 10);
@@ -95,7 +100,8 @@ bool IsDiscoveryQuery(DiscoveryMethod method, const uint8_t* data, std::size_t l
 }
 
 std::string DiscoveryAnswerBytes(DiscoveryMethod method, DiscoveryAnswer answer,
-                                 const InstrumentConfig& config, uint16_t tcpPort, uint32_t address) {
+                                 const InstrumentConfig& config, uint16_t tcpPort,
+                                 uint32_t address) {
     bool echo = method == DiscoveryMethod::Echo;
     std::string valid = echo ? EchoAnswer(config, tcpPort) : QueryAnswer(config, address);
     switch (answer) {

@@ -41,6 +41,7 @@ bool IsDiscoveryQuery(DiscoveryMethod method, const uint8_t* data, std::size_t l
 // The answer's bytes. tcpPort is the instrument's TCP port, which an echo answer
 // names; address (host byte order) seeds the hardware-address bytes of a query answer.
 std::string DiscoveryAnswerBytes(DiscoveryMethod method, DiscoveryAnswer answer,
-                                 const InstrumentConfig& config, uint16_t tcpPort, uint32_t address);
+                                 const InstrumentConfig& config, uint16_t tcpPort,
+                                 uint32_t address);
 
 }  // namespace orvane::sim

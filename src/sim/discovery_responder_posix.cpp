@@ -1,5 +1,3 @@
-#include "sim/discovery_responder.h"
-
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -9,6 +7,7 @@
 #include <chrono>
 #include <cstring>
 
+#include "sim/discovery_responder.h"
 #include "sim/endpoint.h"
 
 namespace orvane::sim {
@@ -19,7 +18,8 @@ constexpr int kQueriesPerStep = 64;
 
 }  // namespace
 
-DiscoveryResponder::DiscoveryResponder(DiscoveryResponderConfig config) : config_(std::move(config)) {
+DiscoveryResponder::DiscoveryResponder(DiscoveryResponderConfig config)
+    : config_(std::move(config)) {
     if (!AnswerFitsMethod(config_.answer, config_.method)) {
         error_ = std::string("answer \"") + std::string(DiscoveryAnswerName(config_.answer)) +
                  "\" does not apply to the " +
@@ -35,8 +35,8 @@ DiscoveryResponder::~DiscoveryResponder() {
 }
 
 void DiscoveryResponder::Bind() {
-    uint16_t port = config_.port.value_or(config_.method == DiscoveryMethod::Echo ? kEchoDiscoveryPort
-                                                                                   : kQueryDiscoveryPort);
+    uint16_t port = config_.port.value_or(
+        config_.method == DiscoveryMethod::Echo ? kEchoDiscoveryPort : kQueryDiscoveryPort);
     if (config_.addresses.empty()) error_ = "no address to answer on";
     for (const std::string& address : config_.addresses) {
         sockaddr_in sa{};
@@ -87,8 +87,8 @@ void DiscoveryResponder::ServeLocked() {
             if (!IsDiscoveryQuery(config_.method, buf, static_cast<std::size_t>(got))) continue;
             ++queries_;
             if (config_.answer == DiscoveryAnswer::Silent) continue;
-            std::string answer = DiscoveryAnswerBytes(config_.method, config_.answer, config_.instrument,
-                                                      config_.tcpPort, hosts_[i]);
+            std::string answer = DiscoveryAnswerBytes(
+                config_.method, config_.answer, config_.instrument, config_.tcpPort, hosts_[i]);
             if (::sendto(fds_[i], answer.data(), answer.size(), MSG_DONTWAIT,
                          reinterpret_cast<sockaddr*>(&from), fromLength) >= 0) {
                 ++answers_;
@@ -123,7 +123,9 @@ bool DiscoveryResponder::Start() {
         });
 }
 
-void DiscoveryResponder::Stop() { thread_.Stop(); }
+void DiscoveryResponder::Stop() {
+    thread_.Stop();
+}
 
 uint64_t DiscoveryResponder::Queries() const {
     std::lock_guard<std::mutex> lock(mutex_);

@@ -7,8 +7,8 @@
 #include <csignal>
 #include <cstdio>
 #include <memory>
-#include <tuple>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/debug_output.h"
@@ -77,7 +77,8 @@ int main(int argc, char** argv) {
             return 1;
         }
         for (const std::string& address : dc.addresses) {
-            std::printf("discovery: %s %s:%u\n", name, address.c_str(), static_cast<unsigned>(responder->Port()));
+            std::printf("discovery: %s %s:%u\n", name, address.c_str(),
+                        static_cast<unsigned>(responder->Port()));
         }
         responders.push_back(std::move(responder));
     }

@@ -4,8 +4,8 @@
 
 #include <charconv>
 #include <string>
-#include <tuple>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 namespace orvane::sim {
@@ -152,7 +152,8 @@ bool ParseSimOptions(int argc, const char* const* argv, SimOptions& options, std
                 error = std::string(arg) + ": not a port number: " + value;
                 return false;
             }
-            (arg == "--echo-port" ? options.echoPort : options.queryPort) = static_cast<uint16_t>(port);
+            (arg == "--echo-port" ? options.echoPort : options.queryPort) =
+                static_cast<uint16_t>(port);
         } else {
             if (error.empty()) error = "unknown option: " + std::string(arg);
             return false;
@@ -160,11 +161,14 @@ bool ParseSimOptions(int argc, const char* const* argv, SimOptions& options, std
     }
     if (!error.empty()) return false;
     bool discover = options.discoverEcho || options.discoverQuery;
-    if (discover && options.discoverAddresses.empty()) options.discoverAddresses = {options.tcpAddress};
-    for (auto [on, method, name] : {std::tuple{options.discoverEcho, DiscoveryMethod::Echo, "echo"},
-                                    std::tuple{options.discoverQuery, DiscoveryMethod::Query, "query"}}) {
+    if (discover && options.discoverAddresses.empty())
+        options.discoverAddresses = {options.tcpAddress};
+    for (auto [on, method, name] :
+         {std::tuple{options.discoverEcho, DiscoveryMethod::Echo, "echo"},
+          std::tuple{options.discoverQuery, DiscoveryMethod::Query, "query"}}) {
         if (on && !AnswerFitsMethod(options.discoverAnswer, method)) {
-            error = "--discover-answer " + std::string(DiscoveryAnswerName(options.discoverAnswer)) +
+            error = "--discover-answer " +
+                    std::string(DiscoveryAnswerName(options.discoverAnswer)) +
                     " does not apply to the " + name + " method";
             return false;
         }

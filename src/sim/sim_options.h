@@ -2,9 +2,8 @@
 // The command line of orvane2-sim.
 
 #include <cstdint>
-#include <string>
-
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "sim/discovery_answer.h"

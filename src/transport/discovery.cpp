@@ -67,13 +67,15 @@ int Discover(const Method& m, FoundInstrument* list, int count) {
         UdpClose();
         return 0;
     }
-    Trace(m, "query to port " + std::to_string(m.queryPort) + " of " + std::to_string(UdpTargetCount()) +
-                 " address(es), " + UdpTargetNote());
+    Trace(m, "query to port " + std::to_string(m.queryPort) + " of " +
+                 std::to_string(UdpTargetCount()) + " address(es), " + UdpTargetNote());
     platform::Clock& clock = platform::CurrentClock();
     uint32_t datagrams = 0;
     for (int q = 0; q < kQueriesPerMethod; ++q) {
         int sent = UdpSendTo(m.query, m.queryLength, m.queryPort);
-        if (sent != 0) Trace(m, sent > 0 ? "the socket did not take the query" : "send failed: " + UdpLastError());
+        if (sent != 0)
+            Trace(m, sent > 0 ? "the socket did not take the query"
+                              : "send failed: " + UdpLastError());
         uint32_t start = clock.TickCount();
         for (uint32_t nextCheck = kCheckIntervalMs;; nextCheck += kCheckIntervalMs) {
             Check(m, list, count, found, datagrams, start, nextCheck);
@@ -83,7 +85,8 @@ int Discover(const Method& m, FoundInstrument* list, int count) {
         }
     }
     UdpClose();
-    Trace(m, std::to_string(datagrams) + " datagram(s), " + std::to_string(found) + " address(es) listed");
+    Trace(m, std::to_string(datagrams) + " datagram(s), " + std::to_string(found) +
+                 " address(es) listed");
     return found;
 }
 
@@ -108,7 +111,8 @@ bool IsEchoAnswer(const uint8_t* data, std::size_t length, uint16_t tcpPort) {
     // matter. Large numbers stop counting early rather than wrap onto the port.
     uint32_t number = 0;
     std::size_t digits = 0;
-    for (std::size_t i = slash + 1; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i, ++digits) {
+    for (std::size_t i = slash + 1; i < text.size() && text[i] >= '0' && text[i] <= '9';
+         ++i, ++digits) {
         if (number <= 65535) number = number * 10 + static_cast<uint32_t>(text[i] - '0');
     }
     return digits > 0 && number == tcpPort;
@@ -133,13 +137,14 @@ int AddFoundAddress(uint32_t address, FoundInstrument* list, int count) {
 
 int DiscoverByEcho(FoundInstrument* list, int count) {
     DiscoveryPorts p = CurrentDiscoveryPorts();
-    return Discover({"echo", p.echoLocal, p.echoQuery, kEchoQuery, sizeof kEchoQuery, true}, list, count);
+    return Discover({"echo", p.echoLocal, p.echoQuery, kEchoQuery, sizeof kEchoQuery, true}, list,
+                    count);
 }
 
 int DiscoverByQuery(FoundInstrument* list, int count) {
     DiscoveryPorts p = CurrentDiscoveryPorts();
-    return Discover({"query", p.queryLocal, p.queryQuery, kQueryQuery, sizeof kQueryQuery, false}, list,
-                    count);
+    return Discover({"query", p.queryLocal, p.queryQuery, kQueryQuery, sizeof kQueryQuery, false},
+                    list, count);
 }
 
 }  // namespace orvane::transport

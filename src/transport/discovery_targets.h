@@ -20,7 +20,8 @@ std::string Ipv4Text(uint32_t address);
 
 // "a.b.c.d,e.f.g.h": the addresses in order, each once. Entries that are not
 // dotted IPv4 addresses are left out and named in *rejected.
-std::vector<uint32_t> ParseDiscoveryAddresses(std::string_view text, std::string* rejected = nullptr);
+std::vector<uint32_t> ParseDiscoveryAddresses(std::string_view text,
+                                              std::string* rejected = nullptr);
 
 // 255.255.255.255 and then the broadcast address of every interface that has one.
 std::vector<uint32_t> BroadcastTargets();

@@ -1,5 +1,3 @@
-#include "transport/discovery_targets.h"
-
 #include <arpa/inet.h>
 #include <ifaddrs.h>
 #include <net/if.h>
@@ -8,6 +6,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <mutex>
+
+#include "transport/discovery_targets.h"
 
 namespace orvane::transport {
 namespace {
@@ -41,12 +41,13 @@ std::vector<uint32_t> ParseDiscoveryAddresses(std::string_view text, std::string
     std::size_t start = 0;
     while (start <= text.size()) {
         std::size_t comma = text.find(',', start);
-        std::string_view entry =
-            Trim(text.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start));
+        std::string_view entry = Trim(text.substr(
+            start, comma == std::string_view::npos ? std::string_view::npos : comma - start));
         if (!entry.empty()) {
             in_addr a{};
             std::string entryText(entry);
-            if (entryText.size() < INET_ADDRSTRLEN && ::inet_pton(AF_INET, entryText.c_str(), &a) == 1) {
+            if (entryText.size() < INET_ADDRSTRLEN &&
+                ::inet_pton(AF_INET, entryText.c_str(), &a) == 1) {
                 AddOnce(out, ntohl(a.s_addr));
             } else if (rejected) {
                 if (!rejected->empty()) *rejected += ", ";
@@ -65,7 +66,8 @@ std::vector<uint32_t> BroadcastTargets() {
     if (::getifaddrs(&list) != 0) return out;
     for (ifaddrs* i = list; i; i = i->ifa_next) {
         if (!i->ifa_addr || i->ifa_addr->sa_family != AF_INET) continue;
-        if (!(i->ifa_flags & IFF_UP) || !(i->ifa_flags & IFF_BROADCAST) || !i->ifa_broadaddr) continue;
+        if (!(i->ifa_flags & IFF_UP) || !(i->ifa_flags & IFF_BROADCAST) || !i->ifa_broadaddr)
+            continue;
         const auto* b = reinterpret_cast<const sockaddr_in*>(i->ifa_broadaddr);
         uint32_t address = ntohl(b->sin_addr.s_addr);
         if (address != 0) AddOnce(out, address);

@@ -1,5 +1,3 @@
-#include "transport/udp_socket.h"
-
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -13,6 +11,7 @@
 #include <vector>
 
 #include "transport/discovery_targets.h"
+#include "transport/udp_socket.h"
 
 namespace orvane::transport {
 namespace {
@@ -37,7 +36,9 @@ DiscoverySocket& State() {
     return s;
 }
 
-std::string Describe(const char* what, int err) { return std::string(what) + ": " + std::strerror(err); }
+std::string Describe(const char* what, int err) {
+    return std::string(what) + ": " + std::strerror(err);
+}
 
 void CloseLocked(DiscoverySocket& s) {
     if (s.fd >= 0) ::close(s.fd);
@@ -115,8 +116,8 @@ int UdpSendTo(const void* bytes, std::size_t length, uint16_t port) {
         to.sin_port = htons(port);
         to.sin_addr.s_addr = htonl(target);
         for (;;) {
-            ssize_t n = ::sendto(s.fd, bytes, length, MSG_DONTWAIT, reinterpret_cast<sockaddr*>(&to),
-                                 sizeof to);
+            ssize_t n = ::sendto(s.fd, bytes, length, MSG_DONTWAIT,
+                                 reinterpret_cast<sockaddr*>(&to), sizeof to);
             if (n >= 0) {
                 sent = true;
                 break;

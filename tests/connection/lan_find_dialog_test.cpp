@@ -37,7 +37,9 @@ sim::InstrumentConfig Answering(const std::string& identity) {
 }
 
 struct VirtualLab {
-    VirtualLab() { pump = clock.AddPump([this](uint32_t now) { lab.Pump(now); }); }
+    VirtualLab() {
+        pump = clock.AddPump([this](uint32_t now) { lab.Pump(now); });
+    }
     ~VirtualLab() { clock.RemovePump(pump); }
     void List(FoundList& list, int count) {
         for (int i = 0; i < count; ++i) list[std::size_t(i)].ipText = lab.Address(i);
@@ -180,7 +182,8 @@ TEST(LanFindDialog, ChecksRunSideBySideAndKeepTheListOrder) {
     FakeLanFindView view;
     auto start = std::chrono::steady_clock::now();
     dialog.OnStart(view);
-    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - start);
     EXPECT_EQ(view.rows, expected);
     uint32_t oneByOne = 0;
     for (const ProbeResult& r : dialog.Results()) oneByOne += r.elapsedMs;

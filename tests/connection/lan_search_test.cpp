@@ -28,7 +28,9 @@ namespace {
 
 // Virtual time throughout, so the dialog checks one address after another.
 struct SearchBench {
-    SearchBench() { pump = clock.AddPump([this](uint32_t now) { lab.Pump(now); }); }
+    SearchBench() {
+        pump = clock.AddPump([this](uint32_t now) { lab.Pump(now); });
+    }
     ~SearchBench() { clock.RemovePump(pump); }
     LanSearchResult Search() { return RunLanSearch(view, runner, 1); }
 
@@ -61,14 +63,15 @@ TEST(LanSearch, NothingFoundSaysSoAndLeavesTheAddress) {
 TEST(LanSearch, SearchButtonFillsTheChosenAddressEvenOfAFailedRow) {
     SearchBench b;
     b.lab.AddInstrument(0, {}, false);
-    b.lab.AddResponder(DiscoveryMethod::Echo, {b.lab.Address(0), b.lab.Address(1)}, sim::DiscoveryAnswer::Valid,
+    b.lab.AddResponder(DiscoveryMethod::Echo, {b.lab.Address(0), b.lab.Address(1)},
+                       sim::DiscoveryAnswer::Valid, false);
+    b.lab.AddResponder(DiscoveryMethod::Query, {b.lab.Address(0)}, sim::DiscoveryAnswer::Valid,
                        false);
-    b.lab.AddResponder(DiscoveryMethod::Query, {b.lab.Address(0)}, sim::DiscoveryAnswer::Valid, false);
     b.lab.Target(b.lab.Addresses(0, 2));
 
     transport::ConnectionRecord record;
-    ConnectDialog dialog(record, nullptr, [] { return std::vector<std::string>{}; },
-                         MakeLanSearch(b.runner, 1));
+    ConnectDialog dialog(
+        record, nullptr, [] { return std::vector<std::string>{}; }, MakeLanSearch(b.runner, 1));
     dialog.OnStart(b.view);
     b.view.interfaces.current = 1;
     dialog.OnInterfaceSelected();
@@ -107,7 +110,8 @@ TEST(LanSearch, FullListFromTheFirstMethodSkipsTheSecond) {
     SearchBench b;
     auto addresses = b.lab.Addresses(0, 300);
     b.lab.AddResponder(DiscoveryMethod::Echo, addresses, sim::DiscoveryAnswer::Valid, false);
-    auto& query = b.lab.AddResponder(DiscoveryMethod::Query, {addresses[0]}, sim::DiscoveryAnswer::Valid, false);
+    auto& query = b.lab.AddResponder(DiscoveryMethod::Query, {addresses[0]},
+                                     sim::DiscoveryAnswer::Valid, false);
     b.lab.Target(addresses);
     b.runner.script = [](FakeLanFindView& v, ui::LanFindDialogEvents& e) {
         v.Click(e, 255);

@@ -84,12 +84,14 @@ public:
     // An instrument on TCP at Address(n); started on its own thread unless a
     // fake clock pumps it.
     sim::TcpEndpoint& AddInstrument(int n, sim::InstrumentConfig config = {}, bool start = true) {
-        instruments_.push_back(std::make_unique<sim::TcpEndpoint>(std::move(config), Address(n), tcpPort_));
+        instruments_.push_back(
+            std::make_unique<sim::TcpEndpoint>(std::move(config), Address(n), tcpPort_));
         if (start && instruments_.back()->Ok()) instruments_.back()->Start();
         return *instruments_.back();
     }
 
-    sim::DiscoveryResponder& AddResponder(sim::DiscoveryMethod method, std::vector<std::string> addresses,
+    sim::DiscoveryResponder& AddResponder(sim::DiscoveryMethod method,
+                                          std::vector<std::string> addresses,
                                           sim::DiscoveryAnswer answer = sim::DiscoveryAnswer::Valid,
                                           bool start = true) {
         sim::DiscoveryResponderConfig c;

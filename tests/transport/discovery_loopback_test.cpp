@@ -30,7 +30,9 @@ namespace {
 
 // The lab in virtual time: responders answer whenever the methods sleep.
 struct VirtualLab {
-    VirtualLab() { pump = clock.AddPump([this](uint32_t now) { lab.Pump(now); }); }
+    VirtualLab() {
+        pump = clock.AddPump([this](uint32_t now) { lab.Pump(now); });
+    }
     ~VirtualLab() { clock.RemovePump(pump); }
     sim::DiscoveryResponder& Responder(DiscoveryMethod m, std::vector<std::string> at,
                                        DiscoveryAnswer a = DiscoveryAnswer::Valid) {
@@ -69,16 +71,17 @@ void SendTo(int fd, const std::string& bytes, uint16_t port) {
 
 TEST(DiscoveryLoopback, EachMethodListsAnInstrumentOnceAndIgnoresInvalidAnswers) {
     VirtualLab v;
-    const std::vector<DiscoveryAnswer> echoForms = {DiscoveryAnswer::Valid, DiscoveryAnswer::OtherPort,
-                                                    DiscoveryAnswer::Short, DiscoveryAnswer::NotA,
-                                                    DiscoveryAnswer::Oversized, DiscoveryAnswer::Empty};
-    const std::vector<DiscoveryAnswer> queryForms = {DiscoveryAnswer::Valid, DiscoveryAnswer::Length29,
-                                                     DiscoveryAnswer::Length31, DiscoveryAnswer::WrongMarker,
-                                                     DiscoveryAnswer::Oversized, DiscoveryAnswer::Empty};
+    const std::vector<DiscoveryAnswer> echoForms = {
+        DiscoveryAnswer::Valid, DiscoveryAnswer::OtherPort, DiscoveryAnswer::Short,
+        DiscoveryAnswer::NotA,  DiscoveryAnswer::Oversized, DiscoveryAnswer::Empty};
+    const std::vector<DiscoveryAnswer> queryForms = {
+        DiscoveryAnswer::Valid,       DiscoveryAnswer::Length29,  DiscoveryAnswer::Length31,
+        DiscoveryAnswer::WrongMarker, DiscoveryAnswer::Oversized, DiscoveryAnswer::Empty};
     std::vector<sim::DiscoveryResponder*> echo, query;
     for (std::size_t i = 0; i < echoForms.size(); ++i) {
         echo.push_back(&v.Responder(DiscoveryMethod::Echo, {v.lab.Address(int(i))}, echoForms[i]));
-        query.push_back(&v.Responder(DiscoveryMethod::Query, {v.lab.Address(int(i))}, queryForms[i]));
+        query.push_back(
+            &v.Responder(DiscoveryMethod::Query, {v.lab.Address(int(i))}, queryForms[i]));
         ASSERT_TRUE(echo.back()->Ok()) << echo.back()->Error();
         ASSERT_TRUE(query.back()->Ok()) << query.back()->Error();
     }
@@ -94,7 +97,8 @@ TEST(DiscoveryLoopback, EachMethodListsAnInstrumentOnceAndIgnoresInvalidAnswers)
     EXPECT_GE(spent, 900u);
     EXPECT_LE(spent, 1000u);
     EXPECT_EQ(DiscoverByQuery(list.data() + 1, kFoundListSize - 1), 1);
-    EXPECT_EQ(Listed(list.data(), kFoundListSize), (std::vector<std::string>{v.lab.Address(0), v.lab.Address(0)}));
+    EXPECT_EQ(Listed(list.data(), kFoundListSize),
+              (std::vector<std::string>{v.lab.Address(0), v.lab.Address(0)}));
 
     // Every instrument heard all three queries and answered in its own way.
     for (auto* r : echo) {
@@ -121,7 +125,8 @@ TEST(DiscoveryLoopback, UnboundPortOrNoTargetFindsNothingAndTheTraceSaysWhy) {
     ASSERT_EQ(::bind(holder, reinterpret_cast<sockaddr*>(&sa), sizeof sa), 0);
     FoundList list{};
     EXPECT_EQ(DiscoverByEcho(list.data(), kFoundListSize), 0);
-    EXPECT_NE(trace.find("bind to UDP port " + std::to_string(v.lab.Ports().echoLocal)), std::string::npos);
+    EXPECT_NE(trace.find("bind to UDP port " + std::to_string(v.lab.Ports().echoLocal)),
+              std::string::npos);
     EXPECT_EQ(DiscoverByQuery(list.data(), kFoundListSize), 1);
     ::close(holder);
 
@@ -203,9 +208,11 @@ TEST(DiscoveryLoopback, FloodDuringASearchIsTakenOrDroppedByTheRules) {
     FoundList list{};
     auto start = std::chrono::steady_clock::now();
     int found = DiscoverByEcho(list.data(), kFoundListSize);
-    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - start);
     flood.join();
     EXPECT_LE(found, 41);
     EXPECT_LT(ms.count(), 2000);
-    for (const std::string& a : Listed(list.data(), kFoundListSize)) EXPECT_TRUE(validSenders.count(a)) << a;
+    for (const std::string& a : Listed(list.data(), kFoundListSize))
+        EXPECT_TRUE(validSenders.count(a)) << a;
 }

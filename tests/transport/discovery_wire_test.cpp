@@ -27,10 +27,10 @@ std::string Padded(std::string text, std::size_t length = 26) {
 
 TEST(DiscoveryWire, EchoAnswerNeedsLengthLeadingAAndThePortAfterTheFirstSlash) {
     EXPECT_TRUE(Echo(Padded("Asomething/10001")));
-    EXPECT_TRUE(Echo(Padded("A/010001")));         // leading zeros
-    EXPECT_TRUE(Echo(Padded("A x/10001xyz/23")));  // text after the digits
+    EXPECT_TRUE(Echo(Padded("A/010001")));                     // leading zeros
+    EXPECT_TRUE(Echo(Padded("A x/10001xyz/23")));              // text after the digits
     EXPECT_TRUE(Echo(Padded(std::string("A\0\0/10001", 9))));  // zero bytes are just bytes
-    EXPECT_TRUE(Echo(Padded("A/23"), 23));                     // the number is the instrument port in use
+    EXPECT_TRUE(Echo(Padded("A/23"), 23));  // the number is the instrument port in use
 
     EXPECT_FALSE(Echo(Padded("A/10001", 25)));
     EXPECT_FALSE(Echo(Padded("B/10001")));
@@ -69,7 +69,8 @@ TEST(DiscoveryWire, FoundListTakesEachAddressOnceFromTheFront) {
     // Only the entries given count.
     EXPECT_EQ(AddFoundAddress(0x0A000006, list.data(), 2), -1);
 
-    for (uint32_t a = 1; a <= 300; ++a) AddFoundAddress(0x0A010000 + a, list.data(), kFoundListSize);
+    for (uint32_t a = 1; a <= 300; ++a)
+        AddFoundAddress(0x0A010000 + a, list.data(), kFoundListSize);
     EXPECT_EQ(list[255].ipText, "10.1.0.254");
     EXPECT_EQ(AddFoundAddress(0xFFFFFFFF, list.data(), kFoundListSize), -1);
     EXPECT_EQ(list[255].ipText, "10.1.0.254");
@@ -78,7 +79,8 @@ TEST(DiscoveryWire, FoundListTakesEachAddressOnceFromTheFront) {
 
 TEST(DiscoveryWire, TargetsComeFromTheSettingTheVariableOrTheBroadcast) {
     std::string rejected;
-    auto parsed = ParseDiscoveryAddresses(" 127.0.0.2, 127.0.0.3,,127.0.0.2,printer,1.2.3,256.1.1.1 ", &rejected);
+    auto parsed = ParseDiscoveryAddresses(
+        " 127.0.0.2, 127.0.0.3,,127.0.0.2,printer,1.2.3,256.1.1.1 ", &rejected);
     EXPECT_EQ(parsed, (std::vector<uint32_t>{0x7F000002, 0x7F000003}));
     EXPECT_EQ(rejected, "\"printer\", \"1.2.3\", \"256.1.1.1\"");
 

@@ -2,7 +2,6 @@
 // The command line of orvane2-sim.
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
 

@@ -72,10 +72,15 @@ int Discover(const Method& m, FoundInstrument* list, int count) {
     platform::Clock& clock = platform::CurrentClock();
     uint32_t datagrams = 0;
     for (int q = 0; q < kQueriesPerMethod; ++q) {
+        // The result does not decide anything: answers may come to a query that
+        // reached only some of the targets. The trace says which failed.
         int sent = UdpSendTo(m.query, m.queryLength, m.queryPort);
-        if (sent != 0)
-            Trace(m, sent > 0 ? "the socket did not take the query"
-                              : "send failed: " + UdpLastError());
+        std::string why = UdpLastError();
+        if (sent > 0) {
+            Trace(m, "the socket did not take the query");
+        } else if (!why.empty()) {
+            Trace(m, "send failed: " + why);
+        }
         uint32_t start = clock.TickCount();
         for (uint32_t nextCheck = kCheckIntervalMs;; nextCheck += kCheckIntervalMs) {
             Check(m, list, count, found, datagrams, start, nextCheck);

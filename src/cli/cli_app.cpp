@@ -9,6 +9,8 @@
 #include "app/instrument_info.h"
 #include "app/shell_texts.h"
 #include "cli/line_editor.h"
+#include "cli/terminal_lan_find.h"
+#include "connection/lan_search.h"
 #include "connection/connection_settings.h"
 #include "platform/clock.h"
 #include "platform/debug_output.h"
@@ -138,6 +140,7 @@ int CliApp::Run() {
     if (options_.command == "console") return Console();
     if (options_.command == "run") return RunScript();
     if (options_.command == "set-clock") return SetClock();
+    if (options_.command == "discover") return Discover();
     std::fprintf(stderr, "orvane2-cli: %s is not built into this version\n", options_.command.c_str());
     return kExitUsage;
 }
@@ -159,6 +162,13 @@ int CliApp::Query() {
         if (!WaitQuiet(options_.quietMs)) return kExitNoConnection;
     }
     return kExitOk;
+}
+
+int CliApp::Discover() {
+    TerminalLanFind lanFind;
+    HeldConnectView view(boxes_);
+    connection::LanSearchResult result = connection::RunLanSearch(view, lanFind);
+    return result.found > 0 ? kExitOk : kExitRefused;
 }
 
 int CliApp::SetClock() {

@@ -35,6 +35,7 @@ private:
     int Console();
     int RunScript();
     int SetClock();
+    int Discover();
 
     CliOptions options_;
     Colors colors_;

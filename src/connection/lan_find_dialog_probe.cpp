@@ -115,14 +115,23 @@ ProbeResult ProbeAddress(const std::string& ipText) {
 }
 
 std::vector<ProbeResult> ProbeAddresses(const std::vector<std::string>& addresses, int workers) {
-    std::vector<ProbeResult> results(addresses.size());
+    // An instrument that answered both methods is listed twice. It is asked
+    // once: two connections at the same moment would make one of them fail
+    // against an instrument that serves one client at a time.
+    std::vector<std::string> distinct;
+    std::vector<std::size_t> slot(addresses.size());
+    for (std::size_t i = 0; i < addresses.size(); ++i) {
+        auto it = std::find(distinct.begin(), distinct.end(), addresses[i]);
+        slot[i] = static_cast<std::size_t>(it - distinct.begin());
+        if (it == distinct.end()) distinct.push_back(addresses[i]);
+    }
+    std::vector<ProbeResult> probed(distinct.size());
     std::atomic<std::size_t> next{0};
     auto work = [&] {
-        for (std::size_t i = next++; i < addresses.size(); i = next++)
-            results[i] = ProbeAddress(addresses[i]);
+        for (std::size_t i = next++; i < distinct.size(); i = next++) probed[i] = ProbeAddress(distinct[i]);
     };
     std::size_t helpers =
-        std::min<std::size_t>(static_cast<std::size_t>(std::max(workers, 1)), addresses.size());
+        std::min<std::size_t>(static_cast<std::size_t>(std::max(workers, 1)), distinct.size());
     std::vector<std::thread> pool;
     for (std::size_t k = 1; k < helpers; ++k) {
         try {
@@ -134,6 +143,8 @@ std::vector<ProbeResult> ProbeAddresses(const std::vector<std::string>& addresse
     }
     work();
     for (std::thread& t : pool) t.join();
+    std::vector<ProbeResult> results(addresses.size());
+    for (std::size_t i = 0; i < addresses.size(); ++i) results[i] = probed[slot[i]];
     return results;
 }
 

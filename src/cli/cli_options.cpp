@@ -36,6 +36,7 @@ bool TakesArgs(const std::string& command, std::size_t n, std::string& error) {
 }  // namespace
 
 bool ParseCliOptions(int argc, const char* const* argv, CliOptions& o, std::string& error) {
+    error.clear();
     int connections = 0;
     bool optionsEnded = false;
     for (int i = 1; i < argc; ++i) {

@@ -96,6 +96,7 @@ public:
     transport::ConnectionRecord& record() { return *record_; }
     bool convertBinary() const { return convertBinary_; }
     const CommandHistory& history() const { return history_; }
+    const ReceiveStep& receiveStep() const { return receive_; }
     platform::IniFile* settings() { return settings_ ? &*settings_ : nullptr; }
     const ShellUi& ui() const { return ui_; }
     ShellHooks& hooks() { return hooks_; }

@@ -34,6 +34,10 @@ inline bool TickBefore(uint32_t now, uint32_t due) {
     return left != 0 && left <= kLongestStepWaitMs;
 }
 
+// Why the script itself last asked to stop; a command-line run decides its exit
+// status and whether to go on from it.
+enum class StopReason { None, EndOfScript, Wait, SendFailed, TestFailed };
+
 struct ScriptEngineState {
     int32_t stepInterval = kNormalStepMs;  // kept across runs and scripts
     uint32_t nextStepTime = 0;             // tick count at which a running script's next line is due
@@ -47,6 +51,7 @@ struct ScriptEngineState {
     bool replySeen = false;
     // A stop request has been posted to the main window and not yet handled.
     bool stopRequestPending = false;
+    StopReason lastStopReason = StopReason::None;
     Calculator calculator;
 
     void StartReplyWait() {

@@ -100,7 +100,7 @@ uint32_t RunDirective(ScriptHost& host, ScriptEngineState& engine, ScriptMode mo
         std::string_view text = Argument(line).value_or(std::string_view());
         std::string out = text.empty() ? std::string(kWaitPrompt) : std::string(text.substr(0, kMaxEchoLength));
         Append(host, out + kLineEnd);
-        if (mode == ScriptMode::Running && index + 1 < lineCount) RequestStop(host, engine);
+        if (mode == ScriptMode::Running && index + 1 < lineCount) RequestStop(host, engine, StopReason::Wait);
     } else if (is(kDirectiveEcho)) {
         std::string_view text = Argument(line).value_or(std::string_view());
         Append(host, std::string(text.substr(0, kMaxEchoLength)) + kLineEnd);
@@ -132,8 +132,9 @@ uint32_t ReplyTimeout(std::string_view line) {
     return static_cast<uint32_t>(seconds) * 1000u;
 }
 
-void RequestStop(ScriptHost& host, ScriptEngineState& engine) {
+void RequestStop(ScriptHost& host, ScriptEngineState& engine, StopReason reason) {
     engine.stopRequestPending = true;
+    engine.lastStopReason = reason;
     host.mainWindow.PostCommand(ui::kCmdScriptRunStop, kStopRequest);
 }
 
@@ -158,7 +159,7 @@ bool ExecuteScriptLine(ScriptHost& host, ScriptEngineState& engine, ScriptMode m
                 std::string_view text = std::string_view(line).substr(1);
                 engine.calculator.ExecuteCalculatorLine(text);
                 if (text != kCalcClearTest && engine.calculator.StopRequested() && mode == ScriptMode::Running)
-                    RequestStop(host, engine);
+                    RequestStop(host, engine, StopReason::TestFailed);
                 break;
             }
             default:

@@ -26,6 +26,6 @@ bool ExecuteScriptLine(ScriptHost& host, ScriptEngineState& engine, ScriptMode m
                        int lineCount);
 
 // Posts a Run/Stop command that only stops (kStopRequest) and notes it as pending.
-void RequestStop(ScriptHost& host, ScriptEngineState& engine);
+void RequestStop(ScriptHost& host, ScriptEngineState& engine, StopReason reason);
 
 }  // namespace orvane::script

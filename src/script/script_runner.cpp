@@ -52,6 +52,7 @@ void ScriptRunner::RunStopCommand(intptr_t param) {
         mode_ = ScriptMode::Stopped;
     } else if (param != kStopRequest && mode_ != ScriptMode::None) {
         mode_ = ScriptMode::Running;
+        engine_.lastStopReason = StopReason::None;
     }
     UpdateRunButtons();
 }
@@ -106,7 +107,11 @@ void ScriptRunner::ScriptTick() {
 void ScriptRunner::EndOfLine(int following, int lineCount, bool sendFailed) {
     host_.scriptList.SetCurrentIndex(following < lineCount ? following : -1);
     if (mode_ == ScriptMode::Running) {
-        if (following >= lineCount || sendFailed) RequestStop(host_, engine_);
+        if (sendFailed) {
+            RequestStop(host_, engine_, StopReason::SendFailed);
+        } else if (following >= lineCount) {
+            RequestStop(host_, engine_, StopReason::EndOfScript);
+        }
     } else {
         mode_ = ScriptMode::Stopped;
     }

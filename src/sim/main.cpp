@@ -1,4 +1,5 @@
-// orvane2-sim: the simulated instrument on a pseudo-terminal and/or TCP.
+// orvane2-sim: the simulated instrument on a pseudo-terminal and/or TCP, with
+// responders to the LAN discovery queries.
 
 #include <pthread.h>
 #include <signal.h>
@@ -7,8 +8,11 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include "platform/debug_output.h"
+#include "sim/discovery_responder.h"
 #include "sim/pty_endpoint.h"
 #include "sim/sim_options.h"
 #include "sim/tcp_endpoint.h"
@@ -55,7 +59,32 @@ int main(int argc, char** argv) {
         }
         std::printf("tcp: %s:%u\n", tcp->Address().c_str(), static_cast<unsigned>(tcp->Port()));
     }
-    if ((pty && !pty->Start()) || (tcp && !tcp->Start())) {
+    std::vector<std::unique_ptr<DiscoveryResponder>> responders;
+    for (auto [on, method, port, name] :
+         {std::tuple{options.discoverEcho, DiscoveryMethod::Echo, options.echoPort, "echo"},
+          std::tuple{options.discoverQuery, DiscoveryMethod::Query, options.queryPort, "query"}}) {
+        if (!on) continue;
+        DiscoveryResponderConfig dc;
+        dc.method = method;
+        dc.answer = options.discoverAnswer;
+        dc.addresses = options.discoverAddresses;
+        dc.port = port;
+        dc.tcpPort = tcp ? tcp->Port() : options.tcpPort;
+        dc.instrument = options.config;
+        auto responder = std::make_unique<DiscoveryResponder>(dc);
+        if (!responder->Ok()) {
+            std::fprintf(stderr, "orvane2-sim: discovery: %s\n", responder->Error().c_str());
+            return 1;
+        }
+        for (const std::string& address : dc.addresses) {
+            std::printf("discovery: %s %s:%u\n", name, address.c_str(),
+                        static_cast<unsigned>(responder->Port()));
+        }
+        responders.push_back(std::move(responder));
+    }
+    bool started = (!pty || pty->Start()) && (!tcp || tcp->Start());
+    for (auto& responder : responders) started = started && responder->Start();
+    if (!started) {
         std::fprintf(stderr, "orvane2-sim: cannot start a service thread\n");
         return 1;
     }

@@ -3,7 +3,9 @@
 #include <arpa/inet.h>
 
 #include <charconv>
+#include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 namespace orvane::sim {
@@ -18,6 +20,11 @@ bool ParseNumber(std::string_view text, uint32_t max, uint32_t& out) {
     }
     out = value;
     return true;
+}
+
+bool IsIpv4(const std::string& text) {
+    in_addr check{};
+    return inet_pton(AF_INET, text.c_str(), &check) == 1;
 }
 
 bool ParseTcp(std::string_view text, SimOptions& options) {
@@ -116,13 +123,60 @@ bool ParseSimOptions(int argc, const char* const* argv, SimOptions& options, std
             if (!number(c.trickleMs)) return false;
         } else if (flag("--flood")) {
             c.flood = true;
+        } else if (takes("--discover")) {
+            std::string_view m = value;
+            options.discoverEcho = m == "echo" || m == "both";
+            options.discoverQuery = m == "query" || m == "both";
+            if (!options.discoverEcho && !options.discoverQuery) {
+                error = std::string("--discover: expected echo, query or both, got ") + value;
+                return false;
+            }
+        } else if (takes("--discover-on")) {
+            options.discoverAddresses = SplitFields(value);
+            for (const std::string& a : options.discoverAddresses) {
+                if (!IsIpv4(a)) {
+                    error = "--discover-on: not an IPv4 address: " + a;
+                    return false;
+                }
+            }
+            if (options.discoverAddresses.empty()) {
+                error = "--discover-on needs at least one address";
+                return false;
+            }
+        } else if (takes("--discover-answer")) {
+            if (!ParseDiscoveryAnswer(value, options.discoverAnswer)) {
+                error = std::string("--discover-answer: unknown form: ") + value;
+                return false;
+            }
+        } else if (takes("--echo-port") || takes("--query-port")) {
+            uint32_t port = 0;
+            if (!ParseNumber(value, 65535, port) || port == 0) {
+                error = std::string(arg) + ": not a port number: " + value;
+                return false;
+            }
+            (arg == "--echo-port" ? options.echoPort : options.queryPort) =
+                static_cast<uint16_t>(port);
         } else {
             if (error.empty()) error = "unknown option: " + std::string(arg);
             return false;
         }
     }
-    if (!options.help && !options.pty && !options.tcp) {
-        error = "nothing to serve: give --pty, --link PATH or --tcp ADDRESS[:PORT]";
+    if (!error.empty()) return false;
+    bool discover = options.discoverEcho || options.discoverQuery;
+    if (discover && options.discoverAddresses.empty())
+        options.discoverAddresses = {options.tcpAddress};
+    for (auto [on, method, name] :
+         {std::tuple{options.discoverEcho, DiscoveryMethod::Echo, "echo"},
+          std::tuple{options.discoverQuery, DiscoveryMethod::Query, "query"}}) {
+        if (on && !AnswerFitsMethod(options.discoverAnswer, method)) {
+            error = "--discover-answer " +
+                    std::string(DiscoveryAnswerName(options.discoverAnswer)) +
+                    " does not apply to the " + name + " method";
+            return false;
+        }
+    }
+    if (!options.help && !options.pty && !options.tcp && !discover) {
+        error = "nothing to serve: give --pty, --link PATH, --tcp ADDRESS[:PORT] or --discover";
         return false;
     }
     return true;
@@ -167,6 +221,16 @@ Faults:
                          client may connect again; pty: the device goes away)
   --trickle MS           send replies one byte every MS milliseconds
   --flood                once spoken to, send numbered lines without end
+LAN discovery:
+  --discover METHODS     answer the discovery queries: echo, query or both; prints
+                         "discovery: METHOD ADDRESS:PORT" for each address
+  --discover-on A,B,...  answer on these addresses (one instrument each) rather
+                         than the --tcp address (127.0.0.1 unless given)
+  --discover-answer FORM valid (default), silent, empty, oversized; for echo also
+                         other-port, short, not-a; for query also length-29,
+                         length-31, wrong-marker
+  --echo-port N --query-port N
+                         where the queries come to (65535 and 30718)
 Other:
   --trace                show received commands and connections on stderr
   --help                 this text

@@ -3,7 +3,9 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
+#include "sim/discovery_answer.h"
 #include "sim/instrument_config.h"
 #include "sim/tcp_endpoint.h"
 
@@ -18,6 +20,14 @@ struct SimOptions {
     bool tcp = false;
     std::string tcpAddress = "127.0.0.1";
     uint16_t tcpPort = kInstrumentTcpPort;
+    // LAN discovery responders: none, one method or both, on the TCP address
+    // unless other addresses are named.
+    bool discoverEcho = false;
+    bool discoverQuery = false;
+    std::vector<std::string> discoverAddresses;
+    DiscoveryAnswer discoverAnswer = DiscoveryAnswer::Valid;
+    uint16_t echoPort = kEchoDiscoveryPort;
+    uint16_t queryPort = kQueryDiscoveryPort;
 };
 
 // False, with the reason in error, when the command line is not understood.

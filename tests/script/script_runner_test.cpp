@@ -215,3 +215,16 @@ TEST(ScriptRunner, ScriptCommandLoadsShowsAndClosesThePanel) {
     EXPECT_EQ(b.layout.paneHeight, kPaneHeightNoScript);
     EXPECT_EQ(b.poster.Take().at(0).id, ui::kCmdFocusCommandLine);
 }
+
+TEST(ScriptRunner, RemembersWhyTheScriptStoppedItself) {
+    using orvane::script::StopReason;
+    orvane::testing::ScriptBench b;
+    b.Load({"#wait", "#echo,after", "=stop,onfail", "=5", "=1", "=test,lo", "#echo,never"});
+    b.Press(orvane::ui::kCmdScriptRunStop);
+    b.RunToStop(5000);
+    EXPECT_EQ(b.runner.engine().lastStopReason, StopReason::Wait);
+    b.Press(orvane::ui::kCmdScriptRunStop);
+    EXPECT_EQ(b.runner.engine().lastStopReason, StopReason::None);
+    b.RunToStop(5000);
+    EXPECT_EQ(b.runner.engine().lastStopReason, StopReason::TestFailed);
+}

@@ -1,0 +1,258 @@
+#include "cli/cli_app.h"
+
+#include <poll.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <iostream>
+
+#include "app/instrument_info.h"
+#include "app/shell_texts.h"
+#include "cli/line_editor.h"
+#include "cli/terminal_lan_find.h"
+#include "connection/lan_search.h"
+#include "connection/connection_settings.h"
+#include "platform/clock.h"
+#include "platform/debug_output.h"
+#include "platform/settings_location.h"
+#include "sim/pty_endpoint.h"
+#include "transport/channel.h"
+#include "transport/comms_log.h"
+#include "transport/send_command_line.h"
+#include "ui/app_strings.h"
+#include "ui/command_ids.h"
+
+namespace orvane::cli {
+
+using transport::InterfaceKind;
+
+namespace {
+
+std::optional<std::string> SettingsPath(const CliOptions& o) {
+    if (o.settingsFile) return o.settingsFile;
+    auto loc = platform::DefaultSettingsLocation();
+    return loc ? std::optional<std::string>(loc->file) : std::nullopt;
+}
+
+int ChannelFd(const transport::ConnectionRecord& r) {
+    return r.interfaceKind == InterfaceKind::Lan ? r.socket : r.portHandle;
+}
+
+}  // namespace
+
+CliApp::CliApp(CliOptions options)
+    : options_(std::move(options)),
+      boxes_(options_.yes),
+      files_(options_.command == "run" || options_.command == "upgrade"
+                 ? std::optional<std::string>(options_.args.at(0))
+                 : std::nullopt) {
+    colors_.on = !options_.noColor && IsTerminal(stdout) && !std::getenv("NO_COLOR");
+    if (options_.trace) platform::SetDebugOutputEnabled(true);
+    if (!options_.commsLog.empty()) transport::SetCommsLogFile(options_.commsLog);
+    transport::SetCommsLogMessageBoxes(&boxes_);
+
+    app::ShellUi ui;
+    ui.results = &results_;
+    ui.info = &info_;
+    ui.commandLine = &commandLine_;
+    ui.send = &send_;
+    ui.scriptList = &scriptList_;
+    ui.runStop = &runStop_;
+    ui.step = &step_;
+    ui.close = &close_;
+    ui.poster = &poster_;
+    ui.boxes = &boxes_;
+    ui.files = &files_;
+    ui.beeper = &beeper_;
+    shell_ = std::make_unique<app::Shell>(ui, SettingsPath(options_));
+}
+
+CliApp::~CliApp() {
+    transport::SetCommsLogMessageBoxes(nullptr);
+    if (shell_) transport::CloseChannel(shell_->record());
+}
+
+bool CliApp::Connect() {
+    transport::ConnectionRecord& r = shell_->record();
+    connection::LoadConnectionSettings(shell_->settings(), r);
+    if (options_.demo) {
+        demo_ = std::make_unique<sim::PtyEndpoint>();
+        if (!demo_->Ok() || !demo_->Start()) {
+            std::fprintf(stderr, "orvane2-cli: the demo instrument did not start: %s\n", demo_->Error().c_str());
+            return false;
+        }
+        r.interfaceKind = InterfaceKind::Usb;
+        r.comPort = demo_->DevicePath();
+        r.baudRate = 19200;
+    } else if (options_.kind == InterfaceKind::Lan) {
+        r.interfaceKind = InterfaceKind::Lan;
+        r.ipAddress = options_.address;
+    } else if (options_.kind != InterfaceKind::None) {
+        r.interfaceKind = options_.kind;
+        r.comPort = options_.device;
+        r.baudRate = options_.kind == InterfaceKind::Usb ? 19200 : options_.baud;
+    }
+    if (r.interfaceKind == InterfaceKind::None) {
+        std::fprintf(stderr,
+                     "orvane2-cli: no instrument chosen: give --usb, --serial, --lan or --demo, or save a "
+                     "connection in the desktop program\n");
+        return false;
+    }
+    shell_->HandleCommand(ui::kCmdConnection, 1);
+    Pump();
+    return r.instrumentReady;
+}
+
+void CliApp::Pump() {
+    shell_->Tick();
+    for (int round = 0; round < 100; ++round) {
+        auto posted = poster_.Take();
+        if (posted.empty()) break;
+        for (auto [id, param] : posted) shell_->HandleCommand(id, param);
+    }
+}
+
+void CliApp::WaitForInput(uint32_t ms) {
+    platform::CurrentClock().WaitReadable(ChannelFd(shell_->record()), ms);
+}
+
+bool CliApp::WaitQuiet(uint32_t quietMs) {
+    platform::Clock& clock = platform::CurrentClock();
+    uint32_t last = clock.TickCount();
+    std::size_t seen = results_.Text().size() + shell_->receiveStep().pending();
+    for (;;) {
+        Pump();
+        if (!shell_->record().instrumentReady) return false;
+        std::size_t now = results_.Text().size() + shell_->receiveStep().pending();
+        if (now != seen) {
+            seen = now;
+            last = clock.TickCount();
+        }
+        uint32_t quiet = platform::TicksSince(clock.TickCount(), last);
+        if (quiet >= quietMs) return true;
+        WaitForInput(std::min<uint32_t>(quietMs - quiet, 10));
+    }
+}
+
+int CliApp::Run() {
+    if (options_.command == "identify") return Identify();
+    if (options_.command == "query") return Query();
+    if (options_.command == "console") return Console();
+    if (options_.command == "run") return RunScript();
+    if (options_.command == "set-clock") return SetClock();
+    if (options_.command == "discover") return Discover();
+    std::fprintf(stderr, "orvane2-cli: %s is not built into this version\n", options_.command.c_str());
+    return kExitUsage;
+}
+
+int CliApp::Identify() {
+    if (!Connect()) return kExitNoConnection;
+    auto runs = app::ShowInstrumentInfo(shell_->record(), platform::CurrentClock().Now());
+    std::fputs(RunsAsText(runs, colors_).c_str(), stdout);
+    return kExitOk;
+}
+
+int CliApp::Query() {
+    if (!Connect()) return kExitNoConnection;
+    for (const std::string& text : options_.args) {
+        if (transport::SendCommandLine(text, shell_->record())) {
+            boxes_.Inform(app::kCommsFailed, ui::kAppName);
+            return kExitSendFailed;
+        }
+        if (!WaitQuiet(options_.quietMs)) return kExitNoConnection;
+    }
+    return kExitOk;
+}
+
+int CliApp::Discover() {
+    TerminalLanFind lanFind;
+    HeldConnectView view(boxes_);
+    connection::LanSearchResult result = connection::RunLanSearch(view, lanFind);
+    return result.found > 0 ? kExitOk : kExitRefused;
+}
+
+int CliApp::SetClock() {
+    if (!Connect()) return kExitNoConnection;
+    shell_->HandleCommand(ui::kCmdSetDateTime);
+    Pump();
+    return kExitOk;
+}
+
+int CliApp::RunScript() {
+    if (!Connect()) return kExitNoConnection;
+    script::ScriptRunner* runner = shell_->scripts();
+    shell_->HandleCommand(ui::kCmdScript);
+    Pump();
+    if (runner->mode() == script::ScriptMode::None) return kExitBadFile;
+    shell_->HandleCommand(ui::kCmdScriptRunStop, 0);
+    const bool ask = IsTerminal(stdin);
+    for (;;) {
+        Pump();
+        if (runner->mode() == script::ScriptMode::Stopped) {
+            script::StopReason reason = runner->engine().lastStopReason;
+            if (reason == script::StopReason::Wait) {
+                if (ask) {
+                    std::fprintf(stderr, "(Enter to continue, Ctrl-D to stop)\n");
+                    std::string line;
+                    if (!std::getline(std::cin, line)) break;
+                }
+                shell_->HandleCommand(ui::kCmdScriptRunStop, 0);
+                continue;
+            }
+            if (reason == script::StopReason::SendFailed) return kExitSendFailed;
+            break;
+        }
+        WaitForInput(1);
+    }
+    return runner->engine().calculator.failCount() > 0 ? kExitRefused : kExitOk;
+}
+
+int CliApp::Console() {
+    if (!Connect()) return kExitNoConnection;
+    transport::ConnectionRecord& r = shell_->record();
+    LineEditor editor(IsTerminal(stdin) && IsTerminal(stdout));
+    results_.sink = [&](std::string_view text) { editor.Print(text); };
+    editor.Start();
+    int status = kExitOk;
+    for (;;) {
+        Pump();
+        if (!r.instrumentReady) {
+            status = kExitNoConnection;
+            break;
+        }
+        LineEditor::Event event;
+        if (editor.Pending()) {
+            event = editor.Read();
+        } else {
+            pollfd fds[2] = {{STDIN_FILENO, POLLIN, 0}, {ChannelFd(r), POLLIN, 0}};
+            ::poll(fds, 2, 10);
+            if (!(fds[0].revents & (POLLIN | POLLHUP))) continue;
+            event = editor.Read();
+        }
+        if (event.kind == LineEditor::Event::End) {
+            // Replies to the last lines typed (or piped in) still get printed.
+            if (!WaitQuiet(options_.quietMs)) status = kExitNoConnection;
+            break;
+        }
+        if (event.kind == LineEditor::Event::Up || event.kind == LineEditor::Event::Down) {
+            shell_->HandleCommand(event.kind == LineEditor::Event::Up ? ui::kCmdHistoryPrevious
+                                                                     : ui::kCmdHistoryNext);
+            editor.SetLine(commandLine_.Text());
+            continue;
+        }
+        if (event.kind == LineEditor::Event::Line) {
+            commandLine_.SetText(event.line);
+            shell_->HandleCommand(ui::kCmdSend);
+            if (!r.instrumentReady) {
+                status = kExitSendFailed;  // the shell said so and closed the connection
+                break;
+            }
+            Pump();
+        }
+    }
+    editor.Stop();
+    results_.sink = nullptr;
+    return status;
+}
+
+}  // namespace orvane::cli

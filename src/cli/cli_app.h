@@ -1,0 +1,55 @@
+#pragma once
+// orvane2-cli: the shell's logic driven from a terminal, one command per run.
+
+#include <memory>
+#include <string>
+
+#include "app/shell.h"
+#include "cli/cli_options.h"
+#include "cli/terminal_ui.h"
+
+namespace orvane::sim {
+class PtyEndpoint;
+}
+
+namespace orvane::cli {
+
+class CliApp {
+public:
+    explicit CliApp(CliOptions options);
+    ~CliApp();
+    // Runs the command; the exit status.
+    int Run();
+
+private:
+    bool Connect();
+    // One turn of the main window's loop: the timer tick, then posted commands.
+    void Pump();
+    // Pumps until the instrument has been silent for quietMs; false when the
+    // connection was lost.
+    bool WaitQuiet(uint32_t quietMs);
+    void WaitForInput(uint32_t ms);
+
+    int Identify();
+    int Query();
+    int Console();
+    int RunScript();
+    int SetClock();
+    int Discover();
+
+    CliOptions options_;
+    Colors colors_;
+    TerminalMessageBoxes boxes_;
+    StdoutPane results_;
+    HeldTextBox commandLine_;
+    HeldButton send_, runStop_, step_, close_;
+    HeldList scriptList_;
+    CommandQueue poster_;
+    GivenFileDialogs files_;
+    TerminalBeeper beeper_;
+    NoInfoPane info_;
+    std::unique_ptr<app::Shell> shell_;
+    std::unique_ptr<sim::PtyEndpoint> demo_;
+};
+
+}  // namespace orvane::cli

@@ -1,0 +1,50 @@
+#pragma once
+// The console's input line. On a terminal: raw keys, Backspace, Ctrl-U, Up and
+// Down for the history, Ctrl-D on an empty line to end, and reply lines printed
+// above the line being typed. Otherwise: plain lines from a pipe or file.
+
+#include <termios.h>
+
+#include <string>
+#include <string_view>
+
+namespace orvane::cli {
+
+class LineEditor {
+public:
+    struct Event {
+        enum Kind { None, Line, Up, Down, End } kind = None;
+        std::string line;
+    };
+
+    explicit LineEditor(bool interactive) : interactive_(interactive) {}
+    ~LineEditor() { Stop(); }
+    LineEditor(const LineEditor&) = delete;
+    LineEditor& operator=(const LineEditor&) = delete;
+
+    void Start();
+    void Stop();
+    // Reads what stdin has (never waits when poll said it is readable) and
+    // returns the first event; further ones wait in Pending().
+    Event Read();
+    bool Pending() const;
+    // Output from the instrument, printed above the input line.
+    void Print(std::string_view text);
+    // Replaces the line being typed (a history entry).
+    void SetLine(const std::string& line);
+
+    static constexpr const char kPrompt[] = "orvane2> ";
+
+private:
+    Event Next();
+    void Redraw();
+
+    bool interactive_;
+    bool started_ = false;
+    bool eof_ = false;
+    termios saved_{};
+    std::string input_;    // bytes read and not yet turned into events
+    std::string line_;     // the line being typed (interactive)
+};
+
+}  // namespace orvane::cli

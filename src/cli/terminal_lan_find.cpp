@@ -1,0 +1,45 @@
+#include "cli/terminal_lan_find.h"
+
+#include <cstdio>
+
+namespace orvane::cli {
+namespace {
+
+class RowPrinter final : public ui::LanFindDialogView {
+public:
+    void AddColumn(std::string_view, int) override {}
+    void SetFullRowSelect(bool) override {}
+    int AddRow(std::string_view address, std::string_view text, int data) override {
+        std::printf("%.*s\t%.*s\n", static_cast<int>(address.size()), address.data(), static_cast<int>(text.size()),
+                    text.data());
+        std::fflush(stdout);
+        data_.push_back(data);
+        return static_cast<int>(data_.size()) - 1;
+    }
+    int RowCount() const override { return static_cast<int>(data_.size()); }
+    int RowData(int row) const override {
+        return row >= 0 && row < RowCount() ? data_[static_cast<std::size_t>(row)] : -1;
+    }
+    int SelectedRow() const override { return -1; }
+    void SelectRow(int) override {}
+    ui::Button& OkButton() override { return ok_; }
+    ui::WaitCursor* Cursor() override { return nullptr; }
+    void Close(int result) override { result_ = result; }
+    int result_ = 0;
+
+private:
+    std::vector<int> data_;
+    HeldButton ok_;
+};
+
+}  // namespace
+
+int TerminalLanFind::RunLanFindDialog(ui::LanFindDialogEvents& events) {
+    RowPrinter view;
+    events.OnStart(view);
+    rows_ = view.RowCount();
+    events.OnCancel();
+    return view.result_;
+}
+
+}  // namespace orvane::cli

@@ -1,0 +1,120 @@
+#include "cli/terminal_ui.h"
+
+#include <unistd.h>
+
+#include <iostream>
+
+namespace orvane::cli {
+namespace {
+
+using ui::MessageAnswer;
+using ui::MessageButtons;
+
+MessageAnswer Affirmative(MessageButtons b) {
+    switch (b) {
+        case MessageButtons::YesNo:
+        case MessageButtons::YesNoCancel:
+            return MessageAnswer::Yes;
+        case MessageButtons::RetryCancel:
+            return MessageAnswer::Retry;
+        default:
+            return MessageAnswer::Ok;
+    }
+}
+
+MessageAnswer Negative(MessageButtons b) {
+    switch (b) {
+        case MessageButtons::YesNo:
+            return MessageAnswer::No;
+        case MessageButtons::Ok:
+            return MessageAnswer::Ok;
+        default:
+            return MessageAnswer::Cancel;
+    }
+}
+
+const char* Choices(MessageButtons b) {
+    switch (b) {
+        case MessageButtons::YesNo:
+            return " [y/N] ";
+        case MessageButtons::YesNoCancel:
+            return " [y/n/C] ";
+        case MessageButtons::OkCancel:
+            return " [o/C] ";
+        case MessageButtons::RetryCancel:
+            return " [r/C] ";
+        default:
+            return "";
+    }
+}
+
+}  // namespace
+
+bool IsTerminal(std::FILE* stream) { return ::isatty(::fileno(stream)) == 1; }
+
+ui::MessageAnswer TerminalMessageBoxes::Show(const ui::MessageRequest& request) {
+    std::fflush(stdout);
+    std::fprintf(stderr, "%s: %s\n", request.caption.c_str(), request.text.c_str());
+    if (request.buttons == MessageButtons::Ok) return MessageAnswer::Ok;
+    MessageAnswer answer = Negative(request.buttons);
+    if (yes_) {
+        answer = Affirmative(request.buttons);
+    } else if (IsTerminal(stdin) && IsTerminal(stderr)) {
+        std::fprintf(stderr, "%s", Choices(request.buttons));
+        std::fflush(stderr);
+        std::string line;
+        if (std::getline(std::cin, line) && !line.empty()) {
+            char c = static_cast<char>(std::tolower(static_cast<unsigned char>(line[0])));
+            if (c == 'y') answer = MessageAnswer::Yes;
+            if (c == 'n') answer = MessageAnswer::No;
+            if (c == 'o') answer = MessageAnswer::Ok;
+            if (c == 'r') answer = MessageAnswer::Retry;
+            if (c == 'c') answer = MessageAnswer::Cancel;
+        }
+    }
+    if (answer == MessageAnswer::No || answer == MessageAnswer::Cancel) ++refusals;
+    lastAnswer = answer;
+    return answer;
+}
+
+void StdoutPane::AppendText(std::string_view text) {
+    text_ += text;
+    if (!echo_) return;
+    // The pane's own line ends are CR LF; a terminal or a pipe wants LF.
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        if (c != '\r') out += c;
+    }
+    if (sink) {
+        sink(out);
+        return;
+    }
+    std::fwrite(out.data(), 1, out.size(), stdout);
+    std::fflush(stdout);
+}
+
+void TerminalBeeper::Beep() {
+    std::fputc('\a', stderr);
+    std::fflush(stderr);
+}
+
+std::string RunsAsText(const std::vector<ui::StyledRun>& runs, const Colors& colors) {
+    std::string out;
+    for (const ui::StyledRun& run : runs) {
+        switch (run.style) {
+            case ui::TextStyle::Bold:
+                out += colors.Bold() + run.text + colors.Reset();
+                break;
+            case ui::TextStyle::Warning:
+                out += colors.Red() + run.text + colors.Reset();
+                break;
+            default:
+                out += run.text;
+        }
+    }
+    if (out.empty() || out.back() != '\n') out += '\n';
+    return out;
+}
+
+}  // namespace orvane::cli

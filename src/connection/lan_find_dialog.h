@@ -1,0 +1,39 @@
+#pragma once
+// The LAN Find Instrument dialog's behaviour: checks every found address, lists
+// each with its identity or why it failed, and returns the chosen entry.
+
+#include <vector>
+
+#include "connection/lan_find_dialog_probe.h"
+#include "transport/discovery.h"
+#include "ui/lan_find_dialog.h"
+
+namespace orvane::connection {
+
+// The LAN reply time-out while the addresses are checked.
+inline constexpr uint32_t kLanFindReplyTimeoutMs = 500;
+
+class LanFindDialog final : public ui::LanFindDialogEvents {
+public:
+    // The entries up to the first empty one (at most count) are checked; an
+    // accepted identity is written into its entry. workers: checks at once.
+    LanFindDialog(transport::FoundInstrument* list, int count, int workers = kLanFindWorkers);
+
+    void OnStart(ui::LanFindDialogView& view) override;
+    void OnItemChanging() override;
+    void OnDoubleClick() override;
+    void OnOk() override;
+    void OnCancel() override;
+
+    // The checks of the last start, in list order.
+    const std::vector<ProbeResult>& Results() const { return results_; }
+
+private:
+    transport::FoundInstrument* list_;
+    int count_;
+    int workers_;
+    ui::LanFindDialogView* view_ = nullptr;
+    std::vector<ProbeResult> results_;
+};
+
+}  // namespace orvane::connection

@@ -1,0 +1,49 @@
+#include "connection/lan_search.h"
+
+#include <memory>
+
+#include "connection/lan_find_dialog.h"
+#include "connection/lan_search_texts.h"
+#include "transport/discovery.h"
+#include "ui/connect_dialog.h"
+#include "ui/controls.h"
+#include "ui/lan_find_dialog.h"
+#include "ui/message_box.h"
+#include "ui/wait_cursor.h"
+
+namespace orvane::connection {
+
+LanSearchResult RunLanSearch(ui::ConnectDialogView& view, ui::LanFindDialogRunner& runner,
+                             int workers) {
+    LanSearchResult result;
+    auto list = std::make_unique<transport::FoundList>();
+    {
+        // Only while the queries run: the user chooses in the dialog, or reads the
+        // message, with the usual cursor.
+        ui::WaitCursorGuard wait(view.Cursor());
+        int n = transport::DiscoverByEcho(list->data(), transport::kFoundListSize);
+        if (n < transport::kFoundListSize) {
+            int m = transport::DiscoverByQuery(list->data() + n, transport::kFoundListSize - n);
+            if (m > 0) n += m;
+        }
+        result.found = n;
+    }
+    if (result.found == 0) {
+        view.Boxes().Inform(kNoInstrumentsFound, kLanFindCaption);
+        return result;
+    }
+    LanFindDialog dialog(list->data(), result.found, workers);
+    int chosen = runner.RunLanFindDialog(dialog);
+    if (chosen >= 0 && chosen < result.found &&
+        !(*list)[static_cast<std::size_t>(chosen)].ipText.empty()) {
+        result.chosen = chosen;
+        view.IpAddress().SetText((*list)[static_cast<std::size_t>(chosen)].ipText);
+    }
+    return result;
+}
+
+ConnectDialog::Search MakeLanSearch(ui::LanFindDialogRunner& runner, int workers) {
+    return [&runner, workers](ui::ConnectDialogView& view) { RunLanSearch(view, runner, workers); };
+}
+
+}  // namespace orvane::connection

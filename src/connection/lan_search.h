@@ -1,0 +1,27 @@
+#pragma once
+// The Connect dialog's LAN search: both discovery methods, then the LAN Find
+// Instrument dialog over what they found, and the chosen address written into
+// the dialog's IP address field.
+
+#include "connection/connect_dialog.h"
+#include "connection/lan_find_dialog_probe.h"
+
+namespace orvane::ui {
+class ConnectDialogView;
+class LanFindDialogRunner;
+}  // namespace orvane::ui
+
+namespace orvane::connection {
+
+struct LanSearchResult {
+    int found = 0;    // entries the two methods listed
+    int chosen = -1;  // the entry the user chose, -1 when none
+};
+
+LanSearchResult RunLanSearch(ui::ConnectDialogView& view, ui::LanFindDialogRunner& runner,
+                             int workers = kLanFindWorkers);
+
+// The search hook for ConnectDialog. The runner must outlive the hook.
+ConnectDialog::Search MakeLanSearch(ui::LanFindDialogRunner& runner, int workers = kLanFindWorkers);
+
+}  // namespace orvane::connection

@@ -1,0 +1,145 @@
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+
+#include "sim/discovery_responder.h"
+#include "sim/endpoint.h"
+
+namespace orvane::sim {
+namespace {
+
+// Queries answered per socket in one step, so one noisy address cannot starve the others.
+constexpr int kQueriesPerStep = 64;
+
+}  // namespace
+
+DiscoveryResponder::DiscoveryResponder(DiscoveryResponderConfig config)
+    : config_(std::move(config)) {
+    if (!AnswerFitsMethod(config_.answer, config_.method)) {
+        error_ = std::string("answer \"") + std::string(DiscoveryAnswerName(config_.answer)) +
+                 "\" does not apply to the " +
+                 (config_.method == DiscoveryMethod::Echo ? "echo" : "query") + " method";
+        return;
+    }
+    Bind();
+}
+
+DiscoveryResponder::~DiscoveryResponder() {
+    Stop();
+    for (int& fd : fds_) CloseFd(fd);
+}
+
+void DiscoveryResponder::Bind() {
+    uint16_t port = config_.port.value_or(
+        config_.method == DiscoveryMethod::Echo ? kEchoDiscoveryPort : kQueryDiscoveryPort);
+    if (config_.addresses.empty()) error_ = "no address to answer on";
+    for (const std::string& address : config_.addresses) {
+        sockaddr_in sa{};
+        sa.sin_family = AF_INET;
+        sa.sin_port = htons(port);
+        if (::inet_pton(AF_INET, address.c_str(), &sa.sin_addr) != 1) {
+            error_ = address + ": not an IPv4 address";
+            break;
+        }
+        int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        int on = 1;
+        socklen_t len = sizeof sa;
+        // Address reuse lets a client bound to the same port on every address sit
+        // beside the instrument on one machine, as it does for the query method.
+        if (fd < 0 || ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) != 0 ||
+            ::bind(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0 ||
+            ::getsockname(fd, reinterpret_cast<sockaddr*>(&sa), &len) != 0) {
+            error_ = address + ":" + std::to_string(port) + ": " + std::strerror(errno);
+            CloseFd(fd);
+            break;
+        }
+        port = ntohs(sa.sin_port);
+        fds_.push_back(fd);
+        hosts_.push_back(ntohl(sa.sin_addr.s_addr));
+    }
+    if (!error_.empty()) {
+        for (int& fd : fds_) CloseFd(fd);
+        fds_.clear();
+        hosts_.clear();
+        return;
+    }
+    port_ = port;
+}
+
+void DiscoveryResponder::ServeLocked() {
+    uint64_t queries = queries_;
+    for (std::size_t i = 0; i < fds_.size(); ++i) {
+        for (int n = 0; n < kQueriesPerStep; ++n) {
+            uint8_t buf[2048];
+            sockaddr_in from{};
+            socklen_t fromLength = sizeof from;
+            ssize_t got = ::recvfrom(fds_[i], buf, sizeof buf, MSG_DONTWAIT,
+                                     reinterpret_cast<sockaddr*>(&from), &fromLength);
+            if (got < 0) {
+                if (errno == EINTR) continue;
+                break;
+            }
+            if (!IsDiscoveryQuery(config_.method, buf, static_cast<std::size_t>(got))) continue;
+            ++queries_;
+            if (config_.answer == DiscoveryAnswer::Silent) continue;
+            std::string answer = DiscoveryAnswerBytes(
+                config_.method, config_.answer, config_.instrument, config_.tcpPort, hosts_[i]);
+            if (::sendto(fds_[i], answer.data(), answer.size(), MSG_DONTWAIT,
+                         reinterpret_cast<sockaddr*>(&from), fromLength) >= 0) {
+                ++answers_;
+            }
+        }
+    }
+    if (queries_ != queries) changed_.notify_all();
+}
+
+void DiscoveryResponder::Pump(uint32_t /*nowMs*/) {
+    if (fds_.empty()) return;
+    std::vector<pollfd> wait;
+    for (int fd : fds_) wait.push_back({fd, POLLIN, 0});
+    // One look at every socket first: most steps find nothing, and a poll is cheaper
+    // than a receive per address.
+    if (::poll(wait.data(), wait.size(), 0) <= 0) return;
+    std::lock_guard<std::mutex> lock(mutex_);
+    ServeLocked();
+}
+
+bool DiscoveryResponder::Start() {
+    if (!Ok()) return false;
+    return thread_.Start(
+        [this] {
+            ServiceWait wait;
+            for (int fd : fds_) wait.fds.push_back({fd, POLLIN, 0});
+            return wait;
+        },
+        [this](uint32_t) {
+            std::lock_guard<std::mutex> lock(mutex_);
+            ServeLocked();
+        });
+}
+
+void DiscoveryResponder::Stop() {
+    thread_.Stop();
+}
+
+uint64_t DiscoveryResponder::Queries() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return queries_;
+}
+
+uint64_t DiscoveryResponder::Answers() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return answers_;
+}
+
+bool DiscoveryResponder::WaitForQueries(uint64_t n, uint32_t ms) const {
+    std::unique_lock<std::mutex> lock(mutex_);
+    return changed_.wait_for(lock, std::chrono::milliseconds(ms), [&] { return queries_ >= n; });
+}
+
+}  // namespace orvane::sim

@@ -1,0 +1,155 @@
+#include "transport/discovery.h"
+
+#include <cstring>
+#include <mutex>
+#include <string>
+#include <string_view>
+
+#include "platform/clock.h"
+#include "transport/comms_log.h"
+#include "transport/discovery_targets.h"
+#include "transport/tcp_client.h"
+#include "transport/udp_socket.h"
+
+namespace orvane::transport {
+namespace {
+
+std::mutex g_portsMutex;
+DiscoveryPorts g_ports;
+
+// Datagrams taken in one check at most, so that a flood cannot hold a check
+// beyond its turn.
+constexpr int kMaxDatagramsPerCheck = 4096;
+
+struct Method {
+    const char* name;
+    uint16_t localPort;
+    uint16_t queryPort;
+    const uint8_t* query;
+    std::size_t queryLength;
+    bool echo;
+};
+
+bool IsAnswer(const Method& m, const uint8_t* data, std::size_t length) {
+    return m.echo ? IsEchoAnswer(data, length, InstrumentTcpPort()) : IsQueryAnswer(data, length);
+}
+
+void Trace(const Method& m, const std::string& text) {
+    TraceLine(std::string("LAN discovery (") + m.name + "): " + text + "\n");
+}
+
+// Takes what has arrived. Every datagram waiting is looked at, not just one:
+// with more instruments than checks, answers left in the socket would be lost.
+// A flood is cut off when the next check falls due, so the checks keep time.
+void Check(const Method& m, FoundInstrument* list, int count, int& found, uint32_t& datagrams,
+           uint32_t queryStart, uint32_t nextCheckMs) {
+    platform::Clock& clock = platform::CurrentClock();
+    for (int taken = 0; taken < kMaxDatagramsPerCheck; ++taken) {
+        uint8_t buffer[kAnswerBufferSize] = {};
+        uint32_t sender = 0;
+        int n = UdpReceiveFrom(sender, buffer, sizeof buffer);
+        if (n <= 0) return;
+        ++datagrams;
+        if (IsAnswer(m, buffer, static_cast<std::size_t>(n))) {
+            int position = AddFoundAddress(sender, list, count);
+            if (position > 0) found = position;
+        }
+        if (platform::TicksSince(clock.TickCount(), queryStart) >= nextCheckMs) return;
+    }
+}
+
+int Discover(const Method& m, FoundInstrument* list, int count) {
+    if (!list || count <= 0) return 0;
+    for (int i = 0; i < count; ++i) list[i] = FoundInstrument{};
+    int found = 0;
+    if (UdpOpen(m.localPort) != 0) {
+        Trace(m, "nothing sent: " + UdpLastError());
+        UdpClose();
+        return 0;
+    }
+    Trace(m, "query to port " + std::to_string(m.queryPort) + " of " +
+                 std::to_string(UdpTargetCount()) + " address(es), " + UdpTargetNote());
+    platform::Clock& clock = platform::CurrentClock();
+    uint32_t datagrams = 0;
+    for (int q = 0; q < kQueriesPerMethod; ++q) {
+        // The result does not decide anything: answers may come to a query that
+        // reached only some of the targets. The trace says which failed.
+        int sent = UdpSendTo(m.query, m.queryLength, m.queryPort);
+        std::string why = UdpLastError();
+        if (sent > 0) {
+            Trace(m, "the socket did not take the query");
+        } else if (!why.empty()) {
+            Trace(m, "send failed: " + why);
+        }
+        uint32_t start = clock.TickCount();
+        for (uint32_t nextCheck = kCheckIntervalMs;; nextCheck += kCheckIntervalMs) {
+            Check(m, list, count, found, datagrams, start, nextCheck);
+            uint32_t spent = platform::TicksSince(clock.TickCount(), start);
+            if (spent >= kListenMs) break;
+            if (spent < nextCheck) clock.Sleep(nextCheck - spent);
+        }
+    }
+    UdpClose();
+    Trace(m, std::to_string(datagrams) + " datagram(s), " + std::to_string(found) +
+                 " address(es) listed");
+    return found;
+}
+
+}  // namespace
+
+void SetDiscoveryPorts(const DiscoveryPorts& ports) {
+    std::lock_guard<std::mutex> lock(g_portsMutex);
+    g_ports = ports;
+}
+
+DiscoveryPorts CurrentDiscoveryPorts() {
+    std::lock_guard<std::mutex> lock(g_portsMutex);
+    return g_ports;
+}
+
+bool IsEchoAnswer(const uint8_t* data, std::size_t length, uint16_t tcpPort) {
+    if (!data || length < kEchoAnswerMinLength || data[0] != 'A') return false;
+    std::string_view text(reinterpret_cast<const char*>(data), length);
+    std::size_t slash = text.find('/');
+    if (slash == std::string_view::npos) return false;
+    // Compared as a number: leading zeros and whatever follows the digits do not
+    // matter. Large numbers stop counting early rather than wrap onto the port.
+    uint32_t number = 0;
+    std::size_t digits = 0;
+    for (std::size_t i = slash + 1; i < text.size() && text[i] >= '0' && text[i] <= '9';
+         ++i, ++digits) {
+        if (number <= 65535) number = number * 10 + static_cast<uint32_t>(text[i] - '0');
+    }
+    return digits > 0 && number == tcpPort;
+}
+
+bool IsQueryAnswer(const uint8_t* data, std::size_t length) {
+    return data && length == kQueryAnswerLength && data[3] == kQueryAnswerMarker;
+}
+
+int AddFoundAddress(uint32_t address, FoundInstrument* list, int count) {
+    if (!list) return -1;
+    std::string text = Ipv4Text(address);
+    for (int i = 0; i < count; ++i) {
+        if (list[i].ipText.empty()) {
+            list[i].ipText = text;
+            return i + 1;
+        }
+        if (list[i].ipText == text) return -1;
+    }
+    return -1;
+}
+
+int DiscoverByEcho(FoundInstrument* list, int count) {
+    DiscoveryPorts p = CurrentDiscoveryPorts();
+    return Discover({"echo", p.echoLocal, p.echoQuery, kEchoQuery, sizeof kEchoQuery, true}, list,
+                    count);
+}
+
+int DiscoverByQuery(FoundInstrument* list, int count) {
+    DiscoveryPorts p = CurrentDiscoveryPorts();
+    return Discover({"query", p.queryLocal, p.queryQuery, kQueryQuery, sizeof kQueryQuery, false},
+                    list, count);
+}
+
+}  // namespace orvane::transport

@@ -1,0 +1,37 @@
+#pragma once
+// Where the discovery queries go: the limited broadcast and the broadcast address
+// of every IPv4 interface (Linux sends the limited broadcast out of one interface
+// only), or the addresses named in ORVANE2_DISCOVERY_ADDRESS instead, for a
+// network without a broadcast route and for tests on loopback.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace orvane::transport {
+
+inline constexpr const char kDiscoveryAddressVariable[] = "ORVANE2_DISCOVERY_ADDRESS";
+inline constexpr uint32_t kLimitedBroadcast = 0xFFFFFFFFu;
+
+// IPv4 addresses are held in host byte order throughout the discovery.
+std::string Ipv4Text(uint32_t address);
+
+// "a.b.c.d,e.f.g.h": the addresses in order, each once. Entries that are not
+// dotted IPv4 addresses are left out and named in *rejected.
+std::vector<uint32_t> ParseDiscoveryAddresses(std::string_view text,
+                                              std::string* rejected = nullptr);
+
+// 255.255.255.255 and then the broadcast address of every interface that has one.
+std::vector<uint32_t> BroadcastTargets();
+
+// The in-process setting when there is one, else the variable, else the
+// broadcast targets. *note says which, and what was wrong with a given list.
+std::vector<uint32_t> ResolveDiscoveryTargets(std::string* note = nullptr);
+
+// The in-process equivalent of the variable (same format); nothing goes back to
+// the variable and the broadcast.
+void SetDiscoveryAddressOverride(std::optional<std::string> addresses);
+
+}  // namespace orvane::transport

@@ -1,0 +1,117 @@
+#include <arpa/inet.h>
+#include <ifaddrs.h>
+#include <net/if.h>
+#include <netinet/in.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <mutex>
+
+#include "transport/discovery_targets.h"
+
+namespace orvane::transport {
+namespace {
+
+std::mutex g_mutex;
+std::optional<std::string> g_override;
+
+void AddOnce(std::vector<uint32_t>& list, uint32_t address) {
+    if (std::find(list.begin(), list.end(), address) == list.end()) list.push_back(address);
+}
+
+std::string_view Trim(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+    return s;
+}
+
+}  // namespace
+
+std::string Ipv4Text(uint32_t address) {
+    in_addr a{};
+    a.s_addr = htonl(address);
+    char text[INET_ADDRSTRLEN] = {};
+    ::inet_ntop(AF_INET, &a, text, sizeof text);
+    return text;
+}
+
+std::vector<uint32_t> ParseDiscoveryAddresses(std::string_view text, std::string* rejected) {
+    std::vector<uint32_t> out;
+    if (rejected) rejected->clear();
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t comma = text.find(',', start);
+        std::string_view entry = Trim(text.substr(
+            start, comma == std::string_view::npos ? std::string_view::npos : comma - start));
+        if (!entry.empty()) {
+            in_addr a{};
+            std::string entryText(entry);
+            if (entryText.size() < INET_ADDRSTRLEN &&
+                ::inet_pton(AF_INET, entryText.c_str(), &a) == 1) {
+                AddOnce(out, ntohl(a.s_addr));
+            } else if (rejected) {
+                if (!rejected->empty()) *rejected += ", ";
+                *rejected += "\"" + entryText.substr(0, 64) + "\"";
+            }
+        }
+        if (comma == std::string_view::npos) break;
+        start = comma + 1;
+    }
+    return out;
+}
+
+std::vector<uint32_t> BroadcastTargets() {
+    std::vector<uint32_t> out{kLimitedBroadcast};
+    ifaddrs* list = nullptr;
+    if (::getifaddrs(&list) != 0) return out;
+    for (ifaddrs* i = list; i; i = i->ifa_next) {
+        if (!i->ifa_addr || i->ifa_addr->sa_family != AF_INET) continue;
+        if (!(i->ifa_flags & IFF_UP) || !(i->ifa_flags & IFF_BROADCAST) || !i->ifa_broadaddr)
+            continue;
+        const auto* b = reinterpret_cast<const sockaddr_in*>(i->ifa_broadaddr);
+        uint32_t address = ntohl(b->sin_addr.s_addr);
+        if (address != 0) AddOnce(out, address);
+    }
+    ::freeifaddrs(list);
+    return out;
+}
+
+std::vector<uint32_t> ResolveDiscoveryTargets(std::string* note) {
+    std::optional<std::string> given;
+    std::string source;
+    {
+        std::lock_guard<std::mutex> lock(g_mutex);
+        if (g_override) {
+            given = g_override;
+            source = "the program's setting";
+        }
+    }
+    if (!given) {
+        if (const char* env = std::getenv(kDiscoveryAddressVariable)) {
+            given = std::string(env);
+            source = kDiscoveryAddressVariable;
+        }
+    }
+    if (!given) {
+        std::vector<uint32_t> targets = BroadcastTargets();
+        if (note) *note = "broadcast";
+        return targets;
+    }
+    // A list that was given but holds nothing usable sends nothing: falling back to
+    // the broadcast would reach networks the user meant to leave alone.
+    std::string rejected;
+    std::vector<uint32_t> targets = ParseDiscoveryAddresses(*given, &rejected);
+    if (note) {
+        *note = "addresses from " + source;
+        if (!rejected.empty()) *note += "; not IPv4 addresses, left out: " + rejected;
+        if (targets.empty()) *note += "; no address to send to";
+    }
+    return targets;
+}
+
+void SetDiscoveryAddressOverride(std::optional<std::string> addresses) {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    g_override = std::move(addresses);
+}
+
+}  // namespace orvane::transport

@@ -1,0 +1,137 @@
+// orvane2-cli run as a process against orvane2-sim over a pseudo-terminal and
+// TCP loopback: every command, and the exit status of every row of the contract.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "cli/cli_options.h"
+#include "sim/instrument_config.h"
+#include "support/run_program.h"
+#include "support/sim_process.h"
+
+using namespace orvane;
+using orvane::testing::ProgramResult;
+using orvane::testing::RunProgram;
+using orvane::testing::SimProcess;
+
+namespace {
+
+ProgramResult Cli(std::vector<std::string> args, const std::string& input = {}, std::vector<std::string> env = {}) {
+    env.push_back("NO_COLOR=1");
+    return RunProgram(ORVANE2_CLI_PATH, args, input, env);
+}
+
+// A simulated instrument on its own loopback address, port 10001, and a pty.
+struct Instrument {
+    explicit Instrument(const std::string& address, std::vector<std::string> extra = {}) : address(address) {
+        std::vector<std::string> args = {"--pty", "--tcp", address + ":10001"};
+        args.insert(args.end(), extra.begin(), extra.end());
+        sim = std::make_unique<SimProcess>(args);
+        sim->LinesUntilReady();
+    }
+    std::string address;
+    std::unique_ptr<SimProcess> sim;
+};
+
+std::string TempScript(const std::string& text) {
+    char tmpl[] = "/tmp/orvane_cli_XXXXXX.txt";
+    int fd = mkstemps(tmpl, 4);
+    (void)!::write(fd, text.data(), text.size());
+    ::close(fd);
+    return tmpl;
+}
+
+}  // namespace
+
+TEST(CliAgainstSim, IdentifyQueryConsoleAndSetClockOverPtyAndLan) {
+    Instrument inst("127.0.41.1");
+    ASSERT_FALSE(inst.sim->PtyPath().empty());
+    const std::string identity = sim::IdentityText({});
+    for (const std::vector<std::string>& via : {std::vector<std::string>{"--usb", inst.sim->PtyPath()},
+                                                std::vector<std::string>{"--lan", inst.address}}) {
+        auto with = [&](std::vector<std::string> rest) {
+            std::vector<std::string> all = via;
+            all.insert(all.end(), rest.begin(), rest.end());
+            return all;
+        };
+        ProgramResult r = Cli(with({"identify"}));
+        EXPECT_EQ(r.status, cli::kExitOk) << r.err;
+        EXPECT_NE(r.out.find("  Model:  TRV8844\n  Serial No:  10234\n"), std::string::npos) << r.out;
+        EXPECT_NE(r.out.find("  Main release:  1.20\n  FPGA release:  2.05\n"), std::string::npos);
+
+        r = Cli(with({"query", "*IDN?", "temp?", "--quiet-ms", "200"}));
+        EXPECT_EQ(r.status, cli::kExitOk) << r.err;
+        EXPECT_EQ(r.out, identity + "\n2.35000E+01\n");
+
+        r = Cli(with({"console", "--quiet-ms", "200"}), "*IDN?\nread?\n");
+        EXPECT_EQ(r.status, cli::kExitOk) << r.err;
+        EXPECT_NE(r.out.find("> *IDN?\n"), std::string::npos) << r.out;
+        EXPECT_NE(r.out.find(identity + "\n"), std::string::npos);
+        EXPECT_NE(r.out.find("1.23450E+00\n"), std::string::npos);
+
+        EXPECT_EQ(Cli(with({"set-clock"})).status, cli::kExitOk);
+    }
+}
+
+TEST(CliAgainstSim, ScriptsExitByTheirOutcome) {
+    Instrument inst("127.0.41.2");
+    ProgramResult r = Cli({"--lan", inst.address, "run", std::string(ORVANE2_EXAMPLES_DIR) + "/selftest.txt"});
+    EXPECT_EQ(r.status, cli::kExitRefused) << r.err;  // one test fails on purpose
+    EXPECT_NE(r.out.find("> *IDN?\n" + sim::IdentityText({}) + "\n"), std::string::npos) << r.out;
+
+    std::string passing = TempScript("#echo,start\r\n\"read?\r\n#reply,1\r\n=2\r\n=1\r\n=test,hi\r\n#echo,done\r\n");
+    r = Cli({"--usb", inst.sim->PtyPath(), "run", passing});
+    EXPECT_EQ(r.status, cli::kExitOk) << r.err;
+    EXPECT_EQ(r.out, "start\n> read?\n1.23450E+00\ndone\n");
+
+    // "#wait" goes on at once without a terminal.
+    std::string waiting = TempScript("#wait\r\n#echo,after the wait\r\n");
+    r = Cli({"--lan", inst.address, "run", waiting});
+    EXPECT_EQ(r.status, cli::kExitOk);
+    EXPECT_NE(r.out.find("after the wait"), std::string::npos);
+
+    std::string notScript = TempScript(std::string("\x01\x02\x03 binary", 10));
+    r = Cli({"--lan", inst.address, "run", notScript});
+    EXPECT_EQ(r.status, cli::kExitBadFile);
+    EXPECT_NE(r.err.find("Orvane2: "), std::string::npos);
+    EXPECT_EQ(Cli({"--lan", inst.address, "run", "/tmp/orvane-no-such-script.txt"}).status, cli::kExitBadFile);
+    for (const std::string& f : {passing, waiting, notScript}) ::unlink(f.c_str());
+}
+
+TEST(CliAgainstSim, NoConnectionSendFailuresAndUsage) {
+    ProgramResult r = Cli({"--lan", "127.0.41.250", "identify"});
+    EXPECT_EQ(r.status, cli::kExitNoConnection);
+    EXPECT_NE(r.err.find("Test Connection: Failed to connect to IP address 127.0.41.250"), std::string::npos);
+
+    Instrument silent("127.0.41.3", {"--silent"});
+    EXPECT_EQ(Cli({"--lan", silent.address, "query", "*IDN?"}).status, cli::kExitNoConnection);
+    EXPECT_EQ(Cli({"--usb", "/dev/orvane-missing", "identify"}).status, cli::kExitNoConnection);
+
+    // The instrument hangs up once it has identified itself: the script's sends fail.
+    Instrument dropping("127.0.41.4", {"--hang-up-after", "90"});
+    std::string script = TempScript("\"read?\r\n#pause,1\r\n\"read?\r\n#pause,1\r\n\"read?\r\n");
+    r = Cli({"--lan", dropping.address, "run", script});
+    EXPECT_EQ(r.status, cli::kExitSendFailed) << r.out << r.err;
+    ::unlink(script.c_str());
+
+    EXPECT_EQ(Cli({}).status, cli::kExitUsage);
+    EXPECT_EQ(Cli({"--lan", "1.2.3.4", "--demo", "identify"}).status, cli::kExitUsage);
+    r = Cli({"--version"});
+    EXPECT_EQ(r.status, cli::kExitOk);
+    EXPECT_EQ(r.out, cli::CliVersion());
+}
+
+TEST(CliAgainstSim, DiscoverListsTheRowsOrSaysNothingWasFound) {
+    Instrument inst("127.0.41.5", {"--discover", "query", "--discover-on", "127.0.41.5"});
+    ProgramResult r = Cli({"discover"}, {}, {"ORVANE2_DISCOVERY_ADDRESS=127.0.41.5"});
+    EXPECT_EQ(r.status, cli::kExitOk) << r.err;
+    EXPECT_EQ(r.out, "127.0.41.5\t" + sim::IdentityText({}) + "\n");
+    r = Cli({"discover"}, {}, {"ORVANE2_DISCOVERY_ADDRESS=127.0.41.6"});
+    EXPECT_EQ(r.status, cli::kExitRefused);
+    EXPECT_NE(r.err.find("LAN Find Instrument: No Instruments found on this subnet"), std::string::npos);
+}

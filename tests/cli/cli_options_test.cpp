@@ -1,0 +1,56 @@
+#include "cli/cli_options.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+using namespace orvane::cli;
+
+namespace {
+bool Parse(std::vector<const char*> args, CliOptions& o, std::string& error) {
+    args.insert(args.begin(), "orvane2-cli");
+    return ParseCliOptions(static_cast<int>(args.size()), args.data(), o, error);
+}
+}  // namespace
+
+TEST(CliOptions, TheContractsWordsAndItsUsageErrors) {
+    CliOptions o;
+    std::string error;
+    ASSERT_TRUE(Parse({"--serial", "ttyS0", "--baud", "38400", "query", "*IDN?", "-5", "--quiet-ms", "50"}, o, error))
+        << error;
+    EXPECT_EQ(o.kind, orvane::transport::InterfaceKind::Serial);
+    EXPECT_EQ(o.baud, 38400u);
+    EXPECT_EQ(o.command, "query");
+    EXPECT_EQ(o.args, (std::vector<std::string>{"*IDN?", "-5"}));
+    EXPECT_EQ(o.quietMs, 50u);
+
+    CliOptions d;
+    ASSERT_TRUE(Parse({"--settings", "/tmp/x.ini", "--yes", "--no-color", "run", "--", "--odd name.txt"}, d, error));
+    EXPECT_EQ(d.args, (std::vector<std::string>{"--odd name.txt"}));
+    EXPECT_TRUE(d.yes);
+
+    struct Bad {
+        std::vector<const char*> args;
+    } bad[] = {
+        {{}},
+        {{"frobnicate"}},
+        {{"--usb", "a", "--lan", "1.2.3.4", "identify"}},
+        {{"--baud", "9600", "identify"}},
+        {{"--usb"}},
+        {{"--serial", "x", "--baud", "fast", "identify"}},
+        {{"query"}},
+        {{"run"}},
+        {{"run", "a", "b"}},
+        {{"identify", "extra"}},
+        {{"--bogus", "identify"}},
+    };
+    for (auto& b : bad) {
+        CliOptions x;
+        error.clear();
+        EXPECT_FALSE(Parse(b.args, x, error)) << (b.args.empty() ? "(none)" : b.args[0]);
+        EXPECT_FALSE(error.empty());
+    }
+    CliOptions h;
+    EXPECT_TRUE(Parse({"--help"}, h, error));
+    EXPECT_TRUE(h.help);
+}

@@ -1,0 +1,82 @@
+#include "support/run_program.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+
+extern char** environ;
+
+namespace orvane::testing {
+
+ProgramResult RunProgram(const std::string& path, const std::vector<std::string>& args, const std::string& input,
+                         const std::vector<std::string>& env, int limitMs) {
+    ProgramResult result;
+    std::vector<std::string> argStore = args;
+    argStore.insert(argStore.begin(), path);
+    std::vector<char*> argv;
+    for (std::string& a : argStore) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    std::vector<std::string> envStore;
+    for (char** e = environ; *e; ++e) envStore.emplace_back(*e);
+    for (const std::string& e : env) envStore.push_back(e);
+    std::vector<char*> envp;
+    for (std::string& e : envStore) envp.push_back(e.data());
+    envp.push_back(nullptr);
+
+    int in[2], out[2], err[2];
+    if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0) return result;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, in[0], STDIN_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, err[1], STDERR_FILENO);
+    pid_t pid = -1;
+    if (posix_spawn(&pid, path.c_str(), &actions, nullptr, argv.data(), envp.data()) != 0) pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(in[0]);
+    ::close(out[1]);
+    ::close(err[1]);
+    if (pid < 0) {
+        ::close(in[1]);
+        ::close(out[0]);
+        ::close(err[0]);
+        return result;
+    }
+    signal(SIGPIPE, SIG_IGN);
+    if (!input.empty()) (void)!::write(in[1], input.data(), input.size());
+    ::close(in[1]);
+
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
+    bool outOpen = true, errOpen = true;
+    while (outOpen || errOpen) {
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+        if (left.count() <= 0) break;
+        pollfd fds[2] = {{outOpen ? out[0] : -1, POLLIN, 0}, {errOpen ? err[0] : -1, POLLIN, 0}};
+        if (::poll(fds, 2, static_cast<int>(left.count())) <= 0) break;
+        char buf[4096];
+        if (fds[0].revents) {
+            ssize_t n = ::read(out[0], buf, sizeof buf);
+            if (n > 0) result.out.append(buf, static_cast<std::size_t>(n));
+            else outOpen = false;
+        }
+        if (fds[1].revents) {
+            ssize_t n = ::read(err[0], buf, sizeof buf);
+            if (n > 0) result.err.append(buf, static_cast<std::size_t>(n));
+            else errOpen = false;
+        }
+    }
+    ::close(out[0]);
+    ::close(err[0]);
+    int status = 0;
+    if (outOpen || errOpen) ::kill(pid, SIGKILL);
+    ::waitpid(pid, &status, 0);
+    result.status = (!outOpen && !errOpen && WIFEXITED(status)) ? WEXITSTATUS(status) : -1;
+    return result;
+}
+
+}  // namespace orvane::testing

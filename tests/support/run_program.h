@@ -1,0 +1,19 @@
+#pragma once
+// Runs a program to its end, with text on its stdin, and keeps what it printed.
+
+#include <string>
+#include <vector>
+
+namespace orvane::testing {
+
+struct ProgramResult {
+    int status = -1;  // the exit code; -1 when it did not exit normally within the limit
+    std::string out;
+    std::string err;
+};
+
+ProgramResult RunProgram(const std::string& path, const std::vector<std::string>& args,
+                         const std::string& input = {}, const std::vector<std::string>& env = {},
+                         int limitMs = 30000);
+
+}  // namespace orvane::testing

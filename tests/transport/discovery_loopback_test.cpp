@@ -1,0 +1,218 @@
+// The two discovery methods against simulated instruments on loopback.
+
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <random>
+#include <set>
+#include <string>
+#include <thread>
+
+#include "platform/debug_output.h"
+#include "sim/discovery_responder.h"
+#include "support/fake_clock.h"
+#include "support/lan_lab.h"
+#include "transport/discovery.h"
+#include "transport/udp_socket.h"
+
+using namespace orvane;
+using namespace orvane::transport;
+using orvane::sim::DiscoveryAnswer;
+using orvane::sim::DiscoveryMethod;
+using orvane::testing::FakeClock;
+using orvane::testing::LanLab;
+
+namespace {
+
+// The lab in virtual time: responders answer whenever the methods sleep.
+struct VirtualLab {
+    VirtualLab() {
+        pump = clock.AddPump([this](uint32_t now) { lab.Pump(now); });
+    }
+    ~VirtualLab() { clock.RemovePump(pump); }
+    sim::DiscoveryResponder& Responder(DiscoveryMethod m, std::vector<std::string> at,
+                                       DiscoveryAnswer a = DiscoveryAnswer::Valid) {
+        return lab.AddResponder(m, std::move(at), a, false);
+    }
+    FakeClock clock;
+    platform::ScopedClock use{clock};
+    LanLab lab;
+    int pump = 0;
+};
+
+std::vector<std::string> Listed(const FoundInstrument* list, int count) {
+    std::vector<std::string> out;
+    for (int i = 0; i < count && !list[i].ipText.empty(); ++i) out.push_back(list[i].ipText.str());
+    return out;
+}
+
+int Sender(const std::string& address) {
+    int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    sockaddr_in sa{};
+    sa.sin_family = AF_INET;
+    ::inet_pton(AF_INET, address.c_str(), &sa.sin_addr);
+    ::bind(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa);
+    return fd;
+}
+
+void SendTo(int fd, const std::string& bytes, uint16_t port) {
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(port);
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::sendto(fd, bytes.data(), bytes.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
+}
+
+}  // namespace
+
+TEST(DiscoveryLoopback, EachMethodListsAnInstrumentOnceAndIgnoresInvalidAnswers) {
+    VirtualLab v;
+    const std::vector<DiscoveryAnswer> echoForms = {
+        DiscoveryAnswer::Valid, DiscoveryAnswer::OtherPort, DiscoveryAnswer::Short,
+        DiscoveryAnswer::NotA,  DiscoveryAnswer::Oversized, DiscoveryAnswer::Empty};
+    const std::vector<DiscoveryAnswer> queryForms = {
+        DiscoveryAnswer::Valid,       DiscoveryAnswer::Length29,  DiscoveryAnswer::Length31,
+        DiscoveryAnswer::WrongMarker, DiscoveryAnswer::Oversized, DiscoveryAnswer::Empty};
+    std::vector<sim::DiscoveryResponder*> echo, query;
+    for (std::size_t i = 0; i < echoForms.size(); ++i) {
+        echo.push_back(&v.Responder(DiscoveryMethod::Echo, {v.lab.Address(int(i))}, echoForms[i]));
+        query.push_back(
+            &v.Responder(DiscoveryMethod::Query, {v.lab.Address(int(i))}, queryForms[i]));
+        ASSERT_TRUE(echo.back()->Ok()) << echo.back()->Error();
+        ASSERT_TRUE(query.back()->Ok()) << query.back()->Error();
+    }
+    v.lab.Target(v.lab.Addresses(0, int(echoForms.size())));
+
+    FoundList list{};
+    list[3].ipText = "stale";
+    uint32_t start = v.clock.TickCount();
+    EXPECT_EQ(DiscoverByEcho(list.data(), kFoundListSize), 1);
+    EXPECT_EQ(Listed(list.data(), kFoundListSize), std::vector<std::string>{v.lab.Address(0)});
+    // Three queries, four checks each about 100 ms apart.
+    uint32_t spent = v.clock.TickCount() - start;
+    EXPECT_GE(spent, 900u);
+    EXPECT_LE(spent, 1000u);
+    EXPECT_EQ(DiscoverByQuery(list.data() + 1, kFoundListSize - 1), 1);
+    EXPECT_EQ(Listed(list.data(), kFoundListSize),
+              (std::vector<std::string>{v.lab.Address(0), v.lab.Address(0)}));
+
+    // Every instrument heard all three queries and answered in its own way.
+    for (auto* r : echo) {
+        EXPECT_EQ(r->Queries(), 3u);
+        EXPECT_EQ(r->Answers(), 3u);
+    }
+    for (auto* r : query) EXPECT_EQ(r->Answers(), 3u);
+    EXPECT_FALSE(UdpIsOpen());
+}
+
+TEST(DiscoveryLoopback, UnboundPortOrNoTargetFindsNothingAndTheTraceSaysWhy) {
+    VirtualLab v;
+    v.Responder(DiscoveryMethod::Echo, {v.lab.Address(0)});
+    v.Responder(DiscoveryMethod::Query, {v.lab.Address(0)});
+    v.lab.Target({v.lab.Address(0)});
+    std::string trace;
+    platform::ScopedDebugSink sink([&](std::string_view s) { trace += s; });
+
+    // Another program holds the echo method's port, without sharing it.
+    int holder = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    sockaddr_in sa{};
+    sa.sin_family = AF_INET;
+    sa.sin_port = htons(v.lab.Ports().echoLocal);
+    ASSERT_EQ(::bind(holder, reinterpret_cast<sockaddr*>(&sa), sizeof sa), 0);
+    FoundList list{};
+    EXPECT_EQ(DiscoverByEcho(list.data(), kFoundListSize), 0);
+    EXPECT_NE(trace.find("bind to UDP port " + std::to_string(v.lab.Ports().echoLocal)),
+              std::string::npos);
+    EXPECT_EQ(DiscoverByQuery(list.data(), kFoundListSize), 1);
+    ::close(holder);
+
+    trace.clear();
+    SetDiscoveryAddressOverride("no-such-host");
+    uint32_t start = v.clock.TickCount();
+    EXPECT_EQ(DiscoverByEcho(list.data(), kFoundListSize), 0);
+    EXPECT_EQ(v.clock.TickCount(), start);
+    EXPECT_NE(trace.find("no-such-host"), std::string::npos);
+    EXPECT_TRUE(list[0].ipText.empty());
+}
+
+TEST(DiscoveryLoopback, ReceiveTakesDatagramsUpToTheCapacityOnly) {
+    LanLab lab;
+    lab.Target({lab.Address(0)});
+    ASSERT_EQ(UdpOpen(lab.Ports().echoLocal), 0);
+    int peer = Sender(lab.Address(1));
+    std::string fits = "A/10001" + std::string(1017, ' ');
+    ASSERT_EQ(fits.size(), kAnswerBufferSize);
+    SendTo(peer, std::string(), lab.Ports().echoLocal);
+    SendTo(peer, fits + " ", lab.Ports().echoLocal);
+    SendTo(peer, std::string(65507, 'A'), lab.Ports().echoLocal);
+    SendTo(peer, fits, lab.Ports().echoLocal);
+
+    uint8_t buffer[kAnswerBufferSize];
+    uint32_t sender = 0;
+    // Sends on loopback arrive at once; the empty and the two long ones are skipped.
+    EXPECT_EQ(UdpReceiveFrom(sender, buffer, sizeof buffer), int(kAnswerBufferSize));
+    EXPECT_EQ(Ipv4Text(sender), lab.Address(1));
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer), 7), "A/10001");
+    EXPECT_EQ(UdpReceiveFrom(sender, buffer, sizeof buffer), 0);
+    EXPECT_EQ(UdpSendTo("X", 1, lab.Ports().echoQuery), 0);
+    EXPECT_EQ(UdpSendTo(std::string(1501, 'X').data(), 1501, lab.Ports().echoQuery), -1);
+    UdpClose();
+    EXPECT_EQ(UdpReceiveFrom(sender, buffer, sizeof buffer), -1);
+    ::close(peer);
+}
+
+TEST(DiscoveryLoopback, ManyInstrumentsFillTheListToItsEnd) {
+    VirtualLab v;
+    auto addresses = v.lab.Addresses(0, 300);
+    auto& echo = v.Responder(DiscoveryMethod::Echo, addresses);
+    ASSERT_TRUE(echo.Ok()) << echo.Error();
+    v.lab.Target(addresses);
+    FoundList list{};
+    EXPECT_EQ(DiscoverByEcho(list.data(), kFoundListSize), kFoundListSize);
+    auto listed = Listed(list.data(), kFoundListSize);
+    EXPECT_EQ(std::set<std::string>(listed.begin(), listed.end()).size(), 256u);
+    EXPECT_EQ(echo.Answers(), 900u);
+}
+
+// Real time: the flood comes from another thread while the method runs.
+TEST(DiscoveryLoopback, FloodDuringASearchIsTakenOrDroppedByTheRules) {
+    LanLab lab;
+    auto& echo = lab.AddResponder(DiscoveryMethod::Echo, {lab.Address(0)});
+    ASSERT_TRUE(echo.Ok()) << echo.Error();
+    lab.Target({lab.Address(0)});
+
+    // Valid answers from 40 senders among junk of every size from 0 to 64 KiB.
+    std::set<std::string> validSenders{lab.Address(0)};
+    std::thread flood([&] {
+        std::vector<int> senders;
+        for (int n = 1; n <= 40; ++n) senders.push_back(Sender(lab.Address(n)));
+        std::mt19937 random(8);
+        if (!echo.WaitForQueries(1, 5000)) return;
+        for (int i = 0; i < 10000; ++i) {
+            std::string bytes;
+            if (i % 7 == 0) {
+                bytes = "A/" + std::to_string(lab.TcpPort()) + std::string(30, ' ');
+            } else {
+                bytes.assign(random() % 65508, static_cast<char>(random()));
+            }
+            SendTo(senders[std::size_t(i) % senders.size()], bytes, lab.Ports().echoLocal);
+        }
+        for (int fd : senders) ::close(fd);
+    });
+    for (int n = 1; n <= 40; ++n) validSenders.insert(lab.Address(n));
+
+    FoundList list{};
+    auto start = std::chrono::steady_clock::now();
+    int found = DiscoverByEcho(list.data(), kFoundListSize);
+    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - start);
+    flood.join();
+    EXPECT_LE(found, 41);
+    EXPECT_LT(ms.count(), 2000);
+    for (const std::string& a : Listed(list.data(), kFoundListSize))
+        EXPECT_TRUE(validSenders.count(a)) << a;
+}

@@ -1,0 +1,109 @@
+// The answer tests, the found list and the choice of targets: no network.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "transport/discovery.h"
+#include "transport/discovery_targets.h"
+
+using namespace orvane::transport;
+
+namespace {
+
+bool Echo(const std::string& bytes, uint16_t port = 10001) {
+    return IsEchoAnswer(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), port);
+}
+bool Query(const std::string& bytes) {
+    return IsQueryAnswer(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+}
+std::string Padded(std::string text, std::size_t length = 26) {
+    text.resize(length, ' ');
+    return text;
+}
+
+}  // namespace
+
+TEST(DiscoveryWire, EchoAnswerNeedsLengthLeadingAAndThePortAfterTheFirstSlash) {
+    EXPECT_TRUE(Echo(Padded("Asomething/10001")));
+    EXPECT_TRUE(Echo(Padded("A/010001")));                     // leading zeros
+    EXPECT_TRUE(Echo(Padded("A x/10001xyz/23")));              // text after the digits
+    EXPECT_TRUE(Echo(Padded(std::string("A\0\0/10001", 9))));  // zero bytes are just bytes
+    EXPECT_TRUE(Echo(Padded("A/23"), 23));  // the number is the instrument port in use
+
+    EXPECT_FALSE(Echo(Padded("A/10001", 25)));
+    EXPECT_FALSE(Echo(Padded("B/10001")));
+    EXPECT_FALSE(Echo(Padded("a/10001")));
+    EXPECT_FALSE(Echo(Padded("A/10002")));
+    EXPECT_FALSE(Echo(Padded("A/23/10001")));  // only the first "/" counts
+    EXPECT_FALSE(Echo(Padded("A no slash 10001")));
+    EXPECT_FALSE(Echo(Padded("A/ 10001")));
+    EXPECT_FALSE(Echo(Padded("A/+10001")));
+    EXPECT_FALSE(Echo(Padded("A/", 30)));
+    // 2^32 + 10001 must not wrap round to the port.
+    EXPECT_FALSE(Echo(Padded("A/4294977297")));
+    EXPECT_FALSE(Echo(Padded("A/65537"), 1));
+    EXPECT_FALSE(IsEchoAnswer(nullptr, 30, 10001));
+}
+
+TEST(DiscoveryWire, QueryAnswerIsExactlyThirtyBytesMarkedF7) {
+    std::string answer(30, '\0');
+    answer[3] = '\xF7';
+    EXPECT_TRUE(Query(answer));
+    EXPECT_FALSE(Query(answer.substr(0, 29)));
+    EXPECT_FALSE(Query(answer + '\0'));
+    answer[3] = '\xF6';
+    EXPECT_FALSE(Query(answer));
+    EXPECT_FALSE(IsQueryAnswer(nullptr, 30));
+}
+
+TEST(DiscoveryWire, FoundListTakesEachAddressOnceFromTheFront) {
+    FoundList list{};
+    EXPECT_EQ(AddFoundAddress(0x0A000005, list.data(), 256), 1);
+    EXPECT_EQ(AddFoundAddress(0xC0A80114, list.data(), 256), 2);
+    EXPECT_EQ(AddFoundAddress(0x0A000005, list.data(), 256), -1);
+    EXPECT_EQ(list[0].ipText, "10.0.0.5");
+    EXPECT_EQ(list[1].ipText, "192.168.1.20");
+    EXPECT_TRUE(list[2].ipText.empty());
+    // Only the entries given count.
+    EXPECT_EQ(AddFoundAddress(0x0A000006, list.data(), 2), -1);
+
+    for (uint32_t a = 1; a <= 300; ++a)
+        AddFoundAddress(0x0A010000 + a, list.data(), kFoundListSize);
+    EXPECT_EQ(list[255].ipText, "10.1.0.254");
+    EXPECT_EQ(AddFoundAddress(0xFFFFFFFF, list.data(), kFoundListSize), -1);
+    EXPECT_EQ(list[255].ipText, "10.1.0.254");
+    EXPECT_EQ(AddFoundAddress(1, nullptr, 5), -1);
+}
+
+TEST(DiscoveryWire, TargetsComeFromTheSettingTheVariableOrTheBroadcast) {
+    std::string rejected;
+    auto parsed = ParseDiscoveryAddresses(
+        " 127.0.0.2, 127.0.0.3,,127.0.0.2,printer,1.2.3,256.1.1.1 ", &rejected);
+    EXPECT_EQ(parsed, (std::vector<uint32_t>{0x7F000002, 0x7F000003}));
+    EXPECT_EQ(rejected, "\"printer\", \"1.2.3\", \"256.1.1.1\"");
+
+    // Neither given: the limited broadcast first (worked out here, never sent).
+    ::unsetenv(kDiscoveryAddressVariable);
+    SetDiscoveryAddressOverride(std::nullopt);
+    std::string note;
+    auto broadcast = ResolveDiscoveryTargets(&note);
+    ASSERT_FALSE(broadcast.empty());
+    EXPECT_EQ(broadcast[0], kLimitedBroadcast);
+    EXPECT_EQ(note, "broadcast");
+
+    ::setenv(kDiscoveryAddressVariable, "127.0.0.9", 1);
+    EXPECT_EQ(ResolveDiscoveryTargets(), std::vector<uint32_t>{0x7F000009});
+    // The in-process setting wins over the variable.
+    SetDiscoveryAddressOverride("127.0.0.7");
+    EXPECT_EQ(ResolveDiscoveryTargets(), std::vector<uint32_t>{0x7F000007});
+    // A list given but holding nothing usable sends nowhere, not to the broadcast.
+    SetDiscoveryAddressOverride("nonsense");
+    EXPECT_TRUE(ResolveDiscoveryTargets(&note).empty());
+    EXPECT_NE(note.find("\"nonsense\""), std::string::npos);
+    SetDiscoveryAddressOverride(std::nullopt);
+    ::setenv(kDiscoveryAddressVariable, "", 1);
+    EXPECT_TRUE(ResolveDiscoveryTargets().empty());
+    ::unsetenv(kDiscoveryAddressVariable);
+}

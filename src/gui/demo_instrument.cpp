@@ -1,12 +1,17 @@
 #include "gui/demo_instrument.h"
 
+#include <cstdio>
+#include <cstdlib>
+
+#include "sim/discovery_responder.h"
 #include "sim/pty_endpoint.h"
 #include "sim/tcp_endpoint.h"
+#include "transport/discovery_targets.h"
 #include "transport/serial_port_list.h"
 
 namespace orvane::gui {
 
-DemoInstrument::DemoInstrument(sim::InstrumentConfig config, uint16_t tcpPort) {
+DemoInstrument::DemoInstrument(sim::InstrumentConfig config, uint16_t tcpPort, bool discoverable) {
     pty_ = std::make_unique<sim::PtyEndpoint>(config);
     if (!pty_->Ok() || !pty_->Start()) {
         problems_ += "The simulated USB instrument could not start: " +
@@ -20,9 +25,33 @@ DemoInstrument::DemoInstrument(sim::InstrumentConfig config, uint16_t tcpPort) {
                      "\n";
         tcp_.reset();
     }
+    if (tcp_ && discoverable) {
+        sim::DiscoveryResponderConfig answer;
+        answer.method = sim::DiscoveryMethod::Echo;
+        answer.addresses = {kDemoAddress};
+        answer.tcpPort = tcp_->Port();
+        answer.instrument = config;
+        responder_ = std::make_unique<sim::DiscoveryResponder>(answer);
+        if (responder_->Ok() && responder_->Start()) {
+            // A user's own list of addresses stands; otherwise loopback joins the broadcast.
+            if (!std::getenv(transport::kDiscoveryAddressVariable)) {
+                std::string targets = kDemoAddress;
+                for (uint32_t a : transport::BroadcastTargets()) targets += "," + transport::Ipv4Text(a);
+                transport::SetDiscoveryAddressOverride(targets);
+                searchRedirected_ = true;
+            }
+        } else {
+            // Not worth a box: the instrument is there, only the search will not find it.
+            std::fprintf(stderr, "orvane2: the demo instrument will not answer the LAN search: %s\n",
+                         responder_->Error().c_str());
+            responder_.reset();
+        }
+    }
 }
 
-DemoInstrument::~DemoInstrument() = default;
+DemoInstrument::~DemoInstrument() {
+    if (searchRedirected_) transport::SetDiscoveryAddressOverride(std::nullopt);
+}
 
 std::string DemoInstrument::DevicePath() const { return pty_ ? pty_->DevicePath() : std::string(); }
 

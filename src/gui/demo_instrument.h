@@ -11,6 +11,7 @@
 #include "transport/connection_record.h"
 
 namespace orvane::sim {
+class DiscoveryResponder;
 class PtyEndpoint;
 class TcpEndpoint;
 }  // namespace orvane::sim
@@ -22,7 +23,10 @@ inline constexpr const char kDemoAddress[] = "127.0.0.1";
 class DemoInstrument {
 public:
     // tcpPort: where the LAN side listens (0 takes any free port).
-    explicit DemoInstrument(sim::InstrumentConfig config = {}, uint16_t tcpPort = 10001);
+    // discoverable: the LAN side also answers the Connect dialog's search,
+    // which then asks 127.0.0.1 besides the usual broadcast addresses.
+    explicit DemoInstrument(sim::InstrumentConfig config = {}, uint16_t tcpPort = 10001,
+                            bool discoverable = false);
     ~DemoInstrument();
     DemoInstrument(const DemoInstrument&) = delete;
     DemoInstrument& operator=(const DemoInstrument&) = delete;
@@ -45,6 +49,8 @@ public:
 private:
     std::unique_ptr<sim::PtyEndpoint> pty_;
     std::unique_ptr<sim::TcpEndpoint> tcp_;
+    std::unique_ptr<sim::DiscoveryResponder> responder_;
+    bool searchRedirected_ = false;
     std::string problems_;
 };
 

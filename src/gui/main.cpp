@@ -10,6 +10,7 @@
 #include "gui/main_window.h"
 #include "platform/debug_output.h"
 #include "platform/settings_location.h"
+#include "sim/tcp_endpoint.h"
 #include "transport/comms_log.h"
 #include "ui/app_strings.h"
 
@@ -62,7 +63,7 @@ int main(int argc, char** argv) {
 
     std::unique_ptr<gui::DemoInstrument> demo;
     if (options.demo) {
-        demo = std::make_unique<gui::DemoInstrument>();
+        demo = std::make_unique<gui::DemoInstrument>(sim::InstrumentConfig{}, sim::kInstrumentTcpPort, true);
         // Told before the window opens, so the box does not come up behind the Connect dialog.
         if (!demo->Problems().empty()) {
             std::fputs(demo->Problems().c_str(), stderr);

@@ -13,6 +13,7 @@
 #include <QTextEdit>
 
 #include "app/layout.h"
+#include "connection/lan_search.h"
 #include "gui/about_dialog.h"
 #include "gui/connect_dialog_window.h"
 #include "gui/resources.h"
@@ -93,6 +94,7 @@ MainWindow::MainWindow(MainWindowOptions options)
     ui.beeper = &beeper_;
     app::ShellHooks hooks;
     hooks.listSerialPorts = std::move(options.listSerialPorts);
+    hooks.lanSearch = connection::MakeLanSearch(lanFind_);
     shell_ = std::make_unique<app::Shell>(ui, std::move(options.settingsFile), std::move(hooks));
 
     ui::Size size = shell_->Start(options.args);

@@ -16,6 +16,7 @@
 #include "app/shell.h"
 #include "gui/info_pane.h"
 #include "gui/interaction.h"
+#include "gui/lan_find_window.h"
 #include "gui/widget_controls.h"
 #include "ui/main_window.h"
 
@@ -121,6 +122,7 @@ private:
     FileDialogs files_;
     WaitCursor cursor_;
     Beeper beeper_;
+    LanFindRunner lanFind_{this};
 
     std::map<int, QAction*> actions_;
     QTimer timer_;

@@ -14,6 +14,7 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTextEdit>
+#include <QTreeWidget>
 #include <fstream>
 #include <sstream>
 
@@ -25,7 +26,9 @@
 #include "gui/main_window.h"
 #include "gui_fixture.h"
 #include "platform/ini_file.h"
+#include "gui/lan_find_window.h"
 #include "sim/pty_endpoint.h"
+#include "support/lan_lab.h"
 #include "sim/tcp_endpoint.h"
 #include "transport/tcp_client.h"
 #include "ui/app_strings.h"
@@ -336,6 +339,56 @@ TEST_F(MainWindowTest, LoadsRunsAndStopsAScript) {
     EXPECT_TRUE(w.commandLine()->isVisible());
     EXPECT_EQ(w.resultsPane()->height(), 514);
     EXPECT_EQ(w.infoPane()->height(), 514);
+}
+
+TEST_F(MainWindowTest, SearchesTheLanAndConnectsToTheInstrumentChosen) {
+    orvane::testing::LanLab lab;
+    sim::InstrumentConfig second;
+    second.model = "TRV68";
+    second.serial = "777";
+    lab.AddInstrument(0);
+    lab.AddInstrument(1, second);
+    // Answers the search but takes no connection: listed with why.
+    lab.AddResponder(sim::DiscoveryMethod::Echo, {lab.Address(0), lab.Address(1), lab.Address(2)});
+    lab.Target({lab.Address(0), lab.Address(1), lab.Address(2)});
+
+    dialogs.push_back([&](QDialog& d) {
+        auto* kinds = Child<QComboBox>(d, gui::kInterfaceListId);
+        kinds->setFocus();
+        QTest::keyClick(kinds, Qt::Key_Down);
+        QTest::keyClick(kinds, Qt::Key_Down);
+        ASSERT_EQ(kinds->currentText(), "LAN");
+        auto* search = Child<QPushButton>(d, gui::kSearchButtonId);
+        EXPECT_FALSE(search->icon().isNull());
+        dialogs.push_front([&](QDialog& find) {
+            EXPECT_EQ(find.windowTitle(), "Please Choose Instrument");
+            auto* list = Child<QTreeWidget>(find, gui::kLanFindListId);
+            auto* ok = Child<QPushButton>(find, gui::kLanFindOkId);
+            ASSERT_EQ(list->topLevelItemCount(), 3);
+            EXPECT_EQ(list->headerItem()->text(0), "IP Address");
+            EXPECT_EQ(list->headerItem()->text(1), "Instrument");
+            const int width = list->viewport()->width();
+            EXPECT_NEAR(list->columnWidth(0), width * 30 / 100, 1);
+            EXPECT_NEAR(list->columnWidth(1), width * 70 / 100, 1);
+            EXPECT_EQ(list->selectionBehavior(), QAbstractItemView::SelectRows);
+            EXPECT_EQ(list->topLevelItem(1)->text(1).toStdString(), sim::IdentityText(second));
+            EXPECT_EQ(list->topLevelItem(2)->text(1), "Connection Failed 1");
+            EXPECT_FALSE(ok->isEnabled());  // several rows: nothing chosen yet
+            QTreeWidgetItem* row = list->topLevelItem(1);
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(row).center());
+            EXPECT_TRUE(ok->isEnabled());
+            Screenshot(find, "lan-find-instrument");
+            QTest::mouseClick(ok, Qt::LeftButton);
+        });
+        QTest::mouseClick(search, Qt::LeftButton);
+        EXPECT_EQ(Child<QLineEdit>(d, gui::kIpAddressId)->text().toStdString(), lab.Address(1));
+        QTest::mouseClick(Child<QPushButton>(d, gui::kConnectButtonId), Qt::LeftButton);
+    });
+    gui::MainWindow w(Options());
+    w.show();
+    ASSERT_TRUE(WaitFor([&] { return Connected(w); }, 10000));
+    EXPECT_EQ(w.windowTitle().toStdString(), CaptionFor("LAN", second));
+    EXPECT_EQ(dialogsSeen, (std::vector<std::string>{"connectDialog", "lanFindDialog"}));
 }
 
 TEST_F(MainWindowTest, LaysOutTheControlsAndKeepsTheSizeTheUserMade) {

@@ -8,6 +8,7 @@
 #include "gui/demo_instrument.h"
 #include "gui/gui_options.h"
 #include "gui/main_window.h"
+#include "gui/resources.h"
 #include "platform/debug_output.h"
 #include "platform/settings_location.h"
 #include "sim/tcp_endpoint.h"
@@ -60,6 +61,7 @@ int main(int argc, char** argv) {
     QApplication app(qtArgc, qtArgs.data());
     QApplication::setApplicationName(QStringLiteral("orvane2"));
     QGuiApplication::setDesktopFileName(QStringLiteral("orvane2"));
+    QApplication::setWindowIcon(gui::AppIcon());
 
     std::unique_ptr<gui::DemoInstrument> demo;
     if (options.demo) {

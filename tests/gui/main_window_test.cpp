@@ -262,6 +262,12 @@ TEST_F(MainWindowTest, ConnectsOverLanAndOffersToReestablishAfterAnUnplug) {
     boxes.clear();
 
     // Pulled cable: one question; Yes reconnects without the dialog.
+    onBox = [](QMessageBox& box) {
+        box.show();  // laid out as a person would see it
+        Settle();
+        Screenshot(box, "message-box-reestablish");
+        box.hide();
+    };
     instrument.Unplug();
     ASSERT_TRUE(WaitFor([&] { return !boxes.empty(); }));
     ASSERT_EQ(boxes.size(), 1u);
@@ -270,6 +276,7 @@ TEST_F(MainWindowTest, ConnectsOverLanAndOffersToReestablishAfterAnUnplug) {
     EXPECT_EQ(boxes[0].buttons, ui::MessageButtons::YesNo);
     EXPECT_EQ(boxes[0].icon, ui::MessageIcon::Warning);
     ASSERT_TRUE(WaitFor([&] { return Connected(w); }));
+    onBox = nullptr;
     Type(w, "temp?");
     ASSERT_TRUE(WaitFor([&] { return Results(w).find("2.35000E+01") != std::string::npos; }));
 

@@ -27,9 +27,11 @@
 #include "gui_fixture.h"
 #include "platform/ini_file.h"
 #include "gui/lan_find_window.h"
+#include "sim/binary_value.h"
 #include "sim/pty_endpoint.h"
 #include "support/lan_lab.h"
 #include "sim/tcp_endpoint.h"
+#include "transport/channel.h"
 #include "transport/tcp_client.h"
 #include "ui/app_strings.h"
 #include "ui/command_ids.h"
@@ -190,17 +192,25 @@ TEST_F(MainWindowTest, SendsTypedLinesWalksTheHistoryPicksEchoesAndSaves) {
     clickLine(0);
     EXPECT_EQ(w.commandLine()->text(), "*IDN?");
 
-    // Convert Binary: checked at start, each choice flips the mark.
+    // Convert Binary: checked at start, each choice flips the mark. Off, the
+    // value's four bytes are shown (and saved) as they came.
+    const sim::BinaryValue value = sim::EncodeBinaryValue(sim::InstrumentConfig{}.reading);
+    char decoded[32];
+    transport::DecodeBinaryValue(value.data(), decoded, sizeof decoded);
+    const std::string raw(value.begin(), value.end());
     QAction* convert = w.MenuAction(ui::kCmdConvertBinary);
     EXPECT_TRUE(convert->isChecked());
+    Type(w, "readbin?");
+    ASSERT_TRUE(WaitFor([&] { return Results(w).find(std::string(decoded) + "\n") != std::string::npos; }));
     convert->trigger();
     EXPECT_FALSE(convert->isChecked());
     EXPECT_FALSE(w.shell().convertBinary());
+    Type(w, "readbin?");
+    ASSERT_TRUE(WaitFor([&] { return w.shell().ui().results->Text().find(raw + "\r\n") != std::string::npos; }));
     convert->trigger();
     EXPECT_TRUE(convert->isChecked());
 
     // Save to File: CR LF line ends, nothing after the last line.
-    ASSERT_TRUE(WaitFor([&] { return Results(w).find("5.00000E+01") != std::string::npos; }));
     const std::string path = dir() + "/results.txt";
     files.push_back(path);
     w.MenuAction(ui::kCmdSaveToFile)->trigger();
@@ -208,10 +218,11 @@ TEST_F(MainWindowTest, SendsTypedLinesWalksTheHistoryPicksEchoesAndSaves) {
     EXPECT_TRUE(fileDialogs[0].save);
     EXPECT_TRUE(fileDialogs[0].request.overwritePrompt);
     EXPECT_EQ(gui::NameFilters(fileDialogs[0].request.filters), QStringList{"Text File *.txt (*.txt)"});
-    std::string saved = ReadFile(path);
-    std::string crlf;
-    for (char c : Results(w)) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
-    EXPECT_EQ(saved, crlf);
+    const std::string saved = ReadFile(path);
+    EXPECT_EQ(saved, w.shell().ui().results->Text());
+    EXPECT_EQ(saved.rfind("> *IDN?\r\n" + Identity() + "\r\n", 0), 0u);
+    EXPECT_NE(saved.find(raw + "\r\n"), std::string::npos);
+    EXPECT_EQ(saved.substr(saved.size() - 2), "\r\n");
     EXPECT_TRUE(boxes.size() == 1u);  // only the connect message
 
     // Cancelling the dialog says so.

@@ -42,11 +42,13 @@ constexpr int kFloodSeconds = 10;
 constexpr std::size_t kFloodLineBytes = 18;
 
 class QuietBoxes {
-public:
+  public:
     QuietBoxes() {
         gui::SetMessageBoxPolicy([](const ui::MessageRequest& r, QMessageBox&) {
-            std::fprintf(stderr, "bench_gui: message box \"%s\": %s\n", r.caption.c_str(), r.text.c_str());
-            return r.buttons == ui::MessageButtons::YesNo ? ui::MessageAnswer::No : ui::MessageAnswer::Ok;
+            std::fprintf(stderr, "bench_gui: message box \"%s\": %s\n", r.caption.c_str(),
+                         r.text.c_str());
+            return r.buttons == ui::MessageButtons::YesNo ? ui::MessageAnswer::No
+                                                          : ui::MessageAnswer::Ok;
         });
     }
     ~QuietBoxes() { gui::SetMessageBoxPolicy({}); }
@@ -56,7 +58,7 @@ public:
 // time advancing so that its flood (one burst per engine millisecond) comes at
 // the wanted rate once switched on.
 class PacedInstrument {
-public:
+  public:
     PacedInstrument() : endpoint_({}, "127.0.0.1", 0) {
         thread_ = std::thread([this] { Run(); });
     }
@@ -82,7 +84,7 @@ public:
         return endpoint_.engine().counters().bytesSent;
     }
 
-private:
+  private:
     void Run() {
         const double start = bench::NowUs();
         while (!stop_) {
@@ -114,7 +116,7 @@ private:
 
 // Posts a queued call to the window every 10 ms and keeps how long each waited.
 class Probe {
-public:
+  public:
     explicit Probe(QObject* target) : target_(target) {
         thread_ = std::thread([this] {
             while (!stop_) {
@@ -136,7 +138,7 @@ public:
     int Served() const { return served_; }
     void StartLastSecond() { lastSecond_ = true; }
 
-private:
+  private:
     void Served(double waitedUs) {
         ++served_;
         worstUs_ = std::max(worstUs_, waitedUs);
@@ -199,7 +201,8 @@ int main(int argc, char** argv) {
         // A person sees the window come up behind the dialog before clicking.
         QElapsedTimer t;
         t.start();
-        while (shownAt == 0 && t.elapsed() < 5000) QApplication::processEvents(QEventLoop::AllEvents, 5);
+        while (shownAt == 0 && t.elapsed() < 5000)
+            QApplication::processEvents(QEventLoop::AllEvents, 5);
         dialog.findChild<QPushButton*>(QString::number(gui::kConnectButtonId))->click();
     });
     gui::MainWindowOptions options;
@@ -254,19 +257,24 @@ int main(int argc, char** argv) {
     FloodCount shown = CountFlood(*window.resultsPane());
     const double rate = static_cast<double>(floodBytes) / ((floodEnd - floodStart) / 1e6) / 1e6;
 
-    std::printf("bench_gui: %llu flood lines sent (%.2f MB/s for %d s), %llu shown%s; %d probe calls\n",
-                static_cast<unsigned long long>(expectedLines), rate, kFloodSeconds,
-                static_cast<unsigned long long>(shown.lines), shown.inOrder ? " in order" : " OUT OF ORDER",
-                probe.Served());
+    std::printf(
+        "bench_gui: %llu flood lines sent (%.2f MB/s for %d s), %llu shown%s; %d probe calls\n",
+        static_cast<unsigned long long>(expectedLines), rate, kFloodSeconds,
+        static_cast<unsigned long long>(shown.lines), shown.inOrder ? " in order" : " OUT OF ORDER",
+        probe.Served());
     bool ok = true;
-    ok &= bench::Report("start-up to a shown main window (offscreen)", (shownAt - processStart) / 1000, "ms",
-                        kStartLimitMs, true);
-    std::printf("%-52s %12.3f ms\n", "  start-up to the Connect dialog", (dialogAt - processStart) / 1000);
-    ok &= bench::Report("flood: worst wait of a queued call", probe.WorstMs(), "ms", kLatencyLimitMs, true);
-    ok &= bench::Report("flood: worst wait in the last second", probe.WorstOfLastSecondMs(), "ms", kLatencyLimitMs,
-                        true);
-    ok &= bench::Report("flood: rate of reply lines", rate, "MB/s", kFloodBytesPerSecond / 1e6 * 0.95, false);
-    ok &= bench::Report("flood: lines lost", static_cast<double>(expectedLines - std::min(expectedLines, shown.lines)),
+    ok &= bench::Report("start-up to a shown main window (offscreen)",
+                        (shownAt - processStart) / 1000, "ms", kStartLimitMs, true);
+    std::printf("%-52s %12.3f ms\n", "  start-up to the Connect dialog",
+                (dialogAt - processStart) / 1000);
+    ok &= bench::Report("flood: worst wait of a queued call", probe.WorstMs(), "ms",
+                        kLatencyLimitMs, true);
+    ok &= bench::Report("flood: worst wait in the last second", probe.WorstOfLastSecondMs(), "ms",
+                        kLatencyLimitMs, true);
+    ok &= bench::Report("flood: rate of reply lines", rate, "MB/s",
+                        kFloodBytesPerSecond / 1e6 * 0.95, false);
+    ok &= bench::Report("flood: lines lost",
+                        static_cast<double>(expectedLines - std::min(expectedLines, shown.lines)),
                         "lines", 0, true);
     ok &= shown.inOrder && shown.lines == expectedLines;
     window.close();

@@ -29,7 +29,8 @@ AboutDialog::AboutDialog(QWidget* owner, const std::string& product, const std::
     for (const auto& [id, text, rect] : texts) {
         auto* label = new QLabel(FromUtf8(text), this);
         label->setObjectName(QString::number(id));
-        label->setGeometry(rect.x(), rect.y(), rect.width(), std::max(rect.height(), label->sizeHint().height()));
+        label->setGeometry(rect.x(), rect.y(), rect.width(),
+                           std::max(rect.height(), label->sizeHint().height()));
     }
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);

@@ -13,7 +13,7 @@ inline constexpr int kAboutNoticeId = 1008;
 inline constexpr int kAboutOkId = 1;
 
 class AboutDialog final : public QDialog {
-public:
+  public:
     AboutDialog(QWidget* owner, const std::string& product, const std::string& version,
                 const std::string& notice);
 };

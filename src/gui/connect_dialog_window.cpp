@@ -26,7 +26,8 @@ constexpr int kDropDownHeight = 13;
 
 QValidator* NewIpv4Validator(QObject* parent) {
     static const QRegularExpression address(
-        QStringLiteral("(?:(?:25[0-5]|2[0-4]\\d|1\\d\\d|[1-9]?\\d)\\.){3}(?:25[0-5]|2[0-4]\\d|1\\d\\d|[1-9]?\\d)"));
+        QStringLiteral("(?:(?:25[0-5]|2[0-4]\\d|1\\d\\d|[1-9]?\\d)\\.){3}(?:25[0-5]|2[0-4]\\d|"
+                       "1\\d\\d|[1-9]?\\d)"));
     return new QRegularExpressionValidator(address, parent);
 }
 

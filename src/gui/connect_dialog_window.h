@@ -32,7 +32,7 @@ inline constexpr int kSearchButtonId = 1006;
 QValidator* NewIpv4Validator(QObject* parent);
 
 class ConnectDialogWindow final : public QDialog, public ui::ConnectDialogView {
-public:
+  public:
     explicit ConnectDialogWindow(QWidget* owner);
     // Where the buttons go; set after OnStart, so that filling the lists
     // reaches nobody.
@@ -53,7 +53,7 @@ public:
     // Escape and the close box are Cancel.
     void reject() override;
 
-private:
+  private:
     template <class F>
     void OnClick(QPushButton* button, F handler);
 

@@ -20,9 +20,9 @@ DemoInstrument::DemoInstrument(sim::InstrumentConfig config, uint16_t tcpPort, b
     }
     tcp_ = std::make_unique<sim::TcpEndpoint>(config, kDemoAddress, tcpPort);
     if (!tcp_->Ok() || !tcp_->Start()) {
-        problems_ += "The simulated LAN instrument could not start on " + std::string(kDemoAddress) + " port " +
-                     std::to_string(tcpPort) + ": " + (tcp_->Ok() ? std::string("no service thread") : tcp_->Error()) +
-                     "\n";
+        problems_ += "The simulated LAN instrument could not start on " +
+                     std::string(kDemoAddress) + " port " + std::to_string(tcpPort) + ": " +
+                     (tcp_->Ok() ? std::string("no service thread") : tcp_->Error()) + "\n";
         tcp_.reset();
     }
     if (tcp_ && discoverable) {
@@ -36,13 +36,15 @@ DemoInstrument::DemoInstrument(sim::InstrumentConfig config, uint16_t tcpPort, b
             // A user's own list of addresses stands; otherwise loopback joins the broadcast.
             if (!std::getenv(transport::kDiscoveryAddressVariable)) {
                 std::string targets = kDemoAddress;
-                for (uint32_t a : transport::BroadcastTargets()) targets += "," + transport::Ipv4Text(a);
+                for (uint32_t a : transport::BroadcastTargets())
+                    targets += "," + transport::Ipv4Text(a);
                 transport::SetDiscoveryAddressOverride(targets);
                 searchRedirected_ = true;
             }
         } else {
             // Not worth a box: the instrument is there, only the search will not find it.
-            std::fprintf(stderr, "orvane2: the demo instrument will not answer the LAN search: %s\n",
+            std::fprintf(stderr,
+                         "orvane2: the demo instrument will not answer the LAN search: %s\n",
                          responder_->Error().c_str());
             responder_.reset();
         }
@@ -53,9 +55,13 @@ DemoInstrument::~DemoInstrument() {
     if (searchRedirected_) transport::SetDiscoveryAddressOverride(std::nullopt);
 }
 
-std::string DemoInstrument::DevicePath() const { return pty_ ? pty_->DevicePath() : std::string(); }
+std::string DemoInstrument::DevicePath() const {
+    return pty_ ? pty_->DevicePath() : std::string();
+}
 
-uint16_t DemoInstrument::TcpPort() const { return tcp_ ? tcp_->Port() : 0; }
+uint16_t DemoInstrument::TcpPort() const {
+    return tcp_ ? tcp_->Port() : 0;
+}
 
 void DemoInstrument::Preset(transport::ConnectionRecord& record) const {
     if (tcp_) record.ipAddress = kDemoAddress;

@@ -21,7 +21,7 @@ namespace orvane::gui {
 inline constexpr const char kDemoAddress[] = "127.0.0.1";
 
 class DemoInstrument {
-public:
+  public:
     // tcpPort: where the LAN side listens (0 takes any free port).
     // discoverable: the LAN side also answers the Connect dialog's search,
     // which then asks 127.0.0.1 besides the usual broadcast addresses.
@@ -46,7 +46,7 @@ public:
     sim::PtyEndpoint* pty() const { return pty_.get(); }
     sim::TcpEndpoint* tcp() const { return tcp_.get(); }
 
-private:
+  private:
     std::unique_ptr<sim::PtyEndpoint> pty_;
     std::unique_ptr<sim::TcpEndpoint> tcp_;
     std::unique_ptr<sim::DiscoveryResponder> responder_;

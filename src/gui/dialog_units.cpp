@@ -6,7 +6,8 @@ namespace orvane::gui {
 
 DialogUnits::DialogUnits(const QFont& font) {
     QFontMetrics metrics(font);
-    int letters = metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    int letters = metrics.horizontalAdvance(
+        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
     baseX_ = (letters / 26 + 1) / 2;
     baseY_ = metrics.height();
     if (baseX_ < 1) baseX_ = 1;
@@ -14,7 +15,11 @@ DialogUnits::DialogUnits(const QFont& font) {
 }
 
 // Rounded to the nearest pixel, as the dialog manager does.
-int DialogUnits::X(int units) const { return (units * baseX_ * 2 + 4) / 8; }
-int DialogUnits::Y(int units) const { return (units * baseY_ * 2 + 8) / 16; }
+int DialogUnits::X(int units) const {
+    return (units * baseX_ * 2 + 4) / 8;
+}
+int DialogUnits::Y(int units) const {
+    return (units * baseY_ * 2 + 8) / 16;
+}
 
 }  // namespace orvane::gui

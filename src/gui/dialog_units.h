@@ -9,16 +9,18 @@
 namespace orvane::gui {
 
 class DialogUnits {
-public:
+  public:
     explicit DialogUnits(const QFont& font);
     int X(int units) const;
     int Y(int units) const;
-    QRect Rect(int x, int y, int width, int height) const { return {X(x), Y(y), X(width), Y(height)}; }
+    QRect Rect(int x, int y, int width, int height) const {
+        return {X(x), Y(y), X(width), Y(height)};
+    }
     QSize Size(int width, int height) const { return {X(width), Y(height)}; }
     int baseX() const { return baseX_; }
     int baseY() const { return baseY_; }
 
-private:
+  private:
     int baseX_;
     int baseY_;
 };

@@ -39,9 +39,13 @@ FilesListDialogWindow::FilesListDialogWindow(QWidget* owner)
     cancel_->setFocus();
 }
 
-void FilesListDialogWindow::SetTitle(const std::string& title) { setWindowTitle(FromUtf8(title)); }
+void FilesListDialogWindow::SetTitle(const std::string& title) {
+    setWindowTitle(FromUtf8(title));
+}
 
-void FilesListDialogWindow::SetRichText(const std::string& rtf) { SetRtf(*text_->document(), rtf); }
+void FilesListDialogWindow::SetRichText(const std::string& rtf) {
+    SetRtf(*text_->document(), rtf);
+}
 
 int FilesListDialogWindow::RunModal() {
     int result = gui::RunModal(*this);

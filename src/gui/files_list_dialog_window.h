@@ -11,7 +11,7 @@
 namespace orvane::gui {
 
 class FilesListDialogWindow final : public QDialog, public ui::FilesListWindow {
-public:
+  public:
     explicit FilesListDialogWindow(QWidget* owner);
     void SetTitle(const std::string& title) override;
     void SetRichText(const std::string& rtf) override;
@@ -20,7 +20,7 @@ public:
 
     QTextEdit* text() const { return text_; }
 
-private:
+  private:
     QTextEdit* text_;
     QPushButton* cancel_;
     QPushButton* accept_;

@@ -47,7 +47,8 @@ bool ParseGuiOptions(int argc, const char* const* argv, GuiOptions& options, std
 
 std::string GuiUsage() {
     return "usage: orvane2 [OPTIONS]\n"
-           "  --demo            start a simulated instrument inside the program (a pseudo-terminal,\n"
+           "  --demo            start a simulated instrument inside the program (a "
+           "pseudo-terminal,\n"
            "                    and TCP on 127.0.0.1 port " +
            std::to_string(transport::kInstrumentTcpPort) +
            " when that port is free) and choose it in the\n"
@@ -60,8 +61,8 @@ std::string GuiUsage() {
 }
 
 std::string GuiVersion() {
-    return std::string(platform::kProductName) + " " + platform::kVersionMajor + "." + platform::kVersionMinor + "." +
-           platform::kVersionBuild + " (" + ui::kAppVersion + ")\n";
+    return std::string(platform::kProductName) + " " + platform::kVersionMajor + "." +
+           platform::kVersionMinor + "." + platform::kVersionBuild + " (" + ui::kAppVersion + ")\n";
 }
 
 }  // namespace orvane::gui

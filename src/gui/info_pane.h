@@ -11,12 +11,12 @@
 namespace orvane::gui {
 
 class InfoPaneBox final : public ui::InfoPane {
-public:
+  public:
     explicit InfoPaneBox(QTextEdit* edit) : edit_(edit) {}
     void SetRuns(const std::vector<ui::StyledRun>& runs) override;
     QTextEdit* edit() const { return edit_; }
 
-private:
+  private:
     QTextEdit* edit_;
 };
 

@@ -66,9 +66,15 @@ QString& LastFolder() {
 
 }  // namespace
 
-void SetMessageBoxPolicy(MessageBoxPolicy policy) { BoxPolicy() = std::move(policy); }
-void SetFileDialogPolicy(FileDialogPolicy policy) { FilePolicy() = std::move(policy); }
-void SetModalDialogPolicy(ModalDialogPolicy policy) { ModalPolicy() = std::move(policy); }
+void SetMessageBoxPolicy(MessageBoxPolicy policy) {
+    BoxPolicy() = std::move(policy);
+}
+void SetFileDialogPolicy(FileDialogPolicy policy) {
+    FilePolicy() = std::move(policy);
+}
+void SetModalDialogPolicy(ModalDialogPolicy policy) {
+    ModalPolicy() = std::move(policy);
+}
 
 ui::MessageAnswer MessageBoxes::Show(const ui::MessageRequest& request) {
     QMessageBox box(owner_.data());
@@ -124,7 +130,8 @@ std::optional<std::string> FileDialogs::SaveFile(const ui::FileDialogRequest& re
 std::optional<std::string> FileDialogs::Run(const ui::FileDialogRequest& request, bool save) {
     QFileDialog dialog(owner_.data(), FromUtf8(request.title));
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(save || !request.fileMustExist ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setFileMode(save || !request.fileMustExist ? QFileDialog::AnyFile
+                                                      : QFileDialog::ExistingFile);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.overwritePrompt);
     QStringList filters = NameFilters(request.filters);
     if (!filters.isEmpty()) {
@@ -132,7 +139,8 @@ std::optional<std::string> FileDialogs::Run(const ui::FileDialogRequest& request
         int index = request.filterIndex - 1;
         if (index >= 0 && index < filters.size()) dialog.selectNameFilter(filters[index]);
     }
-    if (!request.defaultExtension.empty()) dialog.setDefaultSuffix(FromUtf8(request.defaultExtension));
+    if (!request.defaultExtension.empty())
+        dialog.setDefaultSuffix(FromUtf8(request.defaultExtension));
     if (!LastFolder().isEmpty() && QDir(LastFolder()).exists()) dialog.setDirectory(LastFolder());
 
     if (FilePolicy()) return FilePolicy()({request, save}, dialog);
@@ -143,10 +151,16 @@ std::optional<std::string> FileDialogs::Run(const ui::FileDialogRequest& request
     return std::string(path.constData(), static_cast<std::size_t>(path.size()));
 }
 
-void WaitCursor::Begin() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-void WaitCursor::End() { QApplication::restoreOverrideCursor(); }
+void WaitCursor::Begin() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+void WaitCursor::End() {
+    QApplication::restoreOverrideCursor();
+}
 
-void Beeper::Beep() { QApplication::beep(); }
+void Beeper::Beep() {
+    QApplication::beep();
+}
 
 int RunModal(QDialog& dialog) {
     if (ModalPolicy()) {

@@ -22,17 +22,18 @@ namespace orvane::gui {
 
 // --- Message boxes
 
-using MessageBoxPolicy = std::function<ui::MessageAnswer(const ui::MessageRequest&, QMessageBox& box)>;
+using MessageBoxPolicy =
+    std::function<ui::MessageAnswer(const ui::MessageRequest&, QMessageBox& box)>;
 // An empty policy restores real boxes.
 void SetMessageBoxPolicy(MessageBoxPolicy policy);
 
 class MessageBoxes final : public ui::MessageBoxes {
-public:
+  public:
     // owner: the window the box belongs to; may be null.
     explicit MessageBoxes(QWidget* owner) : owner_(owner) {}
     ui::MessageAnswer Show(const ui::MessageRequest& request) override;
 
-private:
+  private:
     QPointer<QWidget> owner_;
 };
 
@@ -42,16 +43,17 @@ struct FileDialogCall {
     ui::FileDialogRequest request;
     bool save = false;
 };
-using FileDialogPolicy = std::function<std::optional<std::string>(const FileDialogCall&, QFileDialog& dialog)>;
+using FileDialogPolicy =
+    std::function<std::optional<std::string>(const FileDialogCall&, QFileDialog& dialog)>;
 void SetFileDialogPolicy(FileDialogPolicy policy);
 
 class FileDialogs final : public ui::FileDialogs {
-public:
+  public:
     explicit FileDialogs(QWidget* owner) : owner_(owner) {}
     std::optional<std::string> OpenFile(const ui::FileDialogRequest& request) override;
     std::optional<std::string> SaveFile(const ui::FileDialogRequest& request) override;
 
-private:
+  private:
     std::optional<std::string> Run(const ui::FileDialogRequest& request, bool save);
     QPointer<QWidget> owner_;
 };
@@ -62,7 +64,7 @@ QStringList NameFilters(const std::vector<ui::FileFilter>& filters);
 // --- The hourglass
 
 class WaitCursor final : public ui::WaitCursor {
-public:
+  public:
     void Begin() override;
     void End() override;
 };
@@ -70,7 +72,7 @@ public:
 // --- The bell a script rings
 
 class Beeper final : public ui::Beeper {
-public:
+  public:
     void Beep() override;
 };
 

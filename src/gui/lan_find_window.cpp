@@ -63,7 +63,8 @@ void LanFindWindow::AddColumn(std::string_view caption, int percentOfWidth) {
 }
 
 void LanFindWindow::SetFullRowSelect(bool on) {
-    list_->setSelectionBehavior(on ? QAbstractItemView::SelectRows : QAbstractItemView::SelectItems);
+    list_->setSelectionBehavior(on ? QAbstractItemView::SelectRows
+                                   : QAbstractItemView::SelectItems);
 }
 
 int LanFindWindow::AddRow(std::string_view address, std::string_view text, int data) {
@@ -114,7 +115,8 @@ void LanFindWindow::reject() {
 }
 
 int LanFindRunner::RunLanFindDialog(ui::LanFindDialogEvents& events) {
-    QWidget* owner = QApplication::activeModalWidget() ? QApplication::activeModalWidget() : fallbackOwner_;
+    QWidget* owner =
+        QApplication::activeModalWidget() ? QApplication::activeModalWidget() : fallbackOwner_;
     LanFindWindow dialog(owner);
     events.OnStart(dialog);
     dialog.SetEvents(&events);

@@ -19,7 +19,7 @@ inline constexpr int kLanFindOkId = 1;
 inline constexpr int kLanFindCancelId = 2;
 
 class LanFindWindow final : public QDialog, public ui::LanFindDialogView {
-public:
+  public:
     explicit LanFindWindow(QWidget* owner);
     void SetEvents(ui::LanFindDialogEvents* events) { events_ = events; }
 
@@ -37,10 +37,10 @@ public:
     void reject() override;
     QTreeWidget* list() const { return list_; }
 
-protected:
+  protected:
     void showEvent(QShowEvent* event) override;
 
-private:
+  private:
     void SizeColumns();
 
     QTreeWidget* list_;
@@ -54,11 +54,11 @@ private:
 
 // Runs the dialog over whichever window is modal now (the Connect dialog).
 class LanFindRunner final : public ui::LanFindDialogRunner {
-public:
+  public:
     explicit LanFindRunner(QWidget* fallbackOwner) : fallbackOwner_(fallbackOwner) {}
     int RunLanFindDialog(ui::LanFindDialogEvents& events) override;
 
-private:
+  private:
     QWidget* fallbackOwner_;
 };
 

@@ -23,7 +23,9 @@ bool Set(const char* name) {
 }
 
 // Without a display Qt gives up with an abort; say what is wrong instead.
-bool HaveDisplay() { return Set("QT_QPA_PLATFORM") || Set("DISPLAY") || Set("WAYLAND_DISPLAY"); }
+bool HaveDisplay() {
+    return Set("QT_QPA_PLATFORM") || Set("DISPLAY") || Set("WAYLAND_DISPLAY");
+}
 
 }  // namespace
 
@@ -44,9 +46,10 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (!HaveDisplay()) {
-        std::fputs("orvane2: there is no display to open the window on (DISPLAY and WAYLAND_DISPLAY are "
-                   "not set).\nStart it from a desktop session, or use orvane2-cli on a terminal.\n",
-                   stderr);
+        std::fputs(
+            "orvane2: there is no display to open the window on (DISPLAY and WAYLAND_DISPLAY are "
+            "not set).\nStart it from a desktop session, or use orvane2-cli on a terminal.\n",
+            stderr);
         return 1;
     }
 
@@ -65,7 +68,8 @@ int main(int argc, char** argv) {
 
     std::unique_ptr<gui::DemoInstrument> demo;
     if (options.demo) {
-        demo = std::make_unique<gui::DemoInstrument>(sim::InstrumentConfig{}, sim::kInstrumentTcpPort, true);
+        demo = std::make_unique<gui::DemoInstrument>(sim::InstrumentConfig{},
+                                                     sim::kInstrumentTcpPort, true);
         // Told before the window opens, so the box does not come up behind the Connect dialog.
         if (!demo->Problems().empty()) {
             std::fputs(demo->Problems().c_str(), stderr);
@@ -76,10 +80,14 @@ int main(int argc, char** argv) {
 
     gui::MainWindowOptions windowOptions;
     windowOptions.args.clear();
-    for (int i = 0; i < qtArgc; ++i) windowOptions.args.emplace_back(qtArgs[static_cast<std::size_t>(i)]);
-    if (auto location = platform::DefaultSettingsLocation()) windowOptions.settingsFile = location->file;
+    for (int i = 0; i < qtArgc; ++i)
+        windowOptions.args.emplace_back(qtArgs[static_cast<std::size_t>(i)]);
+    if (auto location = platform::DefaultSettingsLocation())
+        windowOptions.settingsFile = location->file;
     if (demo) {
-        windowOptions.presetConnection = [&demo](transport::ConnectionRecord& r) { demo->Preset(r); };
+        windowOptions.presetConnection = [&demo](transport::ConnectionRecord& r) {
+            demo->Preset(r);
+        };
         windowOptions.listSerialPorts = [&demo] { return demo->Ports(); };
     }
 

@@ -109,7 +109,9 @@ MainWindow::MainWindow(MainWindowOptions options)
     timer_.start();
 }
 
-MainWindow::~MainWindow() { Shutdown(); }
+MainWindow::~MainWindow() {
+    Shutdown();
+}
 
 void MainWindow::BuildControls() {
     const QFont gui = QApplication::font();
@@ -205,12 +207,14 @@ void MainWindow::BuildMenu() {
     // Alt+/ and Alt+? both bring up About. "?" is a shifted key on most layouts,
     // and depending on the keyboard it arrives with or without the Shift: either
     // form, or both at once (which Qt calls ambiguous), is About.
-    const QKeySequence keys[] = {QKeySequence(Qt::ALT | Qt::Key_Slash), QKeySequence(Qt::ALT | Qt::Key_Question),
+    const QKeySequence keys[] = {QKeySequence(Qt::ALT | Qt::Key_Slash),
+                                 QKeySequence(Qt::ALT | Qt::Key_Question),
                                  QKeySequence(Qt::ALT | Qt::SHIFT | Qt::Key_Question)};
     for (const QKeySequence& key : keys) {
         auto* shortcut = new QShortcut(key, this);
         connect(shortcut, &QShortcut::activated, this, [this] { Command(ui::kCmdAbout); });
-        connect(shortcut, &QShortcut::activatedAmbiguously, this, [this] { Command(ui::kCmdAbout); });
+        connect(shortcut, &QShortcut::activatedAmbiguously, this,
+                [this] { Command(ui::kCmdAbout); });
     }
 }
 
@@ -228,7 +232,8 @@ void MainWindow::Command(int id, intptr_t param) {
 }
 
 void MainWindow::PostCommand(int id, intptr_t param) {
-    QMetaObject::invokeMethod(this, [this, id, param] { Command(id, param); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, id, param] { Command(id, param); }, Qt::QueuedConnection);
 }
 
 void MainWindow::EnableItem(int id, bool enabled) {
@@ -242,13 +247,17 @@ void MainWindow::CheckItem(int id, bool checked) {
     }
 }
 
-void MainWindow::SetTitle(const std::string& title) { setWindowTitle(FromUtf8(title)); }
+void MainWindow::SetTitle(const std::string& title) {
+    setWindowTitle(FromUtf8(title));
+}
 
 ui::Size MainWindow::OuterSize() const {
     return {width() + kFrameAllowance.width, height() + kFrameAllowance.height};
 }
 
-ui::Size MainWindow::ClientSize() const { return {client_->width(), client_->height()}; }
+ui::Size MainWindow::ClientSize() const {
+    return {client_->width(), client_->height()};
+}
 
 ui::Size MainWindow::ScreenSize() const {
     const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
@@ -270,7 +279,9 @@ void MainWindow::RunAboutDialog(const std::string& product, const std::string& v
     RunModal(dialog);
 }
 
-void MainWindow::SetPaneHeight(int height) { shell_->SetPaneHeight(height); }
+void MainWindow::SetPaneHeight(int height) {
+    shell_->SetPaneHeight(height);
+}
 
 void MainWindow::RelayoutControls() {
     shell_->RelayoutControls();
@@ -299,11 +310,14 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         } else if (event->type() == QEvent::KeyRelease) {
             // A held key repeats its press, not its release: one history step per stroke.
             auto* key = static_cast<QKeyEvent*>(event);
-            if (!key->isAutoRepeat() && key->key() == Qt::Key_Up) PostCommand(ui::kCmdHistoryPrevious);
-            if (!key->isAutoRepeat() && key->key() == Qt::Key_Down) PostCommand(ui::kCmdHistoryNext);
+            if (!key->isAutoRepeat() && key->key() == Qt::Key_Up)
+                PostCommand(ui::kCmdHistoryPrevious);
+            if (!key->isAutoRepeat() && key->key() == Qt::Key_Down)
+                PostCommand(ui::kCmdHistoryNext);
         }
     } else if (watched == results_->viewport() && event->type() == QEvent::MouseButtonRelease) {
-        if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) PostCommand(ui::kCmdPickFromResults);
+        if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+            PostCommand(ui::kCmdPickFromResults);
     }
     return QMainWindow::eventFilter(watched, event);
 }

@@ -48,7 +48,7 @@ class MainWindow final : public QMainWindow,
                          public ui::WindowFrame,
                          public ui::ModalDialogs,
                          public ui::PaneLayout {
-public:
+  public:
     explicit MainWindow(MainWindowOptions options = {});
     ~MainWindow() override;
 
@@ -89,11 +89,11 @@ public:
     // The hooks the parts that land on their own fill in (see main_window.cpp).
     app::ShellHooks& hooks() { return shell_->hooks(); }
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void BuildControls();
     void BuildMenu();
     void Command(int id, intptr_t param = 0);

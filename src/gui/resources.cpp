@@ -14,7 +14,8 @@ namespace orvane::gui {
 QIcon AppIcon() {
     RegisterResources();
     QIcon icon;
-    for (int size : {16, 32, 48, 64, 128, 256}) icon.addFile(QStringLiteral(":/icons/orvane2-%1.png").arg(size));
+    for (int size : {16, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/orvane2-%1.png").arg(size));
     return icon;
 }
 

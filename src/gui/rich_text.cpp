@@ -37,7 +37,8 @@ void SetRtf(QTextDocument& document, std::string_view rtf) {
         format.setFontWeight(run.bold ? QFont::Bold : QFont::Normal);
         format.setFontItalic(run.italic);
         format.setFontUnderline(run.underline);
-        if (run.colour) format.setForeground(QColor(run.colour->red, run.colour->green, run.colour->blue));
+        if (run.colour)
+            format.setForeground(QColor(run.colour->red, run.colour->green, run.colour->blue));
         cursor.insertText(FromUtf8(run.text), format);
     }
     cursor.movePosition(QTextCursor::Start);

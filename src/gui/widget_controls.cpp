@@ -90,7 +90,8 @@ void ResultsPaneBox::AppendText(std::string_view text) {
 ui::TextSelection ResultsPaneBox::Selection() const {
     Flush();
     QTextCursor c = edit_->textCursor();
-    return {static_cast<std::size_t>(c.selectionStart()), static_cast<std::size_t>(c.selectionEnd())};
+    return {static_cast<std::size_t>(c.selectionStart()),
+            static_cast<std::size_t>(c.selectionEnd())};
 }
 
 void ResultsPaneBox::SelectAll() {
@@ -116,7 +117,9 @@ std::string LineEditBox::Text() const {
     return encoding_ == Encoding::Latin1 ? ToLatin1(edit_->text()) : ToUtf8(edit_->text());
 }
 
-void LineEditBox::SetText(std::string_view text) { edit_->setText(Decode(text)); }
+void LineEditBox::SetText(std::string_view text) {
+    edit_->setText(Decode(text));
+}
 
 void LineEditBox::AppendText(std::string_view text) {
     edit_->end(false);
@@ -132,17 +135,25 @@ ui::TextSelection LineEditBox::Selection() const {
     return {start, start + static_cast<std::size_t>(edit_->selectedText().size())};
 }
 
-void LineEditBox::SelectAll() { edit_->selectAll(); }
+void LineEditBox::SelectAll() {
+    edit_->selectAll();
+}
 
 // --- ListWidgetBox
 
 ListWidgetBox::ListWidgetBox(QListWidget* list) : WidgetControl(list), list_(list) {}
 
-void ListWidgetBox::Clear() { list_->clear(); }
+void ListWidgetBox::Clear() {
+    list_->clear();
+}
 
-void ListWidgetBox::AddItem(std::string_view text) { list_->addItem(FromLatin1(text)); }
+void ListWidgetBox::AddItem(std::string_view text) {
+    list_->addItem(FromLatin1(text));
+}
 
-int ListWidgetBox::Count() const { return list_->count(); }
+int ListWidgetBox::Count() const {
+    return list_->count();
+}
 
 std::string ListWidgetBox::ItemText(int index) const {
     QListWidgetItem* item = list_->item(index);
@@ -183,7 +194,9 @@ void ComboBoxBox::AddItem(std::string_view text) {
     }
 }
 
-int ComboBoxBox::Count() const { return combo_->count(); }
+int ComboBoxBox::Count() const {
+    return combo_->count();
+}
 
 std::string ComboBoxBox::ItemText(int index) const {
     return index >= 0 && index < combo_->count() ? ToUtf8(combo_->itemText(index)) : std::string();
@@ -200,7 +213,9 @@ void ComboBoxBox::SetCurrentIndex(int index) {
     combo_->setCurrentIndex(index >= 0 && index < combo_->count() ? index : -1);
 }
 
-std::string ComboBoxBox::EditText() const { return ToUtf8(combo_->currentText()); }
+std::string ComboBoxBox::EditText() const {
+    return ToUtf8(combo_->currentText());
+}
 
 void ComboBoxBox::SetEditText(std::string_view text) {
     combo_->setCurrentIndex(-1);

@@ -26,7 +26,7 @@ std::string ToUtf8(const QString& text);
 
 template <class Base>
 class WidgetControl : public Base {
-public:
+  public:
     explicit WidgetControl(QWidget* widget) : widget_(widget) {}
     void SetEnabled(bool enabled) override { widget_->setEnabled(enabled); }
     bool Enabled() const override { return widget_->isEnabled(); }
@@ -34,10 +34,12 @@ public:
     // The control's own state, as the core set it, whether or not its window shows.
     bool Visible() const override { return !widget_->isHidden(); }
     void SetFocus() override { widget_->setFocus(Qt::OtherFocusReason); }
-    void SetGeometry(const ui::Rect& r) override { widget_->setGeometry(r.x, r.y, r.width, r.height); }
+    void SetGeometry(const ui::Rect& r) override {
+        widget_->setGeometry(r.x, r.y, r.width, r.height);
+    }
     QWidget* widget() const { return widget_; }
 
-protected:
+  protected:
     QWidget* widget_;
 };
 
@@ -47,7 +49,7 @@ protected:
 // sees the difference. The view follows the end only while the user has not
 // scrolled away from it, and a selection the user is making is left alone.
 class ResultsPaneBox final : public WidgetControl<ui::TextBox> {
-public:
+  public:
     explicit ResultsPaneBox(QPlainTextEdit* edit);
     std::string Text() const override;
     void SetText(std::string_view text) override;
@@ -60,7 +62,7 @@ public:
     void Flush() const;
     QPlainTextEdit* edit() const { return edit_; }
 
-private:
+  private:
     QPlainTextEdit* edit_;
     mutable std::string pending_;
     mutable bool flushQueued_ = false;
@@ -68,7 +70,7 @@ private:
 
 // A one-line edit: the command line, the IP address field.
 class LineEditBox final : public WidgetControl<ui::TextBox> {
-public:
+  public:
     enum class Encoding { Latin1, Utf8 };
     LineEditBox(QLineEdit* edit, Encoding encoding);
     std::string Text() const override;
@@ -78,7 +80,7 @@ public:
     void SelectAll() override;
     std::string CaretLine() const override { return Text(); }
 
-private:
+  private:
     QString Decode(std::string_view text) const;
     QLineEdit* edit_;
     Encoding encoding_;
@@ -86,7 +88,7 @@ private:
 
 // The script list: single selection; no selection is a state of its own.
 class ListWidgetBox final : public WidgetControl<ui::ListBox> {
-public:
+  public:
     explicit ListWidgetBox(QListWidget* list);
     void Clear() override;
     void AddItem(std::string_view text) override;
@@ -95,14 +97,14 @@ public:
     int CurrentIndex() const override;
     void SetCurrentIndex(int index) override;
 
-private:
+  private:
     QListWidget* list_;
 };
 
 // A drop-down list, or (editable) a drop-down whose field also takes a typed
 // device path. A fresh list has no selection: Qt would pick the first item.
 class ComboBoxBox final : public WidgetControl<ui::ComboBox> {
-public:
+  public:
     explicit ComboBoxBox(QComboBox* combo);
     void Clear() override;
     void AddItem(std::string_view text) override;
@@ -114,27 +116,27 @@ public:
     std::string EditText() const override;
     void SetEditText(std::string_view text) override;
 
-private:
+  private:
     QComboBox* combo_;
 };
 
 class PushButton final : public WidgetControl<ui::Button> {
-public:
+  public:
     explicit PushButton(QPushButton* button) : WidgetControl(button), button_(button) {}
     void SetCaption(std::string_view caption) override { button_->setText(FromUtf8(caption)); }
     std::string Caption() const override { return ToUtf8(button_->text()); }
 
-private:
+  private:
     QPushButton* button_;
 };
 
 class StaticLabel final : public WidgetControl<ui::Label> {
-public:
+  public:
     explicit StaticLabel(QLabel* label) : WidgetControl(label), label_(label) {}
     void SetText(std::string_view text) override { label_->setText(FromUtf8(text)); }
     std::string Text() const override { return ToUtf8(label_->text()); }
 
-private:
+  private:
     QLabel* label_;
 };
 

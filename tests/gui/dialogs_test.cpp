@@ -47,8 +47,9 @@ TEST_F(DialogsTest, FirmwareFilesListShowsTheMissingFileInRedAndOnlyCancels) {
     gui::MessageBoxes boxesForPlan(nullptr);
     int count = firmware::BuildHexLoadPlan(boxesForPlan, dir() + "/AB_1234.hex", plan, planError);
     ASSERT_EQ(count, 3);
-    auto rtf = firmware::BuildPlanPreview(std::span(plan.slots[0].data(), static_cast<std::size_t>(count)),
-                                          "Kelmscot,TRV8844,10234,1.20", "", planError);
+    auto rtf =
+        firmware::BuildPlanPreview(std::span(plan.slots[0].data(), static_cast<std::size_t>(count)),
+                                   "Kelmscot,TRV8844,10234,1.20", "", planError);
     ASSERT_TRUE(rtf);
     ASSERT_TRUE(planError);
 
@@ -60,7 +61,8 @@ TEST_F(DialogsTest, FirmwareFilesListShowsTheMissingFileInRedAndOnlyCancels) {
         ASSERT_NE(text, nullptr);
         EXPECT_TRUE(text->isReadOnly());
         QTextDocument& doc = *text->document();
-        EXPECT_TRUE(doc.toPlainText().startsWith("Proposed Operation")) << doc.toPlainText().toStdString();
+        EXPECT_TRUE(doc.toPlainText().startsWith("Proposed Operation"))
+            << doc.toPlainText().toStdString();
         auto [missing, red] = LineWith(doc, "fpg_1234.hex");
         EXPECT_FALSE(missing.isEmpty()) << doc.toPlainText().toStdString();
         EXPECT_EQ(red, QColor(255, 0, 0));
@@ -93,7 +95,8 @@ TEST_F(DialogsTest, FirmwareFilesListShowsTheMissingFileInRedAndOnlyCancels) {
 TEST(GuiOptions, TakesItsOwnOptionsAndLeavesTheRest) {
     gui::GuiOptions o;
     std::string error;
-    const char* args[] = {"orvane2", "--demo", "--trace", "--comms-log", "/tmp/log.txt", "-d1", "-style", "fusion"};
+    const char* args[] = {"orvane2",      "--demo", "--trace", "--comms-log",
+                          "/tmp/log.txt", "-d1",    "-style",  "fusion"};
     ASSERT_TRUE(gui::ParseGuiOptions(8, args, o, error)) << error;
     EXPECT_TRUE(o.demo);
     EXPECT_TRUE(o.trace);

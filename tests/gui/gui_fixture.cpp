@@ -32,13 +32,14 @@ GuiTest::GuiTest() {
         answers.pop_front();
         return a;
     });
-    gui::SetFileDialogPolicy([this](const gui::FileDialogCall& call, QFileDialog&) -> std::optional<std::string> {
-        fileDialogs.push_back(call);
-        if (files.empty()) return std::nullopt;
-        auto path = files.front();
-        files.pop_front();
-        return path;
-    });
+    gui::SetFileDialogPolicy(
+        [this](const gui::FileDialogCall& call, QFileDialog&) -> std::optional<std::string> {
+            fileDialogs.push_back(call);
+            if (files.empty()) return std::nullopt;
+            auto path = files.front();
+            files.pop_front();
+            return path;
+        });
     gui::SetModalDialogPolicy([this](QDialog& dialog) {
         dialogsSeen.push_back(dialog.objectName().toStdString());
         if (dialogs.empty()) {
@@ -64,13 +65,18 @@ GuiTest::~GuiTest() {
     std::filesystem::remove_all(dir_);
 }
 
-bool GuiTest::WaitFor(const std::function<bool()>& done, int ms) { return QTest::qWaitFor(done, ms); }
+bool GuiTest::WaitFor(const std::function<bool()>& done, int ms) {
+    return QTest::qWaitFor(done, ms);
+}
 
-void GuiTest::Settle(int ms) { QTest::qWait(ms); }
+void GuiTest::Settle(int ms) {
+    QTest::qWait(ms);
+}
 
 void GuiTest::Screenshot(QWidget& widget, const std::string& name) {
     QDir().mkpath(QStringLiteral(ORVANE_SCREENSHOT_DIR));
-    QString path = QStringLiteral(ORVANE_SCREENSHOT_DIR "/") + QString::fromStdString(name) + ".png";
+    QString path =
+        QStringLiteral(ORVANE_SCREENSHOT_DIR "/") + QString::fromStdString(name) + ".png";
     QPixmap content = widget.grab();
     if (!widget.isWindow()) {
         EXPECT_TRUE(content.save(path)) << path.toStdString();
@@ -86,7 +92,8 @@ void GuiTest::Screenshot(QWidget& widget, const std::string& name) {
     QIcon icon = widget.windowIcon();
     if (!icon.isNull()) p.drawPixmap(6, 6, icon.pixmap(16, 16));
     p.setPen(Qt::white);
-    p.drawText(QRect(28, 0, content.width() - 34, bar), Qt::AlignVCenter | Qt::AlignLeft, widget.windowTitle());
+    p.drawText(QRect(28, 0, content.width() - 34, bar), Qt::AlignVCenter | Qt::AlignLeft,
+               widget.windowTitle());
     p.end();
     EXPECT_TRUE(shot.save(path)) << path.toStdString();
 }

@@ -19,7 +19,7 @@
 namespace orvane::testing {
 
 class GuiTest : public ::testing::Test {
-protected:
+  protected:
     GuiTest();
     ~GuiTest() override;
 
@@ -48,7 +48,7 @@ protected:
     std::vector<gui::FileDialogCall> fileDialogs;
     std::deque<std::optional<std::string>> files;
 
-private:
+  private:
     std::string dir_;
 };
 

@@ -3,6 +3,8 @@
 // picking an echo, Convert Binary, saving, losing the instrument, the menu and
 // the window's size.
 
+#include "gui/main_window.h"
+
 #include <gtest/gtest.h>
 
 #include <QComboBox>
@@ -23,14 +25,13 @@
 #include "gui/about_dialog.h"
 #include "gui/connect_dialog_window.h"
 #include "gui/demo_instrument.h"
-#include "gui/main_window.h"
+#include "gui/lan_find_window.h"
 #include "gui_fixture.h"
 #include "platform/ini_file.h"
-#include "gui/lan_find_window.h"
 #include "sim/binary_value.h"
 #include "sim/pty_endpoint.h"
-#include "support/lan_lab.h"
 #include "sim/tcp_endpoint.h"
+#include "support/lan_lab.h"
 #include "transport/channel.h"
 #include "transport/tcp_client.h"
 #include "ui/app_strings.h"
@@ -41,7 +42,9 @@ using orvane::testing::Child;
 
 namespace {
 
-std::string Identity(const sim::InstrumentConfig& config = {}) { return sim::IdentityText(config); }
+std::string Identity(const sim::InstrumentConfig& config = {}) {
+    return sim::IdentityText(config);
+}
 
 // What the caption says after a connect: the model and the fields after it.
 std::string CaptionFor(const std::string& tag, const sim::InstrumentConfig& config = {}) {
@@ -57,7 +60,7 @@ std::string ReadFile(const std::string& path) {
 }
 
 class MainWindowTest : public orvane::testing::GuiTest {
-protected:
+  protected:
     gui::MainWindowOptions Options(const gui::DemoInstrument* demo = nullptr) {
         gui::MainWindowOptions o;
         o.settingsFile = settingsFile();
@@ -103,7 +106,8 @@ TEST_F(MainWindowTest, OpensTheConnectDialogAtStartAndConnectsOverAPseudoTermina
         EXPECT_EQ(d.objectName(), "connectDialog");
         EXPECT_EQ(d.windowTitle(), gui::kConnectDialogTitle);
         EXPECT_EQ(Child<QComboBox>(d, gui::kInterfaceListId)->currentText(), "USB");
-        EXPECT_EQ(Child<QComboBox>(d, gui::kComPortListId)->currentText().toStdString(), demo.DevicePath());
+        EXPECT_EQ(Child<QComboBox>(d, gui::kComPortListId)->currentText().toStdString(),
+                  demo.DevicePath());
         EXPECT_EQ(Child<QComboBox>(d, gui::kBaudRateListId)->currentText(), "19200");
         EXPECT_FALSE(Child<QComboBox>(d, gui::kBaudRateListId)->isEnabled());  // USB runs at 19200
         EXPECT_EQ(Child<QLabel>(d, gui::kPortLabelId)->text(), connection::kLabelComPort);
@@ -169,7 +173,10 @@ TEST_F(MainWindowTest, SendsTypedLinesWalksTheHistoryPicksEchoesAndSaves) {
     Type(w, "temp?");
     Type(w, "freq?");
     ASSERT_TRUE(WaitFor([&] { return Results(w).find("> freq?\n") != std::string::npos; }));
-    auto key = [&](Qt::Key k) { QTest::keyClick(w.commandLine(), k); Settle(); };
+    auto key = [&](Qt::Key k) {
+        QTest::keyClick(w.commandLine(), k);
+        Settle();
+    };
     key(Qt::Key_Up);
     EXPECT_EQ(w.commandLine()->text(), "temp?");
     key(Qt::Key_Up);
@@ -184,7 +191,8 @@ TEST_F(MainWindowTest, SendsTypedLinesWalksTheHistoryPicksEchoesAndSaves) {
     QPlainTextEdit* pane = w.resultsPane();
     auto clickLine = [&](int block) {
         QTextCursor at(pane->document()->findBlockByNumber(block));
-        QTest::mouseClick(pane->viewport(), Qt::LeftButton, {}, pane->cursorRect(at).center() + QPoint(2, 0));
+        QTest::mouseClick(pane->viewport(), Qt::LeftButton, {},
+                          pane->cursorRect(at).center() + QPoint(2, 0));
         Settle();
     };
     clickLine(1);  // the identity reply
@@ -201,12 +209,14 @@ TEST_F(MainWindowTest, SendsTypedLinesWalksTheHistoryPicksEchoesAndSaves) {
     QAction* convert = w.MenuAction(ui::kCmdConvertBinary);
     EXPECT_TRUE(convert->isChecked());
     Type(w, "readbin?");
-    ASSERT_TRUE(WaitFor([&] { return Results(w).find(std::string(decoded) + "\n") != std::string::npos; }));
+    ASSERT_TRUE(
+        WaitFor([&] { return Results(w).find(std::string(decoded) + "\n") != std::string::npos; }));
     convert->trigger();
     EXPECT_FALSE(convert->isChecked());
     EXPECT_FALSE(w.shell().convertBinary());
     Type(w, "readbin?");
-    ASSERT_TRUE(WaitFor([&] { return w.shell().ui().results->Text().find(raw + "\r\n") != std::string::npos; }));
+    ASSERT_TRUE(WaitFor(
+        [&] { return w.shell().ui().results->Text().find(raw + "\r\n") != std::string::npos; }));
     convert->trigger();
     EXPECT_TRUE(convert->isChecked());
 
@@ -217,7 +227,8 @@ TEST_F(MainWindowTest, SendsTypedLinesWalksTheHistoryPicksEchoesAndSaves) {
     ASSERT_EQ(fileDialogs.size(), 1u);
     EXPECT_TRUE(fileDialogs[0].save);
     EXPECT_TRUE(fileDialogs[0].request.overwritePrompt);
-    EXPECT_EQ(gui::NameFilters(fileDialogs[0].request.filters), QStringList{"Text File *.txt (*.txt)"});
+    EXPECT_EQ(gui::NameFilters(fileDialogs[0].request.filters),
+              QStringList{"Text File *.txt (*.txt)"});
     const std::string saved = ReadFile(path);
     EXPECT_EQ(saved, w.shell().ui().results->Text());
     EXPECT_EQ(saved.rfind("> *IDN?\r\n" + Identity() + "\r\n", 0), 0u);
@@ -393,7 +404,8 @@ TEST_F(MainWindowTest, SearchesTheLanAndConnectsToTheInstrumentChosen) {
             EXPECT_EQ(list->topLevelItem(2)->text(1), "Connection Failed 1");
             EXPECT_FALSE(ok->isEnabled());  // several rows: nothing chosen yet
             QTreeWidgetItem* row = list->topLevelItem(1);
-            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(row).center());
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                              list->visualItemRect(row).center());
             EXPECT_TRUE(ok->isEnabled());
             Screenshot(find, "lan-find-instrument");
             QTest::mouseClick(ok, Qt::LeftButton);
@@ -426,8 +438,10 @@ TEST_F(MainWindowTest, LaysOutTheControlsAndKeepsTheSizeTheUserMade) {
     EXPECT_EQ(w->resultsPane()->geometry(), QRect(6, 6, 748, 564));
     EXPECT_EQ(w->infoPane()->geometry(), QRect(client.width() - 144, 6, 138, 564));
     EXPECT_EQ(w->commandLine()->geometry(), QRect(6, client.height() - 30, 806, 24));
-    EXPECT_EQ(w->sendButton()->geometry(), QRect(client.width() - 81, client.height() - 30, 75, 24));
-    EXPECT_EQ(w->runButton()->geometry(), QRect(client.width() - 81, client.height() - 158, 75, 24));
+    EXPECT_EQ(w->sendButton()->geometry(),
+              QRect(client.width() - 81, client.height() - 30, 75, 24));
+    EXPECT_EQ(w->runButton()->geometry(),
+              QRect(client.width() - 81, client.height() - 158, 75, 24));
     EXPECT_TRUE(QFontInfo(w->resultsPane()->font()).fixedPitch());
     EXPECT_TRUE(w->sendButton()->font().bold());
     EXPECT_FALSE(w->commandLine()->font().bold());
@@ -470,10 +484,14 @@ TEST_F(MainWindowTest, HasTheMenuItsAcceleratorsAndTheAboutBox) {
     EXPECT_EQ(corner->actions()[0]->text(), "&Help");
 
     const std::pair<int, const char*> items[] = {
-        {ui::kCmdClearResults, "Clear Results Window"}, {ui::kCmdSaveToFile, "Save to File..."},
-        {ui::kCmdConvertBinary, "Convert Binary"},      {ui::kCmdScript, "&Script"},
-        {ui::kCmdConnection, "&Connection..."},         {ui::kCmdDisconnect, "&Disconnect"},
-        {ui::kCmdUpgradeFirmware, "Upgrade Firmware..."}, {ui::kCmdSetDateTime, "Set Date/Time"},
+        {ui::kCmdClearResults, "Clear Results Window"},
+        {ui::kCmdSaveToFile, "Save to File..."},
+        {ui::kCmdConvertBinary, "Convert Binary"},
+        {ui::kCmdScript, "&Script"},
+        {ui::kCmdConnection, "&Connection..."},
+        {ui::kCmdDisconnect, "&Disconnect"},
+        {ui::kCmdUpgradeFirmware, "Upgrade Firmware..."},
+        {ui::kCmdSetDateTime, "Set Date/Time"},
         {ui::kCmdAbout, "&About ..."},
     };
     for (auto [id, text] : items) {

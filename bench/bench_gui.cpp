@@ -16,7 +16,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <mutex>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -154,6 +157,26 @@ class Probe {
     bool lastSecond_ = false;
 };
 
+// Milliseconds since the kernel started this process (10 ms steps): the
+// loading of the program and its libraries counts too.
+double SinceProcessStartMs() {
+    std::ifstream stat("/proc/self/stat");
+    std::string text((std::istreambuf_iterator<char>(stat)), {});
+    std::size_t end = text.rfind(')');
+    if (end == std::string::npos) return 0;
+    std::istringstream fields(text.substr(end + 2));
+    std::string field;
+    for (int i = 3; i <= 22 && fields >> field; ++i) {
+        if (i != 22) continue;
+        double ticks = std::stod(field);
+        std::ifstream uptime("/proc/uptime");
+        double up = 0;
+        uptime >> up;
+        return (up - ticks / static_cast<double>(sysconf(_SC_CLK_TCK))) * 1000;
+    }
+    return 0;
+}
+
 void Wait(int ms) {
     QElapsedTimer t;
     t.start();
@@ -194,7 +217,7 @@ int main(int argc, char** argv) {
     const std::string dir = mkdtemp(tmpl);
 
     // Start-up: the application, the window, until its first paint.
-    double shownAt = 0, dialogAt = 0;
+    double shownAt = 0, dialogAt = 0, shownSinceProcessStart = 0;
     QApplication app(argc, argv);
     gui::SetModalDialogPolicy([&](QDialog& dialog) {
         dialogAt = bench::NowUs();
@@ -214,12 +237,16 @@ int main(int argc, char** argv) {
     gui::MainWindow window(options);
     struct FirstPaint : QObject {
         double* at;
-        explicit FirstPaint(double* a) : at(a) {}
+        double* sinceStart;
+        FirstPaint(double* a, double* s) : at(a), sinceStart(s) {}
         bool eventFilter(QObject*, QEvent* e) override {
-            if (e->type() == QEvent::Paint && *at == 0) *at = bench::NowUs();
+            if (e->type() == QEvent::Paint && *at == 0) {
+                *at = bench::NowUs();
+                *sinceStart = SinceProcessStartMs();
+            }
             return false;
         }
-    } firstPaint(&shownAt);
+    } firstPaint(&shownAt, &shownSinceProcessStart);
     window.installEventFilter(&firstPaint);
     window.show();
     QElapsedTimer waited;
@@ -263,9 +290,10 @@ int main(int argc, char** argv) {
         static_cast<unsigned long long>(shown.lines), shown.inOrder ? " in order" : " OUT OF ORDER",
         probe.Served());
     bool ok = true;
-    ok &= bench::Report("start-up to a shown main window (offscreen)",
-                        (shownAt - processStart) / 1000, "ms", kStartLimitMs, true);
-    std::printf("%-52s %12.3f ms\n", "  start-up to the Connect dialog",
+    ok &= bench::Report("start-up to a shown main window (offscreen)", shownSinceProcessStart, "ms",
+                        kStartLimitMs, true);
+    std::printf("%-52s %12.3f ms\n", "  of which from main() on", (shownAt - processStart) / 1000);
+    std::printf("%-52s %12.3f ms\n", "  from main() to the Connect dialog",
                 (dialogAt - processStart) / 1000);
     ok &= bench::Report("flood: worst wait of a queued call", probe.WorstMs(), "ms",
                         kLatencyLimitMs, true);

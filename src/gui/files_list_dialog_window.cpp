@@ -1,15 +1,12 @@
 #include "gui/files_list_dialog_window.h"
 
+#include "firmware/firmware_texts.h"
 #include "gui/dialog_units.h"
 #include "gui/interaction.h"
 #include "gui/rich_text.h"
 #include "gui/widget_controls.h"
 
 namespace orvane::gui {
-
-namespace {
-constexpr const char kDefaultTitle[] = "Firmware Files List";
-}
 
 FilesListDialogWindow::FilesListDialogWindow(QWidget* owner)
     : QDialog(owner),
@@ -18,7 +15,7 @@ FilesListDialogWindow::FilesListDialogWindow(QWidget* owner)
       accept_(new QPushButton(QStringLiteral("Accept"), this)) {
     using L = ui::FilesListLayout;
     setObjectName("filesListDialog");
-    setWindowTitle(FromUtf8(kDefaultTitle));
+    setWindowTitle(FromUtf8(firmware::kFilesListTitle));
     const DialogUnits du(font());
     setFixedSize(du.Size(L::kWidth, L::kHeight));
     text_->setGeometry(du.Rect(L::kTextX, L::kTextY, L::kTextWidth, L::kTextHeight));

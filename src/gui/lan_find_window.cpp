@@ -3,13 +3,10 @@
 #include <QApplication>
 #include <QHeaderView>
 
+#include "connection/lan_search_texts.h"
 #include "gui/dialog_units.h"
 
 namespace orvane::gui {
-
-namespace {
-constexpr const char kTitle[] = "Please Choose Instrument";
-}
 
 LanFindWindow::LanFindWindow(QWidget* owner)
     : QDialog(owner),
@@ -18,7 +15,7 @@ LanFindWindow::LanFindWindow(QWidget* owner)
       cancel_(new QPushButton(QStringLiteral("Cancel"), this)),
       okBox_(ok_) {
     setObjectName("lanFindDialog");
-    setWindowTitle(FromUtf8(kTitle));
+    setWindowTitle(FromUtf8(connection::kLanFindDialogTitle));
     const DialogUnits du(font());
     setFixedSize(du.Size(204, 90));
     list_->setGeometry(du.Rect(7, 7, 190, 65));

@@ -26,21 +26,6 @@ namespace {
 // The command line takes at most this many characters.
 constexpr int kCommandLineLimit = 256;
 
-// Menu texts, in the order of the menu bar.
-constexpr const char kMenuResult[] = "&Result";
-constexpr const char kItemClearResults[] = "Clear Results Window";
-constexpr const char kItemSaveToFile[] = "Save to File...";
-constexpr const char kItemConvertBinary[] = "Convert Binary";
-constexpr const char kMenuScript[] = "&Script";
-constexpr const char kMenuConfigure[] = "&Configure";
-constexpr const char kItemConnection[] = "&Connection...";
-constexpr const char kItemDisconnect[] = "&Disconnect";
-constexpr const char kMenuInstrument[] = "&Instrument";
-constexpr const char kItemUpgradeFirmware[] = "Upgrade Firmware...";
-constexpr const char kItemSetDateTime[] = "Set Date/Time";
-constexpr const char kMenuHelp[] = "&Help";
-constexpr const char kItemAbout[] = "&About ...";
-
 QFont BoldFont() {
     QFont font = QApplication::font();
     font.setWeight(QFont::Bold);

@@ -38,6 +38,21 @@ struct MainWindowOptions {
     std::function<std::vector<std::string>()> listSerialPorts;
 };
 
+// Menu texts, in the order of the menu bar.
+inline constexpr const char kMenuResult[] = "&Result";
+inline constexpr const char kItemClearResults[] = "Clear Results Window";
+inline constexpr const char kItemSaveToFile[] = "Save to File...";
+inline constexpr const char kItemConvertBinary[] = "Convert Binary";
+inline constexpr const char kMenuScript[] = "&Script";
+inline constexpr const char kMenuConfigure[] = "&Configure";
+inline constexpr const char kItemConnection[] = "&Connection...";
+inline constexpr const char kItemDisconnect[] = "&Disconnect";
+inline constexpr const char kMenuInstrument[] = "&Instrument";
+inline constexpr const char kItemUpgradeFirmware[] = "Upgrade Firmware...";
+inline constexpr const char kItemSetDateTime[] = "Set Date/Time";
+inline constexpr const char kMenuHelp[] = "&Help";
+inline constexpr const char kItemAbout[] = "&About ...";
+
 // What the window manager adds around the window; the design's outer size
 // counts a 4-pixel sizing frame on each side and a 19-pixel caption.
 inline constexpr ui::Size kFrameAllowance{8, 27};

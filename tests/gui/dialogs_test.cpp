@@ -11,6 +11,7 @@
 #include <span>
 
 #include "firmware/files_list_dialog.h"
+#include "firmware/firmware_texts.h"
 #include "firmware/hex_load_plan.h"
 #include "firmware/plan_preview.h"
 #include "gui/files_list_dialog_window.h"
@@ -56,7 +57,7 @@ TEST_F(DialogsTest, FirmwareFilesListShowsTheMissingFileInRedAndOnlyCancels) {
     int tries = 0;
     auto look = [&](QDialog& d) {
         ++tries;
-        EXPECT_EQ(d.windowTitle(), "Firmware Files List");
+        EXPECT_EQ(d.windowTitle(), firmware::kFilesListTitle);
         auto* text = Child<QTextEdit>(d, ui::kFilesListTextId);
         ASSERT_NE(text, nullptr);
         EXPECT_TRUE(text->isReadOnly());

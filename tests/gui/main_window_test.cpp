@@ -20,14 +20,17 @@
 #include <fstream>
 #include <sstream>
 
+#include "app/instrument_info.h"
 #include "app/shell_texts.h"
 #include "connection/connection_texts.h"
+#include "connection/lan_search_texts.h"
 #include "gui/about_dialog.h"
 #include "gui/connect_dialog_window.h"
 #include "gui/demo_instrument.h"
 #include "gui/lan_find_window.h"
 #include "gui_fixture.h"
 #include "platform/ini_file.h"
+#include "script/script_texts.h"
 #include "sim/binary_value.h"
 #include "sim/pty_endpoint.h"
 #include "sim/tcp_endpoint.h"
@@ -41,6 +44,9 @@ using namespace orvane;
 using orvane::testing::Child;
 
 namespace {
+
+const char* const kUsb = connection::kInterfaceNames[0];
+const char* const kLan = connection::kInterfaceNames[1];
 
 std::string Identity(const sim::InstrumentConfig& config = {}) {
     return sim::IdentityText(config);
@@ -105,7 +111,7 @@ TEST_F(MainWindowTest, OpensTheConnectDialogAtStartAndConnectsOverAPseudoTermina
     dialogs.push_back([&](QDialog& d) {
         EXPECT_EQ(d.objectName(), "connectDialog");
         EXPECT_EQ(d.windowTitle(), gui::kConnectDialogTitle);
-        EXPECT_EQ(Child<QComboBox>(d, gui::kInterfaceListId)->currentText(), "USB");
+        EXPECT_EQ(Child<QComboBox>(d, gui::kInterfaceListId)->currentText(), kUsb);
         EXPECT_EQ(Child<QComboBox>(d, gui::kComPortListId)->currentText().toStdString(),
                   demo.DevicePath());
         EXPECT_EQ(Child<QComboBox>(d, gui::kBaudRateListId)->currentText(), "19200");
@@ -121,7 +127,7 @@ TEST_F(MainWindowTest, OpensTheConnectDialogAtStartAndConnectsOverAPseudoTermina
     // Before the loop runs: everything disabled, the Instrument items grayed.
     EXPECT_FALSE(w.commandLine()->isEnabled());
     EXPECT_FALSE(w.MenuAction(ui::kCmdUpgradeFirmware)->isEnabled());
-    EXPECT_EQ(w.infoPane()->toPlainText(), "No connection");
+    EXPECT_EQ(w.infoPane()->toPlainText(), app::kInfoNoConnection);
     w.show();
 
     ASSERT_TRUE(WaitFor([&] { return Connected(w); }));
@@ -138,7 +144,7 @@ TEST_F(MainWindowTest, OpensTheConnectDialogAtStartAndConnectsOverAPseudoTermina
     QTextDocument* info = w.infoPane()->document();
     const QString text = info->toPlainText();
     EXPECT_TRUE(text.contains("  Model:  TRV8844")) << text.toStdString();
-    EXPECT_TRUE(text.contains(">18 months since KSL Calibration")) << text.toStdString();
+    EXPECT_TRUE(text.contains(app::kInfoOverdueWarning)) << text.toStdString();
     auto formatAt = [&](const QString& fragment) {
         QTextCursor c(info);
         c.setPosition(static_cast<int>(text.indexOf(fragment)) + 1);
@@ -146,7 +152,7 @@ TEST_F(MainWindowTest, OpensTheConnectDialogAtStartAndConnectsOverAPseudoTermina
     };
     EXPECT_EQ(formatAt("Connection Info.").fontWeight(), QFont::Bold);
     EXPECT_EQ(formatAt("TRV8844").fontWeight(), QFont::Normal);
-    QTextCharFormat warning = formatAt(">18 months");
+    QTextCharFormat warning = formatAt(QString(app::kInfoOverdueWarning).trimmed());
     EXPECT_EQ(warning.fontWeight(), QFont::Bold);
     EXPECT_EQ(warning.foreground().color(), QColor(255, 40, 40));
     Screenshot(*w.infoPane(), "info-pane-trv88-overdue");
@@ -257,7 +263,7 @@ TEST_F(MainWindowTest, ConnectsOverLanAndOffersToReestablishAfterAnUnplug) {
         kinds->setFocus();
         QTest::keyClick(kinds, Qt::Key_Down);  // USB
         QTest::keyClick(kinds, Qt::Key_Down);  // LAN
-        ASSERT_EQ(kinds->currentText(), "LAN");
+        ASSERT_EQ(kinds->currentText(), kLan);
         EXPECT_EQ(Child<QLabel>(d, gui::kPortLabelId)->text(), connection::kLabelIpAddress);
         EXPECT_FALSE(Child<QComboBox>(d, gui::kComPortListId)->isVisible());
         EXPECT_FALSE(Child<QComboBox>(d, gui::kBaudRateListId)->isVisible());
@@ -311,7 +317,7 @@ TEST_F(MainWindowTest, ConnectsOverLanAndOffersToReestablishAfterAnUnplug) {
     EXPECT_FALSE(w.commandLine()->isEnabled());
     EXPECT_FALSE(w.sendButton()->isEnabled());
     EXPECT_FALSE(w.MenuAction(ui::kCmdSetDateTime)->isEnabled());
-    EXPECT_EQ(w.infoPane()->toPlainText(), "No connection");
+    EXPECT_EQ(w.infoPane()->toPlainText(), app::kInfoNoConnection);
     EXPECT_EQ(w.windowTitle().toStdString(), CaptionFor("LAN"));
     EXPECT_EQ(dialogsSeen.size(), 1u);
 
@@ -336,7 +342,7 @@ TEST_F(MainWindowTest, LoadsRunsAndStopsAScript) {
     ASSERT_EQ(fileDialogs.size(), 1u);
     EXPECT_FALSE(fileDialogs[0].save);
     EXPECT_TRUE(fileDialogs[0].request.fileMustExist);
-    EXPECT_EQ(fileDialogs[0].request.title, "Select Script File");
+    EXPECT_EQ(fileDialogs[0].request.title, script::kSelectScriptTitle);
 
     // Script mode: the list and its buttons instead of the command line, and
     // both panes shorter.
@@ -386,22 +392,22 @@ TEST_F(MainWindowTest, SearchesTheLanAndConnectsToTheInstrumentChosen) {
         kinds->setFocus();
         QTest::keyClick(kinds, Qt::Key_Down);
         QTest::keyClick(kinds, Qt::Key_Down);
-        ASSERT_EQ(kinds->currentText(), "LAN");
+        ASSERT_EQ(kinds->currentText(), kLan);
         auto* search = Child<QPushButton>(d, gui::kSearchButtonId);
         EXPECT_FALSE(search->icon().isNull());
         dialogs.push_front([&](QDialog& find) {
-            EXPECT_EQ(find.windowTitle(), "Please Choose Instrument");
+            EXPECT_EQ(find.windowTitle(), connection::kLanFindDialogTitle);
             auto* list = Child<QTreeWidget>(find, gui::kLanFindListId);
             auto* ok = Child<QPushButton>(find, gui::kLanFindOkId);
             ASSERT_EQ(list->topLevelItemCount(), 3);
-            EXPECT_EQ(list->headerItem()->text(0), "IP Address");
-            EXPECT_EQ(list->headerItem()->text(1), "Instrument");
+            EXPECT_EQ(list->headerItem()->text(0), connection::kColumnIpAddress);
+            EXPECT_EQ(list->headerItem()->text(1), connection::kColumnInstrument);
             const int width = list->viewport()->width();
             EXPECT_NEAR(list->columnWidth(0), width * 30 / 100, 1);
             EXPECT_NEAR(list->columnWidth(1), width * 70 / 100, 1);
             EXPECT_EQ(list->selectionBehavior(), QAbstractItemView::SelectRows);
             EXPECT_EQ(list->topLevelItem(1)->text(1).toStdString(), sim::IdentityText(second));
-            EXPECT_EQ(list->topLevelItem(2)->text(1), "Connection Failed 1");
+            EXPECT_EQ(list->topLevelItem(2)->text(1), connection::kConnectionFailed1);
             EXPECT_FALSE(ok->isEnabled());  // several rows: nothing chosen yet
             QTreeWidgetItem* row = list->topLevelItem(1);
             QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
@@ -477,22 +483,23 @@ TEST_F(MainWindowTest, HasTheMenuItsAcceleratorsAndTheAboutBox) {
 
     QStringList titles;
     for (QAction* a : w.menuBar()->actions()) titles << a->text();
-    EXPECT_EQ(titles, (QStringList{"&Result", "&Script", "&Configure", "&Instrument"}));
+    EXPECT_EQ(titles, (QStringList{gui::kMenuResult, gui::kMenuScript, gui::kMenuConfigure,
+                                   gui::kMenuInstrument}));
     auto* corner = qobject_cast<QMenuBar*>(w.menuBar()->cornerWidget(Qt::TopRightCorner));
     ASSERT_NE(corner, nullptr);
     ASSERT_EQ(corner->actions().size(), 1);
-    EXPECT_EQ(corner->actions()[0]->text(), "&Help");
+    EXPECT_EQ(corner->actions()[0]->text(), gui::kMenuHelp);
 
     const std::pair<int, const char*> items[] = {
-        {ui::kCmdClearResults, "Clear Results Window"},
-        {ui::kCmdSaveToFile, "Save to File..."},
-        {ui::kCmdConvertBinary, "Convert Binary"},
-        {ui::kCmdScript, "&Script"},
-        {ui::kCmdConnection, "&Connection..."},
-        {ui::kCmdDisconnect, "&Disconnect"},
-        {ui::kCmdUpgradeFirmware, "Upgrade Firmware..."},
-        {ui::kCmdSetDateTime, "Set Date/Time"},
-        {ui::kCmdAbout, "&About ..."},
+        {ui::kCmdClearResults, gui::kItemClearResults},
+        {ui::kCmdSaveToFile, gui::kItemSaveToFile},
+        {ui::kCmdConvertBinary, gui::kItemConvertBinary},
+        {ui::kCmdScript, gui::kMenuScript},
+        {ui::kCmdConnection, gui::kItemConnection},
+        {ui::kCmdDisconnect, gui::kItemDisconnect},
+        {ui::kCmdUpgradeFirmware, gui::kItemUpgradeFirmware},
+        {ui::kCmdSetDateTime, gui::kItemSetDateTime},
+        {ui::kCmdAbout, gui::kItemAbout},
     };
     for (auto [id, text] : items) {
         QAction* a = w.MenuAction(id);

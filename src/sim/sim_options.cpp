@@ -116,6 +116,8 @@ bool ParseSimOptions(int argc, const char* const* argv, SimOptions& options, std
             if (!number(c.trickleMs)) return false;
         } else if (flag("--flood")) {
             c.flood = true;
+        } else if (takes("--bootloader")) {
+            if (!ParseBootloaderOptions(value, c.bootloader, error)) return false;
         } else {
             if (error.empty()) error = "unknown option: " + std::string(arg);
             return false;
@@ -167,7 +169,8 @@ Faults:
                          client may connect again; pty: the device goes away)
   --trickle MS           send replies one byte every MS milliseconds
   --flood                once spoken to, send numbered lines without end
-Other:
+Bootloader:
+)" + BootloaderUsage() + R"(Other:
   --trace                show received commands and connections on stderr
   --help                 this text
 

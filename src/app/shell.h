@@ -58,6 +58,7 @@ struct ShellHooks {
     std::function<void()> upgradeFirmware;
     std::function<void(ui::ConnectDialogView&)> lanSearch;
     std::function<std::vector<std::string>()> listSerialPorts;
+    std::function<void()> stopScript;  // ends a run or step, as Stop would
 };
 
 // "Orvane2 v1_4": the product name and the version up to its first space.

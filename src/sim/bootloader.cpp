@@ -228,8 +228,12 @@ void Bootloader::Restart(Engine& engine) {
     Note(engine, "restart");
     const std::string& prefix = engine.config().bootloader.imagePath;
     std::string error;
-    if (!prefix.empty() && !engine.boot().flash.WriteImages(prefix, error)) {
-        platform::DebugOutput("sim: flash image not written: " + error + "\n");
+    if (!prefix.empty()) {
+        std::string log;
+        for (const std::string& event : engine.boot().events) log += event + "\n";
+        if (!engine.boot().flash.WriteImages(prefix, error) || !WriteWholeFile(prefix + ".log", log, error)) {
+            platform::DebugOutput("sim: flash image not written: " + error + "\n");
+        }
     }
     // An instrument that had only its bootloader now has an application.
     if (programmed_) engine.config().bootcode = false;

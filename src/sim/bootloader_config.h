@@ -14,7 +14,8 @@ struct BootloaderConfig {
     uint32_t sectorSize = 256 * 1024;   // bytes per sector, addressed from 0 in each
     uint8_t initialFill = 0x00;         // what a never-erased sector holds
     // Every restart into the application writes each programmed sector to
-    // imagePath + "." + sector number; empty: no files.
+    // imagePath + "." + sector number, and the bootloader's log (its events,
+    // one a line) to imagePath + ".log"; empty: no files.
     std::string imagePath;
 
     // Faults. Records count from 1 in each bootloader session; a refused

@@ -77,8 +77,9 @@ std::string BootloaderUsage() {
                            silent-from=N      answer nothing from record N on
                            garbage-at=N       answer record N with garbage, once
                            hang-up-at=N       drop the connection at record N
-                           image=PATH         write each programmed sector to PATH.N
-                                              on every restart into the application
+                           image=PATH         on every restart into the application,
+                                              write each programmed sector to PATH.N
+                                              and what the bootloader did to PATH.log
 )";
 }
 

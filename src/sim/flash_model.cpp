@@ -59,27 +59,29 @@ uint32_t FlashModel::EraseCount(int sector) const {
 
 bool FlashModel::WriteImages(const std::string& prefix, std::string& error) const {
     for (int sector : ProgrammedSectors()) {
-        std::string path = prefix + "." + std::to_string(sector);
-        std::string temp = path + ".part";
-        std::string image = Image(sector);
-        int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-        bool ok = fd >= 0;
-        std::size_t done = 0;
-        while (ok && done < image.size()) {
-            ssize_t n = ::write(fd, image.data() + done, image.size() - done);
-            if (n < 0 && errno == EINTR) continue;
-            ok = n > 0;
-            if (ok) done += static_cast<std::size_t>(n);
-        }
-        if (fd >= 0 && ::close(fd) != 0) ok = false;
-        if (ok && ::rename(temp.c_str(), path.c_str()) != 0) ok = false;
-        if (!ok) {
-            error = path + ": " + std::strerror(errno);
-            ::unlink(temp.c_str());
-            return false;
-        }
+        if (!WriteWholeFile(prefix + "." + std::to_string(sector), Image(sector), error)) return false;
     }
     return true;
+}
+
+bool WriteWholeFile(const std::string& path, std::string_view bytes, std::string& error) {
+    std::string temp = path + ".part";
+    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    bool ok = fd >= 0;
+    std::size_t done = 0;
+    while (ok && done < bytes.size()) {
+        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        ok = n > 0;
+        if (ok) done += static_cast<std::size_t>(n);
+    }
+    if (fd >= 0 && ::close(fd) != 0) ok = false;
+    if (ok && ::rename(temp.c_str(), path.c_str()) != 0) ok = false;
+    if (!ok) {
+        error = path + ": " + std::strerror(errno);
+        ::unlink(temp.c_str());
+    }
+    return ok;
 }
 
 }  // namespace orvane::sim

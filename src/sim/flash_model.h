@@ -44,4 +44,8 @@ class FlashModel {
     std::map<int, Sector> sectors_;
 };
 
+// Replaces the file at path with bytes in one step (a temporary file renamed
+// over it). False with the reason in error.
+bool WriteWholeFile(const std::string& path, std::string_view bytes, std::string& error);
+
 }  // namespace orvane::sim

@@ -270,5 +270,6 @@ TEST(SimBootloader, OptionsAndFlashImages) {
     EXPECT_EQ(read(prefix + ".2"), "\x55\x05");
     EXPECT_EQ(read(prefix + ".3"), "\xFF\xA5");
     EXPECT_FALSE(std::filesystem::exists(prefix + ".0"));
+    EXPECT_EQ(read(prefix + ".log"), "enter\ninit\nselect 2\nrecords 1\nselect 3\nerase 3\nrecords 1\nrestart\n");
     std::filesystem::remove_all(pattern);
 }

@@ -3,12 +3,15 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/clock.h"
 #include "transport/channel.h"
 
 namespace orvane::firmware {
 namespace {
 
 constexpr uint64_t kSmallDoneLimit = 20'000'000;
+// How long to look out for a reply before reading it; see AwaitReply.
+constexpr uint32_t kReplyGlanceMs = 50;
 
 int HexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -33,6 +36,19 @@ bool SendWentNowhere(int result, const transport::ConnectionRecord& record) {
     return record.interfaceKind == transport::InterfaceKind::Lan ? result < 0 : result <= 0;
 }
 
+// Waits briefly for the reply to reach the line before reading it, so that
+// the usual reply is taken with one read rather than a failed non-blocking
+// read, a wait and a second read: per record that is most of what the
+// console adds to the link's own time. The wait is short because bytes that
+// the driver has already taken in do not wake it; the read that follows has
+// the channel's full time-out either way.
+void AwaitReply(transport::ConnectionRecord& record) {
+    bool lan = record.interfaceKind == transport::InterfaceKind::Lan;
+    if (lan && record.rxCount > 0) return;
+    int fd = lan ? record.socket : record.portHandle;
+    if (fd != transport::kInvalidHandle) platform::CurrentClock().WaitReadable(fd, kReplyGlanceMs);
+}
+
 }  // namespace
 
 const char* SectorAccessCode(int32_t sector) {
@@ -50,6 +66,7 @@ bool EndsInOk(std::string_view reply) {
 bool SendAndExpectOk(const char* text, transport::ConnectionRecord& record, std::string* reply) {
     if (reply) reply->clear();
     if (SendWentNowhere(transport::ChannelSend(text, record), record)) return true;
+    AwaitReply(record);
     char buffer[kLoaderReplyCapacity] = {};
     transport::ChannelReceiveLine(buffer, sizeof buffer, record);
     // What was read counts even when the line end never came, as the

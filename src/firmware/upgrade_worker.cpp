@@ -1,8 +1,10 @@
 #include "firmware/upgrade_worker.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -56,20 +58,33 @@ struct EraseItem {
 class PieceReader {
   public:
     explicit PieceReader(std::FILE* file) : file_(file) {}
-    // False at the end of the file. raw is the number of bytes taken from it.
-    bool Next(std::string& piece, std::size_t& raw) {
+    // False at the end of the file. The piece's length is what was taken from it.
+    bool Next(std::string& piece) {
         piece.clear();
-        int c = 0;
-        while (static_cast<int64_t>(piece.size()) < kLoaderLineLimit && (c = std::getc(file_)) != EOF) {
-            piece += static_cast<char>(c);
-            if (c == '\n') break;
+        for (;;) {
+            if (at_ == size_ && !Refill()) return !piece.empty();
+            std::size_t room = static_cast<std::size_t>(kLoaderLineLimit) - piece.size();
+            std::size_t take = std::min(room, size_ - at_);
+            const char* start = buffer_ + at_;
+            const void* lineFeed = std::memchr(start, '\n', take);
+            if (lineFeed) take = static_cast<std::size_t>(static_cast<const char*>(lineFeed) - start) + 1;
+            piece.append(start, take);
+            at_ += take;
+            if (lineFeed || piece.size() == static_cast<std::size_t>(kLoaderLineLimit)) return true;
         }
-        raw = piece.size();
-        return raw > 0;
     }
 
   private:
+    bool Refill() {
+        size_ = std::fread(buffer_, 1, sizeof buffer_, file_);
+        at_ = 0;
+        return size_ > 0;
+    }
+
     std::FILE* file_;
+    char buffer_[16384];
+    std::size_t size_ = 0;
+    std::size_t at_ = 0;
 };
 
 // The text sent for a record piece: without the carriage return a DOS line
@@ -162,14 +177,13 @@ class Conversation {
         bool failed = SendSectorCode(entry.sector, record_);
         if (failed && !SectorAccessCode(entry.sector)) detail = Format(kNoAccessCodeLog, entry.sector);
 
-        PieceReader reader(file);
+        auto reader = std::make_unique<PieceReader>(file);
         HexAddressTracker addresses;
         std::string piece;
-        std::size_t raw = 0;
         long long line = 0;
-        while (!failed && reader.Next(piece, raw)) {
+        while (!failed && reader->Next(piece)) {
             ++line;
-            bytesRead_ += raw;
+            bytesRead_ += piece.size();
             if (piece[0] == ':') {
                 std::string text = RecordText(std::move(piece));
                 uint32_t address = addresses.Follow(RecordOnly(text));

@@ -87,9 +87,9 @@ class PieceReader {
     std::size_t at_ = 0;
 };
 
-// The text sent for a record piece: without the carriage return a DOS line
-// end leaves (the bootloader would take it for an empty line and the record
-// would go unanswered), keeping its own line feed, then CR LF.
+// The text sent for a record piece: without the carriage return of a DOS line
+// end (a text-mode read drops it on the platform the loader was made for),
+// then its own line feed, then CR LF.
 std::string RecordText(std::string piece) {
     bool lineFeed = !piece.empty() && piece.back() == '\n';
     if (lineFeed) piece.pop_back();

@@ -13,6 +13,7 @@
 #include <QTextEdit>
 
 #include "app/layout.h"
+#include "app/upgrade_command.h"
 #include "connection/lan_search.h"
 #include "gui/about_dialog.h"
 #include "gui/connect_dialog_window.h"
@@ -81,6 +82,7 @@ MainWindow::MainWindow(MainWindowOptions options)
     hooks.listSerialPorts = std::move(options.listSerialPorts);
     hooks.lanSearch = connection::MakeLanSearch(lanFind_);
     shell_ = std::make_unique<app::Shell>(ui, std::move(options.settingsFile), std::move(hooks));
+    app::InstallUpgradeCommand(*shell_, upgradeDialogs_);
 
     ui::Size size = shell_->Start(options.args);
     if (options.presetConnection) options.presetConnection(shell_->record());

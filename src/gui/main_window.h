@@ -17,6 +17,7 @@
 #include "gui/info_pane.h"
 #include "gui/interaction.h"
 #include "gui/lan_find_window.h"
+#include "gui/upgrade_window.h"
 #include "gui/widget_controls.h"
 #include "ui/main_window.h"
 
@@ -138,6 +139,7 @@ class MainWindow final : public QMainWindow,
     WaitCursor cursor_;
     Beeper beeper_;
     LanFindRunner lanFind_{this};
+    UpgradeDialogs upgradeDialogs_{this};
 
     std::map<int, QAction*> actions_;
     QTimer timer_;

@@ -12,6 +12,7 @@
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
 #include <QTextBlock>
@@ -24,6 +25,7 @@
 #include "app/shell_texts.h"
 #include "connection/connection_texts.h"
 #include "connection/lan_search_texts.h"
+#include "firmware/firmware_texts.h"
 #include "gui/about_dialog.h"
 #include "gui/connect_dialog_window.h"
 #include "gui/demo_instrument.h"
@@ -39,6 +41,8 @@
 #include "transport/tcp_client.h"
 #include "ui/app_strings.h"
 #include "ui/command_ids.h"
+#include "ui/files_list_window.h"
+#include "ui/upgrade_dialog.h"
 
 using namespace orvane;
 using orvane::testing::Child;
@@ -425,6 +429,64 @@ TEST_F(MainWindowTest, SearchesTheLanAndConnectsToTheInstrumentChosen) {
     ASSERT_TRUE(WaitFor([&] { return Connected(w); }, 10000));
     EXPECT_EQ(w.windowTitle().toStdString(), CaptionFor("LAN", second));
     EXPECT_EQ(dialogsSeen, (std::vector<std::string>{"connectDialog", "lanFindDialog"}));
+}
+
+TEST_F(MainWindowTest, UpgradesTheFirmwareThroughThePreviewToFinished) {
+    gui::DemoInstrument demo({}, 0);
+    ASSERT_FALSE(demo.DevicePath().empty()) << demo.Problems();
+    ExpectConnectPressed();
+    gui::MainWindow w(Options(&demo));
+    w.show();
+    ASSERT_TRUE(WaitFor([&] { return Connected(w); }));
+    boxes.clear();
+
+    std::ofstream(dir() + "/fw.hex")
+        << ":0400000001020304F2\r\n:0400040005060708DE\r\n:00000001FF\r\n";
+    std::ofstream(dir() + "/fw.upg") << "TARGET,TRV88,3,gteq\nLOAD,0,fw.hex\n";
+    files.push_back(dir() + "/fw.upg");
+    dialogs.push_back([](QDialog& d) {
+        EXPECT_EQ(d.windowTitle(), firmware::kFilesListTitle);
+        auto* accept = Child<QPushButton>(d, ui::kFilesListAcceptId);
+        ASSERT_TRUE(accept->isEnabled())
+            << Child<QTextEdit>(d, ui::kFilesListTextId)->toPlainText().toStdString();
+        QTest::mouseClick(accept, Qt::LeftButton);
+    });
+    dialogs.push_back([](QDialog& d) {
+        EXPECT_EQ(d.windowTitle(), firmware::kUpgradeFirmwareTitle);
+        auto* cancel = Child<QPushButton>(d, ui::kUpgradeCancelId);
+        auto* start = Child<QPushButton>(d, ui::kUpgradeStartId);
+        auto* status = Child<QLabel>(d, ui::kUpgradeStatusId);
+        auto* progress = Child<QProgressBar>(d, ui::kUpgradeProgressId);
+        auto* log = Child<QPlainTextEdit>(d, ui::kUpgradeLogId);
+        // Started at once; nothing closes it while the worker runs.
+        EXPECT_FALSE(start->isEnabled());
+        EXPECT_FALSE(cancel->isEnabled());
+        QTest::keyClick(&d, Qt::Key_Escape);
+        d.close();
+        EXPECT_TRUE(d.isVisible());
+
+        ASSERT_TRUE(WaitFor([&] { return cancel->isEnabled(); }, 30000));
+        EXPECT_EQ(cancel->text(), firmware::kFinishedCaption);
+        EXPECT_EQ(status->text(), firmware::kFinishedStatus);
+        EXPECT_EQ(progress->value(), 100);
+        const QString text = log->toPlainText();
+        EXPECT_TRUE(text.contains(firmware::kInitialisedLog)) << text.toStdString();
+        EXPECT_TRUE(text.contains(firmware::kAllErasedLog)) << text.toStdString();
+        EXPECT_TRUE(text.contains(firmware::kFirmwareSentLog)) << text.toStdString();
+        Screenshot(d, "upgrade-firmware-finished");
+        QTest::mouseClick(cancel, Qt::LeftButton);
+    });
+    w.MenuAction(ui::kCmdUpgradeFirmware)->trigger();
+    EXPECT_TRUE(dialogs.empty());
+    ASSERT_EQ(fileDialogs.size(), 1u);
+    EXPECT_EQ(fileDialogs[0].request.title, firmware::kSelectFirmwareFileTitle);
+    EXPECT_TRUE(boxes.empty()) << boxes[0].text;
+
+    // The instrument answers as an application again, on the same window.
+    ASSERT_TRUE(WaitFor([&] { return Connected(w); }));
+    w.resultsPane()->clear();
+    Type(w, "*IDN?");
+    EXPECT_TRUE(WaitFor([&] { return Results(w).find(Identity()) != std::string::npos; }));
 }
 
 TEST_F(MainWindowTest, LaysOutTheControlsAndKeepsTheSizeTheUserMade) {

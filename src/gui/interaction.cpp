@@ -128,7 +128,9 @@ std::optional<std::string> FileDialogs::SaveFile(const ui::FileDialogRequest& re
 }
 
 std::optional<std::string> FileDialogs::Run(const ui::FileDialogRequest& request, bool save) {
-    QFileDialog dialog(owner_.data(), FromUtf8(request.title));
+    QString title = FromUtf8(request.title);
+    if (title.isEmpty()) title = save ? QStringLiteral("Save As") : QStringLiteral("Open");
+    QFileDialog dialog(owner_.data(), title);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save || !request.fileMustExist ? QFileDialog::AnyFile
                                                       : QFileDialog::ExistingFile);

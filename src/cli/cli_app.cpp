@@ -101,8 +101,11 @@ bool CliApp::Connect() {
         return false;
     }
     shell_->HandleCommand(ui::kCmdConnection, 1);
+    // Connected or not is decided here; losing the instrument later is the
+    // command's business.
+    bool ready = r.instrumentReady;
     Pump();
-    return r.instrumentReady;
+    return ready;
 }
 
 void CliApp::Pump() {
@@ -196,7 +199,9 @@ int CliApp::RunScript() {
     script::ScriptRunner* runner = shell_->scripts();
     shell_->HandleCommand(ui::kCmdScript);
     Pump();
-    if (runner->mode() == script::ScriptMode::None) return kExitBadFile;
+    if (runner->mode() == script::ScriptMode::None) {
+        return shell_->record().instrumentReady ? kExitBadFile : kExitNoConnection;
+    }
     shell_->HandleCommand(ui::kCmdScriptRunStop, 0);
     const bool ask = IsTerminal(stdin);
     for (;;) {

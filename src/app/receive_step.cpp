@@ -12,20 +12,16 @@ namespace {
 
 bool IsLineEnd(uint8_t c) { return c == '\n' || c == '\r' || c == 0; }
 
-bool HasHighBytes(const char* p, std::size_t n) {
-    for (std::size_t i = 0; i < n; ++i) {
-        if (static_cast<uint8_t>(p[i]) >= 0x80) return true;
-    }
-    return false;
-}
-
 }  // namespace
 
-void ReceiveStep::Clear() { count_ = 0; }
+void ReceiveStep::Clear() {
+    count_ = 0;
+    lineHasHigh_ = false;
+}
 
 ReceiveStep::Result ReceiveStep::Run(transport::ConnectionRecord& record, ui::TextBox& results, bool convertBinary,
                                      const LineCounter& counter) {
-    uint8_t chunk[4096];
+    uint8_t chunk[16384];
     for (;;) {
         int n = transport::ChannelReadBytes(record, chunk, sizeof chunk);
         if (n == 0) return Result::Idle;
@@ -34,7 +30,9 @@ ReceiveStep::Result ReceiveStep::Run(transport::ConnectionRecord& record, ui::Te
             // Copy the run up to the next line end (or the full buffer) at once.
             const int limit = std::min(n, i + static_cast<int>(kReceiveBufferSize - 1 - count_));
             int end = i;
-            while (end < limit && !IsLineEnd(chunk[end])) ++end;
+            uint8_t seen = 0;  // any byte with the top bit set shows here
+            while (end < limit && !IsLineEnd(chunk[end])) seen |= chunk[end++];
+            lineHasHigh_ = lineHasHigh_ || (seen & 0x80) != 0;
             std::memcpy(&line_[count_], chunk + i, static_cast<std::size_t>(end - i));
             count_ += static_cast<std::size_t>(end - i);
             if (end < n && IsLineEnd(chunk[end])) {
@@ -50,36 +48,40 @@ ReceiveStep::Result ReceiveStep::Run(transport::ConnectionRecord& record, ui::Te
 
 void ReceiveStep::FinishLine(ui::TextBox& results, bool convertBinary, const LineCounter& counter) {
     if (count_ == 0) return;
-    std::size_t out = 0;
-    if (!convertBinary || !HasHighBytes(line_.data(), count_)) {
-        std::memcpy(converted_.data(), line_.data(), count_);
-        out = count_;
-    }
-    // A converted line that would not fit (each binary value grows to a dozen
-    // characters) is cut rather than written past the buffer.
-    const std::size_t room = kReceiveBufferSize - 1;
-    for (std::size_t i = out; i < count_ && out < room;) {
-        auto c = static_cast<uint8_t>(line_[i]);
-        if (c < 0x80 || !convertBinary) {
-            converted_[out++] = static_cast<char>(c);
-            ++i;
-            continue;
+    if (!convertBinary || !lineHasHigh_) {
+        // Shown as received: straight from the line buffer, which has room for the line end.
+        line_[count_] = '\r';
+        line_[count_ + 1] = '\n';
+        results.AppendText(std::string_view(line_.data(), count_ + 2));
+    } else {
+        // A converted line that would not fit (each binary value grows to a dozen
+        // characters) is cut rather than written past the buffer.
+        const std::size_t room = kReceiveBufferSize - 1;
+        std::size_t out = 0;
+        for (std::size_t i = 0; i < count_ && out < room;) {
+            auto c = static_cast<uint8_t>(line_[i]);
+            if (c < 0x80) {
+                converted_[out++] = static_cast<char>(c);
+                ++i;
+                continue;
+            }
+            // A binary value is four bytes; at the end of a line the missing ones read as zero.
+            uint8_t value[4] = {0, 0, 0, 0};
+            std::memcpy(value, &line_[i], std::min<std::size_t>(4, count_ - i));
+            char text[32];
+            transport::DecodeBinaryValue(value, text, sizeof text);
+            std::size_t n = std::min(std::strlen(text), room - out);
+            std::memcpy(&converted_[out], text, n);
+            out += n;
+            i += 4;
         }
-        // A binary value is four bytes; at the end of a line the missing ones read as zero.
-        uint8_t value[4] = {0, 0, 0, 0};
-        std::memcpy(value, &line_[i], std::min<std::size_t>(4, count_ - i));
-        char text[32];
-        transport::DecodeBinaryValue(value, text, sizeof text);
-        std::size_t n = std::min(std::strlen(text), room - out);
-        std::memcpy(&converted_[out], text, n);
-        out += n;
-        i += 4;
+        converted_[out++] = '\r';
+        converted_[out++] = '\n';
+        results.AppendText(std::string_view(converted_.data(), out));
     }
-    converted_[out++] = '\r';
-    converted_[out++] = '\n';
-    results.AppendText(std::string_view(converted_.data(), out));
     if (counter) counter(count_);
     count_ = 0;
+    lineHasHigh_ = false;
 }
 
 }  // namespace orvane::app

@@ -36,8 +36,9 @@ public:
 private:
     void FinishLine(ui::TextBox& results, bool convertBinary, const LineCounter& counter);
 
-    std::array<char, kReceiveBufferSize> line_{};
+    std::array<char, kReceiveBufferSize + 2> line_{};  // and the line end
     std::size_t count_ = 0;
+    bool lineHasHigh_ = false;  // the line holds a byte of 0x80 or above
     std::array<char, kReceiveBufferSize + 2> converted_{};  // and the line end
 };
 

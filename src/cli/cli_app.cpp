@@ -10,6 +10,8 @@
 #include "app/shell_texts.h"
 #include "cli/line_editor.h"
 #include "cli/terminal_lan_find.h"
+#include "cli/terminal_upgrade.h"
+#include "firmware/upgrade_flow.h"
 #include "connection/lan_search.h"
 #include "connection/connection_settings.h"
 #include "platform/clock.h"
@@ -99,8 +101,11 @@ bool CliApp::Connect() {
         return false;
     }
     shell_->HandleCommand(ui::kCmdConnection, 1);
+    // Connected or not is decided here; losing the instrument later is the
+    // command's business.
+    bool ready = r.instrumentReady;
     Pump();
-    return r.instrumentReady;
+    return ready;
 }
 
 void CliApp::Pump() {
@@ -141,6 +146,7 @@ int CliApp::Run() {
     if (options_.command == "run") return RunScript();
     if (options_.command == "set-clock") return SetClock();
     if (options_.command == "discover") return Discover();
+    if (options_.command == "upgrade") return Upgrade();
     std::fprintf(stderr, "orvane2-cli: %s is not built into this version\n", options_.command.c_str());
     return kExitUsage;
 }
@@ -164,6 +170,16 @@ int CliApp::Query() {
     return kExitOk;
 }
 
+int CliApp::Upgrade() {
+    if (!Connect()) return kExitNoConnection;
+    TerminalUpgradeDialogs dialogs(boxes_, colors_);
+    bool succeeded = firmware::RunFirmwareUpgrade({boxes_, files_, nullptr, dialogs}, shell_->record());
+    if (succeeded) return kExitOk;
+    // Once the worker ran, a failure is a failed upgrade; before it, the user or
+    // the checks (wrong file, wrong model, a refused question) stopped it.
+    return dialogs.upgradeStarted() ? kExitSendFailed : kExitRefused;
+}
+
 int CliApp::Discover() {
     TerminalLanFind lanFind;
     HeldConnectView view(boxes_);
@@ -183,7 +199,9 @@ int CliApp::RunScript() {
     script::ScriptRunner* runner = shell_->scripts();
     shell_->HandleCommand(ui::kCmdScript);
     Pump();
-    if (runner->mode() == script::ScriptMode::None) return kExitBadFile;
+    if (runner->mode() == script::ScriptMode::None) {
+        return shell_->record().instrumentReady ? kExitBadFile : kExitNoConnection;
+    }
     shell_->HandleCommand(ui::kCmdScriptRunStop, 0);
     const bool ask = IsTerminal(stdin);
     for (;;) {

@@ -112,8 +112,9 @@ TEST(CliAgainstSim, NoConnectionSendFailuresAndUsage) {
     EXPECT_EQ(Cli({"--lan", silent.address, "query", "*IDN?"}).status, cli::kExitNoConnection);
     EXPECT_EQ(Cli({"--usb", "/dev/orvane-missing", "identify"}).status, cli::kExitNoConnection);
 
-    // The instrument hangs up once it has identified itself: the script's sends fail.
-    Instrument dropping("127.0.41.4", {"--hang-up-after", "90"});
+    // The instrument hangs up after its first reading (90 bytes identified it):
+    // the script's later sends fail.
+    Instrument dropping("127.0.41.4", {"--hang-up-after", "103"});
     std::string script = TempScript("\"read?\r\n#pause,1\r\n\"read?\r\n#pause,1\r\n\"read?\r\n");
     r = Cli({"--lan", dropping.address, "run", script});
     EXPECT_EQ(r.status, cli::kExitSendFailed) << r.out << r.err;
@@ -134,4 +135,22 @@ TEST(CliAgainstSim, DiscoverListsTheRowsOrSaysNothingWasFound) {
     r = Cli({"discover"}, {}, {"ORVANE2_DISCOVERY_ADDRESS=127.0.41.6"});
     EXPECT_EQ(r.status, cli::kExitRefused);
     EXPECT_NE(r.err.find("LAN Find Instrument: No Instruments found on this subnet"), std::string::npos);
+}
+
+TEST(CliAgainstSim, UpgradeSucceedsIsRefusedOrFails) {
+    const std::string descriptor = std::string(ORVANE2_EXAMPLES_DIR) + "/upgrade/demo.upg";
+    ProgramResult r = Cli({"--demo", "upgrade", descriptor, "--yes"});
+    EXPECT_EQ(r.status, cli::kExitOk) << r.out << r.err;
+    EXPECT_NE(r.out.find("Firmware sent OK"), std::string::npos) << r.out;
+
+    // Without --yes and without a terminal the descriptor's warning is answered Cancel.
+    r = Cli({"--demo", "upgrade", descriptor});
+    EXPECT_EQ(r.status, cli::kExitRefused);
+    EXPECT_NE(r.err.find("This is the demo instrument"), std::string::npos) << r.err;
+
+    // A bootloader that refuses every record: the upgrade fails after it started.
+    Instrument refusing("127.0.41.7", {"--bootloader", "refuse-record=1x99"});
+    r = Cli({"--usb", refusing.sim->PtyPath(), "upgrade", descriptor, "--yes"});
+    EXPECT_EQ(r.status, cli::kExitSendFailed) << r.out << r.err;
+    EXPECT_NE(r.out.find("ERROR: Failed to send file main.hex"), std::string::npos) << r.out;
 }

@@ -72,6 +72,13 @@ void AppendUtf8(std::string& out, uint32_t code) {
     }
 }
 
+// C0 and C1 controls and DEL: a terminal acts on them (U+009B is CSI), so none
+// but line feed and tab may reach the text.
+bool IsControl(uint32_t code) {
+    if (code == '\n' || code == '\t') return false;
+    return code < 0x20 || (code >= 0x7F && code < 0xA0);
+}
+
 uint32_t FromCp1252(unsigned char byte) {
     if (byte >= 0x80 && byte < 0xA0) return kCp1252High[byte - 0x80];
     return byte;
@@ -349,8 +356,7 @@ class RtfReader {
 
     void Append(uint32_t code) {
         if (State().destination != Destination::Text) return;
-        if (code < 0x20 && code != '\n' && code != '\t') return;
-        if (code == 0x7F) return;
+        if (IsControl(code)) return;
         if (styleChanged_ || runs_.empty()) StartRunIfNeeded();
         AppendUtf8(runs_.back().text, code);
     }
@@ -413,9 +419,15 @@ class RtfReader {
 
 std::vector<StyledRun> PlainText(std::string_view text) {
     StyledRun run;
-    for (char c : text) {
-        auto u = static_cast<unsigned char>(c);
-        if (c == '\n' || c == '\t' || (u >= 0x20 && u != 0x7F)) run.text += c;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        auto u = static_cast<unsigned char>(text[i]);
+        // A C1 control in UTF-8 is 0xC2 followed by 0x80..0x9F.
+        if (u == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) < 0xA0 &&
+            static_cast<unsigned char>(text[i + 1]) >= 0x80) {
+            ++i;
+            continue;
+        }
+        if (!IsControl(u) || u >= 0x80) run.text += text[i];
     }
     if (run.text.empty()) return {};
     return {std::move(run)};

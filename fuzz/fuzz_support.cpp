@@ -24,18 +24,21 @@ std::string MakeScratchDir() {
     return pattern;
 }
 
+void RemoveScratchDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(ScratchDir(), ignored);
+}
+
 }  // namespace
 
 const std::string& ScratchDir() {
-    static const std::string dir = [] {
-        std::string made = MakeScratchDir();
-        std::atexit([] {
-            std::error_code ignored;
-            std::filesystem::remove_all(ScratchDir(), ignored);
-        });
+    // Never destroyed: the exit handler that removes the folder needs its name.
+    static const std::string* const dir = [] {
+        auto* made = new std::string(MakeScratchDir());
+        std::atexit(RemoveScratchDir);
         return made;
     }();
-    return dir;
+    return *dir;
 }
 
 std::string WriteScratchFile(std::string_view name, const uint8_t* data, std::size_t size) {

@@ -4,6 +4,8 @@
 #include <array>
 #include <map>
 
+#include "firmware/rtf_escape.h"
+
 namespace orvane::firmware {
 namespace {
 
@@ -417,17 +419,16 @@ class RtfReader {
     std::vector<StyledRun> runs_;
 };
 
+// Text that is not RTF: UTF-8 where it is valid, and a byte that is not read
+// as Windows-1252, as RTF would. Decoding first means that dropping a control
+// character can never join its neighbours into a new one.
 std::vector<StyledRun> PlainText(std::string_view text) {
     StyledRun run;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        auto u = static_cast<unsigned char>(text[i]);
-        // A C1 control in UTF-8 is 0xC2 followed by 0x80..0x9F.
-        if (u == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) < 0xA0 &&
-            static_cast<unsigned char>(text[i + 1]) >= 0x80) {
-            ++i;
-            continue;
-        }
-        if (!IsControl(u) || u >= 0x80) run.text += text[i];
+    for (std::size_t i = 0; i < text.size();) {
+        Utf8Char ch = DecodeUtf8(text, i);
+        uint32_t code = ch.length > 0 ? ch.code : FromCp1252(static_cast<unsigned char>(text[i]));
+        if (!IsControl(code)) AppendUtf8(run.text, code);
+        i += ch.length > 0 ? ch.length : 1;
     }
     if (run.text.empty()) return {};
     return {std::move(run)};

@@ -51,7 +51,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     if (size == 0) return 0;
     const bool convert = data[0] & 1;
     const std::size_t piece = kPieceSizes[(data[0] >> 1) & 7];
-    std::string bytes(kFillerUnit * (data[0] >> 4), 'x');
+    const std::size_t filler = kFillerUnit * (data[0] >> 4);
+    std::string bytes(filler, 'x');
     bytes.append(reinterpret_cast<const char*>(data + 1), size - 1);
 
     int fds[2];
@@ -65,11 +66,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     std::size_t counted = 0;
     auto counter = [&](std::size_t n) { counted += n; };
 
-    for (std::size_t at = 0; at < bytes.size(); at += piece) {
-        std::size_t n = std::min(piece, bytes.size() - at);
+    // The filler arrives at once; the input itself in pieces.
+    for (std::size_t at = 0; at < bytes.size();) {
+        std::size_t n = at == 0 && filler > 0 ? filler : std::min(piece, bytes.size() - at);
         FUZZ_CHECK(::write(fds[1], bytes.data() + at, n) == static_cast<ssize_t>(n));
         FUZZ_CHECK(step.Run(*record, pane, convert, counter) == ReceiveStep::Result::Idle);
         FUZZ_CHECK(step.pending() < app::kReceiveBufferSize);
+        at += n;
     }
     // Every byte that is not a line end was shown or waits for its line's end.
     std::string kept = WithoutLineEnds(bytes);

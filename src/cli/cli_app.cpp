@@ -10,6 +10,8 @@
 #include "app/shell_texts.h"
 #include "cli/line_editor.h"
 #include "cli/terminal_lan_find.h"
+#include "cli/terminal_upgrade.h"
+#include "firmware/upgrade_flow.h"
 #include "connection/lan_search.h"
 #include "connection/connection_settings.h"
 #include "platform/clock.h"
@@ -141,6 +143,7 @@ int CliApp::Run() {
     if (options_.command == "run") return RunScript();
     if (options_.command == "set-clock") return SetClock();
     if (options_.command == "discover") return Discover();
+    if (options_.command == "upgrade") return Upgrade();
     std::fprintf(stderr, "orvane2-cli: %s is not built into this version\n", options_.command.c_str());
     return kExitUsage;
 }
@@ -162,6 +165,16 @@ int CliApp::Query() {
         if (!WaitQuiet(options_.quietMs)) return kExitNoConnection;
     }
     return kExitOk;
+}
+
+int CliApp::Upgrade() {
+    if (!Connect()) return kExitNoConnection;
+    TerminalUpgradeDialogs dialogs(boxes_, colors_);
+    bool succeeded = firmware::RunFirmwareUpgrade({boxes_, files_, nullptr, dialogs}, shell_->record());
+    if (succeeded) return kExitOk;
+    // Once the worker ran, a failure is a failed upgrade; before it, the user or
+    // the checks (wrong file, wrong model, a refused question) stopped it.
+    return dialogs.upgradeStarted() ? kExitSendFailed : kExitRefused;
 }
 
 int CliApp::Discover() {

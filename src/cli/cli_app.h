@@ -36,6 +36,7 @@ private:
     int RunScript();
     int SetClock();
     int Discover();
+    int Upgrade();
 
     CliOptions options_;
     Colors colors_;

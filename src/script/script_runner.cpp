@@ -57,6 +57,13 @@ void ScriptRunner::RunStopCommand(intptr_t param) {
     UpdateRunButtons();
 }
 
+void ScriptRunner::Stop() {
+    if (mode_ != ScriptMode::Running && mode_ != ScriptMode::StepPending) return;
+    mode_ = ScriptMode::Stopped;
+    engine_.stopRequestPending = false;
+    UpdateRunButtons();
+}
+
 void ScriptRunner::StepCommand() {
     if (mode_ == ScriptMode::Stopped) mode_ = ScriptMode::StepPending;
 }

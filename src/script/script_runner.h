@@ -34,6 +34,8 @@ public:
     void StepCommand();                     // Step (18007)
     void CloseCommand();                    // Close (18008)
     void ScriptTick();
+    // Ends a run or a pending step, as Stop would; the script stays loaded.
+    void Stop();
 
     void UpdateRunButtons();
     void ShowScriptPanel();

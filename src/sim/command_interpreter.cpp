@@ -5,6 +5,7 @@
 
 #include "platform/debug_output.h"
 #include "sim/binary_value.h"
+#include "sim/bootloader.h"
 #include "sim/engine.h"
 
 namespace orvane::sim {
@@ -98,6 +99,16 @@ CommandTable StandardCommands() {
 CommandInterpreter::CommandInterpreter(CommandTable table) : table_(std::move(table)) {}
 
 void CommandInterpreter::Receive(uint8_t byte, Engine& engine) {
+    if (byte == kEnterBootloaderByte) {
+        line_.Reset();
+        engine.EnterBootloader();
+        return;
+    }
+    // The restart byte of the bootloader; the application has nothing to restart.
+    if (byte == kRestartByte) {
+        line_.Reset();
+        return;
+    }
     std::optional<std::string> line = line_.Add(byte);
     if (!line) return;
     std::string_view command = Trim(*line);

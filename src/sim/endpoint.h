@@ -56,7 +56,9 @@ class Endpoint {
     virtual std::size_t WriteRoom(int /*fd*/) { return SIZE_MAX; }
     virtual void Written(int /*fd*/, std::size_t /*n*/) {}
 
-    enum class StreamState { kOpen, kClosed, kHungUp };
+    // kDropped: the instrument closed its end on purpose (a restart): a socket
+    // endpoint lets the client go, a serial line stays up.
+    enum class StreamState { kOpen, kClosed, kHungUp, kDropped };
     // Moves bytes between the stream and the engine: reads what has arrived (unless
     // the client is not reading its answers), then writes what is due.
     StreamState Exchange(int fd, bool socket, uint32_t nowMs);

@@ -93,6 +93,7 @@ Endpoint::StreamState Endpoint::Exchange(int fd, bool socket, uint32_t nowMs) {
     }
 
     if (engine_.HangUp() && outgoing_.empty()) return StreamState::kHungUp;
+    if (outgoing_.empty() && engine_.PendingOutput() == 0 && engine_.TakeDropRequest()) return StreamState::kDropped;
     return StreamState::kOpen;
 }
 

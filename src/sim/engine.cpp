@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "sim/bootloader.h"
 #include "sim/command_interpreter.h"
 #include "sim/command_line.h"
 
@@ -22,7 +23,9 @@ std::string FloodLine(uint64_t n) {
 }
 
 Engine::Engine(InstrumentConfig config)
-    : config_(std::move(config)), interpreter_(std::make_unique<CommandInterpreter>()) {}
+    : config_(std::move(config)),
+      interpreter_(std::make_unique<CommandInterpreter>()),
+      boot_(std::make_unique<BootloaderMemory>(config_.bootloader)) {}
 
 Engine::~Engine() = default;
 
@@ -65,6 +68,11 @@ std::string Engine::TakeOutput(uint32_t nowMs) {
         Queue(burst);
     }
 
+    while (!delayed_.empty() && Reached(nowMs, delayed_.front().first)) {
+        Queue(delayed_.front().second);
+        delayed_.pop_front();
+    }
+
     std::size_t take = pending_.size();
     if (config_.trickleMs > 0) {
         take = 0;
@@ -92,6 +100,7 @@ std::string Engine::TakeOutput(uint32_t nowMs) {
 std::optional<uint32_t> Engine::NextDue() const {
     if (hungUp_) return std::nullopt;
     if (!pending_.empty()) return config_.trickleMs > 0 ? nextRelease_ : lastNow_;
+    if (!delayed_.empty()) return delayed_.front().first;
     if (floodStarted_ && !config_.silent) return floodLastMs_ + 1;
     return std::nullopt;
 }
@@ -100,6 +109,8 @@ void Engine::Reconnect(uint32_t nowMs) {
     lastNow_ = nowMs;
     interpreter_->Reset();
     pending_.clear();
+    delayed_.clear();
+    dropRequested_ = false;
     sentThisConnection_ = 0;
     hungUp_ = false;
     floodStarted_ = false;
@@ -125,7 +136,44 @@ void Engine::ClearCounters() {
 
 void Engine::Send(std::string_view bytes) {
     if (config_.silent || hungUp_) return;
+    if (!delayed_.empty()) {
+        delayed_.back().second += bytes;
+        return;
+    }
     Queue(bytes);
+}
+
+void Engine::SendAfter(std::string_view bytes, uint32_t delayMs) {
+    if (config_.silent || hungUp_) return;
+    uint32_t due = lastNow_ + delayMs;
+    // Never before what is already waiting.
+    if (!delayed_.empty() && !Reached(due, delayed_.back().first)) due = delayed_.back().first;
+    delayed_.emplace_back(due, std::string(bytes));
+}
+
+void Engine::EnterBootloader() {
+    if (!application_) application_ = std::move(interpreter_);
+    boot_->events.emplace_back("enter");
+    SwitchInterpreter(std::make_unique<Bootloader>());
+}
+
+void Engine::LeaveBootloader() {
+    std::unique_ptr<Interpreter> application = std::move(application_);
+    if (!application) application = std::make_unique<CommandInterpreter>();
+    application->Reset();
+    SwitchInterpreter(std::move(application));
+}
+
+bool Engine::TakeDropRequest() {
+    bool requested = dropRequested_;
+    dropRequested_ = false;
+    return requested;
+}
+
+void Engine::HangUpNow() {
+    hungUp_ = true;
+    pending_.clear();
+    delayed_.clear();
 }
 
 void Engine::SendLine(std::string_view text) {

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <memory>
 #include <optional>
@@ -16,6 +17,8 @@
 #include "sim/interpreter.h"
 
 namespace orvane::sim {
+
+struct BootloaderMemory;
 
 struct EngineCounters {
     uint64_t bytesReceived = 0;
@@ -82,12 +85,32 @@ class Engine {
     // so an interpreter may hand over to another without destroying itself mid-call.
     void SwitchInterpreter(std::unique_ptr<Interpreter> next);
 
+    // The instrument restarts into its bootloader (a fresh one when it runs
+    // it already), and back into its application, which is kept meanwhile.
+    void EnterBootloader();
+    void LeaveBootloader();
+    bool InBootloader() const { return application_ != nullptr; }
+    // The flash and the bootloader's log; they outlive every restart.
+    BootloaderMemory& boot() { return *boot_; }
+    // Queues bytes that fall due delayMs from now; later output waits behind them.
+    void SendAfter(std::string_view bytes, uint32_t delayMs);
+    // The instrument closes its end once its output is out: a TCP endpoint drops
+    // the client, a serial line stays as it is. Taken by the endpoint.
+    void RequestDrop() { dropRequested_ = true; }
+    bool TakeDropRequest();
+    // The hang-up fault, at once.
+    void HangUpNow();
+
   private:
     void Queue(std::string_view bytes);
 
     InstrumentConfig config_;
     std::unique_ptr<Interpreter> interpreter_;
     std::unique_ptr<Interpreter> next_;
+    std::unique_ptr<Interpreter> application_;  // set while the bootloader runs
+    std::unique_ptr<BootloaderMemory> boot_;
+    std::deque<std::pair<uint32_t, std::string>> delayed_;
+    bool dropRequested_ = false;
     bool interpreting_ = false;
     EngineCounters counters_;
     std::string received_;

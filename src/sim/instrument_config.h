@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "sim/bootloader_config.h"
+
 namespace orvane::sim {
 
 inline constexpr std::string_view kDefaultMaker = "Kelmscot";
@@ -57,6 +59,8 @@ struct InstrumentConfig {
     uint32_t hangUpAfterBytes = 0;  // drops the connection once it has sent this many; 0: never
     uint32_t trickleMs = 0;         // sends one byte every this many ms; 0: at once
     bool flood = false;             // once spoken to, sends numbered lines without end
+
+    BootloaderConfig bootloader;
 };
 
 // The answer to "*IDN?" (without its line end).

@@ -116,7 +116,7 @@ bool PtyEndpoint::Unplugged() const {
 void PtyEndpoint::Service(uint32_t nowMs) {
     if (master_ < 0) return;
     StreamState state = Exchange(master_, false, nowMs);
-    if (state != StreamState::kOpen) {
+    if (state == StreamState::kClosed || state == StreamState::kHungUp) {
         // The master never reads an end while slave_ is open, so this is the
         // hang-up fault or a real failure; either way the device goes away.
         // A hang-up empties the line's queue, so the fault first lets the client

@@ -156,6 +156,8 @@ bool ParseSimOptions(int argc, const char* const* argv, SimOptions& options, std
             }
             (arg == "--echo-port" ? options.echoPort : options.queryPort) =
                 static_cast<uint16_t>(port);
+        } else if (takes("--bootloader")) {
+            if (!ParseBootloaderOptions(value, c.bootloader, error)) return false;
         } else {
             if (error.empty()) error = "unknown option: " + std::string(arg);
             return false;
@@ -231,7 +233,8 @@ LAN discovery:
                          length-31, wrong-marker
   --echo-port N --query-port N
                          where the queries come to (65535 and 30718)
-Other:
+Bootloader:
+)" + BootloaderUsage() + R"(Other:
   --trace                show received commands and connections on stderr
   --help                 this text
 

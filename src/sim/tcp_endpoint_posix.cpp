@@ -93,6 +93,9 @@ void TcpEndpoint::Service(uint32_t nowMs) {
         case StreamState::kHungUp:
             DropClient("hang-up fault");
             break;
+        case StreamState::kDropped:
+            DropClient("instrument restarted");
+            break;
     }
 }
 

@@ -135,3 +135,21 @@ TEST(CliAgainstSim, DiscoverListsTheRowsOrSaysNothingWasFound) {
     EXPECT_EQ(r.status, cli::kExitRefused);
     EXPECT_NE(r.err.find("LAN Find Instrument: No Instruments found on this subnet"), std::string::npos);
 }
+
+TEST(CliAgainstSim, UpgradeSucceedsIsRefusedOrFails) {
+    const std::string descriptor = std::string(ORVANE2_EXAMPLES_DIR) + "/upgrade/demo.upg";
+    ProgramResult r = Cli({"--demo", "upgrade", descriptor, "--yes"});
+    EXPECT_EQ(r.status, cli::kExitOk) << r.out << r.err;
+    EXPECT_NE(r.out.find("Firmware sent OK"), std::string::npos) << r.out;
+
+    // Without --yes and without a terminal the descriptor's warning is answered Cancel.
+    r = Cli({"--demo", "upgrade", descriptor});
+    EXPECT_EQ(r.status, cli::kExitRefused);
+    EXPECT_NE(r.err.find("This is the demo instrument"), std::string::npos) << r.err;
+
+    // A bootloader that refuses every record: the upgrade fails after it started.
+    Instrument refusing("127.0.41.7", {"--bootloader", "refuse-record=1x99"});
+    r = Cli({"--usb", refusing.sim->PtyPath(), "upgrade", descriptor, "--yes"});
+    EXPECT_EQ(r.status, cli::kExitSendFailed) << r.out << r.err;
+    EXPECT_NE(r.out.find("ERROR: Failed to send file main.hex"), std::string::npos) << r.out;
+}

@@ -1,0 +1,36 @@
+#pragma once
+// The upgrade's two dialogs on a terminal: the file list printed in colour with
+// Accept asked as a question, and the progress as a bar with rate and time left
+// (redrawn in place on a terminal, one line per 10 % otherwise).
+
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+
+#include "cli/terminal_ui.h"
+#include "ui/files_list_window.h"
+#include "ui/upgrade_dialog.h"
+
+namespace orvane::cli {
+
+class TerminalUpgradeDialogs final : public ui::UpgradeDialogs {
+public:
+    TerminalUpgradeDialogs(TerminalMessageBoxes& boxes, Colors colors) : boxes_(boxes), colors_(colors) {}
+    std::unique_ptr<ui::FilesListWindow> MakeFilesListWindow() override;
+    int RunUpgradeDialog(ui::UpgradeDialogEvents& events) override;
+
+    // The upgrade dialog ran (the worker started): a failure now is a failed upgrade.
+    bool upgradeStarted() const { return upgradeStarted_; }
+
+private:
+    TerminalMessageBoxes& boxes_;
+    Colors colors_;
+    bool upgradeStarted_ = false;
+};
+
+// The preview's RTF as terminal text.
+std::string RtfAsTerminalText(const std::string& rtf, const Colors& colors);
+
+}  // namespace orvane::cli

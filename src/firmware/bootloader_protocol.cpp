@@ -1,0 +1,130 @@
+#include "firmware/bootloader_protocol.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "platform/clock.h"
+#include "transport/channel.h"
+
+namespace orvane::firmware {
+namespace {
+
+constexpr uint64_t kSmallDoneLimit = 20'000'000;
+// How long to look out for a reply before reading it; see AwaitReply.
+constexpr uint32_t kReplyGlanceMs = 50;
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+// The value of count hex digits at text[at], or -1.
+int64_t HexValue(std::string_view text, std::size_t at, std::size_t count) {
+    if (at + count > text.size()) return -1;
+    int64_t value = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        int d = HexDigit(text[at + i]);
+        if (d < 0) return -1;
+        value = value * 16 + d;
+    }
+    return value;
+}
+
+bool SendWentNowhere(int result, const transport::ConnectionRecord& record) {
+    return record.interfaceKind == transport::InterfaceKind::Lan ? result < 0 : result <= 0;
+}
+
+// Waits briefly for the reply to reach the line before reading it, so that
+// the usual reply is taken with one read rather than a failed non-blocking
+// read, a wait and a second read: per record that is most of what the
+// console adds to the link's own time. The wait is short because bytes that
+// the driver has already taken in do not wake it; the read that follows has
+// the channel's full time-out either way.
+void AwaitReply(transport::ConnectionRecord& record) {
+    bool lan = record.interfaceKind == transport::InterfaceKind::Lan;
+    if (lan && record.rxCount > 0) return;
+    int fd = lan ? record.socket : record.portHandle;
+    if (fd != transport::kInvalidHandle) platform::CurrentClock().WaitReadable(fd, kReplyGlanceMs);
+}
+
+}  // namespace
+
+const char* SectorAccessCode(int32_t sector) {
+    if (sector < 0 || sector >= static_cast<int32_t>(kSectorCodes.size())) return nullptr;
+    return kSectorCodes[static_cast<std::size_t>(sector)];
+}
+
+bool EndsInOk(std::string_view reply) {
+    if (reply.size() < 2) return false;
+    char o = reply[reply.size() - 2];
+    char k = reply[reply.size() - 1];
+    return (o == 'o' || o == 'O') && (k == 'k' || k == 'K');
+}
+
+bool SendAndExpectOk(const char* text, transport::ConnectionRecord& record, std::string* reply) {
+    if (reply) reply->clear();
+    if (SendWentNowhere(transport::ChannelSend(text, record), record)) return true;
+    AwaitReply(record);
+    char buffer[kLoaderReplyCapacity] = {};
+    transport::ChannelReceiveLine(buffer, sizeof buffer, record);
+    // What was read counts even when the line end never came, as the
+    // instrument did say it.
+    std::string_view got(buffer, strnlen(buffer, sizeof buffer));
+    if (reply) reply->assign(got);
+    return !EndsInOk(got);
+}
+
+bool SendSectorCode(int32_t sector, transport::ConnectionRecord& record, std::string* reply) {
+    const char* code = SectorAccessCode(sector);
+    if (!code) {
+        if (reply) reply->clear();
+        return true;
+    }
+    return SendAndExpectOk(code, record, reply);
+}
+
+int32_t PercentDone(uint64_t total, uint64_t done) {
+    if (total == 0) return 100;
+    uint64_t percent;
+    if (done <= kSmallDoneLimit) {
+        percent = done * 100 / total + 1;
+    } else {
+        uint64_t hundredth = total / 100;
+        if (hundredth == 0) return 100;
+        percent = done / hundredth + 1;
+    }
+    return percent > 100 ? 100 : static_cast<int32_t>(percent);
+}
+
+uint32_t HexAddressTracker::Follow(std::string_view record) {
+    if (record.empty() || record[0] != ':') return base_;
+    int64_t count = HexValue(record, 1, 2);
+    int64_t address = HexValue(record, 3, 4);
+    int64_t type = HexValue(record, 7, 2);
+    if (count < 0 || address < 0 || type < 0) return base_;
+    if (type == 0) return base_ + static_cast<uint32_t>(address);
+    if ((type == 2 || type == 4) && count == 2) {
+        int64_t value = HexValue(record, 9, 4);
+        if (value >= 0) base_ = static_cast<uint32_t>(value) << (type == 4 ? 16 : 4);
+    }
+    return base_;
+}
+
+std::string PrintableReply(std::string_view reply) {
+    std::string out = "\"";
+    for (char c : reply) {
+        auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte >= 0x7F || c == '"' || c == '\\') {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+            out += escaped;
+        } else {
+            out += c;
+        }
+    }
+    return out + "\"";
+}
+
+}  // namespace orvane::firmware

@@ -1,0 +1,74 @@
+#include "firmware/bootloader_protocol.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "firmware_test_files.h"
+#include "transport/comms_log.h"
+#include "upgrade_test_bench.h"
+
+namespace orvane::firmware {
+namespace {
+
+using testing::HexRecord;
+using testing::SimBench;
+
+TEST(BootloaderProtocol, PercentDone) {
+    EXPECT_EQ(PercentDone(1000, 999), 100);
+    EXPECT_EQ(PercentDone(1000, 0), 1);
+    EXPECT_EQ(PercentDone(4, 1), 26);
+    EXPECT_EQ(PercentDone(1000, 2000), 100) << "a file that grew since it was listed";
+    EXPECT_EQ(PercentDone(0, 0), 100) << "nothing to send";
+    // Past 20,000,000 bytes done the other formula keeps the product small.
+    EXPECT_EQ(PercentDone(40'000'000, 30'000'000), 76);
+    EXPECT_EQ(PercentDone(50, 30'000'000), 100);
+    EXPECT_EQ(PercentDone(UINT64_MAX, UINT64_MAX / 2), 51);
+}
+
+TEST(BootloaderProtocol, RepliesMustEndInOk) {
+    for (const char* good : {"ok", "OK", "oK", "record ok", "not ok"}) EXPECT_TRUE(EndsInOk(good)) << good;
+    for (const char* bad : {"", "k", "ok ", "ok\n", "okay", "ERROR", "o"}) EXPECT_FALSE(EndsInOk(bad)) << bad;
+    EXPECT_EQ(PrintableReply("\x01#ok\x7f\""), "\"\\x01#ok\\x7F\\x22\"");
+}
+
+TEST(BootloaderProtocol, SectorCodesOnlyWhereTheBootloaderHasThem) {
+    EXPECT_STREQ(SectorAccessCode(0), "2B9Ey\n");
+    EXPECT_STREQ(SectorAccessCode(14), "B93Dy\n");
+    for (int32_t none : {-1, 15, 99}) EXPECT_EQ(SectorAccessCode(none), nullptr) << none;
+    // Each code is four upper-case hex digits, "y" and a line feed, and names one sector.
+    for (std::size_t i = 0; i < kSectorCodes.size(); ++i) {
+        std::string code = kSectorCodes[i];
+        EXPECT_EQ(code.size(), 6u);
+        EXPECT_EQ(code.find_first_not_of("0123456789ABCDEF"), 4u) << code;
+        EXPECT_EQ(code.substr(4), "y\n");
+        EXPECT_EQ(std::string(sim::kLoaderSectorCodes[i]) + "\n", code) << "the instrument's own table";
+    }
+
+    SimBench bench;
+    ASSERT_TRUE(bench.Open());
+    transport::ChannelSend(kEnterBootloader, bench.record);
+    ASSERT_FALSE(SendAndExpectOk(kInitialiseCode, bench.record));
+    uint64_t before = transport::CommsLogTransactions();
+    std::string reply = "stale";
+    EXPECT_TRUE(SendSectorCode(15, bench.record, &reply));
+    EXPECT_EQ(transport::CommsLogTransactions(), before) << "nothing sent, nothing read";
+    EXPECT_EQ(reply, "");
+    EXPECT_FALSE(SendSectorCode(4, bench.record, &reply));
+    EXPECT_EQ(reply, "ok");
+    EXPECT_TRUE(SendAndExpectOk("?\n", bench.record, &reply));
+    EXPECT_EQ(reply, sim::kLoaderRefusal);
+}
+
+TEST(BootloaderProtocol, FollowsExtendedAddresses) {
+    HexAddressTracker tracker;
+    EXPECT_EQ(tracker.Follow(HexRecord(0, 0x1234, {1})), 0x1234u);
+    EXPECT_EQ(tracker.Follow(HexRecord(4, 0, {0x00, 0x02})), 0x20000u);
+    EXPECT_EQ(tracker.Follow(HexRecord(0, 0x0010, {1})), 0x20010u);
+    EXPECT_EQ(tracker.Follow(HexRecord(2, 0, {0x10, 0x00})), 0x10000u);
+    EXPECT_EQ(tracker.Follow(HexRecord(0, 0x0001, {1})), 0x10001u);
+    EXPECT_EQ(tracker.Follow(":zz"), 0x10000u);
+}
+
+}  // namespace
+}  // namespace orvane::firmware

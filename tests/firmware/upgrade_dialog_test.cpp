@@ -1,0 +1,108 @@
+#include "firmware/upgrade_dialog.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "firmware/firmware_texts.h"
+#include "firmware_test_files.h"
+#include "support/fake_upgrade_dialogs.h"
+#include "ui/connect_dialog.h"
+#include "upgrade_test_bench.h"
+
+namespace orvane::firmware {
+namespace {
+
+using orvane::testing::FakeUpgradeView;
+using testing::Entry;
+using testing::HexFile;
+using testing::SimBench;
+using testing::TempFolder;
+
+struct Plan {
+    TempFolder dir;
+    LoadSlot slot{};
+    UpgradeContext context{};
+    Plan() {
+        dir.Write("main.hex", HexFile(8));
+        slot[0] = Entry(dir.path(), "main.hex", 2);
+        context.entries = slot.data();
+    }
+};
+
+TEST(UpgradeFirmwareDialog, StartsOnOpeningAndReopensTheLanConnectionWhenFinished) {
+    Plan plan;
+    SimBench bench;
+    ASSERT_TRUE(bench.Open());
+    FakeUpgradeView view;
+    int result;
+    {
+        UpgradeFirmwareDialog dialog(plan.context, bench.record);
+        result = view.Run(dialog, /*tryClosing=*/true);
+        EXPECT_FALSE(dialog.running());
+    }
+    EXPECT_FALSE(view.timedOut);
+    EXPECT_EQ(result, ui::kDialogResultCancel);
+    EXPECT_EQ(view.title, kUpgradeFirmwareTitle);
+    EXPECT_TRUE(plan.context.succeeded);
+    EXPECT_EQ(plan.context.dialogWindow, nullptr);
+    // Neither button, nor the close box tried after every note, could end it while the worker ran.
+    ASSERT_FALSE(view.statuses.empty());
+    EXPECT_EQ(view.buttonsWhileWorking, std::vector<bool>(view.statuses.size(), false));
+    EXPECT_EQ(view.statuses.front(), kInitialisingStatus);
+    EXPECT_EQ(view.statuses.back(), kFinishedStatus);
+    EXPECT_EQ(view.log.back(), kFirmwareSentLog);
+    EXPECT_EQ(view.progress.back(), 100);
+    EXPECT_EQ(view.cancel.caption, kFinishedCaption);
+    EXPECT_FALSE(view.start.enabled);
+    EXPECT_EQ(bench.Image(2).size(), 128u);
+
+    // The restarted instrument dropped the connection; the dialog made a new one
+    // and the application answers on it.
+    EXPECT_EQ(bench.engine().counters().connections, 2u);
+    ASSERT_TRUE(bench.record.channelOpen);
+    transport::ChannelSend("*IDN?\n", bench.record);
+    char reply[128] = {};
+    transport::ChannelReceiveLine(reply, sizeof reply, bench.record);
+    EXPECT_EQ(std::string(reply), sim::IdentityText(bench.engine().config()));
+}
+
+TEST(UpgradeFirmwareDialog, NoThreadLeavesStartEnabledAndNothingSent) {
+    Plan plan;
+    SimBench bench;
+    ASSERT_TRUE(bench.Open());
+    uint64_t received = bench.engine().counters().bytesReceived;
+    int starts = 0;
+    UpgradeFirmwareDialog dialog(plan.context, bench.record, [&](std::thread&, std::function<void()>) {
+        ++starts;
+        return false;
+    });
+    FakeUpgradeView view;
+    EXPECT_EQ(view.Run(dialog), ui::kDialogResultCancel);
+    EXPECT_EQ(starts, 1);
+    ASSERT_EQ(view.boxes.shown.size(), 1u);
+    EXPECT_EQ(view.boxes.shown[0].text, kThreadStartFailedText);
+    EXPECT_EQ(view.boxes.shown[0].caption, kUpgradeFirmwareTitle);
+    EXPECT_TRUE(view.start.enabled);
+    EXPECT_EQ(view.cancel.caption, kCancelCaption);
+    EXPECT_EQ(bench.engine().counters().bytesReceived, received);
+    EXPECT_EQ(bench.engine().counters().connections, 1u) << "no re-open without an upgrade";
+}
+
+TEST(UpgradeFirmwareDialog, AFailedUpgradeKeepsTheConnection) {
+    Plan plan;
+    sim::BootloaderConfig boot;
+    boot.refuseInit = 2;
+    SimBench bench(testing::Instrument(boot));
+    ASSERT_TRUE(bench.Open());
+    UpgradeFirmwareDialog dialog(plan.context, bench.record);
+    FakeUpgradeView view;
+    EXPECT_EQ(view.Run(dialog), ui::kDialogResultCancel);
+    EXPECT_FALSE(plan.context.succeeded);
+    EXPECT_EQ(view.log, std::vector<std::string>{kInitFailedLog});
+    EXPECT_EQ(view.cancel.caption, kFinishedCaption);
+    EXPECT_EQ(bench.engine().counters().connections, 1u);
+}
+
+}  // namespace
+}  // namespace orvane::firmware

@@ -1,0 +1,125 @@
+#pragma once
+// In-memory "Firmware Files List" and "Upgrade Firmware" dialogs. The upgrade
+// dialog runs its own little event loop on the calling thread, the way a
+// front end's modal loop would: posted calls run in order, and Cancel (or
+// "Finished") is pressed as soon as it is enabled and nothing is pending.
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "support/fake_main_window.h"
+#include "support/fake_ui.h"
+#include "ui/files_list_window.h"
+#include "ui/upgrade_dialog.h"
+
+namespace orvane::testing {
+
+class FakeUpgradeView : public ui::UpgradeDialogView {
+  public:
+    void SetTitle(const std::string& t) override { title = t; }
+    void SetStatus(std::string_view text) override {
+        statuses.emplace_back(text);
+        buttonsWhileWorking.push_back(start.enabled || cancel.enabled);
+    }
+    void SetProgress(int percent) override { progress.push_back(percent); }
+    void AppendLog(std::string_view line) override { log.emplace_back(line); }
+    ui::Button& StartButton() override { return start; }
+    ui::Button& CancelButton() override { return cancel; }
+    ui::MessageBoxes& Boxes() override { return boxes; }
+    void Post(std::function<void()> call) override {
+        std::lock_guard<std::mutex> lock(mutex_);
+        queue_.push_back(std::move(call));
+        ready_.notify_one();
+    }
+    void Close(int r) override { result = r; }
+
+    // The modal loop. While Cancel is disabled the user also tries the close
+    // box once after every note when tryClosing is set.
+    int Run(ui::UpgradeDialogEvents& events, bool tryClosing = false) {
+        events.OnStart(*this);
+        while (!result) {
+            std::function<void()> call;
+            {
+                std::unique_lock<std::mutex> lock(mutex_);
+                if (queue_.empty() && cancel.enabled) {
+                    lock.unlock();
+                    events.OnCancel();
+                    continue;
+                }
+                if (!ready_.wait_for(lock, std::chrono::seconds(60), [&] { return !queue_.empty(); })) {
+                    timedOut = true;
+                    break;
+                }
+                call = std::move(queue_.front());
+                queue_.pop_front();
+            }
+            call();
+            if (tryClosing && !cancel.enabled && !result) events.OnCancel();
+        }
+        events.OnDestroy();
+        return result.value_or(-1);
+    }
+
+    std::string title;
+    std::vector<std::string> statuses;
+    std::vector<bool> buttonsWhileWorking;  // either button enabled, at each status
+    std::vector<int> progress;
+    std::vector<std::string> log;
+    FakeButton start, cancel;
+    FakeMessageBoxes boxes;
+    std::optional<int> result;
+    bool timedOut = false;
+
+  private:
+    std::mutex mutex_;
+    std::condition_variable ready_;
+    std::deque<std::function<void()>> queue_;
+};
+
+class FakeUpgradeDialogs : public ui::UpgradeDialogs {
+  public:
+    struct FilesListShown {
+        std::string title;
+        std::string rtf;
+        bool acceptEnabled = true;
+    };
+
+    std::unique_ptr<ui::FilesListWindow> MakeFilesListWindow() override {
+        return std::make_unique<Window>(*this);
+    }
+    int RunUpgradeDialog(ui::UpgradeDialogEvents& events) override {
+        views.push_back(std::make_unique<FakeUpgradeView>());
+        return views.back()->Run(events, tryClosing);
+    }
+
+    int filesListAnswer = ui::kFilesListAcceptId;
+    bool tryClosing = false;
+    std::vector<FilesListShown> filesLists;
+    std::vector<std::unique_ptr<FakeUpgradeView>> views;
+
+  private:
+    class Window : public ui::FilesListWindow {
+      public:
+        explicit Window(FakeUpgradeDialogs& owner) : owner_(owner) {}
+        void SetTitle(const std::string& t) override { shown_.title = t; }
+        void SetRichText(const std::string& rtf) override { shown_.rtf = rtf; }
+        void EnableAccept(bool enabled) override { shown_.acceptEnabled = enabled; }
+        int RunModal() override {
+            owner_.filesLists.push_back(shown_);
+            return owner_.filesListAnswer;
+        }
+
+      private:
+        FakeUpgradeDialogs& owner_;
+        FilesListShown shown_;
+    };
+};
+
+}  // namespace orvane::testing

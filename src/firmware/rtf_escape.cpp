@@ -4,12 +4,6 @@
 #include <cstdio>
 
 namespace orvane::firmware {
-namespace {
-
-struct Utf8Char {
-    uint32_t code = 0;
-    std::size_t length = 0;  // 0: the byte at the position starts no valid character
-};
 
 Utf8Char DecodeUtf8(std::string_view s, std::size_t at) {
     const auto b0 = static_cast<unsigned char>(s[at]);
@@ -35,6 +29,8 @@ Utf8Char DecodeUtf8(std::string_view s, std::size_t at) {
     if (code < least || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return {};
     return {code, length};
 }
+
+namespace {
 
 void AppendUnicode(std::string& out, uint32_t unit) {
     // RTF takes a signed 16-bit number.

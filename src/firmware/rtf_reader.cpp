@@ -4,6 +4,8 @@
 #include <array>
 #include <map>
 
+#include "firmware/rtf_escape.h"
+
 namespace orvane::firmware {
 namespace {
 
@@ -70,6 +72,13 @@ void AppendUtf8(std::string& out, uint32_t code) {
         out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
         out += static_cast<char>(0x80 | (code & 0x3F));
     }
+}
+
+// C0 and C1 controls and DEL: a terminal acts on them (U+009B is CSI), so none
+// but line feed and tab may reach the text.
+bool IsControl(uint32_t code) {
+    if (code == '\n' || code == '\t') return false;
+    return code < 0x20 || (code >= 0x7F && code < 0xA0);
 }
 
 uint32_t FromCp1252(unsigned char byte) {
@@ -349,8 +358,7 @@ class RtfReader {
 
     void Append(uint32_t code) {
         if (State().destination != Destination::Text) return;
-        if (code < 0x20 && code != '\n' && code != '\t') return;
-        if (code == 0x7F) return;
+        if (IsControl(code)) return;
         if (styleChanged_ || runs_.empty()) StartRunIfNeeded();
         AppendUtf8(runs_.back().text, code);
     }
@@ -411,11 +419,16 @@ class RtfReader {
     std::vector<StyledRun> runs_;
 };
 
+// Text that is not RTF: UTF-8 where it is valid, and a byte that is not read
+// as Windows-1252, as RTF would. Decoding first means that dropping a control
+// character can never join its neighbours into a new one.
 std::vector<StyledRun> PlainText(std::string_view text) {
     StyledRun run;
-    for (char c : text) {
-        auto u = static_cast<unsigned char>(c);
-        if (c == '\n' || c == '\t' || (u >= 0x20 && u != 0x7F)) run.text += c;
+    for (std::size_t i = 0; i < text.size();) {
+        Utf8Char ch = DecodeUtf8(text, i);
+        uint32_t code = ch.length > 0 ? ch.code : FromCp1252(static_cast<unsigned char>(text[i]));
+        if (!IsControl(code)) AppendUtf8(run.text, code);
+        i += ch.length > 0 ? ch.length : 1;
     }
     if (run.text.empty()) return {};
     return {std::move(run)};

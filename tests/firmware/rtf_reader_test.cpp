@@ -51,6 +51,11 @@ TEST(RtfReader, ReadsWhatOtherWritersMakeOfStyledText) {
     EXPECT_EQ(AllText(ReadRtf("{\\rtf1 \\u-3913?\\u55357\\'3f\\u56832\\'3f\\u99999?\\u55357?.}")),
               "\xef\x82\xb7\xf0\x9f\x98\x80\xef\xbf\xbd\xef\xbf\xbd.");
     EXPECT_EQ(AllText(ReadRtf("not rtf\r\nline\x1b[31m")), "not rtf\nline[31m");
+    // C1 controls go as C0 ones do (U+009B is CSI to a terminal), also where
+    // dropping one would join its neighbours; a stray byte reads as Windows-1252.
+    EXPECT_EQ(AllText(ReadRtf("{\\rtf1 a\\u155?\\u133?b}")), "ab");
+    EXPECT_EQ(AllText(ReadRtf("a\xc2\x9b[2Jb\xc2\xc2\x85\x9b\xc2\x7f\x9b")),
+              "a[2Jb\xc3\x82\xe2\x80\xba\xc3\x82\xe2\x80\xba");
 }
 
 TEST(RtfReader, AnyInputIsSafeAndPassesNoControlCharacters) {

@@ -1,0 +1,80 @@
+// Connecting and identifying over the LAN against an instrument whose every
+// reply is the fuzz input: the answer to "*IDN?" (after any empty lines the
+// five tries allow), then the calibration and version replies. The instrument
+// hangs up after the input, so no wait ever runs its course.
+
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "connection/connect_and_identify.h"
+#include "connection/connection_texts.h"
+#include "connection/model_table.h"
+#include "fuzz_support.h"
+#include "support/fake_clock.h"
+#include "support/fake_ui.h"
+#include "transport/comms_log.h"
+#include "transport/connection_record.h"
+
+using namespace orvane;
+using namespace orvane::connection;
+
+namespace {
+
+// A socket pair holds this much without a reader; the harness never needs more.
+constexpr std::size_t kMaxReply = 64 * 1024;
+
+bool KnownModel(uint32_t code) {
+    return code == kModelUnknown || code == kModelBootcode || code == kModelOtherZda ||
+           code == kModelDwelAdaptor || (code >= kModelTrv48 && code <= kModelZdax);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
+    size = std::min(size, kMaxReply);
+    testing::FakeClock clock;
+    platform::ScopedClock useClock(clock);
+    // The comms log writes every reply line out; start each input with a new file.
+    static const std::string logPath = fuzz::ScratchDir() + "/comms.log";
+    ::unlink(logPath.c_str());
+    transport::SetCommsLogFile(logPath);
+
+    int fds[2];
+    FUZZ_CHECK(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) == 0);
+    FUZZ_CHECK(size == 0 || ::write(fds[1], data, size) == static_cast<ssize_t>(size));
+    ::shutdown(fds[1], SHUT_WR);
+
+    auto record = std::make_unique<transport::ConnectionRecord>();
+    record->interfaceKind = transport::InterfaceKind::Lan;
+    record->ipAddress = "127.0.0.1";
+    record->socket = fds[0];
+    record->channelOpen = true;  // the connect itself is the TCP client's business
+    testing::FakeMessageBoxes boxes;
+    testing::FakeWaitCursor cursor;
+    const uint32_t start = clock.TickCount();
+    bool identified = ConnectAndIdentify(boxes, &cursor, *record, true);
+
+    FUZZ_CHECK(clock.TickCount() - start < 100);
+    FUZZ_CHECK(boxes.shown.size() == 1);
+    FUZZ_CHECK(cursor.depth == 0);
+    FUZZ_CHECK(KnownModel(record->modelCode));
+    if (!identified) {
+        FUZZ_CHECK(record->modelCode == kModelUnknown && record->identity.empty());
+        FUZZ_CHECK(boxes.shown[0].text == kConnectionFailed);
+    } else {
+        FUZZ_CHECK(boxes.shown[0].text.starts_with(kConnectionSuccessful));
+        if (record->modelCode == kModelUnknown) FUZZ_CHECK(record->identity.empty());
+        if (record->modelCode != kModelBootcode && record->modelCode != kModelUnknown) {
+            FUZZ_CHECK(!record->identity.empty());
+        }
+    }
+    transport::SetCommsLogFile("");
+    ::close(fds[0]);
+    ::close(fds[1]);
+    return 0;
+}

@@ -1,0 +1,87 @@
+// The receive step: reply bytes framed into lines of the results pane, binary
+// values turned into text. The first input byte chooses "Convert Binary", the
+// size of the pieces the bytes arrive in, and a run of filler in front that
+// brings the rest up to the 20479-byte line limit.
+
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "app/receive_step.h"
+#include "fuzz_support.h"
+#include "support/fake_controls.h"
+#include "transport/connection_record.h"
+
+using namespace orvane;
+using app::ReceiveStep;
+
+namespace {
+
+constexpr std::size_t kPieceSizes[] = {1, 3, 7, 64, 512, 4096, 20479, 65536};
+constexpr std::size_t kFillerUnit = 1365;  // fifteen of them end just short of the limit
+
+class Pane : public testing::FakeTextBox {
+public:
+    void AppendText(std::string_view t) override {
+        // One line per call, always with its line end, never beyond the buffer.
+        FUZZ_CHECK(t.size() >= 3 && t.size() <= app::kReceiveBufferSize + 1);
+        FUZZ_CHECK(t.ends_with("\r\n"));
+        testing::FakeTextBox::AppendText(t);
+    }
+};
+
+bool IsLineEnd(char c) { return c == '\n' || c == '\r' || c == '\0'; }
+
+std::string WithoutLineEnds(std::string_view text) {
+    std::string out;
+    for (char c : text) {
+        if (!IsLineEnd(c)) out += c;
+    }
+    return out;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
+    if (size == 0) return 0;
+    const bool convert = data[0] & 1;
+    const std::size_t piece = kPieceSizes[(data[0] >> 1) & 7];
+    const std::size_t filler = kFillerUnit * (data[0] >> 4);
+    std::string bytes(filler, 'x');
+    bytes.append(reinterpret_cast<const char*>(data + 1), size - 1);
+
+    int fds[2];
+    FUZZ_CHECK(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) == 0);
+    auto record = std::make_unique<transport::ConnectionRecord>();
+    record->interfaceKind = transport::InterfaceKind::Lan;
+    record->socket = fds[0];
+    record->channelOpen = true;
+    ReceiveStep step;
+    Pane pane;
+    std::size_t counted = 0;
+    auto counter = [&](std::size_t n) { counted += n; };
+
+    // The filler arrives at once; the input itself in pieces.
+    for (std::size_t at = 0; at < bytes.size();) {
+        std::size_t n = at == 0 && filler > 0 ? filler : std::min(piece, bytes.size() - at);
+        FUZZ_CHECK(::write(fds[1], bytes.data() + at, n) == static_cast<ssize_t>(n));
+        FUZZ_CHECK(step.Run(*record, pane, convert, counter) == ReceiveStep::Result::Idle);
+        FUZZ_CHECK(step.pending() < app::kReceiveBufferSize);
+        at += n;
+    }
+    // Every byte that is not a line end was shown or waits for its line's end.
+    std::string kept = WithoutLineEnds(bytes);
+    FUZZ_CHECK(counted + step.pending() == kept.size());
+    if (!convert) FUZZ_CHECK(WithoutLineEnds(pane.text) + kept.substr(counted) == kept);
+
+    // The instrument hangs up: reported once everything it sent has been taken.
+    ::close(fds[1]);
+    FUZZ_CHECK(step.Run(*record, pane, convert, counter) == ReceiveStep::Result::ReadFailure);
+    ::close(fds[0]);
+    return 0;
+}

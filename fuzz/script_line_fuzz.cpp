@@ -1,0 +1,118 @@
+// Script files: loading one into the script list, then running every line of
+// it through the interpreter (and so the RPN calculator) against an instrument
+// at the end of a socket pair, in virtual time.
+
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "fuzz_support.h"
+#include "script/script_file.h"
+#include "script/script_interpreter.h"
+#include "support/fake_clock.h"
+#include "support/fake_controls.h"
+#include "support/fake_main_window.h"
+#include "support/fake_ui.h"
+
+using namespace orvane;
+using namespace orvane::script;
+namespace ot = orvane::testing;
+
+namespace {
+
+struct Bench {
+    Bench() {
+        int fds[2];
+        FUZZ_CHECK(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) == 0);
+        record.interfaceKind = transport::InterfaceKind::Lan;
+        record.socket = fds[0];
+        record.channelOpen = record.instrumentReady = true;
+        peer = fds[1];
+        ::fcntl(peer, F_SETFL, O_NONBLOCK);
+    }
+    ~Bench() {
+        ::close(record.socket);
+        ::close(peer);
+    }
+    // The instrument takes whatever was sent, so a long script never blocks a send.
+    void Drain() {
+        char sink[4096];
+        while (::read(peer, sink, sizeof sink) > 0) {
+        }
+    }
+
+    ot::FakeClock clock;
+    platform::ScopedClock useClock{clock};
+    int peer = -1;
+    transport::ConnectionRecord record;
+    bool convertBinary = true;
+    ot::FakeTextBox results;
+    ot::FakeControl commandLine, sendButton;
+    ot::FakeListBox list;
+    ot::FakeButton runButton, stepButton, closeButton;
+    ot::FakeCommandPoster poster;
+    ot::FakePaneLayout layout;
+    ot::FakeFileDialogs dialogs;
+    ot::FakeMessageBoxes boxes;
+    ot::FakeBeeper beeper;
+    ScriptHost host{results, commandLine, sendButton, list,  runButton, stepButton, closeButton,
+                    poster,  layout,      dialogs,    boxes, beeper,    record,     convertBinary};
+};
+
+// "#print,<path>" writes the results pane to any path; here it writes to the
+// scratch folder only.
+bool IsPrintLine(std::string_view line) {
+    std::string_view word = "#print";
+    if (line.size() < word.size()) return false;
+    for (std::size_t i = 0; i < word.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(line[i])) != word[i]) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
+    std::string path = fuzz::WriteScratchFile("fuzz_script.txt", data, size);
+    static const std::string printPath = fuzz::ScratchDir() + "/print.txt";
+    Bench b;
+
+    bool loaded = LoadScriptFile(b.boxes, b.list, path, true);
+    FUZZ_CHECK(b.boxes.shown.size() == (loaded ? 0u : 1u));
+    for (std::string& item : b.list.items) {
+        FUZZ_CHECK(!item.empty() && item.size() <= kMaxScriptLineLength);
+        FUZZ_CHECK(item.find('\n') == std::string::npos);
+        if (IsPrintLine(item)) item = "#print," + printPath;
+    }
+    if (!loaded) return 0;
+
+    ScriptEngineState engine;
+    const int count = b.list.Count();
+    for (int index = 0; index < count; ++index) {
+        // Lines run in turn as a running script and as single steps.
+        ScriptMode mode = index % 3 == 2 ? ScriptMode::StepPending : ScriptMode::Running;
+        const int at = index;
+        engine.nextStepTime = 0;
+        ExecuteScriptLine(b.host, engine, mode, index, count);
+        b.Drain();
+        // Only a "#reply" line after a query is consumed along with it.
+        FUZZ_CHECK(index == at || (index == at + 1 && index < count));
+        if (mode == ScriptMode::Running) {
+            // A due time beyond the longest wait would read as one in the past
+            // and the next line would run at once.
+            FUZZ_CHECK(TickBefore(b.clock.TickCount(), engine.nextStepTime));
+        }
+        FUZZ_CHECK(engine.stepInterval == kFastStepMs || engine.stepInterval == kNormalStepMs ||
+                   engine.stepInterval == kSlowStepMs);
+        b.clock.Advance(1);
+    }
+    FUZZ_CHECK(engine.calculator.failCount() >= 0);
+    int beyond = count;
+    FUZZ_CHECK(!ExecuteScriptLine(b.host, engine, ScriptMode::Running, beyond, count));
+    return 0;
+}

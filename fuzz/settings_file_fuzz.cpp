@@ -1,0 +1,69 @@
+// The settings file reader and writer, as the program uses them: the Connect
+// section read into the record and written back, and the window size of the
+// Init section. A write must change only its own lines: whatever else the file
+// holds reads the same afterwards.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "connection/connection_settings.h"
+#include "fuzz_support.h"
+#include "platform/ini_file.h"
+#include "transport/connection_record.h"
+
+using namespace orvane;
+using namespace orvane::connection;
+
+namespace {
+
+// Keys the write must leave alone, and two that only differ from the written
+// ones by case or by their section.
+struct Untouched {
+    std::string created, width, height, other, port;
+
+    static Untouched Read(const platform::IniFile& ini) {
+        return {ini.ReadString("Init", "Created", "-"), ini.ReadString("Init", "MainWindowWidth", "-"),
+                ini.ReadString("Init", "MainWindowHeight", "-"), ini.ReadString("Other", "IPAddr", "-"),
+                ini.ReadString("Connect2", "ComPort", "-")};
+    }
+    bool operator==(const Untouched&) const = default;
+};
+
+// A value reads back as written unless the reader's own trimming and quote
+// rules change it.
+bool ReadsBackAsWritten(std::string_view value) {
+    if (value.empty()) return true;
+    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
+    if (blank(value.front()) || blank(value.back())) return false;
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+        return false;
+    return value.find_first_of("\n\r") == std::string_view::npos;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
+    platform::IniFile ini(fuzz::WriteScratchFile("Orvaner.ini", data, size));
+
+    transport::ConnectionRecord record;
+    LoadConnectionSettings(&ini, record);
+    Untouched before = Untouched::Read(ini);
+    int height = ini.ReadInt("Init", "MainWindowHeight", -1);
+
+    FUZZ_CHECK(SaveConnectionSettings(&ini, record));
+    transport::ConnectionRecord again;
+    LoadConnectionSettings(&ini, again);
+    FUZZ_CHECK(again.interfaceKind == record.interfaceKind);
+    FUZZ_CHECK(again.baudRate == record.baudRate);
+    if (ReadsBackAsWritten(record.comPort.view())) FUZZ_CHECK(again.comPort == record.comPort.view());
+    if (ReadsBackAsWritten(record.ipAddress.view())) FUZZ_CHECK(again.ipAddress == record.ipAddress.view());
+    FUZZ_CHECK(Untouched::Read(ini) == before);
+
+    // The window size is written back as the shell does it, through WriteInt.
+    FUZZ_CHECK(ini.WriteInt("Init", "MainWindowHeight", height));
+    FUZZ_CHECK(ini.ReadInt("Init", "MainWindowHeight", -2) == height);
+    FUZZ_CHECK(ini.ReadString("Init", "Created", "-") == before.created);
+    FUZZ_CHECK(ini.ReadString("Init", "MainWindowWidth", "-") == before.width);
+    return 0;
+}

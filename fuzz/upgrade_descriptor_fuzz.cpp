@@ -1,0 +1,95 @@
+// The upgrade descriptor parser, then the plan preview built from what it read
+// and that preview read back as RTF: the model and the file names a descriptor
+// brings in must show as themselves, whatever characters they hold.
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "firmware/plan_preview.h"
+#include "firmware/rtf_reader.h"
+#include "firmware/serial_rule.h"
+#include "firmware/upgrade_descriptor.h"
+#include "fuzz_support.h"
+
+using namespace orvane;
+using namespace orvane::firmware;
+
+namespace {
+
+// Files for LOAD and OVER lines to find: sound and unsound hex files, and one
+// in a sub-folder.
+void MakeFirmwareFolder() {
+    static const bool made = [] {
+        const std::string sound = ":0400000001020304F2\r\n:00000001FF\r\n";
+        fuzz::WriteScratchFile("ab_1234.hex", sound);
+        fuzz::WriteScratchFile("dsp_1234.hex", ":0400000001020304F3\r\n:00000001FF\r\n");
+        fuzz::WriteScratchFile("fpg_1234.hex", ":0400000001020304F2\r\n");
+        fuzz::WriteScratchFile("Loader [v2].HEX", sound);
+        std::filesystem::create_directories(fuzz::ScratchDir() + "/common");
+        fuzz::WriteScratchFile("common/boot.hex", sound);
+        return true;
+    }();
+    (void)made;
+}
+
+bool PrintableAscii(std::string_view text) {
+    for (char c : text) {
+        if (c < 0x20 || c > 0x7E) return false;
+    }
+    return true;
+}
+
+std::string ShownText(const std::string& rtf) {
+    std::string text;
+    for (const StyledRun& run : ReadRtf(rtf)) text += run.text;
+    return text;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
+    std::string_view input(reinterpret_cast<const char*>(data), size);
+    // File fields may climb out of the descriptor's folder; here that would let
+    // the fuzzer glob its way across the whole disk.
+    if (input.find("..") != std::string_view::npos) return 0;
+    MakeFirmwareFolder();
+    std::string path = fuzz::WriteScratchFile("fuzz.upg", data, size);
+
+    auto plan = std::make_unique<LoadPlan>();
+    UpgradeContext context;
+    bool planError = false;
+    int32_t count = ParseUpgradeDescriptor(path, *plan, kMaxLoadEntries, context, planError);
+    FUZZ_CHECK(count == kDescriptorRefused || (count >= 0 && count <= kMaxLoadEntries));
+    if (count == kDescriptorRefused) FUZZ_CHECK(planError);
+
+    for (int slot = 0; slot < kTargetSlots; ++slot) {
+        int32_t entries = plan->entryCount[static_cast<std::size_t>(slot)];
+        FUZZ_CHECK(entries >= 0 && entries <= kMaxLoadEntries);
+        if (entries == 0) continue;
+        std::span<LoadEntry> listed(plan->slots[static_cast<std::size_t>(slot)].data(),
+                                    static_cast<std::size_t>(entries));
+        for (const LoadEntry& entry : listed) {
+            if (entry.present) FUZZ_CHECK(!entry.path.empty() && !entry.pathTooLong);
+        }
+        constexpr std::string_view kIdentity = "TRV88,Kelmscot,40123,1.07";
+        std::optional<std::string> preview =
+            BuildPlanPreview(listed, kIdentity, context.targetModel, planError);
+        FUZZ_CHECK(preview.has_value());
+        std::string shown = ShownText(*preview);
+        std::string_view model = context.targetModel.view();
+        if (PrintableAscii(model)) FUZZ_CHECK(shown.find(model) != std::string::npos);
+        for (const LoadEntry& entry : listed) {
+            if (SerialExcludes(entry, SerialFromIdentity(kIdentity))) continue;
+            // A plain name is cut to its column; one with a folder is shown whole.
+            std::string_view name = entry.facts.name.view();
+            if (name.find('/') == std::string_view::npos) name = name.substr(0, 20);
+            if (PrintableAscii(name)) FUZZ_CHECK(shown.find(name) != std::string::npos);
+        }
+    }
+    return 0;
+}

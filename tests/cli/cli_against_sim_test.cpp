@@ -64,11 +64,11 @@ TEST(CliAgainstSim, IdentifyQueryConsoleAndSetClockOverPtyAndLan) {
         EXPECT_NE(r.out.find("  Model:  TRV8844\n  Serial No:  10234\n"), std::string::npos) << r.out;
         EXPECT_NE(r.out.find("  Main release:  1.20\n  FPGA release:  2.05\n"), std::string::npos);
 
-        r = Cli(with({"query", "*IDN?", "temp?", "--quiet-ms", "200"}));
+        r = Cli(with({"query", "*IDN?", "temp?"}));
         EXPECT_EQ(r.status, cli::kExitOk) << r.err;
         EXPECT_EQ(r.out, identity + "\n2.35000E+01\n");
 
-        r = Cli(with({"console", "--quiet-ms", "200"}), "*IDN?\nread?\n");
+        r = Cli(with({"console"}), "*IDN?\nread?\n");
         EXPECT_EQ(r.status, cli::kExitOk) << r.err;
         EXPECT_NE(r.out.find("> *IDN?\n"), std::string::npos) << r.out;
         EXPECT_NE(r.out.find(identity + "\n"), std::string::npos);
@@ -84,7 +84,7 @@ TEST(CliAgainstSim, ScriptsExitByTheirOutcome) {
     EXPECT_EQ(r.status, cli::kExitRefused) << r.err;  // one test fails on purpose
     EXPECT_NE(r.out.find("> *IDN?\n" + sim::IdentityText({}) + "\n"), std::string::npos) << r.out;
 
-    std::string passing = TempScript("#echo,start\r\n\"read?\r\n#reply,1\r\n=2\r\n=1\r\n=test,hi\r\n#echo,done\r\n");
+    std::string passing = TempScript("#echo,start\r\n\"read?\r\n#reply,5\r\n=2\r\n=1\r\n=test,hi\r\n#echo,done\r\n");
     r = Cli({"--usb", inst.sim->PtyPath(), "run", passing});
     EXPECT_EQ(r.status, cli::kExitOk) << r.err;
     EXPECT_EQ(r.out, "start\n> read?\n1.23450E+00\ndone\n");

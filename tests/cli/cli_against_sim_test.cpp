@@ -112,8 +112,10 @@ TEST(CliAgainstSim, NoConnectionSendFailuresAndUsage) {
     EXPECT_EQ(Cli({"--lan", silent.address, "query", "*IDN?"}).status, cli::kExitNoConnection);
     EXPECT_EQ(Cli({"--usb", "/dev/orvane-missing", "identify"}).status, cli::kExitNoConnection);
 
-    // The instrument hangs up once it has identified itself: the script's sends fail.
-    Instrument dropping("127.0.41.4", {"--hang-up-after", "90"});
+    // The instrument hangs up once it has identified itself (90 bytes) and
+    // answered the first query: the script's later sends fail. Hanging up at
+    // the identification's last byte would race the connect, which may see it.
+    Instrument dropping("127.0.41.4", {"--hang-up-after", "103"});
     std::string script = TempScript("\"read?\r\n#pause,1\r\n\"read?\r\n#pause,1\r\n\"read?\r\n");
     r = Cli({"--lan", dropping.address, "run", script});
     EXPECT_EQ(r.status, cli::kExitSendFailed) << r.out << r.err;

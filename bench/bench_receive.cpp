@@ -46,14 +46,8 @@ int main() {
     double raw = bench::RawReadRate(data);
 
     bench::Blaster source(data);
-    transport::SetInstrumentTcpPort(source.port());
     transport::ConnectionRecord r;
-    r.interfaceKind = transport::InterfaceKind::Lan;
-    r.ipAddress = "127.0.0.1";
-    int sock = -1;
-    transport::TcpConnect("127.0.0.1", sock);
-    r.socket = sock;
-    r.channelOpen = true;
+    bench::ConnectLanRecord(r, source.port());
     Pane pane;
     pane.text.reserve(data.size());
     app::ReceiveStep step;

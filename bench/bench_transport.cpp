@@ -47,14 +47,8 @@ double RoundTripMedianUs() {
 // MB/s of ChannelReadByte taking `total` bytes.
 double ChannelReadRate(std::size_t total) {
     bench::Blaster source(bench::ReplyLines(total));
-    transport::SetInstrumentTcpPort(source.port());
     transport::ConnectionRecord r;
-    r.interfaceKind = transport::InterfaceKind::Lan;
-    r.ipAddress = "127.0.0.1";
-    int sock = -1;
-    transport::TcpConnect("127.0.0.1", sock);
-    r.socket = sock;
-    r.channelOpen = true;
+    bench::ConnectLanRecord(r, source.port());
     std::size_t got = 0;
     double t0 = bench::NowUs();
     platform::SystemClock clock;

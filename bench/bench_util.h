@@ -16,6 +16,9 @@
 #include <thread>
 #include <vector>
 
+#include "transport/connection_record.h"
+#include "transport/tcp_client.h"
+
 namespace orvane::bench {
 
 inline double NowUs() {
@@ -99,6 +102,18 @@ inline int ConnectLoopback(uint16_t port) {
         return -1;
     }
     return s;
+}
+
+// Opens a LAN record on the loopback listener at port, as OpenChannel would but
+// without the wake byte and drain, so every byte sent is measured.
+inline void ConnectLanRecord(transport::ConnectionRecord& r, uint16_t port) {
+    transport::SetInstrumentTcpPort(port);
+    r.interfaceKind = transport::InterfaceKind::Lan;
+    r.ipAddress = "127.0.0.1";
+    int sock = -1;
+    transport::TcpConnect("127.0.0.1", sock);
+    r.socket = sock;
+    r.channelOpen = true;
 }
 
 // MB/s of a plain read() loop taking all of `data` from a Blaster: the peer

@@ -1,0 +1,113 @@
+#include "fault_checks.h"
+
+#include <dirent.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+namespace orvane::testing {
+
+std::set<std::string> OpenDescriptors() {
+    std::set<std::string> out;
+    DIR* dir = ::opendir("/proc/self/fd");
+    if (!dir) return out;
+    const int own = ::dirfd(dir);
+    while (dirent* entry = ::readdir(dir)) {
+        if (entry->d_name[0] == '.' || std::atoi(entry->d_name) == own) continue;
+        std::string link = std::string("/proc/self/fd/") + entry->d_name;
+        char target[512] = {};
+        ssize_t n = ::readlink(link.c_str(), target, sizeof target - 1);
+        out.insert(std::string(entry->d_name) + " -> " + (n > 0 ? std::string(target, static_cast<size_t>(n)) : "?"));
+    }
+    ::closedir(dir);
+    return out;
+}
+
+std::set<std::string> DescriptorsLeftOpen(const std::set<std::string>& baseline, int withinMs) {
+    std::set<std::string> left;
+    for (int waited = 0;; waited += 10) {
+        left.clear();
+        for (const std::string& d : OpenDescriptors()) {
+            if (!baseline.count(d)) left.insert(d);
+        }
+        if (left.empty() || waited >= withinMs) return left;
+        ::usleep(10 * 1000);
+    }
+}
+
+namespace {
+double Seconds(clockid_t id) {
+    timespec t{};
+    ::clock_gettime(id, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+}
+}  // namespace
+
+double CpuShareWhileSleeping(int periodMs) {
+    const double cpu0 = Seconds(CLOCK_PROCESS_CPUTIME_ID), wall0 = Seconds(CLOCK_MONOTONIC);
+    ::usleep(static_cast<useconds_t>(periodMs) * 1000);
+    const double cpu = Seconds(CLOCK_PROCESS_CPUTIME_ID) - cpu0, wall = Seconds(CLOCK_MONOTONIC) - wall0;
+    return wall > 0 ? cpu / wall : 0;
+}
+
+ScopedOrdinaryUser::ScopedOrdinaryUser() : wasRoot_(::geteuid() == 0) {
+    // nobody:nogroup; only the effective ids change, so root comes back after.
+    if (wasRoot_) ok_ = ::setegid(65534) == 0 && ::seteuid(65534) == 0;
+}
+
+ScopedOrdinaryUser::~ScopedOrdinaryUser() {
+    if (wasRoot_) {
+        if (::seteuid(0) != 0 || ::setegid(0) != 0) std::abort();
+    }
+}
+
+ScopedFileSizeLimit::ScopedFileSizeLimit(uint64_t maxBytes) {
+    rlimit limit{};
+    ::getrlimit(RLIMIT_FSIZE, &limit);
+    oldSoft_ = limit.rlim_cur;
+    limit.rlim_cur = maxBytes;
+    oldHandler_ = ::signal(SIGXFSZ, SIG_IGN);
+    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) throw std::runtime_error("setrlimit(RLIMIT_FSIZE) failed");
+}
+
+ScopedFileSizeLimit::~ScopedFileSizeLimit() {
+    rlimit limit{};
+    ::getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = oldSoft_;
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    ::signal(SIGXFSZ, oldHandler_);
+}
+
+ScratchFolder::ScratchFolder() {
+    char pattern[] = "/tmp/orvane2-fault-XXXXXX";
+    if (!::mkdtemp(pattern)) throw std::runtime_error("mkdtemp failed");
+    path_ = pattern;
+}
+
+ScratchFolder::~ScratchFolder() {
+    std::error_code ec;
+    for (auto it = std::filesystem::recursive_directory_iterator(path_, ec);
+         it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+        if (it->is_directory(ec)) std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all, ec);
+    }
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ec);
+    std::filesystem::remove_all(path_, ec);
+}
+
+void ScratchFolder::Write(const std::string& name, const std::string& bytes) const {
+    std::ofstream(*this / name, std::ios::binary) << bytes;
+}
+
+std::string ScratchFolder::Read(const std::string& name) const {
+    std::ifstream in(*this / name, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+}  // namespace orvane::testing

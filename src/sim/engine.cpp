@@ -16,9 +16,10 @@ bool Reached(uint32_t now, uint32_t due) {
 }
 }  // namespace
 
-std::string FloodLine(uint64_t n) {
+std::string FloodLine(uint64_t n, bool withoutLineEnd) {
     char text[40];
-    std::snprintf(text, sizeof text, "FLOOD %010llu\r\n", static_cast<unsigned long long>(n));
+    std::snprintf(text, sizeof text, withoutLineEnd ? "FLOOD %010llu" : "FLOOD %010llu\r\n",
+                  static_cast<unsigned long long>(n));
     return text;
 }
 
@@ -64,7 +65,7 @@ std::string Engine::TakeOutput(uint32_t nowMs) {
         !Reached(floodLastMs_, nowMs)) {
         floodLastMs_ = nowMs;
         std::string burst;
-        while (burst.size() < kFloodBurst) burst += FloodLine(++floodLine_);
+        while (burst.size() < kFloodBurst) burst += FloodLine(++floodLine_, config_.floodWithoutLineEnds);
         Queue(burst);
     }
 

@@ -32,9 +32,9 @@ struct EngineCounters {
     uint32_t connections = 0;  // Reconnect calls
 };
 
-// Line number n of the flood fault, with its line end: numbered so that a reader
-// can tell lost or reordered lines.
-std::string FloodLine(uint64_t n);
+// Line number n of the flood fault, with its line end unless withoutLineEnd:
+// numbered so that a reader can tell lost or reordered lines.
+std::string FloodLine(uint64_t n, bool withoutLineEnd = false);
 
 class Engine {
   public:
@@ -58,6 +58,8 @@ class Engine {
     bool HangUp() const { return hungUp_; }
     // Bytes queued but not yet taken.
     std::size_t PendingOutput() const { return pending_.size(); }
+    // Bytes taken since the connection began (what the hang-up fault counts).
+    uint64_t SentThisConnection() const { return sentThisConnection_; }
 
     // A new connection to the same instrument: fresh parse state, no queued output,
     // hang-up and flood start over. Counters and the received copy are kept.

@@ -59,6 +59,7 @@ struct InstrumentConfig {
     uint32_t hangUpAfterBytes = 0;  // drops the connection once it has sent this many; 0: never
     uint32_t trickleMs = 0;         // sends one byte every this many ms; 0: at once
     bool flood = false;             // once spoken to, sends numbered lines without end
+    bool floodWithoutLineEnds = false;  // the flood's lines lose their CR LF
 
     BootloaderConfig bootloader;
 };

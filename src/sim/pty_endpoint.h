@@ -8,6 +8,7 @@
 // Unplug() closes the master: the client's reads then end (EOF or EIO), poll
 // reports POLLHUP and writes fail with EIO, as after a pulled cable.
 
+#include <optional>
 #include <string>
 
 #include "sim/endpoint.h"
@@ -43,6 +44,7 @@ class PtyEndpoint final : public Endpoint {
     void Written(int fd, std::size_t n) override;
 
     bool Open();
+    void HangUpLocked();
     void MakeLink();
     void RemoveLink();
     int Queued() const;
@@ -54,6 +56,7 @@ class PtyEndpoint final : public Endpoint {
     bool linkMade_ = false;
     std::string error_;
     int queuedBeforeWrite_ = 0;
+    std::optional<uint32_t> hangUpSince_;  // pumped: when the hang-up fault began
 };
 
 }  // namespace orvane::sim

@@ -115,6 +115,11 @@ bool PtyEndpoint::Unplugged() const {
 
 void PtyEndpoint::Service(uint32_t nowMs) {
     if (master_ < 0) return;
+    if (hangUpSince_) {
+        // Pumped: the client reads between pumps, so it gets its grace here.
+        if (Queued() == 0 || nowMs - *hangUpSince_ >= kHangUpGraceMs) HangUpLocked();
+        return;
+    }
     StreamState state = Exchange(master_, false, nowMs);
     if (state == StreamState::kClosed || state == StreamState::kHungUp) {
         // The master never reads an end while slave_ is open, so this is the
@@ -128,12 +133,21 @@ void PtyEndpoint::Service(uint32_t nowMs) {
             timespec pause{0, 500 * 1000};
             uint32_t start = RealMs();
             while (Queued() == 0 && RealMs() - start < static_cast<uint32_t>(kSettleMs)) ::nanosleep(&pause, nullptr);
+            if (Pumped()) {
+                hangUpSince_ = nowMs;
+                return;
+            }
             start = RealMs();
             while (Queued() > 0 && RealMs() - start < kHangUpGraceMs) ::nanosleep(&pause, nullptr);
         }
-        platform::DebugOutput("sim: pty " + devicePath_ + " hung up\n");
-        UnplugLocked();
+        HangUpLocked();
     }
+}
+
+void PtyEndpoint::HangUpLocked() {
+    platform::DebugOutput("sim: pty " + devicePath_ + " hung up\n");
+    hangUpSince_.reset();
+    UnplugLocked();
 }
 
 void PtyEndpoint::AddWaits(ServiceWait& wait) {

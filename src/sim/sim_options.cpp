@@ -123,6 +123,8 @@ bool ParseSimOptions(int argc, const char* const* argv, SimOptions& options, std
             if (!number(c.trickleMs)) return false;
         } else if (flag("--flood")) {
             c.flood = true;
+        } else if (flag("--flood-raw")) {
+            c.flood = c.floodWithoutLineEnds = true;
         } else if (takes("--discover")) {
             std::string_view m = value;
             options.discoverEcho = m == "echo" || m == "both";
@@ -223,6 +225,7 @@ Faults:
                          client may connect again; pty: the device goes away)
   --trickle MS           send replies one byte every MS milliseconds
   --flood                once spoken to, send numbered lines without end
+  --flood-raw            the same without line ends
 LAN discovery:
   --discover METHODS     answer the discovery queries: echo, query or both; prints
                          "discovery: METHOD ADDRESS:PORT" for each address

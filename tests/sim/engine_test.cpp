@@ -198,6 +198,11 @@ TEST(SimEngine, FloodStartsWhenSpokenToAndIsBoundedPerMillisecond) {
 
     engine.Reconnect(7);
     EXPECT_EQ(engine.TakeOutput(8), "");
+
+    config.floodWithoutLineEnds = true;
+    Engine raw(config);
+    raw.Feed("\x14", 1, 5);
+    EXPECT_EQ(raw.TakeOutput(5).substr(0, 33), "FLOOD 0000000001FLOOD 0000000002F");
 }
 
 TEST(SimEngine, InterpreterCanHandOverFromInsideItsOwnReceive) {

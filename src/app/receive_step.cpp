@@ -22,10 +22,14 @@ void ReceiveStep::Clear() {
 ReceiveStep::Result ReceiveStep::Run(transport::ConnectionRecord& record, ui::TextBox& results, bool convertBinary,
                                      const LineCounter& counter) {
     uint8_t chunk[16384];
-    for (;;) {
-        int n = transport::ChannelReadBytes(record, chunk, sizeof chunk);
+    int n = 0;
+    for (std::size_t left = bytesPerRun_; left > 0; left -= static_cast<std::size_t>(n)) {
+        n = transport::ChannelReadBytes(record, chunk, std::min(sizeof chunk, left));
         if (n == 0) return Result::Idle;
-        if (n < 0) return Result::ReadFailure;
+        if (n < 0) {
+            FinishLine(results, convertBinary, counter);
+            return Result::ReadFailure;
+        }
         for (int i = 0; i < n;) {
             // Copy the run up to the next line end (or the full buffer) at once.
             const int limit = std::min(n, i + static_cast<int>(kReceiveBufferSize - 1 - count_));
@@ -44,6 +48,7 @@ ReceiveStep::Result ReceiveStep::Run(transport::ConnectionRecord& record, ui::Te
             }
         }
     }
+    return Result::Idle;
 }
 
 void ReceiveStep::FinishLine(ui::TextBox& results, bool convertBinary, const LineCounter& counter) {

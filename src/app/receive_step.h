@@ -15,6 +15,9 @@ class TextBox;
 namespace orvane::app {
 
 inline constexpr std::size_t kReceiveBufferSize = 20480;
+// At most this much is taken in one call, so that an instrument sending faster
+// than the pane can show it still leaves the window time to answer the user.
+inline constexpr std::size_t kReceiveBytesPerRun = 1 << 20;
 
 class ReceiveStep {
 public:
@@ -23,9 +26,13 @@ public:
     // Called with the length of each raw line shown (the script engine counts them).
     using LineCounter = std::function<void(std::size_t)>;
 
-    // Takes every byte waiting, never waits. A line ends at LF, CR or a zero byte,
-    // or at once when it reaches 20479 bytes; an unfinished line stays for the
-    // next call. ReadFailure: the line or connection failed.
+    explicit ReceiveStep(std::size_t bytesPerRun = kReceiveBytesPerRun) : bytesPerRun_(bytesPerRun) {}
+
+    // Takes the bytes waiting (up to the per-call limit), never waits. A line ends
+    // at LF, CR or a zero byte, or at once when it reaches 20479 bytes; an
+    // unfinished line stays for the next call. ReadFailure: the line or connection
+    // failed; what had come of an unfinished line is shown first, as it is all the
+    // instrument got to say.
     Result Run(transport::ConnectionRecord& record, ui::TextBox& results, bool convertBinary,
                const LineCounter& counter);
 
@@ -36,6 +43,7 @@ public:
 private:
     void FinishLine(ui::TextBox& results, bool convertBinary, const LineCounter& counter);
 
+    std::size_t bytesPerRun_;
     std::array<char, kReceiveBufferSize + 2> line_{};  // and the line end
     std::size_t count_ = 0;
     bool lineHasHigh_ = false;  // the line holds a byte of 0x80 or above

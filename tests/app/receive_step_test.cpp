@@ -89,13 +89,28 @@ TEST(ReceiveStep, LongLinesEndAtOnceAndBinaryValuesConvert) {
     EXPECT_EQ(w.pane.text.size(), 20479u + 2u);
 }
 
-TEST(ReceiveStep, ClosedConnectionIsAReadFailure) {
+TEST(ReceiveStep, ClosedConnectionIsAReadFailureAfterShowingWhatCame) {
     Wire w;
-    w.Write("last\n");
+    w.Write("last\npart");
     ::close(w.peer);
     w.peer = -1;
     EXPECT_EQ(w.Run(), ReceiveStep::Result::ReadFailure);
-    EXPECT_EQ(w.pane.text, "last\r\n");
+    EXPECT_EQ(w.pane.text, "last\r\npart\r\n");
+    EXPECT_EQ(w.step.pending(), 0u);
+}
+
+TEST(ReceiveStep, TakesAtMostItsShareEachCallAndLosesNothing) {
+    Wire w;
+    w.step = ReceiveStep(100);
+    std::string sent;
+    for (int i = 0; i < 50; ++i) sent += "line " + std::to_string(i) + "\n";
+    w.Write(sent);
+    int calls = 0;
+    for (; w.pane.text.size() < sent.size() + 50 && calls < 100; ++calls) EXPECT_EQ(w.Run(), ReceiveStep::Result::Idle);
+    EXPECT_GE(calls, static_cast<int>(sent.size() / 100));
+    std::string shown = w.pane.text;
+    std::erase(shown, '\r');
+    EXPECT_EQ(shown, sent);
 }
 
 TEST(ReceiveStep, SerialLineInBulkAndItsHangUp) {

@@ -1,12 +1,17 @@
 #include "connection/connect_dialog.h"
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "connection/connect_and_identify.h"
 #include "connection/connection_settings.h"
 #include "connection/connection_texts.h"
+#include "platform/ini_file.h"
+#include "platform/text_format.h"
 #include "transport/channel.h"
+#include "ui/app_strings.h"
 #include "ui/controls.h"
 #include "ui/message_box.h"
 
@@ -146,7 +151,10 @@ void ConnectDialog::OnTest() {
 
 void ConnectDialog::OnSaveAsDefault() {
     ReadConnectDialog(*view_, record_);
-    SaveConnectionSettings(settings_, record_);
+    if (SaveConnectionSettings(settings_, record_)) return;
+    std::string text = settings_ ? platform::Format(kSettingsNotSaved, settings_->path().c_str(), std::strerror(errno))
+                                 : std::string(kNoSettingsFile);
+    view_->Boxes().Inform(text, ui::kAppName);
 }
 
 void ConnectDialog::OnSearch() {

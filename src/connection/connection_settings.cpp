@@ -21,12 +21,11 @@ void LoadConnectionSettings(const platform::IniFile* settings, transport::Connec
 }
 
 bool SaveConnectionSettings(platform::IniFile* settings, const transport::ConnectionRecord& r) {
-    if (!settings) return false;
-    bool ok = settings->WriteInt(kSectionConnect, kKeyInterface, static_cast<int>(r.interfaceKind));
-    ok = settings->WriteString(kSectionConnect, kKeyComPort, r.comPort.view()) && ok;
-    ok = settings->WriteInt(kSectionConnect, kKeyBaudRate, static_cast<int>(r.baudRate)) && ok;
-    ok = settings->WriteString(kSectionConnect, kKeyIpAddr, r.ipAddress.view()) && ok;
-    return ok;
+    // The first failure ends it, so that errno still tells why.
+    return settings && settings->WriteInt(kSectionConnect, kKeyInterface, static_cast<int>(r.interfaceKind)) &&
+           settings->WriteString(kSectionConnect, kKeyComPort, r.comPort.view()) &&
+           settings->WriteInt(kSectionConnect, kKeyBaudRate, static_cast<int>(r.baudRate)) &&
+           settings->WriteString(kSectionConnect, kKeyIpAddr, r.ipAddress.view());
 }
 
 }  // namespace orvane::connection

@@ -17,7 +17,7 @@ inline constexpr const char kKeyIpAddr[] = "IPAddr";
 
 // Reads the section into the record; with no settings file the defaults apply.
 void LoadConnectionSettings(const platform::IniFile* settings, transport::ConnectionRecord& record);
-// False when the file could not be written.
+// False when there is no settings file or it could not be written (errno tells why).
 bool SaveConnectionSettings(platform::IniFile* settings, const transport::ConnectionRecord& record);
 
 }  // namespace orvane::connection

@@ -14,6 +14,10 @@ inline constexpr const char kBootcodeInstrument[] = "Bootcode Instrument";
 inline constexpr const char kUnknownInstrument[] = "Unknown Instrument";
 inline constexpr const char kIncompatibleInstrument[] = "Incompatable instrument";
 inline constexpr const char kConnectionFailed[] = "The connection failed";
+// Save as Default could not store the choices (caption "Orvane2").
+inline constexpr const char kSettingsNotSaved[] = "The connection settings were not saved to %s:\n%s";
+inline constexpr const char kNoSettingsFile[] =
+    "The connection settings were not saved: there is no settings folder (HOME is not set).";
 
 // The reasons added on the line after an open failure, so the user knows what to do.
 inline constexpr const char kReasonPermission[] =

@@ -222,6 +222,9 @@ int CliApp::RunScript() {
         }
         WaitForInput(1);
     }
+    // The run stops as soon as its last line is sent; the replies to it still
+    // get printed, as they would reach the desktop program's results pane.
+    if (!WaitQuiet(options_.quietMs)) return kExitNoConnection;
     return runner->engine().calculator.failCount() > 0 ? kExitRefused : kExitOk;
 }
 

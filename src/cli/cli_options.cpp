@@ -148,7 +148,8 @@ Options:
   --comms-log FILE    comms log file
   --yes               answer every question with Yes / OK / Accept
   --no-color          no ANSI colours (also when stdout is not a terminal or NO_COLOR is set)
-  --quiet-ms MS       for query: how long the instrument must be silent before the next TEXT (500)
+  --quiet-ms MS       for query, console and run: how long the instrument must be silent before the
+                      next TEXT, or before the command ends (500)
   -h, --help, --version
 
 Commands:
@@ -160,7 +161,7 @@ Commands:
   run SCRIPT          run a script file from the top as Run does; the results pane goes to stdout as it
                       grows; "#wait" waits for Enter on a terminal and goes on at once otherwise; the
                       command ends when the run ends or stops (a failed test with stop-on-fail, a send
-                      that failed)
+                      that failed), once the replies to its last lines are printed
   upgrade FILE        the firmware upgrade with the desktop program's checks, questions and messages;
                       the preview printed as coloured text; a progress bar with rate and time left
   discover            the LAN search; one line per row: ADDRESS, a tab, the identity or the status

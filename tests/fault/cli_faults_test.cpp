@@ -1,0 +1,111 @@
+// The command line's rows of the fault matrix: orvane2-cli against orvane2-sim,
+// both as processes, over a pseudo-terminal and over TCP, with the instrument
+// hanging up part-way through a reply. The question is printed once, answered No
+// (there is no terminal), what came is printed, and the exit status says why.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/shell_texts.h"
+#include "cli/cli_options.h"
+#include "sim/command_interpreter.h"
+#include "sim/instrument_config.h"
+#include "support/run_program.h"
+#include "support/sim_process.h"
+#include "ui/app_strings.h"
+
+namespace orvane::testing {
+namespace {
+
+enum class Link { Pty, Tcp };
+
+std::string LinkName(const ::testing::TestParamInfo<Link>& info) { return info.param == Link::Pty ? "Pty" : "Tcp"; }
+
+// What identification takes from the instrument before the first command: the
+// answers to "*IDN?", "calstr?", "calver?" and "version?", each with CR LF.
+std::size_t IdentificationBytes() {
+    const sim::InstrumentConfig c;
+    return sim::IdentityText(c).size() + c.calstr.size() + c.calver.size() + c.version.size() + 4 * 2;
+}
+
+class CliFault : public ::testing::TestWithParam<Link> {
+protected:
+    // The simulated instrument drops the line once it has sent this many bytes.
+    ProgramResult RunAgainstHangUp(std::size_t hangUpAfter, std::vector<std::string> args, const std::string& input) {
+        const bool pty = GetParam() == Link::Pty;
+        // An address of its own, so the other process tests never meet it on port 10001.
+        const std::string address = "127.0.43.1";
+        std::vector<std::string> simArgs = {"--hang-up-after", std::to_string(hangUpAfter), "--pty"};
+        if (!pty) simArgs.back() = "--tcp", simArgs.push_back(address + ":10001");
+        SimProcess sim(simArgs);
+        sim.LinesUntilReady();
+        std::vector<std::string> all = {pty ? "--usb" : "--lan", pty ? sim.PtyPath() : address};
+        all.insert(all.end(), args.begin(), args.end());
+        const auto start = std::chrono::steady_clock::now();
+        ProgramResult result = RunProgram(ORVANE2_CLI_PATH, all, input, {"NO_COLOR=1"});
+        elapsedMs_ = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start)
+                         .count();
+        return result;
+    }
+    long long elapsedMs_ = 0;
+};
+
+const std::string kQuestionLine = std::string(ui::kAppName) + ": " + app::kReestablishQuestion + "\n";
+
+TEST_P(CliFault, ConsoleHangUpMidLine) {
+    const std::string identity = sim::IdentityText({});
+    ProgramResult r = RunAgainstHangUp(IdentificationBytes() + identity.size() + 2 + 20, {"console"},
+                                       "*IDN?\n*IDN?\n");
+    EXPECT_EQ(r.status, cli::kExitNoConnection);
+    EXPECT_EQ(r.err, kQuestionLine) << "asked once";
+    // The first reply whole; of the second, what came before the line dropped.
+    EXPECT_NE(r.out.find(identity + "\n"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.substr(r.out.size() - 21), identity.substr(0, 20) + "\n") << r.out;
+    // Connecting takes a few hundred milliseconds; the hang-up is noticed at once
+    // (the pseudo-terminal waits up to a second for its bytes to be read first).
+    EXPECT_LT(elapsedMs_, 3000);
+}
+
+TEST_P(CliFault, ScriptHangUpStopsAtTheNextSend) {
+    char name[] = "/tmp/orvane2-fault-XXXXXX.txt";
+    int fd = ::mkstemps(name, 4);
+    const std::string script = "\"*IDN?\r\n\"read?\r\n\"temp?\r\n";
+    ASSERT_EQ(::write(fd, script.data(), script.size()), static_cast<ssize_t>(script.size()));
+    ::close(fd);
+    const std::string identity = sim::IdentityText({});
+    ProgramResult r = RunAgainstHangUp(IdentificationBytes() + identity.size() + 2, {"run", name}, "");
+    ::unlink(name);
+    EXPECT_EQ(r.status, cli::kExitSendFailed) << r.out << r.err;
+    EXPECT_EQ(r.err, kQuestionLine);
+    EXPECT_EQ(r.out.rfind("> *IDN?\n" + identity + "\n", 0), 0u) << r.out;
+    EXPECT_NE(r.out.find("ERROR SENDING THIS COMMAND"), std::string::npos) << r.out;
+    // At worst the query sent as the line dropped waits out its 5 s.
+    EXPECT_LT(elapsedMs_, 5000 + 3000);
+}
+
+INSTANTIATE_TEST_SUITE_P(OverBothLinks, CliFault, ::testing::Values(Link::Pty, Link::Tcp), LinkName);
+
+// Without a fault: the reply to the script's last line is printed before the
+// command ends, not lost with it.
+TEST(CliScript, LastRepliesArePrintedBeforeTheEnd) {
+    SimProcess sim({"--pty"});
+    sim.LinesUntilReady();
+    char name[] = "/tmp/orvane2-fault-XXXXXX.txt";
+    int fd = ::mkstemps(name, 4);
+    const std::string script = "\"*IDN?\r\n\"temp?\r\n";
+    ASSERT_EQ(::write(fd, script.data(), script.size()), static_cast<ssize_t>(script.size()));
+    ::close(fd);
+    ProgramResult r = RunProgram(ORVANE2_CLI_PATH, {"--usb", sim.PtyPath(), "run", name}, "", {"NO_COLOR=1"});
+    ::unlink(name);
+    EXPECT_EQ(r.status, cli::kExitOk) << r.err;
+    const sim::InstrumentConfig c;
+    EXPECT_EQ(r.out, "> *IDN?\n" + sim::IdentityText(c) + "\n> temp?\n" + sim::MeasurementText(c.temperature) + "\n");
+}
+
+}  // namespace
+}  // namespace orvane::testing

@@ -280,7 +280,12 @@ void Shell::Connect(intptr_t param) {
     }
     Post(ui::kCmdEnableAfterConnect);
     receive_.Clear();
-    if (!r.instrumentReady) return;
+    if (!r.instrumentReady) {
+        // An instrument that did not answer is not held on to: its port stays
+        // free for other programs until the next attempt.
+        transport::CloseChannel(r);
+        return;
+    }
     ShowInstrumentInfo();
     r.pollReplies = true;
     if (ui_.menu) {

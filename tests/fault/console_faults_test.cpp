@@ -143,7 +143,10 @@ public:
         }
         return (ProcessCpuSeconds() - cpu0) / (ms / 1000.0);
     }
-    std::set<std::string> LeftOpen() { return DescriptorsLeftOpen(baseline_); }
+    std::set<std::string> LeftOpen() {
+        if (clock_) clock_->Advance(100);  // a pumped instrument notices a closed client only when pumped
+        return DescriptorsLeftOpen(baseline_);
+    }
 
 private:
     std::optional<FakeClock> clock_;
@@ -266,6 +269,33 @@ TEST_P(ConsoleFault, TrickleOfOneBytePer400MsIsReadWhole) {
     EXPECT_NEAR(static_cast<double>(*shown), reply.size() * 400.0, 1000.0);
     EXPECT_TRUE(c.w().boxes.shown.empty());
     EXPECT_TRUE(c.record().instrumentReady);
+}
+
+TEST_P(ConsoleFault, SilentOrLateIdentification) {
+    {
+        SCOPED_TRACE("silent");
+        sim::InstrumentConfig config;
+        config.silent = true;
+        Console c(GetParam(), config, true);
+        const uint32_t start = c.Now();
+        EXPECT_FALSE(c.Connect());
+        // The 100 ms drain after the open, then five queries of 500 ms each.
+        EXPECT_NEAR(static_cast<double>(c.Now() - start), 100.0 + 5 * 500.0, 1000.0);
+        EXPECT_EQ(c.WithEngine([](sim::Engine& e) { return e.counters().identificationQueries; }), 5u);
+        EXPECT_FALSE(c.w().commandLine.enabled);
+        EXPECT_EQ(c.LeftOpen(), std::set<std::string>{}) << "the port is not held for a silent instrument";
+    }
+    {
+        SCOPED_TRACE("answers the third query");
+        sim::InstrumentConfig config;
+        config.idnFromQuery = 3;
+        Console c(GetParam(), config, true);
+        const uint32_t start = c.Now();
+        EXPECT_TRUE(c.Connect());
+        EXPECT_NEAR(static_cast<double>(c.Now() - start), 100.0 + 2 * 500.0, 1000.0);
+        EXPECT_EQ(c.record().identity.str(), sim::IdentityText(config));
+        EXPECT_TRUE(c.w().boxes.shown.empty());
+    }
 }
 
 TEST_P(ConsoleFault, FloodWithoutLineEndsLosesNothingAndLeavesTheWindowFree) {

@@ -54,6 +54,10 @@ class PtyEndpoint final : public Endpoint {
     bool linkMade_ = false;
     std::string error_;
     int queuedBeforeWrite_ = 0;
+    // Bytes written may not have reached the device side yet. Only a pumped
+    // write is watched until they have; on the thread this stays set once
+    // anything was written.
+    bool inTransit_ = false;
 };
 
 }  // namespace orvane::sim

@@ -65,6 +65,13 @@ bool EndsInOk(std::string_view reply) {
 
 bool SendAndExpectOk(const char* text, transport::ConnectionRecord& record, std::string* reply) {
     if (reply) reply->clear();
+    // What came in with the last reply answers an earlier command: an "ok"
+    // said twice, or the answer to a resend queued behind a late one. Read as
+    // the answer to this text it would put every later answer one behind, and
+    // a refused record would pass as taken. The read of a reply takes in all
+    // that has arrived, so looking at what it left costs no system call on
+    // the usual path; when something is there, the line is drained of it.
+    if (transport::ChannelBuffered(record) > 0) transport::ChannelDrain(record, 0);
     if (SendWentNowhere(transport::ChannelSend(text, record), record)) return true;
     AwaitReply(record);
     char buffer[kLoaderReplyCapacity] = {};

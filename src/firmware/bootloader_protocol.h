@@ -34,10 +34,11 @@ const char* SectorAccessCode(int32_t sector);
 // reply with a stray line end or blank after "ok" is a refusal.
 bool EndsInOk(std::string_view reply);
 
-// Sends text and reads one reply line. Result: failed (true) unless the reply
-// ends in "ok". The reply read is left in *reply when given (empty when none
-// came). A send that went nowhere fails at once instead of waiting for a
-// reply that cannot come.
+// Sends text and reads one reply line. Whatever came in with the previous
+// reply is discarded first: it cannot be the reply to this text. Result:
+// failed (true) unless the reply ends in "ok". The reply read is left in
+// *reply when given (empty when none came). A send that went nowhere fails at
+// once instead of waiting for a reply that cannot come.
 bool SendAndExpectOk(const char* text, transport::ConnectionRecord& record, std::string* reply = nullptr);
 
 // SendAndExpectOk with the sector's access code. A sector without one fails

@@ -208,9 +208,21 @@ void Bootloader::Record(std::string_view line, Engine& engine) {
         Answer(engine, kLoaderRefusal);
         return;
     }
-    ++record_;
+    const uint32_t accepted = record_++;
     NoteRecordAccepted(engine);
+    if (config.lateAtRecord == accepted && !lateSent_) {
+        // Programmed, but the answer comes after the console has stopped waiting.
+        lateSent_ = true;
+        Note(engine, "record " + number + " late");
+        engine.SendAfter(std::string(kLoaderOk) + std::string(kLineEnd), config.lateMs);
+        return;
+    }
     Answer(engine, kLoaderOk);
+    if (config.duplicateAtRecord == accepted && !duplicateSent_) {
+        duplicateSent_ = true;
+        Note(engine, "record " + number + " twice");
+        Answer(engine, kLoaderOk);
+    }
 }
 
 void Bootloader::Erase(Engine& engine) {

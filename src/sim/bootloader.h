@@ -45,7 +45,8 @@ inline constexpr std::array<std::string_view, 15> kLoaderSectorCodes = {
 // "erase N", "records N" (consecutive accepted records), "restart", and for
 // what was refused "init refused", "select refused", "erase refused",
 // "record N refused", "record N garbage", "record N bad", "silent at record N",
-// "hang-up at record N", "unknown TEXT".
+// "hang-up at record N", "unknown TEXT"; and for an accepted record answered
+// out of turn, "record N late" and "record N twice".
 struct BootloaderMemory {
     explicit BootloaderMemory(const BootloaderConfig& config) : flash(config.sectorSize, config.initialFill) {}
     FlashModel flash;
@@ -82,6 +83,8 @@ class Bootloader final : public Interpreter {
     uint32_t record_ = 1;  // number of the record expected next
     uint32_t recordRefusals_ = 0;
     bool garbageSent_ = false;
+    bool lateSent_ = false;
+    bool duplicateSent_ = false;
 };
 
 }  // namespace orvane::sim

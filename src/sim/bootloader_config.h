@@ -26,6 +26,9 @@ struct BootloaderConfig {
     uint32_t silentFromRecord = 0;  // from this record on nothing is answered
     uint32_t garbageAtRecord = 0;   // this record gets garbage instead of "ok", once
     uint32_t hangUpAtRecord = 0;    // this record drops the connection
+    uint32_t lateAtRecord = 0;      // this record is programmed, but its "ok" ...
+    uint32_t lateMs = 6000;         // ... comes this much later, once
+    uint32_t duplicateAtRecord = 0; // this record is answered "ok" twice, once
 };
 
 // Reads a comma-separated list of KEY[=VALUE] into config; "image=" takes the

@@ -54,6 +54,13 @@ bool ParseBootloaderOptions(std::string_view text, BootloaderConfig& c, std::str
             ok = Number(value, UINT32_MAX, c.garbageAtRecord);
         } else if (key == "hang-up-at") {
             ok = Number(value, UINT32_MAX, c.hangUpAtRecord);
+        } else if (key == "late-at") {
+            // N or N:MS
+            auto colon = value.find(':');
+            ok = Number(value.substr(0, colon), UINT32_MAX, c.lateAtRecord) &&
+                 (colon == std::string_view::npos || Number(value.substr(colon + 1), 600000, c.lateMs));
+        } else if (key == "duplicate-at") {
+            ok = Number(value, UINT32_MAX, c.duplicateAtRecord);
         } else {
             error = "--bootloader: unknown setting: " + std::string(item);
             return false;
@@ -77,6 +84,9 @@ std::string BootloaderUsage() {
                            silent-from=N      answer nothing from record N on
                            garbage-at=N       answer record N with garbage, once
                            hang-up-at=N       drop the connection at record N
+                           late-at=N[:MS]     program record N but answer it MS later,
+                                              once; later answers wait behind it (6000)
+                           duplicate-at=N     answer record N "ok" twice, once
                            image=PATH         on every restart into the application,
                                               write each programmed sector to PATH.N
                                               and what the bootloader did to PATH.log

@@ -57,6 +57,10 @@ class PtyEndpoint final : public Endpoint {
     std::string error_;
     int queuedBeforeWrite_ = 0;
     std::optional<uint32_t> hangUpSince_;  // pumped: when the hang-up fault began
+    // Bytes written may not have reached the device side yet. Only a pumped
+    // write is watched until they have; on the thread this stays set once
+    // anything was written.
+    bool inTransit_ = false;
 };
 
 }  // namespace orvane::sim

@@ -129,10 +129,13 @@ void PtyEndpoint::Service(uint32_t nowMs) {
         // the host had the bytes.
         if (state == StreamState::kHungUp) {
             // The bytes reach the device side a moment after the write: see them
-            // arrive (unless the client was quicker), then leave.
+            // arrive (unless the client was quicker, or none are on their way),
+            // then leave.
             timespec pause{0, 500 * 1000};
             uint32_t start = RealMs();
-            while (Queued() == 0 && RealMs() - start < static_cast<uint32_t>(kSettleMs)) ::nanosleep(&pause, nullptr);
+            while (inTransit_ && Queued() == 0 && RealMs() - start < static_cast<uint32_t>(kSettleMs)) {
+                ::nanosleep(&pause, nullptr);
+            }
             if (Pumped()) {
                 hangUpSince_ = nowMs;
                 return;
@@ -175,11 +178,13 @@ std::size_t PtyEndpoint::WriteRoom(int) {
 }
 
 void PtyEndpoint::Written(int, std::size_t n) {
+    inTransit_ = true;
     if (!Pumped()) return;
     // The kernel moves master writes to the device side a moment later.
     uint32_t start = RealMs();
-    while (Queued() < queuedBeforeWrite_ + static_cast<int>(n) &&
-           RealMs() - start < static_cast<uint32_t>(kSettleMs)) {
+    for (;;) {
+        inTransit_ = Queued() < queuedBeforeWrite_ + static_cast<int>(n);
+        if (!inTransit_ || RealMs() - start >= static_cast<uint32_t>(kSettleMs)) return;
         timespec pause{0, 200 * 1000};
         ::nanosleep(&pause, nullptr);
     }

@@ -89,6 +89,11 @@ int ChannelReadBytes(ConnectionRecord& r, uint8_t* out, std::size_t max) {
     return r.interfaceKind == InterfaceKind::Lan ? TcpReadBytes(r, out, max) : SerialReadBytes(r.portHandle, out, max);
 }
 
+std::size_t ChannelBuffered(const ConnectionRecord& r) {
+    if (r.interfaceKind == InterfaceKind::Lan) return static_cast<std::size_t>(r.rxCount);
+    return IsSerialKind(r.interfaceKind) ? SerialBuffered(r.portHandle) : 0;
+}
+
 void ChannelSetTimeout(uint32_t ms, ConnectionRecord& r) {
     if (r.interfaceKind == InterfaceKind::Lan) {
         SetLanTimeout(ms);

@@ -27,6 +27,9 @@ int ChannelReadByte(ConnectionRecord& record);
 // calls would give, at a fraction of the cost. The count (0 when nothing is
 // waiting); -1 when nothing is left and the line or connection failed.
 int ChannelReadBytes(ConnectionRecord& record, uint8_t* out, std::size_t max);
+// Bytes already taken in from the line or socket and not yet read: what came
+// with the last reply. Makes no system call.
+std::size_t ChannelBuffered(const ConnectionRecord& record);
 void ChannelSetTimeout(uint32_t ms, ConnectionRecord& record);
 // Discards input until nothing has come for ms (at once when ms is 0).
 void ChannelDrain(ConnectionRecord& record, uint32_t ms);

@@ -23,6 +23,9 @@ int SerialWrite(int handle, const char* text);
 int SerialReadByte(int handle);
 // Up to max waiting bytes at once; 0 when none, -1 as SerialReadByte.
 int SerialReadBytes(int handle, uint8_t* out, std::size_t max);
+// Bytes already read ahead from the line and not yet handed out. Makes no
+// system call, so it knows nothing of what the kernel holds.
+std::size_t SerialBuffered(int handle);
 // Reads up to a line feed (kept), capacity - 1 bytes or a read time-out; the
 // text is cut at its first carriage return. Returns the length of the text.
 int SerialReadLine(int handle, char* buffer, std::size_t capacity);

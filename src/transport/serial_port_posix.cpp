@@ -212,6 +212,12 @@ int SerialReadBytes(int handle, uint8_t* out, std::size_t max) {
     return static_cast<int>(n);
 }
 
+std::size_t SerialBuffered(int handle) {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    PortState* st = StateOf(handle);
+    return st ? st->tail - st->head : 0;
+}
+
 int SerialReadLine(int handle, char* buffer, std::size_t capacity) {
     if (!buffer || capacity == 0) return 0;
     std::memset(buffer, 0, capacity);

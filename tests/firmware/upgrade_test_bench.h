@@ -1,15 +1,21 @@
 #pragma once
 // A simulated instrument on loopback TCP (or a pseudo-terminal) answering in
 // virtual time, with the connection record that reaches it, for the worker,
-// dialog and flow tests; and plan entries made from files written in the test.
+// dialog, flow and fault tests; the worker run against it; and plan entries
+// made from files written in the test.
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "firmware/file_lookup.h"
 #include "firmware/upgrade_notes.h"
 #include "firmware/upgrade_plan.h"
+#include "firmware/upgrade_worker.h"
 #include "sim/bootloader.h"
 #include "sim/engine.h"
 #include "sim/pty_endpoint.h"
@@ -19,6 +25,17 @@
 #include "transport/tcp_client.h"
 
 namespace orvane::firmware::testing {
+
+// The instrument was told to restart: "z\n" or the restart byte reached it
+// (wire: what it received) outside the code 0 that also ends in "z\n".
+inline bool ToldToRestart(std::string_view wire) {
+    std::size_t restarts = 0, codes = 0;
+    for (std::size_t at = wire.find("z\n"); at != std::string_view::npos; at = wire.find("z\n", at + 1)) {
+        ++restarts;
+        if (at >= 4 && wire.substr(at - 4, 6) == "6E0Bz\n") ++codes;
+    }
+    return restarts > codes || wire.find('\x15') != std::string_view::npos;
+}
 
 inline sim::InstrumentConfig Instrument(sim::BootloaderConfig boot = {}) {
     sim::InstrumentConfig config;
@@ -59,17 +76,7 @@ class SimBench {
     sim::Engine& engine() { return endpoint_->engine(); }
     const std::vector<std::string>& events() { return engine().boot().events; }
     std::string Image(int sector) { return engine().boot().flash.Image(sector); }
-    // The instrument was told to restart: "z\n" or the restart byte reached it
-    // outside the code 0 that also ends in "z\n".
-    bool ToldToRestart() {
-        std::string_view wire = engine().received();
-        std::size_t restarts = 0, codes = 0;
-        for (std::size_t at = wire.find("z\n"); at != std::string_view::npos; at = wire.find("z\n", at + 1)) {
-            ++restarts;
-            if (at >= 4 && wire.substr(at - 4, 6) == "6E0Bz\n") ++codes;
-        }
-        return restarts > codes || wire.find('\x15') != std::string_view::npos;
-    }
+    bool ToldToRestart() { return testing::ToldToRestart(engine().received()); }
 
     orvane::testing::FakeClock clock;
     platform::ScopedClock use{clock};
@@ -93,6 +100,26 @@ struct RecordedNotes : UpgradeDialog {
     std::vector<std::string> log;
     std::vector<int> progress;
     int finished = 0;
+};
+
+// The worker run on this thread against a bench, in the bench's virtual time.
+struct WorkerRun {
+    UpgradeContext context{};
+    RecordedNotes notes;
+    LoadSlot slot{};
+    uint32_t elapsed = 0;
+
+    explicit WorkerRun(std::vector<LoadEntry> entries) {
+        std::copy(entries.begin(), entries.end(), slot.begin());
+        context.entries = slot.data();
+        context.dialogWindow = &notes;
+    }
+    void On(SimBench& bench) {
+        ASSERT_TRUE(bench.Open());
+        uint32_t start = bench.clock.TickCount();
+        UpgradeWorker(context, bench.record);
+        elapsed = bench.clock.TickCount() - start;
+    }
 };
 
 // A plan entry for a file of the folder, looked up as the descriptor parser does.

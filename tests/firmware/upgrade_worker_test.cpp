@@ -22,31 +22,13 @@ using testing::HexRecord;
 using testing::RecordedNotes;
 using testing::SimBench;
 using testing::TempFolder;
+using testing::WorkerRun;
 
 std::vector<uint8_t> Bytes(int count, uint8_t first) {
     std::vector<uint8_t> out(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) out[static_cast<std::size_t>(i)] = static_cast<uint8_t>(first + i);
     return out;
 }
-
-struct WorkerRun {
-    UpgradeContext context{};
-    RecordedNotes notes;
-    LoadSlot slot{};
-    uint32_t elapsed = 0;
-
-    explicit WorkerRun(std::vector<LoadEntry> entries) {
-        std::copy(entries.begin(), entries.end(), slot.begin());
-        context.entries = slot.data();
-        context.dialogWindow = &notes;
-    }
-    void On(SimBench& bench) {
-        ASSERT_TRUE(bench.Open());
-        uint32_t start = bench.clock.TickCount();
-        UpgradeWorker(context, bench.record);
-        elapsed = bench.clock.TickCount() - start;
-    }
-};
 
 TEST(UpgradeWorker, ErasesOnceAndProgramsEveryFileInPlanOrder) {
     TempFolder dir;

@@ -169,6 +169,25 @@ TEST(SimBootloader, FaultsAtRecords) {
     }
     {
         BootloaderConfig boot;
+        boot.duplicateAtRecord = 1;
+        boot.lateAtRecord = 2;
+        boot.lateMs = 300;
+        Instrument sim(boot);
+        sim.Ready(0);
+        EXPECT_EQ(sim.Say(r1), kOk + kOk);
+        EXPECT_EQ(sim.Say(r2), "") << "programmed, answered later";
+        EXPECT_EQ(sim.Say(r2), "") << "the next answer waits behind the late one";
+        EXPECT_EQ(sim.Wait(299), "");
+        EXPECT_EQ(sim.Wait(1), kOk + kOk);
+        EXPECT_EQ(sim.Say(r3), kOk);
+        EXPECT_EQ(sim.Say(r1), kOk) << "each fault happens once";
+        EXPECT_EQ(sim.engine.boot().flash.Image(0), "\x01\x02\x03");
+        EXPECT_EQ(sim.Events(), (std::vector<std::string>{"enter", "init", "select 0", "erase 0", "records 1",
+                                                          "record 1 twice", "records 1", "record 2 late",
+                                                          "records 3"}));
+    }
+    {
+        BootloaderConfig boot;
         boot.silentFromRecord = 2;
         Instrument sim(boot);
         sim.Ready(0);
@@ -230,7 +249,8 @@ TEST(SimBootloader, OptionsAndFlashImages) {
     const std::string prefix = std::string(pattern) + "/flash,a";
 
     const std::string option = "erase-ms=7,sector-size=4096,fill=85,refuse-init=2,refuse-record=9x3,"
-                               "silent-from=20,garbage-at=5,hang-up-at=30,image=" + prefix;
+                               "silent-from=20,garbage-at=5,hang-up-at=30,late-at=6:5500,duplicate-at=7,"
+                               "image=" + prefix;
     const char* argv[] = {"orvane2-sim", "--tcp", "127.0.0.1:0", "--bootloader", option.c_str()};
     SimOptions options;
     std::string error;
@@ -245,8 +265,15 @@ TEST(SimBootloader, OptionsAndFlashImages) {
     EXPECT_EQ(c.silentFromRecord, 20u);
     EXPECT_EQ(c.garbageAtRecord, 5u);
     EXPECT_EQ(c.hangUpAtRecord, 30u);
+    EXPECT_EQ(c.lateAtRecord, 6u);
+    EXPECT_EQ(c.lateMs, 5500u);
+    EXPECT_EQ(c.duplicateAtRecord, 7u);
+    BootloaderConfig late;
+    ASSERT_TRUE(ParseBootloaderOptions("late-at=3", late, error)) << error;
+    EXPECT_EQ(late.lateMs, 6000u) << "longer than the console's time-out";
     EXPECT_EQ(c.imagePath, prefix);
-    for (const char* bad : {"erase-ms=", "fill=256", "sector-size=0", "refuse-record=3x", "colour=red", "image="}) {
+    for (const char* bad : {"erase-ms=", "fill=256", "sector-size=0", "refuse-record=3x", "late-at=3:",
+                            "duplicate-at=", "colour=red", "image="}) {
         BootloaderConfig ignored;
         EXPECT_FALSE(ParseBootloaderOptions(bad, ignored, error)) << bad;
         EXPECT_NE(error.find(bad), std::string::npos) << error;

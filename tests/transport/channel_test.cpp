@@ -1,6 +1,7 @@
 #include "transport/channel.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <string>
 
@@ -111,6 +112,18 @@ TEST(Channel, ReceiveLineDecodesBinaryRepliesOnEveryInterface) {
     EXPECT_STREQ(buf, "1.23450E3");
     EXPECT_EQ(ChannelReceiveLine(buf, sizeof buf, lan), 4);
     EXPECT_STREQ(buf, "1.23450E3");
+
+    // What came in behind a line is buffered until it is read or drained.
+    peer.Write("1\r\nok\r\n");
+    listener.Write("1\r\nok\r\n");
+    ::usleep(50 * 1000);  // both lines reach the port and the socket
+    for (ConnectionRecord* r : {&serial, &lan}) {
+        EXPECT_EQ(ChannelBuffered(*r), 0u) << "what the kernel holds is not counted";
+        EXPECT_EQ(ChannelReceiveLine(buf, sizeof buf, *r), 1);
+        EXPECT_EQ(ChannelBuffered(*r), 4u);
+        ChannelDrain(*r, 0);
+        EXPECT_EQ(ChannelBuffered(*r), 0u);
+    }
 
     CloseChannel(serial);
     CloseChannel(lan);

@@ -56,6 +56,9 @@ bool Reidentify(const UpgradeFlowUi& ui, ConnectionRecord& record) {
     record.instrumentReady = false;
     platform::CurrentClock().Sleep(kReconnectPauseMs);
     record.instrumentReady = ConnectAndIdentify(ui.boxes, ui.cursor, record, false);
+    // As after a failed connect from the main window: a port with no instrument
+    // answering on it is not held.
+    if (!record.instrumentReady) transport::CloseChannel(record);
     return record.instrumentReady;
 }
 

@@ -202,6 +202,16 @@ TEST(UpgradeFlow, WithoutAnInstrumentItAsksAndIdentifiesOnceMore) {
         EXPECT_TRUE(bench.sim.record.instrumentReady) << "left freshly identified";
     }
     {
+        SCOPED_TRACE("a silent instrument; No");
+        sim::InstrumentConfig silent;
+        silent.silent = true;
+        FlowBench bench(silent);
+        bench.boxes.answers = {ui::MessageAnswer::No};
+        EXPECT_FALSE(bench.Run("fw.upg", "TARGET,TRV88\nLOAD,0,main.hex\n"));
+        EXPECT_EQ(bench.Messages(), std::vector<Shown>{question});
+        EXPECT_FALSE(bench.sim.record.channelOpen) << "the port is not held for an instrument that did not answer";
+    }
+    {
         SCOPED_TRACE("an instrument that was not ready; Yes: found by the second identification");
         FlowBench bench;
         bench.dialogs.filesListAnswer = ui::kFilesListCancelId;

@@ -232,6 +232,9 @@ int CliApp::Console() {
     if (!Connect()) return kExitNoConnection;
     transport::ConnectionRecord& r = shell_->record();
     LineEditor editor(IsTerminal(stdin) && IsTerminal(stdout));
+    // Lines from a pipe or a file come faster than the replies: each waits for
+    // the replies to the one before, so that they follow their own command.
+    const bool oneAtATime = !IsTerminal(stdin);
     results_.sink = [&](std::string_view text) { editor.Print(text); };
     editor.Start();
     int status = kExitOk;
@@ -241,14 +244,13 @@ int CliApp::Console() {
             status = kExitNoConnection;
             break;
         }
-        LineEditor::Event event;
-        if (editor.Pending()) {
-            event = editor.Read();
-        } else {
+        LineEditor::Event event = editor.Next();
+        if (event.kind == LineEditor::Event::None) {
             pollfd fds[2] = {{STDIN_FILENO, POLLIN, 0}, {ChannelFd(r), POLLIN, 0}};
             ::poll(fds, 2, 10);
-            if (!(fds[0].revents & (POLLIN | POLLHUP))) continue;
-            event = editor.Read();
+            // POLLHUP, POLLERR or POLLNVAL too: the read then finds the end of input.
+            if (fds[0].revents != 0) editor.Read();
+            continue;
         }
         if (event.kind == LineEditor::Event::End) {
             // Replies to the last lines typed (or piped in) still get printed.
@@ -268,7 +270,12 @@ int CliApp::Console() {
                 status = kExitSendFailed;  // the shell said so and closed the connection
                 break;
             }
-            Pump();
+            if (!oneAtATime) {
+                Pump();
+            } else if (!WaitQuiet(options_.quietMs)) {
+                status = kExitNoConnection;
+                break;
+            }
         }
     }
     editor.Stop();

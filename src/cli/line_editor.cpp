@@ -38,13 +38,7 @@ void LineEditor::Stop() {
     ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved_);
 }
 
-bool LineEditor::Pending() const {
-    if (eof_) return true;
-    if (interactive_) return !input_.empty();
-    return input_.find('\n') != std::string::npos;
-}
-
-LineEditor::Event LineEditor::Read() {
+void LineEditor::Read() {
     char buf[4096];
     ssize_t n = ::read(STDIN_FILENO, buf, sizeof buf);
     if (n > 0) {
@@ -52,7 +46,6 @@ LineEditor::Event LineEditor::Read() {
     } else if (n == 0 || (errno != EINTR && errno != EAGAIN)) {
         eof_ = true;
     }
-    return Next();
 }
 
 LineEditor::Event LineEditor::Next() {
@@ -80,7 +73,11 @@ LineEditor::Event LineEditor::Next() {
     while (!input_.empty()) {
         auto c = static_cast<unsigned char>(input_[0]);
         if (c == 0x1b) {
-            if (input_.size() < 3) return e;  // the rest of the sequence is on its way
+            if (input_.size() < 3) {
+                if (!eof_) return e;  // the rest of the sequence is on its way
+                input_.clear();
+                break;
+            }
             char final = input_[2];
             input_.erase(0, 3);
             if (final == 'A') e.kind = Event::Up;

@@ -4,7 +4,12 @@
 
 #include <vector>
 
+#include "sim/command_interpreter.h"
+#include "sim/instrument_config.h"
+#include "support/run_program.h"
+
 using namespace orvane::cli;
+using orvane::testing::RunProgram;
 
 namespace {
 bool Parse(std::vector<const char*> args, CliOptions& o, std::string& error) {
@@ -53,4 +58,14 @@ TEST(CliOptions, TheContractsWordsAndItsUsageErrors) {
     CliOptions h;
     EXPECT_TRUE(Parse({"--help"}, h, error));
     EXPECT_TRUE(h.help);
+}
+
+// Piped lines go out as they arrive, each after the replies to the one before:
+// stdin stays open until the second line's reply has been printed.
+TEST(CliContract, PipedConsoleLinesAreSentAtOnceEachAfterItsReplies) {
+    const orvane::sim::InstrumentConfig c;
+    const std::string reading = orvane::sim::MeasurementText(c.reading) + "\n";
+    auto r = RunProgram(ORVANE2_CLI_PATH, {"--demo", "console"}, "*IDN?\nread?\n", {}, 30000, reading);
+    EXPECT_EQ(r.status, kExitOk) << r.err;
+    EXPECT_EQ(r.out, "> *IDN?\n" + orvane::sim::IdentityText(c) + "\n> read?\n" + reading);
 }

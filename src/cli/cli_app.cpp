@@ -9,6 +9,7 @@
 #include "app/instrument_info.h"
 #include "app/shell_texts.h"
 #include "cli/line_editor.h"
+#include "cli/standard_output.h"
 #include "cli/terminal_lan_find.h"
 #include "cli/terminal_upgrade.h"
 #include "firmware/upgrade_flow.h"
@@ -154,13 +155,14 @@ int CliApp::Run() {
 int CliApp::Identify() {
     if (!Connect()) return kExitNoConnection;
     auto runs = app::ShowInstrumentInfo(shell_->record(), platform::CurrentClock().Now());
-    std::fputs(RunsAsText(runs, colors_).c_str(), stdout);
+    WriteStdout(RunsAsText(runs, colors_));
     return kExitOk;
 }
 
 int CliApp::Query() {
     if (!Connect()) return kExitNoConnection;
     for (const std::string& text : options_.args) {
+        if (StdoutError() != 0) break;  // the replies would reach nobody
         if (transport::SendCommandLine(text, shell_->record())) {
             boxes_.Inform(app::kCommsFailed, ui::kAppName);
             return kExitSendFailed;
@@ -206,6 +208,7 @@ int CliApp::RunScript() {
     const bool ask = IsTerminal(stdin);
     for (;;) {
         Pump();
+        if (StdoutError() != 0) break;
         if (runner->mode() == script::ScriptMode::Stopped) {
             script::StopReason reason = runner->engine().lastStopReason;
             if (reason == script::StopReason::Wait) {
@@ -244,6 +247,7 @@ int CliApp::Console() {
             status = kExitNoConnection;
             break;
         }
+        if (StdoutError() != 0) break;
         LineEditor::Event event = editor.Next();
         if (event.kind == LineEditor::Event::None) {
             pollfd fds[2] = {{STDIN_FILENO, POLLIN, 0}, {ChannelFd(r), POLLIN, 0}};

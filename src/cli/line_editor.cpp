@@ -3,17 +3,10 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
+
+#include "cli/standard_output.h"
 
 namespace orvane::cli {
-namespace {
-
-void Write(std::string_view text) {
-    std::fwrite(text.data(), 1, text.size(), stdout);
-    std::fflush(stdout);
-}
-
-}  // namespace
 
 void LineEditor::Start() {
     if (started_) return;
@@ -34,7 +27,7 @@ void LineEditor::Stop() {
     if (!started_) return;
     started_ = false;
     if (!interactive_) return;
-    Write("\r\x1b[K");
+    WriteStdout("\r\x1b[K");
     ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved_);
 }
 
@@ -89,7 +82,7 @@ LineEditor::Event LineEditor::Next() {
         if (c == '\r' || c == '\n') {
             e.kind = Event::Line;
             e.line.swap(line_);
-            Write("\r\x1b[K");
+            WriteStdout("\r\x1b[K");
             Redraw();
             return e;
         }
@@ -106,7 +99,7 @@ LineEditor::Event LineEditor::Next() {
             Redraw();
         } else if (c >= 0x20 && line_.size() < 259) {
             line_ += static_cast<char>(c);
-            Write(std::string_view(reinterpret_cast<const char*>(&c), 1));
+            WriteStdout(std::string_view(reinterpret_cast<const char*>(&c), 1));
         }
     }
     if (eof_) e.kind = Event::End;
@@ -115,11 +108,11 @@ LineEditor::Event LineEditor::Next() {
 
 void LineEditor::Print(std::string_view text) {
     if (!interactive_ || !started_) {
-        Write(text);
+        WriteStdout(text);
         return;
     }
-    Write("\r\x1b[K");
-    Write(text);
+    WriteStdout("\r\x1b[K");
+    WriteStdout(text);
     Redraw();
 }
 
@@ -130,9 +123,9 @@ void LineEditor::SetLine(const std::string& line) {
 
 void LineEditor::Redraw() {
     if (!interactive_) return;
-    Write("\r\x1b[K");
-    Write(kPrompt);
-    Write(line_);
+    WriteStdout("\r\x1b[K");
+    WriteStdout(kPrompt);
+    WriteStdout(line_);
 }
 
 }  // namespace orvane::cli

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <vector>
 
+#include "cli/standard_output.h"
 #include "sim/command_interpreter.h"
 #include "sim/instrument_config.h"
 #include "support/run_program.h"
@@ -68,4 +71,14 @@ TEST(CliContract, PipedConsoleLinesAreSentAtOnceEachAfterItsReplies) {
     auto r = RunProgram(ORVANE2_CLI_PATH, {"--demo", "console"}, "*IDN?\nread?\n", {}, 30000, reading);
     EXPECT_EQ(r.status, kExitOk) << r.err;
     EXPECT_EQ(r.out, "> *IDN?\n" + orvane::sim::IdentityText(c) + "\n> read?\n" + reading);
+}
+
+// A full disk is an error; a reader that went away (here before the first
+// reply) is not, and the command's own status stands.
+TEST(CliContract, AFailedWriteToStdoutIsAnErrorAClosedPipeIsNot) {
+    const std::string cli = ORVANE2_CLI_PATH;
+    auto r = RunProgram("/bin/sh", {"-c", "exec 3>&1; " + cli + " --demo identify >/dev/full; echo $?; { " + cli +
+                                              " --demo query '*IDN?' 'read?'; echo $? >&3; } | true"});
+    EXPECT_EQ(r.out, "1\n0\n");
+    EXPECT_EQ(r.err, kStdoutWriteFailed + std::string(std::strerror(ENOSPC)) + "\n");
 }

@@ -10,6 +10,7 @@
 #include "sim/command_interpreter.h"
 #include "sim/instrument_config.h"
 #include "support/run_program.h"
+#include "support/sim_process.h"
 
 using namespace orvane::cli;
 using orvane::testing::RunProgram;
@@ -63,12 +64,14 @@ TEST(CliOptions, TheContractsWordsAndItsUsageErrors) {
     EXPECT_TRUE(h.help);
 }
 
-// Piped lines go out as they arrive, each after the replies to the one before:
-// stdin stays open until the second line's reply has been printed.
+// Piped lines go out as they arrive, each after the replies to the one before
+// (which trickle in slowly): stdin stays open until the second line's reply.
 TEST(CliContract, PipedConsoleLinesAreSentAtOnceEachAfterItsReplies) {
+    orvane::testing::SimProcess sim({"--pty", "--trickle", "5"});
+    sim.LinesUntilReady();
     const orvane::sim::InstrumentConfig c;
     const std::string reading = orvane::sim::MeasurementText(c.reading) + "\n";
-    auto r = RunProgram(ORVANE2_CLI_PATH, {"--demo", "console"}, "*IDN?\nread?\n", {}, 30000, reading);
+    auto r = RunProgram(ORVANE2_CLI_PATH, {"--usb", sim.PtyPath(), "console"}, "*IDN?\nread?\n", {}, 30000, reading);
     EXPECT_EQ(r.status, kExitOk) << r.err;
     EXPECT_EQ(r.out, "> *IDN?\n" + orvane::sim::IdentityText(c) + "\n> read?\n" + reading);
 }

@@ -12,7 +12,7 @@ namespace {
 int firstError = 0;
 
 void NoteFailure() {
-    if (firstError == 0) firstError = errno != 0 ? errno : EIO;
+    if (firstError == 0) firstError = errno;
 }
 
 }  // namespace

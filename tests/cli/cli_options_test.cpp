@@ -77,11 +77,13 @@ TEST(CliContract, PipedConsoleLinesAreSentAtOnceEachAfterItsReplies) {
 }
 
 // A full disk is an error; a reader that went away (here before the first
-// reply) is not, and the command's own status stands.
+// reply) is not, and the command's own status stands; nor is a stdout closed
+// from the start that nothing was written to.
 TEST(CliContract, AFailedWriteToStdoutIsAnErrorAClosedPipeIsNot) {
     const std::string cli = ORVANE2_CLI_PATH;
     auto r = RunProgram("/bin/sh", {"-c", "exec 3>&1; " + cli + " --demo identify >/dev/full; echo $?; { " + cli +
-                                              " --demo query '*IDN?' 'read?'; echo $? >&3; } | true"});
-    EXPECT_EQ(r.out, "1\n0\n");
+                                              " --demo query '*IDN?' 'read?'; echo $? >&3; } | true; { " + cli +
+                                              " --bogus >&-; } 2>&1 | grep -c 'cannot write'"});
+    EXPECT_EQ(r.out, "1\n0\n0\n");
     EXPECT_EQ(r.err, kStdoutWriteFailed + std::string(std::strerror(ENOSPC)) + "\n");
 }

@@ -76,13 +76,13 @@ TEST(CliContract, PipedConsoleLinesAreSentAtOnceEachAfterItsReplies) {
     EXPECT_EQ(r.out, "> *IDN?\n" + orvane::sim::IdentityText(c) + "\n> read?\n" + reading);
 }
 
-// A full disk is an error; a reader that went away (here before the first
-// reply) is not, and the command's own status stands; nor is a stdout closed
-// from the start that nothing was written to.
+// A full disk is an error; a reader that went away is not: the console ends
+// at once, with its own status, though its input never does. Nor is a stdout
+// closed from the start that nothing was written to.
 TEST(CliContract, AFailedWriteToStdoutIsAnErrorAClosedPipeIsNot) {
     const std::string cli = ORVANE2_CLI_PATH;
-    auto r = RunProgram("/bin/sh", {"-c", "exec 3>&1; " + cli + " --demo identify >/dev/full; echo $?; { " + cli +
-                                              " --demo query '*IDN?' 'read?'; echo $? >&3; } | true; { " + cli +
+    auto r = RunProgram("/bin/sh", {"-c", "exec 3>&1; " + cli + " --demo identify >/dev/full; echo $?; { yes 'read?' "
+                                              "2>/dev/null | " + cli + " --demo console; echo $? >&3; } | true; { " + cli +
                                               " --bogus >&-; } 2>&1 | grep -c 'cannot write'"});
     EXPECT_EQ(r.out, "1\n0\n0\n");
     EXPECT_EQ(r.err, kStdoutWriteFailed + std::string(std::strerror(ENOSPC)) + "\n");

@@ -9,6 +9,7 @@
 #include "app/instrument_info.h"
 #include "app/shell_texts.h"
 #include "cli/line_editor.h"
+#include "cli/standard_output.h"
 #include "cli/terminal_lan_find.h"
 #include "cli/terminal_upgrade.h"
 #include "firmware/upgrade_flow.h"
@@ -154,13 +155,14 @@ int CliApp::Run() {
 int CliApp::Identify() {
     if (!Connect()) return kExitNoConnection;
     auto runs = app::ShowInstrumentInfo(shell_->record(), platform::CurrentClock().Now());
-    std::fputs(RunsAsText(runs, colors_).c_str(), stdout);
+    WriteStdout(RunsAsText(runs, colors_));
     return kExitOk;
 }
 
 int CliApp::Query() {
     if (!Connect()) return kExitNoConnection;
     for (const std::string& text : options_.args) {
+        if (StdoutError() != 0) break;  // the replies would reach nobody
         if (transport::SendCommandLine(text, shell_->record())) {
             boxes_.Inform(app::kCommsFailed, ui::kAppName);
             return kExitSendFailed;
@@ -206,6 +208,7 @@ int CliApp::RunScript() {
     const bool ask = IsTerminal(stdin);
     for (;;) {
         Pump();
+        if (StdoutError() != 0) break;
         if (runner->mode() == script::ScriptMode::Stopped) {
             script::StopReason reason = runner->engine().lastStopReason;
             if (reason == script::StopReason::Wait) {
@@ -232,6 +235,9 @@ int CliApp::Console() {
     if (!Connect()) return kExitNoConnection;
     transport::ConnectionRecord& r = shell_->record();
     LineEditor editor(IsTerminal(stdin) && IsTerminal(stdout));
+    // Lines from a pipe or a file come faster than the replies: each waits for
+    // the replies to the one before, so that they follow their own command.
+    const bool oneAtATime = !IsTerminal(stdin);
     results_.sink = [&](std::string_view text) { editor.Print(text); };
     editor.Start();
     int status = kExitOk;
@@ -241,14 +247,14 @@ int CliApp::Console() {
             status = kExitNoConnection;
             break;
         }
-        LineEditor::Event event;
-        if (editor.Pending()) {
-            event = editor.Read();
-        } else {
+        if (StdoutError() != 0) break;
+        LineEditor::Event event = editor.Next();
+        if (event.kind == LineEditor::Event::None) {
             pollfd fds[2] = {{STDIN_FILENO, POLLIN, 0}, {ChannelFd(r), POLLIN, 0}};
             ::poll(fds, 2, 10);
-            if (!(fds[0].revents & (POLLIN | POLLHUP))) continue;
-            event = editor.Read();
+            // POLLHUP, POLLERR or POLLNVAL too: the read then finds the end of input.
+            if (fds[0].revents != 0) editor.Read();
+            continue;
         }
         if (event.kind == LineEditor::Event::End) {
             // Replies to the last lines typed (or piped in) still get printed.
@@ -268,7 +274,12 @@ int CliApp::Console() {
                 status = kExitSendFailed;  // the shell said so and closed the connection
                 break;
             }
-            Pump();
+            if (!oneAtATime) {
+                Pump();
+            } else if (!WaitQuiet(options_.quietMs)) {
+                status = kExitNoConnection;
+                break;
+            }
         }
     }
     editor.Stop();

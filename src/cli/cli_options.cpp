@@ -157,7 +157,8 @@ Commands:
   query TEXT...       connect; send each TEXT as a command line (the caret rule applies); print every reply
                       line until --quiet-ms MS (default 500) pass without a byte
   console             interactive console: each typed line is sent, every reply line printed as the
-                      results pane shows it; history with Up/Down; Ctrl-D ends
+                      results pane shows it; history with Up/Down; Ctrl-D ends; lines from a pipe or
+                      a file are sent as they arrive, each after --quiet-ms MS of silence
   run SCRIPT          run a script file from the top as Run does; the results pane goes to stdout as it
                       grows; "#wait" waits for Enter on a terminal and goes on at once otherwise; the
                       command ends when the run ends or stops (a failed test with stop-on-fail, a send
@@ -167,8 +168,9 @@ Commands:
   discover            the LAN search; one line per row: ADDRESS, a tab, the identity or the status
   set-clock           set the instrument's clock from this computer's clock
 
-Exit status: 0 success; 1 a script test failed, an upgrade or a question refused or cancelled, or
-nothing found by discover; 2 a command could not be sent or an upgrade failed after it started; 3 no
+Exit status: 0 success; 1 a script test failed, an upgrade or a question refused or cancelled,
+nothing found by discover, or stdout could not be written (a closed pipe ends the command quietly
+with its own status); 2 a command could not be sent or an upgrade failed after it started; 3 no
 connection; 4 the file is not a script or cannot be read; 64 usage error.
 )";
 }

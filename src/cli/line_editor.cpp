@@ -3,17 +3,10 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
+
+#include "cli/standard_output.h"
 
 namespace orvane::cli {
-namespace {
-
-void Write(std::string_view text) {
-    std::fwrite(text.data(), 1, text.size(), stdout);
-    std::fflush(stdout);
-}
-
-}  // namespace
 
 void LineEditor::Start() {
     if (started_) return;
@@ -34,17 +27,11 @@ void LineEditor::Stop() {
     if (!started_) return;
     started_ = false;
     if (!interactive_) return;
-    Write("\r\x1b[K");
+    WriteStdout("\r\x1b[K");
     ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved_);
 }
 
-bool LineEditor::Pending() const {
-    if (eof_) return true;
-    if (interactive_) return !input_.empty();
-    return input_.find('\n') != std::string::npos;
-}
-
-LineEditor::Event LineEditor::Read() {
+void LineEditor::Read() {
     char buf[4096];
     ssize_t n = ::read(STDIN_FILENO, buf, sizeof buf);
     if (n > 0) {
@@ -52,7 +39,6 @@ LineEditor::Event LineEditor::Read() {
     } else if (n == 0 || (errno != EINTR && errno != EAGAIN)) {
         eof_ = true;
     }
-    return Next();
 }
 
 LineEditor::Event LineEditor::Next() {
@@ -80,7 +66,11 @@ LineEditor::Event LineEditor::Next() {
     while (!input_.empty()) {
         auto c = static_cast<unsigned char>(input_[0]);
         if (c == 0x1b) {
-            if (input_.size() < 3) return e;  // the rest of the sequence is on its way
+            if (input_.size() < 3) {
+                if (!eof_) return e;  // the rest of the sequence is on its way
+                input_.clear();
+                break;
+            }
             char final = input_[2];
             input_.erase(0, 3);
             if (final == 'A') e.kind = Event::Up;
@@ -92,7 +82,7 @@ LineEditor::Event LineEditor::Next() {
         if (c == '\r' || c == '\n') {
             e.kind = Event::Line;
             e.line.swap(line_);
-            Write("\r\x1b[K");
+            WriteStdout("\r\x1b[K");
             Redraw();
             return e;
         }
@@ -109,7 +99,7 @@ LineEditor::Event LineEditor::Next() {
             Redraw();
         } else if (c >= 0x20 && line_.size() < 259) {
             line_ += static_cast<char>(c);
-            Write(std::string_view(reinterpret_cast<const char*>(&c), 1));
+            WriteStdout(std::string_view(reinterpret_cast<const char*>(&c), 1));
         }
     }
     if (eof_) e.kind = Event::End;
@@ -118,11 +108,11 @@ LineEditor::Event LineEditor::Next() {
 
 void LineEditor::Print(std::string_view text) {
     if (!interactive_ || !started_) {
-        Write(text);
+        WriteStdout(text);
         return;
     }
-    Write("\r\x1b[K");
-    Write(text);
+    WriteStdout("\r\x1b[K");
+    WriteStdout(text);
     Redraw();
 }
 
@@ -133,9 +123,9 @@ void LineEditor::SetLine(const std::string& line) {
 
 void LineEditor::Redraw() {
     if (!interactive_) return;
-    Write("\r\x1b[K");
-    Write(kPrompt);
-    Write(line_);
+    WriteStdout("\r\x1b[K");
+    WriteStdout(kPrompt);
+    WriteStdout(line_);
 }
 
 }  // namespace orvane::cli

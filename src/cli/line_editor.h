@@ -24,10 +24,12 @@ public:
 
     void Start();
     void Stop();
-    // Reads what stdin has (never waits when poll said it is readable) and
-    // returns the first event; further ones wait in Pending().
-    Event Read();
-    bool Pending() const;
+    // Takes what stdin has; call it when poll says stdin is readable, so that
+    // it never waits.
+    void Read();
+    // The next event from what has been read, without reading: a paste of
+    // several lines gives them all. None when more input is needed.
+    Event Next();
     // Output from the instrument, printed above the input line.
     void Print(std::string_view text);
     // Replaces the line being typed (a history entry).
@@ -36,7 +38,6 @@ public:
     static constexpr const char kPrompt[] = "orvane2> ";
 
 private:
-    Event Next();
     void Redraw();
 
     bool interactive_;

@@ -5,12 +5,12 @@
 
 #include "cli/cli_app.h"
 #include "cli/cli_options.h"
+#include "cli/standard_output.h"
 #include "platform/debug_output.h"
 
-int main(int argc, char** argv) {
-    // A closed pipe on stdout ends the program through a failed write, not a signal.
-    std::signal(SIGPIPE, SIG_IGN);
-    orvane::platform::EnableDebugOutputFromEnvironment();
+namespace {
+
+int RunCli(int argc, char** argv) {
     orvane::cli::CliOptions options;
     std::string error;
     if (!orvane::cli::ParseCliOptions(argc, argv, options, error)) {
@@ -18,12 +18,22 @@ int main(int argc, char** argv) {
         return orvane::cli::kExitUsage;
     }
     if (options.help) {
-        std::fputs(orvane::cli::CliUsage().c_str(), stdout);
+        orvane::cli::WriteStdout(orvane::cli::CliUsage());
         return orvane::cli::kExitOk;
     }
     if (options.version) {
-        std::fputs(orvane::cli::CliVersion().c_str(), stdout);
+        orvane::cli::WriteStdout(orvane::cli::CliVersion());
         return orvane::cli::kExitOk;
     }
     return orvane::cli::CliApp(std::move(options)).Run();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // A closed pipe on stdout shows as a failed write, which ends the command
+    // quietly, instead of a signal that kills it mid-conversation.
+    std::signal(SIGPIPE, SIG_IGN);
+    orvane::platform::EnableDebugOutputFromEnvironment();
+    return orvane::cli::FinishStdout(RunCli(argc, argv));
 }

@@ -1,6 +1,6 @@
 #include "cli/terminal_lan_find.h"
 
-#include <cstdio>
+#include "cli/standard_output.h"
 
 namespace orvane::cli {
 namespace {
@@ -10,9 +10,7 @@ public:
     void AddColumn(std::string_view, int) override {}
     void SetFullRowSelect(bool) override {}
     int AddRow(std::string_view address, std::string_view text, int data) override {
-        std::printf("%.*s\t%.*s\n", static_cast<int>(address.size()), address.data(), static_cast<int>(text.size()),
-                    text.data());
-        std::fflush(stdout);
+        WriteStdout(std::string(address) + '\t' + std::string(text) + '\n');
         data_.push_back(data);
         return static_cast<int>(data_.size()) - 1;
     }

@@ -4,6 +4,8 @@
 
 #include <iostream>
 
+#include "cli/standard_output.h"
+
 namespace orvane::cli {
 namespace {
 
@@ -53,7 +55,6 @@ const char* Choices(MessageButtons b) {
 bool IsTerminal(std::FILE* stream) { return ::isatty(::fileno(stream)) == 1; }
 
 ui::MessageAnswer TerminalMessageBoxes::Show(const ui::MessageRequest& request) {
-    std::fflush(stdout);
     std::fprintf(stderr, "%s: %s\n", request.caption.c_str(), request.text.c_str());
     if (request.buttons == MessageButtons::Ok) return MessageAnswer::Ok;
     MessageAnswer answer = Negative(request.buttons);
@@ -90,8 +91,7 @@ void StdoutPane::AppendText(std::string_view text) {
         sink(out);
         return;
     }
-    std::fwrite(out.data(), 1, out.size(), stdout);
-    std::fflush(stdout);
+    WriteStdout(out);
 }
 
 void TerminalBeeper::Beep() {

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <iostream>
 
+#include "cli/standard_output.h"
 #include "firmware/firmware_texts.h"
 #include "firmware/rtf_reader.h"
 
@@ -18,9 +19,7 @@ public:
     void SetRichText(const std::string& rtf) override { rtf_ = rtf; }
     void EnableAccept(bool enabled) override { accept_ = enabled; }
     int RunModal() override {
-        std::printf("%s%s%s\n%s", colors_.Bold(), title_.c_str(), colors_.Reset(),
-                    RtfAsTerminalText(rtf_, colors_).c_str());
-        std::fflush(stdout);
+        WriteStdout(colors_.Bold() + title_ + colors_.Reset() + '\n' + RtfAsTerminalText(rtf_, colors_));
         if (!accept_) {
             std::fprintf(stderr, "%s: the files above cannot be used; nothing was erased.\n", title_.c_str());
             return ui::kFilesListCancelId;
@@ -43,15 +42,14 @@ public:
         : boxes_(boxes), colors_(colors), tty_(IsTerminal(stdout)), start_(std::chrono::steady_clock::now()) {}
 
     void SetTitle(const std::string& title) override {
-        std::printf("%s%s%s\n", colors_.Bold(), title.c_str(), colors_.Reset());
+        WriteStdout(colors_.Bold() + title + colors_.Reset() + '\n');
     }
     void SetStatus(std::string_view text) override {
         status_ = text;
         if (tty_) {
             DrawBar();
         } else {
-            std::printf("%.*s\n", static_cast<int>(text.size()), text.data());
-            std::fflush(stdout);
+            WriteStdout(std::string(text) + '\n');
         }
     }
     void SetProgress(int percent) override {
@@ -60,15 +58,12 @@ public:
             DrawBar();
         } else if (percent_ / 10 > lastTenth_) {
             lastTenth_ = percent_ / 10;
-            std::printf("%s\n", BarText().c_str());
-            std::fflush(stdout);
+            WriteStdout(BarText() + '\n');
         }
     }
     void AppendLog(std::string_view line) override {
-        if (tty_) std::printf("\r\x1b[K");
-        std::printf("%.*s\n", static_cast<int>(line.size()), line.data());
+        WriteStdout((tty_ ? "\r\x1b[K" : "") + std::string(line) + '\n');
         if (tty_) DrawBar();
-        std::fflush(stdout);
     }
     ui::Button& StartButton() override { return start_button_; }
     ui::Button& CancelButton() override { return cancel_; }
@@ -112,8 +107,7 @@ public:
             if (closed) break;
             if (cancel_.Enabled() && cancel_.Caption() == firmware::kFinishedCaption) events.OnCancel();
         }
-        if (tty_) std::printf("\n");
-        std::fflush(stdout);
+        if (tty_) WriteStdout("\n");
         return result_;
     }
 
@@ -136,8 +130,7 @@ private:
         return bar + tail;
     }
     void DrawBar() {
-        std::printf("\r\x1b[K%s  %s", BarText().c_str(), status_.c_str());
-        std::fflush(stdout);
+        WriteStdout("\r\x1b[K" + BarText() + "  " + status_);
     }
 
     TerminalMessageBoxes& boxes_;

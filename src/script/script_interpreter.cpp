@@ -6,7 +6,6 @@
 #include <string>
 
 #include "platform/clock.h"
-#include "platform/text_file.h"
 #include "platform/text_format.h"
 #include "script/number_text.h"
 #include "script/script_texts.h"
@@ -71,12 +70,15 @@ void Bincon(ScriptHost& host, std::string_view line) {
 void Print(ScriptHost& host, std::string_view line) {
     std::string path(Argument(line).value_or(std::string_view()));
     std::ofstream file;
-    if (!path.empty()) file.open(path, std::ios::out | std::ios::trunc | std::ios::binary);
+    if (!path.empty()) file.open(path, std::ios::out | std::ios::trunc);
     if (!file.is_open()) {
         Append(host, kInvalidFileLocation);
         return;
     }
-    file << platform::CrlfTextBytes(host.resultsPane.Text());
+    // The pane's CR LF becomes whatever line end the platform's text stream writes.
+    std::string text = host.resultsPane.Text();
+    std::erase(text, '\r');
+    file << text;
     file.close();
     if (file.fail()) Append(host, kPrintWriteFailed);
 }

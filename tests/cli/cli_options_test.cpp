@@ -2,9 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <vector>
 
+#include "cli/standard_output.h"
+#include "sim/command_interpreter.h"
+#include "sim/instrument_config.h"
+#include "support/run_program.h"
+#include "support/sim_process.h"
+
 using namespace orvane::cli;
+using orvane::testing::RunProgram;
 
 namespace {
 bool Parse(std::vector<const char*> args, CliOptions& o, std::string& error) {
@@ -53,4 +62,28 @@ TEST(CliOptions, TheContractsWordsAndItsUsageErrors) {
     CliOptions h;
     EXPECT_TRUE(Parse({"--help"}, h, error));
     EXPECT_TRUE(h.help);
+}
+
+// Piped lines go out as they arrive, each after the replies to the one before
+// (which trickle in slowly): stdin stays open until the second line's reply.
+TEST(CliContract, PipedConsoleLinesAreSentAtOnceEachAfterItsReplies) {
+    orvane::testing::SimProcess sim({"--pty", "--trickle", "5"});
+    sim.LinesUntilReady();
+    const orvane::sim::InstrumentConfig c;
+    const std::string reading = orvane::sim::MeasurementText(c.reading) + "\n";
+    auto r = RunProgram(ORVANE2_CLI_PATH, {"--usb", sim.PtyPath(), "console"}, "*IDN?\nread?\n", {}, 30000, reading);
+    EXPECT_EQ(r.status, kExitOk) << r.err;
+    EXPECT_EQ(r.out, "> *IDN?\n" + orvane::sim::IdentityText(c) + "\n> read?\n" + reading);
+}
+
+// A full disk is an error; a reader that went away is not: the console ends
+// at once, with its own status, though its input never does. Nor is a stdout
+// closed from the start that nothing was written to.
+TEST(CliContract, AFailedWriteToStdoutIsAnErrorAClosedPipeIsNot) {
+    const std::string cli = ORVANE2_CLI_PATH;
+    auto r = RunProgram("/bin/sh", {"-c", "exec 3>&1; " + cli + " --demo identify >/dev/full; echo $?; { yes 'read?' "
+                                              "2>/dev/null | " + cli + " --demo console; echo $? >&3; } | true; { " + cli +
+                                              " --bogus >&-; } 2>&1 | grep -c 'cannot write'"});
+    EXPECT_EQ(r.out, "1\n0\n0\n");
+    EXPECT_EQ(r.err, kStdoutWriteFailed + std::string(std::strerror(ENOSPC)) + "\n");
 }

@@ -74,7 +74,9 @@ TEST(ScriptAgainstSim, ScriptFileRunThroughTheShell) {
     EXPECT_EQ(b.shell.scripts()->engine().calculator.failCount(), 1);
     std::stringstream file;
     file << std::ifstream(printed, std::ios::binary).rdbuf();
-    EXPECT_EQ(file.str(), expected);
+    std::string lineFeeds = expected;
+    std::erase(lineFeeds, '\r');
+    EXPECT_EQ(file.str(), lineFeeds);
 
     b.shell.HandleCommand(ui::kCmdScriptClose);
     EXPECT_TRUE(b.w.commandLine.visible);

@@ -150,7 +150,7 @@ TEST(ScriptInterpreter, PrintAndCalculatorStops) {
     ExecuteScriptLine(b.host, b.runner.engine(), ScriptMode::Running, index, 1);
     std::stringstream written;
     written << std::ifstream(file, std::ios::binary).rdbuf();
-    EXPECT_EQ(written.str(), "> *IDN?\r\nKelmscot\r\n");  // each line ends CR LF, once
+    EXPECT_EQ(written.str(), "> *IDN?\nKelmscot\n");  // LF here, unlike Save to File's CR LF
     EXPECT_EQ(b.results.text, "> *IDN?\r\nKelmscot\r\n");
     for (const std::string& line : {"#print"s, "#print,"s, "#Print," + dir / "none/x.txt", "#print," + dir / ""}) {
         EXPECT_EQ(Line(b, {line, "#echo"}, ScriptMode::Running), kInvalidFileLocation) << line;

@@ -8,13 +8,14 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <utility>
 
 extern char** environ;
 
 namespace orvane::testing {
 
 ProgramResult RunProgram(const std::string& path, const std::vector<std::string>& args, const std::string& input,
-                         const std::vector<std::string>& env, int limitMs) {
+                         const std::vector<std::string>& env, int limitMs, const std::string& holdInputUntil) {
     ProgramResult result;
     std::vector<std::string> argStore = args;
     argStore.insert(argStore.begin(), path);
@@ -49,7 +50,7 @@ ProgramResult RunProgram(const std::string& path, const std::vector<std::string>
     }
     signal(SIGPIPE, SIG_IGN);
     if (!input.empty()) (void)!::write(in[1], input.data(), input.size());
-    ::close(in[1]);
+    if (holdInputUntil.empty()) ::close(std::exchange(in[1], -1));
 
     auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
     bool outOpen = true, errOpen = true;
@@ -63,6 +64,7 @@ ProgramResult RunProgram(const std::string& path, const std::vector<std::string>
             ssize_t n = ::read(out[0], buf, sizeof buf);
             if (n > 0) result.out.append(buf, static_cast<std::size_t>(n));
             else outOpen = false;
+            if (in[1] >= 0 && result.out.find(holdInputUntil) != std::string::npos) ::close(std::exchange(in[1], -1));
         }
         if (fds[1].revents) {
             ssize_t n = ::read(err[0], buf, sizeof buf);
@@ -70,6 +72,7 @@ ProgramResult RunProgram(const std::string& path, const std::vector<std::string>
             else errOpen = false;
         }
     }
+    if (in[1] >= 0) ::close(in[1]);
     ::close(out[0]);
     ::close(err[0]);
     int status = 0;

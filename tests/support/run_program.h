@@ -1,5 +1,6 @@
 #pragma once
 // Runs a program to its end, with text on its stdin, and keeps what it printed.
+// With holdInputUntil, stdin stays open until stdout has shown that text.
 
 #include <string>
 #include <vector>
@@ -14,6 +15,6 @@ struct ProgramResult {
 
 ProgramResult RunProgram(const std::string& path, const std::vector<std::string>& args,
                          const std::string& input = {}, const std::vector<std::string>& env = {},
-                         int limitMs = 30000);
+                         int limitMs = 30000, const std::string& holdInputUntil = {});
 
 }  // namespace orvane::testing

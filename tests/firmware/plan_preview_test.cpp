@@ -157,8 +157,9 @@ TEST_F(Preview, PlanErrorForWhateverWouldBreakTheUpgradeAndNothingElse) {
 }
 
 TEST_F(Preview, OutsideTextCannotBreakTheRtf) {
-    LoadEntry entries[] = {HandEntry("12_main.hex", HexFile(1), 0),
-                           HandEntry("x.hex", HexFile(1), 1), HandEntry("y.hex", HexFile(1), 2)};
+    LoadEntry entries[] = {HandEntry("0a_main.hex", HexFile(1), 0),
+                           HandEntry("x.hex", HexFile(1), 1), HandEntry("y.hex", HexFile(1), 2),
+                           HandEntry(" z.hex", HexFile(1), 3)};
     entries[1].facts.name = "../common/dsp_with_a_long_name.hex";
     entries[2].facts.name = "{b}\\par{c}\\par{d}\\par";
     std::string shown;
@@ -166,9 +167,9 @@ TEST_F(Preview, OutsideTextCannotBreakTheRtf) {
         shown += run.text;
     }
     for (std::string part :
-         {"Instrument: K{S}L\\par,M\xc3\xa9ter?[2J,1\n", "1    0      12_main.hex         06/03/21",
-          "2    1      ../common/dsp_with_a06/03/21",
-          "3    2      {b}\\par{c}\\par{d}\\pa06/03/21"}) {
+         {"Instrument: K{S}L\\par,M\xc3\xa9ter?[2J,1\n", "1    0      0a_main.hex         06/03/21",
+          "2    1      ../common/dsp_with_a06/03/21", "3    2      {b}\\par{c}\\par{d}\\pa06/03/21",
+          "4    3       z.hex              06/03/21"}) {
         EXPECT_NE(shown.find(part), std::string::npos) << part;
     }
 }

@@ -53,8 +53,8 @@ std::optional<FileFacts> FindFirstFile(const std::string& pattern) {
     auto exact = FirstMatch(pattern, GLOB_NOCHECK, [](std::string_view) { return true; });
     if (exact) return exact;
 
-    // Firmware packages are made on systems whose file lookup ignores letter
-    // case, so "DSP_1234.hex" must still find "dsp_1234.hex".
+    // The lookup this stands in for ignores letter case, and the files made
+    // for it rely on that: "DSP_1234.hex" must still find "dsp_1234.hex".
     auto slash = pattern.find_last_of('/');
     std::string folder = slash == std::string::npos ? std::string() : pattern.substr(0, slash + 1);
     std::string name = pattern.substr(folder.size());

@@ -15,8 +15,9 @@ enum class NameKind {
 
 // Looks up folder + field (the folder ends with "/" or is empty) and fills the
 // entry's path, facts and present flag. The folder never acts as a pattern, so
-// a folder called "fw [old]" works. The first match in name order is taken and
-// the entry's path becomes that match, so whoever opens the path later opens
+// a folder called "fw [old]" works. The first match in name order is taken (one
+// that differs only in letter case when none matches as written) and the
+// entry's path becomes that match, so whoever opens the path later opens
 // the very file that was found and shown. Not found: path is folder + field,
 // present stays false and the name is the field. A path that does not fit the
 // path field is not looked up at all and is marked pathTooLong.

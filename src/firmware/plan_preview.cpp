@@ -25,17 +25,14 @@ constexpr std::string_view kPreviewHead =
 constexpr std::string_view kEraseLabel = "\\cf4 Erase Sectors: ";
 constexpr std::string_view kProgramHeading =
     "\\par\\cf0\\par\\cf4 Program Sectors with the following code:\\par\\cf0\\par\\cf4 File Sector "
-    "Filename            Date & Time     Size\\par";
+    "Filename            Date & Time\\par";
 constexpr std::string_view kInstrumentLabel = "\\cf4 Instrument: \\cf0 ";
 constexpr std::string_view kTargetLabel = "\\cf4 Target: \\cf0 ";
 constexpr std::string_view kNoFileTime = "--/--/--";
-// Lines under a file line start in its name column.
-constexpr std::string_view kReasonIndent = "\\cf3             ";
 
 constexpr int kDefaultColour = 0;
 constexpr int kRedColour = 3;
 constexpr std::size_t kNameColumns = 20;
-constexpr std::size_t kDateColumns = 14;
 
 std::string Printf(const char* format, int a, int b) {
     char text[48];
@@ -45,12 +42,8 @@ std::string Printf(const char* format, int a, int b) {
 
 void AppendFileLine(std::string& out, int number, const LoadEntry& entry, bool sound,
                     const std::string& date) {
-    std::string_view name = entry.facts.name.view();
-    // A name that carries a folder shows where the file was really found, so
-    // it is never cut, and keeps a space before the date.
-    bool full = name.find('/') != std::string_view::npos;
-    std::string shown = full ? FitColumns(std::string(name) + " ", kNameColumns, false)
-                             : FitColumns(name, kNameColumns, true);
+    // Cut before escaping, so a "\" or a brace in a name costs no column.
+    std::string shown = FitColumns(entry.facts.name.view(), kNameColumns, true);
 
     out += Printf("\\cf0 %-2d   %-2d     ", number, entry.sector);
     out += "\\cf";
@@ -59,20 +52,15 @@ void AppendFileLine(std::string& out, int number, const LoadEntry& entry, bool s
     if (shown[0] == ' ' || (shown[0] >= '0' && shown[0] <= '9')) out += ' ';
     out += RtfEscape(shown);
     out += "\\cf0 ";
-    if (entry.present) {
-        out += FitColumns(date, kDateColumns, false);
-        out += "  ";
-        out += std::to_string(entry.facts.size);
-    } else {
-        out += date;
-    }
+    out += date;
     out += "\\par";
 }
 
-void AppendReason(std::string& out, std::string_view reason) {
-    out += kReasonIndent;
-    out += RtfEscape(reason);
-    out += "\\par";
+// The table keeps its columns; why a file cannot be used is said under it,
+// once for a file that several entries name.
+void AddReason(std::vector<std::string>& reasons, std::string_view name, std::string_view reason) {
+    std::string line = "\\cf3 " + RtfEscape(name) + ": " + RtfEscape(reason) + "\\par";
+    if (std::find(reasons.begin(), reasons.end(), line) == reasons.end()) reasons.push_back(line);
 }
 
 std::string BuildText(std::span<LoadEntry> entries, std::string_view identity,
@@ -105,6 +93,7 @@ std::string BuildText(std::span<LoadEntry> entries, std::string_view identity,
     out += kProgramHeading;
 
     std::map<std::string, HexCheck> checked;
+    std::vector<std::string> reasons;
     int number = 0;
     for (LoadEntry& entry : entries) {
         ++number;
@@ -125,9 +114,11 @@ std::string BuildText(std::span<LoadEntry> entries, std::string_view identity,
         bool sound = entry.present && check.ok();
         if (!sound) planError = true;
         AppendFileLine(out, number, entry, sound, date);
-        if (entry.pathTooLong) AppendReason(out, kPathTooLongText);
-        if (entry.present && !check.ok()) AppendReason(out, DescribeHexCheck(check));
+        if (entry.pathTooLong) AddReason(reasons, name, kPathTooLongText);
+        if (entry.present && !check.ok()) AddReason(reasons, name, DescribeHexCheck(check));
     }
+    if (!reasons.empty()) out += "\\par";
+    for (const std::string& line : reasons) out += line;
     out += "}";
     return out;
 }

@@ -1,8 +1,8 @@
 #pragma once
 // The RTF text of the "Firmware Files List" dialog: which sectors will be
-// erased and which hex file goes into which sector, with each file's date,
-// time and size. Every file that takes part is proven with CheckHexFile first;
-// a file that fails is shown in red with the reason and its line.
+// erased and which hex file goes into which sector, with each file's date and
+// time. Every file that takes part is proven with CheckHexFile first; a file
+// that fails is shown in red, and why (with the line) in red under the table.
 
 #include <cstdint>
 #include <optional>

@@ -27,7 +27,9 @@ struct FileFacts {
 };
 
 // The first file matching a glob pattern (wildcards * ? [..] in the last part of
-// the path), in name order. Nothing when no file matches or the pattern is empty.
+// the path), in name order. When nothing matches as written, the first in name
+// order whose last part matches without regard to letter case. Nothing when no
+// file matches either way or the pattern is empty.
 std::optional<FileFacts> FindFirstFile(const std::string& pattern);
 
 }  // namespace orvane::platform

@@ -1,7 +1,10 @@
 #include "platform/file_facts.h"
 
+#include <fnmatch.h>
 #include <glob.h>
 #include <sys/stat.h>
+
+#include <string_view>
 
 namespace orvane::platform {
 namespace {
@@ -25,28 +28,41 @@ std::optional<FileFacts> FactsOf(const std::string& path) {
     return f;
 }
 
-}  // namespace
-
-std::optional<FileFacts> FindFirstFile(const std::string& pattern) {
-    if (pattern.empty()) return std::nullopt;
+// The first path in byte order that glob gives for the pattern, that `keep`
+// accepts and that still exists. glob's own order follows the locale's
+// collation; byte order is steadier.
+template <typename Keep>
+std::optional<FileFacts> FirstMatch(const std::string& pattern, int flags, Keep keep) {
     glob_t g{};
-    int rc = ::glob(pattern.c_str(), GLOB_NOSORT | GLOB_NOCHECK, nullptr, &g);
     std::optional<FileFacts> best;
-    if (rc == 0) {
-        // glob sorts by the collating order of the locale; name order in bytes is steadier.
-        std::string first;
+    if (::glob(pattern.c_str(), flags | GLOB_NOSORT, nullptr, &g) == 0) {
         for (size_t i = 0; i < g.gl_pathc; ++i) {
-            std::string p = g.gl_pathv[i];
-            if (best && p >= first) continue;
-            auto f = FactsOf(p);
-            if (f) {
-                best = std::move(f);
-                first = p;
-            }
+            std::string_view p = g.gl_pathv[i];
+            if ((best && p >= best->path) || !keep(p)) continue;
+            if (auto f = FactsOf(std::string(p))) best = std::move(f);
         }
     }
     globfree(&g);
     return best;
+}
+
+}  // namespace
+
+std::optional<FileFacts> FindFirstFile(const std::string& pattern) {
+    if (pattern.empty()) return std::nullopt;
+    auto exact = FirstMatch(pattern, GLOB_NOCHECK, [](std::string_view) { return true; });
+    if (exact) return exact;
+
+    // The lookup this stands in for ignores letter case, and the files made
+    // for it rely on that: "DSP_1234.hex" must still find "dsp_1234.hex".
+    auto slash = pattern.find_last_of('/');
+    std::string folder = slash == std::string::npos ? std::string() : pattern.substr(0, slash + 1);
+    std::string name = pattern.substr(folder.size());
+    if (name.empty()) return std::nullopt;
+    return FirstMatch(folder + "*", GLOB_PERIOD, [&](std::string_view p) {
+        std::string entry(p.substr(p.find_last_of('/') + 1));
+        return ::fnmatch(name.c_str(), entry.c_str(), FNM_CASEFOLD | FNM_PERIOD) == 0;
+    });
 }
 
 }  // namespace orvane::platform

@@ -41,12 +41,12 @@ class HexPlan : public ::testing::Test {
 
 TEST_F(HexPlan, MainFileBringsItsCompanionsOrMarksThemMissing) {
     std::string main = folder_.Write("AB_1234.hex", HexFile(1));
-    folder_.Write("FPG_1234.hex", HexFile(3));
+    folder_.Write("fpg_1234.hex", HexFile(3));  // packages mix letter case
     ASSERT_EQ(Build(main), 3);
     EXPECT_TRUE(planError_);
     EXPECT_EQ(plan_->entryCount[0], 3);
     const int sectors[] = {2, 1, 0};
-    const char* names[] = {"DSP_1234.hex", "FPG_1234.hex", "AB_1234.hex"};
+    const char* names[] = {"DSP_1234.hex", "fpg_1234.hex", "AB_1234.hex"};
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(entry(i).sector, sectors[i]);
         EXPECT_EQ(entry(i).facts.name, names[i]);

@@ -31,7 +31,7 @@ constexpr char kHead[] =
     "\\fs20\\ulnone\\b0\\par";
 constexpr char kProgramHeading[] =
     "\\par\\cf0\\par\\cf4 Program Sectors with the following code:\\par\\cf0\\par\\cf4 File Sector "
-    "Filename            Date & Time     Size\\par";
+    "Filename            Date & Time\\par";
 
 // File times show in local time; the expected texts are written for UTC.
 class Preview : public ::testing::Test {
@@ -96,10 +96,10 @@ TEST_F(Preview, DescriptorPlanIsRenderedByteForByte) {
                   "\\cf4 Target: \\cf0 TRV88\\par"
                   "\\cf4 Erase Sectors: \\cf0 0,\\cf0 3,\\cf0 6,\\cf0 7," +
                   kProgramHeading +
-                  "\\cf0 1    0      \\cf0main.hex            \\cf0 06/03/21 03:06  103\\par"
-                  "\\cf0 2    3      \\cf0dsp.hex             \\cf0 14/11/23 22:13  148\\par"
-                  "\\cf0 3    3      \\cf0firmware_image_long1\\cf0 06/03/21 03:06  58\\par"
-                  "\\cf0 5    6      \\cf0boot.hex            \\cf0 --/--/--        193\\par"
+                  "\\cf0 1    0      \\cf0main.hex            \\cf0 06/03/21 03:06\\par"
+                  "\\cf0 2    3      \\cf0dsp.hex             \\cf0 14/11/23 22:13\\par"
+                  "\\cf0 3    3      \\cf0firmware_image_long1\\cf0 06/03/21 03:06\\par"
+                  "\\cf0 5    6      \\cf0boot.hex            \\cf0 --/--/--\\par"
                   "\\cf0 6    7      \\cf3gone.hex            \\cf0 --/--/--\\par}");
     EXPECT_TRUE(planError_);
     EXPECT_EQ(entries[0].facts.name, "main.hex");  // later messages show this name
@@ -108,18 +108,20 @@ TEST_F(Preview, DescriptorPlanIsRenderedByteForByte) {
 TEST_F(Preview, HexPlanWithoutTargetShowsAnUnsoundFileWithItsReason) {
     std::string dsp = HexFile(3);
     dsp[dsp.find('\r', dsp.find('\n')) - 1] ^= 1;  // a checksum digit on line 2
-    LoadEntry entries[] = {HandEntry("DSP_5.hex", dsp, 2), HandEntry("AB_5.hex", HexFile(1), 0)};
+    LoadEntry entries[] = {HandEntry("DSP_5.hex", dsp, 2), HandEntry("AB_5.hex", HexFile(1), 0),
+                           HandEntry("DSP_5.hex", dsp, 3)};
     entries[0].facts.lastWriteTime = kNovember2023;
     entries[1].serialLow = 100;  // a two-field identity has no serial number to exclude by
     entries[1].serialHigh = 199;
     EXPECT_EQ(Build(entries, "KSL,TRV88", ""),
               std::string(kHead) +
                   "\\cf4 Instrument: \\cf0 KSL,TRV88\\par"
-                  "\\cf4 Erase Sectors: \\cf0 2,\\cf0 0," +
+                  "\\cf4 Erase Sectors: \\cf0 2,\\cf0 0,\\cf0 3," +
                   kProgramHeading +
-                  "\\cf0 1    2      \\cf3dsp_5.hex           \\cf0 14/11/23 22:13  148\\par"
-                  "\\cf3             bad checksum at line 2\\par"
-                  "\\cf0 2    0      \\cf0ab_5.hex            \\cf0 06/03/21 03:06  58\\par}");
+                  "\\cf0 1    2      \\cf3dsp_5.hex           \\cf0 14/11/23 22:13\\par"
+                  "\\cf0 2    0      \\cf0ab_5.hex            \\cf0 06/03/21 03:06\\par"
+                  "\\cf0 3    3      \\cf3dsp_5.hex           \\cf0 06/03/21 03:06\\par"
+                  "\\par\\cf3 dsp_5.hex: bad checksum at line 2\\par}");
     EXPECT_TRUE(planError_);
 }
 
@@ -142,7 +144,7 @@ TEST_F(Preview, PlanErrorForWhateverWouldBreakTheUpgradeAndNothingElse) {
     odd[1].present = false;
     odd[1].pathTooLong = true;
     std::string text = Build(odd, "KSL", "");
-    EXPECT_NE(text.find(std::string("\\cf3             ") + kHexIsFolderText), std::string::npos);
+    EXPECT_NE(text.find(std::string("\\cf3 c.hex: ") + kHexIsFolderText), std::string::npos);
     EXPECT_NE(text.find(kPathTooLongText), std::string::npos);
     EXPECT_TRUE(planError_);
 
@@ -155,18 +157,19 @@ TEST_F(Preview, PlanErrorForWhateverWouldBreakTheUpgradeAndNothingElse) {
 }
 
 TEST_F(Preview, OutsideTextCannotBreakTheRtf) {
-    LoadEntry entries[] = {HandEntry("12_main.hex", HexFile(1), 0),
-                           HandEntry("x.hex", HexFile(1), 1), HandEntry("y.hex", HexFile(1), 2)};
+    LoadEntry entries[] = {HandEntry("0a_main.hex", HexFile(1), 0),
+                           HandEntry("x.hex", HexFile(1), 1), HandEntry("y.hex", HexFile(1), 2),
+                           HandEntry(" z.hex", HexFile(1), 3)};
     entries[1].facts.name = "../common/dsp_with_a_long_name.hex";
-    entries[2].facts.name = "{b}\\par";
+    entries[2].facts.name = "{b}\\par{c}\\par{d}\\par";
     std::string shown;
     for (const StyledRun& run : ReadRtf(Build(entries, "K{S}L\\par,M\xc3\xa9ter\x1b[2J,1", ""))) {
         shown += run.text;
     }
     for (std::string part :
-         {"Instrument: K{S}L\\par,M\xc3\xa9ter?[2J,1\n", "1    0      12_main.hex         06/03/21",
-          "2    1      ../common/dsp_with_a_long_name.hex 06/03/21",
-          "3    2      {b}\\par             06/03/21"}) {
+         {"Instrument: K{S}L\\par,M\xc3\xa9ter?[2J,1\n", "1    0      0a_main.hex         06/03/21",
+          "2    1      ../common/dsp_with_a06/03/21", "3    2      {b}\\par{c}\\par{d}\\pa06/03/21",
+          "4    3       z.hex              06/03/21"}) {
         EXPECT_NE(shown.find(part), std::string::npos) << part;
     }
 }
@@ -195,11 +198,11 @@ TEST_F(Preview, ReaderTurnsThePreviewIntoStyledRuns) {
         {"0,3,6,7,\n\n", plain},
         {"Program Sectors with the following code:\n", grey},
         {"\n", plain},
-        {"File Sector Filename            Date & Time     Size\n", grey},
-        {"1    0      main.hex            06/03/21 03:06  103\n"
-         "2    3      dsp.hex             14/11/23 22:13  148\n"
-         "3    3      firmware_image_long106/03/21 03:06  58\n"
-         "5    6      boot.hex            --/--/--        193\n"
+        {"File Sector Filename            Date & Time\n", grey},
+        {"1    0      main.hex            06/03/21 03:06\n"
+         "2    3      dsp.hex             14/11/23 22:13\n"
+         "3    3      firmware_image_long106/03/21 03:06\n"
+         "5    6      boot.hex            --/--/--\n"
          "6    7      ",
          plain},
         {"gone.hex            ", red},

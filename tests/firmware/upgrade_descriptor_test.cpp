@@ -182,6 +182,33 @@ TEST_F(Descriptor, FileFieldsFindTheFileThatWillBeSent) {
     EXPECT_TRUE(tooLong.entry(0).pathTooLong);
 }
 
+TEST_F(Descriptor, FileNamesMatchWhateverTheirLetterCase) {
+    for (const char* name : {"dsp_1234.hex", "Boot.hex", "BOOT.hex", "bOOT.hex", "sub/Deep.hex"}) {
+        folder_.Write(name, HexFile(1));
+    }
+    // One LOAD line per case: the file field, then what it finds ("" for nothing).
+    const std::pair<std::string, std::string> cases[] = {
+        {"main.hex", "main.hex"},
+        {"DSP_1234.hex", "dsp_1234.hex"},
+        {"boot.hex", "BOOT.hex"},  // several case variants: the first in name order
+        {"Boot.hex", "Boot.hex"},  // but the exact name before any variant
+        {"DSP_*.HEX", "dsp_1234.hex"},
+        {"sub\\DEEP.HEX", "sub/Deep.hex"},
+        {"none.hex", ""},
+    };
+    std::string text;
+    for (const auto& [field, found] : cases) text += "LOAD,1," + field + "\n";
+    auto p = Parse(text);
+    ASSERT_EQ(p.result, static_cast<int32_t>(std::size(cases)));
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const auto& [field, found] = cases[i];
+        SCOPED_TRACE(field);
+        EXPECT_EQ(p.entry(i).present, !found.empty());
+        EXPECT_EQ(p.entry(i).facts.name, found.empty() ? field : found);
+        EXPECT_EQ(p.entry(i).path, folder_.path() + (found.empty() ? field : found));
+    }
+}
+
 TEST_F(Descriptor, AnyInputEndsWithTheDocumentedResult) {
     // The rest of a line past 259 characters is read as a line of its own.
     auto pieces = Parse("WARNING," + std::string(251, 'w') + "LOAD,2,main.hex\n");

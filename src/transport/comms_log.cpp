@@ -56,7 +56,7 @@ bool AppendToFile(const std::string& path, std::string_view text) {
     return std::fclose(f) == 0 && ok;
 }
 
-// Called with g_mutex held. False when the log had to be switched off.
+// Called with g_mutex held. False when the line could not be written.
 bool WriteToLogFile(const std::string& stamp, const std::string& line) {
     if (!FileExists(g_path)) {
         MakeParentFolders(g_path);
@@ -65,15 +65,9 @@ bool WriteToLogFile(const std::string& stamp, const std::string& line) {
                       "%s %s CommsLog\nSoftware Version %s_%s (build %s)\n%s***\tLOG FILE OPENED\t***\n",
                       platform::kMakerName, platform::kProductName, platform::kVersionMajor,
                       platform::kVersionMinor, platform::kVersionBuild, stamp.c_str());
-        AppendToFile(g_path, header);
-        if (!FileExists(g_path)) {
-            g_enabled = false;
-            if (g_boxes) g_boxes->Show({kCommsLogOpenErrorText, kCommsLogOpenErrorCaption});
-            return false;
-        }
+        if (!AppendToFile(g_path, header)) return false;
     }
-    AppendToFile(g_path, line);
-    return true;
+    return AppendToFile(g_path, line);
 }
 
 // The third comma-separated field of the identity, empty fields counted.
@@ -109,9 +103,15 @@ void TraceLine(std::string_view text) {
     std::string line = stamp;
     line.append(text);
     {
-        std::lock_guard<std::mutex> lock(g_mutex);
+        std::unique_lock<std::mutex> lock(g_mutex);
         if (g_enabled && !g_path.empty()) {
-            WriteToLogFile(stamp, line);
+            if (WriteToLogFile(stamp, line)) return;
+            g_enabled = false;  // and the line that failed is dropped
+            ui::MessageBoxes* boxes = g_boxes;
+            lock.unlock();
+            // A box runs its own event loop, which may trace, send or ask
+            // whether the log is on, all on this thread.
+            if (boxes) boxes->Show({kCommsLogOpenErrorText, kCommsLogOpenErrorCaption});
             return;
         }
     }

@@ -28,7 +28,8 @@ void TraceLine(std::string_view text);
 void SetCommsLogFile(const std::string& path);
 bool CommsLogEnabled();
 std::string CommsLogPath();
-// Where "Error opening comms log for writing" is shown; none drops it.
+// Where "Error opening comms log for writing" is shown when a line cannot be
+// written; none drops it. Shown with no lock held, so the box may call back.
 void SetCommsLogMessageBoxes(ui::MessageBoxes* boxes);
 
 // Hooks of the channel: each counts one transaction, and writes its line while

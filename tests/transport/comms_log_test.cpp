@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -20,8 +21,10 @@ using orvane::testing::FakeClock;
 namespace {
 struct RecordingBoxes : orvane::ui::MessageBoxes {
     std::vector<orvane::ui::MessageRequest> shown;
+    std::function<void()> whileShown;  // what the box's event loop runs meanwhile
     orvane::ui::MessageAnswer Show(const orvane::ui::MessageRequest& r) override {
         shown.push_back(r);
+        if (whileShown) whileShown();
         return orvane::ui::MessageAnswer::Ok;
     }
 };
@@ -86,17 +89,27 @@ TEST(CommsLog, FileGetsHeaderAndOneLinePerTransaction) {
 
 TEST(CommsLog, UnwritableFileSwitchesTheLogOffWithAMessage) {
     RecordingBoxes boxes;
+    // The box's event loop traces and asks about the log on this same thread.
+    boxes.whileShown = [] {
+        EXPECT_FALSE(CommsLogEnabled());
+        TraceLine("while the box is up\n");
+    };
     SetCommsLogMessageBoxes(&boxes);
-    SetCommsLogFile("/proc/orvane-no-such-place/log.txt");
     std::string out;
     orvane::platform::ScopedDebugSink sink([&](std::string_view s) { out += s; });
-    TraceLine("dropped\n");
-    EXPECT_FALSE(CommsLogEnabled());
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text, kCommsLogOpenErrorText);
-    EXPECT_EQ(boxes.shown[0].caption, kCommsLogOpenErrorCaption);
-    EXPECT_EQ(out, "");  // the line that failed is dropped
-    TraceLine("back on the debug output\n");
-    EXPECT_NE(out.find("back on the debug output"), std::string::npos);
+    // A file that cannot be made, and one that takes no bytes.
+    for (const char* path : {"/proc/orvane-no-such-place/log.txt", "/dev/full"}) {
+        SCOPED_TRACE(path);
+        boxes.shown.clear();
+        out.clear();
+        SetCommsLogFile(path);
+        TraceLine("dropped\n");
+        EXPECT_FALSE(CommsLogEnabled());
+        ASSERT_EQ(boxes.shown.size(), 1u);
+        EXPECT_EQ(boxes.shown[0].text, kCommsLogOpenErrorText);
+        EXPECT_EQ(boxes.shown[0].caption, kCommsLogOpenErrorCaption);
+        EXPECT_EQ(out.find("dropped"), std::string::npos);  // the line that failed is dropped
+        EXPECT_NE(out.find("while the box is up"), std::string::npos);
+    }
     SetCommsLogMessageBoxes(nullptr);
 }

@@ -17,6 +17,8 @@
 #include "sim/instrument_config.h"
 #include "support/run_program.h"
 #include "support/sim_process.h"
+#include "platform/text_format.h"
+#include "transport/comms_log.h"
 #include "ui/app_strings.h"
 
 namespace orvane::testing {
@@ -105,6 +107,19 @@ TEST(CliScript, LastRepliesArePrintedBeforeTheEnd) {
     EXPECT_EQ(r.status, cli::kExitOk) << r.err;
     const sim::InstrumentConfig c;
     EXPECT_EQ(r.out, "> *IDN?\n" + sim::IdentityText(c) + "\n> temp?\n" + sim::MeasurementText(c.temperature) + "\n");
+}
+
+// A comms log in a folder that is not there: a usage error that names the
+// folder, before anything is sent, and the folder is not made.
+TEST(CliCommsLog, AMissingFolderIsAUsageError) {
+    const std::string folder = "/tmp/orvane2-fault-no-such-folder";
+    ::rmdir(folder.c_str());
+    ProgramResult r = RunProgram(ORVANE2_CLI_PATH, {"--demo", "--comms-log", folder + "/comms.log", "identify"});
+    EXPECT_EQ(r.status, cli::kExitUsage);
+    EXPECT_EQ(r.err,
+              "orvane2-cli: --comms-log: " + platform::Format(transport::kCommsLogNoFolder, folder.c_str()) + "\n");
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(::access(folder.c_str(), F_OK), 0);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/debug_output.h"
+#include "platform/text_format.h"
 #include "support/fake_clock.h"
 #include "transport/connection_record.h"
 #include "ui/message_box.h"
@@ -56,7 +57,12 @@ TEST(CommsLog, FileGetsHeaderAndOneLinePerTransaction) {
     orvane::platform::ScopedClock use(clock);
     char tmpl[] = "/tmp/orvane_log_XXXXXX";
     std::string dir = mkdtemp(tmpl);
-    std::string path = dir + "/deep/er/comms.log";
+    std::string path = dir + "/comms.log";
+    // A folder that is not there is refused, not made.
+    EXPECT_EQ(SetCommsLogFile(dir + "/deep/comms.log"),
+              orvane::platform::Format(kCommsLogNoFolder, (dir + "/deep").c_str()));
+    EXPECT_EQ(SetCommsLogFile(std::string(260, 'x')), kCommsLogPathTooLong);
+    EXPECT_FALSE(CommsLogEnabled());
 
     ConnectionRecord known;
     known.identity = "Kelmscot,TRV88,,V1";  // empty third field still counts
@@ -67,23 +73,26 @@ TEST(CommsLog, FileGetsHeaderAndOneLinePerTransaction) {
     CommsLogSend("*IDN?\n", known);  // switch off: counted, not written
     EXPECT_EQ(CommsLogTransactions(), before + 1);
 
-    SetCommsLogFile(path);
+    EXPECT_EQ(SetCommsLogFile(path), "");
     ConnectionRecord withSerial;
     withSerial.identity = "Kelmscot,TRV88,12345,V1";
     CommsLogSend("\x14", withSerial);
     CommsLogSend("*IDN?\n", known);
     CommsLogReceive("Kelmscot,TRV88,12345,V1", unknown);
+    CommsLogSend("^[", known);  // no line end of its own
     SetCommsLogFile("");
 
-    char n1[16], n2[16], n3[16];
+    char n1[16], n2[16], n3[16], n4[16];
     snprintf(n1, sizeof n1, "(%05llu)", static_cast<unsigned long long>(before + 2));
     snprintf(n2, sizeof n2, "(%05llu)", static_cast<unsigned long long>(before + 3));
     snprintf(n3, sizeof n3, "(%05llu)", static_cast<unsigned long long>(before + 4));
+    snprintf(n4, sizeof n4, "(%05llu)", static_cast<unsigned long long>(before + 5));
     std::string stamp = "[09:05:03.007] ";
     EXPECT_EQ(Slurp(path),
               "Kelmscot Orvane2 CommsLog\nSoftware Version 1_4 (build 18)\n" + stamp +
                   "***\tLOG FILE OPENED\t***\n" + stamp + n1 + " [serial:12345]>>\t\\024\n" + stamp + n2 +
-                  " [serial:]>>\t*IDN?\n" + stamp + n3 + " [serial:unknown] <<\tKelmscot,TRV88,12345,V1\n");
+                  " [serial:]>>\t*IDN?\n" + stamp + n3 + " [serial:unknown] <<\tKelmscot,TRV88,12345,V1\n" + stamp +
+                  n4 + " [serial:]>>\t^[\n");
     std::system(("rm -rf " + dir).c_str());
 }
 
@@ -98,11 +107,11 @@ TEST(CommsLog, UnwritableFileSwitchesTheLogOffWithAMessage) {
     std::string out;
     orvane::platform::ScopedDebugSink sink([&](std::string_view s) { out += s; });
     // A file that cannot be made, and one that takes no bytes.
-    for (const char* path : {"/proc/orvane-no-such-place/log.txt", "/dev/full"}) {
+    for (const char* path : {"/proc/orvane-comms.log", "/dev/full"}) {
         SCOPED_TRACE(path);
         boxes.shown.clear();
         out.clear();
-        SetCommsLogFile(path);
+        ASSERT_EQ(SetCommsLogFile(path), "");
         TraceLine("dropped\n");
         EXPECT_FALSE(CommsLogEnabled());
         ASSERT_EQ(boxes.shown.size(), 1u);

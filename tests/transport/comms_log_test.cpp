@@ -61,6 +61,7 @@ TEST(CommsLog, FileGetsHeaderAndOneLinePerTransaction) {
     // A folder that is not there is refused, not made.
     EXPECT_EQ(SetCommsLogFile(dir + "/deep/comms.log"),
               orvane::platform::Format(kCommsLogNoFolder, (dir + "/deep").c_str()));
+    EXPECT_EQ(SetCommsLogFile(dir + "/" + std::string(258 - dir.size(), 'x')), "");  // 259 will do
     EXPECT_EQ(SetCommsLogFile(std::string(260, 'x')), kCommsLogPathTooLong);
     EXPECT_FALSE(CommsLogEnabled());
 

@@ -85,7 +85,8 @@ void FetchText(const char* query, Field& field, ConnectionRecord& r) {
 
 }  // namespace
 
-std::string PermissionDeniedReason(const std::string& owner, const std::string& group, unsigned gid, unsigned mode) {
+std::string PermissionDeniedReason(const std::string& owner, const std::string& group, unsigned gid,
+                                   unsigned mode) {
     const bool groupMayUse = (mode & 060) == 060;
     if (groupMayUse && gid != 0) return Format(kReasonPermission, group.c_str(), group.c_str());
     return Format(kReasonPermissionOwner, owner.c_str(), group.c_str(), mode);

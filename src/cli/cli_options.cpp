@@ -170,8 +170,7 @@ Commands:
 
 Exit status: 0 success; 1 a script test failed, an upgrade or a question refused or cancelled, or
 nothing found by discover; 2 a command could not be sent or an upgrade failed after it started; 3 no
-connection; 4 the file is not a script or cannot be read; 64 usage error, or a --comms-log FILE whose
-folder does not exist.
+connection; 4 the file is not a script or cannot be read; 64 usage error.
 )";
 }
 

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "transport/channel.h"
+#include "transport/comms_log.h"
 #include "ui/controls.h"
 
 namespace orvane::app {
@@ -27,7 +28,7 @@ ReceiveStep::Result ReceiveStep::Run(transport::ConnectionRecord& record, ui::Te
         n = transport::ChannelReadBytes(record, chunk, std::min(sizeof chunk, left));
         if (n == 0) return Result::Idle;
         if (n < 0) {
-            FinishLine(results, convertBinary, counter);
+            FinishLine(record, results, convertBinary, counter);
             return Result::ReadFailure;
         }
         for (int i = 0; i < n;) {
@@ -40,10 +41,10 @@ ReceiveStep::Result ReceiveStep::Run(transport::ConnectionRecord& record, ui::Te
             std::memcpy(&line_[count_], chunk + i, static_cast<std::size_t>(end - i));
             count_ += static_cast<std::size_t>(end - i);
             if (end < n && IsLineEnd(chunk[end])) {
-                FinishLine(results, convertBinary, counter);
+                FinishLine(record, results, convertBinary, counter);
                 i = end + 1;
             } else {
-                if (count_ == kReceiveBufferSize - 1) FinishLine(results, convertBinary, counter);
+                if (count_ == kReceiveBufferSize - 1) FinishLine(record, results, convertBinary, counter);
                 i = end;
             }
         }
@@ -51,8 +52,10 @@ ReceiveStep::Result ReceiveStep::Run(transport::ConnectionRecord& record, ui::Te
     return Result::Idle;
 }
 
-void ReceiveStep::FinishLine(ui::TextBox& results, bool convertBinary, const LineCounter& counter) {
+void ReceiveStep::FinishLine(const transport::ConnectionRecord& record, ui::TextBox& results, bool convertBinary,
+                             const LineCounter& counter) {
     if (count_ == 0) return;
+    transport::CommsLogReceive(std::string_view(line_.data(), count_), record);
     if (!convertBinary || !lineHasHigh_) {
         // Shown as received: straight from the line buffer, which has room for the line end.
         line_[count_] = '\r';

@@ -1,6 +1,7 @@
 #pragma once
 // Moves every byte the channel has received into the results pane, a line at a
 // time, turning binary reply values into text while "Convert Binary" is on.
+// Each finished line goes to the comms log as it was received.
 
 #include <array>
 #include <cstddef>
@@ -41,7 +42,8 @@ public:
     std::size_t pending() const { return count_; }
 
 private:
-    void FinishLine(ui::TextBox& results, bool convertBinary, const LineCounter& counter);
+    void FinishLine(const transport::ConnectionRecord& record, ui::TextBox& results, bool convertBinary,
+                    const LineCounter& counter);
 
     std::size_t bytesPerRun_;
     std::array<char, kReceiveBufferSize + 2> line_{};  // and the line end

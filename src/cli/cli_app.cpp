@@ -51,7 +51,6 @@ CliApp::CliApp(CliOptions options)
                  : std::nullopt) {
     colors_.on = !options_.noColor && IsTerminal(stdout) && !std::getenv("NO_COLOR");
     if (options_.trace) platform::SetDebugOutputEnabled(true);
-    if (!options_.commsLog.empty()) transport::SetCommsLogFile(options_.commsLog);
     transport::SetCommsLogMessageBoxes(&boxes_);
 
     app::ShellUi ui;
@@ -141,6 +140,11 @@ bool CliApp::WaitQuiet(uint32_t quietMs) {
 }
 
 int CliApp::Run() {
+    // Before anything is sent, so that no command goes unlogged.
+    if (std::string refused = transport::SetCommsLogFile(options_.commsLog); !refused.empty()) {
+        std::fprintf(stderr, "orvane2-cli: --comms-log: %s\n", refused.c_str());
+        return kExitUsage;
+    }
     if (options_.command == "identify") return Identify();
     if (options_.command == "query") return Query();
     if (options_.command == "console") return Console();

@@ -145,7 +145,8 @@ Connection (at most one; without any, the "Connect" section of the settings file
 Options:
   --settings FILE     settings file instead of the default location
   --trace             trace lines on stderr
-  --comms-log FILE    comms log file
+  --comms-log FILE    write every command sent and every reply line received to FILE; its folder must
+                      exist (otherwise exit status 64)
   --yes               answer every question with Yes / OK / Accept
   --no-color          no ANSI colours (also when stdout is not a terminal or NO_COLOR is set)
   --quiet-ms MS       for query, console and run: how long the instrument must be silent before the

@@ -1,6 +1,7 @@
 #include "connection/connect_and_identify.h"
 
 #include <grp.h>
+#include <pwd.h>
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -32,20 +33,22 @@ constexpr std::size_t kTraceMaxLength = 255;
 
 void Trace(const std::string& line) { transport::TraceLine(std::string_view(line).substr(0, kTraceMaxLength)); }
 
-std::string GroupOfDevice(const std::string& path) {
+// Without the device's facts there is nothing better to say than the system's word.
+std::string PermissionReasonOf(const std::string& path) {
     struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) return "dialout";
-    if (const group* g = ::getgrgid(st.st_gid)) return g->gr_name;
-    return std::to_string(st.st_gid);
+    if (::stat(path.c_str(), &st) != 0) return Format(kReasonOther, std::strerror(EACCES));
+    const passwd* p = ::getpwuid(st.st_uid);
+    const group* g = ::getgrgid(st.st_gid);
+    const std::string owner = p ? p->pw_name : std::to_string(st.st_uid);
+    const std::string groupName = g ? g->gr_name : std::to_string(st.st_gid);
+    return PermissionDeniedReason(owner, groupName, st.st_gid, st.st_mode & 07777);
 }
 
 std::string Reason(const ConnectionRecord& r) {
     switch (r.openError) {
         case EACCES:
-        case EPERM: {
-            std::string group = GroupOfDevice(transport::SerialDevicePath(r.comPort.str()));
-            return Format(kReasonPermission, group.c_str(), group.c_str());
-        }
+        case EPERM:
+            return PermissionReasonOf(transport::SerialDevicePath(r.comPort.str()));
         case EBUSY:
             return kReasonBusy;
         case ENOENT:
@@ -81,6 +84,13 @@ void FetchText(const char* query, Field& field, ConnectionRecord& r) {
 }
 
 }  // namespace
+
+std::string PermissionDeniedReason(const std::string& owner, const std::string& group, unsigned gid,
+                                   unsigned mode) {
+    const bool groupMayUse = (mode & 060) == 060;
+    if (groupMayUse && gid != 0) return Format(kReasonPermission, group.c_str(), group.c_str());
+    return Format(kReasonPermissionOwner, owner.c_str(), group.c_str(), mode);
+}
 
 std::string OpenFailureMessage(const ConnectionRecord& r) {
     std::string text = r.interfaceKind == InterfaceKind::Lan ? Format(kFailedToConnectToIp, r.ipAddress.c_str())

@@ -27,4 +27,11 @@ bool ConnectAndIdentify(ui::MessageBoxes& owner, ui::WaitCursor* cursor, transpo
 // next line why, from record.openError, and what to do about it.
 std::string OpenFailureMessage(const transport::ConnectionRecord& record);
 
+// The reason for a port refused for lack of permission, from the device's
+// owner, group and mode: a group to join only when it may read and write the
+// device and is not root's (joining that opens far more than a port);
+// otherwise who owns it and that a udev rule is the way.
+std::string PermissionDeniedReason(const std::string& owner, const std::string& group, unsigned gid,
+                                   unsigned mode);
+
 }  // namespace orvane::connection

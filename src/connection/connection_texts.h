@@ -23,6 +23,11 @@ inline constexpr const char kNoSettingsFile[] =
 inline constexpr const char kReasonPermission[] =
     "Permission denied: the port belongs to the group \"%s\". Add yourself to that group "
     "(sudo adduser $USER %s) and log in again.";
+// When no group that is safe to join may read and write the port.
+inline constexpr const char kReasonPermissionOwner[] =
+    "Permission denied: the port belongs to the user \"%s\" and the group \"%s\" with mode "
+    "%04o, and there is no group you should join to use it. A udev rule can give the port a "
+    "group that may read and write it (for example GROUP=\"dialout\", MODE=\"0660\").";
 inline constexpr const char kReasonBusy[] = "The port is in use by another program; close it and try again.";
 inline constexpr const char kReasonNoDevice[] =
     "There is no such port; check that the instrument is plugged in and switched on.";

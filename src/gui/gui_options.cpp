@@ -54,7 +54,8 @@ std::string GuiUsage() {
            " when that port is free) and choose it in the\n"
            "                    Connect dialog; the saved settings are left as they are\n"
            "  --trace           print the time-stamped trace lines on stderr (or ORVANE2_TRACE=1)\n"
-           "  --comms-log FILE  write every command sent and every reply received to FILE\n"
+           "  --comms-log FILE  write every command sent and every reply received to FILE;\n"
+           "                    its folder must exist\n"
            "  -d1               delete the debug file /tmp/orvane2.dbg at start-up\n"
            "  --version         print the version and exit\n"
            "  --help            print this help and exit\n";

@@ -45,6 +45,10 @@ int main(int argc, char** argv) {
         std::fputs(gui::GuiVersion().c_str(), stdout);
         return 0;
     }
+    if (std::string refused = transport::SetCommsLogFile(options.commsLog); !refused.empty()) {
+        std::fprintf(stderr, "orvane2: --comms-log: %s\n", refused.c_str());
+        return 64;
+    }
     if (!HaveDisplay()) {
         std::fputs(
             "orvane2: there is no display to open the window on (DISPLAY and WAYLAND_DISPLAY are "
@@ -95,7 +99,6 @@ int main(int argc, char** argv) {
     {
         gui::MainWindow window(std::move(windowOptions));
         transport::SetCommsLogMessageBoxes(&window.boxes());
-        if (!options.commsLog.empty()) transport::SetCommsLogFile(options.commsLog);
         window.show();
         status = QApplication::exec();
         transport::SetCommsLogMessageBoxes(nullptr);

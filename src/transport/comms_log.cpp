@@ -8,11 +8,11 @@
 #include <cstdio>
 #include <mutex>
 #include <string>
-#include <vector>
 
 #include "platform/clock.h"
 #include "platform/debug_output.h"
 #include "platform/product.h"
+#include "platform/text_format.h"
 #include "transport/connection_record.h"
 #include "ui/message_box.h"
 
@@ -24,7 +24,9 @@ constexpr std::size_t kMaxPathLength = 259;
 // One lock for the file state: the firmware worker sends through the channel
 // while the main thread may trace.
 std::mutex g_mutex;
-bool g_enabled = false;
+// Changed under the lock; read without it by the hooks, which run for every
+// line received.
+std::atomic<bool> g_enabled{false};
 std::string g_path;
 ui::MessageBoxes* g_boxes = nullptr;
 std::atomic<uint64_t> g_transactions{0};
@@ -42,11 +44,15 @@ bool FileExists(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0;
 }
 
-// Creates every folder above the file; failures show up when the file is opened.
-void MakeParentFolders(const std::string& path) {
-    for (std::size_t pos = path.find('/', 1); pos != std::string::npos; pos = path.find('/', pos + 1)) {
-        ::mkdir(path.substr(0, pos).c_str(), 0755);
-    }
+bool FolderExists(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::string FolderOf(const std::string& path) {
+    std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
 }
 
 bool AppendToFile(const std::string& path, std::string_view text) {
@@ -56,24 +62,17 @@ bool AppendToFile(const std::string& path, std::string_view text) {
     return std::fclose(f) == 0 && ok;
 }
 
-// Called with g_mutex held. False when the log had to be switched off.
+// Called with g_mutex held. False when the line could not be written.
 bool WriteToLogFile(const std::string& stamp, const std::string& line) {
     if (!FileExists(g_path)) {
-        MakeParentFolders(g_path);
         char header[256];
         std::snprintf(header, sizeof header,
                       "%s %s CommsLog\nSoftware Version %s_%s (build %s)\n%s***\tLOG FILE OPENED\t***\n",
                       platform::kMakerName, platform::kProductName, platform::kVersionMajor,
                       platform::kVersionMinor, platform::kVersionBuild, stamp.c_str());
-        AppendToFile(g_path, header);
-        if (!FileExists(g_path)) {
-            g_enabled = false;
-            if (g_boxes) g_boxes->Show({kCommsLogOpenErrorText, kCommsLogOpenErrorCaption});
-            return false;
-        }
+        if (!AppendToFile(g_path, header)) return false;
     }
-    AppendToFile(g_path, line);
-    return true;
+    return AppendToFile(g_path, line);
 }
 
 // The third comma-separated field of the identity, empty fields counted.
@@ -109,25 +108,35 @@ void TraceLine(std::string_view text) {
     std::string line = stamp;
     line.append(text);
     {
-        std::lock_guard<std::mutex> lock(g_mutex);
-        if (g_enabled && !g_path.empty()) {
-            WriteToLogFile(stamp, line);
+        std::unique_lock<std::mutex> lock(g_mutex);
+        if (g_enabled) {
+            if (WriteToLogFile(stamp, line)) return;
+            g_enabled = false;  // and the line that failed is dropped
+            ui::MessageBoxes* boxes = g_boxes;
+            lock.unlock();
+            // A box runs its own event loop, which may trace, send or ask
+            // whether the log is on, all on this thread.
+            if (boxes) boxes->Show({kCommsLogOpenErrorText, kCommsLogOpenErrorCaption});
             return;
         }
     }
     platform::DebugOutput(line);
 }
 
-void SetCommsLogFile(const std::string& path) {
+std::string SetCommsLogFile(const std::string& path) {
+    std::string refused;
+    if (path.size() > kMaxPathLength) {
+        refused = kCommsLogPathTooLong;
+    } else if (!path.empty() && !FolderExists(FolderOf(path))) {
+        refused = platform::Format(kCommsLogNoFolder, FolderOf(path).c_str());
+    }
     std::lock_guard<std::mutex> lock(g_mutex);
-    g_path = path.substr(0, kMaxPathLength);
+    g_path = refused.empty() ? path : std::string();
     g_enabled = !g_path.empty();
+    return refused;
 }
 
-bool CommsLogEnabled() {
-    std::lock_guard<std::mutex> lock(g_mutex);
-    return g_enabled && !g_path.empty();
-}
+bool CommsLogEnabled() { return g_enabled; }
 
 std::string CommsLogPath() {
     std::lock_guard<std::mutex> lock(g_mutex);
@@ -149,11 +158,13 @@ void CommsLogSend(const char* text, const ConnectionRecord& record) {
         line += "\\024\n";
     } else {
         line += text;
+        // A single control byte or "^[" carries no line end of its own.
+        if (line.back() != '\n') line += '\n';
     }
     TraceLine(line);
 }
 
-void CommsLogReceive(const char* text, const ConnectionRecord& record) {
+void CommsLogReceive(std::string_view text, const ConnectionRecord& record) {
     uint64_t n = ++g_transactions;
     if (!CommsLogEnabled()) return;
     std::string line = Prefix(n, record, "<<");

@@ -129,7 +129,6 @@ int SerialOpen(const char* path, uint32_t baud, int* osError) {
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) return fail(fd, EBUSY);
     termios tio{};
     if (::tcgetattr(fd, &tio) != 0) return fail(fd, errno);
-    ::ioctl(fd, TIOCEXCL);
     speed_t speed;
     if (!BaudConstant(baud, speed)) return fail(fd, EINVAL);
     ::cfmakeraw(&tio);
@@ -143,6 +142,8 @@ int SerialOpen(const char* path, uint32_t baud, int* osError) {
     // Lines without modem control (a pseudo-terminal) refuse this; that is fine.
     int lines = TIOCM_DTR | TIOCM_RTS;
     ::ioctl(fd, TIOCMBIS, &lines);
+    // Last, so no failed open leaves the line exclusive (SerialClose clears it).
+    ::ioctl(fd, TIOCEXCL);
     {
         std::lock_guard<std::mutex> lock(g_mutex);
         g_ports[fd] = PortState{};
@@ -153,6 +154,10 @@ int SerialOpen(const char* path, uint32_t baud, int* osError) {
 void SerialClose(int& handle) {
     if (handle == kInvalidHandle) return;
     ::tcflush(handle, TCIOFLUSH);
+    // The flag outlives this descriptor on a line the kernel keeps open (a
+    // console, an adaptor held by a modem manager), where it would keep every
+    // ordinary user out long after this program has gone.
+    ::ioctl(handle, TIOCNXCL);
     {
         std::lock_guard<std::mutex> lock(g_mutex);
         g_ports.erase(handle);

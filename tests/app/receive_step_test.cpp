@@ -5,6 +5,9 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "sim/memory_link.h"
@@ -13,6 +16,7 @@
 #include "support/fake_clock.h"
 #include "support/fake_controls.h"
 #include "transport/channel.h"
+#include "transport/comms_log.h"
 
 using namespace orvane;
 using app::ReceiveStep;
@@ -87,6 +91,25 @@ TEST(ReceiveStep, LongLinesEndAtOnceAndBinaryValuesConvert) {
     w.Write(many + "\n");
     w.Run(true);
     EXPECT_EQ(w.pane.text.size(), 20479u + 2u);
+}
+
+TEST(ReceiveStep, EachLineGoesToTheCommsLogAsReceived) {
+    char dir[] = "/tmp/orvane_rx_XXXXXX";
+    ASSERT_NE(::mkdtemp(dir), nullptr);
+    const std::string path = std::string(dir) + "/comms.log";
+    ASSERT_EQ(transport::SetCommsLogFile(path), "");
+    Wire w;
+    const std::string value("\xC1\xA0\x80\x80", 4);
+    w.Write("1.234\r\n" + value + "\nparti");
+    w.Run(true);
+    transport::SetCommsLogFile("");
+    std::ifstream in(path, std::ios::binary);
+    const std::string log{std::istreambuf_iterator<char>(in), {}};
+    EXPECT_NE(log.find("] <<\t1.234\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("] <<\t" + value + "\n"), std::string::npos) << "before decoding";
+    EXPECT_EQ(log.find("<<\t\n"), std::string::npos) << "no entry for the LF after the CR";
+    EXPECT_EQ(log.find("parti"), std::string::npos) << "not a line yet";
+    std::filesystem::remove_all(dir);
 }
 
 TEST(ReceiveStep, ClosedConnectionIsAReadFailureAfterShowingWhatCame) {

@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <grp.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <string>
 
 #include "connection/connection_texts.h"
@@ -225,21 +227,37 @@ TEST(ConnectAndIdentify, OpenFailuresSayWhyAndAreAlwaysShown) {
     transport::SetInstrumentTcpPort(transport::kInstrumentTcpPort);
 }
 
-TEST(ConnectAndIdentify, PermissionDeniedNamesTheDevicesGroup) {
+TEST(ConnectAndIdentify, PermissionDeniedSuggestsOnlyAGroupThatHelpsAndIsNotRoot) {
+    struct Row {
+        const char* group;
+        unsigned gid, mode;
+        bool suggestGroup;
+    } rows[] = {
+        {"dialout", 20, 0660, true},  {"uucp", 14, 0666, true},  {"root", 0, 0600, false},
+        {"root", 0, 0660, false},     {"dialout", 20, 0600, false}, {"dialout", 20, 0640, false},
+        {"tty", 5, 0620, false},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(PermissionDeniedReason("root", row.group, row.gid, row.mode),
+                  row.suggestGroup ? platform::Format(kReasonPermission, row.group, row.group)
+                                   : platform::Format(kReasonPermissionOwner, "root", row.group, row.mode))
+            << row.group << " " << std::oct << row.mode;
+    }
+    // A real device file: its owner, group and mode are what the message is made of.
     char tmpl[] = "/tmp/orvane_dev_XXXXXX";
-    int fd = mkstemp(tmpl);
-    ::close(fd);
+    ::close(mkstemp(tmpl));
     struct stat st {};
     ::stat(tmpl, &st);
-    const group* g = ::getgrgid(st.st_gid);
-    ASSERT_NE(g, nullptr);
     ConnectionRecord r;
     r.interfaceKind = InterfaceKind::Usb;
     r.comPort = tmpl;
     r.openError = EACCES;
     EXPECT_EQ(OpenFailureMessage(r), platform::Format(kUnableToOpenPort, tmpl) + "\n" +
-                                         platform::Format(kReasonPermission, g->gr_name, g->gr_name));
-    ::unlink(tmpl);
+                                         PermissionDeniedReason(::getpwuid(st.st_uid)->pw_name,
+                                                                ::getgrgid(st.st_gid)->gr_name, st.st_gid, 0600));
+    ::unlink(tmpl);  // and with nothing to look at, only what the system said
+    EXPECT_EQ(OpenFailureMessage(r), platform::Format(kUnableToOpenPort, tmpl) + "\n" +
+                                         platform::Format(kReasonOther, std::strerror(EACCES)));
     r.openError = 0;
     EXPECT_EQ(OpenFailureMessage(r), platform::Format(kUnableToOpenPort, tmpl));
 }

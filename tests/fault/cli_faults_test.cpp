@@ -9,6 +9,7 @@
 #include <chrono>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/shell_texts.h"
@@ -17,6 +18,8 @@
 #include "sim/instrument_config.h"
 #include "support/run_program.h"
 #include "support/sim_process.h"
+#include "platform/text_format.h"
+#include "transport/comms_log.h"
 #include "ui/app_strings.h"
 
 namespace orvane::testing {
@@ -105,6 +108,27 @@ TEST(CliScript, LastRepliesArePrintedBeforeTheEnd) {
     EXPECT_EQ(r.status, cli::kExitOk) << r.err;
     const sim::InstrumentConfig c;
     EXPECT_EQ(r.out, "> *IDN?\n" + sim::IdentityText(c) + "\n> temp?\n" + sim::MeasurementText(c.temperature) + "\n");
+}
+
+// A comms log in a folder that is not there, in either front end: a usage
+// error that names the folder, before anything is sent, and the folder is not made.
+TEST(CommsLogOption, AMissingFolderIsAUsageError) {
+    const std::string folder = "/tmp/orvane2-fault-no-such-folder";
+    std::vector<std::pair<std::string, std::vector<std::string>>> runs = {
+        {ORVANE2_CLI_PATH, {"--demo", "--comms-log", folder + "/comms.log", "identify"}}};
+#ifdef ORVANE2_GUI_PATH
+    runs.push_back({ORVANE2_GUI_PATH, {"--demo", "--comms-log", folder + "/comms.log"}});
+#endif
+    for (const auto& [program, args] : runs) {
+        ::rmdir(folder.c_str());
+        ProgramResult r = RunProgram(program, args);
+        const std::string name = program.substr(program.rfind('/') + 1);
+        EXPECT_EQ(r.status, cli::kExitUsage) << name;
+        EXPECT_EQ(r.err,
+                  name + ": --comms-log: " + platform::Format(transport::kCommsLogNoFolder, folder.c_str()) + "\n");
+        EXPECT_EQ(r.out, "");
+        EXPECT_NE(::access(folder.c_str(), F_OK), 0);
+    }
 }
 
 }  // namespace

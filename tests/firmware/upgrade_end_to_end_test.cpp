@@ -111,15 +111,18 @@ class EndToEnd : public ::testing::Test {
         EXPECT_EQ(Slurp(dir_ + "flash.log"), "enter\ninit\nselect 0\nerase 0\nselect 0\nrecords " +
                                                  std::to_string(records_.size()) + "\nrestart\n");
 
-        std::vector<Exchange> expected = {{">>", kEnterBootloader}, {">>", kInitialiseCode}, {"<<", "ok"},
-                                          {">>", kSectorCodes[0]},  {"<<", "ok"},           {">>", kEraseCommand},
+        // Each entry has its own line: a send without a line end gets one.
+        std::vector<Exchange> expected = {{">>", kEnterBootloader + std::string("\n")},
+                                          {">>", kInitialiseCode}, {"<<", "ok"},
+                                          {">>", kSectorCodes[0]},  {"<<", "ok"},
+                                          {">>", kEraseCommand + std::string("\n")},
                                           {"<<", "ok"},             {">>", kSectorCodes[0]}, {"<<", "ok"}};
         for (const std::string& record : records_) {
             expected.push_back({">>", record + "\n\r\n"});
             expected.push_back({"<<", "ok"});
         }
         expected.push_back({">>", kRestartCommand});
-        expected.push_back({">>", kRestartByte});
+        expected.push_back({">>", kRestartByte + std::string("\n")});
         std::vector<Exchange> said = Conversation(Slurp(dir_ + "comms.log"));
         auto entry = std::find(said.begin(), said.end(), expected.front());
         ASSERT_NE(entry, said.end());

@@ -5,11 +5,13 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "platform/debug_output.h"
+#include "platform/text_format.h"
 #include "support/fake_clock.h"
 #include "transport/connection_record.h"
 #include "ui/message_box.h"
@@ -20,8 +22,10 @@ using orvane::testing::FakeClock;
 namespace {
 struct RecordingBoxes : orvane::ui::MessageBoxes {
     std::vector<orvane::ui::MessageRequest> shown;
+    std::function<void()> whileShown;  // what the box's event loop runs meanwhile
     orvane::ui::MessageAnswer Show(const orvane::ui::MessageRequest& r) override {
         shown.push_back(r);
+        if (whileShown) whileShown();
         return orvane::ui::MessageAnswer::Ok;
     }
 };
@@ -53,7 +57,13 @@ TEST(CommsLog, FileGetsHeaderAndOneLinePerTransaction) {
     orvane::platform::ScopedClock use(clock);
     char tmpl[] = "/tmp/orvane_log_XXXXXX";
     std::string dir = mkdtemp(tmpl);
-    std::string path = dir + "/deep/er/comms.log";
+    std::string path = dir + "/comms.log";
+    // A folder that is not there is refused, not made.
+    EXPECT_EQ(SetCommsLogFile(dir + "/deep/comms.log"),
+              orvane::platform::Format(kCommsLogNoFolder, (dir + "/deep").c_str()));
+    EXPECT_EQ(SetCommsLogFile(dir + "/" + std::string(258 - dir.size(), 'x')), "");  // 259 will do
+    EXPECT_EQ(SetCommsLogFile(std::string(260, 'x')), kCommsLogPathTooLong);
+    EXPECT_FALSE(CommsLogEnabled());
 
     ConnectionRecord known;
     known.identity = "Kelmscot,TRV88,,V1";  // empty third field still counts
@@ -64,39 +74,52 @@ TEST(CommsLog, FileGetsHeaderAndOneLinePerTransaction) {
     CommsLogSend("*IDN?\n", known);  // switch off: counted, not written
     EXPECT_EQ(CommsLogTransactions(), before + 1);
 
-    SetCommsLogFile(path);
+    EXPECT_EQ(SetCommsLogFile(path), "");
     ConnectionRecord withSerial;
     withSerial.identity = "Kelmscot,TRV88,12345,V1";
     CommsLogSend("\x14", withSerial);
     CommsLogSend("*IDN?\n", known);
     CommsLogReceive("Kelmscot,TRV88,12345,V1", unknown);
+    CommsLogSend("^[", known);  // no line end of its own
     SetCommsLogFile("");
 
-    char n1[16], n2[16], n3[16];
+    char n1[16], n2[16], n3[16], n4[16];
     snprintf(n1, sizeof n1, "(%05llu)", static_cast<unsigned long long>(before + 2));
     snprintf(n2, sizeof n2, "(%05llu)", static_cast<unsigned long long>(before + 3));
     snprintf(n3, sizeof n3, "(%05llu)", static_cast<unsigned long long>(before + 4));
+    snprintf(n4, sizeof n4, "(%05llu)", static_cast<unsigned long long>(before + 5));
     std::string stamp = "[09:05:03.007] ";
     EXPECT_EQ(Slurp(path),
               "Kelmscot Orvane2 CommsLog\nSoftware Version 1_4 (build 18)\n" + stamp +
                   "***\tLOG FILE OPENED\t***\n" + stamp + n1 + " [serial:12345]>>\t\\024\n" + stamp + n2 +
-                  " [serial:]>>\t*IDN?\n" + stamp + n3 + " [serial:unknown] <<\tKelmscot,TRV88,12345,V1\n");
+                  " [serial:]>>\t*IDN?\n" + stamp + n3 + " [serial:unknown] <<\tKelmscot,TRV88,12345,V1\n" + stamp +
+                  n4 + " [serial:]>>\t^[\n");
     std::system(("rm -rf " + dir).c_str());
 }
 
 TEST(CommsLog, UnwritableFileSwitchesTheLogOffWithAMessage) {
     RecordingBoxes boxes;
+    // The box's event loop traces and asks about the log on this same thread.
+    boxes.whileShown = [] {
+        EXPECT_FALSE(CommsLogEnabled());
+        TraceLine("while the box is up\n");
+    };
     SetCommsLogMessageBoxes(&boxes);
-    SetCommsLogFile("/proc/orvane-no-such-place/log.txt");
     std::string out;
     orvane::platform::ScopedDebugSink sink([&](std::string_view s) { out += s; });
-    TraceLine("dropped\n");
-    EXPECT_FALSE(CommsLogEnabled());
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text, kCommsLogOpenErrorText);
-    EXPECT_EQ(boxes.shown[0].caption, kCommsLogOpenErrorCaption);
-    EXPECT_EQ(out, "");  // the line that failed is dropped
-    TraceLine("back on the debug output\n");
-    EXPECT_NE(out.find("back on the debug output"), std::string::npos);
+    // A file that cannot be made, and one that takes no bytes.
+    for (const char* path : {"/proc/orvane-comms.log", "/dev/full"}) {
+        SCOPED_TRACE(path);
+        boxes.shown.clear();
+        out.clear();
+        ASSERT_EQ(SetCommsLogFile(path), "");
+        TraceLine("dropped\n");
+        EXPECT_FALSE(CommsLogEnabled());
+        ASSERT_EQ(boxes.shown.size(), 1u);
+        EXPECT_EQ(boxes.shown[0].text, kCommsLogOpenErrorText);
+        EXPECT_EQ(boxes.shown[0].caption, kCommsLogOpenErrorCaption);
+        EXPECT_EQ(out.find("dropped"), std::string::npos);  // the line that failed is dropped
+        EXPECT_NE(out.find("while the box is up"), std::string::npos);
+    }
     SetCommsLogMessageBoxes(nullptr);
 }

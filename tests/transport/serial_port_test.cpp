@@ -2,9 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cerrno>
+#include <cstring>
 #include <string>
 
+#include "fault_checks.h"
 #include "platform/clock.h"
 #include "support/fake_clock.h"
 #include "support/posix_peers.h"
@@ -13,6 +17,7 @@
 using namespace orvane::transport;
 using orvane::testing::FakeClock;
 using orvane::testing::PtyPeer;
+using orvane::testing::ScopedOrdinaryUser;
 
 namespace {
 struct OpenPort {
@@ -38,15 +43,24 @@ TEST(SerialPort, DevicePathsAndFailedOpens) {
     EXPECT_EQ(SerialOpen("/dev/null", 9600, &err), kInvalidHandle);  // not a terminal
     EXPECT_NE(err, 0);
 
+    // As an ordinary user, whom an exclusive line keeps out (root it does not),
+    // on a line the kernel keeps open (the peer holds the slave) as it does a console.
     PtyPeer peer;
+    ASSERT_EQ(::chmod(peer.path().c_str(), 0666), 0);
+    ScopedOrdinaryUser user;
+    ASSERT_TRUE(user.ok());
     EXPECT_EQ(SerialOpen(peer.path().c_str(), 12345, &err), kInvalidHandle);
     EXPECT_EQ(err, EINVAL);
 
-    // A port that another program holds cannot be opened a second time.
+    // A port that another program holds cannot be opened a second time; once
+    // closed (or after a failed open) it is free again.
     OpenPort first(peer);
     ASSERT_NE(first.handle, kInvalidHandle);
     EXPECT_EQ(SerialOpen(peer.path().c_str(), 19200, &err), kInvalidHandle);
     EXPECT_EQ(err, EBUSY);
+    SerialClose(first.handle);
+    first.handle = SerialOpen(peer.path().c_str(), 19200, &err);
+    EXPECT_NE(first.handle, kInvalidHandle) << std::strerror(err);
 
     int invalid = kInvalidHandle;
     SerialClose(invalid);

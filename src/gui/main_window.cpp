@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFontDatabase>
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QMenuBar>
@@ -17,6 +16,7 @@
 #include "connection/lan_search.h"
 #include "gui/about_dialog.h"
 #include "gui/connect_dialog_window.h"
+#include "gui/fixed_pitch_font.h"
 #include "gui/resources.h"
 #include "ui/command_ids.h"
 
@@ -105,7 +105,7 @@ void MainWindow::BuildControls() {
     const QFont bold = BoldFont();
 
     results_->setObjectName(QString::number(ui::kIdResultsPane));
-    results_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    results_->setFont(FixedPitchFont());
     results_->setLineWrapMode(QPlainTextEdit::NoWrap);
     results_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     results_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

@@ -176,8 +176,9 @@ void Shell::RelayoutControls() {
 void Shell::SetPaneHeight(int height) { paneHeight_ = height; }
 
 void Shell::SetControlsEnabled(bool enabled) {
-    ui::Control* controls[] = {ui_.results,    ui_.commandLine, ui_.send, ui_.scriptList,
-                               ui_.runStop,    ui_.step,        ui_.close};
+    // The results pane stays enabled: what was received can still be scrolled,
+    // selected and copied after the instrument has gone.
+    ui::Control* controls[] = {ui_.commandLine, ui_.send, ui_.scriptList, ui_.runStop, ui_.step, ui_.close};
     for (ui::Control* c : controls) {
         if (c) c->SetEnabled(enabled);
     }

@@ -110,6 +110,10 @@ void MainWindow::BuildControls() {
     results_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     results_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     results_->setUndoRedoEnabled(false);  // a log that grows for hours needs no undo
+    // A record of the session: one stray key after Ctrl+A must not wipe it.
+    results_->setReadOnly(true);
+    results_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    results_->setTabChangesFocus(true);
     results_->viewport()->installEventFilter(this);
 
     info_->setObjectName(QString::number(ui::kIdInfoPane));

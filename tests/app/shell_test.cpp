@@ -246,7 +246,8 @@ TEST(Shell, ConvertBinaryAndClear) {
     EXPECT_FALSE(b.w.menu.enabled[ui::kCmdUpgradeFirmware]);
     EXPECT_FALSE(b.w.menu.enabled[ui::kCmdSetDateTime]);
     EXPECT_EQ(b.w.info.Text(), "No connection");
-    EXPECT_FALSE(b.w.results.enabled);
+    EXPECT_FALSE(b.w.commandLine.enabled);
+    EXPECT_TRUE(b.w.results.enabled);  // what came stays readable while disconnected
     EXPECT_FALSE(b.w.scriptList.visible);
     EXPECT_EQ(b.w.poster.posted.front(), (orvane::testing::PostedCommand{ui::kCmdConnection, 0}));
     b.shell.HandleCommand(ui::kCmdConvertBinary);

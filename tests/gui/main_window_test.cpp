@@ -210,6 +210,16 @@ TEST_F(MainWindowTest, SendsTypedLinesWalksTheHistoryPicksEchoesAndSaves) {
     clickLine(0);
     EXPECT_EQ(w.commandLine()->text(), "*IDN?");
 
+    // Keys select and copy but never change what was received; Tab moves on.
+    const std::string received = Results(w);
+    pane->setFocus();
+    QTest::keyClick(pane, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(pane, "x\t");
+    QTest::keyClick(pane, Qt::Key_Delete);
+    EXPECT_EQ(Results(w), received);
+    EXPECT_EQ(pane->textCursor().selectedText().size(), pane->toPlainText().size());
+    EXPECT_EQ(w.focusWidget(), w.commandLine());
+
     // Convert Binary: checked at start, each choice flips the mark. Off, the
     // value's four bytes are shown (and saved) as they came.
     const sim::BinaryValue value = sim::EncodeBinaryValue(sim::InstrumentConfig{}.reading);

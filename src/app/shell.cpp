@@ -212,13 +212,12 @@ void Shell::HandleCommand(int id, intptr_t param) {
             SetControlsEnabled(record_->instrumentReady);
             // A running script keeps Step and Close disabled.
             if (scripts_ && record_->instrumentReady) scripts_->UpdateRunButtons();
-            if (ui_.commandLine) ui_.commandLine->SetFocus();
+            // Selected, so that the command typed next replaces the last one
+            // instead of being appended to it.
+            FocusCommandLine();
             break;
         case ui::kCmdFocusCommandLine:
-            if (ui_.commandLine) {
-                ui_.commandLine->SetFocus();
-                ui_.commandLine->SelectAll();
-            }
+            FocusCommandLine();
             break;
         case ui::kCmdPickFromResults:
             PickFromResults();
@@ -263,6 +262,12 @@ void Shell::HandleCommand(int id, intptr_t param) {
         default:
             break;
     }
+}
+
+void Shell::FocusCommandLine() {
+    if (!ui_.commandLine) return;
+    ui_.commandLine->SetFocus();
+    ui_.commandLine->SelectAll();
 }
 
 void Shell::Connect(intptr_t param) {

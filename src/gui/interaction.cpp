@@ -58,6 +58,17 @@ ui::MessageAnswer AnswerOf(int button) {
     }
 }
 
+// A window manager gives the keyboard back to the owner when a modal window
+// closes, but not every time, and without one nothing does: the keys typed
+// next would go nowhere.
+void ReturnFocus(QWidget* owner) {
+    if (!owner) return;
+    QWidget* window = owner->window();
+    if (!window->isVisible() || QApplication::activeWindow() == window) return;
+    window->raise();
+    window->activateWindow();
+}
+
 // The folder the last file dialog ended in; the next one starts there.
 QString& LastFolder() {
     static QString folder;
@@ -106,7 +117,9 @@ ui::MessageAnswer MessageBoxes::Show(const ui::MessageRequest& request) {
             break;
     }
     if (BoxPolicy()) return BoxPolicy()(request, box);
-    return AnswerOf(box.exec());
+    const int button = box.exec();
+    ReturnFocus(owner_);
+    return AnswerOf(button);
 }
 
 QStringList NameFilters(const std::vector<ui::FileFilter>& filters) {
@@ -146,7 +159,9 @@ std::optional<std::string> FileDialogs::Run(const ui::FileDialogRequest& request
     if (!LastFolder().isEmpty() && QDir(LastFolder()).exists()) dialog.setDirectory(LastFolder());
 
     if (FilePolicy()) return FilePolicy()({request, save}, dialog);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    const int result = dialog.exec();
+    ReturnFocus(owner_);
+    if (result != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     QString chosen = dialog.selectedFiles().front();
     LastFolder() = QFileInfo(chosen).absolutePath();
     QByteArray path = QFile::encodeName(chosen);
@@ -174,7 +189,9 @@ int RunModal(QDialog& dialog) {
             },
             Qt::QueuedConnection);
     }
-    return dialog.exec();
+    const int result = dialog.exec();
+    ReturnFocus(dialog.parentWidget());
+    return result;
 }
 
 }  // namespace orvane::gui

@@ -262,6 +262,17 @@ TEST_F(MainWindowTest, SendsTypedLinesWalksTheHistoryPicksEchoesAndSaves) {
     EXPECT_EQ(boxes[1].text, app::kUnableToCreateTextFile);
     EXPECT_EQ(boxes[1].caption, ui::kAppName);
 
+    // After a reconnect the keyboard is back in the command line, the last
+    // command selected so that the next one replaces it.
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    ExpectConnectPressed();
+    w.MenuAction(ui::kCmdConnection)->trigger();
+    ASSERT_TRUE(WaitFor([&] { return Connected(w); }));
+    EXPECT_EQ(QApplication::activeWindow(), &w);
+    EXPECT_EQ(w.focusWidget(), w.commandLine());
+    EXPECT_EQ(w.commandLine()->selectedText(), "readbin?");
+
     Screenshot(w, "main-window-console");
 }
 

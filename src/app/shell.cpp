@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -101,6 +102,11 @@ ui::Size Shell::Start(const std::vector<std::string>& args) {
         if (storedHeight_ > 0 && storedHeight_ <= screen.height) size.height = storedHeight_;
         if (storedWidth_ > 0 && storedWidth_ <= screen.width) size.width = storedWidth_;
     }
+    // A scaled desktop can be smaller than the design size: a window that does
+    // not fit hides its Send button and information pane off the screen.
+    const ui::Size area = ui_.frame ? ui_.frame->WorkArea() : ui::Size{0, 0};
+    if (area.width > 0) size.width = std::min(size.width, area.width);
+    if (area.height > 0) size.height = std::min(size.height, area.height);
     startSize_ = size;
     return size;
 }

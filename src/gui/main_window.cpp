@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <QShortcut>
 #include <QTextEdit>
+#include <algorithm>
 
 #include "app/layout.h"
 #include "app/upgrade_command.h"
@@ -86,7 +87,9 @@ MainWindow::MainWindow(MainWindowOptions options)
 
     ui::Size size = shell_->Start(options.args);
     if (options.presetConnection) options.presetConnection(shell_->record());
-    const ui::Size minimum = app::MinimumWindowSize();
+    // On a very small work area even half the design size would not fit.
+    const ui::Size minimum{std::min(app::MinimumWindowSize().width, size.width),
+                           std::min(app::MinimumWindowSize().height, size.height)};
     setMinimumSize(minimum.width - kFrameAllowance.width, minimum.height - kFrameAllowance.height);
     resize(size.width - kFrameAllowance.width, size.height - kFrameAllowance.height);
 
@@ -250,10 +253,24 @@ ui::Size MainWindow::ClientSize() const {
     return {client_->width(), client_->height()};
 }
 
+namespace {
+
+const QScreen* ScreenOf(const QWidget& window) {
+    return window.screen() ? window.screen() : QGuiApplication::primaryScreen();
+}
+
+}  // namespace
+
 ui::Size MainWindow::ScreenSize() const {
-    const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
+    const QScreen* s = ScreenOf(*this);
     if (!s) return {0, 0};
     return {s->geometry().width(), s->geometry().height()};
+}
+
+ui::Size MainWindow::WorkArea() const {
+    const QScreen* s = ScreenOf(*this);
+    if (!s) return {0, 0};
+    return {s->availableGeometry().width(), s->availableGeometry().height()};
 }
 
 int MainWindow::RunConnectDialog(ui::ConnectDialogEvents& events) {

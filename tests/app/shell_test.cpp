@@ -123,6 +123,8 @@ TEST(Shell, SettingsFileCreatedOnceAndSizesRestoredWithinTheScreen) {
         ShellBench b(file);
         b.w.frame.screen = {900, 2000};  // the saved width no longer fits
         EXPECT_EQ(b.shell.Start({"orvane2"}), (ui::Size{808, 700}));
+        b.w.frame.workArea = {640, 490};  // a desktop scaled by two, less its panel
+        EXPECT_EQ(b.shell.Start({"orvane2"}), (ui::Size{640, 490}));
     }
     platform::IniFile(file).WriteInt("Init", "MainWindowWidth", 0);
     {

@@ -360,26 +360,27 @@ void Shell::ShowHistory(const std::optional<std::string>& line) {
 }
 
 void Shell::SaveToFile() {
-    std::optional<std::string> path;
+    ui::FileChoice choice{ui::FileChoice::Outcome::Failed, {}};
     if (ui_.files) {
         ui::FileDialogRequest request;
         request.filters = {{kTextFileFilterName, kTextFileFilterPattern}};
         request.defaultExtension = kTextFileExtension;
         request.overwritePrompt = true;
         request.hideReadOnly = true;
-        path = ui_.files->SaveFile(request);
+        choice = ui_.files->SaveFile(request);
     }
-    if (!path || path->empty()) {
+    if (choice.outcome == ui::FileChoice::Outcome::Cancelled) return;
+    if (choice.outcome == ui::FileChoice::Outcome::Failed || choice.path.empty()) {
         Inform(kUnableToCreateTextFile);
         return;
     }
     std::string bytes = platform::CrlfTextBytes(ui_.results ? ui_.results->Text() : std::string());
-    if (!platform::WriteFileAtomically(*path, bytes)) {
+    if (!platform::WriteFileAtomically(choice.path, bytes)) {
         int err = errno;
         if (err == EACCES || err == ENOENT || err == EROFS || err == EISDIR || err == ENOTDIR) {
-            Inform(std::string(kUnableToCreateTextFile) + "\n" + path->c_str() + ": " + std::strerror(err));
+            Inform(std::string(kUnableToCreateTextFile) + "\n" + choice.path.c_str() + ": " + std::strerror(err));
         } else {
-            Inform(platform::Format(kResultsNotSaved, path->c_str(), std::strerror(err)));
+            Inform(platform::Format(kResultsNotSaved, choice.path.c_str(), std::strerror(err)));
         }
     }
 }

@@ -133,14 +133,17 @@ QStringList NameFilters(const std::vector<ui::FileFilter>& filters) {
 }
 
 std::optional<std::string> FileDialogs::OpenFile(const ui::FileDialogRequest& request) {
-    return Run(request, false);
+    ui::FileChoice choice = Run(request, false);
+    if (choice.outcome != ui::FileChoice::Outcome::Chosen) return std::nullopt;
+    return choice.path;
 }
 
-std::optional<std::string> FileDialogs::SaveFile(const ui::FileDialogRequest& request) {
+ui::FileChoice FileDialogs::SaveFile(const ui::FileDialogRequest& request) {
     return Run(request, true);
 }
 
-std::optional<std::string> FileDialogs::Run(const ui::FileDialogRequest& request, bool save) {
+ui::FileChoice FileDialogs::Run(const ui::FileDialogRequest& request, bool save) {
+    using Outcome = ui::FileChoice::Outcome;
     QString title = FromUtf8(request.title);
     if (title.isEmpty()) title = save ? QStringLiteral("Save As") : QStringLiteral("Open");
     QFileDialog dialog(owner_.data(), title);
@@ -158,14 +161,18 @@ std::optional<std::string> FileDialogs::Run(const ui::FileDialogRequest& request
         dialog.setDefaultSuffix(FromUtf8(request.defaultExtension));
     if (!LastFolder().isEmpty() && QDir(LastFolder()).exists()) dialog.setDirectory(LastFolder());
 
-    if (FilePolicy()) return FilePolicy()({request, save}, dialog);
+    if (FilePolicy()) {
+        std::optional<std::string> path = FilePolicy()({request, save}, dialog);
+        return path ? ui::FileChoice{Outcome::Chosen, *path} : ui::FileChoice{};
+    }
     const int result = dialog.exec();
     ReturnFocus(owner_);
-    if (result != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    if (result != QDialog::Accepted) return {};
+    if (dialog.selectedFiles().isEmpty()) return {Outcome::Failed, {}};
     QString chosen = dialog.selectedFiles().front();
     LastFolder() = QFileInfo(chosen).absolutePath();
     QByteArray path = QFile::encodeName(chosen);
-    return std::string(path.constData(), static_cast<std::size_t>(path.size()));
+    return {Outcome::Chosen, std::string(path.constData(), static_cast<std::size_t>(path.size()))};
 }
 
 void WaitCursor::Begin() {

@@ -51,10 +51,10 @@ class FileDialogs final : public ui::FileDialogs {
   public:
     explicit FileDialogs(QWidget* owner) : owner_(owner) {}
     std::optional<std::string> OpenFile(const ui::FileDialogRequest& request) override;
-    std::optional<std::string> SaveFile(const ui::FileDialogRequest& request) override;
+    ui::FileChoice SaveFile(const ui::FileDialogRequest& request) override;
 
   private:
-    std::optional<std::string> Run(const ui::FileDialogRequest& request, bool save);
+    ui::FileChoice Run(const ui::FileDialogRequest& request, bool save);
     QPointer<QWidget> owner_;
 };
 

@@ -228,7 +228,9 @@ TEST(Shell, SaveToFileWritesTheExactBytesOrSaysWhy) {
     EXPECT_TRUE(b.w.files.saveRequests[0].overwritePrompt);
     EXPECT_TRUE(b.w.boxes.shown.empty());
 
-    b.w.files.saveAnswers = {std::nullopt};
+    b.w.files.saveAnswers = {std::nullopt, ""};  // cancelled: nothing to say; the dialog failed
+    b.shell.HandleCommand(ui::kCmdSaveToFile);
+    EXPECT_TRUE(b.w.boxes.shown.empty());
     b.shell.HandleCommand(ui::kCmdSaveToFile);
     EXPECT_EQ(b.w.boxes.Texts(), std::vector<std::string>{app::kUnableToCreateTextFile});
 

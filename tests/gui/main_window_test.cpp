@@ -256,11 +256,10 @@ TEST_F(MainWindowTest, SendsTypedLinesWalksTheHistoryPicksEchoesAndSaves) {
     EXPECT_EQ(saved.substr(saved.size() - 2), "\r\n");
     EXPECT_TRUE(boxes.size() == 1u);  // only the connect message
 
-    // Cancelling the dialog says so.
+    // Cancelling the dialog is no failure.
     w.MenuAction(ui::kCmdSaveToFile)->trigger();
-    ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(boxes[1].text, app::kUnableToCreateTextFile);
-    EXPECT_EQ(boxes[1].caption, ui::kAppName);
+    EXPECT_EQ(fileDialogs.size(), 2u);
+    EXPECT_EQ(boxes.size(), 1u);
 
     // After a reconnect the keyboard is back in the command line, the last
     // command selected so that the next one replaces it.

@@ -122,12 +122,34 @@ ui::MessageAnswer MessageBoxes::Show(const ui::MessageRequest& request) {
     return AnswerOf(button);
 }
 
+namespace {
+
+// "*.up*" -> "*.[uU][pP]*". Names on this system keep their letter case, and
+// the desktop's own file dialogs match a pattern in the case it is written.
+QString AnyLetterCase(const QString& pattern) {
+    QString out;
+    for (QChar c : pattern) {
+        if (c.unicode() < 0x80 && c.isLetter()) {
+            out += u'[' + c.toLower() + c.toUpper() + u']';
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
 QStringList NameFilters(const std::vector<ui::FileFilter>& filters) {
     QStringList out;
     for (const ui::FileFilter& f : filters) {
-        QString patterns = FromUtf8(f.pattern);
-        patterns.replace(';', ' ');
-        out << FromUtf8(f.name) + " (" + patterns + ")";
+        const QStringList patterns = FromUtf8(f.pattern).split(u';', Qt::SkipEmptyParts);
+        QStringList matched = patterns;
+        for (const QString& p : patterns) {
+            if (AnyLetterCase(p) != p) matched << AnyLetterCase(p);
+        }
+        // The plain patterns come first: a save dialog takes its extension from the first.
+        out << FromUtf8(f.name) + " (" + patterns.join(u' ') + ") (" + matched.join(u' ') + ")";
     }
     return out;
 }
@@ -151,6 +173,8 @@ ui::FileChoice FileDialogs::Run(const ui::FileDialogRequest& request, bool save)
     dialog.setFileMode(save || !request.fileMustExist ? QFileDialog::AnyFile
                                                       : QFileDialog::ExistingFile);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.overwritePrompt);
+    // Shows each filter up to its last parentheses, which hold what is matched.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
     QStringList filters = NameFilters(request.filters);
     if (!filters.isEmpty()) {
         dialog.setNameFilters(filters);

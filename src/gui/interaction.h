@@ -58,7 +58,8 @@ class FileDialogs final : public ui::FileDialogs {
     QPointer<QWidget> owner_;
 };
 
-// "Text File *.txt" with "*.txt" reads "Text File *.txt (*.txt)".
+// "Text File *.txt" with "*.txt" reads "Text File *.txt (*.txt) (*.txt *.[tT][xX][tT])":
+// shown without its last parentheses, it matches names in any letter case.
 QStringList NameFilters(const std::vector<ui::FileFilter>& filters);
 
 // --- The hourglass

@@ -1,6 +1,7 @@
 // The dialogs the core drives on its own: the Firmware Files List with the
 // plan preview read through the RTF reader; the command line of the program.
 
+#include <fnmatch.h>
 #include <gtest/gtest.h>
 
 #include <QPushButton>
@@ -16,6 +17,7 @@
 #include "firmware/plan_preview.h"
 #include "gui/files_list_dialog_window.h"
 #include "gui/gui_options.h"
+#include "gui/interaction.h"
 #include "gui_fixture.h"
 #include "ui/files_list_window.h"
 
@@ -91,6 +93,25 @@ TEST_F(DialogsTest, FirmwareFilesListShowsTheMissingFileInRedAndOnlyCancels) {
     EXPECT_EQ(firmware::RunFilesListDialog(first, planError, *rtf), ui::kFilesListCancelId);
     gui::FilesListDialogWindow second(nullptr);
     EXPECT_EQ(firmware::RunFilesListDialog(second, planError, *rtf), ui::kFilesListCancelId);
+}
+
+// The desktop's file dialogs match the patterns after a filter's name as
+// fnmatch does, in the case they are written; the design's match any case.
+TEST(FileDialogFilters, MatchNamesInAnyLetterCase) {
+    const QStringList filters =
+        gui::NameFilters({{"Upgrade Descriptor", "*.up*"}, {"Text File *.txt", "*.txt"}});
+    auto matches = [&](int filter, const char* name) {
+        const QString& f = filters[filter];
+        for (const QString& p : f.mid(f.lastIndexOf('(') + 1).chopped(1).split(' ')) {
+            if (fnmatch(p.toUtf8().constData(), name, 0) == 0) return true;
+        }
+        return false;
+    };
+    for (auto [filter, name] : {std::pair{0, "fw.upg"}, {0, "FW.UPG"}, {0, "Fw.Up2"},
+                                {1, "results.txt"}, {1, "RESULTS.TXT"}, {1, "r.Txt"}})
+        EXPECT_TRUE(matches(filter, name)) << name;
+    EXPECT_FALSE(matches(0, "FW.HEX"));
+    EXPECT_FALSE(matches(1, "R.TXT.BAK"));
 }
 
 TEST(GuiOptions, TakesItsOwnOptionsAndLeavesTheRest) {

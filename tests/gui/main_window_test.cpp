@@ -247,8 +247,7 @@ TEST_F(MainWindowTest, SendsTypedLinesWalksTheHistoryPicksEchoesAndSaves) {
     ASSERT_EQ(fileDialogs.size(), 1u);
     EXPECT_TRUE(fileDialogs[0].save);
     EXPECT_TRUE(fileDialogs[0].request.overwritePrompt);
-    EXPECT_EQ(gui::NameFilters(fileDialogs[0].request.filters),
-              QStringList{"Text File *.txt (*.txt)"});
+    EXPECT_EQ(fileTypesShown[0], QStringList{"Text File *.txt (*.txt)"});
     const std::string saved = ReadFile(path);
     EXPECT_EQ(saved, w.shell().ui().results->Text());
     EXPECT_EQ(saved.rfind("> *IDN?\r\n" + Identity() + "\r\n", 0), 0u);

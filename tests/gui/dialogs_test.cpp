@@ -1,5 +1,6 @@
 // The dialogs the core drives on its own: the Firmware Files List with the
-// plan preview read through the RTF reader; the command line of the program.
+// plan preview read through the RTF reader; the file dialogs' filters; the
+// command line of the program and its start without a display.
 
 #include <fnmatch.h>
 #include <gtest/gtest.h>
@@ -16,9 +17,12 @@
 #include "firmware/hex_load_plan.h"
 #include "firmware/plan_preview.h"
 #include "gui/files_list_dialog_window.h"
+#include "gui/display_check.h"
 #include "gui/gui_options.h"
 #include "gui/interaction.h"
 #include "gui_fixture.h"
+#include "platform/text_format.h"
+#include "support/run_program.h"
 #include "ui/files_list_window.h"
 
 using namespace orvane;
@@ -112,6 +116,16 @@ TEST(FileDialogFilters, MatchNamesInAnyLetterCase) {
         EXPECT_TRUE(matches(filter, name)) << name;
     EXPECT_FALSE(matches(0, "FW.HEX"));
     EXPECT_FALSE(matches(1, "R.TXT.BAK"));
+}
+
+// Qt aborts when the display it is given does not answer; the program says so.
+TEST(GuiStart, SaysWhenTheDisplayCannotBeReached) {
+    auto r = orvane::testing::RunProgram(
+        "/usr/bin/env",
+        {"-u", "QT_QPA_PLATFORM", "-u", "WAYLAND_DISPLAY", "DISPLAY=:4093", ORVANE2_PATH});
+    EXPECT_EQ(r.status, gui::kNoDisplayStatus);
+    EXPECT_NE(r.err.find(platform::Format(gui::kDisplayUnreachable, ":4093")), std::string::npos)
+        << r.err;
 }
 
 TEST(GuiOptions, TakesItsOwnOptionsAndLeavesTheRest) {

@@ -6,9 +6,11 @@
 
 namespace orvane::gui {
 
-QFont FixedPitchFont() {
-    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    if (QFontInfo(font).fixedPitch()) return font;
+namespace {
+
+// Nothing when the desktop's fixed-width font will do.
+QString StandIn(const QFont& font) {
+    if (QFontInfo(font).fixedPitch()) return {};
     // fontconfig can rank first a "monospace" face with a few double-width
     // glyphs, which it then does not call fixed pitch (Noto Sans Mono).
     for (const QString& family : QFontDatabase::families()) {
@@ -16,8 +18,18 @@ QFont FixedPitchFont() {
             continue;
         QFont candidate = font;
         candidate.setFamily(family);
-        if (QFontInfo(candidate).fixedPitch()) return candidate;
+        if (QFontInfo(candidate).fixedPitch()) return family;
     }
+    return {};
+}
+
+}  // namespace
+
+QFont FixedPitchFont() {
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    // Looked for once: the preview asks for every run of its text.
+    static const QString standIn = StandIn(font);
+    if (!standIn.isEmpty()) font.setFamily(standIn);
     return font;
 }
 

@@ -69,6 +69,20 @@ void ReturnFocus(QWidget* owner) {
     window->activateWindow();
 }
 
+// "*.up*" -> "*.[uU][pP]*". Names on this system keep their letter case, and
+// the desktop's own file dialogs match a pattern in the case it is written.
+QString AnyLetterCase(const QString& pattern) {
+    QString out;
+    for (QChar c : pattern) {
+        if (c.unicode() < 0x80 && c.isLetter()) {
+            out += u'[' + c.toLower() + c.toUpper() + u']';
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
 // The folder the last file dialog ended in; the next one starts there.
 QString& LastFolder() {
     static QString folder;
@@ -121,24 +135,6 @@ ui::MessageAnswer MessageBoxes::Show(const ui::MessageRequest& request) {
     ReturnFocus(owner_);
     return AnswerOf(button);
 }
-
-namespace {
-
-// "*.up*" -> "*.[uU][pP]*". Names on this system keep their letter case, and
-// the desktop's own file dialogs match a pattern in the case it is written.
-QString AnyLetterCase(const QString& pattern) {
-    QString out;
-    for (QChar c : pattern) {
-        if (c.unicode() < 0x80 && c.isLetter()) {
-            out += u'[' + c.toLower() + c.toUpper() + u']';
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
-
-}  // namespace
 
 QStringList NameFilters(const std::vector<ui::FileFilter>& filters) {
     QStringList out;

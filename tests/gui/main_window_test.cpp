@@ -210,7 +210,7 @@ TEST_F(MainWindowTest, SendsTypedLinesWalksTheHistoryPicksEchoesAndSaves) {
     clickLine(0);
     EXPECT_EQ(w.commandLine()->text(), "*IDN?");
 
-    // Keys select and copy but never change what was received; Tab moves on.
+    // Keys select but never change what was received; Tab moves on.
     const std::string received = Results(w);
     pane->setFocus();
     QTest::keyClick(pane, Qt::Key_A, Qt::ControlModifier);

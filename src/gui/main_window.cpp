@@ -114,9 +114,8 @@ void MainWindow::BuildControls() {
     results_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     results_->setUndoRedoEnabled(false);  // a log that grows for hours needs no undo
     // A record of the session: one stray key after Ctrl+A must not wipe it.
+    // Read-only, it still selects and copies, and Tab moves on.
     results_->setReadOnly(true);
-    results_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    results_->setTabChangesFocus(true);
     results_->viewport()->installEventFilter(this);
 
     info_->setObjectName(QString::number(ui::kIdInfoPane));

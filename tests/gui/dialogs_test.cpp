@@ -4,6 +4,9 @@
 
 #include <fnmatch.h>
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <QPushButton>
 #include <QTest>
@@ -126,6 +129,32 @@ TEST(GuiStart, SaysWhenTheDisplayCannotBeReached) {
     EXPECT_EQ(r.status, gui::kNoDisplayStatus);
     EXPECT_NE(r.err.find(platform::Format(gui::kDisplayUnreachable, ":4093")), std::string::npos)
         << r.err;
+}
+
+// A Wayland display answers on its socket; platforms other than X11 and
+// Wayland are Qt's own business.
+TEST_F(DialogsTest, FindsTheWaylandDisplayThatAnswers) {
+    const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un addr{AF_UNIX, {}};
+    std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s/wayland-7", dir().c_str());
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    ::listen(listener, 1);
+    const std::string platform = std::getenv("QT_QPA_PLATFORM");
+    ::setenv("XDG_RUNTIME_DIR", dir().c_str(), 1);
+    const std::pair<const char*, const char*> answering[] = {
+        {"wayland", "wayland-7"}, {"wayland", addr.sun_path}, {"offscreen", "wayland-8"}};
+    for (auto [qpa, display] : answering) {
+        ::setenv("QT_QPA_PLATFORM", qpa, 1);
+        ::setenv("WAYLAND_DISPLAY", display, 1);
+        EXPECT_EQ(gui::DisplayProblem(), std::nullopt) << qpa << " " << display;
+    }
+    ::setenv("QT_QPA_PLATFORM", "wayland", 1);
+    ::setenv("WAYLAND_DISPLAY", "wayland-8", 1);
+    EXPECT_EQ(gui::DisplayProblem(), platform::Format(gui::kDisplayUnreachable, "wayland-8"));
+    ::setenv("QT_QPA_PLATFORM", platform.c_str(), 1);
+    ::unsetenv("WAYLAND_DISPLAY");
+    ::unsetenv("XDG_RUNTIME_DIR");
+    ::close(listener);
 }
 
 TEST(GuiOptions, TakesItsOwnOptionsAndLeavesTheRest) {

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -101,6 +102,11 @@ ui::Size Shell::Start(const std::vector<std::string>& args) {
         if (storedHeight_ > 0 && storedHeight_ <= screen.height) size.height = storedHeight_;
         if (storedWidth_ > 0 && storedWidth_ <= screen.width) size.width = storedWidth_;
     }
+    // A scaled desktop can be smaller than the design size: a window that does
+    // not fit hides its Send button and information pane off the screen.
+    const ui::Size area = ui_.frame ? ui_.frame->WorkArea() : ui::Size{0, 0};
+    if (area.width > 0) size.width = std::min(size.width, area.width);
+    if (area.height > 0) size.height = std::min(size.height, area.height);
     startSize_ = size;
     return size;
 }
@@ -176,8 +182,9 @@ void Shell::RelayoutControls() {
 void Shell::SetPaneHeight(int height) { paneHeight_ = height; }
 
 void Shell::SetControlsEnabled(bool enabled) {
-    ui::Control* controls[] = {ui_.results,    ui_.commandLine, ui_.send, ui_.scriptList,
-                               ui_.runStop,    ui_.step,        ui_.close};
+    // The results pane stays enabled: what was received can still be scrolled,
+    // selected and copied after the instrument has gone.
+    ui::Control* controls[] = {ui_.commandLine, ui_.send, ui_.scriptList, ui_.runStop, ui_.step, ui_.close};
     for (ui::Control* c : controls) {
         if (c) c->SetEnabled(enabled);
     }
@@ -211,13 +218,12 @@ void Shell::HandleCommand(int id, intptr_t param) {
             SetControlsEnabled(record_->instrumentReady);
             // A running script keeps Step and Close disabled.
             if (scripts_ && record_->instrumentReady) scripts_->UpdateRunButtons();
-            if (ui_.commandLine) ui_.commandLine->SetFocus();
+            // Selected, so that the command typed next replaces the last one
+            // instead of being appended to it.
+            FocusCommandLine();
             break;
         case ui::kCmdFocusCommandLine:
-            if (ui_.commandLine) {
-                ui_.commandLine->SetFocus();
-                ui_.commandLine->SelectAll();
-            }
+            FocusCommandLine();
             break;
         case ui::kCmdPickFromResults:
             PickFromResults();
@@ -262,6 +268,12 @@ void Shell::HandleCommand(int id, intptr_t param) {
         default:
             break;
     }
+}
+
+void Shell::FocusCommandLine() {
+    if (!ui_.commandLine) return;
+    ui_.commandLine->SetFocus();
+    ui_.commandLine->SelectAll();
 }
 
 void Shell::Connect(intptr_t param) {
@@ -348,26 +360,27 @@ void Shell::ShowHistory(const std::optional<std::string>& line) {
 }
 
 void Shell::SaveToFile() {
-    std::optional<std::string> path;
+    ui::FileChoice choice{ui::FileChoice::Outcome::Failed, {}};
     if (ui_.files) {
         ui::FileDialogRequest request;
         request.filters = {{kTextFileFilterName, kTextFileFilterPattern}};
         request.defaultExtension = kTextFileExtension;
         request.overwritePrompt = true;
         request.hideReadOnly = true;
-        path = ui_.files->SaveFile(request);
+        choice = ui_.files->SaveFile(request);
     }
-    if (!path || path->empty()) {
+    if (choice.outcome == ui::FileChoice::Outcome::Cancelled) return;
+    if (choice.outcome == ui::FileChoice::Outcome::Failed || choice.path.empty()) {
         Inform(kUnableToCreateTextFile);
         return;
     }
     std::string bytes = platform::CrlfTextBytes(ui_.results ? ui_.results->Text() : std::string());
-    if (!platform::WriteFileAtomically(*path, bytes)) {
+    if (!platform::WriteFileAtomically(choice.path, bytes)) {
         int err = errno;
         if (err == EACCES || err == ENOENT || err == EROFS || err == EISDIR || err == ENOTDIR) {
-            Inform(std::string(kUnableToCreateTextFile) + "\n" + path->c_str() + ": " + std::strerror(err));
+            Inform(std::string(kUnableToCreateTextFile) + "\n" + choice.path.c_str() + ": " + std::strerror(err));
         } else {
-            Inform(platform::Format(kResultsNotSaved, path->c_str(), std::strerror(err)));
+            Inform(platform::Format(kResultsNotSaved, choice.path.c_str(), std::strerror(err)));
         }
     }
 }

@@ -104,6 +104,7 @@ public:
     script::ScriptRunner* scripts() { return scripts_.get(); }
 
 private:
+    void FocusCommandLine();
     void Connect(intptr_t param);
     void Disconnect(intptr_t param);
     void Send();

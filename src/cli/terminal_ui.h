@@ -124,7 +124,11 @@ class GivenFileDialogs final : public ui::FileDialogs {
 public:
     explicit GivenFileDialogs(std::optional<std::string> path) : path_(std::move(path)) {}
     std::optional<std::string> OpenFile(const ui::FileDialogRequest&) override { return path_; }
-    std::optional<std::string> SaveFile(const ui::FileDialogRequest&) override { return path_; }
+    // No file named: there is no dialog to ask in.
+    ui::FileChoice SaveFile(const ui::FileDialogRequest&) override {
+        if (!path_) return {ui::FileChoice::Outcome::Failed, {}};
+        return {ui::FileChoice::Outcome::Chosen, *path_};
+    }
 
 private:
     std::optional<std::string> path_;

@@ -58,6 +58,31 @@ ui::MessageAnswer AnswerOf(int button) {
     }
 }
 
+// A window manager gives the keyboard back to the owner when a modal window
+// closes, but not every time, and without one nothing does: the keys typed
+// next would go nowhere.
+void ReturnFocus(QWidget* owner) {
+    if (!owner) return;
+    QWidget* window = owner->window();
+    if (!window->isVisible() || QApplication::activeWindow() == window) return;
+    window->raise();
+    window->activateWindow();
+}
+
+// "*.up*" -> "*.[uU][pP]*". Names on this system keep their letter case, and
+// the desktop's own file dialogs match a pattern in the case it is written.
+QString AnyLetterCase(const QString& pattern) {
+    QString out;
+    for (QChar c : pattern) {
+        if (c.unicode() < 0x80 && c.isLetter()) {
+            out += u'[' + c.toLower() + c.toUpper() + u']';
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
 // The folder the last file dialog ended in; the next one starts there.
 QString& LastFolder() {
     static QString folder;
@@ -106,28 +131,37 @@ ui::MessageAnswer MessageBoxes::Show(const ui::MessageRequest& request) {
             break;
     }
     if (BoxPolicy()) return BoxPolicy()(request, box);
-    return AnswerOf(box.exec());
+    const int button = box.exec();
+    ReturnFocus(owner_);
+    return AnswerOf(button);
 }
 
 QStringList NameFilters(const std::vector<ui::FileFilter>& filters) {
     QStringList out;
     for (const ui::FileFilter& f : filters) {
-        QString patterns = FromUtf8(f.pattern);
-        patterns.replace(';', ' ');
-        out << FromUtf8(f.name) + " (" + patterns + ")";
+        const QStringList patterns = FromUtf8(f.pattern).split(u';', Qt::SkipEmptyParts);
+        QStringList matched = patterns;
+        for (const QString& p : patterns) {
+            if (AnyLetterCase(p) != p) matched << AnyLetterCase(p);
+        }
+        // The plain patterns come first: a save dialog takes its extension from the first.
+        out << FromUtf8(f.name) + " (" + patterns.join(u' ') + ") (" + matched.join(u' ') + ")";
     }
     return out;
 }
 
 std::optional<std::string> FileDialogs::OpenFile(const ui::FileDialogRequest& request) {
-    return Run(request, false);
+    ui::FileChoice choice = Run(request, false);
+    if (choice.outcome != ui::FileChoice::Outcome::Chosen) return std::nullopt;
+    return choice.path;
 }
 
-std::optional<std::string> FileDialogs::SaveFile(const ui::FileDialogRequest& request) {
+ui::FileChoice FileDialogs::SaveFile(const ui::FileDialogRequest& request) {
     return Run(request, true);
 }
 
-std::optional<std::string> FileDialogs::Run(const ui::FileDialogRequest& request, bool save) {
+ui::FileChoice FileDialogs::Run(const ui::FileDialogRequest& request, bool save) {
+    using Outcome = ui::FileChoice::Outcome;
     QString title = FromUtf8(request.title);
     if (title.isEmpty()) title = save ? QStringLiteral("Save As") : QStringLiteral("Open");
     QFileDialog dialog(owner_.data(), title);
@@ -135,6 +169,8 @@ std::optional<std::string> FileDialogs::Run(const ui::FileDialogRequest& request
     dialog.setFileMode(save || !request.fileMustExist ? QFileDialog::AnyFile
                                                       : QFileDialog::ExistingFile);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.overwritePrompt);
+    // Shows each filter up to its last parentheses, which hold what is matched.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
     QStringList filters = NameFilters(request.filters);
     if (!filters.isEmpty()) {
         dialog.setNameFilters(filters);
@@ -145,12 +181,18 @@ std::optional<std::string> FileDialogs::Run(const ui::FileDialogRequest& request
         dialog.setDefaultSuffix(FromUtf8(request.defaultExtension));
     if (!LastFolder().isEmpty() && QDir(LastFolder()).exists()) dialog.setDirectory(LastFolder());
 
-    if (FilePolicy()) return FilePolicy()({request, save}, dialog);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    if (FilePolicy()) {
+        std::optional<std::string> path = FilePolicy()({request, save}, dialog);
+        return path ? ui::FileChoice{Outcome::Chosen, *path} : ui::FileChoice{};
+    }
+    const int result = dialog.exec();
+    ReturnFocus(owner_);
+    if (result != QDialog::Accepted) return {};
+    if (dialog.selectedFiles().isEmpty()) return {Outcome::Failed, {}};
     QString chosen = dialog.selectedFiles().front();
     LastFolder() = QFileInfo(chosen).absolutePath();
     QByteArray path = QFile::encodeName(chosen);
-    return std::string(path.constData(), static_cast<std::size_t>(path.size()));
+    return {Outcome::Chosen, std::string(path.constData(), static_cast<std::size_t>(path.size()))};
 }
 
 void WaitCursor::Begin() {
@@ -174,7 +216,9 @@ int RunModal(QDialog& dialog) {
             },
             Qt::QueuedConnection);
     }
-    return dialog.exec();
+    const int result = dialog.exec();
+    ReturnFocus(dialog.parentWidget());
+    return result;
 }
 
 }  // namespace orvane::gui

@@ -51,14 +51,15 @@ class FileDialogs final : public ui::FileDialogs {
   public:
     explicit FileDialogs(QWidget* owner) : owner_(owner) {}
     std::optional<std::string> OpenFile(const ui::FileDialogRequest& request) override;
-    std::optional<std::string> SaveFile(const ui::FileDialogRequest& request) override;
+    ui::FileChoice SaveFile(const ui::FileDialogRequest& request) override;
 
   private:
-    std::optional<std::string> Run(const ui::FileDialogRequest& request, bool save);
+    ui::FileChoice Run(const ui::FileDialogRequest& request, bool save);
     QPointer<QWidget> owner_;
 };
 
-// "Text File *.txt" with "*.txt" reads "Text File *.txt (*.txt)".
+// "Text File *.txt" with "*.txt" reads "Text File *.txt (*.txt) (*.txt *.[tT][xX][tT])":
+// shown without its last parentheses, it matches names in any letter case.
 QStringList NameFilters(const std::vector<ui::FileFilter>& filters);
 
 // --- The hourglass

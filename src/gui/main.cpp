@@ -2,10 +2,10 @@
 
 #include <QApplication>
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
 
 #include "gui/demo_instrument.h"
+#include "gui/display_check.h"
 #include "gui/gui_options.h"
 #include "gui/main_window.h"
 #include "gui/resources.h"
@@ -14,20 +14,6 @@
 #include "sim/tcp_endpoint.h"
 #include "transport/comms_log.h"
 #include "ui/app_strings.h"
-
-namespace {
-
-bool Set(const char* name) {
-    const char* value = std::getenv(name);
-    return value && *value;
-}
-
-// Without a display Qt gives up with an abort; say what is wrong instead.
-bool HaveDisplay() {
-    return Set("QT_QPA_PLATFORM") || Set("DISPLAY") || Set("WAYLAND_DISPLAY");
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
     using namespace orvane;
@@ -49,12 +35,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "orvane2: --comms-log: %s\n", refused.c_str());
         return 64;
     }
-    if (!HaveDisplay()) {
-        std::fputs(
-            "orvane2: there is no display to open the window on (DISPLAY and WAYLAND_DISPLAY are "
-            "not set).\nStart it from a desktop session, or use orvane2-cli on a terminal.\n",
-            stderr);
-        return 1;
+    if (auto problem = gui::DisplayProblem()) {
+        std::fprintf(stderr, "orvane2: %s\n%s\n", problem->c_str(), gui::kDisplayHint);
+        return gui::kNoDisplayStatus;
     }
 
     platform::EnableDebugOutputFromEnvironment();

@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFontDatabase>
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QMenuBar>
@@ -11,12 +10,14 @@
 #include <QScreen>
 #include <QShortcut>
 #include <QTextEdit>
+#include <algorithm>
 
 #include "app/layout.h"
 #include "app/upgrade_command.h"
 #include "connection/lan_search.h"
 #include "gui/about_dialog.h"
 #include "gui/connect_dialog_window.h"
+#include "gui/fixed_pitch_font.h"
 #include "gui/resources.h"
 #include "ui/command_ids.h"
 
@@ -86,7 +87,9 @@ MainWindow::MainWindow(MainWindowOptions options)
 
     ui::Size size = shell_->Start(options.args);
     if (options.presetConnection) options.presetConnection(shell_->record());
-    const ui::Size minimum = app::MinimumWindowSize();
+    // On a very small work area even half the design size would not fit.
+    const ui::Size minimum{std::min(app::MinimumWindowSize().width, size.width),
+                           std::min(app::MinimumWindowSize().height, size.height)};
     setMinimumSize(minimum.width - kFrameAllowance.width, minimum.height - kFrameAllowance.height);
     resize(size.width - kFrameAllowance.width, size.height - kFrameAllowance.height);
 
@@ -105,11 +108,14 @@ void MainWindow::BuildControls() {
     const QFont bold = BoldFont();
 
     results_->setObjectName(QString::number(ui::kIdResultsPane));
-    results_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    results_->setFont(FixedPitchFont());
     results_->setLineWrapMode(QPlainTextEdit::NoWrap);
     results_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     results_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     results_->setUndoRedoEnabled(false);  // a log that grows for hours needs no undo
+    // A record of the session: one stray key after Ctrl+A must not wipe it.
+    // Read-only, it still selects and copies, and Tab moves on.
+    results_->setReadOnly(true);
     results_->viewport()->installEventFilter(this);
 
     info_->setObjectName(QString::number(ui::kIdInfoPane));
@@ -246,10 +252,24 @@ ui::Size MainWindow::ClientSize() const {
     return {client_->width(), client_->height()};
 }
 
+namespace {
+
+const QScreen* ScreenOf(const QWidget& window) {
+    return window.screen() ? window.screen() : QGuiApplication::primaryScreen();
+}
+
+}  // namespace
+
 ui::Size MainWindow::ScreenSize() const {
-    const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
+    const QScreen* s = ScreenOf(*this);
     if (!s) return {0, 0};
     return {s->geometry().width(), s->geometry().height()};
+}
+
+ui::Size MainWindow::WorkArea() const {
+    const QScreen* s = ScreenOf(*this);
+    if (!s) return {0, 0};
+    return {s->availableGeometry().width(), s->availableGeometry().height()};
 }
 
 int MainWindow::RunConnectDialog(ui::ConnectDialogEvents& events) {

@@ -93,6 +93,7 @@ class MainWindow final : public QMainWindow,
     ui::Size OuterSize() const override;
     ui::Size ClientSize() const override;
     ui::Size ScreenSize() const override;
+    ui::Size WorkArea() const override;
     // ui::ModalDialogs
     int RunConnectDialog(ui::ConnectDialogEvents& events) override;
     void RunAboutDialog(const std::string& product, const std::string& version,

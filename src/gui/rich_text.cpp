@@ -1,10 +1,11 @@
 #include "gui/rich_text.h"
 
-#include <QFontDatabase>
+#include <QFontInfo>
 #include <QTextCharFormat>
 #include <QTextCursor>
 
 #include "firmware/rtf_reader.h"
+#include "gui/fixed_pitch_font.h"
 #include "gui/widget_controls.h"
 
 namespace orvane::gui {
@@ -18,7 +19,7 @@ QStringList Families(const std::string& font) {
     if (!font.empty()) families << FromUtf8(font);
     const QString name = FromUtf8(font).toLower();
     if (name.contains("courier") || name.contains("mono") || name.contains("consol")) {
-        families << QFontDatabase::systemFont(QFontDatabase::FixedFont).family();
+        families << QFontInfo(FixedPitchFont()).family();
     }
     return families;
 }

@@ -23,12 +23,21 @@ struct FileDialogRequest {
     bool hideReadOnly = false;
 };
 
+// How a dialog ended. A cancel is the user's choice and nothing to report; a
+// dialog that failed is.
+struct FileChoice {
+    enum class Outcome { Chosen, Cancelled, Failed };
+    Outcome outcome = Outcome::Cancelled;
+    std::string path;  // when Chosen
+};
+
 class FileDialogs {
 public:
     virtual ~FileDialogs() = default;
-    // Nothing when the user cancelled or the dialog failed.
+    // Nothing when the user cancelled or the dialog failed: opening says
+    // nothing in either case.
     virtual std::optional<std::string> OpenFile(const FileDialogRequest& request) = 0;
-    virtual std::optional<std::string> SaveFile(const FileDialogRequest& request) = 0;
+    virtual FileChoice SaveFile(const FileDialogRequest& request) = 0;
 };
 
 }  // namespace orvane::ui

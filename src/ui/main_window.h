@@ -47,6 +47,8 @@ public:
     virtual Size OuterSize() const = 0;
     virtual Size ClientSize() const = 0;
     virtual Size ScreenSize() const = 0;
+    // The part of the screen a window may cover: the screen less its panels.
+    virtual Size WorkArea() const = 0;
 };
 
 class ConnectDialogEvents;

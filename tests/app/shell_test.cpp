@@ -123,6 +123,8 @@ TEST(Shell, SettingsFileCreatedOnceAndSizesRestoredWithinTheScreen) {
         ShellBench b(file);
         b.w.frame.screen = {900, 2000};  // the saved width no longer fits
         EXPECT_EQ(b.shell.Start({"orvane2"}), (ui::Size{808, 700}));
+        b.w.frame.workArea = {640, 490};  // a desktop scaled by two, less its panel
+        EXPECT_EQ(b.shell.Start({"orvane2"}), (ui::Size{640, 490}));
     }
     platform::IniFile(file).WriteInt("Init", "MainWindowWidth", 0);
     {
@@ -226,7 +228,9 @@ TEST(Shell, SaveToFileWritesTheExactBytesOrSaysWhy) {
     EXPECT_TRUE(b.w.files.saveRequests[0].overwritePrompt);
     EXPECT_TRUE(b.w.boxes.shown.empty());
 
-    b.w.files.saveAnswers = {std::nullopt};
+    b.w.files.saveAnswers = {std::nullopt, ""};  // cancelled: nothing to say; the dialog failed
+    b.shell.HandleCommand(ui::kCmdSaveToFile);
+    EXPECT_TRUE(b.w.boxes.shown.empty());
     b.shell.HandleCommand(ui::kCmdSaveToFile);
     EXPECT_EQ(b.w.boxes.Texts(), std::vector<std::string>{app::kUnableToCreateTextFile});
 
@@ -246,7 +250,8 @@ TEST(Shell, ConvertBinaryAndClear) {
     EXPECT_FALSE(b.w.menu.enabled[ui::kCmdUpgradeFirmware]);
     EXPECT_FALSE(b.w.menu.enabled[ui::kCmdSetDateTime]);
     EXPECT_EQ(b.w.info.Text(), "No connection");
-    EXPECT_FALSE(b.w.results.enabled);
+    EXPECT_FALSE(b.w.commandLine.enabled);
+    EXPECT_TRUE(b.w.results.enabled);  // what came stays readable while disconnected
     EXPECT_FALSE(b.w.scriptList.visible);
     EXPECT_EQ(b.w.poster.posted.front(), (orvane::testing::PostedCommand{ui::kCmdConnection, 0}));
     b.shell.HandleCommand(ui::kCmdConvertBinary);

@@ -3,6 +3,7 @@
 #include <stdlib.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QPainter>
 #include <QPixmap>
@@ -33,8 +34,13 @@ GuiTest::GuiTest() {
         return a;
     });
     gui::SetFileDialogPolicy(
-        [this](const gui::FileDialogCall& call, QFileDialog&) -> std::optional<std::string> {
+        [this](const gui::FileDialogCall& call, QFileDialog& dialog) -> std::optional<std::string> {
             fileDialogs.push_back(call);
+            QStringList shown;
+            if (auto* types = dialog.findChild<QComboBox*>("fileTypeCombo")) {
+                for (int i = 0; i < types->count(); ++i) shown << types->itemText(i);
+            }
+            fileTypesShown.push_back(shown);
             if (files.empty()) return std::nullopt;
             auto path = files.front();
             files.pop_front();

@@ -44,8 +44,10 @@ class GuiTest : public ::testing::Test {
     std::deque<ui::MessageAnswer> answers;
     // Called with each box before it is answered (for a screenshot).
     std::function<void(QMessageBox&)> onBox;
-    // File dialogs: what was asked, and the paths to answer (cancel when none).
+    // File dialogs: what was asked, the file types each showed, and the paths
+    // to answer (cancel when none).
     std::vector<gui::FileDialogCall> fileDialogs;
+    std::vector<QStringList> fileTypesShown;
     std::deque<std::optional<std::string>> files;
 
   private:

@@ -74,12 +74,14 @@ std::optional<std::string> FakeFileDialogs::OpenFile(const ui::FileDialogRequest
     return answer;
 }
 
-std::optional<std::string> FakeFileDialogs::SaveFile(const ui::FileDialogRequest& request) {
+ui::FileChoice FakeFileDialogs::SaveFile(const ui::FileDialogRequest& request) {
     saveRequests.push_back(request);
-    if (saveAnswers.empty()) return std::nullopt;
+    if (saveAnswers.empty()) return {};
     std::optional<std::string> answer = saveAnswers.front();
     saveAnswers.pop_front();
-    return answer;
+    if (!answer) return {};
+    using Outcome = ui::FileChoice::Outcome;
+    return {answer->empty() ? Outcome::Failed : Outcome::Chosen, *answer};
 }
 
 }  // namespace orvane::testing

@@ -104,9 +104,10 @@ public:
 
 class FakeFileDialogs : public ui::FileDialogs {
 public:
-    // Each dialog answers from the front of its queue; an empty queue cancels.
+    // Each dialog answers from the front of its queue; an empty queue cancels,
+    // and an empty save path is a save dialog that failed.
     std::optional<std::string> OpenFile(const ui::FileDialogRequest& request) override;
-    std::optional<std::string> SaveFile(const ui::FileDialogRequest& request) override;
+    ui::FileChoice SaveFile(const ui::FileDialogRequest& request) override;
 
     std::deque<std::optional<std::string>> openAnswers;
     std::deque<std::optional<std::string>> saveAnswers;

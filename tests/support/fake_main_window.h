@@ -49,10 +49,12 @@ public:
     ui::Size OuterSize() const override { return outer; }
     ui::Size ClientSize() const override { return client; }
     ui::Size ScreenSize() const override { return screen; }
+    ui::Size WorkArea() const override { return workArea; }
     std::string title;
     ui::Size outer{808, 608};
     ui::Size client{792, 550};
     ui::Size screen{1920, 1080};
+    ui::Size workArea{1920, 1050};
 };
 
 class FakeInfoPane : public ui::InfoPane {

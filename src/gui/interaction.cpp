@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QThread>
 #include <utility>
 
 #include "gui/widget_controls.h"
@@ -102,6 +103,16 @@ void SetModalDialogPolicy(ModalDialogPolicy policy) {
 }
 
 ui::MessageAnswer MessageBoxes::Show(const ui::MessageRequest& request) {
+    // The comms log reports a failed write from whichever thread wrote, the
+    // upgrade's worker among them; a box is a widget of the window's thread.
+    // Only notices come this way, so the writer does not wait for the answer.
+    if (QThread::currentThread() != QCoreApplication::instance()->thread()) {
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [owner = owner_, request] { MessageBoxes(owner.data()).Show(request); },
+            Qt::QueuedConnection);
+        return request.buttons == ui::MessageButtons::Ok ? ui::MessageAnswer::Ok : ui::MessageAnswer::Cancel;
+    }
     QMessageBox box(owner_.data());
     box.setWindowTitle(FromUtf8(request.caption));
     box.setTextFormat(Qt::PlainText);

@@ -14,6 +14,7 @@
 #include <QTextEdit>
 #include <fstream>
 #include <span>
+#include <thread>
 
 #include "firmware/files_list_dialog.h"
 #include "firmware/firmware_texts.h"
@@ -100,6 +101,16 @@ TEST_F(DialogsTest, FirmwareFilesListShowsTheMissingFileInRedAndOnlyCancels) {
     EXPECT_EQ(firmware::RunFilesListDialog(first, planError, *rtf), ui::kFilesListCancelId);
     gui::FilesListDialogWindow second(nullptr);
     EXPECT_EQ(firmware::RunFilesListDialog(second, planError, *rtf), ui::kFilesListCancelId);
+}
+
+// The comms log reports a failed write from the thread that wrote, the
+// upgrade's worker among them: the box is built on the window's thread.
+TEST_F(DialogsTest, ABoxAskedForFromAnotherThreadShowsOnTheWindowsThread) {
+    gui::MessageBoxes window(nullptr);
+    std::thread([&] { EXPECT_EQ(window.Show({"notice", "Error"}), ui::MessageAnswer::Ok); }).join();
+    EXPECT_TRUE(boxes.empty());
+    ASSERT_TRUE(WaitFor([&] { return !boxes.empty(); }));
+    EXPECT_EQ(boxes[0].text, "notice");
 }
 
 // The desktop's file dialogs match the patterns after a filter's name as

@@ -92,7 +92,8 @@ using LineSource = std::function<bool(const LineHandler&)>;
 
 // Reads and checks the script, passing each line on; shows the message and
 // returns false when it cannot be read or is not a script.
-bool ScanScript(ui::MessageBoxes& boxes, const std::string& path, const LineSource& read, const LineHandler& onLine) {
+bool ScanScript(ui::MessageBoxes& boxes, const std::string& path, const LineSource& read,
+                const LineHandler& onLine) {
     int scriptLines = 0;
     bool readAll = read([&](const ScriptFileLine& line) {
         if (IsScriptLine(line.text)) ++scriptLines;
@@ -115,7 +116,8 @@ LineSource FileSource(const std::string& path) {
 
 // Replaces the list's items with the script's lines (leaving out empty lines, a
 // Ctrl-Z end mark and lines too long for the list).
-bool LoadScript(ui::MessageBoxes& boxes, ui::ListBox& list, const std::string& path, const LineSource& read) {
+bool LoadScript(ui::MessageBoxes& boxes, ui::ListBox& list, const std::string& path,
+                const LineSource& read) {
     list.Clear();
     return ScanScript(boxes, path, read, [&list](const ScriptFileLine& line) {
         if (line.text.empty() || line.text[0] == kCtrlZ) return;
@@ -157,10 +159,12 @@ bool ChooseScriptFile(ui::FileDialogs& dialogs, ui::MessageBoxes& boxes, std::st
 }
 
 bool LoadScriptFile(ui::MessageBoxes& boxes, ui::ListBox& list, const std::string& path, bool load) {
-    return load ? LoadScript(boxes, list, path, FileSource(path)) : ScanScript(boxes, path, FileSource(path), nullptr);
+    return load ? LoadScript(boxes, list, path, FileSource(path))
+                : ScanScript(boxes, path, FileSource(path), nullptr);
 }
 
-bool LoadScriptText(ui::MessageBoxes& boxes, ui::ListBox& list, const std::string& name, std::string_view bytes) {
+bool LoadScriptText(ui::MessageBoxes& boxes, ui::ListBox& list, const std::string& name,
+                    std::string_view bytes) {
     return LoadScript(boxes, list, name, [bytes](const LineHandler& onLine) {
         LineSplitter lines(onLine);
         lines.Feed(bytes);

@@ -38,6 +38,7 @@ bool ChooseScriptFile(ui::FileDialogs& dialogs, ui::MessageBoxes& boxes, std::st
 bool LoadScriptFile(ui::MessageBoxes& boxes, ui::ListBox& list, const std::string& path, bool load);
 // The same for a script already in memory, with load set; name stands for its
 // path in the messages.
-bool LoadScriptText(ui::MessageBoxes& boxes, ui::ListBox& list, const std::string& name, std::string_view bytes);
+bool LoadScriptText(ui::MessageBoxes& boxes, ui::ListBox& list, const std::string& name,
+                    std::string_view bytes);
 
 }  // namespace orvane::script

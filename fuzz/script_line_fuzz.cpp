@@ -1,6 +1,7 @@
-// Script files: loading one into the script list, then running every line of
-// it through the interpreter (and so the RPN calculator) against an instrument
-// at the end of a socket pair, in virtual time.
+// Script files: loading one into the script list (from memory, by the file
+// reader's own line rules), then running every line of it through the
+// interpreter (and so the RPN calculator) against an instrument at the end of
+// a socket pair, in virtual time.
 
 #include <fcntl.h>
 #include <sys/socket.h>
@@ -78,11 +79,11 @@ bool IsPrintLine(std::string_view line) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
-    std::string path = fuzz::WriteScratchFile("fuzz_script.txt", data, size);
+    std::string_view script(reinterpret_cast<const char*>(data), size);
     static const std::string printPath = fuzz::ScratchDir() + "/print.txt";
     Bench b;
 
-    bool loaded = LoadScriptFile(b.boxes, b.list, path, true);
+    bool loaded = LoadScriptText(b.boxes, b.list, "fuzz_script.txt", script);
     FUZZ_CHECK(b.boxes.shown.size() == (loaded ? 0u : 1u));
     for (std::string& item : b.list.items) {
         FUZZ_CHECK(!item.empty() && item.size() <= kMaxScriptLineLength);

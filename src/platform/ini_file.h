@@ -5,6 +5,7 @@
 // write changes only its own line, keeping every other section, key and comment.
 // Every write replaces the file atomically (temporary file, fsync, rename).
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,6 +15,9 @@ namespace orvane::platform {
 class IniFile {
 public:
     explicit IniFile(std::string path) : path_(std::move(path)) {}
+    // The same rules over text held in memory, never touching a disk: for
+    // running the parser over many inputs quickly.
+    static IniFile InMemory(std::string text);
 
     const std::string& path() const { return path_; }
     bool Exists() const;
@@ -30,9 +34,10 @@ public:
     bool WriteInt(std::string_view section, std::string_view key, int value);
 
 private:
-    std::vector<std::string> ReadLines() const;
+    std::string ReadText() const;
 
     std::string path_;
+    std::optional<std::string> text_;  // the content of an in-memory file
 };
 
 // Writes bytes to path through a temporary file in the same folder, fsync and

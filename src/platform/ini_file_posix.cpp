@@ -56,68 +56,93 @@ bool KeyValue(std::string_view line, std::string_view& key, std::string_view& va
     return true;
 }
 
+// Takes the next line off text as getline() yields them: up to LF, and no
+// empty line after a final LF.
+bool NextLine(std::string_view& text, std::string_view& line) {
+    if (text.empty()) return false;
+    std::size_t end = text.find('\n');
+    line = text.substr(0, end);
+    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+    return true;
+}
+
+std::vector<std::string_view> SplitLines(std::string_view text) {
+    std::vector<std::string_view> lines;
+    for (std::string_view line; NextLine(text, line);) lines.push_back(line);
+    return lines;
+}
+
 struct Location {
     long sectionLine = -1;  // index of the "[section]" line
     long keyLine = -1;      // index of the key's line
     long insertAt = -1;     // where a new key of the section goes
+    std::string_view value;  // the key's
 };
 
-Location Find(const std::vector<std::string>& lines, std::string_view section, std::string_view key) {
+// Walks the text itself: reading a key makes no list of lines.
+Location Find(std::string_view text, std::string_view section, std::string_view key) {
     Location loc;
     bool inSection = false;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
+    std::string_view line;
+    for (long i = 0; NextLine(text, line); ++i) {
         std::string_view name;
-        if (SectionName(lines[i], name)) {
+        if (SectionName(line, name)) {
             if (inSection) break;  // the first section of that name is the one
             if (SameName(name, section)) {
                 inSection = true;
-                loc.sectionLine = static_cast<long>(i);
-                loc.insertAt = static_cast<long>(i) + 1;
+                loc.sectionLine = i;
+                loc.insertAt = i + 1;
             }
             continue;
         }
         if (!inSection) continue;
         std::string_view k, v;
-        if (KeyValue(lines[i], k, v)) {
-            if (loc.keyLine < 0 && SameName(k, key)) loc.keyLine = static_cast<long>(i);
+        if (KeyValue(line, k, v)) {
+            if (loc.keyLine < 0 && SameName(k, key)) {
+                loc.keyLine = i;
+                loc.value = v;
+            }
         }
         // New keys go after the section's last non-blank line.
-        if (!Trim(lines[i]).empty()) loc.insertAt = static_cast<long>(i) + 1;
+        if (!Trim(line).empty()) loc.insertAt = i + 1;
     }
     return loc;
 }
 
 }  // namespace
 
+IniFile IniFile::InMemory(std::string text) {
+    IniFile ini{std::string()};
+    ini.text_ = std::move(text);
+    return ini;
+}
+
 bool IniFile::Exists() const {
+    if (text_) return true;
     struct stat st {};
     return ::stat(path_.c_str(), &st) == 0;
 }
 
-std::vector<std::string> IniFile::ReadLines() const {
-    std::vector<std::string> lines;
+std::string IniFile::ReadText() const {
+    if (text_) return *text_;
     std::ifstream in(path_, std::ios::binary);
-    if (!in) return lines;
-    std::string line;
-    while (std::getline(in, line)) lines.push_back(std::move(line));
-    return lines;
+    if (!in) return {};
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return std::move(bytes).str();
 }
 
 std::string IniFile::ReadString(std::string_view section, std::string_view key, std::string_view fallback) const {
-    auto lines = ReadLines();
-    Location loc = Find(lines, section, key);
-    if (loc.keyLine < 0) return std::string(fallback);
-    std::string_view k, v;
-    KeyValue(lines[static_cast<std::size_t>(loc.keyLine)], k, v);
-    return std::string(v);
+    const std::string text = ReadText();
+    Location loc = Find(text, section, key);
+    return std::string(loc.keyLine < 0 ? fallback : loc.value);
 }
 
 int IniFile::ReadInt(std::string_view section, std::string_view key, int fallback) const {
-    auto lines = ReadLines();
-    Location loc = Find(lines, section, key);
+    const std::string text = ReadText();
+    Location loc = Find(text, section, key);
     if (loc.keyLine < 0) return fallback;
-    std::string_view k, v;
-    KeyValue(lines[static_cast<std::size_t>(loc.keyLine)], k, v);
+    std::string_view v = loc.value;
     std::size_t i = 0;
     bool negative = false;
     if (i < v.size() && (v[i] == '-' || v[i] == '+')) negative = v[i++] == '-';
@@ -130,26 +155,32 @@ int IniFile::ReadInt(std::string_view section, std::string_view key, int fallbac
 }
 
 bool IniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
-    auto lines = ReadLines();
+    const std::string text = ReadText();
     // A line break in a value would start a new key; keep the value on its line.
     std::string clean(value);
     for (char& c : clean) {
         if (c == '\n' || c == '\r' || c == '\0') c = ' ';
     }
-    std::string entry = std::string(key) + "=" + clean;
-    Location loc = Find(lines, section, key);
+    const std::string entry = std::string(key) + "=" + clean;
+    const std::string header = "[" + std::string(section) + "]";
+    Location loc = Find(text, section, key);
+    auto lines = SplitLines(text);
     if (loc.keyLine >= 0) {
         lines[static_cast<std::size_t>(loc.keyLine)] = entry;
     } else if (loc.sectionLine >= 0) {
         lines.insert(lines.begin() + loc.insertAt, entry);
     } else {
-        lines.push_back("[" + std::string(section) + "]");
+        lines.push_back(header);
         lines.push_back(entry);
     }
     std::string bytes;
-    for (const std::string& line : lines) {
+    for (std::string_view line : lines) {
         bytes += line;
         bytes += '\n';
+    }
+    if (text_) {
+        *text_ = std::move(bytes);
+        return true;
     }
     return WriteFileAtomically(path_, bytes);
 }

@@ -60,16 +60,46 @@ void Inform(ui::MessageBoxes& boxes, const char* format, const std::string& path
 
 bool IsScriptLine(std::string_view text) { return !text.empty() && (text[0] == '"' || text[0] == '#'); }
 
-// Reads and checks the file, passing each line on; shows the message and returns
-// false when it cannot be read or is not a script.
-bool ScanScriptFile(ui::MessageBoxes& boxes, const std::string& path,
-                    const std::function<void(const ScriptFileLine&)>& onLine) {
+// Cuts bytes into lines, whatever the size of the pieces they come in.
+class LineSplitter {
+public:
+    explicit LineSplitter(const LineHandler& onLine) : onLine_(onLine) {}
+    void Feed(std::string_view bytes) {
+        for (char c : bytes) {
+            if (c == '\n') {
+                onLine_(line_.Finish());
+                line_.Reset();
+                pending_ = false;
+            } else {
+                line_.Add(c);
+                pending_ = true;
+            }
+        }
+    }
+    // The last line counts without its line feed, too.
+    void End() {
+        if (pending_) onLine_(line_.Finish());
+    }
+
+private:
+    const LineHandler& onLine_;
+    LineBuilder line_;
+    bool pending_ = false;  // bytes of a line without its line feed yet
+};
+
+// Passes every line to the handler; false when the script cannot be read.
+using LineSource = std::function<bool(const LineHandler&)>;
+
+// Reads and checks the script, passing each line on; shows the message and
+// returns false when it cannot be read or is not a script.
+bool ScanScript(ui::MessageBoxes& boxes, const std::string& path, const LineSource& read,
+                const LineHandler& onLine) {
     int scriptLines = 0;
-    bool read = ReadScriptFileLines(path, [&](const ScriptFileLine& line) {
+    bool readAll = read([&](const ScriptFileLine& line) {
         if (IsScriptLine(line.text)) ++scriptLines;
         if (onLine) onLine(line);
     });
-    if (!read) {
+    if (!readAll) {
         Inform(boxes, kUnableToReadFile, path);
         return false;
     }
@@ -80,31 +110,37 @@ bool ScanScriptFile(ui::MessageBoxes& boxes, const std::string& path,
     return true;
 }
 
+LineSource FileSource(const std::string& path) {
+    return [&path](const LineHandler& onLine) { return ReadScriptFileLines(path, onLine); };
+}
+
+// Replaces the list's items with the script's lines (leaving out empty lines, a
+// Ctrl-Z end mark and lines too long for the list).
+bool LoadScript(ui::MessageBoxes& boxes, ui::ListBox& list, const std::string& path,
+                const LineSource& read) {
+    list.Clear();
+    return ScanScript(boxes, path, read, [&list](const ScriptFileLine& line) {
+        if (line.text.empty() || line.text[0] == kCtrlZ) return;
+        if (line.length > kMaxScriptLineLength) return;
+        list.AddItem(line.text);
+    });
+}
+
 }  // namespace
 
-bool ReadScriptFileLines(const std::string& path, const std::function<void(const ScriptFileLine&)>& onLine) {
+bool ReadScriptFileLines(const std::string& path, const LineHandler& onLine) {
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
     if (!file) return false;
     std::vector<char> chunk(64 * 1024);
-    LineBuilder line;
-    bool pending = false;  // bytes of a line without its line feed yet
+    LineSplitter lines(onLine);
     for (;;) {
         std::size_t n = std::fread(chunk.data(), 1, chunk.size(), file.get());
-        for (std::size_t i = 0; i < n; ++i) {
-            if (chunk[i] == '\n') {
-                onLine(line.Finish());
-                line.Reset();
-                pending = false;
-            } else {
-                line.Add(chunk[i]);
-                pending = true;
-            }
-        }
+        lines.Feed(std::string_view(chunk.data(), n));
         if (n < chunk.size()) break;
     }
     // A read error (a directory, a failing disk) is not the end of the script.
     if (std::ferror(file.get())) return false;
-    if (pending) onLine(line.Finish());
+    lines.End();
     return true;
 }
 
@@ -119,16 +155,21 @@ bool ChooseScriptFile(ui::FileDialogs& dialogs, ui::MessageBoxes& boxes, std::st
     std::optional<std::string> chosen = dialogs.OpenFile(request);
     if (!chosen || chosen->empty()) return false;
     path = *chosen;
-    return ScanScriptFile(boxes, path, nullptr);
+    return ScanScript(boxes, path, FileSource(path), nullptr);
 }
 
 bool LoadScriptFile(ui::MessageBoxes& boxes, ui::ListBox& list, const std::string& path, bool load) {
-    if (!load) return ScanScriptFile(boxes, path, nullptr);
-    list.Clear();
-    return ScanScriptFile(boxes, path, [&list](const ScriptFileLine& line) {
-        if (line.text.empty() || line.text[0] == kCtrlZ) return;
-        if (line.length > kMaxScriptLineLength) return;
-        list.AddItem(line.text);
+    return load ? LoadScript(boxes, list, path, FileSource(path))
+                : ScanScript(boxes, path, FileSource(path), nullptr);
+}
+
+bool LoadScriptText(ui::MessageBoxes& boxes, ui::ListBox& list, const std::string& name,
+                    std::string_view bytes) {
+    return LoadScript(boxes, list, name, [bytes](const LineHandler& onLine) {
+        LineSplitter lines(onLine);
+        lines.Feed(bytes);
+        lines.End();
+        return true;
     });
 }
 

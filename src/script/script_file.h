@@ -20,10 +20,12 @@ struct ScriptFileLine {
     std::size_t length = 0;  // the whole length after those cuts
 };
 
+using LineHandler = std::function<void(const ScriptFileLine&)>;
+
 // Calls onLine for every line of the file, the last one also without a line
 // feed. Memory stays bounded whatever the file holds. False when the file
 // cannot be opened or a read fails.
-bool ReadScriptFileLines(const std::string& path, const std::function<void(const ScriptFileLine&)>& onLine);
+bool ReadScriptFileLines(const std::string& path, const LineHandler& onLine);
 
 // Shows the open-file dialog and checks the chosen file. True when it is a
 // script; path then holds it. A cancelled dialog is silent and leaves path empty;
@@ -34,5 +36,9 @@ bool ChooseScriptFile(ui::FileDialogs& dialogs, ui::MessageBoxes& boxes, std::st
 // (leaving out empty lines, a Ctrl-Z end mark and lines too long for the list).
 // True when the file is a script.
 bool LoadScriptFile(ui::MessageBoxes& boxes, ui::ListBox& list, const std::string& path, bool load);
+// The same for a script already in memory, with load set; name stands for its
+// path in the messages.
+bool LoadScriptText(ui::MessageBoxes& boxes, ui::ListBox& list, const std::string& name,
+                    std::string_view bytes);
 
 }  // namespace orvane::script

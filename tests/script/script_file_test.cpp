@@ -36,6 +36,9 @@ TEST(ScriptFile, LoadLeavesOutEmptyCtrlZAndOverlongLinesWholly) {
     EXPECT_EQ(list.items,
               (Lines{"\"*IDN?", "; a comment", "\"" + std::string(2046, 'y'), "\"cut", "ab\rcd", "\"\x80\xff\x01?", "#echo,last"}));
     EXPECT_EQ(list.current, -1);
+    Lines fromFile = list.items;  // from memory, as the fuzz harness loads it, the same
+    EXPECT_TRUE(LoadScriptText(boxes, list, "mixed", mixed));
+    EXPECT_EQ(list.items, fromFile);
 
     // 10 MB in one line, then a 5000-character one: neither comes back as pieces.
     std::string huge(10 << 20, 'x');

@@ -153,7 +153,10 @@ int SerialOpen(const char* path, uint32_t baud, int* osError) {
 
 void SerialClose(int& handle) {
     if (handle == kInvalidHandle) return;
-    ::tcflush(handle, TCIOFLUSH);
+    // Only input is discarded: the last commands written may still be queued (on a
+    // pseudo-terminal, unread by the other side) and an output purge would lose them.
+    // The close lets them drain at the line's speed.
+    ::tcflush(handle, TCIFLUSH);
     // The flag outlives this descriptor on a line the kernel keeps open (a
     // console, an adaptor held by a modem manager), where it would keep every
     // ordinary user out long after this program has gone.

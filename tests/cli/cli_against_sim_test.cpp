@@ -6,11 +6,14 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <regex>
 #include <string>
 #include <vector>
 
 #include "cli/cli_options.h"
 #include "sim/instrument_config.h"
+#include "sim/pty_endpoint.h"
+#include "sim/tcp_endpoint.h"
 #include "support/run_program.h"
 #include "support/sim_process.h"
 
@@ -73,8 +76,23 @@ TEST(CliAgainstSim, IdentifyQueryConsoleAndSetClockOverPtyAndLan) {
         EXPECT_NE(r.out.find("> *IDN?\n"), std::string::npos) << r.out;
         EXPECT_NE(r.out.find(identity + "\n"), std::string::npos);
         EXPECT_NE(r.out.find("1.23450E+00\n"), std::string::npos);
+    }
 
-        EXPECT_EQ(Cli(with({"set-clock"})).status, cli::kExitOk);
+    // set-clock, against instruments in this process so that what they received can be read:
+    // the six commands in order, two digits each (LAN puts a zero byte after each).
+    const std::regex clock(R"(config,240,\d\d\n\x00?config,241,\d\d\n\x00?config,242,\d\d\n\x00?)"
+                           R"(config,243,\d\d\n\x00?config,244,\d\d\n\x00?config,245,\d\d\n)");
+    sim::PtyEndpoint pty;
+    sim::TcpEndpoint tcp({}, "127.0.41.8");
+    ASSERT_TRUE(pty.Start() && tcp.Start());
+    for (sim::Endpoint* e : std::vector<sim::Endpoint*>{&pty, &tcp}) {
+        ProgramResult r = Cli({e == &pty ? "--usb" : "--lan",
+                               e == &pty ? pty.DevicePath() : tcp.Address(), "set-clock"});
+        EXPECT_EQ(r.status, cli::kExitOk) << r.err;
+        std::string got;
+        for (int i = 0; i < 5000 && !std::regex_search(got, clock); ++i, ::usleep(1000))
+            got = e->WithEngine([](sim::Engine& s) { return std::string(s.received()); });
+        EXPECT_TRUE(std::regex_search(got, clock)) << got;
     }
 }
 

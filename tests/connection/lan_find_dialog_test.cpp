@@ -9,7 +9,6 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <string>
 
 #include "connection/lan_search_texts.h"
@@ -180,14 +179,14 @@ TEST(LanFindDialog, ChecksRunSideBySideAndKeepTheListOrder) {
     }
     LanFindDialog dialog(list.data(), transport::kFoundListSize);
     FakeLanFindView view;
-    auto start = std::chrono::steady_clock::now();
+    platform::SystemClock real;
+    uint32_t start = real.TickCount();
     dialog.OnStart(view);
-    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
-        std::chrono::steady_clock::now() - start);
+    uint32_t ms = real.TickCount() - start;
     EXPECT_EQ(view.rows, expected);
     uint32_t oneByOne = 0;
     for (const ProbeResult& r : dialog.Results()) oneByOne += r.elapsedMs;
     EXPECT_GT(oneByOne, 4800u);  // eight silent instruments at 600 ms each
-    EXPECT_LT(ms.count(), 2000);
+    EXPECT_LT(ms * 2, oneByOne);  // the checks overlapped, however slow the machine
     EXPECT_EQ(transport::LanTimeout(), 5000u);
 }

@@ -1,6 +1,7 @@
 #include "transport/channel.h"
 
 #include <gtest/gtest.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <string>
@@ -116,7 +117,9 @@ TEST(Channel, ReceiveLineDecodesBinaryRepliesOnEveryInterface) {
     // What came in behind a line is buffered until it is read or drained.
     peer.Write("1\r\nok\r\n");
     listener.Write("1\r\nok\r\n");
-    ::usleep(50 * 1000);  // both lines reach the port and the socket
+    // Both lines in the port and in the socket before the first read, so that it takes in both.
+    for (int i = 0, s = 0, t = 0; i < 5000 && (s < 7 || t < 7); ++i, ::usleep(1000))
+        ::ioctl(serial.portHandle, FIONREAD, &s), ::ioctl(lan.socket, FIONREAD, &t);
     for (ConnectionRecord* r : {&serial, &lan}) {
         EXPECT_EQ(ChannelBuffered(*r), 0u) << "what the kernel holds is not counted";
         EXPECT_EQ(ChannelReceiveLine(buf, sizeof buf, *r), 1);

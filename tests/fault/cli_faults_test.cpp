@@ -3,10 +3,17 @@
 // hanging up part-way through a reply. The question is printed once, answered No
 // (there is no terminal), what came is printed, and the exit status says why.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <utility>
@@ -14,6 +21,7 @@
 
 #include "app/shell_texts.h"
 #include "cli/cli_options.h"
+#include "cli/line_editor.h"
 #include "sim/command_interpreter.h"
 #include "sim/instrument_config.h"
 #include "support/run_program.h"
@@ -128,6 +136,48 @@ TEST(CommsLogOption, AMissingFolderIsAUsageError) {
                   name + ": --comms-log: " + platform::Format(transport::kCommsLogNoFolder, folder.c_str()) + "\n");
         EXPECT_EQ(r.out, "");
         EXPECT_NE(::access(folder.c_str(), F_OK), 0);
+    }
+}
+
+// The console on a terminal of its own, with no shell to tidy up after it: a
+// signal that ends it leaves the terminal as it was found.
+TEST(CliSignals, TheConsoleLeavesTheTerminalAsItFoundIt) {
+    for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(sigabbrev_np(sig));
+        int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+        ASSERT_GE(master, 0);
+        ASSERT_EQ(::grantpt(master) | ::unlockpt(master), 0);
+        int slave = ::open(::ptsname(master), O_RDWR | O_NOCTTY);
+        ASSERT_GE(slave, 0);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        for (int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) posix_spawn_file_actions_adddup2(&actions, slave, fd);
+        std::string program = ORVANE2_CLI_PATH, demo = "--demo", console = "console";
+        char* argv[] = {program.data(), demo.data(), console.data(), nullptr};
+        pid_t pid = -1;
+        ASSERT_EQ(::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, environ), 0);
+        posix_spawn_file_actions_destroy(&actions);
+
+        std::string shown;
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (shown.find(cli::LineEditor::kPrompt) == std::string::npos && std::chrono::steady_clock::now() < end) {
+            pollfd p{master, POLLIN, 0};
+            char buf[256];
+            ssize_t n = ::poll(&p, 1, 100) > 0 ? ::read(master, buf, sizeof buf) : 0;
+            if (n > 0) shown.append(buf, static_cast<std::size_t>(n));
+        }
+        termios raw{};
+        ::tcgetattr(slave, &raw);
+        EXPECT_EQ(raw.c_lflag & (ECHO | ICANON), 0u) << "the prompt is up and the keys come one by one: " << shown;
+        ::kill(pid, sig);
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig) << status;
+        termios after{};
+        ::tcgetattr(slave, &after);
+        EXPECT_EQ(after.c_lflag & (ECHO | ICANON), static_cast<tcflag_t>(ECHO | ICANON));
+        ::close(slave);
+        ::close(master);
     }
 }
 

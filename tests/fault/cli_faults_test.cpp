@@ -14,6 +14,8 @@
 
 #include <chrono>
 #include <cstring>
+#include <fstream>
+#include <sstream>
 #include <memory>
 #include <string>
 #include <utility>
@@ -22,6 +24,7 @@
 #include "app/shell_texts.h"
 #include "cli/cli_options.h"
 #include "cli/line_editor.h"
+#include "cli/stop_signals.h"
 #include "sim/command_interpreter.h"
 #include "sim/instrument_config.h"
 #include "support/run_program.h"
@@ -138,6 +141,59 @@ TEST(CommsLogOption, AMissingFolderIsAUsageError) {
         EXPECT_NE(::access(folder.c_str(), F_OK), 0);
     }
 }
+
+struct HeldSignal {
+    int sig;
+    int presses;  // each within kPressWindowMs of the one before
+};
+
+std::string SignalName(const ::testing::TestParamInfo<HeldSignal>& info) {
+    return std::string(sigabbrev_np(info.param.sig)) + "x" + std::to_string(info.param.presses);
+}
+
+std::string FileText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// A signal while records are being sent is held until the upgrade is whole and
+// then ends the program with its status; a second one warns; a third stops,
+// leaving the instrument in its bootloader, and says so.
+class CliUpgradeSignal : public ::testing::TestWithParam<HeldSignal> {};
+
+TEST_P(CliUpgradeSignal, IsHeldUntilTheFlashIsWhole) {
+    const HeldSignal row = GetParam();
+    const std::string examples = ORVANE2_EXAMPLES_DIR;
+    const std::string image = "/tmp/orvane2-fault-image-" + std::to_string(::getpid()) + SignalName({row, 0});
+    // Record 2's answer comes late, so the signals surely come while records are being sent.
+    SimProcess sim({"--pty", "--bootloader", "late-at=2:2500,image=" + image});
+    sim.LinesUntilReady();
+    ProgramResult r =
+        RunProgram(ORVANE2_CLI_PATH, {"--usb", sim.PtyPath(), "upgrade", examples + "/upgrade/demo.upg", "--yes"}, "",
+                   {"NO_COLOR=1"}, 30000, {}, {"Sending file", std::vector<int>(row.presses, row.sig)});
+    const bool stopped = row.presses >= 3;
+    EXPECT_NE(r.err.find(cli::kHoldNotice), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find(cli::kHoldWarning) != std::string::npos, row.presses >= 2) << r.err;
+    EXPECT_EQ(r.err.find(cli::kLeftInBootloaderText) != std::string::npos, stopped) << r.err;
+    if (stopped) {
+        EXPECT_EQ(r.signal, row.sig);
+        EXPECT_EQ(r.out.find("Finished"), std::string::npos) << r.out;
+    } else {
+        EXPECT_EQ(r.status, 128 + row.sig) << r.out << r.err;
+        EXPECT_NE(r.out.find("Firmware sent OK"), std::string::npos) << r.out;
+        sim.Signal(SIGTERM);
+        sim.Wait();  // the images are written on the restart; the wait only orders the reads
+        EXPECT_EQ(FileText(image + ".0"), FileText(examples + "/upgrade/firmware.txt"));
+    }
+    ::unlink((image + ".0").c_str());
+    ::unlink((image + ".log").c_str());
+}
+
+INSTANTIATE_TEST_SUITE_P(Presses, CliUpgradeSignal,
+                         ::testing::Values(HeldSignal{SIGINT, 1}, HeldSignal{SIGTERM, 2}, HeldSignal{SIGHUP, 3}),
+                         SignalName);
 
 // The console on a terminal of its own, with no shell to tidy up after it: a
 // signal that ends it leaves the terminal as it was found.

@@ -186,6 +186,28 @@ INSTANTIATE_TEST_SUITE_P(Presses, CliUpgradeSignal,
                          ::testing::Values(HeldSignal{SIGINT, 1}, HeldSignal{SIGTERM, 2}, HeldSignal{SIGHUP, 3}),
                          SignalName);
 
+// A hold gives back what it found, and a signal the program was started with
+// ignored (nohup) stays ignored throughout.
+TEST(CliSignals, AHoldPutsBackThePreviousDispositions) {
+    auto handler = [](int sig) {
+        struct sigaction now {};
+        ::sigaction(sig, nullptr, &now);
+        return now.sa_handler;
+    };
+    ::signal(SIGHUP, SIG_IGN);
+    {
+        cli::StopSignals hold(cli::StopSignals::Mode::Hold);
+        EXPECT_EQ(handler(SIGHUP), SIG_IGN);
+        ::raise(SIGTERM);
+        ::raise(SIGINT);
+        EXPECT_EQ(hold.Held(), SIGTERM);
+    }
+    EXPECT_EQ(handler(SIGINT), SIG_DFL);
+    EXPECT_EQ(handler(SIGTERM), SIG_DFL);
+    EXPECT_EQ(handler(SIGHUP), SIG_IGN);
+    ::signal(SIGHUP, SIG_DFL);
+}
+
 // The console on a terminal of its own, with no shell to tidy up after it: a
 // signal that ends it leaves the terminal as it was found.
 TEST(CliSignals, TheConsoleLeavesTheTerminalAsItFoundIt) {

@@ -10,6 +10,7 @@
 #include "app/shell_texts.h"
 #include "cli/line_editor.h"
 #include "cli/standard_output.h"
+#include "cli/stop_signals.h"
 #include "cli/terminal_lan_find.h"
 #include "cli/terminal_upgrade.h"
 #include "firmware/upgrade_flow.h"
@@ -180,6 +181,10 @@ int CliApp::Upgrade() {
     if (!Connect()) return kExitNoConnection;
     TerminalUpgradeDialogs dialogs(boxes_, colors_);
     bool succeeded = firmware::RunFirmwareUpgrade({boxes_, files_, nullptr, dialogs}, shell_->record());
+    // The worker's first act is to send the instrument into its bootloader;
+    // only a completed upgrade restarts it.
+    if (!succeeded && dialogs.upgradeStarted()) std::fprintf(stderr, "orvane2-cli: %s\n", kLeftInBootloaderText);
+    if (int sig = dialogs.heldSignal()) return 128 + sig;
     if (succeeded) return kExitOk;
     // Once the worker ran, a failure is a failed upgrade; before it, the user or
     // the checks (wrong file, wrong model, a refused question) stopped it.

@@ -13,6 +13,7 @@ void LineEditor::Start() {
     started_ = true;
     if (!interactive_) return;
     ::tcgetattr(STDIN_FILENO, &saved_);
+    signals_.emplace(StopSignals::Mode::Stop, &saved_);
     termios raw = saved_;
     // Keys one by one and no echo; Ctrl-C still interrupts.
     raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
@@ -29,6 +30,7 @@ void LineEditor::Stop() {
     if (!interactive_) return;
     WriteStdout("\r\x1b[K");
     ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved_);
+    signals_.reset();
 }
 
 void LineEditor::Read() {

@@ -5,8 +5,11 @@
 
 #include <termios.h>
 
+#include <optional>
 #include <string>
 #include <string_view>
+
+#include "cli/stop_signals.h"
 
 namespace orvane::cli {
 
@@ -44,6 +47,7 @@ private:
     bool started_ = false;
     bool eof_ = false;
     termios saved_{};
+    std::optional<StopSignals> signals_;  // puts saved_ back if a signal ends the program
     std::string input_;    // bytes read and not yet turned into events
     std::string line_;     // the line being typed (interactive)
 };

@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "cli/standard_output.h"
+#include "cli/stop_signals.h"
 #include "firmware/firmware_texts.h"
 #include "firmware/rtf_reader.h"
 
@@ -174,10 +175,12 @@ std::unique_ptr<ui::FilesListWindow> TerminalUpgradeDialogs::MakeFilesListWindow
 
 int TerminalUpgradeDialogs::RunUpgradeDialog(ui::UpgradeDialogEvents& events) {
     upgradeStarted_ = true;
+    StopSignals hold(StopSignals::Mode::Hold);
     TerminalUpgradeView view(boxes_, colors_);
     events.OnStart(view);
     int result = view.Loop(events);
     events.OnDestroy();
+    heldSignal_ = hold.Held();
     return result;
 }
 

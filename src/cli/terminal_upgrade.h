@@ -23,11 +23,15 @@ public:
 
     // The upgrade dialog ran (the worker started): a failure now is a failed upgrade.
     bool upgradeStarted() const { return upgradeStarted_; }
+    // SIGINT, SIGTERM or SIGHUP came while the firmware was being written and
+    // was held until "Finished"; 0 when none came.
+    int heldSignal() const { return heldSignal_; }
 
 private:
     TerminalMessageBoxes& boxes_;
     Colors colors_;
     bool upgradeStarted_ = false;
+    int heldSignal_ = 0;
 };
 
 // The preview's RTF as terminal text.

@@ -47,6 +47,14 @@ inline constexpr char kLanHlxText[] =
 inline constexpr char kNoInstrumentQuestion[] =
     "No instrument was detected.\n\nDo you want to try and continue with the upgrade";
 inline constexpr char kNoLoadLinesText[] = "No valid load lines found in the upgrade descriptor file";
+// With the limit of LOAD and OVER lines per target, and that limit less one.
+inline constexpr char kTooManyLoadLinesText[] =
+    "The upgrade descriptor file has %d or more LOAD and OVER lines for one target; at most %d can be used.\n\n"
+    "Nothing has been erased or programmed.";
+// With the instrument's serial number: every file's serial range leaves it out.
+inline constexpr char kNothingAppliesText[] =
+    "Nothing in the upgrade descriptor file applies to this instrument (serial number %d).\n\n"
+    "Nothing has been erased or programmed.";
 inline constexpr char kModelMismatchText[] =
     "The upgrade file is for a %s. You are connected to a %s\n\nPlease ensure the firmware file name and "
     "target instrument model match before continuing\n";

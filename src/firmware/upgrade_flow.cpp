@@ -1,5 +1,6 @@
 #include "firmware/upgrade_flow.h"
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <span>
@@ -11,6 +12,7 @@
 #include "firmware/firmware_texts.h"
 #include "firmware/hex_load_plan.h"
 #include "firmware/plan_preview.h"
+#include "firmware/serial_rule.h"
 #include "firmware/text_fields.h"
 #include "firmware/upgrade_descriptor.h"
 #include "firmware/upgrade_dialog.h"
@@ -208,7 +210,12 @@ bool RunFirmwareUpgrade(const UpgradeFlowUi& ui, ConnectionRecord& record) {
         Tell(ui.boxes, kNoLoadLinesText, kUpgradeFirmwareTitle, ui::MessageIcon::Information);
         return false;
     }
-    if (result < 0 || result >= kMaxLoadEntries) return false;
+    if (result >= kMaxLoadEntries) {
+        Tell(ui.boxes, platform::Format(kTooManyLoadLinesText, kMaxLoadEntries, kMaxLoadEntries - 1),
+             kUpgradeFirmwareTitle, ui::MessageIcon::Information);
+        return false;
+    }
+    if (result < 0) return false;
 
     if (!FirmwareFits(context, record)) {
         Tell(ui.boxes, ModelMismatchText(context, record), ui::kAppName, ui::MessageIcon::Warning);
@@ -217,6 +224,22 @@ bool RunFirmwareUpgrade(const UpgradeFlowUi& ui, ConnectionRecord& record) {
     std::optional<int> slot = ChooseTargetSlot(ui.boxes, context, record);
     if (!slot) return false;
     std::size_t chosen = static_cast<std::size_t>(*slot);
+    int32_t count = plan->entryCount[chosen];
+    if (count >= kMaxLoadEntries) return false;
+    if (count <= 0) {
+        Tell(ui.boxes, kNoLoadLinesText, kUpgradeFirmwareTitle, ui::MessageIcon::Information);
+        return false;
+    }
+    LoadSlot& entries = plan->slots[chosen];
+    // An upgrade that would program nothing still enters the bootloader and
+    // leaves the instrument there until it restarts: refused before anything is sent.
+    int32_t serial = SerialFromIdentity(record.identity.view());
+    if (std::all_of(entries.begin(), entries.begin() + count,
+                    [serial](const LoadEntry& entry) { return SerialExcludes(entry, serial); })) {
+        Tell(ui.boxes, platform::Format(kNothingAppliesText, serial), kUpgradeFirmwareTitle,
+             ui::MessageIcon::Information);
+        return false;
+    }
 
     const auto& warning = context.targets[chosen].warning;
     if (!warning.empty()) {
@@ -224,14 +247,7 @@ bool RunFirmwareUpgrade(const UpgradeFlowUi& ui, ConnectionRecord& record) {
             {warning.str(), kFirmwareWarningTitle, ui::MessageIcon::Warning, ui::MessageButtons::OkCancel});
         if (answer != ui::MessageAnswer::Ok) return false;
     }
-    int32_t count = plan->entryCount[chosen];
-    if (count >= kMaxLoadEntries) return false;
-    if (count <= 0) {
-        Tell(ui.boxes, kNoLoadLinesText, kUpgradeFirmwareTitle, ui::MessageIcon::Information);
-        return false;
-    }
 
-    LoadSlot& entries = plan->slots[chosen];
     std::optional<std::string> preview;
     {
         ui::WaitCursorGuard hourglass(ui.cursor);  // every file is checked for the preview

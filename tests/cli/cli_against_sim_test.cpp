@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "cli/cli_options.h"
+#include "cli/stop_signals.h"
 #include "sim/instrument_config.h"
 #include "sim/pty_endpoint.h"
 #include "sim/tcp_endpoint.h"
@@ -171,4 +172,5 @@ TEST(CliAgainstSim, UpgradeSucceedsIsRefusedOrFails) {
     r = Cli({"--usb", refusing.sim->PtyPath(), "upgrade", descriptor, "--yes"});
     EXPECT_EQ(r.status, cli::kExitSendFailed) << r.out << r.err;
     EXPECT_NE(r.out.find("ERROR: Failed to send file main.hex"), std::string::npos) << r.out;
+    EXPECT_NE(r.err.find(cli::kLeftInBootloaderText), std::string::npos) << r.err;
 }

@@ -3,10 +3,18 @@
 // hanging up part-way through a reply. The question is printed once, answered No
 // (there is no terminal), what came is printed, and the exit status says why.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cstring>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <utility>
@@ -14,6 +22,9 @@
 
 #include "app/shell_texts.h"
 #include "cli/cli_options.h"
+#include "cli/line_editor.h"
+#include "cli/stop_signals.h"
+#include "fault_checks.h"
 #include "sim/command_interpreter.h"
 #include "sim/instrument_config.h"
 #include "support/run_program.h"
@@ -128,6 +139,114 @@ TEST(CommsLogOption, AMissingFolderIsAUsageError) {
                   name + ": --comms-log: " + platform::Format(transport::kCommsLogNoFolder, folder.c_str()) + "\n");
         EXPECT_EQ(r.out, "");
         EXPECT_NE(::access(folder.c_str(), F_OK), 0);
+    }
+}
+
+struct HeldSignal {
+    int sig;
+    int presses;  // each within kPressWindowMs of the one before
+};
+
+std::string SignalName(const ::testing::TestParamInfo<HeldSignal>& info) {
+    return std::string(sigabbrev_np(info.param.sig)) + "x" + std::to_string(info.param.presses);
+}
+
+// A signal while records are being sent is held until the upgrade is whole and
+// then ends the program with its status; a second one warns; a third stops,
+// leaving the instrument in its bootloader, and says so.
+class CliUpgradeSignal : public ::testing::TestWithParam<HeldSignal> {};
+
+TEST_P(CliUpgradeSignal, IsHeldUntilTheFlashIsWhole) {
+    const HeldSignal row = GetParam();
+    const std::string examples = ORVANE2_EXAMPLES_DIR;
+    ScratchFolder dir;
+    // Record 2's answer comes late, so the signals surely come while records are being sent.
+    SimProcess sim({"--pty", "--bootloader", "late-at=2:2500,image=" + dir / "flash"});
+    sim.LinesUntilReady();
+    ProgramResult r =
+        RunProgram(ORVANE2_CLI_PATH, {"--usb", sim.PtyPath(), "upgrade", examples + "/upgrade/demo.upg", "--yes"}, "",
+                   {"NO_COLOR=1"}, 30000, {}, {"Sending file", std::vector<int>(row.presses, row.sig)});
+    const bool stopped = row.presses >= 3;
+    EXPECT_NE(r.err.find(cli::kHoldNotice), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find(cli::kHoldWarning) != std::string::npos, row.presses >= 2) << r.err;
+    EXPECT_EQ(r.err.find(cli::kLeftInBootloaderText) != std::string::npos, stopped) << r.err;
+    if (stopped) {
+        EXPECT_EQ(r.signal, row.sig);
+    } else {
+        EXPECT_EQ(r.status, 128 + row.sig) << r.out << r.err;
+        EXPECT_NE(r.out.find("Firmware sent OK"), std::string::npos) << r.out;
+        sim.Signal(SIGTERM);
+        sim.Wait();  // the images are written on the restart; the wait only orders the reads
+        std::ifstream firmware(examples + "/upgrade/firmware.txt", std::ios::binary);
+        EXPECT_EQ(dir.Read("flash.0"), std::string(std::istreambuf_iterator<char>(firmware), {}));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Presses, CliUpgradeSignal,
+                         ::testing::Values(HeldSignal{SIGINT, 1}, HeldSignal{SIGTERM, 2}, HeldSignal{SIGHUP, 3}),
+                         SignalName);
+
+// A hold gives back what it found, and a signal the program was started with
+// ignored (nohup) stays ignored throughout.
+TEST(CliSignals, AHoldPutsBackThePreviousDispositions) {
+    auto handler = [](int sig) {
+        struct sigaction now {};
+        ::sigaction(sig, nullptr, &now);
+        return now.sa_handler;
+    };
+    ::signal(SIGHUP, SIG_IGN);
+    {
+        cli::StopSignals hold(cli::StopSignals::Mode::Hold);
+        EXPECT_EQ(handler(SIGHUP), SIG_IGN);
+        ::raise(SIGTERM);
+        ::raise(SIGINT);
+        EXPECT_EQ(hold.Held(), SIGTERM);
+    }
+    EXPECT_EQ(handler(SIGINT), SIG_DFL);
+    EXPECT_EQ(handler(SIGTERM), SIG_DFL);
+    EXPECT_EQ(handler(SIGHUP), SIG_IGN);
+    ::signal(SIGHUP, SIG_DFL);
+}
+
+// The console on a terminal of its own, with no shell to tidy up after it: a
+// signal that ends it leaves the terminal as it was found.
+TEST(CliSignals, TheConsoleLeavesTheTerminalAsItFoundIt) {
+    for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(sigabbrev_np(sig));
+        int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+        ASSERT_GE(master, 0);
+        ASSERT_EQ(::grantpt(master) | ::unlockpt(master), 0);
+        int slave = ::open(::ptsname(master), O_RDWR | O_NOCTTY);
+        ASSERT_GE(slave, 0);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        for (int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) posix_spawn_file_actions_adddup2(&actions, slave, fd);
+        std::string program = ORVANE2_CLI_PATH, demo = "--demo", console = "console";
+        char* argv[] = {program.data(), demo.data(), console.data(), nullptr};
+        pid_t pid = -1;
+        ASSERT_EQ(::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, environ), 0);
+        posix_spawn_file_actions_destroy(&actions);
+
+        std::string shown;
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (shown.find(cli::LineEditor::kPrompt) == std::string::npos && std::chrono::steady_clock::now() < end) {
+            pollfd p{master, POLLIN, 0};
+            char buf[256];
+            ssize_t n = ::poll(&p, 1, 100) > 0 ? ::read(master, buf, sizeof buf) : 0;
+            if (n > 0) shown.append(buf, static_cast<std::size_t>(n));
+        }
+        termios raw{};
+        ::tcgetattr(slave, &raw);
+        EXPECT_EQ(raw.c_lflag & (ECHO | ICANON), 0u) << "the prompt is up and the keys come one by one: " << shown;
+        ::kill(pid, sig);
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig) << status;
+        termios after{};
+        ::tcgetattr(slave, &after);
+        EXPECT_EQ(after.c_lflag & (ECHO | ICANON), static_cast<tcflag_t>(ECHO | ICANON));
+        ::close(slave);
+        ::close(master);
     }
 }
 

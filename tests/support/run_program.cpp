@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <utility>
 
@@ -15,7 +16,8 @@ extern char** environ;
 namespace orvane::testing {
 
 ProgramResult RunProgram(const std::string& path, const std::vector<std::string>& args, const std::string& input,
-                         const std::vector<std::string>& env, int limitMs, const std::string& holdInputUntil) {
+                         const std::vector<std::string>& env, int limitMs, const std::string& holdInputUntil,
+                         const SignalsOnOutput& send) {
     ProgramResult result;
     std::vector<std::string> argStore = args;
     argStore.insert(argStore.begin(), path);
@@ -54,11 +56,22 @@ ProgramResult RunProgram(const std::string& path, const std::vector<std::string>
 
     auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
     bool outOpen = true, errOpen = true;
+    std::size_t sent = 0;
+    auto nextSignal = std::chrono::steady_clock::now();
     while (outOpen || errOpen) {
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+        auto now = std::chrono::steady_clock::now();
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - now);
         if (left.count() <= 0) break;
+        bool signalling = sent < send.signals.size() &&
+                          (result.out + result.err).find(send.after) != std::string::npos;
+        if (signalling && now >= nextSignal) {
+            ::kill(pid, send.signals[sent++]);
+            nextSignal = now + std::chrono::milliseconds(send.gapMs);
+        }
+        int waitMs = signalling ? std::min(send.gapMs, static_cast<int>(left.count())) : static_cast<int>(left.count());
         pollfd fds[2] = {{outOpen ? out[0] : -1, POLLIN, 0}, {errOpen ? err[0] : -1, POLLIN, 0}};
-        if (::poll(fds, 2, static_cast<int>(left.count())) <= 0) break;
+        int ready = ::poll(fds, 2, waitMs);
+        if (ready < 0 || (ready == 0 && !signalling)) break;
         char buf[4096];
         if (fds[0].revents) {
             ssize_t n = ::read(out[0], buf, sizeof buf);
@@ -79,6 +92,7 @@ ProgramResult RunProgram(const std::string& path, const std::vector<std::string>
     if (outOpen || errOpen) ::kill(pid, SIGKILL);
     ::waitpid(pid, &status, 0);
     result.status = (!outOpen && !errOpen && WIFEXITED(status)) ? WEXITSTATUS(status) : -1;
+    if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
     return result;
 }
 

@@ -60,20 +60,41 @@ std::vector<uint32_t> ParseDiscoveryAddresses(std::string_view text, std::string
     return out;
 }
 
-std::vector<uint32_t> BroadcastTargets() {
-    std::vector<uint32_t> out{kLimitedBroadcast};
+std::vector<LocalSubnet> LocalSubnets() {
+    std::vector<LocalSubnet> out;
     ifaddrs* list = nullptr;
     if (::getifaddrs(&list) != 0) return out;
+    auto host = [](const sockaddr* a) {
+        return ntohl(reinterpret_cast<const sockaddr_in*>(a)->sin_addr.s_addr);
+    };
     for (ifaddrs* i = list; i; i = i->ifa_next) {
-        if (!i->ifa_addr || i->ifa_addr->sa_family != AF_INET) continue;
+        if (!i->ifa_addr || i->ifa_addr->sa_family != AF_INET || !i->ifa_netmask) continue;
         if (!(i->ifa_flags & IFF_UP) || !(i->ifa_flags & IFF_BROADCAST) || !i->ifa_broadaddr)
             continue;
-        const auto* b = reinterpret_cast<const sockaddr_in*>(i->ifa_broadaddr);
-        uint32_t address = ntohl(b->sin_addr.s_addr);
-        if (address != 0) AddOnce(out, address);
+        LocalSubnet s{host(i->ifa_addr), host(i->ifa_netmask), host(i->ifa_broadaddr)};
+        if (s.broadcast != 0) out.push_back(s);
     }
     ::freeifaddrs(list);
     return out;
+}
+
+std::vector<uint32_t> BroadcastTargets() {
+    std::vector<uint32_t> out{kLimitedBroadcast};
+    for (const LocalSubnet& s : LocalSubnets()) AddOnce(out, s.broadcast);
+    return out;
+}
+
+bool AnswerFromTargets(uint32_t sender, const std::vector<uint32_t>& targets,
+                       const std::vector<LocalSubnet>& subnets) {
+    auto targeted = [&](uint32_t a) {
+        return std::find(targets.begin(), targets.end(), a) != targets.end();
+    };
+    if (targeted(sender)) return true;
+    for (const LocalSubnet& s : subnets) {
+        bool searched = targeted(kLimitedBroadcast) || targeted(s.broadcast);
+        if (searched && (sender & s.mask) == (s.address & s.mask)) return true;
+    }
+    return false;
 }
 
 std::vector<uint32_t> ResolveDiscoveryTargets(std::string* note) {

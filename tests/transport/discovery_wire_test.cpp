@@ -107,3 +107,24 @@ TEST(DiscoveryWire, TargetsComeFromTheSettingTheVariableOrTheBroadcast) {
     EXPECT_TRUE(ResolveDiscoveryTargets().empty());
     ::unsetenv(kDiscoveryAddressVariable);
 }
+
+TEST(DiscoveryWire, AnswersCountOnlyFromTheAddressesOrSubnetsSearched) {
+    const std::vector<LocalSubnet> subnets = {{0xC0A8010A, 0xFFFFFF00, 0xC0A801FF},   // 192.168.1.10/24
+                                              {0x0A000001, 0xFF000000, 0x0AFFFFFF}};  // 10.0.0.1/8
+    const uint32_t onLan = 0xC0A80177, onTen = 0x0A050607, elsewhere = 0xAC100005;
+    struct Row {
+        std::vector<uint32_t> targets;
+        uint32_t sender;
+        bool accepted;
+    } rows[] = {
+        {{kLimitedBroadcast, 0xC0A801FF}, onLan, true},
+        {{kLimitedBroadcast}, onTen, true},  // the limited broadcast reaches every subnet
+        {{kLimitedBroadcast, 0xC0A801FF}, elsewhere, false},
+        {{0xC0A801FF}, onTen, false},  // a directed broadcast reaches its own subnet only
+        {{0x7F000002}, 0x7F000002, true},
+        {{0x7F000002}, 0x7F000003, false},
+        {{0x7F000002}, onLan, false},
+    };
+    for (const Row& r : rows)
+        EXPECT_EQ(AnswerFromTargets(r.sender, r.targets, subnets), r.accepted) << Ipv4Text(r.sender);
+}

@@ -98,8 +98,8 @@ TEST(DiscoveryWire, TargetsComeFromTheSettingTheVariableOrTheBroadcast) {
     // The in-process setting wins over the variable.
     SetDiscoveryAddressOverride("127.0.0.7");
     EXPECT_EQ(ResolveDiscoveryTargets(), std::vector<uint32_t>{0x7F000007});
-    // A list given but holding nothing usable sends nowhere, not to the broadcast.
-    SetDiscoveryAddressOverride("nonsense");
+    // A list given but holding nothing usable, or a mistake, sends nowhere, not to the broadcast.
+    SetDiscoveryAddressOverride("127.0.0.7,nonsense");
     EXPECT_TRUE(ResolveDiscoveryTargets(&note).empty());
     EXPECT_NE(note.find("\"nonsense\""), std::string::npos);
     SetDiscoveryAddressOverride(std::nullopt);

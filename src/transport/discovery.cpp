@@ -46,7 +46,6 @@ struct Tally {
 // Takes what has arrived. Every datagram waiting is looked at, not just one:
 // with more instruments than checks, answers left in the socket would be lost.
 // A flood is cut off when the next check falls due, so the checks keep time.
-
 void Check(const Method& m, FoundInstrument* list, int count, int& found, Tally& tally,
            uint32_t queryStart, uint32_t nextCheckMs) {
     platform::Clock& clock = platform::CurrentClock();

@@ -73,7 +73,7 @@ TEST(TcpClient, SendsZeroByteAndFramesLines) {
     c.listener.Write("1.234\r\n");
     EXPECT_EQ(c.ReadLine(64, &count), "1.234");
     EXPECT_EQ(count, 5);
-    c.listener.Write("1.2\r34\n");
+    c.listener.Write("\r1.2\r34\n");
     EXPECT_EQ(c.ReadLine(64, &count), "1.234");  // carriage returns dropped anywhere
     c.listener.Write("1.234\n");
     EXPECT_EQ(c.ReadLine(64, &count), "1.234");

@@ -4,15 +4,18 @@
 #include <pwd.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "connection/connection_texts.h"
 #include "connection/model_table.h"
 #include "platform/text_format.h"
 #include "transport/channel.h"
 #include "transport/comms_log.h"
+#include "transport/discovery_targets.h"
 #include "transport/serial_port.h"
 #include "transport/tcp_client.h"
 #include "ui/message_box.h"
@@ -44,7 +47,15 @@ std::string PermissionReasonOf(const std::string& path) {
     return PermissionDeniedReason(owner, groupName, st.st_gid, st.st_mode & 07777);
 }
 
+bool IsBroadcastAddress(const std::string& ip) {
+    std::vector<uint32_t> parsed = transport::ParseDiscoveryAddresses(ip);
+    std::vector<uint32_t> broadcasts = transport::BroadcastTargets();
+    return parsed.size() == 1 && std::find(broadcasts.begin(), broadcasts.end(), parsed[0]) != broadcasts.end();
+}
+
 std::string Reason(const ConnectionRecord& r) {
+    if (r.interfaceKind == InterfaceKind::Lan && r.openError != 0 && IsBroadcastAddress(r.ipAddress.str()))
+        return Format(kReasonBroadcast, r.ipAddress.c_str(), std::strerror(r.openError));
     switch (r.openError) {
         case EACCES:
         case EPERM:
@@ -58,8 +69,6 @@ std::string Reason(const ConnectionRecord& r) {
         case ECONNREFUSED:
             return Format(kReasonRefused, static_cast<unsigned>(transport::InstrumentTcpPort()));
         case ETIMEDOUT:
-        case EHOSTUNREACH:
-        case ENETUNREACH:
             return kReasonNoAnswer;
         case EINVAL:
             return r.interfaceKind == InterfaceKind::Lan ? kReasonBadAddress : Format(kReasonOther, std::strerror(EINVAL));

@@ -34,6 +34,10 @@ inline constexpr const char kReasonNoDevice[] =
 inline constexpr const char kReasonRefused[] =
     "The instrument refused the connection: nothing listens on TCP port %u at that address.";
 inline constexpr const char kReasonNoAnswer[] = "Nothing answered within 2 seconds.";
+// The address, then what the system said.
+inline constexpr const char kReasonBroadcast[] =
+    "%s is a broadcast address, which reaches every machine on a network and cannot be connected to "
+    "(the system said: %s). Give the address of the instrument itself.";
 inline constexpr const char kReasonBadAddress[] = "That is not a dotted IPv4 address such as 192.168.1.20.";
 inline constexpr const char kReasonOther[] = "The system said: %s.";
 

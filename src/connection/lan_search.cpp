@@ -1,10 +1,13 @@
 #include "connection/lan_search.h"
 
 #include <memory>
+#include <string>
 
 #include "connection/lan_find_dialog.h"
 #include "connection/lan_search_texts.h"
+#include "platform/text_format.h"
 #include "transport/discovery.h"
+#include "transport/discovery_targets.h"
 #include "ui/connect_dialog.h"
 #include "ui/controls.h"
 #include "ui/lan_find_dialog.h"
@@ -16,6 +19,13 @@ namespace orvane::connection {
 LanSearchResult RunLanSearch(ui::ConnectDialogView& view, ui::LanFindDialogRunner& runner,
                              int workers) {
     LanSearchResult result;
+    std::string source;
+    std::string rejected = transport::RejectedDiscoveryAddresses(&source);
+    if (!rejected.empty()) {
+        view.Boxes().Show({platform::Format(kDiscoveryAddressNotIpv4, source.c_str(), rejected.c_str()),
+                           kLanFindCaption, ui::MessageIcon::Warning, ui::MessageButtons::Ok});
+        return result;
+    }
     auto list = std::make_unique<transport::FoundList>();
     {
         // Only while the queries run: the user chooses in the dialog, or reads the

@@ -5,6 +5,10 @@ namespace orvane::connection {
 
 inline constexpr const char kLanFindCaption[] = "LAN Find Instrument";
 inline constexpr const char kNoInstrumentsFound[] = "No Instruments found on this subnet";
+// The variable's name, then its entries that are not addresses, quoted.
+inline constexpr const char kDiscoveryAddressNotIpv4[] =
+    "Not an IPv4 address in %s: %s. Give dotted addresses such as 192.168.1.20, separated by "
+    "commas; nothing was searched.";
 inline constexpr const char kLanFindDialogTitle[] = "Please Choose Instrument";
 inline constexpr const char kColumnIpAddress[] = "IP Address";
 inline constexpr const char kColumnInstrument[] = "Instrument";

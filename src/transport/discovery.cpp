@@ -38,10 +38,15 @@ void Trace(const Method& m, const std::string& text) {
     TraceLine(std::string("LAN discovery (") + m.name + "): " + text + "\n");
 }
 
+struct Tally {
+    uint32_t datagrams = 0;
+    uint32_t strangers = 0;  // valid answers from addresses not searched
+};
+
 // Takes what has arrived. Every datagram waiting is looked at, not just one:
 // with more instruments than checks, answers left in the socket would be lost.
 // A flood is cut off when the next check falls due, so the checks keep time.
-void Check(const Method& m, FoundInstrument* list, int count, int& found, uint32_t& datagrams,
+void Check(const Method& m, FoundInstrument* list, int count, int& found, Tally& tally,
            uint32_t queryStart, uint32_t nextCheckMs) {
     platform::Clock& clock = platform::CurrentClock();
     for (int taken = 0; taken < kMaxDatagramsPerCheck; ++taken) {
@@ -49,10 +54,14 @@ void Check(const Method& m, FoundInstrument* list, int count, int& found, uint32
         uint32_t sender = 0;
         int n = UdpReceiveFrom(sender, buffer, sizeof buffer);
         if (n <= 0) return;
-        ++datagrams;
+        ++tally.datagrams;
         if (IsAnswer(m, buffer, static_cast<std::size_t>(n))) {
-            int position = AddFoundAddress(sender, list, count);
-            if (position > 0) found = position;
+            if (UdpSenderSearched(sender)) {
+                int position = AddFoundAddress(sender, list, count);
+                if (position > 0) found = position;
+            } else {
+                ++tally.strangers;
+            }
         }
         if (platform::TicksSince(clock.TickCount(), queryStart) >= nextCheckMs) return;
     }
@@ -70,7 +79,7 @@ int Discover(const Method& m, FoundInstrument* list, int count) {
     Trace(m, "query to port " + std::to_string(m.queryPort) + " of " +
                  std::to_string(UdpTargetCount()) + " address(es), " + UdpTargetNote());
     platform::Clock& clock = platform::CurrentClock();
-    uint32_t datagrams = 0;
+    Tally tally;
     for (int q = 0; q < kQueriesPerMethod; ++q) {
         // The result does not decide anything: answers may come to a query that
         // reached only some of the targets. The trace says which failed.
@@ -83,14 +92,15 @@ int Discover(const Method& m, FoundInstrument* list, int count) {
         }
         uint32_t start = clock.TickCount();
         for (uint32_t nextCheck = kCheckIntervalMs;; nextCheck += kCheckIntervalMs) {
-            Check(m, list, count, found, datagrams, start, nextCheck);
+            Check(m, list, count, found, tally, start, nextCheck);
             uint32_t spent = platform::TicksSince(clock.TickCount(), start);
             if (spent >= kListenMs) break;
             if (spent < nextCheck) clock.Sleep(nextCheck - spent);
         }
     }
     UdpClose();
-    Trace(m, std::to_string(datagrams) + " datagram(s), " + std::to_string(found) +
+    Trace(m, std::to_string(tally.datagrams) + " datagram(s), " + std::to_string(tally.strangers) +
+                 " answer(s) from addresses not searched ignored, " + std::to_string(found) +
                  " address(es) listed");
     return found;
 }

@@ -23,12 +23,33 @@ std::string Ipv4Text(uint32_t address);
 std::vector<uint32_t> ParseDiscoveryAddresses(std::string_view text,
                                               std::string* rejected = nullptr);
 
+// An IPv4 interface that can broadcast: its address, netmask and broadcast address.
+struct LocalSubnet {
+    uint32_t address = 0;
+    uint32_t mask = 0;
+    uint32_t broadcast = 0;
+};
+std::vector<LocalSubnet> LocalSubnets();
+
 // 255.255.255.255 and then the broadcast address of every interface that has one.
 std::vector<uint32_t> BroadcastTargets();
 
+// Whether an answer from sender can be one to a query sent to targets: the
+// sender was a target itself, or it lies in the subnet of an interface whose
+// broadcast address was a target (every interface's, for the limited
+// broadcast). Anything else is a spoof or the answer to another search.
+bool AnswerFromTargets(uint32_t sender, const std::vector<uint32_t>& targets,
+                       const std::vector<LocalSubnet>& subnets);
+
 // The in-process setting when there is one, else the variable, else the
 // broadcast targets. *note says which, and what was wrong with a given list.
+// A given list with an entry that is not an address yields no target.
 std::vector<uint32_t> ResolveDiscoveryTargets(std::string* note = nullptr);
+
+// The entries of the given list that are not dotted IPv4 addresses, quoted and
+// comma-separated, with *source naming the setting or variable that holds
+// them; empty when there are none.
+std::string RejectedDiscoveryAddresses(std::string* source = nullptr);
 
 // The in-process equivalent of the variable (same format); nothing goes back to
 // the variable and the broadcast.

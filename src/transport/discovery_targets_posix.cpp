@@ -25,6 +25,22 @@ std::string_view Trim(std::string_view s) {
     return s;
 }
 
+// The list given instead of the broadcast, and where it came from; nothing when none was.
+std::optional<std::string> GivenList(std::string& source) {
+    {
+        std::lock_guard<std::mutex> lock(g_mutex);
+        if (g_override) {
+            source = "the program's setting";
+            return g_override;
+        }
+    }
+    if (const char* env = std::getenv(kDiscoveryAddressVariable)) {
+        source = kDiscoveryAddressVariable;
+        return std::string(env);
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::string Ipv4Text(uint32_t address) {
@@ -60,50 +76,70 @@ std::vector<uint32_t> ParseDiscoveryAddresses(std::string_view text, std::string
     return out;
 }
 
-std::vector<uint32_t> BroadcastTargets() {
-    std::vector<uint32_t> out{kLimitedBroadcast};
+std::vector<LocalSubnet> LocalSubnets() {
+    std::vector<LocalSubnet> out;
     ifaddrs* list = nullptr;
     if (::getifaddrs(&list) != 0) return out;
+    auto host = [](const sockaddr* a) {
+        return ntohl(reinterpret_cast<const sockaddr_in*>(a)->sin_addr.s_addr);
+    };
     for (ifaddrs* i = list; i; i = i->ifa_next) {
-        if (!i->ifa_addr || i->ifa_addr->sa_family != AF_INET) continue;
+        if (!i->ifa_addr || i->ifa_addr->sa_family != AF_INET || !i->ifa_netmask) continue;
         if (!(i->ifa_flags & IFF_UP) || !(i->ifa_flags & IFF_BROADCAST) || !i->ifa_broadaddr)
             continue;
-        const auto* b = reinterpret_cast<const sockaddr_in*>(i->ifa_broadaddr);
-        uint32_t address = ntohl(b->sin_addr.s_addr);
-        if (address != 0) AddOnce(out, address);
+        LocalSubnet s{host(i->ifa_addr), host(i->ifa_netmask), host(i->ifa_broadaddr)};
+        if (s.broadcast != 0) out.push_back(s);
     }
     ::freeifaddrs(list);
     return out;
 }
 
+std::vector<uint32_t> BroadcastTargets() {
+    std::vector<uint32_t> out{kLimitedBroadcast};
+    for (const LocalSubnet& s : LocalSubnets()) AddOnce(out, s.broadcast);
+    return out;
+}
+
+bool AnswerFromTargets(uint32_t sender, const std::vector<uint32_t>& targets,
+                       const std::vector<LocalSubnet>& subnets) {
+    auto targeted = [&](uint32_t a) {
+        return std::find(targets.begin(), targets.end(), a) != targets.end();
+    };
+    if (targeted(sender)) return true;
+    for (const LocalSubnet& s : subnets) {
+        bool searched = targeted(kLimitedBroadcast) || targeted(s.broadcast);
+        if (searched && (sender & s.mask) == (s.address & s.mask)) return true;
+    }
+    return false;
+}
+
+std::string RejectedDiscoveryAddresses(std::string* source) {
+    std::string from;
+    std::optional<std::string> given = GivenList(from);
+    std::string rejected;
+    if (given) ParseDiscoveryAddresses(*given, &rejected);
+    if (source) *source = rejected.empty() ? std::string() : from;
+    return rejected;
+}
+
 std::vector<uint32_t> ResolveDiscoveryTargets(std::string* note) {
-    std::optional<std::string> given;
     std::string source;
-    {
-        std::lock_guard<std::mutex> lock(g_mutex);
-        if (g_override) {
-            given = g_override;
-            source = "the program's setting";
-        }
-    }
-    if (!given) {
-        if (const char* env = std::getenv(kDiscoveryAddressVariable)) {
-            given = std::string(env);
-            source = kDiscoveryAddressVariable;
-        }
-    }
+    std::optional<std::string> given = GivenList(source);
     if (!given) {
         std::vector<uint32_t> targets = BroadcastTargets();
         if (note) *note = "broadcast";
         return targets;
     }
     // A list that was given but holds nothing usable sends nothing: falling back to
-    // the broadcast would reach networks the user meant to leave alone.
+    // the broadcast would reach networks the user meant to leave alone. Nor does
+    // one with a mistake in it: a search of part of what the user named would
+    // pass for a search of all of it.
     std::string rejected;
     std::vector<uint32_t> targets = ParseDiscoveryAddresses(*given, &rejected);
+    if (!rejected.empty()) targets.clear();
     if (note) {
         *note = "addresses from " + source;
-        if (!rejected.empty()) *note += "; not IPv4 addresses, left out: " + rejected;
+        if (!rejected.empty()) *note += "; not IPv4 addresses: " + rejected;
         if (targets.empty()) *note += "; no address to send to";
     }
     return targets;

@@ -31,6 +31,8 @@ int TcpReadByte(ConnectionRecord& record);
 int TcpReadBytes(ConnectionRecord& record, uint8_t* out, std::size_t max);
 // Reads a line (line feed not stored, carriage returns dropped, excess of a long
 // line dropped). Number of characters stored; -1 on a time-out or a closed connection.
+// Dropping goes on for one LAN time-out at most: a line that never ends is
+// returned as stored once bytes have come that long without one being stored.
 int TcpReadLine(ConnectionRecord& record, char* buffer, std::size_t capacity);
 
 // The reply time-out of every LAN record, 5000 ms at start.

@@ -151,6 +151,11 @@ int TcpReadLine(ConnectionRecord& r, char* buffer, std::size_t capacity) {
     std::memset(buffer, 0, capacity);
     std::size_t count = 0;
     platform::Clock& clock = platform::CurrentClock();
+    // A peer that sends without end, with no line feed or only bytes the line
+    // drops, must not hold the read: bytes are dropped for one time-out at most,
+    // and the line then ends with what was stored, as a long line does.
+    bool dropping = false;
+    uint32_t droppingSince = 0;
     for (;;) {
         int b = TcpReadByte(r);
         if (b == -2) {
@@ -166,8 +171,18 @@ int TcpReadLine(ConnectionRecord& r, char* buffer, std::size_t capacity) {
         }
         if (b < 0) return -1;
         if (b == '\n') return static_cast<int>(count);
-        if (b == '\r') continue;
-        if (count + 1 < capacity) buffer[count++] = static_cast<char>(b);
+        if (b != '\r' && count + 1 < capacity) {
+            buffer[count++] = static_cast<char>(b);
+            dropping = false;
+            continue;
+        }
+        uint32_t now = clock.TickCount();
+        if (!dropping) {
+            dropping = true;
+            droppingSince = now;
+        } else if (platform::TicksSince(now, droppingSince) >= g_lanTimeoutMs.load()) {
+            return static_cast<int>(count);
+        }
     }
 }
 

@@ -23,6 +23,9 @@ int UdpSendTo(const void* bytes, std::size_t length, uint16_t port);
 // byte order); 0 nothing waiting; -1 error. Never waits. Empty datagrams and
 // datagrams longer than capacity are dropped unexamined.
 int UdpReceiveFrom(uint32_t& sender, void* buffer, std::size_t capacity);
+// Whether sender could be answering the queries of the open socket (see
+// AnswerFromTargets); false when it is closed.
+bool UdpSenderSearched(uint32_t sender);
 void UdpClose();
 bool UdpIsOpen();
 

@@ -27,6 +27,7 @@ struct DiscoverySocket {
     std::mutex mutex;
     int fd = -1;
     std::vector<uint32_t> targets;
+    std::vector<LocalSubnet> subnets;
     std::string targetNote;
     std::string lastError;
 };
@@ -44,6 +45,7 @@ void CloseLocked(DiscoverySocket& s) {
     if (s.fd >= 0) ::close(s.fd);
     s.fd = -1;
     s.targets.clear();
+    s.subnets.clear();
 }
 
 void ClearPendingError(int fd) {
@@ -88,6 +90,7 @@ int UdpOpen(uint16_t localPort) {
         return fail(Describe(("bind to UDP port " + std::to_string(localPort)).c_str(), errno));
     }
     s.targets = std::move(targets);
+    s.subnets = LocalSubnets();
     s.targetNote = std::move(note);
     s.lastError.clear();
     return 0;
@@ -191,6 +194,12 @@ int UdpReceiveFrom(uint32_t& sender, void* buffer, std::size_t capacity) {
         return static_cast<int>(length);
     }
     return 0;
+}
+
+bool UdpSenderSearched(uint32_t sender) {
+    DiscoverySocket& s = State();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    return s.fd >= 0 && AnswerFromTargets(sender, s.targets, s.subnets);
 }
 
 void UdpClose() {

@@ -224,6 +224,12 @@ TEST(ConnectAndIdentify, OpenFailuresSayWhyAndAreAlwaysShown) {
     EXPECT_FALSE(ConnectAndIdentify(boxes, nullptr, lan, false));
     EXPECT_EQ(boxes.Texts(),
               std::vector<std::string>{platform::Format(kFailedToConnectToIp, "instrument") + "\n" + kReasonBadAddress});
+    lan.ipAddress = "255.255.255.255";
+    boxes.shown.clear();
+    EXPECT_FALSE(ConnectAndIdentify(boxes, nullptr, lan, false));
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{platform::Format(kFailedToConnectToIp, "255.255.255.255") + "\n" +
+                                                      platform::Format(kReasonBroadcast, "255.255.255.255",
+                                                                       std::strerror(lan.openError))});
     transport::SetInstrumentTcpPort(transport::kInstrumentTcpPort);
 }
 

@@ -4,10 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 
 #include "connection/connect_dialog.h"
 #include "connection/lan_search_texts.h"
+#include "platform/text_format.h"
 #include "sim/instrument_config.h"
 #include "support/fake_clock.h"
 #include "support/fake_lan_find.h"
@@ -58,6 +60,17 @@ TEST(LanSearch, NothingFoundSaysSoAndLeavesTheAddress) {
     EXPECT_EQ(b.view.ip.text, "10.0.0.1");
     EXPECT_EQ(b.view.cursor.begins, 1);
     EXPECT_EQ(b.view.cursor.depth, 0);
+
+    // A mistake in the variable is named rather than searched past.
+    transport::SetDiscoveryAddressOverride(std::nullopt);
+    ::setenv(transport::kDiscoveryAddressVariable, (b.lab.Address(0) + ",foo").c_str(), 1);
+    b.view.boxes.shown.clear();
+    uint32_t start = b.clock.TickCount();
+    EXPECT_EQ(b.Search().found, 0);
+    ::unsetenv(transport::kDiscoveryAddressVariable);
+    EXPECT_EQ(b.view.boxes.Texts(), std::vector<std::string>{platform::Format(
+                                        kDiscoveryAddressNotIpv4, transport::kDiscoveryAddressVariable, "\"foo\"")});
+    EXPECT_EQ(b.clock.TickCount(), start);
 }
 
 TEST(LanSearch, SearchButtonFillsTheChosenAddressEvenOfAFailedRow) {

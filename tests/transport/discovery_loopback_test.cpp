@@ -182,7 +182,8 @@ TEST(DiscoveryLoopback, FloodDuringASearchIsTakenOrDroppedByTheRules) {
     LanLab lab;
     auto& echo = lab.AddResponder(DiscoveryMethod::Echo, {lab.Address(0)});
     ASSERT_TRUE(echo.Ok()) << echo.Error();
-    lab.Target({lab.Address(0)});
+    // Half the senders were searched; the others are strangers whatever they send.
+    lab.Target(lab.Addresses(0, 21));
 
     // Valid answers from 40 senders among junk of every size from 0 to 64 KiB.
     std::set<std::string> validSenders{lab.Address(0)};
@@ -202,7 +203,7 @@ TEST(DiscoveryLoopback, FloodDuringASearchIsTakenOrDroppedByTheRules) {
         }
         for (int fd : senders) ::close(fd);
     });
-    for (int n = 1; n <= 40; ++n) validSenders.insert(lab.Address(n));
+    for (int n = 1; n <= 20; ++n) validSenders.insert(lab.Address(n));
 
     FoundList list{};
     int found = DiscoverByEcho(list.data(), kFoundListSize);

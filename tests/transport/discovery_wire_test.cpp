@@ -98,12 +98,33 @@ TEST(DiscoveryWire, TargetsComeFromTheSettingTheVariableOrTheBroadcast) {
     // The in-process setting wins over the variable.
     SetDiscoveryAddressOverride("127.0.0.7");
     EXPECT_EQ(ResolveDiscoveryTargets(), std::vector<uint32_t>{0x7F000007});
-    // A list given but holding nothing usable sends nowhere, not to the broadcast.
-    SetDiscoveryAddressOverride("nonsense");
+    // A list given but holding nothing usable, or a mistake, sends nowhere, not to the broadcast.
+    SetDiscoveryAddressOverride("127.0.0.7,nonsense");
     EXPECT_TRUE(ResolveDiscoveryTargets(&note).empty());
     EXPECT_NE(note.find("\"nonsense\""), std::string::npos);
     SetDiscoveryAddressOverride(std::nullopt);
     ::setenv(kDiscoveryAddressVariable, "", 1);
     EXPECT_TRUE(ResolveDiscoveryTargets().empty());
     ::unsetenv(kDiscoveryAddressVariable);
+}
+
+TEST(DiscoveryWire, AnswersCountOnlyFromTheAddressesOrSubnetsSearched) {
+    const std::vector<LocalSubnet> subnets = {{0xC0A8010A, 0xFFFFFF00, 0xC0A801FF},   // 192.168.1.10/24
+                                              {0x0A000001, 0xFF000000, 0x0AFFFFFF}};  // 10.0.0.1/8
+    const uint32_t onLan = 0xC0A80177, onTen = 0x0A050607, elsewhere = 0xAC100005;
+    struct Row {
+        std::vector<uint32_t> targets;
+        uint32_t sender;
+        bool accepted;
+    } rows[] = {
+        {{kLimitedBroadcast, 0xC0A801FF}, onLan, true},
+        {{kLimitedBroadcast}, onTen, true},  // the limited broadcast reaches every subnet
+        {{kLimitedBroadcast, 0xC0A801FF}, elsewhere, false},
+        {{0xC0A801FF}, onTen, false},  // a directed broadcast reaches its own subnet only
+        {{0x7F000002}, 0x7F000002, true},
+        {{0x7F000002}, 0x7F000003, false},
+        {{0x7F000002}, onLan, false},
+    };
+    for (const Row& r : rows)
+        EXPECT_EQ(AnswerFromTargets(r.sender, r.targets, subnets), r.accepted) << Ipv4Text(r.sender);
 }

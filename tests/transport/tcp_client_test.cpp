@@ -73,7 +73,7 @@ TEST(TcpClient, SendsZeroByteAndFramesLines) {
     c.listener.Write("1.234\r\n");
     EXPECT_EQ(c.ReadLine(64, &count), "1.234");
     EXPECT_EQ(count, 5);
-    c.listener.Write("1.2\r34\n");
+    c.listener.Write("\r1.2\r34\n");
     EXPECT_EQ(c.ReadLine(64, &count), "1.234");  // carriage returns dropped anywhere
     c.listener.Write("1.234\n");
     EXPECT_EQ(c.ReadLine(64, &count), "1.234");
@@ -120,6 +120,24 @@ TEST(TcpClient, TimeoutIsProcessWideAndPerByte) {
     EXPECT_EQ(c.ReadLine(64, &count), "");
     EXPECT_EQ(count, -1);
     EXPECT_EQ(clock.TickCount() - start, 500u);
+
+    // A peer that never sends a line feed, with text or carriage returns alone,
+    // holds a read one time-out past the last character stored, not for as long as it sends.
+    for (char flood : {'A', '\r'}) {
+        start = clock.TickCount();
+        next = start;
+        pump = clock.AddPump([&](uint32_t now) {
+            if (now >= next && now - start < 20000) c.listener.Write(std::string(64, flood));
+            next = now + 1;
+        });
+        std::string got = c.ReadLine(16, &count);
+        EXPECT_LE(clock.TickCount() - start, 1000u) << int(flood);
+        EXPECT_EQ(got, flood == 'A' ? std::string(15, 'A') : "");
+        EXPECT_EQ(count, int(got.size()));
+        clock.RemovePump(pump);
+        while (TcpReadByte(c.record) >= 0) {
+        }
+    }
 }
 
 TEST(TcpClient, ClosedConnectionIsReportedOnceTheRingIsEmpty) {

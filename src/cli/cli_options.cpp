@@ -171,8 +171,8 @@ Commands:
 
 Exit status: 0 success; 1 a script test failed, an upgrade or a question refused or cancelled,
 nothing found by discover, or stdout or the comms log could not be written (a closed pipe ends the
-command quietly with its own status); 2 a command could not be sent or an upgrade failed after it started; 3 no
-connection; 4 the file is not a script or cannot be read; 64 usage error.
+command quietly with its own status); 2 a command could not be sent or an upgrade failed after it
+started; 3 no connection; 4 the file is not a script or cannot be read; 64 usage error.
 )";
 }
 

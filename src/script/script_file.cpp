@@ -69,8 +69,10 @@ public:
     // False once the bytes are known not to be text; nothing more is taken then.
     bool Feed(std::string_view bytes) {
         for (char c : bytes) {
-            if (c == '\0' && offset_ < kTextProbeBytes) binary_ = true;
-            if (binary_) return false;
+            if (c == '\0' && offset_ < kTextProbeBytes) {
+                binary_ = true;
+                return false;
+            }
             ++offset_;
             const bool lfOfCrLf = c == '\n' && afterCr_;
             afterCr_ = c == '\r';

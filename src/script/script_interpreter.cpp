@@ -70,9 +70,8 @@ void Bincon(ScriptHost& host, std::string_view line) {
 
 void Print(ScriptHost& host, std::string_view line) {
     std::string path(Argument(line).value_or(std::string_view()));
-    platform::RegularFile file;
-    if (!path.empty()) file = platform::OpenRegularFile(path, platform::FileAccess::Replace);
-    if (path.empty() || !file.ok()) {
+    platform::RegularFile file = platform::OpenRegularFile(path, platform::FileAccess::Replace);
+    if (!file.ok()) {
         Append(host, kInvalidFileLocation);
         return;
     }

@@ -87,7 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     FUZZ_CHECK(b.boxes.shown.size() == (loaded ? 0u : 1u));
     for (std::string& item : b.list.items) {
         FUZZ_CHECK(!item.empty() && item.size() <= kMaxScriptLineLength);
-        FUZZ_CHECK(item.find('\n') == std::string::npos);
+        FUZZ_CHECK(item.find_first_of("\r\n") == std::string::npos);
         if (IsPrintLine(item)) item = "#print," + printPath;
     }
     if (!loaded) return 0;

@@ -146,6 +146,16 @@ int CliApp::Run() {
         std::fprintf(stderr, "orvane2-cli: --comms-log: %s\n", refused.c_str());
         return kExitUsage;
     }
+    int status = RunCommand();
+    // A log that was asked for and lost on the way (its message is on stderr)
+    // is output that could not be written; a command that failed keeps its status.
+    if (status == kExitOk && !options_.commsLog.empty() && !transport::CommsLogEnabled()) {
+        status = kExitOutputFailed;
+    }
+    return status;
+}
+
+int CliApp::RunCommand() {
     if (options_.command == "identify") return Identify();
     if (options_.command == "query") return Query();
     if (options_.command == "console") return Console();

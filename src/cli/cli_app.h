@@ -30,6 +30,7 @@ private:
     bool WaitQuiet(uint32_t quietMs);
     void WaitForInput(uint32_t ms);
 
+    int RunCommand();
     int Identify();
     int Query();
     int Console();

@@ -145,8 +145,8 @@ Connection (at most one; without any, the "Connect" section of the settings file
 Options:
   --settings FILE     settings file instead of the default location
   --trace             trace lines on stderr
-  --comms-log FILE    write every command sent and every reply line received to FILE; its folder must
-                      exist (otherwise exit status 64)
+  --comms-log FILE    write every command sent and every reply line received to FILE; it must be a
+                      regular file (or none yet) in a folder that exists (otherwise exit status 64)
   --yes               answer every question with Yes / OK / Accept
   --no-color          no ANSI colours (also when stdout is not a terminal or NO_COLOR is set)
   --quiet-ms MS       for query, console and run: how long the instrument must be silent before the
@@ -170,9 +170,9 @@ Commands:
   set-clock           set the instrument's clock from this computer's clock
 
 Exit status: 0 success; 1 a script test failed, an upgrade or a question refused or cancelled,
-nothing found by discover, or stdout could not be written (a closed pipe ends the command quietly
-with its own status); 2 a command could not be sent or an upgrade failed after it started; 3 no
-connection; 4 the file is not a script or cannot be read; 64 usage error.
+nothing found by discover, or stdout or the comms log could not be written (a closed pipe ends the
+command quietly with its own status); 2 a command could not be sent or an upgrade failed after it
+started; 3 no connection; 4 the file is not a script or cannot be read; 64 usage error.
 )";
 }
 

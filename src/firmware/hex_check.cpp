@@ -1,12 +1,11 @@
 #include "firmware/hex_check.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <vector>
+
+#include "platform/regular_file.h"
 
 namespace orvane::firmware {
 namespace {
@@ -106,42 +105,32 @@ HexCheck CannotRead(int error) {
     return check;
 }
 
-class FdGuard {
-  public:
-    explicit FdGuard(int fd) : fd_(fd) {}
-    ~FdGuard() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    FdGuard(const FdGuard&) = delete;
-    FdGuard& operator=(const FdGuard&) = delete;
-    int get() const { return fd_; }
-
-  private:
-    int fd_;
-};
-
 }  // namespace
 
 HexCheck CheckHexFile(const std::string& path) {
-    // Not blocking on open: a FIFO where a file was expected must not hang the preview.
-    FdGuard fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (fd.get() < 0) return CannotRead(errno);
-    struct stat st {};
-    if (::fstat(fd.get(), &st) != 0) return CannotRead(errno);
-    if (S_ISDIR(st.st_mode)) return HexCheck{HexFault::IsFolder, 0, {}};
-    if (!S_ISREG(st.st_mode)) return HexCheck{HexFault::NotAFile, 0, {}};
+    platform::RegularFile file = platform::OpenRegularFile(path, platform::FileAccess::Read);
+    switch (file.refusal) {
+        case platform::FileRefusal::None:
+            break;
+        case platform::FileRefusal::Folder:
+            return HexCheck{HexFault::IsFolder, 0, {}};
+        case platform::FileRefusal::NotRegular:
+            return HexCheck{HexFault::NotAFile, 0, {}};
+        case platform::FileRefusal::Missing:
+        case platform::FileRefusal::CannotOpen:
+            return HexCheck{HexFault::CannotRead, 0, file.reason};
+    }
 
     HexScanner scanner;
     std::vector<char> buffer(64 * 1024);
     for (;;) {
-        ssize_t got = ::read(fd.get(), buffer.data(), buffer.size());
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) return CannotRead(errno);
-        if (got == 0) break;
-        for (ssize_t i = 0; i < got; ++i) {
-            if (!scanner.Take(buffer[static_cast<std::size_t>(i)])) return scanner.Finish();
+        std::size_t got = std::fread(buffer.data(), 1, buffer.size(), file.stream.get());
+        for (std::size_t i = 0; i < got; ++i) {
+            if (!scanner.Take(buffer[i])) return scanner.Finish();
         }
+        if (got < buffer.size()) break;
     }
+    if (std::ferror(file.stream.get())) return CannotRead(errno);
     return scanner.Finish();
 }
 

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <memory>
 #include <string_view>
 
 #include "firmware/file_lookup.h"
 #include "firmware/text_fields.h"
+#include "platform/regular_file.h"
 
 namespace orvane::firmware {
 namespace {
@@ -15,10 +15,6 @@ namespace {
 // Lines are read in pieces of at most this many characters; the rest of a
 // longer line is read as the next line.
 constexpr int kPieceLength = 259;
-
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
 
 // The upper-case form is looked for anywhere first; only when it is absent is
 // the lower-case form tried. Either way the keyword must open the line, so
@@ -199,8 +195,8 @@ int32_t ParseUpgradeDescriptor(const std::string& path, LoadPlan& plan, int32_t 
         rule.versionValue = 0;
         rule.versionTest = VersionTest::Any;
     }
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file) return 0;
+    platform::RegularFile file = platform::OpenRegularFile(path, platform::FileAccess::Read);
+    if (!file.ok()) return 0;
 
     auto slash = path.find_last_of('/');
     std::string_view folder = slash == std::string::npos
@@ -210,7 +206,7 @@ int32_t ParseUpgradeDescriptor(const std::string& path, LoadPlan& plan, int32_t 
                             planError);
 
     char piece[kPieceLength + 1];
-    while (!reader.SlotFull() && std::fgets(piece, sizeof piece, file.get())) {
+    while (!reader.SlotFull() && std::fgets(piece, sizeof piece, file.stream.get())) {
         // The piece ends at its first zero byte, as any C text would.
         if (char* cr = std::strrchr(piece, '\r')) *cr = '\0';
         if (char* lf = std::strrchr(piece, '\n')) *lf = '\0';

@@ -55,7 +55,7 @@ std::string GuiUsage() {
            "                    Connect dialog; the saved settings are left as they are\n"
            "  --trace           print the time-stamped trace lines on stderr (or ORVANE2_TRACE=1)\n"
            "  --comms-log FILE  write every command sent and every reply received to FILE;\n"
-           "                    its folder must exist\n"
+           "                    a regular file (or none yet) in a folder that exists\n"
            "  -d1               delete the debug file /tmp/orvane2.dbg at start-up\n"
            "  --version         print the version and exit\n"
            "  --help            print this help and exit\n";

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <memory>
 #include <optional>
 #include <vector>
 
+#include "platform/regular_file.h"
 #include "platform/text_format.h"
 #include "script/script_interpreter.h"
 #include "script/script_texts.h"
@@ -16,10 +16,8 @@ namespace orvane::script {
 namespace {
 
 constexpr char kCtrlZ = '\x1A';
-
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
+// A zero byte this early means a binary file, not a script with a stray byte.
+constexpr std::size_t kTextProbeBytes = 64 * 1024;
 
 // Builds one line from the bytes of a physical line, keeping only what the
 // list could ever hold.
@@ -31,26 +29,19 @@ public:
             ended_ = true;
             return;
         }
-        if (c == '\r') lastCr_ = length_;
         if (kept_.size() < kMaxScriptLineLength) kept_.push_back(c);
         ++length_;
     }
-    ScriptFileLine Finish() {
-        std::size_t length = lastCr_ ? *lastCr_ : length_;
-        std::string_view text(kept_.data(), std::min(length, kept_.size()));
-        return {text, length};
-    }
+    ScriptFileLine Finish() const { return {kept_, length_}; }
     void Reset() {
         kept_.clear();
         length_ = 0;
-        lastCr_.reset();
         ended_ = false;
     }
 
 private:
     std::string kept_;
     std::size_t length_ = 0;
-    std::optional<std::size_t> lastCr_;
     bool ended_ = false;  // a zero byte was seen: the rest of the line does not count
 };
 
@@ -60,13 +51,33 @@ void Inform(ui::MessageBoxes& boxes, const char* format, const std::string& path
 
 bool IsScriptLine(std::string_view text) { return !text.empty() && (text[0] == '"' || text[0] == '#'); }
 
-// Cuts bytes into lines, whatever the size of the pieces they come in.
+// A command line goes to the instrument as it stands, so a raw control byte in
+// it would act on the instrument (0x19 starts its bootloader); the caret rule
+// is the way to send one.
+bool HasRawControlByte(std::string_view commandLine) {
+    return std::any_of(commandLine.begin(), commandLine.end(), [](char c) {
+        const auto b = static_cast<unsigned char>(c);
+        return (b < 0x20 && c != '\t') || b == 0x7F;
+    });
+}
+
+// Cuts bytes into lines, whatever the size of the pieces they come in. CR LF,
+// LF and a lone CR each end a line.
 class LineSplitter {
 public:
     explicit LineSplitter(const LineHandler& onLine) : onLine_(onLine) {}
-    void Feed(std::string_view bytes) {
+    // False once the bytes are known not to be text; nothing more is taken then.
+    bool Feed(std::string_view bytes) {
         for (char c : bytes) {
-            if (c == '\n') {
+            if (c == '\0' && offset_ < kTextProbeBytes) {
+                binary_ = true;
+                return false;
+            }
+            ++offset_;
+            const bool lfOfCrLf = c == '\n' && afterCr_;
+            afterCr_ = c == '\r';
+            if (lfOfCrLf) continue;
+            if (c == '\n' || c == '\r') {
                 onLine_(line_.Finish());
                 line_.Reset();
                 pending_ = false;
@@ -75,32 +86,44 @@ public:
                 pending_ = true;
             }
         }
+        return true;
     }
-    // The last line counts without its line feed, too.
-    void End() {
+    // The last line counts without its line end, too.
+    ScriptRead End() {
+        if (binary_) return ScriptRead::NotText;
         if (pending_) onLine_(line_.Finish());
+        return ScriptRead::Read;
     }
 
 private:
     const LineHandler& onLine_;
     LineBuilder line_;
-    bool pending_ = false;  // bytes of a line without its line feed yet
+    std::size_t offset_ = 0;
+    bool pending_ = false;  // bytes of a line without its line end yet
+    bool afterCr_ = false;
+    bool binary_ = false;
 };
 
-// Passes every line to the handler; false when the script cannot be read.
-using LineSource = std::function<bool(const LineHandler&)>;
+// Passes every line to the handler.
+using LineSource = std::function<ScriptRead(const LineHandler&)>;
 
 // Reads and checks the script, passing each line on; shows the message and
 // returns false when it cannot be read or is not a script.
 bool ScanScript(ui::MessageBoxes& boxes, const std::string& path, const LineSource& read,
                 const LineHandler& onLine) {
     int scriptLines = 0;
-    bool readAll = read([&](const ScriptFileLine& line) {
+    bool controlBytes = false;
+    ScriptRead outcome = read([&](const ScriptFileLine& line) {
         if (IsScriptLine(line.text)) ++scriptLines;
+        if (line.text.starts_with('"') && HasRawControlByte(line.text)) controlBytes = true;
         if (onLine) onLine(line);
     });
-    if (!readAll) {
+    if (outcome == ScriptRead::CannotRead) {
         Inform(boxes, kUnableToReadFile, path);
+        return false;
+    }
+    if (outcome == ScriptRead::NotText || controlBytes) {
+        Inform(boxes, kBinaryScriptFile, path);
         return false;
     }
     if (scriptLines == 0) {
@@ -128,20 +151,19 @@ bool LoadScript(ui::MessageBoxes& boxes, ui::ListBox& list, const std::string& p
 
 }  // namespace
 
-bool ReadScriptFileLines(const std::string& path, const LineHandler& onLine) {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file) return false;
+ScriptRead ReadScriptFileLines(const std::string& path, const LineHandler& onLine) {
+    platform::RegularFile file = platform::OpenRegularFile(path, platform::FileAccess::Read);
+    if (!file.ok()) return ScriptRead::CannotRead;
     std::vector<char> chunk(64 * 1024);
     LineSplitter lines(onLine);
     for (;;) {
-        std::size_t n = std::fread(chunk.data(), 1, chunk.size(), file.get());
-        lines.Feed(std::string_view(chunk.data(), n));
+        std::size_t n = std::fread(chunk.data(), 1, chunk.size(), file.stream.get());
+        if (!lines.Feed(std::string_view(chunk.data(), n))) break;
         if (n < chunk.size()) break;
     }
-    // A read error (a directory, a failing disk) is not the end of the script.
-    if (std::ferror(file.get())) return false;
-    lines.End();
-    return true;
+    // A read error (a failing disk) is not the end of the script.
+    if (std::ferror(file.stream.get())) return ScriptRead::CannotRead;
+    return lines.End();
 }
 
 bool ChooseScriptFile(ui::FileDialogs& dialogs, ui::MessageBoxes& boxes, std::string& path) {
@@ -168,8 +190,7 @@ bool LoadScriptText(ui::MessageBoxes& boxes, ui::ListBox& list, const std::strin
     return LoadScript(boxes, list, name, [bytes](const LineHandler& onLine) {
         LineSplitter lines(onLine);
         lines.Feed(bytes);
-        lines.End();
-        return true;
+        return lines.End();
     });
 }
 

@@ -14,18 +14,23 @@
 namespace orvane::script {
 
 struct ScriptFileLine {
-    // The line without its line end, cut at a zero byte and then at its last
-    // carriage return. Only its first kMaxScriptLineLength characters are kept.
+    // The line without its line end (CR LF, LF or a lone CR), cut at a zero
+    // byte. Only its first kMaxScriptLineLength characters are kept.
     std::string_view text;
-    std::size_t length = 0;  // the whole length after those cuts
+    std::size_t length = 0;  // the whole length after that cut
 };
 
 using LineHandler = std::function<void(const ScriptFileLine&)>;
 
+enum class ScriptRead {
+    Read,
+    CannotRead,  // cannot be opened or read, or not a regular file
+    NotText,     // a zero byte among its first 64 KiB
+};
+
 // Calls onLine for every line of the file, the last one also without a line
-// feed. Memory stays bounded whatever the file holds. False when the file
-// cannot be opened or a read fails.
-bool ReadScriptFileLines(const std::string& path, const LineHandler& onLine);
+// end. Memory stays bounded whatever the file holds.
+ScriptRead ReadScriptFileLines(const std::string& path, const LineHandler& onLine);
 
 // Shows the open-file dialog and checks the chosen file. True when it is a
 // script; path then holds it. A cancelled dialog is silent and leaves path empty;
@@ -34,7 +39,8 @@ bool ChooseScriptFile(ui::FileDialogs& dialogs, ui::MessageBoxes& boxes, std::st
 
 // Checks the file and, with load set, replaces the list's items with its lines
 // (leaving out empty lines, a Ctrl-Z end mark and lines too long for the list).
-// True when the file is a script.
+// True when the file is a script: readable, text, with at least one command or
+// directive line and no raw control byte but tab in a command line.
 bool LoadScriptFile(ui::MessageBoxes& boxes, ui::ListBox& list, const std::string& path, bool load);
 // The same for a script already in memory, with load set; name stands for its
 // path in the messages.

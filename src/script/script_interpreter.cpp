@@ -1,11 +1,12 @@
 #include "script/script_interpreter.h"
 
 #include <cctype>
-#include <fstream>
+#include <cstdio>
 #include <optional>
 #include <string>
 
 #include "platform/clock.h"
+#include "platform/regular_file.h"
 #include "platform/text_format.h"
 #include "script/number_text.h"
 #include "script/script_texts.h"
@@ -69,18 +70,16 @@ void Bincon(ScriptHost& host, std::string_view line) {
 
 void Print(ScriptHost& host, std::string_view line) {
     std::string path(Argument(line).value_or(std::string_view()));
-    std::ofstream file;
-    if (!path.empty()) file.open(path, std::ios::out | std::ios::trunc);
-    if (!file.is_open()) {
+    platform::RegularFile file = platform::OpenRegularFile(path, platform::FileAccess::Replace);
+    if (!file.ok()) {
         Append(host, kInvalidFileLocation);
         return;
     }
-    // The pane's CR LF becomes whatever line end the platform's text stream writes.
+    // The pane's CR LF becomes the LF that this platform's text files end their lines with.
     std::string text = host.resultsPane.Text();
     std::erase(text, '\r');
-    file << text;
-    file.close();
-    if (file.fail()) Append(host, kPrintWriteFailed);
+    bool written = std::fwrite(text.data(), 1, text.size(), file.stream.get()) == text.size();
+    if (std::fclose(file.stream.release()) != 0 || !written) Append(host, kPrintWriteFailed);
 }
 
 // Runs a directive; the delay it adds before the next line.

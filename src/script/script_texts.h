@@ -22,6 +22,8 @@ inline constexpr const char kScriptFilterName[] = "Script Files";
 inline constexpr const char kScriptFilterPattern[] = "*.txt";
 inline constexpr const char kUnableToReadFile[] = "Unable to read file %s";
 inline constexpr const char kNotAScriptFile[] = "%s does not appear to be a script file";
+// Binary bytes, or raw control bytes in a command line that would reach the instrument.
+inline constexpr const char kBinaryScriptFile[] = "%s is not a script file";
 
 // Directive keywords, matched case-insensitively as prefixes, in this order.
 inline constexpr const char kDirectiveBeep[] = "beep";

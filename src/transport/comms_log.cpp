@@ -12,6 +12,7 @@
 #include "platform/clock.h"
 #include "platform/debug_output.h"
 #include "platform/product.h"
+#include "platform/regular_file.h"
 #include "platform/text_format.h"
 #include "transport/connection_record.h"
 #include "ui/message_box.h"
@@ -56,10 +57,28 @@ std::string FolderOf(const std::string& path) {
 }
 
 bool AppendToFile(const std::string& path, std::string_view text) {
-    std::FILE* f = std::fopen(path.c_str(), "a");
-    if (!f) return false;
-    bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-    return std::fclose(f) == 0 && ok;
+    platform::RegularFile file = platform::OpenRegularFile(path, platform::FileAccess::Append);
+    if (!file.ok()) return false;
+    bool ok = std::fwrite(text.data(), 1, text.size(), file.stream.get()) == text.size();
+    return std::fclose(file.stream.release()) == 0 && ok;
+}
+
+// Why the path cannot take the log, found by opening it as the log will be
+// opened (without creating it); empty when it can, or when it is still to be made.
+std::string UnusableLogFile(const std::string& path) {
+    platform::RegularFile file = platform::OpenRegularFile(path, platform::FileAccess::AppendExisting);
+    switch (file.refusal) {
+        case platform::FileRefusal::None:
+        case platform::FileRefusal::Missing:
+            return {};
+        case platform::FileRefusal::Folder:
+            return platform::Format(kCommsLogIsFolder, path.c_str());
+        case platform::FileRefusal::NotRegular:
+            return platform::Format(kCommsLogNotAFile, path.c_str());
+        case platform::FileRefusal::CannotOpen:
+            break;
+    }
+    return platform::Format(kCommsLogCannotWrite, path.c_str(), file.reason.c_str());
 }
 
 // Called with g_mutex held. False when the line could not be written.
@@ -129,6 +148,8 @@ std::string SetCommsLogFile(const std::string& path) {
         refused = kCommsLogPathTooLong;
     } else if (!path.empty() && !FolderExists(FolderOf(path))) {
         refused = platform::Format(kCommsLogNoFolder, FolderOf(path).c_str());
+    } else if (!path.empty()) {
+        refused = UnusableLogFile(path);
     }
     std::lock_guard<std::mutex> lock(g_mutex);
     g_path = refused.empty() ? path : std::string();

@@ -123,7 +123,7 @@ TEST(CliScript, LastRepliesArePrintedBeforeTheEnd) {
 
 // A comms log in a folder that is not there, in either front end: a usage
 // error that names the folder, before anything is sent, and the folder is not made.
-TEST(CommsLogOption, AMissingFolderIsAUsageError) {
+TEST(CommsLogOption, AMissingFolderIsAUsageErrorALostLogAFailure) {
     const std::string folder = "/tmp/orvane2-fault-no-such-folder";
     std::vector<std::pair<std::string, std::vector<std::string>>> runs = {
         {ORVANE2_CLI_PATH, {"--demo", "--comms-log", folder + "/comms.log", "identify"}}};
@@ -140,6 +140,10 @@ TEST(CommsLogOption, AMissingFolderIsAUsageError) {
         EXPECT_EQ(r.out, "");
         EXPECT_NE(::access(folder.c_str(), F_OK), 0);
     }
+    // A log that cannot be made when its first line comes is said, and is no success.
+    ProgramResult r = RunProgram(ORVANE2_CLI_PATH, {"--demo", "--comms-log", "/proc/orvane2.log", "identify"});
+    EXPECT_EQ(r.status, cli::kExitOutputFailed);
+    EXPECT_NE(r.err.find(transport::kCommsLogOpenErrorText), std::string::npos) << r.err;
 }
 
 struct HeldSignal {

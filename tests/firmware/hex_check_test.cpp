@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cerrno>
+#include <cstring>
 #include <string>
 
 #include "firmware_test_files.h"
@@ -71,7 +73,8 @@ TEST(HexCheck, FaultsAreFoundWithTheirLine) {
 TEST(HexCheck, WhatIsNoReadableFileIsReportedWithoutHanging) {
     TempFolder folder;
     EXPECT_EQ(CheckHexFile(folder.Folder("dir.hex")).fault, HexFault::IsFolder);
-    EXPECT_EQ(CheckHexFile(folder.path() + "none.hex").fault, HexFault::CannotRead);
+    EXPECT_EQ(DescribeHexCheck(CheckHexFile(folder.path() + "none.hex")),
+              std::string(kHexCannotReadText) + ": " + std::strerror(ENOENT));
     std::string fifo = folder.path() + "pipe.hex";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     EXPECT_EQ(CheckHexFile(fifo).fault, HexFault::NotAFile);

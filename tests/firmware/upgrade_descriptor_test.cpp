@@ -1,6 +1,8 @@
 #include "firmware/upgrade_descriptor.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <memory>
 #include <string>
@@ -223,6 +225,11 @@ TEST_F(Descriptor, AnyInputEndsWithTheDocumentedResult) {
 
     EXPECT_EQ(ParseAt(folder_.path() + "none.upg").result, 0);
     EXPECT_EQ(ParseAt(folder_.Folder("dir.upg")).result, 0);
+    // Neither may hold the upgrade for ever: a FIFO without a writer, endless zero bytes.
+    const std::string fifo = folder_.path() + "fifo.upg", zero = folder_.path() + "zero.upg";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600) | ::symlink("/dev/zero", zero.c_str()), 0);
+    EXPECT_EQ(ParseAt(fifo).result, 0);
+    EXPECT_EQ(ParseAt(zero).result, 0);
     EXPECT_EQ(Parse(std::string(10 << 20, 'x') + "\nLOAD,1,main.hex\n").result, 1);
 
     std::string binary;

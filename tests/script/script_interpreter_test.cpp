@@ -1,7 +1,10 @@
 #include "script/script_interpreter.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 
+#include <csignal>
 #include <fstream>
 #include <sstream>
 
@@ -152,12 +155,25 @@ TEST(ScriptInterpreter, PrintAndCalculatorStops) {
     written << std::ifstream(file, std::ios::binary).rdbuf();
     EXPECT_EQ(written.str(), "> *IDN?\nKelmscot\n");  // LF here, unlike Save to File's CR LF
     EXPECT_EQ(b.results.text, "> *IDN?\r\nKelmscot\r\n");
-    for (const std::string& line : {"#print"s, "#print,"s, "#Print," + dir / "none/x.txt", "#print," + dir / ""}) {
+    // Only a regular file will do: a FIFO without a reader would hang the script.
+    const std::string fifo = dir / "fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& line : {"#print"s, "#print,"s, "#Print," + dir / "none/x.txt", "#print," + dir / "",
+                                    "#print,/dev/full"s, "#print," + fifo}) {
         EXPECT_EQ(Line(b, {line, "#echo"}, ScriptMode::Running), kInvalidFileLocation) << line;
     }
-    b.list.items = {"#print,/dev/full"};
+    // A full disk: the file opens, the writing fails (the size limit stands in for it).
+    rlimit limit{};
+    ::getrlimit(RLIMIT_FSIZE, &limit);
+    const rlimit saved = limit;
+    limit.rlim_cur = 1;
+    auto handler = std::signal(SIGXFSZ, SIG_IGN);
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    b.list.items = {"#print," + file};
     b.results.text = "r\r\n";
     ExecuteScriptLine(b.host, b.runner.engine(), ScriptMode::Running, index = 0, 1);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, handler);
     EXPECT_EQ(b.results.text, "r\r\n"s + kPrintWriteFailed);
     EXPECT_TRUE(b.poster.posted.empty());  // the script goes on
 

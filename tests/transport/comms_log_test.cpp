@@ -63,6 +63,12 @@ TEST(CommsLog, FileGetsHeaderAndOneLinePerTransaction) {
               orvane::platform::Format(kCommsLogNoFolder, (dir + "/deep").c_str()));
     EXPECT_EQ(SetCommsLogFile(dir + "/" + std::string(258 - dir.size(), 'x')), "");  // 259 will do
     EXPECT_EQ(SetCommsLogFile(std::string(260, 'x')), kCommsLogPathTooLong);
+    // Only a regular file will do: a folder, a device or a FIFO never keeps the log.
+    const std::string fifo = dir + "/fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(SetCommsLogFile(dir), orvane::platform::Format(kCommsLogIsFolder, dir.c_str()));
+    EXPECT_EQ(SetCommsLogFile("/dev/full"), orvane::platform::Format(kCommsLogNotAFile, "/dev/full"));
+    EXPECT_EQ(SetCommsLogFile(fifo), orvane::platform::Format(kCommsLogNotAFile, fifo.c_str()));
     EXPECT_FALSE(CommsLogEnabled());
 
     ConnectionRecord known;
@@ -107,12 +113,17 @@ TEST(CommsLog, UnwritableFileSwitchesTheLogOffWithAMessage) {
     SetCommsLogMessageBoxes(&boxes);
     std::string out;
     orvane::platform::ScopedDebugSink sink([&](std::string_view s) { out += s; });
-    // A file that cannot be made, and one that takes no bytes.
-    for (const char* path : {"/proc/orvane-comms.log", "/dev/full"}) {
+    // A file that cannot be made, and one that became a FIFO after it was chosen.
+    char tmpl[] = "/tmp/orvane_log_XXXXXX";
+    const std::string fifo = std::string(mkdtemp(tmpl)) + "/comms.log";
+    for (const std::string& path : {std::string("/proc/orvane-comms.log"), fifo}) {
         SCOPED_TRACE(path);
         boxes.shown.clear();
         out.clear();
         ASSERT_EQ(SetCommsLogFile(path), "");
+        if (path == fifo) {
+            ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+        }
         TraceLine("dropped\n");
         EXPECT_FALSE(CommsLogEnabled());
         ASSERT_EQ(boxes.shown.size(), 1u);
@@ -122,4 +133,5 @@ TEST(CommsLog, UnwritableFileSwitchesTheLogOffWithAMessage) {
         EXPECT_NE(out.find("while the box is up"), std::string::npos);
     }
     SetCommsLogMessageBoxes(nullptr);
+    std::system(("rm -rf " + fifo.substr(0, fifo.rfind('/'))).c_str());
 }

@@ -4,18 +4,23 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <regex>
 #include <string>
 #include <vector>
 
+#include "app/shell_texts.h"
 #include "cli/cli_options.h"
+#include "platform/text_format.h"
 #include "sim/instrument_config.h"
 #include "sim/pty_endpoint.h"
 #include "sim/tcp_endpoint.h"
 #include "support/run_program.h"
 #include "support/sim_process.h"
+#include "ui/app_strings.h"
 
 using namespace orvane;
 using orvane::testing::ProgramResult;
@@ -129,6 +134,10 @@ TEST(CliAgainstSim, NoConnectionSendFailuresAndUsage) {
     Instrument silent("127.0.41.3", {"--silent"});
     EXPECT_EQ(Cli({"--lan", silent.address, "query", "*IDN?"}).status, cli::kExitNoConnection);
     EXPECT_EQ(Cli({"--usb", "/dev/orvane-missing", "identify"}).status, cli::kExitNoConnection);
+    r = Cli({"--settings", "/tmp", "identify"});
+    EXPECT_EQ(r.status, cli::kExitNoConnection);
+    EXPECT_EQ(r.err, std::string(ui::kAppName) + ": " +
+                         platform::Format(app::kSettingsUnreadable, "/tmp", std::strerror(EISDIR)) + "\n");
 
     // The instrument hangs up after its first reading (90 bytes identified it):
     // the script's later sends fail.

@@ -83,6 +83,14 @@ TEST(CliAgainstSim, IdentifyQueryConsoleAndSetClockOverPtyAndLan) {
         EXPECT_NE(r.out.find("1.23450E+00\n"), std::string::npos);
     }
 
+    // An identity holding escapes shows them made visible, not obeyed.
+    sim::InstrumentConfig odd;
+    odd.serial = "10234\x1b]0;title\x07";
+    sim::PtyEndpoint oddPty(odd);
+    ASSERT_TRUE(oddPty.Start());
+    ProgramResult r = Cli({"--usb", oddPty.DevicePath(), "identify"});
+    EXPECT_NE(r.out.find("  Serial No:  10234^[]0;title^G\n"), std::string::npos) << r.out;
+
     // set-clock, against instruments in this process so that what they received can be read:
     // the six commands in order, two digits each (LAN puts a zero byte after each).
     const std::regex clock(R"(config,240,\d\d\n\x00?config,241,\d\d\n\x00?config,242,\d\d\n\x00?)"

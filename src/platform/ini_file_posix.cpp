@@ -124,7 +124,7 @@ bool IniFile::Exists() const {
 }
 
 IniFile::Text IniFile::ReadText() const {
-    if (text_) return {*text_, 0};
+    if (text_) return {*text_};
     // Not blocking: a FIFO put where the file should be must not hang the program.
     int fd = ::open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return {{}, errno == ENOENT ? 0 : errno};

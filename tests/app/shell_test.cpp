@@ -148,7 +148,8 @@ TEST(Shell, SettingsFileCreatedOnceAndSizesRestoredWithinTheScreen) {
     ShellBench folder(dir);  // a folder where the file should be
     folder.shell.Start({"orvane2"});
     ASSERT_EQ(folder.w.boxes.shown.size(), 1u);
-    EXPECT_EQ(folder.w.boxes.shown[0].text, platform::Format(app::kSettingsUnreadable, dir.c_str(), std::strerror(EISDIR)));
+    EXPECT_EQ(folder.w.boxes.shown[0].text,
+              platform::Format(app::kSettingsUnreadable, dir.c_str(), std::strerror(EISDIR)));
     std::system(("rm -rf " + dir).c_str());
 }
 

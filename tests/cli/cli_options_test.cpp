@@ -95,10 +95,11 @@ TEST(MadeVisible, ControlBytesShowAndTextStays) {
         {"plain, tab\tand\nline", "plain, tab\tand\nline"},
         {"\x1b[2J\x1b]0;title\x07", "^[[2J^[]0;title^G"},
         {std::string("\0\r\x1f\x7f", 4), "^@^M^_^?"},
-        {"\xc2\x9b" "2J \xc2\x85", "\\x9b2J \\x85"},        // C1 written as UTF-8
-        {"\x9b" "2J \x80", "\\x9b2J \\x80"},                // C1 as lone 8-bit bytes
-        {"\xc2\xb0" "C \xe2\x82\xac \xf0\x9f\x99\x82 \xb0", "\xc2\xb0" "C \xe2\x82\xac \xf0\x9f\x99\x82 \xb0"},
-        {"\xe2\x82", "\xe2\\x82"},                          // a cut sequence: its C1 byte shows
+        {"\xc2\x9b" "2J \xc2\x85", "\\x9b2J \\x85"},  // C1 written as UTF-8
+        {"\x9b" "2J \x80", "\\x9b2J \\x80"},          // C1 as lone 8-bit bytes
+        {"\xc2\xb0" "C \xe2\x82\xac \xf0\x9f\x99\x82 \xa0", "\xc2\xb0" "C \xe2\x82\xac \xf0\x9f\x99\x82 \xa0"},
+        // Broken sequences do not carry a control byte through.
+        {"\xe2\x82 \xc3\x1b \xf5\x80\x80\x80", "\xe2\\x82 \xc3^[ \xf5\\x80\\x80\\x80"},
     };
     for (const auto& [in, out] : cases) EXPECT_EQ(MadeVisible(in), out) << in;
 }

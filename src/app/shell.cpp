@@ -92,6 +92,7 @@ ui::Size Shell::Start(const std::vector<std::string>& args) {
                                platform::Format("%02d:%02d:%02d %d/%d/%d", t.hour, t.minute, t.second, t.day,
                                                 t.month, t.year));
     }
+    TellUnreadableSettings();
     connection::LoadConnectionSettings(settings(), *record_);
 
     ui::Size size = kDesignOuterSize;
@@ -109,6 +110,16 @@ ui::Size Shell::Start(const std::vector<std::string>& args) {
     if (area.height > 0) size.height = std::min(size.height, area.height);
     startSize_ = size;
     return size;
+}
+
+bool Shell::TellUnreadableSettings() {
+    const std::string why = settings_ ? settings_->ReadProblem() : std::string();
+    if (why.empty()) return false;
+    if (ui_.boxes) {
+        ui_.boxes->Show({platform::Format(kSettingsUnreadable, settings_->path().c_str(), why.c_str()),
+                         ui::kAppName, ui::MessageIcon::Warning, ui::MessageButtons::Ok});
+    }
+    return true;
 }
 
 void Shell::WindowCreated() {

@@ -75,6 +75,9 @@ public:
     // (created with "Created" on the first run), the connection settings. Returns
     // the saved outer size when one fits the screen, else the design size.
     ui::Size Start(const std::vector<std::string>& args);
+    // Says in a box, when the settings file is there but cannot be read (a
+    // folder, no permission), what is wrong with it; true when it did.
+    bool TellUnreadableSettings();
     // Once the controls exist: all disabled, the console ones shown, the Connect
     // dialog posted, the information pane showing "No connection".
     void WindowCreated();

@@ -9,6 +9,7 @@ inline constexpr const char kReestablishQuestion[] =
     "re-establish communications?";
 inline constexpr const char kUnableToCreateTextFile[] = "Unable to create text file";
 inline constexpr const char kResultsNotSaved[] = "The results were not saved to %s:\n%s";
+inline constexpr const char kSettingsUnreadable[] = "The settings file %s cannot be read:\n%s";
 inline constexpr const char kTextFileFilterName[] = "Text File *.txt";
 inline constexpr const char kTextFileFilterPattern[] = "*.txt";
 inline constexpr const char kTextFileExtension[] = "txt";

@@ -78,6 +78,7 @@ CliApp::~CliApp() {
 bool CliApp::Connect() {
     transport::ConnectionRecord& r = shell_->record();
     connection::LoadConnectionSettings(shell_->settings(), r);
+    const bool settingsUnreadable = shell_->TellUnreadableSettings();
     if (options_.demo) {
         demo_ = std::make_unique<sim::PtyEndpoint>();
         if (!demo_->Ok() || !demo_->Start()) {
@@ -96,6 +97,7 @@ bool CliApp::Connect() {
         r.baudRate = options_.kind == InterfaceKind::Usb ? 19200 : options_.baud;
     }
     if (r.interfaceKind == InterfaceKind::None) {
+        if (settingsUnreadable) return false;  // that is why none was chosen, and it was said
         std::fprintf(stderr,
                      "orvane2-cli: no instrument chosen: give --usb, --serial, --lan or --demo, or save a "
                      "connection in the desktop program\n");

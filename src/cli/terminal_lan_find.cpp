@@ -1,6 +1,7 @@
 #include "cli/terminal_lan_find.h"
 
 #include "cli/standard_output.h"
+#include "cli/visible_text.h"
 
 namespace orvane::cli {
 namespace {
@@ -10,7 +11,7 @@ public:
     void AddColumn(std::string_view, int) override {}
     void SetFullRowSelect(bool) override {}
     int AddRow(std::string_view address, std::string_view text, int data) override {
-        WriteStdout(std::string(address) + '\t' + std::string(text) + '\n');
+        WriteStdout(MadeVisible(address) + '\t' + MadeVisible(text) + '\n');
         data_.push_back(data);
         return static_cast<int>(data_.size()) - 1;
     }

@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "cli/standard_output.h"
+#include "cli/visible_text.h"
 
 namespace orvane::cli {
 namespace {
@@ -55,7 +56,8 @@ const char* Choices(MessageButtons b) {
 bool IsTerminal(std::FILE* stream) { return ::isatty(::fileno(stream)) == 1; }
 
 ui::MessageAnswer TerminalMessageBoxes::Show(const ui::MessageRequest& request) {
-    std::fprintf(stderr, "%s: %s\n", request.caption.c_str(), request.text.c_str());
+    // Boxes carry names and texts from files and from the instrument.
+    std::fprintf(stderr, "%s: %s\n", MadeVisible(request.caption).c_str(), MadeVisible(request.text).c_str());
     if (request.buttons == MessageButtons::Ok) return MessageAnswer::Ok;
     MessageAnswer answer = Negative(request.buttons);
     if (yes_) {
@@ -102,15 +104,16 @@ void TerminalBeeper::Beep() {
 std::string RunsAsText(const std::vector<ui::StyledRun>& runs, const Colors& colors) {
     std::string out;
     for (const ui::StyledRun& run : runs) {
+        const std::string text = MadeVisible(run.text);
         switch (run.style) {
             case ui::TextStyle::Bold:
-                out += colors.Bold() + run.text + colors.Reset();
+                out += colors.Bold() + text + colors.Reset();
                 break;
             case ui::TextStyle::Warning:
-                out += colors.Red() + run.text + colors.Reset();
+                out += colors.Red() + text + colors.Reset();
                 break;
             default:
-                out += run.text;
+                out += text;
         }
     }
     if (out.empty() || out.back() != '\n') out += '\n';

@@ -6,6 +6,7 @@
 
 #include "cli/standard_output.h"
 #include "cli/stop_signals.h"
+#include "cli/visible_text.h"
 #include "firmware/firmware_texts.h"
 #include "firmware/rtf_reader.h"
 
@@ -20,9 +21,11 @@ public:
     void SetRichText(const std::string& rtf) override { rtf_ = rtf; }
     void EnableAccept(bool enabled) override { accept_ = enabled; }
     int RunModal() override {
-        WriteStdout(colors_.Bold() + title_ + colors_.Reset() + '\n' + RtfAsTerminalText(rtf_, colors_));
+        WriteStdout(colors_.Bold() + MadeVisible(title_) + colors_.Reset() + '\n' +
+                    RtfAsTerminalText(rtf_, colors_));
         if (!accept_) {
-            std::fprintf(stderr, "%s: the files above cannot be used; nothing was erased.\n", title_.c_str());
+            std::fprintf(stderr, "%s: the files above cannot be used; nothing was erased.\n",
+                         MadeVisible(title_).c_str());
             return ui::kFilesListCancelId;
         }
         ui::MessageAnswer a = boxes_.Show({"Accept these files and upgrade the instrument?", title_,
@@ -43,14 +46,14 @@ public:
         : boxes_(boxes), colors_(colors), tty_(IsTerminal(stdout)), start_(std::chrono::steady_clock::now()) {}
 
     void SetTitle(const std::string& title) override {
-        WriteStdout(colors_.Bold() + title + colors_.Reset() + '\n');
+        WriteStdout(colors_.Bold() + MadeVisible(title) + colors_.Reset() + '\n');
     }
     void SetStatus(std::string_view text) override {
         status_ = text;
         if (tty_) {
             DrawBar();
         } else {
-            WriteStdout(std::string(text) + '\n');
+            WriteStdout(MadeVisible(text) + '\n');
         }
     }
     void SetProgress(int percent) override {
@@ -63,7 +66,7 @@ public:
         }
     }
     void AppendLog(std::string_view line) override {
-        WriteStdout((tty_ ? "\r\x1b[K" : "") + std::string(line) + '\n');
+        WriteStdout((tty_ ? "\r\x1b[K" : "") + MadeVisible(line) + '\n');
         if (tty_) DrawBar();
     }
     ui::Button& StartButton() override { return start_button_; }
@@ -131,7 +134,7 @@ private:
         return bar + tail;
     }
     void DrawBar() {
-        WriteStdout("\r\x1b[K" + BarText() + "  " + status_);
+        WriteStdout("\r\x1b[K" + BarText() + "  " + MadeVisible(status_));
     }
 
     TerminalMessageBoxes& boxes_;
@@ -163,7 +166,7 @@ std::string RtfAsTerminalText(const std::string& rtf, const Colors& colors) {
                           run.colour->blue);
             style += code;
         }
-        out += style + run.text + (style.empty() ? "" : colors.Reset());
+        out += style + MadeVisible(run.text) + (style.empty() ? "" : colors.Reset());
     }
     if (!out.empty() && out.back() != '\n') out += '\n';
     return out;

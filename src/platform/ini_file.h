@@ -3,7 +3,9 @@
 // profile functions do it: names compared without regard to case, the first of
 // duplicate sections or keys wins, integers from their leading digits, and a
 // write changes only its own line, keeping every other section, key and comment.
-// Every write replaces the file atomically (temporary file, fsync, rename).
+// Every write reads, changes and replaces the file atomically (temporary file,
+// fsync, rename) while holding an flock() on "<file>.lock" beside it, so that
+// programs writing at the same time do not undo each other's keys.
 
 #include <optional>
 #include <string>
@@ -21,6 +23,10 @@ public:
 
     const std::string& path() const { return path_; }
     bool Exists() const;
+    // Why the file cannot be read (the system's reason, "Is a directory" for a
+    // folder); empty when it can be, or when there is no file yet. Reads then
+    // see every key missing.
+    std::string ReadProblem() const;
 
     // The value, or fallback when the section or key is missing.
     std::string ReadString(std::string_view section, std::string_view key, std::string_view fallback) const;
@@ -28,13 +34,20 @@ public:
     // or fallback when the key is missing.
     int ReadInt(std::string_view section, std::string_view key, int fallback) const;
 
-    // False when the file could not be written; the old file is then left whole.
-    // errno tells why.
+    // False when the file could not be written, or could not be read (it is
+    // then kept as it is rather than replaced by this one key); the old file is
+    // left whole. errno tells why.
     bool WriteString(std::string_view section, std::string_view key, std::string_view value);
     bool WriteInt(std::string_view section, std::string_view key, int value);
 
 private:
-    std::string ReadText() const;
+    struct Text {
+        std::string bytes;
+        int error = 0;  // why an existing file could not be read
+    };
+    Text ReadText() const;
+    static std::string WithValue(std::string_view text, std::string_view section, std::string_view key,
+                                 std::string_view value);
 
     std::string path_;
     std::optional<std::string> text_;  // the content of an in-memory file

@@ -1,6 +1,7 @@
 #include "platform/ini_file.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,8 +9,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
-#include <fstream>
-#include <sstream>
+#include <cstring>
 
 namespace orvane::platform {
 namespace {
@@ -123,23 +123,38 @@ bool IniFile::Exists() const {
     return ::stat(path_.c_str(), &st) == 0;
 }
 
-std::string IniFile::ReadText() const {
-    if (text_) return *text_;
-    std::ifstream in(path_, std::ios::binary);
-    if (!in) return {};
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return std::move(bytes).str();
+IniFile::Text IniFile::ReadText() const {
+    if (text_) return {*text_};
+    // Not blocking: a FIFO put where the file should be must not hang the program.
+    int fd = ::open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return {{}, errno == ENOENT ? 0 : errno};
+    Text text;
+    char buffer[8192];
+    for (;;) {
+        ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) text.error = errno;  // a folder says EISDIR here
+        if (n <= 0) break;
+        text.bytes.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    if (text.error != 0) text.bytes.clear();
+    return text;
+}
+
+std::string IniFile::ReadProblem() const {
+    const int error = ReadText().error;
+    return error == 0 ? std::string() : std::strerror(error);
 }
 
 std::string IniFile::ReadString(std::string_view section, std::string_view key, std::string_view fallback) const {
-    const std::string text = ReadText();
+    const std::string text = ReadText().bytes;
     Location loc = Find(text, section, key);
     return std::string(loc.keyLine < 0 ? fallback : loc.value);
 }
 
 int IniFile::ReadInt(std::string_view section, std::string_view key, int fallback) const {
-    const std::string text = ReadText();
+    const std::string text = ReadText().bytes;
     Location loc = Find(text, section, key);
     if (loc.keyLine < 0) return fallback;
     std::string_view v = loc.value;
@@ -155,7 +170,36 @@ int IniFile::ReadInt(std::string_view section, std::string_view key, int fallbac
 }
 
 bool IniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
-    const std::string text = ReadText();
+    if (text_) {
+        *text_ = WithValue(*text_, section, key, value);
+        return true;
+    }
+    // Read, change and replace under the lock: two programs writing at once
+    // must not each replace the file with their own copy of the old one.
+    const std::string lockPath = path_ + ".lock";
+    int lock = ::open(lockPath.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0644);
+    if (lock < 0) return false;
+    int status;
+    while ((status = ::flock(lock, LOCK_EX)) != 0 && errno == EINTR) {
+    }
+    bool written = false;
+    if (status == 0) {
+        Text text = ReadText();
+        // A file that cannot be read is kept, not replaced by one holding only this key.
+        if (text.error != 0) {
+            errno = text.error;
+        } else {
+            written = WriteFileAtomically(path_, WithValue(text.bytes, section, key, value));
+        }
+    }
+    const int err = errno;
+    ::close(lock);  // releases the lock
+    errno = err;
+    return written;
+}
+
+std::string IniFile::WithValue(std::string_view text, std::string_view section, std::string_view key,
+                               std::string_view value) {
     // A line break in a value would start a new key; keep the value on its line.
     std::string clean(value);
     for (char& c : clean) {
@@ -178,11 +222,7 @@ bool IniFile::WriteString(std::string_view section, std::string_view key, std::s
         bytes += line;
         bytes += '\n';
     }
-    if (text_) {
-        *text_ = std::move(bytes);
-        return true;
-    }
-    return WriteFileAtomically(path_, bytes);
+    return bytes;
 }
 
 bool IniFile::WriteInt(std::string_view section, std::string_view key, int value) {

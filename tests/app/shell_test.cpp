@@ -5,7 +5,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -13,6 +15,7 @@
 #include "app/shell_texts.h"
 #include "connection/model_table.h"
 #include "platform/ini_file.h"
+#include "platform/text_format.h"
 #include "shell_bench.h"
 #include "sim/memory_link.h"
 #include "ui/app_strings.h"
@@ -141,6 +144,12 @@ TEST(Shell, SettingsFileCreatedOnceAndSizesRestoredWithinTheScreen) {
         EXPECT_EQ(deleted, std::string(arg).size() == 3 && arg[2] == '1') << arg;
     }
     ::unlink(app::kDebugFilePath);
+
+    ShellBench folder(dir);  // a folder where the file should be
+    folder.shell.Start({"orvane2"});
+    ASSERT_EQ(folder.w.boxes.shown.size(), 1u);
+    EXPECT_EQ(folder.w.boxes.shown[0].text,
+              platform::Format(app::kSettingsUnreadable, dir.c_str(), std::strerror(EISDIR)));
     std::system(("rm -rf " + dir).c_str());
 }
 

@@ -4,19 +4,24 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <regex>
 #include <string>
 #include <vector>
 
+#include "app/shell_texts.h"
 #include "cli/cli_options.h"
 #include "cli/stop_signals.h"
+#include "platform/text_format.h"
 #include "sim/instrument_config.h"
 #include "sim/pty_endpoint.h"
 #include "sim/tcp_endpoint.h"
 #include "support/run_program.h"
 #include "support/sim_process.h"
+#include "ui/app_strings.h"
 
 using namespace orvane;
 using orvane::testing::ProgramResult;
@@ -79,6 +84,14 @@ TEST(CliAgainstSim, IdentifyQueryConsoleAndSetClockOverPtyAndLan) {
         EXPECT_NE(r.out.find("1.23450E+00\n"), std::string::npos);
     }
 
+    // An identity holding escapes shows them made visible, not obeyed.
+    sim::InstrumentConfig odd;
+    odd.serial = "10234\x1b]0;title\x07";
+    sim::PtyEndpoint oddPty(odd);
+    ASSERT_TRUE(oddPty.Start());
+    ProgramResult r = Cli({"--usb", oddPty.DevicePath(), "identify"});
+    EXPECT_NE(r.out.find("  Serial No:  10234^[]0;title^G\n"), std::string::npos) << r.out;
+
     // set-clock, against instruments in this process so that what they received can be read:
     // the six commands in order, two digits each (LAN puts a zero byte after each).
     const std::regex clock(R"(config,240,\d\d\n\x00?config,241,\d\d\n\x00?config,242,\d\d\n\x00?)"
@@ -130,6 +143,10 @@ TEST(CliAgainstSim, NoConnectionSendFailuresAndUsage) {
     Instrument silent("127.0.41.3", {"--silent"});
     EXPECT_EQ(Cli({"--lan", silent.address, "query", "*IDN?"}).status, cli::kExitNoConnection);
     EXPECT_EQ(Cli({"--usb", "/dev/orvane-missing", "identify"}).status, cli::kExitNoConnection);
+    r = Cli({"--settings", "/tmp", "identify"});
+    EXPECT_EQ(r.status, cli::kExitNoConnection);
+    EXPECT_EQ(r.err, std::string(ui::kAppName) + ": " +
+                         platform::Format(app::kSettingsUnreadable, "/tmp", std::strerror(EISDIR)) + "\n");
 
     // The instrument hangs up after its first reading (90 bytes identified it):
     // the script's later sends fail.

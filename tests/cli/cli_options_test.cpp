@@ -4,9 +4,11 @@
 
 #include <cerrno>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "cli/standard_output.h"
+#include "cli/visible_text.h"
 #include "sim/command_interpreter.h"
 #include "sim/instrument_config.h"
 #include "support/run_program.h"
@@ -86,4 +88,18 @@ TEST(CliContract, AFailedWriteToStdoutIsAnErrorAClosedPipeIsNot) {
                                               " --bogus >&-; } 2>&1 | grep -c 'cannot write'"});
     EXPECT_EQ(r.out, "1\n0\n0\n");
     EXPECT_EQ(r.err, kStdoutWriteFailed + std::string(std::strerror(ENOSPC)) + "\n");
+}
+
+TEST(MadeVisible, ControlBytesShowAndTextStays) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"plain, tab\tand\nline", "plain, tab\tand\nline"},
+        {"\x1b[2J\x1b]0;title\x07", "^[[2J^[]0;title^G"},
+        {std::string("\0\r\x1f\x7f", 4), "^@^M^_^?"},
+        {"\xc2\x9b" "2J \xc2\x85", "\\x9b2J \\x85"},  // C1 written as UTF-8
+        {"\x9b" "2J \x80", "\\x9b2J \\x80"},          // C1 as lone 8-bit bytes
+        {"\xc2\xb0" "C \xe2\x82\xac \xf0\x9f\x99\x82 \xa0", "\xc2\xb0" "C \xe2\x82\xac \xf0\x9f\x99\x82 \xa0"},
+        // Broken sequences do not carry a control byte through.
+        {"\xe2\x82 \xc3\x1b \xf5\x80\x80\x80", "\xe2\\x82 \xc3^[ \xf5\\x80\\x80\\x80"},
+    };
+    for (const auto& [in, out] : cases) EXPECT_EQ(MadeVisible(in), out) << in;
 }

@@ -7,6 +7,9 @@
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <thread>
+
+#include "fault_checks.h"
 
 using orvane::platform::IniFile;
 
@@ -69,16 +72,53 @@ TEST(IniFile, WritesChangeOnlyTheirLineAtomically) {
     ::unlink(junk.c_str());
 
     // A folder that cannot be written: the write fails and the file stays whole.
-    if (::geteuid() != 0) {
+    {
         char tmpl[] = "/tmp/orvane_ro_XXXXXX";
         std::string dir = mkdtemp(tmpl);
         std::string inside = dir + "/s.ini";
         std::ofstream(inside) << original;
         ::chmod(dir.c_str(), 0555);
-        EXPECT_FALSE(IniFile(inside).WriteInt("Init", "X", 1));
+        {
+            orvane::testing::ScopedOrdinaryUser user;
+            EXPECT_FALSE(IniFile(inside).WriteInt("Init", "X", 1));
+        }
         EXPECT_EQ(Slurp(inside), original);
         ::chmod(dir.c_str(), 0755);
         std::system(("rm -rf " + dir).c_str());
     }
     ::unlink(path.c_str());
+}
+
+TEST(IniFile, WritersAtOnceKeepEveryKeyAndAnUnreadableFileIsKept) {
+    orvane::testing::ScratchFolder folder;
+    const std::string path = folder / "s.ini";
+    // Each write opens the lock file anew, so two threads contend as two programs would.
+    auto writer = [&](std::string prefix) {
+        IniFile ini(path);
+        for (int i = 0; i < 100; ++i) EXPECT_TRUE(ini.WriteInt("Keys", prefix + std::to_string(i), i));
+    };
+    std::thread a(writer, "a"), b(writer, "b");
+    a.join();
+    b.join();
+    int present = 0;
+    for (const char* prefix : {"a", "b"}) {
+        for (int i = 0; i < 100; ++i) present += IniFile(path).ReadInt("Keys", prefix + std::to_string(i), -1) == i;
+    }
+    EXPECT_EQ(present, 200);
+
+    // A write-only file: the write fails and the file keeps its keys.
+    const std::string original = "[Connect]\nInterface=2\n";
+    folder.Write("s.ini", original);
+    ::chmod(folder.path().c_str(), 0777);
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown(path.c_str(), 65534, 65534), 0);
+    }
+    ::chmod(path.c_str(), 0200);
+    {
+        orvane::testing::ScopedOrdinaryUser user;
+        ASSERT_TRUE(user.ok());
+        EXPECT_FALSE(IniFile(path).WriteInt("Init", "MainWindowWidth", 900));
+        EXPECT_EQ(errno, EACCES);
+    }
+    EXPECT_EQ(folder.Read("s.ini"), original);
 }

@@ -3,10 +3,12 @@
 // hanging up part-way through a reply. The question is printed once, answered No
 // (there is no terminal), what came is printed, and the exit status says why.
 
+#include <dirent.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <csignal>
 #include <memory>
 #include <string>
 #include <utility>
@@ -14,6 +16,7 @@
 
 #include "app/shell_texts.h"
 #include "cli/cli_options.h"
+#include "fault_checks.h"
 #include "sim/command_interpreter.h"
 #include "sim/instrument_config.h"
 #include "support/run_program.h"
@@ -129,6 +132,61 @@ TEST(CommsLogOption, AMissingFolderIsAUsageError) {
         EXPECT_EQ(r.out, "");
         EXPECT_NE(::access(folder.c_str(), F_OK), 0);
     }
+}
+
+// A standard descriptor closed at start, in the command line or in the
+// simulator: what either prints never reaches the other as instrument traffic,
+// and the instrument's replies are never read as typed input.
+TEST(ClosedStandardDescriptor, IsNeverTakenByThePort) {
+    const std::string model = sim::InstrumentConfig{}.model;
+    for (bool inSim : {false, true}) {
+        for (int fd : {0, 1, 2}) {
+            SCOPED_TRACE((inSim ? "orvane2-sim without " : "orvane2-cli without ") + std::to_string(fd));
+            ScratchFolder scratch;
+            const std::string port = scratch / "port";
+            SimProcess sim({"--trace", "--pty", "--link", port},
+                           {.closed = inSim ? fd : -1, .fileSizeLimit = 0, .errFile = scratch / "sim.err"});
+            sim.LinesUntilReady();
+            for (int waited = 0; ::access(port.c_str(), F_OK) != 0 && waited < 10000; waited += 10) ::usleep(10000);
+            const std::string command = !inSim && fd == 0 ? "console" : "identify";
+            ProgramResult r = RunProgram(ORVANE2_CLI_PATH, {"--trace", "--usb", port, command}, "", {"NO_COLOR=1"},
+                                         10000, {}, {.closed = inSim ? -1 : fd, .fileSizeLimit = 0, .errFile = {}});
+            EXPECT_EQ(r.status, cli::kExitOk) << r.err;
+            if (inSim || fd == 2) {
+                EXPECT_NE(r.out.find(model), std::string::npos) << r.out;
+            }
+            // The simulator traces every line it receives and marks what it did not understand.
+            if (!inSim) {
+                EXPECT_EQ(scratch.Read("sim.err").find("(ignored)"), std::string::npos) << scratch.Read("sim.err");
+            }
+        }
+    }
+}
+
+// A write that reaches the file-size limit fails like any other: the program
+// says so where it has something to say, goes on, and leaves no temporary
+// file behind.
+TEST(FileSizeLimit, AWriteBeyondItFailsWithoutEndingTheProgram) {
+    ScratchFolder scratch;
+    ProgramResult cli = RunProgram(ORVANE2_CLI_PATH, {"--demo", "--comms-log", scratch / "comms.log", "identify"}, "",
+                                   {"NO_COLOR=1"}, 30000, {}, {.closed = -1, .fileSizeLimit = 100, .errFile = {}});
+    EXPECT_EQ(cli.status, cli::kExitOk) << "signal " << cli.signal;
+    EXPECT_NE(cli.err.find(transport::kCommsLogOpenErrorText), std::string::npos) << cli.err;
+#ifdef ORVANE2_GUI_PATH
+    // The first start writes the settings file, which the limit cuts short. The
+    // window stays up until the run's time is over; stdin closed as well.
+    ProgramResult gui = RunProgram(ORVANE2_GUI_PATH, {}, "",
+                                   {"XDG_CONFIG_HOME=" + scratch.path(), "QT_QPA_PLATFORM=offscreen"}, 3000, {},
+                                   {.closed = 0, .fileSizeLimit = 16, .errFile = {}});
+    EXPECT_EQ(gui.signal, SIGKILL) << gui.err;
+    const std::string folder = scratch / "Kelmscot/Orvaner";
+    DIR* dir = ::opendir(folder.c_str());
+    ASSERT_NE(dir, nullptr) << "start-up did not reach the settings file";
+    std::string left;
+    while (dirent* e = ::readdir(dir)) left += e->d_name[0] == '.' ? "" : std::string(e->d_name) + " ";
+    ::closedir(dir);
+    EXPECT_EQ(left, "");
+#endif
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/instrument_info.h"
 #include "app/shell_texts.h"
 #include "cli/cli_options.h"
 #include "fault_checks.h"
@@ -154,6 +155,7 @@ TEST(ClosedStandardDescriptor, IsNeverTakenByThePort) {
             EXPECT_EQ(r.status, cli::kExitOk) << r.err;
             if (inSim || fd == 2) {
                 EXPECT_NE(r.out.find(model), std::string::npos) << r.out;
+                EXPECT_EQ(r.out.find(app::kInfoUnknownInstrument), std::string::npos) << r.out;
             }
             // The simulator traces every line it receives and marks what it did not understand.
             if (!inSim) {

@@ -233,6 +233,7 @@ TEST(ConnectAndIdentify, OpenFailuresSayWhyAndAreAlwaysShown) {
 TEST(ConnectAndIdentify, UnusableSettingsNameTheValue) {
     const std::string longPath = "/tmp/" + std::string(transport::kComPortMaxLength - 5, 'p') + "-A-suffix";
     const std::string rates = BaudRateList();
+    ASSERT_TRUE(rates.starts_with("300, 600, ") && rates.ends_with(", 1500000 or 2000000 baud")) << rates;
     struct Row {
         InterfaceKind kind;
         std::string port;
@@ -241,6 +242,7 @@ TEST(ConnectAndIdentify, UnusableSettingsNameTheValue) {
     } rows[] = {
         {InterfaceKind::Usb, longPath, 19200,
          platform::Format(kReasonPortPathTooLong, longPath.size(), transport::kComPortMaxLength)},
+        {InterfaceKind::Usb, longPath.substr(0, transport::kComPortMaxLength), 19200, kReasonNoDevice},
         {InterfaceKind::Usb, std::string("null\0junk", 9), 19200, kReasonNoDevice},
         {static_cast<InterfaceKind>(99), "ttyS0", 9600, platform::Format(kReasonBadInterface, 99u)},
         {InterfaceKind::Usb, "ttyORVANE_MISSING", 0, platform::Format(kReasonNoBaudRate, rates.c_str())},

@@ -144,7 +144,7 @@ std::vector<InfoRun> ShowInstrumentInfo(const ConnectionRecord& r, const platfor
 
     pane.Add("Connection Info.\n\n", InfoStyle::Bold);
     pane.Add(std::string("  Interface:  ") + InterfaceName(r.interfaceKind) + "\n");
-    pane.Add("  Address:  " + (r.interfaceKind == InterfaceKind::Lan ? r.ipAddress.str() : r.comPort.str()) + "\n");
+    pane.Add("  Address:  " + (r.interfaceKind == InterfaceKind::Lan ? r.ipAddress.str() : r.comPort) + "\n");
     if (r.interfaceKind == InterfaceKind::Serial) pane.Add("  Baudrate:  " + std::to_string(r.baudRate) + "\n");
 
     pane.Add("\n\nInstrument Info. \n\n", InfoStyle::Bold);

@@ -1,9 +1,12 @@
 #include "cli/cli_options.h"
 
+#include <algorithm>
 #include <charconv>
 #include <string_view>
 
+#include "connection/connect_and_identify.h"
 #include "platform/product.h"
+#include "transport/serial_port.h"
 
 namespace orvane::cli {
 namespace {
@@ -72,8 +75,9 @@ bool ParseCliOptions(int argc, const char* const* argv, CliOptions& o, std::stri
             o.device = value;
             ++connections;
         } else if (takes("--baud")) {
-            if (!ParseNumber(value, o.baud) || o.baud == 0) {
-                error = std::string("--baud: not a baud rate: ") + value;
+            const auto rates = transport::SerialBaudRates();
+            if (!ParseNumber(value, o.baud) || std::find(rates.begin(), rates.end(), o.baud) == rates.end()) {
+                error = std::string("--baud: not a baud rate: ") + value + "; use " + connection::BaudRateList();
                 return false;
             }
             o.baudGiven = true;

@@ -12,7 +12,7 @@ namespace orvane::cli {
 
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitRefused = 1;     // a failed test, a refused question, nothing found
-inline constexpr int kExitOutputFailed = 1;  // stdout could not be written (a closed pipe aside)
+inline constexpr int kExitOutputFailed = 1;  // stdout or the comms log could not be written (a closed pipe aside)
 inline constexpr int kExitSendFailed = 2;  // a command could not be sent; an upgrade failed once started
 inline constexpr int kExitNoConnection = 3;
 inline constexpr int kExitBadFile = 4;

@@ -7,6 +7,7 @@
 #include "cli/cli_options.h"
 #include "cli/standard_output.h"
 #include "platform/debug_output.h"
+#include "platform/process_start.h"
 
 namespace {
 
@@ -31,6 +32,7 @@ int RunCli(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    orvane::platform::PrepareProcess();
     // A closed pipe on stdout shows as a failed write, which ends the command
     // quietly, instead of a signal that kills it mid-conversation.
     std::signal(SIGPIPE, SIG_IGN);

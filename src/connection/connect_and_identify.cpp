@@ -53,13 +53,27 @@ bool IsBroadcastAddress(const std::string& ip) {
     return parsed.size() == 1 && std::find(broadcasts.begin(), broadcasts.end(), parsed[0]) != broadcasts.end();
 }
 
+std::string InvalidSettingReason(const ConnectionRecord& r) {
+    if (r.interfaceKind == InterfaceKind::Lan) return kReasonBadAddress;
+    if (r.interfaceKind != InterfaceKind::Usb && r.interfaceKind != InterfaceKind::Serial) {
+        return Format(kReasonBadInterface, static_cast<unsigned>(r.interfaceKind));
+    }
+    const auto rates = transport::SerialBaudRates();
+    if (std::find(rates.begin(), rates.end(), r.baudRate) == rates.end()) {
+        const std::string allowed = BaudRateList();
+        return r.baudRate == 0 ? Format(kReasonNoBaudRate, allowed.c_str())
+                               : Format(kReasonBadBaudRate, static_cast<unsigned>(r.baudRate), allowed.c_str());
+    }
+    return Format(kReasonOther, std::strerror(EINVAL));
+}
+
 std::string Reason(const ConnectionRecord& r) {
     if (r.interfaceKind == InterfaceKind::Lan && r.openError != 0 && IsBroadcastAddress(r.ipAddress.str()))
         return Format(kReasonBroadcast, r.ipAddress.c_str(), std::strerror(r.openError));
     switch (r.openError) {
         case EACCES:
         case EPERM:
-            return PermissionReasonOf(transport::SerialDevicePath(r.comPort.str()));
+            return PermissionReasonOf(transport::SerialDevicePath(r.comPort));
         case EBUSY:
             return kReasonBusy;
         case ENOENT:
@@ -71,7 +85,9 @@ std::string Reason(const ConnectionRecord& r) {
         case ETIMEDOUT:
             return kReasonNoAnswer;
         case EINVAL:
-            return r.interfaceKind == InterfaceKind::Lan ? kReasonBadAddress : Format(kReasonOther, std::strerror(EINVAL));
+            return InvalidSettingReason(r);
+        case ENAMETOOLONG:
+            return Format(kReasonPortPathTooLong, r.comPort.size(), transport::kComPortMaxLength);
         case 0:
             return {};
         default:
@@ -99,6 +115,16 @@ std::string PermissionDeniedReason(const std::string& owner, const std::string& 
     const bool groupMayUse = (mode & 060) == 060;
     if (groupMayUse && gid != 0) return Format(kReasonPermission, group.c_str(), group.c_str());
     return Format(kReasonPermissionOwner, owner.c_str(), group.c_str(), mode);
+}
+
+std::string BaudRateList() {
+    const auto rates = transport::SerialBaudRates();
+    std::string list;
+    for (std::size_t i = 0; i < rates.size(); ++i) {
+        if (i > 0) list += i + 1 == rates.size() ? " or " : ", ";
+        list += std::to_string(rates[i]);
+    }
+    return list + " baud";
 }
 
 std::string OpenFailureMessage(const ConnectionRecord& r) {

@@ -34,4 +34,7 @@ std::string OpenFailureMessage(const transport::ConnectionRecord& record);
 std::string PermissionDeniedReason(const std::string& owner, const std::string& group, unsigned gid,
                                    unsigned mode);
 
+// The rates a port can run at, for a message: "300, 600, ... or 2000000 baud".
+std::string BaudRateList();
+
 }  // namespace orvane::connection

@@ -98,11 +98,11 @@ void ConnectDialog::OnStart(ui::ConnectDialogView& view) {
         OnInterfaceSelected();
     }
     if (!record_.comPort.empty()) {
-        int i = IndexOf(ports, record_.comPort.view());
+        int i = IndexOf(ports, record_.comPort);
         if (i >= 0) {
             ports.SetCurrentIndex(i);
         } else {
-            ports.SetEditText(record_.comPort.view());  // a saved path the list does not hold
+            ports.SetEditText(record_.comPort);  // a saved path the list does not hold
         }
     }
     if (record_.baudRate != 0) {

@@ -9,7 +9,7 @@ using transport::InterfaceKind;
 void LoadConnectionSettings(const platform::IniFile* settings, transport::ConnectionRecord& r) {
     if (!settings) {
         r.interfaceKind = InterfaceKind::None;
-        r.comPort.Clear();
+        r.comPort.clear();
         r.baudRate = 0;
         r.ipAddress.Clear();
         return;
@@ -23,7 +23,7 @@ void LoadConnectionSettings(const platform::IniFile* settings, transport::Connec
 bool SaveConnectionSettings(platform::IniFile* settings, const transport::ConnectionRecord& r) {
     // The first failure ends it, so that errno still tells why.
     return settings && settings->WriteInt(kSectionConnect, kKeyInterface, static_cast<int>(r.interfaceKind)) &&
-           settings->WriteString(kSectionConnect, kKeyComPort, r.comPort.view()) &&
+           settings->WriteString(kSectionConnect, kKeyComPort, r.comPort) &&
            settings->WriteInt(kSectionConnect, kKeyBaudRate, static_cast<int>(r.baudRate)) &&
            settings->WriteString(kSectionConnect, kKeyIpAddr, r.ipAddress.view());
 }

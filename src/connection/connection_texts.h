@@ -40,6 +40,15 @@ inline constexpr const char kReasonBroadcast[] =
     "(the system said: %s). Give the address of the instrument itself.";
 inline constexpr const char kReasonBadAddress[] = "That is not a dotted IPv4 address such as 192.168.1.20.";
 inline constexpr const char kReasonOther[] = "The system said: %s.";
+// A value the settings file (or a caller) gave that no port can use.
+inline constexpr const char kReasonBadInterface[] =
+    "The setting Interface is %u, which is no interface: it must be 1 (USB), 2 (LAN) or 3 (Serial).";
+inline constexpr const char kReasonNoBaudRate[] = "The setting BaudRate is missing or 0; the port needs one of %s.";
+inline constexpr const char kReasonBadBaudRate[] =
+    "The setting BaudRate is %u, a rate the port cannot run at; it must be one of %s.";
+inline constexpr const char kReasonPortPathTooLong[] =
+    "The path of the port is %zu characters long, more than the %zu allowed; a shorter symbolic link to the "
+    "device will do.";
 
 // Trace lines of the sequence.
 inline constexpr const char kTraceConnecting[] = "***\tCONNECTING\t***\n";

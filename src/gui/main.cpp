@@ -10,6 +10,7 @@
 #include "gui/main_window.h"
 #include "gui/resources.h"
 #include "platform/debug_output.h"
+#include "platform/process_start.h"
 #include "platform/settings_location.h"
 #include "sim/tcp_endpoint.h"
 #include "transport/comms_log.h"
@@ -17,6 +18,7 @@
 
 int main(int argc, char** argv) {
     using namespace orvane;
+    platform::PrepareProcess();
     gui::GuiOptions options;
     std::string error;
     if (!gui::ParseGuiOptions(argc, argv, options, error)) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/debug_output.h"
+#include "platform/process_start.h"
 #include "sim/discovery_responder.h"
 #include "sim/pty_endpoint.h"
 #include "sim/sim_options.h"
@@ -20,6 +21,7 @@
 using namespace orvane::sim;
 
 int main(int argc, char** argv) {
+    orvane::platform::PrepareProcess();
     SimOptions options;
     std::string error;
     if (!ParseSimOptions(argc, argv, options, error)) {

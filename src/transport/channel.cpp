@@ -1,5 +1,6 @@
 #include "transport/channel.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -16,6 +17,14 @@ bool IsSerialKind(InterfaceKind kind) {
     return kind == InterfaceKind::Usb || kind == InterfaceKind::Serial;
 }
 
+// A port path the system would take for another device's is not opened at all.
+int PortPathProblem(const std::string& port) {
+    if (port.size() > kComPortMaxLength) return ENAMETOOLONG;
+    // The system reads a path only up to its first zero byte.
+    if (port.find('\0') != std::string::npos) return ENOENT;
+    return 0;
+}
+
 }  // namespace
 
 int OpenChannel(ConnectionRecord& r) {
@@ -28,9 +37,12 @@ int OpenChannel(ConnectionRecord& r) {
             result = TcpConnect(r.ipAddress.c_str(), r.socket, &r.openError);
         }
     } else if (IsSerialKind(r.interfaceKind)) {
-        std::string path = SerialDevicePath(r.comPort.str());
-        r.portHandle = SerialOpen(path.c_str(), r.baudRate, &r.openError);
-        result = r.portHandle == kInvalidHandle ? -1 : 0;
+        r.openError = PortPathProblem(r.comPort);
+        if (r.openError == 0) {
+            std::string path = SerialDevicePath(r.comPort);
+            r.portHandle = SerialOpen(path.c_str(), r.baudRate, &r.openError);
+            result = r.portHandle == kInvalidHandle ? -1 : 0;
+        }
     } else {
         r.openError = EINVAL;
     }

@@ -1,10 +1,12 @@
 #pragma once
 // The one connection to an instrument: which interface, what the identification
 // learned, and the state of the open channel. Fields keep the order and
-// capacities of the original record; text fields cut on assignment.
+// capacities of the original record; text fields cut on assignment, except the
+// port (see kComPortMaxLength).
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 #include "platform/fixed_text.h"
 
@@ -17,14 +19,16 @@ inline constexpr int kInvalidHandle = -1;
 
 inline constexpr int kRxRingSize = 32768;
 // A Linux device path (/dev/serial/by-id/...) needs far more than a COM name.
-inline constexpr std::size_t kComPortCapacity = 260;
+// The port is kept whole and a longer one refused when the channel opens: cut
+// to fit, it could name a different device.
+inline constexpr std::size_t kComPortMaxLength = 259;
 
 struct ConnectionRecord {
     InterfaceKind interfaceKind = InterfaceKind::None;
     uint32_t modelCode = 0;
     platform::FixedText<128> identity;
     platform::FixedText<256> calibration;
-    platform::FixedText<kComPortCapacity> comPort;  // "ttyUSB0" or a path starting with "/"
+    std::string comPort;  // "ttyUSB0" or a path starting with "/"
     platform::FixedText<17> ipAddress;
     uint32_t baudRate = 0;
     bool instrumentReady = false;

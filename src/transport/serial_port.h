@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 
 namespace orvane::transport {
@@ -11,9 +12,13 @@ namespace orvane::transport {
 // "ttyUSB0" becomes "/dev/ttyUSB0"; a text starting with "/" is used as it stands.
 std::string SerialDevicePath(const std::string& comPort);
 
+// The baud rates a port can be set to, rising.
+std::span<const uint32_t> SerialBaudRates();
+
 // Opens the device exclusively, raw, 8N1, no hardware flow control, DTR and RTS
 // on, read time-out 5000 ms. Returns the handle, or kInvalidHandle with the
-// errno value in *osError (EBUSY when another program holds the port).
+// errno value in *osError (EBUSY when another program holds the port; EINVAL,
+// before the device is touched, for a rate not in SerialBaudRates).
 int SerialOpen(const char* path, uint32_t baud, int* osError = nullptr);
 // Discards what is queued either way, closes, and sets the variable invalid.
 void SerialClose(int& handle);

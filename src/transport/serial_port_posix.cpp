@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <map>
 #include <mutex>
 
@@ -41,17 +42,17 @@ PortState* StateOf(int handle) {
     return it == g_ports.end() ? nullptr : &it->second;
 }
 
+constexpr uint32_t kRates[] = {300,    600,    1200,   2400,   4800,    9600,    19200,   38400,   57600,   115200,
+                                230400, 460800, 500000, 576000, 921600, 1000000, 1152000, 1500000, 2000000};
+constexpr speed_t kRateConstants[] = {B300,    B600,    B1200,   B2400,   B4800,    B9600,    B19200,
+                                      B38400,  B57600,  B115200, B230400, B460800,  B500000,  B576000,
+                                      B921600, B1000000, B1152000, B1500000, B2000000};
+static_assert(std::size(kRates) == std::size(kRateConstants));
+
 bool BaudConstant(uint32_t baud, speed_t& out) {
-    static const std::pair<uint32_t, speed_t> table[] = {
-        {300, B300},         {600, B600},         {1200, B1200},       {2400, B2400},
-        {4800, B4800},       {9600, B9600},       {19200, B19200},     {38400, B38400},
-        {57600, B57600},     {115200, B115200},   {230400, B230400},   {460800, B460800},
-        {500000, B500000},   {576000, B576000},   {921600, B921600},   {1000000, B1000000},
-        {1152000, B1152000}, {1500000, B1500000}, {2000000, B2000000},
-    };
-    for (auto& [rate, constant] : table) {
-        if (rate == baud) {
-            out = constant;
+    for (std::size_t i = 0; i < std::size(kRates); ++i) {
+        if (kRates[i] == baud) {
+            out = kRateConstants[i];
             return true;
         }
     }
@@ -109,6 +110,8 @@ int ReadByteWaiting(int handle) {
 
 }  // namespace
 
+std::span<const uint32_t> SerialBaudRates() { return kRates; }
+
 std::string SerialDevicePath(const std::string& comPort) {
     if (!comPort.empty() && comPort[0] == '/') return comPort;
     return "/dev/" + comPort;
@@ -122,6 +125,8 @@ int SerialOpen(const char* path, uint32_t baud, int* osError) {
     };
     if (osError) *osError = 0;
     if (!path || !*path) return fail(-1, ENOENT);
+    speed_t speed;
+    if (!BaudConstant(baud, speed)) return fail(-1, EINVAL);
     int fd = ::open(path, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return fail(-1, errno);
     // TIOCEXCL does not stop root; the advisory lock also keeps out our own
@@ -129,8 +134,6 @@ int SerialOpen(const char* path, uint32_t baud, int* osError) {
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) return fail(fd, EBUSY);
     termios tio{};
     if (::tcgetattr(fd, &tio) != 0) return fail(fd, errno);
-    speed_t speed;
-    if (!BaudConstant(baud, speed)) return fail(fd, EINVAL);
     ::cfmakeraw(&tio);
     tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | CSTOPB | CRTSCTS);
     tio.c_cflag |= CS8 | CREAD | CLOCAL;

@@ -49,6 +49,7 @@ TEST(CliOptions, TheContractsWordsAndItsUsageErrors) {
         {{"--baud", "9600", "identify"}},
         {{"--usb"}},
         {{"--serial", "x", "--baud", "fast", "identify"}},
+        {{"--serial", "x", "--baud", "12345", "identify"}},
         {{"query"}},
         {{"run"}},
         {{"run", "a", "b"}},

@@ -233,6 +233,39 @@ TEST(ConnectAndIdentify, OpenFailuresSayWhyAndAreAlwaysShown) {
     transport::SetInstrumentTcpPort(transport::kInstrumentTcpPort);
 }
 
+// What no port can use is refused by name before any device is touched: a port
+// path too long for the field or with a zero byte (cut at either, it would name
+// another device), an interface or a baud rate the settings file got wrong.
+TEST(ConnectAndIdentify, UnusableSettingsNameTheValue) {
+    const std::string longPath = "/tmp/" + std::string(transport::kComPortMaxLength - 5, 'p') + "-A-suffix";
+    const std::string rates = BaudRateList();
+    ASSERT_TRUE(rates.starts_with("300, 600, ") && rates.ends_with(", 1500000 or 2000000 baud")) << rates;
+    struct Row {
+        InterfaceKind kind;
+        std::string port;
+        uint32_t baud;
+        std::string reason;
+    } rows[] = {
+        {InterfaceKind::Usb, longPath, 19200,
+         platform::Format(kReasonPortPathTooLong, longPath.size(), transport::kComPortMaxLength)},
+        {InterfaceKind::Usb, longPath.substr(0, transport::kComPortMaxLength), 19200, kReasonNoDevice},
+        {InterfaceKind::Usb, std::string("null\0junk", 9), 19200, kReasonNoDevice},
+        {static_cast<InterfaceKind>(99), "ttyS0", 9600, platform::Format(kReasonBadInterface, 99u)},
+        {InterfaceKind::Usb, "ttyORVANE_MISSING", 0, platform::Format(kReasonNoBaudRate, rates.c_str())},
+        {InterfaceKind::Serial, "ttyORVANE_MISSING", 12345, platform::Format(kReasonBadBaudRate, 12345u, rates.c_str())},
+    };
+    for (const Row& row : rows) {
+        FakeMessageBoxes boxes;
+        ConnectionRecord r;
+        r.interfaceKind = row.kind;
+        r.comPort = row.port;
+        r.baudRate = row.baud;
+        EXPECT_FALSE(ConnectAndIdentify(boxes, nullptr, r, false));
+        EXPECT_EQ(boxes.Texts(),
+                  std::vector<std::string>{platform::Format(kUnableToOpenPort, row.port.c_str()) + "\n" + row.reason});
+    }
+}
+
 TEST(ConnectAndIdentify, PermissionDeniedSuggestsOnlyAGroupThatHelpsAndIsNotRoot) {
     struct Row {
         const char* group;

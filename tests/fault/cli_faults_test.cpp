@@ -13,13 +13,16 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "app/instrument_info.h"
 #include "app/shell_texts.h"
 #include "cli/cli_options.h"
 #include "cli/line_editor.h"
@@ -252,6 +255,57 @@ TEST(CliSignals, TheConsoleLeavesTheTerminalAsItFoundIt) {
         ::close(slave);
         ::close(master);
     }
+}
+
+// A standard descriptor closed at start, in the command line or in the
+// simulator: what either prints never reaches the other as instrument traffic,
+// and the instrument's replies are never read as typed input.
+TEST(ClosedStandardDescriptor, IsNeverTakenByThePort) {
+    const std::string model = sim::InstrumentConfig{}.model;
+    for (bool inSim : {false, true}) {
+        for (int fd : {0, 1, 2}) {
+            SCOPED_TRACE((inSim ? "orvane2-sim without " : "orvane2-cli without ") + std::to_string(fd));
+            ScratchFolder scratch;
+            const std::string port = scratch / "port";
+            SimProcess sim({"--trace", "--pty", "--link", port},
+                           {.closed = inSim ? fd : -1, .fileSizeLimit = 0, .errFile = scratch / "sim.err"});
+            sim.LinesUntilReady();
+            for (int waited = 0; ::access(port.c_str(), F_OK) != 0 && waited < 10000; waited += 10) ::usleep(10000);
+            const std::string command = !inSim && fd == 0 ? "console" : "identify";
+            ProgramResult r = RunProgram(ORVANE2_CLI_PATH, {"--trace", "--usb", port, command}, "", {"NO_COLOR=1"},
+                                         10000, {}, {}, {.closed = inSim ? -1 : fd, .fileSizeLimit = 0, .errFile = {}});
+            EXPECT_EQ(r.status, cli::kExitOk) << r.err;
+            if (inSim || fd == 2) {
+                EXPECT_NE(r.out.find(model), std::string::npos) << r.out;
+                EXPECT_EQ(r.out.find(app::kInfoUnknownInstrument), std::string::npos) << r.out;
+            }
+            // The simulator traces every line it receives and marks what it did not understand.
+            if (!inSim) {
+                EXPECT_EQ(scratch.Read("sim.err").find("(ignored)"), std::string::npos) << scratch.Read("sim.err");
+            }
+        }
+    }
+}
+
+// A write that reaches the file-size limit fails like any other: the program
+// says so where it has something to say, goes on (a lost comms log fails the
+// command at its end), and leaves no temporary file behind.
+TEST(FileSizeLimit, AWriteBeyondItFailsWithoutEndingTheProgram) {
+    ScratchFolder scratch;
+    ProgramResult cli = RunProgram(ORVANE2_CLI_PATH, {"--demo", "--comms-log", scratch / "comms.log", "identify"}, "",
+                                   {"NO_COLOR=1"}, 30000, {}, {}, {.closed = -1, .fileSizeLimit = 100, .errFile = {}});
+    EXPECT_EQ(cli.status, cli::kExitOutputFailed) << "signal " << cli.signal;
+    EXPECT_NE(cli.err.find(transport::kCommsLogOpenErrorText), std::string::npos) << cli.err;
+#ifdef ORVANE2_GUI_PATH
+    // The first start writes the settings file, which the limit cuts short. The
+    // window stays up until the run's time is over; stdin closed as well.
+    ProgramResult gui = RunProgram(ORVANE2_GUI_PATH, {}, "",
+                                   {"XDG_CONFIG_HOME=" + scratch.path(), "QT_QPA_PLATFORM=offscreen"}, 3000, {},
+                                   {}, {.closed = 0, .fileSizeLimit = 16, .errFile = {}});
+    EXPECT_EQ(gui.signal, SIGKILL) << gui.err;
+    // The folder is made just before the file is written; nothing may be left in it.
+    EXPECT_TRUE(std::filesystem::is_empty(scratch / "Kelmscot/Orvaner"));
+#endif
 }
 
 }  // namespace

@@ -4,20 +4,51 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
+#include <string_view>
 #include <utility>
 
 extern char** environ;
 
 namespace orvane::testing {
 
+pid_t SpawnChild(const std::string& path, const ChildSetup& setup, posix_spawn_file_actions_t& actions,
+                 char* const argv[], char* const envp[]) {
+    if (!setup.errFile.empty()) {
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, setup.errFile.c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    }
+    if (setup.closed >= 0) posix_spawn_file_actions_addclose(&actions, setup.closed);
+    posix_spawnattr_t attr;
+    posix_spawnattr_init(&attr);
+    sigset_t defaults;
+    sigemptyset(&defaults);
+    sigaddset(&defaults, SIGXFSZ);
+    posix_spawnattr_setsigdefault(&attr, &defaults);
+    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGDEF);
+    // The child inherits the limit; this process has it only for the moment of the spawn.
+    rlimit old{};
+    ::getrlimit(RLIMIT_FSIZE, &old);
+    if (setup.fileSizeLimit > 0) {
+        rlimit lower = old;
+        lower.rlim_cur = setup.fileSizeLimit;
+        ::setrlimit(RLIMIT_FSIZE, &lower);
+    }
+    pid_t pid = -1;
+    if (posix_spawn(&pid, path.c_str(), &actions, &attr, argv, envp) != 0) pid = -1;
+    if (setup.fileSizeLimit > 0) ::setrlimit(RLIMIT_FSIZE, &old);
+    posix_spawnattr_destroy(&attr);
+    return pid;
+}
+
 ProgramResult RunProgram(const std::string& path, const std::vector<std::string>& args, const std::string& input,
                          const std::vector<std::string>& env, int limitMs, const std::string& holdInputUntil,
-                         const SignalsOnOutput& send) {
+                         const SignalsOnOutput& send, const ChildSetup& setup) {
     ProgramResult result;
     std::vector<std::string> argStore = args;
     argStore.insert(argStore.begin(), path);
@@ -25,7 +56,13 @@ ProgramResult RunProgram(const std::string& path, const std::vector<std::string>
     for (std::string& a : argStore) argv.push_back(a.data());
     argv.push_back(nullptr);
     std::vector<std::string> envStore;
-    for (char** e = environ; *e; ++e) envStore.emplace_back(*e);
+    // A variable given in env replaces the one of the same name.
+    for (char** e = environ; *e; ++e) {
+        std::string_view name(*e, std::string_view(*e).find('='));
+        bool replaced = false;
+        for (const std::string& given : env) replaced = replaced || given.rfind(std::string(name) + "=", 0) == 0;
+        if (!replaced) envStore.emplace_back(*e);
+    }
     for (const std::string& e : env) envStore.push_back(e);
     std::vector<char*> envp;
     for (std::string& e : envStore) envp.push_back(e.data());
@@ -38,8 +75,7 @@ ProgramResult RunProgram(const std::string& path, const std::vector<std::string>
     posix_spawn_file_actions_adddup2(&actions, in[0], STDIN_FILENO);
     posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
     posix_spawn_file_actions_adddup2(&actions, err[1], STDERR_FILENO);
-    pid_t pid = -1;
-    if (posix_spawn(&pid, path.c_str(), &actions, nullptr, argv.data(), envp.data()) != 0) pid = -1;
+    pid_t pid = SpawnChild(path, setup, actions, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
     ::close(in[0]);
     ::close(out[1]);

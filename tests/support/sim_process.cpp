@@ -33,7 +33,7 @@ std::string ReadLine(int fd, int timeoutMs) {
 
 }  // namespace
 
-SimProcess::SimProcess(std::vector<std::string> args) {
+SimProcess::SimProcess(std::vector<std::string> args, const ChildSetup& setup) {
     args.insert(args.begin(), ORVANE2_SIM_PATH);
     std::vector<char*> argv;
     for (std::string& a : args) argv.push_back(a.data());
@@ -43,7 +43,7 @@ SimProcess::SimProcess(std::vector<std::string> args) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-    if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
+    pid_ = SpawnChild(argv[0], setup, actions, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     ::close(out[1]);
     out_ = out[0];

@@ -6,12 +6,14 @@
 #include <string>
 #include <vector>
 
+#include "support/run_program.h"
+
 namespace orvane::testing {
 
 class SimProcess {
 public:
     // Starts orvane2-sim with these arguments; stdout is read through a pipe.
-    explicit SimProcess(std::vector<std::string> args);
+    explicit SimProcess(std::vector<std::string> args, const ChildSetup& setup = {});
     ~SimProcess();
     SimProcess(const SimProcess&) = delete;
     SimProcess& operator=(const SimProcess&) = delete;

@@ -1,7 +1,6 @@
 #include "firmware/upgrade_worker.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -13,6 +12,7 @@
 #include "firmware/hex_check.h"
 #include "firmware/serial_rule.h"
 #include "firmware/upgrade_notes.h"
+#include "platform/regular_file.h"
 #include "platform/text_format.h"
 #include "transport/channel.h"
 
@@ -166,18 +166,22 @@ class Conversation {
     bool SendFile(const LoadEntry& entry) {
         const char* name = entry.facts.name.c_str();
         report_.Status(Format(kSendingFileStatus, name));
-        std::FILE* file = std::fopen(entry.path.c_str(), "r");
-        if (!file) {
-            int error = errno;
+        // The file may have changed since the preview: a FIFO put in its place
+        // must not hold the instrument in its bootloader for ever.
+        platform::RegularFile file = platform::OpenRegularFile(entry.path.str(), platform::FileAccess::Read);
+        if (!file.ok()) {
+            const char* why = file.refusal == platform::FileRefusal::Folder       ? kHexIsFolderText
+                              : file.refusal == platform::FileRefusal::NotRegular ? kHexNotAFileText
+                                                                                   : file.reason.c_str();
             report_.Log(Format(kSendFailedLog, name));
-            report_.Log(Format(kCannotOpenFileLog, entry.path.c_str(), std::strerror(error)));
+            report_.Log(Format(kCannotOpenFileLog, entry.path.c_str(), why));
             return false;
         }
         std::string detail;
         bool failed = SendSectorCode(entry.sector, record_);
         if (failed && !SectorAccessCode(entry.sector)) detail = Format(kNoAccessCodeLog, entry.sector);
 
-        auto reader = std::make_unique<PieceReader>(file);
+        auto reader = std::make_unique<PieceReader>(file.stream.get());
         HexAddressTracker addresses;
         std::string piece;
         long long line = 0;
@@ -201,7 +205,6 @@ class Conversation {
             }
             report_.Progress(PercentDone(totalBytes_, bytesRead_));
         }
-        std::fclose(file);
         if (!failed) return true;
         report_.Log(Format(kSendFailedLog, name));
         if (!detail.empty()) report_.Log(detail);

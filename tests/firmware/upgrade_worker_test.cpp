@@ -1,6 +1,7 @@
 #include "firmware/upgrade_worker.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "firmware/firmware_texts.h"
+#include "firmware/hex_check.h"
 #include "firmware_test_files.h"
 #include "platform/text_format.h"
 #include "upgrade_test_bench.h"
@@ -148,7 +150,6 @@ TEST(UpgradeWorker, RetriesARecordFourTimesThenSaysWhichOneFailed) {
 TEST(UpgradeWorker, FailuresFinishWithoutRestartingTheInstrument) {
     TempFolder dir;
     dir.Write("main.hex", HexFile(2));
-    dir.Write("gone.hex", HexFile(2));
     {
         SCOPED_TRACE("code 0 refused twice");
         sim::BootloaderConfig boot;
@@ -174,18 +175,26 @@ TEST(UpgradeWorker, FailuresFinishWithoutRestartingTheInstrument) {
         EXPECT_FALSE(bench.ToldToRestart());
         EXPECT_FALSE(run.context.succeeded);
     }
-    {
-        SCOPED_TRACE("a file gone since the preview");
+    // A file changed since the preview: gone, or a FIFO with no writer, which
+    // would hold the instrument in its bootloader for ever if it were read.
+    for (bool fifo : {false, true}) {
+        SCOPED_TRACE(fifo ? "a FIFO in place of a file" : "a file gone since the preview");
+        dir.Write("gone.hex", HexFile(2));
         WorkerRun run({Entry(dir.path(), "main.hex", 0), Entry(dir.path(), "gone.hex", 1)});
         ASSERT_TRUE(run.slot[1].present);
         ::unlink((dir.path() + "gone.hex").c_str());
+        if (fifo) {
+            ASSERT_EQ(::mkfifo((dir.path() + "gone.hex").c_str(), 0600), 0);
+        }
         SimBench bench;
         run.On(bench);
         ASSERT_EQ(run.notes.log.size(), 4u);
         EXPECT_EQ(run.notes.log[2], Format(kSendFailedLog, "gone.hex"));
-        EXPECT_NE(run.notes.log[3].find("No such file"), std::string::npos) << run.notes.log[3];
+        EXPECT_NE(run.notes.log[3].find(fifo ? kHexNotAFileText : "No such file"), std::string::npos)
+            << run.notes.log[3];
         EXPECT_FALSE(bench.ToldToRestart());
         EXPECT_FALSE(run.context.succeeded);
+        ::unlink((dir.path() + "gone.hex").c_str());
     }
 }
 

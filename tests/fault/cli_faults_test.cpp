@@ -55,8 +55,11 @@ protected:
     // The simulated instrument drops the line once it has sent this many bytes.
     ProgramResult RunAgainstHangUp(std::size_t hangUpAfter, std::vector<std::string> args, const std::string& input) {
         const bool pty = GetParam() == Link::Pty;
-        // An address of its own, so the other process tests never meet it on port 10001.
-        const std::string address = "127.0.43.1";
+        // An address of this process's own (all of 127/8 is loopback), so that no
+        // other test, here or in another checkout, meets it on port 10001.
+        const unsigned pid = static_cast<unsigned>(::getpid());
+        const std::string address =
+            "127.43." + std::to_string((pid >> 8) & 0xff) + "." + std::to_string(1 + pid % 254);
         std::vector<std::string> simArgs = {"--hang-up-after", std::to_string(hangUpAfter), "--pty"};
         if (!pty) simArgs.back() = "--tcp", simArgs.push_back(address + ":10001");
         SimProcess sim(simArgs);

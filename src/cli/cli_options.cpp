@@ -1,6 +1,5 @@
 #include "cli/cli_options.h"
 
-#include <algorithm>
 #include <charconv>
 #include <string_view>
 
@@ -75,9 +74,8 @@ bool ParseCliOptions(int argc, const char* const* argv, CliOptions& o, std::stri
             o.device = value;
             ++connections;
         } else if (takes("--baud")) {
-            const auto rates = transport::SerialBaudRates();
-            if (!ParseNumber(value, o.baud) || std::find(rates.begin(), rates.end(), o.baud) == rates.end()) {
-                error = std::string("--baud: not a baud rate: ") + value + "; use " + connection::BaudRateList();
+            if (!ParseNumber(value, o.baud) || !transport::IsSerialBaudRate(o.baud)) {
+                error = std::string("--baud: not a baud rate: ") + value + "; use " + connection::SupportedBaudRatesText();
                 return false;
             }
             o.baudGiven = true;

@@ -58,9 +58,8 @@ std::string InvalidSettingReason(const ConnectionRecord& r) {
     if (r.interfaceKind != InterfaceKind::Usb && r.interfaceKind != InterfaceKind::Serial) {
         return Format(kReasonBadInterface, static_cast<unsigned>(r.interfaceKind));
     }
-    const auto rates = transport::SerialBaudRates();
-    if (std::find(rates.begin(), rates.end(), r.baudRate) == rates.end()) {
-        const std::string allowed = BaudRateList();
+    if (!transport::IsSerialBaudRate(r.baudRate)) {
+        const std::string allowed = SupportedBaudRatesText();
         return r.baudRate == 0 ? Format(kReasonNoBaudRate, allowed.c_str())
                                : Format(kReasonBadBaudRate, static_cast<unsigned>(r.baudRate), allowed.c_str());
     }
@@ -117,7 +116,7 @@ std::string PermissionDeniedReason(const std::string& owner, const std::string& 
     return Format(kReasonPermissionOwner, owner.c_str(), group.c_str(), mode);
 }
 
-std::string BaudRateList() {
+std::string SupportedBaudRatesText() {
     const auto rates = transport::SerialBaudRates();
     std::string list;
     for (std::size_t i = 0; i < rates.size(); ++i) {

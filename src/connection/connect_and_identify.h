@@ -35,6 +35,6 @@ std::string PermissionDeniedReason(const std::string& owner, const std::string& 
                                    unsigned mode);
 
 // The rates a port can run at, for a message: "300, 600, ... or 2000000 baud".
-std::string BaudRateList();
+std::string SupportedBaudRatesText();
 
 }  // namespace orvane::connection

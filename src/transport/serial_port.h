@@ -14,6 +14,7 @@ std::string SerialDevicePath(const std::string& comPort);
 
 // The baud rates a port can be set to, rising.
 std::span<const uint32_t> SerialBaudRates();
+bool IsSerialBaudRate(uint32_t baud);
 
 // Opens the device exclusively, raw, 8N1, no hardware flow control, DTR and RTS
 // on, read time-out 5000 ms. Returns the handle, or kInvalidHandle with the

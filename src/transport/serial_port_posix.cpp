@@ -112,6 +112,11 @@ int ReadByteWaiting(int handle) {
 
 std::span<const uint32_t> SerialBaudRates() { return kRates; }
 
+bool IsSerialBaudRate(uint32_t baud) {
+    speed_t unused;
+    return BaudConstant(baud, unused);
+}
+
 std::string SerialDevicePath(const std::string& comPort) {
     if (!comPort.empty() && comPort[0] == '/') return comPort;
     return "/dev/" + comPort;

@@ -238,7 +238,7 @@ TEST(ConnectAndIdentify, OpenFailuresSayWhyAndAreAlwaysShown) {
 // another device), an interface or a baud rate the settings file got wrong.
 TEST(ConnectAndIdentify, UnusableSettingsNameTheValue) {
     const std::string longPath = "/tmp/" + std::string(transport::kComPortMaxLength - 5, 'p') + "-A-suffix";
-    const std::string rates = BaudRateList();
+    const std::string rates = SupportedBaudRatesText();
     ASSERT_TRUE(rates.starts_with("300, 600, ") && rates.ends_with(", 1500000 or 2000000 baud")) << rates;
     struct Row {
         InterfaceKind kind;

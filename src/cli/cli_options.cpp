@@ -5,7 +5,7 @@
 
 #include "connection/connect_and_identify.h"
 #include "platform/product.h"
-#include "transport/serial_port.h"
+#include "transport/serial_link.h"
 
 namespace orvane::cli {
 namespace {

@@ -42,7 +42,8 @@ LanSearchResult RunLanSearch(ui::ConnectDialogView& view, ui::LanFindDialogRunne
         view.Boxes().Inform(kNoInstrumentsFound, kLanFindCaption);
         return result;
     }
-    LanFindDialog dialog(list->data(), result.found, workers);
+    LanFindDialog dialog(list->data(), result.found, {.tcpPort = transport::CurrentDiscoveryPorts().tcpPort},
+                         workers);
     int chosen = runner.RunLanFindDialog(dialog);
     if (chosen >= 0 && chosen < result.found &&
         !(*list)[static_cast<std::size_t>(chosen)].ipText.empty()) {

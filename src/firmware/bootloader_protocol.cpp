@@ -44,8 +44,8 @@ bool SendWentNowhere(int result, const transport::ConnectionRecord& record) {
 // the channel's full time-out either way.
 void AwaitReply(transport::ConnectionRecord& record) {
     bool lan = record.interfaceKind == transport::InterfaceKind::Lan;
-    if (lan && record.rxCount > 0) return;
-    int fd = lan ? record.socket : record.portHandle;
+    if (lan && transport::ChannelBuffered(record) > 0) return;
+    int fd = transport::ChannelDescriptor(record);
     if (fd != transport::kInvalidHandle) platform::CurrentClock().WaitReadable(fd, kReplyGlanceMs);
 }
 
@@ -74,12 +74,11 @@ bool SendAndExpectOk(const char* text, transport::ConnectionRecord& record, std:
     if (transport::ChannelBuffered(record) > 0) transport::ChannelDrain(record, 0);
     if (SendWentNowhere(transport::ChannelSend(text, record), record)) return true;
     AwaitReply(record);
-    char buffer[kLoaderReplyCapacity] = {};
-    transport::ChannelReceiveLine(buffer, sizeof buffer, record);
+    std::string got;
+    transport::ChannelReceiveLine(got, kLoaderReplyCapacity, record);
     // What was read counts even when the line end never came, as the
     // instrument did say it.
-    std::string_view got(buffer, strnlen(buffer, sizeof buffer));
-    if (reply) reply->assign(got);
+    if (reply) *reply = got;
     return !EndsInOk(got);
 }
 

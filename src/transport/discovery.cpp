@@ -8,7 +8,6 @@
 #include "platform/clock.h"
 #include "transport/comms_log.h"
 #include "transport/discovery_targets.h"
-#include "transport/tcp_client.h"
 #include "transport/udp_socket.h"
 
 namespace orvane::transport {
@@ -31,7 +30,7 @@ struct Method {
 };
 
 bool IsAnswer(const Method& m, const uint8_t* data, std::size_t length) {
-    return m.echo ? IsEchoAnswer(data, length, InstrumentTcpPort()) : IsQueryAnswer(data, length);
+    return m.echo ? IsEchoAnswer(data, length, CurrentDiscoveryPorts().tcpPort) : IsQueryAnswer(data, length);
 }
 
 void Trace(const Method& m, const std::string& text) {

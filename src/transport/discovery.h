@@ -26,6 +26,7 @@ struct DiscoveryPorts {
     uint16_t echoQuery = 65535;
     uint16_t queryLocal = 30718;
     uint16_t queryQuery = 30718;
+    uint16_t tcpPort = 10001;  // what an echo answer must name, and where its instrument listens
 };
 void SetDiscoveryPorts(const DiscoveryPorts& ports);
 DiscoveryPorts CurrentDiscoveryPorts();

@@ -20,7 +20,7 @@
 #include "sim/tcp_endpoint.h"
 #include "transport/discovery.h"
 #include "transport/discovery_targets.h"
-#include "transport/tcp_client.h"
+#include "transport/link.h"
 
 namespace orvane::testing {
 
@@ -45,8 +45,7 @@ public:
         // A /16 of loopback of this process's own, so parallel runs use other addresses.
         second_ = 20 + static_cast<int>(::getpid() % 200);
         tcpPort_ = FreePort(SOCK_STREAM);
-        transport::SetInstrumentTcpPort(tcpPort_);
-        ports_ = {FreePort(SOCK_DGRAM), FreePort(SOCK_DGRAM), FreePort(SOCK_DGRAM), 0};
+        ports_ = {FreePort(SOCK_DGRAM), FreePort(SOCK_DGRAM), FreePort(SOCK_DGRAM), 0, tcpPort_};
         ports_.queryQuery = ports_.queryLocal;  // as on a real network: one port both ways
         transport::SetDiscoveryPorts(ports_);
         transport::SetDiscoveryAddressOverride(std::string());
@@ -57,8 +56,6 @@ public:
         for (int fd : holes_) ::close(fd);
         transport::SetDiscoveryAddressOverride(std::nullopt);
         transport::SetDiscoveryPorts({});
-        transport::SetInstrumentTcpPort(transport::kInstrumentTcpPort);
-        transport::SetLanTimeout(5000);
     }
     LanLab(const LanLab&) = delete;
     LanLab& operator=(const LanLab&) = delete;
@@ -73,6 +70,9 @@ public:
         for (int n = first; n < first + count; ++n) out.push_back(Address(n));
         return out;
     }
+
+    // Links to the lab's instruments.
+    transport::LinkOptions Options() const { return {.tcpPort = tcpPort_}; }
 
     // The queries go to these addresses only.
     void Target(const std::vector<std::string>& addresses) {

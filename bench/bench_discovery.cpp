@@ -107,10 +107,10 @@ int main(int argc, char** argv) {
     // The UDP phase as the search runs it.
     transport::FoundList list{};
     auto udpStart = Clock::now();
-    int found = transport::DiscoverByEcho(list.data(), transport::kFoundListSize);
+    int found = transport::Discovery(lab.Settings()).DiscoverByEcho(list.data(), transport::kFoundListSize);
     if (found < transport::kFoundListSize) {
         int more =
-            transport::DiscoverByQuery(list.data() + found, transport::kFoundListSize - found);
+            transport::Discovery(lab.Settings()).DiscoverByQuery(list.data() + found, transport::kFoundListSize - found);
         if (more > 0) found += more;
     }
     double udpSeconds = SecondsSince(udpStart);

@@ -202,7 +202,7 @@ int CliApp::Upgrade() {
 int CliApp::Discover() {
     TerminalLanFind lanFind;
     HeldConnectView view(boxes_);
-    connection::LanSearchResult result = connection::RunLanSearch(view, lanFind);
+    connection::LanSearchResult result = connection::RunLanSearch(view, lanFind, transport::DiscoverySettings{});
     return result.found > 0 ? kExitOk : kExitRefused;
 }
 

@@ -33,7 +33,7 @@ struct SearchBench {
         pump = clock.AddPump([this](uint32_t now) { lab.Pump(now); });
     }
     ~SearchBench() { clock.RemovePump(pump); }
-    LanSearchResult Search() { return RunLanSearch(view, runner, 1); }
+    LanSearchResult Search() { return RunLanSearch(view, runner, lab.Settings(), 1); }
 
     FakeClock clock;
     platform::ScopedClock use{clock};
@@ -61,7 +61,7 @@ TEST(LanSearch, NothingFoundSaysSoAndLeavesTheAddress) {
     EXPECT_EQ(b.view.cursor.depth, 0);
 
     // A mistake in the variable is named rather than searched past.
-    transport::SetDiscoveryAddressOverride(std::nullopt);
+    b.lab.Settings().addresses.reset();
     ::setenv(transport::kDiscoveryAddressVariable, (b.lab.Address(0) + ",foo").c_str(), 1);
     b.view.boxes.shown.clear();
     uint32_t start = b.clock.TickCount();
@@ -83,7 +83,7 @@ TEST(LanSearch, SearchButtonFillsTheChosenAddressEvenOfAFailedRow) {
 
     transport::ConnectionRecord record;
     ConnectDialog dialog(
-        record, nullptr, [] { return std::vector<std::string>{}; }, MakeLanSearch(b.runner, 1));
+        record, nullptr, [] { return std::vector<std::string>{}; }, MakeLanSearch(b.runner, b.lab.Settings(), 1));
     dialog.OnStart(b.view);
     b.view.interfaces.current = 1;
     dialog.OnInterfaceSelected();

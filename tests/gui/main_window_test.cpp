@@ -443,6 +443,7 @@ TEST_F(MainWindowTest, SearchesTheLanAndConnectsToTheInstrumentChosen) {
     });
     gui::MainWindowOptions options = Options();
     options.presetConnection = [&](transport::ConnectionRecord& r) { r.linkOptions = lab.Options(); };
+    options.discovery = lab.Settings();
     gui::MainWindow w(std::move(options));
     w.show();
     ASSERT_TRUE(WaitFor([&] { return Connected(w); }, 10000));

@@ -45,17 +45,13 @@ public:
         // A /16 of loopback of this process's own, so parallel runs use other addresses.
         second_ = 20 + static_cast<int>(::getpid() % 200);
         tcpPort_ = FreePort(SOCK_STREAM);
-        ports_ = {FreePort(SOCK_DGRAM), FreePort(SOCK_DGRAM), FreePort(SOCK_DGRAM), 0, tcpPort_};
-        ports_.queryQuery = ports_.queryLocal;  // as on a real network: one port both ways
-        transport::SetDiscoveryPorts(ports_);
-        transport::SetDiscoveryAddressOverride(std::string());
+        settings_ = {FreePort(SOCK_DGRAM), FreePort(SOCK_DGRAM), FreePort(SOCK_DGRAM), 0, tcpPort_, ""};
+        settings_.queryQuery = settings_.queryLocal;  // as on a real network: one port both ways
     }
     ~LanLab() {
         responders_.clear();
         instruments_.clear();
         for (int fd : holes_) ::close(fd);
-        transport::SetDiscoveryAddressOverride(std::nullopt);
-        transport::SetDiscoveryPorts({});
     }
     LanLab(const LanLab&) = delete;
     LanLab& operator=(const LanLab&) = delete;
@@ -78,7 +74,7 @@ public:
     void Target(const std::vector<std::string>& addresses) {
         std::string list;
         for (const std::string& a : addresses) list += (list.empty() ? "" : ",") + a;
-        transport::SetDiscoveryAddressOverride(list);
+        settings_.addresses = list;
     }
 
     // An instrument on TCP at Address(n); started on its own thread unless a
@@ -98,7 +94,7 @@ public:
         c.method = method;
         c.answer = answer;
         c.addresses = std::move(addresses);
-        c.port = method == sim::DiscoveryMethod::Echo ? ports_.echoQuery : ports_.queryQuery;
+        c.port = method == sim::DiscoveryMethod::Echo ? settings_.echoQuery : settings_.queryQuery;
         c.tcpPort = tcpPort_;
         responders_.push_back(std::make_unique<sim::DiscoveryResponder>(std::move(c)));
         if (start && responders_.back()->Ok()) responders_.back()->Start();
@@ -140,12 +136,13 @@ public:
     }
 
     uint16_t TcpPort() const { return tcpPort_; }
-    const transport::DiscoveryPorts& Ports() const { return ports_; }
+    // How to search the lab: its ports, and nowhere until Target says where.
+    transport::DiscoverySettings& Settings() { return settings_; }
 
 private:
     int second_;
     uint16_t tcpPort_;
-    transport::DiscoveryPorts ports_;
+    transport::DiscoverySettings settings_;
     std::vector<std::unique_ptr<sim::TcpEndpoint>> instruments_;
     std::vector<std::unique_ptr<sim::DiscoveryResponder>> responders_;
     std::vector<int> holes_;

@@ -142,8 +142,7 @@ bool ConnectAndIdentify(ui::MessageBoxes& owner, ui::WaitCursor* cursor, Connect
     }
     Trace(kTraceConnected);
 
-    const char wake[2] = {transport::kWakeByte, '\0'};
-    transport::ChannelSend(wake, r);
+    transport::ChannelSend(transport::kWake, r);
     transport::ChannelSend("^[", r);
     transport::ChannelSetTimeout(kProbeTimeoutMs, r);
 

@@ -46,8 +46,7 @@ int OpenChannel(ConnectionRecord& r) {
     if (!r.link) return -1;
     r.channelOpen = true;
 
-    const char wake[2] = {kWakeByte, '\0'};
-    ChannelSend(wake, r);
+    ChannelSend(kWake, r);
 
     // Whatever the instrument had queued goes, so the first reply read is the
     // first one asked for.

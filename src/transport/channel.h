@@ -12,7 +12,7 @@
 namespace orvane::transport {
 
 inline constexpr uint32_t kOpenDrainMs = 100;
-inline constexpr char kWakeByte = '\x14';  // DC4, sent after every open
+inline constexpr std::string_view kWake = "\x14";  // DC4, sent after every open
 
 // 0 opened (or already open), with a link made from record.linkOptions; -1
 // could not open, with record.openError set.

@@ -14,6 +14,7 @@
 #include "platform/product.h"
 #include "platform/regular_file.h"
 #include "platform/text_format.h"
+#include "transport/channel.h"
 #include "transport/connection_record.h"
 #include "ui/message_box.h"
 
@@ -175,7 +176,7 @@ void CommsLogSend(std::string_view text, const ConnectionRecord& record) {
     uint64_t n = ++g_transactions;
     if (!CommsLogEnabled()) return;
     std::string line = Prefix(n, record, ">>");
-    if (text == "\x14") {
+    if (text == kWake) {
         line += "\\024\n";
     } else {
         line += text;

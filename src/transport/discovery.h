@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/fixed_text.h"
+#include "transport/link.h"
 
 namespace orvane::transport {
 
@@ -29,7 +30,7 @@ struct DiscoverySettings {
     uint16_t echoQuery = 65535;
     uint16_t queryLocal = 30718;
     uint16_t queryQuery = 30718;
-    uint16_t tcpPort = 10001;  // what an echo answer must name, and where its instrument listens
+    uint16_t tcpPort = kInstrumentTcpPort;  // what an echo answer must name, and where its instrument listens
     // The program's own list in place of ORVANE2_DISCOVERY_ADDRESS (same format);
     // none: the variable, or the broadcast.
     std::optional<std::string> addresses;

@@ -1,9 +1,10 @@
 #include "firmware/bootloader_protocol.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "platform/clock.h"
+#include "platform/text.h"
+#include "platform/text_format.h"
 #include "transport/channel.h"
 
 namespace orvane::firmware {
@@ -13,23 +14,11 @@ constexpr uint64_t kSmallDoneLimit = 20'000'000;
 // How long to look out for a reply before reading it; see AwaitReply.
 constexpr uint32_t kReplyGlanceMs = 50;
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
-
 // The value of count hex digits at text[at], or -1.
 int64_t HexValue(std::string_view text, std::size_t at, std::size_t count) {
     if (at + count > text.size()) return -1;
-    int64_t value = 0;
-    for (std::size_t i = 0; i < count; ++i) {
-        int d = HexDigit(text[at + i]);
-        if (d < 0) return -1;
-        value = value * 16 + d;
-    }
-    return value;
+    std::optional<uint32_t> value = platform::ReadHex(text.substr(at, count));
+    return value ? int64_t{*value} : -1;
 }
 
 bool SendWentNowhere(int result, const transport::ConnectionRecord& record) {
@@ -124,9 +113,7 @@ std::string PrintableReply(std::string_view reply) {
     for (char c : reply) {
         auto byte = static_cast<unsigned char>(c);
         if (byte < 0x20 || byte >= 0x7F || c == '"' || c == '\\') {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
-            out += escaped;
+            out += platform::Format("\\x%02X", byte);
         } else {
             out += c;
         }

@@ -226,9 +226,7 @@ std::string IniFile::WithValue(std::string_view text, std::string_view section, 
 }
 
 bool IniFile::WriteInt(std::string_view section, std::string_view key, int value) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%d", value);
-    return WriteString(section, key, text);
+    return WriteString(section, key, std::to_string(value));
 }
 
 bool WriteFileAtomically(const std::string& path, std::string_view bytes) {

@@ -5,29 +5,20 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cctype>
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstring>
 
+#include "platform/text.h"
+
 namespace orvane::platform {
 namespace {
 
+// A CR is trimmed only at the end, where a file written on Windows has it.
 std::string_view Trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
-    return s;
-}
-
-bool SameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) {
-            return false;
-        }
-    }
-    return true;
+    return TrimRight(TrimLeft(s, kBlanks), " \t\r");
 }
 
 // "[Name]" -> Name; false for any other line.
@@ -88,7 +79,7 @@ Location Find(std::string_view text, std::string_view section, std::string_view 
         std::string_view name;
         if (SectionName(line, name)) {
             if (inSection) break;  // the first section of that name is the one
-            if (SameName(name, section)) {
+            if (EqualsNoCase(name, section)) {
                 inSection = true;
                 loc.sectionLine = i;
                 loc.insertAt = i + 1;
@@ -98,7 +89,7 @@ Location Find(std::string_view text, std::string_view section, std::string_view 
         if (!inSection) continue;
         std::string_view k, v;
         if (KeyValue(line, k, v)) {
-            if (loc.keyLine < 0 && SameName(k, key)) {
+            if (loc.keyLine < 0 && EqualsNoCase(k, key)) {
                 loc.keyLine = i;
                 loc.value = v;
             }
@@ -157,16 +148,8 @@ int IniFile::ReadInt(std::string_view section, std::string_view key, int fallbac
     const std::string text = ReadText().bytes;
     Location loc = Find(text, section, key);
     if (loc.keyLine < 0) return fallback;
-    std::string_view v = loc.value;
-    std::size_t i = 0;
-    bool negative = false;
-    if (i < v.size() && (v[i] == '-' || v[i] == '+')) negative = v[i++] == '-';
-    long long n = 0;
-    for (; i < v.size() && std::isdigit(static_cast<unsigned char>(v[i])); ++i) {
-        n = n * 10 + (v[i] - '0');
-        if (n > INT_MAX) n = INT_MAX;  // saturate rather than wrap
-    }
-    return static_cast<int>(negative ? -n : n);
+    // Negative values have always stopped at -INT_MAX.
+    return std::max(ReadDecimal(loc.value, {}).value, -INT_MAX);
 }
 
 bool IniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {

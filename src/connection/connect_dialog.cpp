@@ -9,6 +9,7 @@
 #include "connection/connection_settings.h"
 #include "connection/connection_texts.h"
 #include "platform/ini_file.h"
+#include "platform/text.h"
 #include "platform/text_format.h"
 #include "transport/channel.h"
 #include "ui/app_strings.h"
@@ -48,7 +49,7 @@ void ReadConnectDialog(ui::ConnectDialogView& view, ConnectionRecord& r) {
 
     ui::ListBox& bauds = view.BaudRateList();
     if (bauds.CurrentIndex() >= 0) {
-        r.baudRate = static_cast<uint32_t>(std::strtoul(bauds.ItemText(bauds.CurrentIndex()).c_str(), nullptr, 10));
+        r.baudRate = static_cast<uint32_t>(platform::ReadDecimal(bauds.ItemText(bauds.CurrentIndex())).value);
     }
     if (r.interfaceKind == InterfaceKind::Usb) r.baudRate = kUsbBaudRate;
 

@@ -8,6 +8,8 @@
 #include <tuple>
 #include <vector>
 
+#include "platform/text.h"
+
 namespace orvane::sim {
 
 namespace {
@@ -45,16 +47,8 @@ bool ParseTcp(std::string_view text, SimOptions& options) {
 }
 
 std::vector<std::string> SplitFields(std::string_view text) {
-    std::vector<std::string> fields;
-    if (text.empty()) return fields;
-    size_t start = 0;
-    for (;;) {
-        size_t comma = text.find(',', start);
-        fields.emplace_back(text.substr(start, comma - start));
-        if (comma == std::string_view::npos) break;
-        start = comma + 1;
-    }
-    return fields;
+    auto fields = platform::SplitSeparated(text, ',');
+    return {fields.begin(), fields.end()};
 }
 
 }  // namespace

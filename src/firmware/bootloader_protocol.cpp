@@ -40,8 +40,8 @@ void AwaitReply(transport::ConnectionRecord& record) {
 
 }  // namespace
 
-const char* SectorAccessCode(int32_t sector) {
-    if (sector < 0 || sector >= static_cast<int32_t>(kSectorCodes.size())) return nullptr;
+std::string_view SectorAccessCode(int32_t sector) {
+    if (sector < 0 || sector >= static_cast<int32_t>(kSectorCodes.size())) return {};
     return kSectorCodes[static_cast<std::size_t>(sector)];
 }
 
@@ -52,8 +52,7 @@ bool EndsInOk(std::string_view reply) {
     return (o == 'o' || o == 'O') && (k == 'k' || k == 'K');
 }
 
-bool SendAndExpectOk(const char* text, transport::ConnectionRecord& record, std::string* reply) {
-    if (reply) reply->clear();
+LoaderReply SendAndExpectOk(std::string_view text, transport::ConnectionRecord& record) {
     // What came in with the last reply answers an earlier command: an "ok"
     // said twice, or the answer to a resend queued behind a late one. Read as
     // the answer to this text it would put every later answer one behind, and
@@ -61,24 +60,20 @@ bool SendAndExpectOk(const char* text, transport::ConnectionRecord& record, std:
     // that has arrived, so looking at what it left costs no system call on
     // the usual path; when something is there, the line is drained of it.
     if (transport::ChannelBuffered(record) > 0) transport::ChannelDrain(record, 0);
-    if (SendWentNowhere(transport::ChannelSend(text, record), record)) return true;
+    if (SendWentNowhere(transport::ChannelSend(std::string(text).c_str(), record), record)) return {};
     AwaitReply(record);
     char buffer[kLoaderReplyCapacity] = {};
     transport::ChannelReceiveLine(buffer, sizeof buffer, record);
     // What was read counts even when the line end never came, as the
     // instrument did say it.
     std::string_view got(buffer, strnlen(buffer, sizeof buffer));
-    if (reply) reply->assign(got);
-    return !EndsInOk(got);
+    return {EndsInOk(got), std::string(got)};
 }
 
-bool SendSectorCode(int32_t sector, transport::ConnectionRecord& record, std::string* reply) {
-    const char* code = SectorAccessCode(sector);
-    if (!code) {
-        if (reply) reply->clear();
-        return true;
-    }
-    return SendAndExpectOk(code, record, reply);
+LoaderReply SendSectorCode(int32_t sector, transport::ConnectionRecord& record) {
+    std::string_view code = SectorAccessCode(sector);
+    if (code.empty()) return {};
+    return SendAndExpectOk(code, record);
 }
 
 int32_t PercentDone(uint64_t total, uint64_t done) {

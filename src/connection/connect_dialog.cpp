@@ -1,8 +1,6 @@
 #include "connection/connect_dialog.h"
 
-#include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
 #include "connection/connect_and_identify.h"
@@ -152,9 +150,12 @@ void ConnectDialog::OnTest() {
 
 void ConnectDialog::OnSaveAsDefault() {
     ReadConnectDialog(*view_, record_);
-    if (SaveConnectionSettings(settings_, record_)) return;
-    std::string text = settings_ ? platform::Format(kSettingsNotSaved, settings_->path().c_str(), std::strerror(errno))
-                                 : std::string(kNoSettingsFile);
+    std::string text = kNoSettingsFile;
+    if (settings_) {
+        platform::WriteResult written = SaveConnectionSettings(*settings_, record_);
+        if (written.ok()) return;
+        text = platform::Format(kSettingsNotSaved, settings_->path().c_str(), written.Reason().c_str());
+    }
     view_->Boxes().Inform(text, ui::kAppName);
 }
 

@@ -19,7 +19,8 @@ bool IsCalibrationDateModel(uint32_t code) {
 }
 
 // Piece n (1-based) or the fallback when there are fewer pieces.
-std::string Piece(const std::vector<std::string_view>& pieces, std::size_t n, const char* fallback) {
+std::string Piece(const std::vector<std::string_view>& pieces, std::size_t n,
+                  const char* fallback) {
     return std::string(n <= pieces.size() ? pieces[n - 1] : fallback);
 }
 
@@ -146,7 +147,8 @@ std::vector<InfoRun> ShowInstrumentInfo(const ConnectionRecord& r, const platfor
     }
 
     auto calFields = platform::SplitTerminated(r.calibration.view(), ',');
-    auto maker = platform::SplitTerminated(calFields.empty() ? std::string_view() : calFields[0], '_');
+    auto maker =
+        platform::SplitTerminated(calFields.empty() ? std::string_view() : calFields[0], '_');
     if (maker.size() >= 3 && !maker[0].empty() && !maker[1].empty() && !maker[2].empty()) {
         pane.Add("  Last KSL calibration:  \n    " + DateText(maker) + "\n\n");
         if (dateModel && CalibrationOverdue(maker[0], maker[1], maker[2], today)) {

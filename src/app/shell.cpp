@@ -389,9 +389,11 @@ void Shell::SaveToFile() {
     if (!written.ok()) {
         int err = written.error;
         if (err == EACCES || err == ENOENT || err == EROFS || err == EISDIR || err == ENOTDIR) {
-            Inform(std::string(kUnableToCreateTextFile) + "\n" + choice.path.c_str() + ": " + written.Reason());
+            Inform(std::string(kUnableToCreateTextFile) + "\n" + choice.path.c_str() + ": " +
+                   written.Reason());
         } else {
-            Inform(platform::Format(kResultsNotSaved, choice.path.c_str(), written.Reason().c_str()));
+            Inform(
+                platform::Format(kResultsNotSaved, choice.path.c_str(), written.Reason().c_str()));
         }
     }
 }

@@ -47,7 +47,8 @@ void ReadConnectDialog(ui::ConnectDialogView& view, ConnectionRecord& r) {
 
     ui::ListBox& bauds = view.BaudRateList();
     if (bauds.CurrentIndex() >= 0) {
-        r.baudRate = static_cast<uint32_t>(platform::ReadDecimal(bauds.ItemText(bauds.CurrentIndex())).value);
+        r.baudRate = static_cast<uint32_t>(
+            platform::ReadDecimal(bauds.ItemText(bauds.CurrentIndex())).value);
     }
     if (r.interfaceKind == InterfaceKind::Usb) r.baudRate = kUsbBaudRate;
 
@@ -154,7 +155,8 @@ void ConnectDialog::OnSaveAsDefault() {
     if (settings_) {
         platform::WriteResult written = SaveConnectionSettings(*settings_, record_);
         if (written.ok()) return;
-        text = platform::Format(kSettingsNotSaved, settings_->path().c_str(), written.Reason().c_str());
+        text = platform::Format(kSettingsNotSaved, settings_->path().c_str(),
+                                written.Reason().c_str());
     }
     view_->Boxes().Inform(text, ui::kAppName);
 }

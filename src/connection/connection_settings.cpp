@@ -20,10 +20,13 @@ void LoadConnectionSettings(const platform::IniFile* settings, transport::Connec
     r.ipAddress = settings->ReadString(kSectionConnect, kKeyIpAddr, "");
 }
 
-platform::WriteResult SaveConnectionSettings(platform::IniFile& settings, const transport::ConnectionRecord& r) {
-    platform::WriteResult written = settings.WriteInt(kSectionConnect, kKeyInterface, static_cast<int>(r.interfaceKind));
+platform::WriteResult SaveConnectionSettings(platform::IniFile& settings,
+                                             const transport::ConnectionRecord& r) {
+    const int interfaceKind = static_cast<int>(r.interfaceKind);
+    const int baudRate = static_cast<int>(r.baudRate);
+    platform::WriteResult written = settings.WriteInt(kSectionConnect, kKeyInterface, interfaceKind);
     if (written.ok()) written = settings.WriteString(kSectionConnect, kKeyComPort, r.comPort);
-    if (written.ok()) written = settings.WriteInt(kSectionConnect, kKeyBaudRate, static_cast<int>(r.baudRate));
+    if (written.ok()) written = settings.WriteInt(kSectionConnect, kKeyBaudRate, baudRate);
     if (written.ok()) written = settings.WriteString(kSectionConnect, kKeyIpAddr, r.ipAddress.view());
     return written;
 }

@@ -1,9 +1,8 @@
 #pragma once
 // The "Connect" section of the settings file: how to reach the instrument.
 
-#include "transport/connection_record.h"
-
 #include "platform/ini_file.h"
+#include "transport/connection_record.h"
 
 namespace orvane::connection {
 
@@ -16,6 +15,7 @@ inline constexpr const char kKeyIpAddr[] = "IPAddr";
 // Reads the section into the record; with no settings file the defaults apply.
 void LoadConnectionSettings(const platform::IniFile* settings, transport::ConnectionRecord& record);
 // Stops at the first key that cannot be written.
-platform::WriteResult SaveConnectionSettings(platform::IniFile& settings, const transport::ConnectionRecord& record);
+platform::WriteResult SaveConnectionSettings(platform::IniFile& settings,
+                                             const transport::ConnectionRecord& record);
 
 }  // namespace orvane::connection

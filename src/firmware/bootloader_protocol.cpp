@@ -60,7 +60,8 @@ LoaderReply SendAndExpectOk(std::string_view text, transport::ConnectionRecord& 
     // that has arrived, so looking at what it left costs no system call on
     // the usual path; when something is there, the line is drained of it.
     if (transport::ChannelBuffered(record) > 0) transport::ChannelDrain(record, 0);
-    if (SendWentNowhere(transport::ChannelSend(std::string(text).c_str(), record), record)) return {};
+    if (SendWentNowhere(transport::ChannelSend(std::string(text).c_str(), record), record))
+        return {};
     AwaitReply(record);
     char buffer[kLoaderReplyCapacity] = {};
     transport::ChannelReceiveLine(buffer, sizeof buffer, record);

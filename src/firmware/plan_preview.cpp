@@ -70,7 +70,8 @@ std::string BuildText(std::span<LoadEntry> entries, std::string_view identity,
         listed.push_back(entry.sector);
         bool inRange = entry.sector >= 0 && entry.sector <= highest;
         if (!inRange) planError = true;
-        eraseList += platform::Format("\\cf%d %d,", inRange ? kDefaultColour : kRedColour, entry.sector);
+        eraseList +=
+            platform::Format("\\cf%d %d,", inRange ? kDefaultColour : kRedColour, entry.sector);
     }
 
     std::string out(kPreviewHead);

@@ -149,7 +149,8 @@ class RtfReader {
                 return Character(static_cast<unsigned char>(c));
             case '\'': {
                 std::string_view digits = in_.substr(pos_, 2);
-                std::optional<uint32_t> byte = digits.size() == 2 ? platform::ReadHex(digits) : std::nullopt;
+                std::optional<uint32_t> byte =
+                    digits.size() == 2 ? platform::ReadHex(digits) : std::nullopt;
                 if (!byte) return;
                 pos_ += 2;
                 if (ConsumeSkip()) return;

@@ -6,8 +6,8 @@
 #include <string_view>
 
 #include "firmware/file_lookup.h"
-#include "platform/text.h"
 #include "platform/regular_file.h"
+#include "platform/text.h"
 
 namespace orvane::firmware {
 namespace {

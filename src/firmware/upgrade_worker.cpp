@@ -112,7 +112,8 @@ class Conversation {
         transport::ChannelSend(kEnterBootloader, record_);
         transport::ChannelDrain(record_, kBootloaderStartMs);
 
-        bool initialised = SendAndExpectOk(kInitialiseCode, record_).ok || SendAndExpectOk(kInitialiseCode, record_).ok;
+        bool initialised = SendAndExpectOk(kInitialiseCode, record_).ok ||
+                           SendAndExpectOk(kInitialiseCode, record_).ok;
         report_.Log(initialised ? kInitialisedLog : kInitFailedLog);
 
         PlanTheWork();
@@ -142,9 +143,11 @@ class Conversation {
             report_.Status(Format(item.noErase ? kSkippingSectorStatus : kErasingSectorStatus, item.sector));
             report_.Progress(PercentDone(erase_.size(), k));
             if (item.noErase) continue;
-            if (!SendSectorCode(item.sector, record_).ok || !SendAndExpectOk(kEraseCommand, record_).ok) {
+            if (!SendSectorCode(item.sector, record_).ok ||
+                !SendAndExpectOk(kEraseCommand, record_).ok) {
                 report_.Log(Format(kEraseFailedLog, item.sector));
-                if (SectorAccessCode(item.sector).empty()) report_.Log(Format(kNoAccessCodeLog, item.sector));
+                if (SectorAccessCode(item.sector).empty())
+                    report_.Log(Format(kNoAccessCodeLog, item.sector));
                 return false;
             }
         }
@@ -179,7 +182,8 @@ class Conversation {
         }
         std::string detail;
         bool failed = !SendSectorCode(entry.sector, record_).ok;
-        if (failed && SectorAccessCode(entry.sector).empty()) detail = Format(kNoAccessCodeLog, entry.sector);
+        if (failed && SectorAccessCode(entry.sector).empty())
+            detail = Format(kNoAccessCodeLog, entry.sector);
 
         auto reader = std::make_unique<PieceReader>(file.stream.get());
         HexAddressTracker addresses;
@@ -197,8 +201,9 @@ class Conversation {
                 }
                 failed = !reply.ok;
                 if (failed) {
-                    detail = Format(kRecordRefusedLog, line, address, kRecordTries,
-                                    reply.text.empty() ? kNoReplyText : PrintableReply(reply.text).c_str());
+                    detail = Format(
+                        kRecordRefusedLog, line, address, kRecordTries,
+                        reply.text.empty() ? kNoReplyText : PrintableReply(reply.text).c_str());
                 }
             }
             report_.Progress(PercentDone(totalBytes_, bytesRead_));

@@ -156,7 +156,8 @@ std::string WriteResult::Reason() const {
     return std::strerror(error);
 }
 
-WriteResult IniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
+WriteResult IniFile::WriteString(std::string_view section, std::string_view key,
+                                 std::string_view value) {
     if (text_) {
         *text_ = WithValue(*text_, section, key, value);
         return {};
@@ -175,8 +176,9 @@ WriteResult IniFile::WriteString(std::string_view section, std::string_view key,
     } else {
         Text text = ReadText();
         // A file that cannot be read is kept, not replaced by one holding only this key.
-        written = text.error != 0 ? WriteResult{text.error}
-                                  : WriteFileAtomically(path_, WithValue(text.bytes, section, key, value));
+        written = text.error != 0
+                      ? WriteResult{text.error}
+                      : WriteFileAtomically(path_, WithValue(text.bytes, section, key, value));
     }
     ::close(lock);  // releases the lock
     return written;

@@ -259,7 +259,8 @@ void Bootloader::NoteRecordAccepted(Engine& engine) {
     std::vector<std::string>& events = engine.boot().events;
     constexpr std::string_view kRecords = "records ";
     if (!events.empty() && events.back().starts_with(kRecords)) {
-        int64_t count = platform::ReadDecimal(std::string_view(events.back()).substr(kRecords.size())).value;
+        int64_t count =
+            platform::ReadDecimal(std::string_view(events.back()).substr(kRecords.size())).value;
         events.back() = std::string(kRecords) + std::to_string(count + 1);
     } else {
         events.push_back(std::string(kRecords) + "1");

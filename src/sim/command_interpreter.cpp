@@ -1,6 +1,5 @@
 #include "sim/command_interpreter.h"
 
-
 #include "platform/debug_output.h"
 #include "platform/text.h"
 #include "platform/text_format.h"
@@ -76,7 +75,8 @@ CommandTable StandardCommands() {
         if (second == std::string_view::npos) return;
         std::string_view number = Trim(command.substr(first + 1, second - first - 1));
         if (number.find_first_not_of("0123456789") != std::string_view::npos) return;
-        engine.SetSetting(platform::ReadDecimal(number, {}).value, std::string(Trim(command.substr(second + 1))));
+        engine.SetSetting(platform::ReadDecimal(number, {}).value,
+                          std::string(Trim(command.substr(second + 1))));
     });
     return table;
 }

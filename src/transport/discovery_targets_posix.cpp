@@ -52,8 +52,10 @@ std::vector<uint32_t> ParseDiscoveryAddresses(std::string_view text, std::string
     std::size_t start = 0;
     while (start <= text.size()) {
         std::size_t comma = text.find(',', start);
-        std::string_view entry = platform::Trim(text.substr(
-            start, comma == std::string_view::npos ? std::string_view::npos : comma - start), platform::kBlanks);
+        std::string_view entry = platform::Trim(
+            text.substr(start,
+                        comma == std::string_view::npos ? std::string_view::npos : comma - start),
+            platform::kBlanks);
         if (!entry.empty()) {
             in_addr a{};
             std::string entryText(entry);

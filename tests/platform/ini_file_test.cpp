@@ -95,7 +95,8 @@ TEST(IniFile, WritersAtOnceKeepEveryKeyAndAnUnreadableFileIsKept) {
     // Each write opens the lock file anew, so two threads contend as two programs would.
     auto writer = [&](std::string prefix) {
         IniFile ini(path);
-        for (int i = 0; i < 100; ++i) EXPECT_TRUE(ini.WriteInt("Keys", prefix + std::to_string(i), i).ok());
+        for (int i = 0; i < 100; ++i)
+            EXPECT_TRUE(ini.WriteInt("Keys", prefix + std::to_string(i), i).ok());
     };
     std::thread a(writer, "a"), b(writer, "b");
     a.join();

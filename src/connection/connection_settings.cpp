@@ -22,12 +22,13 @@ void LoadConnectionSettings(const platform::IniFile* settings, transport::Connec
 
 platform::WriteResult SaveConnectionSettings(platform::IniFile& settings,
                                              const transport::ConnectionRecord& r) {
-    const int interfaceKind = static_cast<int>(r.interfaceKind);
+    const int kind = static_cast<int>(r.interfaceKind);
     const int baudRate = static_cast<int>(r.baudRate);
-    platform::WriteResult written = settings.WriteInt(kSectionConnect, kKeyInterface, interfaceKind);
+    const std::string_view ip = r.ipAddress.view();
+    platform::WriteResult written = settings.WriteInt(kSectionConnect, kKeyInterface, kind);
     if (written.ok()) written = settings.WriteString(kSectionConnect, kKeyComPort, r.comPort);
     if (written.ok()) written = settings.WriteInt(kSectionConnect, kKeyBaudRate, baudRate);
-    if (written.ok()) written = settings.WriteString(kSectionConnect, kKeyIpAddr, r.ipAddress.view());
+    if (written.ok()) written = settings.WriteString(kSectionConnect, kKeyIpAddr, ip);
     return written;
 }
 

@@ -46,10 +46,7 @@ std::string_view SectorAccessCode(int32_t sector) {
 }
 
 bool EndsInOk(std::string_view reply) {
-    if (reply.size() < 2) return false;
-    char o = reply[reply.size() - 2];
-    char k = reply[reply.size() - 1];
-    return (o == 'o' || o == 'O') && (k == 'k' || k == 'K');
+    return reply.size() >= 2 && platform::EqualsNoCase(reply.substr(reply.size() - 2), "ok");
 }
 
 LoaderReply SendAndExpectOk(std::string_view text, transport::ConnectionRecord& record) {

@@ -76,6 +76,7 @@ TEST(Text, TrimAndLetterCase) {
     EXPECT_EQ(ToUpperAscii('{'), '{');
     EXPECT_TRUE(EqualsNoCase("Settings", "sETTINGS"));
     EXPECT_FALSE(EqualsNoCase("ab", "abc"));
+    EXPECT_FALSE(EqualsNoCase("xb", "Ab"));
     EXPECT_TRUE(StartsWithNoCase("WAIT 5", "wait"));
     EXPECT_FALSE(StartsWithNoCase("wa", "wait"));
 }

@@ -70,6 +70,7 @@ TEST(BootloaderProtocol, FollowsExtendedAddresses) {
     EXPECT_EQ(tracker.Follow(HexRecord(2, 0, {0x10, 0x00})), 0x10000u);
     EXPECT_EQ(tracker.Follow(HexRecord(0, 0x0001, {1})), 0x10001u);
     EXPECT_EQ(tracker.Follow(":zz"), 0x10000u);
+    EXPECT_EQ(tracker.Follow(HexRecord(4, 0, {0x00, 0x00})), 0u) << "back to the bottom";
 }
 
 }  // namespace

@@ -52,7 +52,7 @@ bool OptionParser::Parse(int argc, const char* const* argv, std::vector<std::str
     } catch (const CLI::ArgumentMismatch&) {
         // Only an option at the very end runs out of values.
         error = wordsFault_(app_->remaining());
-        if (error.empty()) error = std::string(argv[argc - 1]) + " needs a value";
+        if (error.empty()) error = argv[argc - 1] + std::string(kOptionNeedsAValue);
         return false;
     } catch (const CLI::ParseError& e) {
         error = e.what();

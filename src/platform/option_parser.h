@@ -13,6 +13,9 @@ class App;
 
 namespace orvane::platform {
 
+// After the option's name, when it is the last argument.
+inline constexpr char kOptionNeedsAValue[] = " needs a value";
+
 class OptionParser {
 public:
     // wordsFault: what is wrong with the arguments that no option took so far,

@@ -80,7 +80,8 @@ bool ParseCliOptions(int argc, const char* const* argv, CliOptions& o, std::stri
     parser.Value("--serial", connectBy(transport::InterfaceKind::Serial, o.device));
     parser.Value("--baud", [&](const std::string& value) {
         if (!ParseNumber(value, o.baud) || !transport::IsSerialBaudRate(o.baud))
-            return "--baud: not a baud rate: " + value + "; use " + connection::SupportedBaudRatesText();
+            return "--baud: not a baud rate: " + value + "; use " +
+                   connection::SupportedBaudRatesText();
         o.baudGiven = true;
         return std::string();
     });

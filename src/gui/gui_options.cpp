@@ -17,7 +17,9 @@ QString FromBytes(std::string_view bytes) {
     return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 
-std::string ToBytes(const QString& text) { return text.toLatin1().toStdString(); }
+std::string ToBytes(const QString& text) {
+    return text.toLatin1().toStdString();
+}
 
 }  // namespace
 
@@ -42,7 +44,8 @@ bool ParseGuiOptions(int argc, const char* const* argv, GuiOptions& options, std
             continue;
         }
         ours << FromBytes(arg);
-        if (commsLog.names().contains(FromBytes(arg.substr(2))) && i + 1 < argc) ours << FromBytes(argv[++i]);
+        if (commsLog.names().contains(FromBytes(arg.substr(2))) && i + 1 < argc)
+            ours << FromBytes(argv[++i]);
     }
     // The argument that gave the option of this name: "--name" or "--name=value".
     auto given = [&](const QString& name) {

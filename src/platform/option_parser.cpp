@@ -24,14 +24,16 @@ void OptionParser::CheckWords() const {
 }
 
 void OptionParser::Flag(const std::string& names, std::function<void()> act) {
-    app_->add_flag_callback(names, [this, act = std::move(act)] {
-            CheckWords();
-            act();
-        })
+    app_->add_flag_callback(names,
+                            [this, act = std::move(act)] {
+                                CheckWords();
+                                act();
+                            })
         ->trigger_on_parse();
 }
 
-void OptionParser::Value(const std::string& name, std::function<std::string(const std::string&)> act) {
+void OptionParser::Value(const std::string& name,
+                         std::function<std::string(const std::string&)> act) {
     app_->add_option_function<std::string>(name,
                                            [this, act = std::move(act)](const std::string& value) {
                                                CheckWords();

@@ -17,7 +17,7 @@ namespace orvane::platform {
 inline constexpr char kOptionNeedsAValue[] = " needs a value";
 
 class OptionParser {
-public:
+  public:
     // wordsFault: what is wrong with the arguments that no option took so far,
     // in order ("--" among them where it stood); empty when nothing is.
     using WordsFault = std::function<std::string(const std::vector<std::string>& words)>;
@@ -33,9 +33,10 @@ public:
 
     // False with the first fault in error; otherwise words are the arguments
     // no option took.
-    bool Parse(int argc, const char* const* argv, std::vector<std::string>& words, std::string& error);
+    bool Parse(int argc, const char* const* argv, std::vector<std::string>& words,
+               std::string& error);
 
-private:
+  private:
     void CheckWords() const;
 
     std::unique_ptr<CLI::App> app_;

@@ -66,7 +66,8 @@ bool ParseSimOptions(int argc, const char* const* argv, SimOptions& options, std
     InstrumentConfig& c = options.config;
     // "-h" is read here rather than by CLI11, which would read "-hx" as "-h -x".
     auto firstUnknown = [](const std::vector<std::string>& words) {
-        auto unknown = std::find_if(words.begin(), words.end(), [](const std::string& w) { return w != "-h"; });
+        auto unknown = std::find_if(words.begin(), words.end(),
+                                    [](const std::string& w) { return w != "-h"; });
         return unknown == words.end() ? std::string() : "unknown option: " + *unknown;
     };
     platform::OptionParser parser(firstUnknown);
@@ -81,8 +82,9 @@ bool ParseSimOptions(int argc, const char* const* argv, SimOptions& options, std
     };
     auto number = [&](const char* name, uint32_t& field) {
         parser.Value(name, [name, &field](const std::string& value) {
-            return ParseNumber(value, UINT32_MAX, field) ? std::string()
-                                                  : std::string(name) + ": not a number: " + value;
+            return ParseNumber(value, UINT32_MAX, field)
+                       ? std::string()
+                       : std::string(name) + ": not a number: " + value;
         });
     };
     auto port = [&](const char* name, uint16_t& field) {
@@ -104,7 +106,8 @@ bool ParseSimOptions(int argc, const char* const* argv, SimOptions& options, std
         return std::string();
     });
     parser.Value("--tcp", [&](const std::string& value) {
-        return ParseTcp(value, options) ? std::string() : "--tcp: expected ADDRESS[:PORT], got " + value;
+        return ParseTcp(value, options) ? std::string()
+                                        : "--tcp: expected ADDRESS[:PORT], got " + value;
     });
     text("--maker", c.maker);
     text("--model", c.model);
@@ -135,7 +138,8 @@ bool ParseSimOptions(int argc, const char* const* argv, SimOptions& options, std
         for (const std::string& a : options.discoverAddresses) {
             if (!IsIpv4(a)) return "--discover-on: not an IPv4 address: " + a;
         }
-        if (options.discoverAddresses.empty()) return std::string("--discover-on needs at least one address");
+        if (options.discoverAddresses.empty())
+            return std::string("--discover-on needs at least one address");
         return std::string();
     });
     parser.Value("--discover-answer", [&](const std::string& value) {

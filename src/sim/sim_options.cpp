@@ -155,7 +155,7 @@ bool ParseSimOptions(int argc, const char* const* argv, SimOptions& options, std
     });
     std::vector<std::string> words;
     if (!parser.Parse(argc, argv, words, error)) return false;
-    if (!words.empty()) options.help = true;
+    if (!words.empty()) options.help = true;  // only "-h" can be left
     bool discover = options.discoverEcho || options.discoverQuery;
     if (discover && options.discoverAddresses.empty())
         options.discoverAddresses = {options.tcpAddress};

@@ -173,8 +173,7 @@ started; 3 no connection; 4 the file is not a script or cannot be read; 64 usage
 }
 
 std::string CliVersion() {
-    return std::string("orvane2-cli ") + platform::kVersionMajor + "." + platform::kVersionMinor + " (build " +
-           platform::kVersionBuild + ")\n";
+    return platform::VersionLine("orvane2-cli");
 }
 
 }  // namespace orvane::cli

@@ -153,6 +153,10 @@ bool ParseSimOptions(int argc, const char* const* argv, SimOptions& options, std
         ParseBootloaderOptions(value, c.bootloader, fault);
         return fault;
     });
+    if (argc == 2 && std::string_view(argv[1]) == "--version") {
+        options.programVersion = true;
+        return true;
+    }
     std::vector<std::string> words;
     if (!parser.Parse(argc, argv, words, error)) return false;
     if (!words.empty()) options.help = true;  // only "-h" can be left
@@ -204,7 +208,8 @@ Identity and texts:
            std::string(kDefaultFirmwareField) + R"()
   --identity TEXT        the whole "*IDN?" answer instead of the fields above
   --calstr TEXT --calver TEXT --version TEXT
-                         answers to "calstr?", "calver?" and "version?"
+                         answers to "calstr?", "calver?" and "version?";
+                         --version alone prints this program's version
   --bootcode             answer "*IDN?" as an instrument running only its bootloader
 Models (--model) from each row of the model table:
   )" + KnownModelList() + R"(

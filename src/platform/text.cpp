@@ -1,5 +1,6 @@
 #include "platform/text.h"
 
+#include <charconv>
 #include <limits>
 
 namespace orvane::platform {
@@ -63,6 +64,13 @@ DecimalRead ReadDecimal(std::string_view text, std::string_view skipped) {
     read.value = static_cast<int32_t>(value);
     read.end = i;
     return read;
+}
+
+std::optional<uint32_t> ReadUnsigned(std::string_view text) {
+    uint32_t value = 0;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    return value;
 }
 
 namespace {

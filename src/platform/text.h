@@ -40,6 +40,10 @@ struct DecimalRead {
 // rather than wrap, so a huge number can never come out as a small valid one.
 DecimalRead ReadDecimal(std::string_view text, std::string_view skipped = kWhiteSpace);
 
+// The whole text as an unsigned decimal number: digits only, no sign or
+// blank; nothing when anything else is there or the value passes 32 bits.
+std::optional<uint32_t> ReadUnsigned(std::string_view text);
+
 bool IsHexDigit(char c);
 // The value of 1 to 8 hex digits, either case; nothing when the text holds
 // anything else.

@@ -3,7 +3,7 @@
 #include <arpa/inet.h>
 
 #include <algorithm>
-#include <charconv>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <tuple>
@@ -17,12 +17,9 @@ namespace orvane::sim {
 namespace {
 
 bool ParseNumber(std::string_view text, uint32_t max, uint32_t& out) {
-    uint32_t value = 0;
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || ec != std::errc() || end != text.data() + text.size() || value > max) {
-        return false;
-    }
-    out = value;
+    std::optional<uint32_t> value = platform::ReadUnsigned(text);
+    if (!value || *value > max) return false;
+    out = *value;
     return true;
 }
 

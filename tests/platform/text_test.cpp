@@ -63,6 +63,10 @@ TEST(Text, HexRules) {
         {"", std::nullopt},  {"g0", std::nullopt}, {"+1", std::nullopt},
         {"123456789", std::nullopt}};
     for (const auto& [digits, value] : rows) EXPECT_EQ(ReadHex(digits), value) << digits;
+    // Option values: the whole text, digits only.
+    EXPECT_EQ(ReadUnsigned("4294967295"), 4294967295u);
+    for (std::string_view bad : {"", "+1", " 1", "1x", "4294967296"})
+        EXPECT_EQ(ReadUnsigned(bad), std::nullopt) << bad;
 }
 
 TEST(Text, TrimAndLetterCase) {

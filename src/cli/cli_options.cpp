@@ -1,22 +1,21 @@
 #include "cli/cli_options.h"
 
-#include <charconv>
+#include <optional>
 #include <string_view>
 
 #include "connection/connect_and_identify.h"
 #include "platform/option_parser.h"
 #include "platform/product.h"
+#include "platform/text.h"
 #include "transport/serial_port.h"
 
 namespace orvane::cli {
 namespace {
 
 bool ParseNumber(std::string_view text, uint32_t& out) {
-    uint32_t value = 0;
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || ec != std::errc() || end != text.data() + text.size()) return false;
-    out = value;
-    return true;
+    std::optional<uint32_t> value = platform::ReadUnsigned(text);
+    if (value) out = *value;
+    return value.has_value();
 }
 
 bool TakesArgs(const std::string& command, std::size_t n, std::string& error) {

@@ -3,25 +3,23 @@
 #include <arpa/inet.h>
 
 #include <algorithm>
-#include <charconv>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <tuple>
 #include <vector>
 
 #include "platform/option_parser.h"
+#include "platform/text.h"
 
 namespace orvane::sim {
 
 namespace {
 
 bool ParseNumber(std::string_view text, uint32_t max, uint32_t& out) {
-    uint32_t value = 0;
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || ec != std::errc() || end != text.data() + text.size() || value > max) {
-        return false;
-    }
-    out = value;
+    std::optional<uint32_t> value = platform::ReadUnsigned(text);
+    if (!value || *value > max) return false;
+    out = *value;
     return true;
 }
 
@@ -48,16 +46,8 @@ bool ParseTcp(std::string_view text, SimOptions& options) {
 }
 
 std::vector<std::string> SplitFields(std::string_view text) {
-    std::vector<std::string> fields;
-    if (text.empty()) return fields;
-    size_t start = 0;
-    for (;;) {
-        size_t comma = text.find(',', start);
-        fields.emplace_back(text.substr(start, comma - start));
-        if (comma == std::string_view::npos) break;
-        start = comma + 1;
-    }
-    return fields;
+    auto fields = platform::SplitSeparated(text, ',');
+    return {fields.begin(), fields.end()};
 }
 
 }  // namespace

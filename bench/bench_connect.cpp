@@ -9,7 +9,6 @@
 #include "connection/connect_and_identify.h"
 #include "sim/tcp_endpoint.h"
 #include "transport/channel.h"
-#include "transport/tcp_client.h"
 #include "ui/message_box.h"
 
 using namespace orvane;
@@ -23,13 +22,13 @@ struct SilentBoxes : ui::MessageBoxes {
 int main() {
     sim::TcpEndpoint instrument({}, "127.0.0.1", 0);
     instrument.Start();
-    transport::SetInstrumentTcpPort(instrument.Port());
     SilentBoxes boxes;
     std::vector<double> samples;
     for (int i = 0; i < 20; ++i) {
         transport::ConnectionRecord r;
         r.interfaceKind = transport::InterfaceKind::Lan;
         r.ipAddress = "127.0.0.1";
+        r.linkOptions.tcpPort = instrument.Port();
         double t0 = bench::NowUs();
         bool ok = connection::ConnectAndIdentify(boxes, nullptr, r, false);
         double t1 = bench::NowUs();

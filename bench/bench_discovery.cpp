@@ -35,8 +35,8 @@ struct Checks {
     int rows = 0;
 };
 
-Checks RunDialog(transport::FoundList list, int found, int workers) {
-    connection::LanFindDialog dialog(list.data(), found, workers);
+Checks RunDialog(transport::FoundList list, int found, const transport::LinkOptions& options, int workers) {
+    connection::LanFindDialog dialog(list.data(), found, options, workers);
     testing::FakeLanFindView view;
     auto start = Clock::now();
     dialog.OnStart(view);
@@ -107,15 +107,15 @@ int main(int argc, char** argv) {
     // The UDP phase as the search runs it.
     transport::FoundList list{};
     auto udpStart = Clock::now();
-    int found = transport::DiscoverByEcho(list.data(), transport::kFoundListSize);
+    int found = transport::Discovery(lab.Settings()).DiscoverByEcho(list.data(), transport::kFoundListSize);
     if (found < transport::kFoundListSize) {
         int more =
-            transport::DiscoverByQuery(list.data() + found, transport::kFoundListSize - found);
+            transport::Discovery(lab.Settings()).DiscoverByQuery(list.data() + found, transport::kFoundListSize - found);
         if (more > 0) found += more;
     }
     double udpSeconds = SecondsSince(udpStart);
 
-    Checks side = RunDialog(list, found, connection::kLanFindWorkers);
+    Checks side = RunDialog(list, found, lab.Options(), connection::kLanFindWorkers);
     std::printf("LAN search on loopback: %d instruments, %d addresses that accept no connection\n",
                 instruments, dead);
     std::printf("  UDP phase (both methods)        %6.2f s   %d found\n", udpSeconds, found);
@@ -124,7 +124,7 @@ int main(int argc, char** argv) {
     std::printf("  checks one by one, estimated    %6.2f s   (the sum of the checks)\n",
                 side.sumOfChecks);
     if (oneByOne) {
-        Checks serial = RunDialog(list, found, 1);
+        Checks serial = RunDialog(list, found, lab.Options(), 1);
         std::printf("  checks one by one, measured     %6.2f s   %d rows, %d identified\n",
                     serial.seconds, serial.rows, serial.identified);
     }

@@ -30,7 +30,6 @@
 #include "gui/main_window.h"
 #include "sim/engine.h"
 #include "sim/tcp_endpoint.h"
-#include "transport/tcp_client.h"
 #include "ui/command_ids.h"
 
 using namespace orvane;
@@ -211,7 +210,6 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "bench_gui: the simulated instrument could not listen\n");
         return 1;
     }
-    transport::SetInstrumentTcpPort(instrument.Port());
     QuietBoxes boxes;
     char tmpl[] = "/tmp/orvane2-bench-XXXXXX";
     const std::string dir = mkdtemp(tmpl);
@@ -230,9 +228,10 @@ int main(int argc, char** argv) {
     });
     gui::MainWindowOptions options;
     options.settingsFile = dir + "/Orvaner.ini";
-    options.presetConnection = [](transport::ConnectionRecord& r) {
+    options.presetConnection = [&instrument](transport::ConnectionRecord& r) {
         r.interfaceKind = transport::InterfaceKind::Lan;
         r.ipAddress = "127.0.0.1";
+        r.linkOptions.tcpPort = instrument.Port();
     };
     gui::MainWindow window(options);
     struct FirstPaint : QObject {

@@ -10,7 +10,6 @@
 #include "bench_util.h"
 #include "platform/clock.h"
 #include "transport/channel.h"
-#include "transport/tcp_client.h"
 #include "ui/controls.h"
 
 using namespace orvane;
@@ -57,7 +56,7 @@ int main() {
     // Like the timer: a step, then a wait for more input.
     while (step.Run(r, pane, true, [&](std::size_t n) { received += n + 2; }) == app::ReceiveStep::Result::Idle) {
         if (received >= data.size()) break;
-        clock.WaitReadable(r.socket, 1000);
+        clock.WaitReadable(transport::ChannelDescriptor(r), 1000);
     }
     double t1 = bench::NowUs();
     transport::CloseChannel(r);

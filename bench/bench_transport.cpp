@@ -11,7 +11,6 @@
 #include "platform/clock.h"
 #include "sim/tcp_endpoint.h"
 #include "transport/channel.h"
-#include "transport/tcp_client.h"
 
 using namespace orvane;
 
@@ -20,17 +19,17 @@ namespace {
 double RoundTripMedianUs() {
     sim::TcpEndpoint instrument({}, "127.0.0.1", 0);
     instrument.Start();
-    transport::SetInstrumentTcpPort(instrument.Port());
     transport::ConnectionRecord r;
     r.interfaceKind = transport::InterfaceKind::Lan;
     r.ipAddress = "127.0.0.1";
+    r.linkOptions.tcpPort = instrument.Port();
     transport::OpenChannel(r);
     std::vector<double> samples;
-    char buf[256];
+    std::string buf;
     for (int i = 0; i < 2000; ++i) {
         double t0 = bench::NowUs();
         transport::ChannelSend("*IDN?\n", r);
-        int n = transport::ChannelReceiveLine(buf, sizeof buf, r);
+        int n = transport::ChannelReceiveLine(buf, 256, r);
         double t1 = bench::NowUs();
         if (n <= 0) {
             std::printf("round trip: no reply\n");
@@ -40,7 +39,6 @@ double RoundTripMedianUs() {
     }
     transport::CloseChannel(r);
     instrument.Stop();
-    transport::SetInstrumentTcpPort(transport::kInstrumentTcpPort);
     return bench::Median(samples);
 }
 
@@ -56,13 +54,12 @@ double ChannelReadRate(std::size_t total) {
         int b = transport::ChannelReadByte(r);
         if (b >= 0) {
             ++got;
-        } else if (b == -1 || !clock.WaitReadable(r.socket, 1000)) {
+        } else if (b == -1 || !clock.WaitReadable(transport::ChannelDescriptor(r), 1000)) {
             break;
         }
     }
     double t1 = bench::NowUs();
     transport::CloseChannel(r);
-    transport::SetInstrumentTcpPort(transport::kInstrumentTcpPort);
     return static_cast<double>(got) / (t1 - t0);
 }
 

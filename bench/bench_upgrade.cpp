@@ -31,7 +31,6 @@
 #include "sim/pty_endpoint.h"
 #include "sim/tcp_endpoint.h"
 #include "transport/channel.h"
-#include "transport/tcp_client.h"
 
 using namespace orvane;
 
@@ -97,7 +96,7 @@ struct Link {
 double WorkerRate(const Link& link, const std::string& hexPath) {
     transport::ConnectionRecord record;
     if (link.lan) {
-        transport::SetInstrumentTcpPort(link.port);
+        record.linkOptions.tcpPort = link.port;
         record.interfaceKind = transport::InterfaceKind::Lan;
         record.ipAddress = "127.0.0.1";
     } else {
@@ -244,7 +243,6 @@ int main() {
         ok = Measure("pseudo-terminal", {false, &pty, pty.DevicePath(), 0}, hexPath, lines, ptyOverhead) && ok;
         pty.Stop();
     }
-    transport::SetInstrumentTcpPort(transport::kInstrumentTcpPort);
     std::printf("serial links, with the pseudo-terminal's overhead:\n");
     LineRate(ptyOverhead);
     std::filesystem::remove_all(dir);

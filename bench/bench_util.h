@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "transport/connection_record.h"
-#include "transport/tcp_client.h"
+#include "transport/tcp_link.h"
 
 namespace orvane::bench {
 
@@ -107,12 +107,10 @@ inline int ConnectLoopback(uint16_t port) {
 // Opens a LAN record on the loopback listener at port, as OpenChannel would but
 // without the wake byte and drain, so every byte sent is measured.
 inline void ConnectLanRecord(transport::ConnectionRecord& r, uint16_t port) {
-    transport::SetInstrumentTcpPort(port);
     r.interfaceKind = transport::InterfaceKind::Lan;
     r.ipAddress = "127.0.0.1";
-    int sock = -1;
-    transport::TcpConnect("127.0.0.1", sock);
-    r.socket = sock;
+    r.linkOptions.tcpPort = port;
+    r.link = transport::TcpLink::Connect("127.0.0.1", r.linkOptions).link;
     r.channelOpen = true;
 }
 

@@ -19,6 +19,7 @@
 #include "support/fake_ui.h"
 #include "transport/comms_log.h"
 #include "transport/connection_record.h"
+#include "transport/tcp_link.h"
 
 using namespace orvane;
 using namespace orvane::connection;
@@ -51,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     auto record = std::make_unique<transport::ConnectionRecord>();
     record->interfaceKind = transport::InterfaceKind::Lan;
     record->ipAddress = "127.0.0.1";
-    record->socket = fds[0];
+    record->link = std::make_unique<transport::TcpLink>(platform::UniqueFd(fds[0]), record->linkOptions);
     record->channelOpen = true;  // the connect itself is the TCP client's business
     testing::FakeMessageBoxes boxes;
     testing::FakeWaitCursor cursor;

@@ -16,6 +16,7 @@
 #include "fuzz_support.h"
 #include "support/fake_controls.h"
 #include "transport/connection_record.h"
+#include "transport/tcp_link.h"
 
 using namespace orvane;
 using app::ReceiveStep;
@@ -74,7 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     FUZZ_CHECK(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) == 0);
     auto record = std::make_unique<transport::ConnectionRecord>();
     record->interfaceKind = transport::InterfaceKind::Lan;
-    record->socket = fds[0];
+    record->link = std::make_unique<transport::TcpLink>(platform::UniqueFd(fds[0]), record->linkOptions);
     record->channelOpen = true;
     ReceiveStep step(piece);
     Pane pane;

@@ -19,6 +19,7 @@
 #include "support/fake_controls.h"
 #include "support/fake_main_window.h"
 #include "support/fake_ui.h"
+#include "transport/tcp_link.h"
 
 using namespace orvane;
 using namespace orvane::script;
@@ -31,13 +32,12 @@ struct Bench {
         int fds[2];
         FUZZ_CHECK(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) == 0);
         record.interfaceKind = transport::InterfaceKind::Lan;
-        record.socket = fds[0];
+        record.link = std::make_unique<transport::TcpLink>(platform::UniqueFd(fds[0]), record.linkOptions);
         record.channelOpen = record.instrumentReady = true;
         peer = fds[1];
         ::fcntl(peer, F_SETFL, O_NONBLOCK);
     }
     ~Bench() {
-        ::close(record.socket);
         ::close(peer);
     }
     // The instrument takes whatever was sent, so a long script never blocks a send.

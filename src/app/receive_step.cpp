@@ -76,10 +76,9 @@ void ReceiveStep::FinishLine(const transport::ConnectionRecord& record, ui::Text
             // A binary value is four bytes; at the end of a line the missing ones read as zero.
             uint8_t value[4] = {0, 0, 0, 0};
             std::memcpy(value, &line_[i], std::min<std::size_t>(4, count_ - i));
-            char text[32];
-            transport::DecodeBinaryValue(value, text, sizeof text);
-            std::size_t n = std::min(std::strlen(text), room - out);
-            std::memcpy(&converted_[out], text, n);
+            const std::string text = transport::BinaryValueText(value);
+            std::size_t n = std::min(text.size(), room - out);
+            std::memcpy(&converted_[out], text.data(), n);
             out += n;
             i += 4;
         }

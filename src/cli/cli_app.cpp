@@ -38,10 +38,6 @@ std::optional<std::string> SettingsPath(const CliOptions& o) {
     return loc ? std::optional<std::string>(loc->file) : std::nullopt;
 }
 
-int ChannelFd(const transport::ConnectionRecord& r) {
-    return r.interfaceKind == InterfaceKind::Lan ? r.socket : r.portHandle;
-}
-
 }  // namespace
 
 CliApp::CliApp(CliOptions options)
@@ -121,7 +117,7 @@ void CliApp::Pump() {
 }
 
 void CliApp::WaitForInput(uint32_t ms) {
-    platform::CurrentClock().WaitReadable(ChannelFd(shell_->record()), ms);
+    platform::CurrentClock().WaitReadable(transport::ChannelDescriptor(shell_->record()), ms);
 }
 
 bool CliApp::WaitQuiet(uint32_t quietMs) {
@@ -206,7 +202,7 @@ int CliApp::Upgrade() {
 int CliApp::Discover() {
     TerminalLanFind lanFind;
     HeldConnectView view(boxes_);
-    connection::LanSearchResult result = connection::RunLanSearch(view, lanFind);
+    connection::LanSearchResult result = connection::RunLanSearch(view, lanFind, transport::DiscoverySettings{});
     return result.found > 0 ? kExitOk : kExitRefused;
 }
 
@@ -271,7 +267,7 @@ int CliApp::Console() {
         if (StdoutError() != 0) break;
         LineEditor::Event event = editor.Next();
         if (event.kind == LineEditor::Event::None) {
-            pollfd fds[2] = {{STDIN_FILENO, POLLIN, 0}, {ChannelFd(r), POLLIN, 0}};
+            pollfd fds[2] = {{STDIN_FILENO, POLLIN, 0}, {transport::ChannelDescriptor(r), POLLIN, 0}};
             ::poll(fds, 2, 10);
             // POLLHUP, POLLERR or POLLNVAL too: the read then finds the end of input.
             if (fds[0].revents != 0) editor.Read();

@@ -7,7 +7,7 @@
 #include "platform/option_parser.h"
 #include "platform/product.h"
 #include "platform/text.h"
-#include "transport/serial_port.h"
+#include "transport/serial_link.h"
 
 namespace orvane::cli {
 namespace {

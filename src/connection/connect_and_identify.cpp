@@ -16,8 +16,7 @@
 #include "transport/channel.h"
 #include "transport/comms_log.h"
 #include "transport/discovery_targets.h"
-#include "transport/serial_port.h"
-#include "transport/tcp_client.h"
+#include "transport/serial_link.h"
 #include "ui/message_box.h"
 #include "ui/wait_cursor.h"
 
@@ -80,7 +79,7 @@ std::string Reason(const ConnectionRecord& r) {
         case ENXIO:
             return kReasonNoDevice;
         case ECONNREFUSED:
-            return Format(kReasonRefused, static_cast<unsigned>(transport::InstrumentTcpPort()));
+            return Format(kReasonRefused, static_cast<unsigned>(r.linkOptions.tcpPort));
         case ETIMEDOUT:
             return kReasonNoAnswer;
         case EINVAL:
@@ -100,11 +99,11 @@ bool IsBootcodeAnswer(std::string_view text) {
 
 // Sends a query and keeps its reply in field only when one came.
 template <typename Field>
-void FetchText(const char* query, Field& field, ConnectionRecord& r) {
-    char buf[kReplyBufferSize];
+void FetchText(std::string_view query, Field& field, ConnectionRecord& r) {
+    std::string reply;
     field.Clear();
     transport::ChannelSend(query, r);
-    if (transport::ChannelReceiveLine(buf, sizeof buf, r) > 0) field = buf;
+    if (transport::ChannelReceiveLine(reply, kReplyBufferSize, r) > 0) field = reply;
 }
 
 }  // namespace
@@ -143,20 +142,19 @@ bool ConnectAndIdentify(ui::MessageBoxes& owner, ui::WaitCursor* cursor, Connect
     }
     Trace(kTraceConnected);
 
-    const char wake[2] = {transport::kWakeByte, '\0'};
-    transport::ChannelSend(wake, r);
+    transport::ChannelSend(transport::kWake, r);
     transport::ChannelSend("^[", r);
     transport::ChannelSetTimeout(kProbeTimeoutMs, r);
 
     ui::WaitCursorGuard hourglass(cursor);
-    char buf[kReplyBufferSize] = {};
+    std::string reply;
     for (int attempt = 0; attempt < kIdentifyAttempts; ++attempt) {
         transport::ChannelSend("*IDN?\n", r);
-        if (transport::ChannelReceiveLine(buf, sizeof buf, r) > 0 && buf[0] != '\0') break;
+        if (transport::ChannelReceiveLine(reply, kReplyBufferSize, r) > 0 && !reply.empty()) break;
     }
     transport::ChannelSetTimeout(transport::kDefaultReplyTimeoutMs, r);
 
-    std::string_view answer(buf);
+    std::string_view answer(reply);
     bool result = !answer.empty();
     if (result) {
         r.modelCode = kModelUnknown;
@@ -164,7 +162,7 @@ bool ConnectAndIdentify(ui::MessageBoxes& owner, ui::WaitCursor* cursor, Connect
         if (comma == std::string_view::npos) {
             if (IsBootcodeAnswer(answer)) {
                 r.modelCode = kModelBootcode;
-                Trace(Format(kTraceIdentifiedBootcode, buf));
+                Trace(Format(kTraceIdentifiedBootcode, reply.c_str()));
                 r.identity = answer;
             }
         } else {
@@ -173,7 +171,7 @@ bool ConnectAndIdentify(ui::MessageBoxes& owner, ui::WaitCursor* cursor, Connect
                 Trace(kTraceUnidentified);
                 r.identity.Clear();
             } else {
-                Trace(Format(kTraceIdentified, buf, static_cast<int>(r.modelCode)));
+                Trace(Format(kTraceIdentified, reply.c_str(), static_cast<int>(r.modelCode)));
                 r.identity = answer;
                 FetchText("calstr?\n", r.calibration, r);
                 FetchText("calver?\n", r.calverReply, r);

@@ -1,32 +1,13 @@
 #include "connection/lan_find_dialog.h"
 
-#include <memory>
 #include <string>
 
 #include "connection/lan_search_texts.h"
-#include "transport/channel.h"
-#include "transport/connection_record.h"
 #include "ui/controls.h"
 #include "ui/wait_cursor.h"
 
 namespace orvane::connection {
 namespace {
-
-// Sets the process-wide LAN time-out for the checks and puts it back to the
-// usual 5000 ms on every way out.
-class CheckTimeout {
-public:
-    CheckTimeout() : record_(std::make_unique<transport::ConnectionRecord>()) {
-        record_->interfaceKind = transport::InterfaceKind::Lan;
-        transport::ChannelSetTimeout(kLanFindReplyTimeoutMs, *record_);
-    }
-    ~CheckTimeout() { transport::ChannelSetTimeout(transport::kDefaultReplyTimeoutMs, *record_); }
-    CheckTimeout(const CheckTimeout&) = delete;
-    CheckTimeout& operator=(const CheckTimeout&) = delete;
-
-private:
-    std::unique_ptr<transport::ConnectionRecord> record_;
-};
 
 const char* StatusText(ProbeOutcome outcome) {
     switch (outcome) {
@@ -44,10 +25,14 @@ const char* StatusText(ProbeOutcome outcome) {
 
 }  // namespace
 
-LanFindDialog::LanFindDialog(transport::FoundInstrument* list, int count, int workers)
+LanFindDialog::LanFindDialog(transport::FoundInstrument* list, int count, transport::LinkOptions options,
+                             int workers)
     : list_(list),
       count_(list ? std::min(count, transport::kFoundListSize) : 0),
-      workers_(workers) {}
+      options_(options),
+      workers_(workers) {
+    options_.lanTimeoutMs = kLanFindReplyTimeoutMs;
+}
 
 void LanFindDialog::OnStart(ui::LanFindDialogView& view) {
     view_ = &view;
@@ -59,10 +44,7 @@ void LanFindDialog::OnStart(ui::LanFindDialogView& view) {
     std::vector<std::string> addresses;
     for (int i = 0; i < count_ && !list_[i].ipText.empty(); ++i)
         addresses.push_back(list_[i].ipText.str());
-    {
-        CheckTimeout timeout;
-        results_ = ProbeAddresses(addresses, workers_);
-    }
+    results_ = ProbeAddresses(addresses, options_, workers_);
     for (std::size_t i = 0; i < results_.size(); ++i) {
         const ProbeResult& r = results_[i];
         transport::FoundInstrument& entry = list_[i];

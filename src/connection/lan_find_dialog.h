@@ -15,9 +15,11 @@ inline constexpr uint32_t kLanFindReplyTimeoutMs = 500;
 
 class LanFindDialog final : public ui::LanFindDialogEvents {
 public:
-    // The entries up to the first empty one (at most count) are checked; an
-    // accepted identity is written into its entry. workers: checks at once.
-    LanFindDialog(transport::FoundInstrument* list, int count, int workers = kLanFindWorkers);
+    // The entries up to the first empty one (at most count) are checked, over
+    // links made with options and the reply time-out above; an accepted
+    // identity is written into its entry. workers: checks at once.
+    LanFindDialog(transport::FoundInstrument* list, int count, transport::LinkOptions options,
+                  int workers = kLanFindWorkers);
 
     void OnStart(ui::LanFindDialogView& view) override;
     void OnItemChanging() override;
@@ -31,6 +33,7 @@ public:
 private:
     transport::FoundInstrument* list_;
     int count_;
+    transport::LinkOptions options_;
     int workers_;
     ui::LanFindDialogView* view_ = nullptr;
     std::vector<ProbeResult> results_;

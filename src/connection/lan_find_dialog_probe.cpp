@@ -12,7 +12,6 @@
 #include "transport/channel.h"
 #include "transport/comms_log.h"
 #include "transport/connection_record.h"
-#include "transport/tcp_client.h"
 
 namespace orvane::connection {
 
@@ -25,11 +24,10 @@ constexpr uint32_t kWaitStepMs = 5;
 // A line as the channel reads one (line feed ends it, carriage returns dropped,
 // the excess of a long line dropped), with the LAN time-out for each byte and a
 // limit for the whole line. Characters stored, or -1.
-int ReceiveReply(ConnectionRecord& r, char* buffer, std::size_t capacity) {
-    std::memset(buffer, 0, capacity);
+int ReceiveReply(ConnectionRecord& r, std::string& reply) {
+    reply.clear();
     platform::Clock& clock = platform::CurrentClock();
     const uint32_t start = clock.TickCount();
-    std::size_t count = 0;
     for (;;) {
         int b = transport::ChannelReadByte(r);
         if (b == -2) {
@@ -38,19 +36,19 @@ int ReceiveReply(ConnectionRecord& r, char* buffer, std::size_t capacity) {
                 uint32_t now = clock.TickCount();
                 uint32_t waited = platform::TicksSince(now, waitStart);
                 uint32_t spent = platform::TicksSince(now, start);
-                uint32_t timeout = transport::LanTimeout();
+                uint32_t timeout = r.linkOptions.lanTimeoutMs;
                 if (waited >= timeout || spent >= kIdentityReplyLimitMs) return -1;
                 uint32_t step =
                     std::min({kWaitStepMs, timeout - waited, kIdentityReplyLimitMs - spent});
-                clock.WaitReadable(r.socket, step);
+                clock.WaitReadable(transport::ChannelDescriptor(r), step);
                 b = transport::ChannelReadByte(r);
             } while (b == -2);
         }
         if (b < 0) return -1;
-        if (b == '\n') return static_cast<int>(count);
+        if (b == '\n') return static_cast<int>(reply.size());
         if (platform::TicksSince(clock.TickCount(), start) >= kIdentityReplyLimitMs) return -1;
         if (b == '\r') continue;
-        if (count + 1 < capacity) buffer[count++] = static_cast<char>(b);
+        if (reply.size() + 1 < kIdentityBufferSize) reply += static_cast<char>(b);
     }
 }
 
@@ -77,7 +75,7 @@ void TraceCheck(const std::string& ipText, const ProbeResult& result, int openEr
 
 }  // namespace
 
-ProbeResult ProbeAddress(const std::string& ipText) {
+ProbeResult ProbeAddress(const std::string& ipText, const transport::LinkOptions& options) {
     platform::Clock& clock = platform::CurrentClock();
     const uint32_t start = clock.TickCount();
     // Each check has its own record: the checks run side by side, and the
@@ -85,16 +83,19 @@ ProbeResult ProbeAddress(const std::string& ipText) {
     auto record = std::make_unique<ConnectionRecord>();
     record->interfaceKind = transport::InterfaceKind::Lan;
     record->ipAddress = ipText;
+    record->linkOptions = options;
 
     ProbeResult result;
     if (transport::OpenChannel(*record) != 0) {
         result.outcome = ProbeOutcome::NoConnection;
     } else {
-        char reply[kIdentityBufferSize] = {};
+        std::string reply;
         int count = -1;
         // A failed send cannot bring an answer; no use waiting for one.
         if (transport::ChannelSend(kIdentityQuery, *record) == 0) {
-            count = ReceiveReply(*record, reply, sizeof reply);
+            count = ReceiveReply(*record, reply);
+            // Read as text, the reply ends at a zero byte in it.
+            reply.resize(std::min(reply.size(), reply.find('\0')));
             transport::CommsLogReceive(reply, *record);
         }
         if (count < 1) {
@@ -114,7 +115,8 @@ ProbeResult ProbeAddress(const std::string& ipText) {
     return result;
 }
 
-std::vector<ProbeResult> ProbeAddresses(const std::vector<std::string>& addresses, int workers) {
+std::vector<ProbeResult> ProbeAddresses(const std::vector<std::string>& addresses,
+                                        const transport::LinkOptions& options, int workers) {
     // An instrument that answered both methods is listed twice. It is asked
     // once: two connections at the same moment would make one of them fail
     // against an instrument that serves one client at a time.
@@ -128,7 +130,7 @@ std::vector<ProbeResult> ProbeAddresses(const std::vector<std::string>& addresse
     std::vector<ProbeResult> probed(distinct.size());
     std::atomic<std::size_t> next{0};
     auto work = [&] {
-        for (std::size_t i = next++; i < distinct.size(); i = next++) probed[i] = ProbeAddress(distinct[i]);
+        for (std::size_t i = next++; i < distinct.size(); i = next++) probed[i] = ProbeAddress(distinct[i], options);
     };
     std::size_t helpers =
         std::min<std::size_t>(static_cast<std::size_t>(std::max(workers, 1)), distinct.size());

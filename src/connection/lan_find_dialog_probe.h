@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "transport/link.h"
+
 namespace orvane::connection {
 
 enum class ProbeOutcome {
@@ -30,13 +32,13 @@ inline constexpr int kLanFindWorkers = 32;
 // never ends its line cannot hold the dialog.
 inline constexpr uint32_t kIdentityReplyLimitMs = 3000;
 
-// One address (dotted text). The per-byte reply time-out is the process-wide
-// LAN time-out, which the caller sets.
-ProbeResult ProbeAddress(const std::string& ipText);
+// One address (dotted text), over a link made with options: its LAN time-out
+// is the reply time-out of each byte.
+ProbeResult ProbeAddress(const std::string& ipText, const transport::LinkOptions& options);
 
 // Every address, at most workers at a time (1: one after another on this
 // thread); the results in the order of the addresses.
 std::vector<ProbeResult> ProbeAddresses(const std::vector<std::string>& addresses,
-                                        int workers = kLanFindWorkers);
+                                        const transport::LinkOptions& options, int workers = kLanFindWorkers);
 
 }  // namespace orvane::connection

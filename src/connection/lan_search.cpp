@@ -17,10 +17,11 @@
 namespace orvane::connection {
 
 LanSearchResult RunLanSearch(ui::ConnectDialogView& view, ui::LanFindDialogRunner& runner,
-                             int workers) {
+                             const transport::DiscoverySettings& settings, int workers) {
     LanSearchResult result;
+    transport::Discovery discovery(settings);
     std::string source;
-    std::string rejected = transport::RejectedDiscoveryAddresses(&source);
+    std::string rejected = discovery.RejectedAddresses(&source);
     if (!rejected.empty()) {
         view.Boxes().Show({platform::Format(kDiscoveryAddressNotIpv4, source.c_str(), rejected.c_str()),
                            kLanFindCaption, ui::MessageIcon::Warning, ui::MessageButtons::Ok});
@@ -31,9 +32,9 @@ LanSearchResult RunLanSearch(ui::ConnectDialogView& view, ui::LanFindDialogRunne
         // Only while the queries run: the user chooses in the dialog, or reads the
         // message, with the usual cursor.
         ui::WaitCursorGuard wait(view.Cursor());
-        int n = transport::DiscoverByEcho(list->data(), transport::kFoundListSize);
+        int n = discovery.DiscoverByEcho(list->data(), transport::kFoundListSize);
         if (n < transport::kFoundListSize) {
-            int m = transport::DiscoverByQuery(list->data() + n, transport::kFoundListSize - n);
+            int m = discovery.DiscoverByQuery(list->data() + n, transport::kFoundListSize - n);
             if (m > 0) n += m;
         }
         result.found = n;
@@ -42,7 +43,7 @@ LanSearchResult RunLanSearch(ui::ConnectDialogView& view, ui::LanFindDialogRunne
         view.Boxes().Inform(kNoInstrumentsFound, kLanFindCaption);
         return result;
     }
-    LanFindDialog dialog(list->data(), result.found, workers);
+    LanFindDialog dialog(list->data(), result.found, {.tcpPort = settings.tcpPort}, workers);
     int chosen = runner.RunLanFindDialog(dialog);
     if (chosen >= 0 && chosen < result.found &&
         !(*list)[static_cast<std::size_t>(chosen)].ipText.empty()) {
@@ -52,8 +53,11 @@ LanSearchResult RunLanSearch(ui::ConnectDialogView& view, ui::LanFindDialogRunne
     return result;
 }
 
-ConnectDialog::Search MakeLanSearch(ui::LanFindDialogRunner& runner, int workers) {
-    return [&runner, workers](ui::ConnectDialogView& view) { RunLanSearch(view, runner, workers); };
+ConnectDialog::Search MakeLanSearch(ui::LanFindDialogRunner& runner, transport::DiscoverySettings settings,
+                                    int workers) {
+    return [&runner, settings = std::move(settings), workers](ui::ConnectDialogView& view) {
+        RunLanSearch(view, runner, settings, workers);
+    };
 }
 
 }  // namespace orvane::connection

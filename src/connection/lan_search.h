@@ -5,6 +5,7 @@
 
 #include "connection/connect_dialog.h"
 #include "connection/lan_find_dialog_probe.h"
+#include "transport/discovery.h"
 
 namespace orvane::ui {
 class ConnectDialogView;
@@ -18,10 +19,12 @@ struct LanSearchResult {
     int chosen = -1;  // the entry the user chose, -1 when none
 };
 
+// Searches as settings say; the instruments found are checked on their TCP port.
 LanSearchResult RunLanSearch(ui::ConnectDialogView& view, ui::LanFindDialogRunner& runner,
-                             int workers = kLanFindWorkers);
+                             const transport::DiscoverySettings& settings, int workers = kLanFindWorkers);
 
 // The search hook for ConnectDialog. The runner must outlive the hook.
-ConnectDialog::Search MakeLanSearch(ui::LanFindDialogRunner& runner, int workers = kLanFindWorkers);
+ConnectDialog::Search MakeLanSearch(ui::LanFindDialogRunner& runner, transport::DiscoverySettings settings,
+                                    int workers = kLanFindWorkers);
 
 }  // namespace orvane::connection

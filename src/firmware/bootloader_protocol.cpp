@@ -33,8 +33,8 @@ bool SendWentNowhere(int result, const transport::ConnectionRecord& record) {
 // the channel's full time-out either way.
 void AwaitReply(transport::ConnectionRecord& record) {
     bool lan = record.interfaceKind == transport::InterfaceKind::Lan;
-    if (lan && record.rxCount > 0) return;
-    int fd = lan ? record.socket : record.portHandle;
+    if (lan && transport::ChannelBuffered(record) > 0) return;
+    int fd = transport::ChannelDescriptor(record);
     if (fd != transport::kInvalidHandle) platform::CurrentClock().WaitReadable(fd, kReplyGlanceMs);
 }
 
@@ -57,15 +57,14 @@ LoaderReply SendAndExpectOk(std::string_view text, transport::ConnectionRecord& 
     // that has arrived, so looking at what it left costs no system call on
     // the usual path; when something is there, the line is drained of it.
     if (transport::ChannelBuffered(record) > 0) transport::ChannelDrain(record, 0);
-    if (SendWentNowhere(transport::ChannelSend(std::string(text).c_str(), record), record))
+    if (SendWentNowhere(transport::ChannelSend(text, record), record))
         return {};
     AwaitReply(record);
-    char buffer[kLoaderReplyCapacity] = {};
-    transport::ChannelReceiveLine(buffer, sizeof buffer, record);
+    std::string got;
+    transport::ChannelReceiveLine(got, kLoaderReplyCapacity, record);
     // What was read counts even when the line end never came, as the
     // instrument did say it.
-    std::string_view got(buffer, strnlen(buffer, sizeof buffer));
-    return {EndsInOk(got), std::string(got)};
+    return {EndsInOk(got), got};
 }
 
 LoaderReply SendSectorCode(int32_t sector, transport::ConnectionRecord& record) {

@@ -38,8 +38,7 @@ DemoInstrument::DemoInstrument(sim::InstrumentConfig config, uint16_t tcpPort, b
                 std::string targets = kDemoAddress;
                 for (uint32_t a : transport::BroadcastTargets())
                     targets += "," + transport::Ipv4Text(a);
-                transport::SetDiscoveryAddressOverride(targets);
-                searchRedirected_ = true;
+                searchAddresses_ = targets;
             }
         } else {
             // Not worth a box: the instrument is there, only the search will not find it.
@@ -51,8 +50,10 @@ DemoInstrument::DemoInstrument(sim::InstrumentConfig config, uint16_t tcpPort, b
     }
 }
 
-DemoInstrument::~DemoInstrument() {
-    if (searchRedirected_) transport::SetDiscoveryAddressOverride(std::nullopt);
+DemoInstrument::~DemoInstrument() = default;
+
+void DemoInstrument::PresetSearch(transport::DiscoverySettings& settings) const {
+    if (searchAddresses_) settings.addresses = searchAddresses_;
 }
 
 std::string DemoInstrument::DevicePath() const {
@@ -64,7 +65,10 @@ uint16_t DemoInstrument::TcpPort() const {
 }
 
 void DemoInstrument::Preset(transport::ConnectionRecord& record) const {
-    if (tcp_) record.ipAddress = kDemoAddress;
+    if (tcp_) {
+        record.ipAddress = kDemoAddress;
+        record.linkOptions.tcpPort = tcp_->Port();
+    }
     if (pty_) {
         record.interfaceKind = transport::InterfaceKind::Usb;
         record.comPort = pty_->DevicePath();

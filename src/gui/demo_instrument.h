@@ -4,11 +4,13 @@
 // free, chosen in the Connect dialog without touching the saved settings.
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "sim/instrument_config.h"
 #include "transport/connection_record.h"
+#include "transport/discovery.h"
 
 namespace orvane::sim {
 class DiscoveryResponder;
@@ -40,6 +42,8 @@ class DemoInstrument {
 
     // Chooses the pseudo-terminal (or, without one, the LAN side) in the record.
     void Preset(transport::ConnectionRecord& record) const;
+    // Has the LAN search ask the demo's address too, when it answers searches.
+    void PresetSearch(transport::DiscoverySettings& settings) const;
     // This machine's serial ports with the pseudo-terminal first.
     std::vector<std::string> Ports() const;
 
@@ -50,7 +54,7 @@ class DemoInstrument {
     std::unique_ptr<sim::PtyEndpoint> pty_;
     std::unique_ptr<sim::TcpEndpoint> tcp_;
     std::unique_ptr<sim::DiscoveryResponder> responder_;
-    bool searchRedirected_ = false;
+    std::optional<std::string> searchAddresses_;
     std::string problems_;
 };
 

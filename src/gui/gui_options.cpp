@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "platform/product.h"
-#include "transport/tcp_client.h"
+#include "transport/link.h"
 #include "ui/app_strings.h"
 
 namespace orvane::gui {

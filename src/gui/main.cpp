@@ -78,6 +78,7 @@ int main(int argc, char** argv) {
             demo->Preset(r);
         };
         windowOptions.listSerialPorts = [&demo] { return demo->Ports(); };
+        demo->PresetSearch(windowOptions.discovery);
     }
 
     int status = 0;

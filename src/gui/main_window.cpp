@@ -81,7 +81,7 @@ MainWindow::MainWindow(MainWindowOptions options)
     ui.beeper = &beeper_;
     app::ShellHooks hooks;
     hooks.listSerialPorts = std::move(options.listSerialPorts);
-    hooks.lanSearch = connection::MakeLanSearch(lanFind_);
+    hooks.lanSearch = connection::MakeLanSearch(lanFind_, options.discovery);
     shell_ = std::make_unique<app::Shell>(ui, std::move(options.settingsFile), std::move(hooks));
     app::InstallUpgradeCommand(*shell_, upgradeDialogs_);
 

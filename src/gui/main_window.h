@@ -19,6 +19,7 @@
 #include "gui/lan_find_window.h"
 #include "gui/upgrade_window.h"
 #include "gui/widget_controls.h"
+#include "transport/discovery.h"
 #include "ui/main_window.h"
 
 class QListWidget;
@@ -37,6 +38,8 @@ struct MainWindowOptions {
     std::function<void(transport::ConnectionRecord&)> presetConnection;
     // The serial ports the Connect dialog offers; empty: the ports of this machine.
     std::function<std::vector<std::string>()> listSerialPorts;
+    // How the Connect dialog's LAN search looks for instruments.
+    transport::DiscoverySettings discovery;
 };
 
 // Menu texts, in the order of the menu bar.

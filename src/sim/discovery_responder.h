@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/unique_fd.h"
 #include "sim/discovery_answer.h"
 #include "sim/instrument_config.h"
 #include "sim/service_thread.h"
@@ -59,7 +60,7 @@ class DiscoveryResponder {
     void ServeLocked();
 
     DiscoveryResponderConfig config_;
-    std::vector<int> fds_;
+    std::vector<platform::UniqueFd> fds_;
     std::vector<uint32_t> hosts_;  // each socket's address, host byte order
     uint16_t port_ = 0;
     std::string error_;

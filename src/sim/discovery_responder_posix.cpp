@@ -31,7 +31,6 @@ DiscoveryResponder::DiscoveryResponder(DiscoveryResponderConfig config)
 
 DiscoveryResponder::~DiscoveryResponder() {
     Stop();
-    for (int& fd : fds_) CloseFd(fd);
 }
 
 void DiscoveryResponder::Bind() {
@@ -46,24 +45,22 @@ void DiscoveryResponder::Bind() {
             error_ = address + ": not an IPv4 address";
             break;
         }
-        int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        platform::UniqueFd fd(::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
         int on = 1;
         socklen_t len = sizeof sa;
         // Address reuse lets a client bound to the same port on every address sit
         // beside the instrument on one machine, as it does for the query method.
-        if (fd < 0 || ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) != 0 ||
-            ::bind(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0 ||
-            ::getsockname(fd, reinterpret_cast<sockaddr*>(&sa), &len) != 0) {
+        if (!fd.valid() || ::setsockopt(fd.get(), SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) != 0 ||
+            ::bind(fd.get(), reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0 ||
+            ::getsockname(fd.get(), reinterpret_cast<sockaddr*>(&sa), &len) != 0) {
             error_ = address + ":" + std::to_string(port) + ": " + std::strerror(errno);
-            CloseFd(fd);
             break;
         }
         port = ntohs(sa.sin_port);
-        fds_.push_back(fd);
+        fds_.push_back(std::move(fd));
         hosts_.push_back(ntohl(sa.sin_addr.s_addr));
     }
     if (!error_.empty()) {
-        for (int& fd : fds_) CloseFd(fd);
         fds_.clear();
         hosts_.clear();
         return;
@@ -78,7 +75,7 @@ void DiscoveryResponder::ServeLocked() {
             uint8_t buf[2048];
             sockaddr_in from{};
             socklen_t fromLength = sizeof from;
-            ssize_t got = ::recvfrom(fds_[i], buf, sizeof buf, MSG_DONTWAIT,
+            ssize_t got = ::recvfrom(fds_[i].get(), buf, sizeof buf, MSG_DONTWAIT,
                                      reinterpret_cast<sockaddr*>(&from), &fromLength);
             if (got < 0) {
                 if (errno == EINTR) continue;
@@ -89,7 +86,7 @@ void DiscoveryResponder::ServeLocked() {
             if (config_.answer == DiscoveryAnswer::Silent) continue;
             std::string answer = DiscoveryAnswerBytes(
                 config_.method, config_.answer, config_.instrument, config_.tcpPort, hosts_[i]);
-            if (::sendto(fds_[i], answer.data(), answer.size(), MSG_DONTWAIT,
+            if (::sendto(fds_[i].get(), answer.data(), answer.size(), MSG_DONTWAIT,
                          reinterpret_cast<sockaddr*>(&from), fromLength) >= 0) {
                 ++answers_;
             }
@@ -101,7 +98,7 @@ void DiscoveryResponder::ServeLocked() {
 void DiscoveryResponder::Pump(uint32_t /*nowMs*/) {
     if (fds_.empty()) return;
     std::vector<pollfd> wait;
-    for (int fd : fds_) wait.push_back({fd, POLLIN, 0});
+    for (const auto& fd : fds_) wait.push_back({fd.get(), POLLIN, 0});
     // One look at every socket first: most steps find nothing, and a poll is cheaper
     // than a receive per address.
     if (::poll(wait.data(), wait.size(), 0) <= 0) return;
@@ -114,7 +111,7 @@ bool DiscoveryResponder::Start() {
     return thread_.Start(
         [this] {
             ServiceWait wait;
-            for (int fd : fds_) wait.fds.push_back({fd, POLLIN, 0});
+            for (const auto& fd : fds_) wait.fds.push_back({fd.get(), POLLIN, 0});
             return wait;
         },
         [this](uint32_t) {

@@ -84,7 +84,4 @@ class Endpoint {
     ServiceThread thread_;
 };
 
-// Closes fd if it is open and marks it closed.
-void CloseFd(int& fd);
-
 }  // namespace orvane::sim

@@ -9,11 +9,6 @@
 
 namespace orvane::sim {
 
-void CloseFd(int& fd) {
-    if (fd >= 0) ::close(fd);
-    fd = -1;
-}
-
 Endpoint::Endpoint(InstrumentConfig config) : engine_(std::move(config)) {}
 
 Endpoint::~Endpoint() {

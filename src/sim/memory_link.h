@@ -3,6 +3,7 @@
 // ClientFd() where the code under test keeps its socket and drive the engine with
 // Pump from a fake clock's pump. It carries bytes like the TCP endpoint does.
 
+#include "platform/unique_fd.h"
 #include "sim/endpoint.h"
 
 namespace orvane::sim {
@@ -15,7 +16,7 @@ class MemoryLink final : public Endpoint {
     bool Ok() const { return ok_; }
     // The client's end (blocking, like a connected socket). The link closes it on
     // destruction unless ReleaseClientFd() handed it over.
-    int ClientFd() const { return client_; }
+    int ClientFd() const { return client_.get(); }
     // For code under test that closes its socket itself: the link forgets the
     // descriptor, so it never closes a number that may since have been reused.
     int ReleaseClientFd();
@@ -26,8 +27,8 @@ class MemoryLink final : public Endpoint {
     void AddWaits(ServiceWait& wait) override;
     void UnplugLocked() override;
 
-    int client_ = -1;
-    int instrument_ = -1;
+    platform::UniqueFd client_;
+    platform::UniqueFd instrument_;
     bool ok_ = false;
 };
 

@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/unique_fd.h"
 #include "sim/endpoint.h"
 
 namespace orvane::sim {
@@ -49,8 +50,8 @@ class PtyEndpoint final : public Endpoint {
     void RemoveLink();
     int Queued() const;
 
-    int master_ = -1;
-    int slave_ = -1;  // kept open; never read
+    platform::UniqueFd master_;
+    platform::UniqueFd slave_;  // kept open; never read
     std::string devicePath_;
     std::string linkPath_;
     bool linkMade_ = false;

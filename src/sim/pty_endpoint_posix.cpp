@@ -31,50 +31,50 @@ PtyEndpoint::PtyEndpoint(InstrumentConfig config, std::string linkPath)
     : Endpoint(std::move(config)), linkPath_(std::move(linkPath)) {
     if (Open() && !linkPath_.empty()) MakeLink();
     if (!Ok()) {
-        CloseFd(slave_);
-        CloseFd(master_);
+        slave_.reset();
+        master_.reset();
     }
 }
 
 PtyEndpoint::~PtyEndpoint() {
     Stop();
-    CloseFd(slave_);
-    CloseFd(master_);
+    slave_.reset();
+    master_.reset();
     RemoveLink();
 }
 
 bool PtyEndpoint::Open() {
-    master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (master_ < 0) {
+    master_.reset(::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC));
+    if (!master_.valid()) {
         error_ = ErrorText("posix_openpt");
         return false;
     }
-    if (::grantpt(master_) != 0 || ::unlockpt(master_) != 0) {
+    if (::grantpt(master_.get()) != 0 || ::unlockpt(master_.get()) != 0) {
         error_ = ErrorText("unlockpt");
         return false;
     }
     char name[128];
-    if (::ptsname_r(master_, name, sizeof name) != 0) {
+    if (::ptsname_r(master_.get(), name, sizeof name) != 0) {
         error_ = ErrorText("ptsname");
         return false;
     }
     devicePath_ = name;
-    int flags = ::fcntl(master_, F_GETFL);
-    ::fcntl(master_, F_SETFL, flags | O_NONBLOCK);
+    int flags = ::fcntl(master_.get(), F_GETFL);
+    ::fcntl(master_.get(), F_SETFL, flags | O_NONBLOCK);
 
-    slave_ = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
-    if (slave_ < 0) {
+    slave_.reset(::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK));
+    if (!slave_.valid()) {
         error_ = ErrorText(name);
         return false;
     }
     termios raw{};
-    if (::tcgetattr(slave_, &raw) != 0) {
+    if (::tcgetattr(slave_.get(), &raw) != 0) {
         error_ = ErrorText("tcgetattr");
         return false;
     }
     ::cfmakeraw(&raw);
     ::cfsetspeed(&raw, B19200);
-    if (::tcsetattr(slave_, TCSANOW, &raw) != 0) {
+    if (::tcsetattr(slave_.get(), TCSANOW, &raw) != 0) {
         error_ = ErrorText("tcsetattr");
         return false;
     }
@@ -110,17 +110,17 @@ void PtyEndpoint::RemoveLink() {
 
 bool PtyEndpoint::Unplugged() const {
     std::lock_guard<std::mutex> lock(mutex_);
-    return master_ < 0;
+    return !master_.valid();
 }
 
 void PtyEndpoint::Service(uint32_t nowMs) {
-    if (master_ < 0) return;
+    if (!master_.valid()) return;
     if (hangUpSince_) {
         // Pumped: the client reads between pumps, so it gets its grace here.
         if (Queued() == 0 || nowMs - *hangUpSince_ >= kHangUpGraceMs) HangUpLocked();
         return;
     }
-    StreamState state = Exchange(master_, false, nowMs);
+    StreamState state = Exchange(master_.get(), false, nowMs);
     if (state == StreamState::kClosed || state == StreamState::kHungUp) {
         // The master never reads an end while slave_ is open, so this is the
         // hang-up fault or a real failure; either way the device goes away.
@@ -154,19 +154,19 @@ void PtyEndpoint::HangUpLocked() {
 }
 
 void PtyEndpoint::AddWaits(ServiceWait& wait) {
-    if (master_ >= 0) AddStreamWait(wait, master_);
+    if (master_.valid()) AddStreamWait(wait, master_.get());
 }
 
 void PtyEndpoint::UnplugLocked() {
-    CloseFd(slave_);
-    CloseFd(master_);
+    slave_.reset();
+    master_.reset();
     DropOutgoing();
     RemoveLink();
 }
 
 int PtyEndpoint::Queued() const {
     int queued = 0;
-    if (slave_ < 0 || ::ioctl(slave_, FIONREAD, &queued) != 0) return 0;
+    if (!slave_.valid() || ::ioctl(slave_.get(), FIONREAD, &queued) != 0) return 0;
     return queued;
 }
 

@@ -12,6 +12,8 @@
 #include <thread>
 #include <vector>
 
+#include "platform/unique_fd.h"
+
 namespace orvane::sim {
 
 struct ServiceWait {
@@ -41,7 +43,7 @@ class ServiceThread {
     void Run(const Prepare& prepare, const Step& step);
 
     std::thread thread_;
-    int wakeFd_ = -1;
+    platform::UniqueFd wakeFd_;
     std::atomic<bool> stop_{false};
 };
 

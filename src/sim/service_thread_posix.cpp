@@ -14,8 +14,8 @@ namespace orvane::sim {
 
 bool ServiceThread::Start(Prepare prepare, Step step) {
     if (Running()) return false;
-    wakeFd_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    if (wakeFd_ < 0) return false;
+    wakeFd_.reset(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
+    if (!wakeFd_.valid()) return false;
     stop_ = false;
     thread_ = std::thread(
         [this, prepare = std::move(prepare), step = std::move(step)] { Run(prepare, step); });
@@ -27,14 +27,13 @@ void ServiceThread::Stop() {
     stop_ = true;
     Wake();
     thread_.join();
-    ::close(wakeFd_);
-    wakeFd_ = -1;
+    wakeFd_.reset();
 }
 
 void ServiceThread::Wake() {
-    if (wakeFd_ < 0) return;
+    if (!wakeFd_.valid()) return;
     uint64_t one = 1;
-    while (::write(wakeFd_, &one, sizeof one) < 0 && errno == EINTR) {
+    while (::write(wakeFd_.get(), &one, sizeof one) < 0 && errno == EINTR) {
     }
 }
 
@@ -49,7 +48,7 @@ void ServiceThread::Run(const Prepare& prepare, const Step& step) {
             auto left = static_cast<int32_t>(*wait.dueMs - now);
             timeout = left > 0 ? left : 0;
         }
-        wait.fds.push_back({wakeFd_, POLLIN, 0});
+        wait.fds.push_back({wakeFd_.get(), POLLIN, 0});
         int ready = ::poll(wait.fds.data(), wait.fds.size(), timeout);
         if (ready < 0 && errno != EINTR) {
             platform::DebugOutput(std::string("sim: poll failed: ") + std::strerror(errno) + "\n");
@@ -57,7 +56,7 @@ void ServiceThread::Run(const Prepare& prepare, const Step& step) {
         }
         if (wait.fds.back().revents & POLLIN) {
             uint64_t count;
-            [[maybe_unused]] ssize_t n = ::read(wakeFd_, &count, sizeof count);
+            [[maybe_unused]] ssize_t n = ::read(wakeFd_.get(), &count, sizeof count);
         }
         if (stop_) break;
         step(clock.TickCount());

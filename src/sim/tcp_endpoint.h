@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/unique_fd.h"
 #include "sim/endpoint.h"
 
 namespace orvane::sim {
@@ -38,8 +39,8 @@ class TcpEndpoint final : public Endpoint {
 
     std::string address_;
     uint16_t port_;
-    int listener_ = -1;
-    int client_ = -1;
+    platform::UniqueFd listener_;
+    platform::UniqueFd client_;
     std::string error_;
 };
 

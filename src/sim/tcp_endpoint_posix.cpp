@@ -21,8 +21,8 @@ TcpEndpoint::TcpEndpoint(InstrumentConfig config, std::string address, uint16_t 
 
 TcpEndpoint::~TcpEndpoint() {
     Stop();
-    CloseFd(client_);
-    CloseFd(listener_);
+    client_.reset();
+    listener_.reset();
 }
 
 void TcpEndpoint::Listen() {
@@ -33,15 +33,15 @@ void TcpEndpoint::Listen() {
         error_ = address_ + ": not an IPv4 address";
         return;
     }
-    listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    listener_.reset(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
     int on = 1;
     socklen_t len = sizeof sa;
-    if (listener_ < 0 || ::setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) != 0 ||
-        ::bind(listener_, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0 ||
-        ::listen(listener_, 4) != 0 ||
-        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&sa), &len) != 0) {
+    if (!listener_.valid() || ::setsockopt(listener_.get(), SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) != 0 ||
+        ::bind(listener_.get(), reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0 ||
+        ::listen(listener_.get(), 4) != 0 ||
+        ::getsockname(listener_.get(), reinterpret_cast<sockaddr*>(&sa), &len) != 0) {
         error_ = address_ + ":" + std::to_string(port_) + ": " + std::strerror(errno);
-        CloseFd(listener_);
+        listener_.reset();
         return;
     }
     port_ = ntohs(sa.sin_port);
@@ -49,42 +49,42 @@ void TcpEndpoint::Listen() {
 
 bool TcpEndpoint::HasClient() const {
     std::lock_guard<std::mutex> lock(mutex_);
-    return client_ >= 0;
+    return client_.valid();
 }
 
 void TcpEndpoint::Accept(uint32_t nowMs) {
     for (;;) {
-        int fd = ::accept4(listener_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        int fd = ::accept4(listener_.get(), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (fd < 0) {
             if (errno == EINTR || errno == ECONNABORTED) continue;
             return;
         }
-        if (client_ >= 0) DropClient("replaced by a new connection");
+        if (client_.valid()) DropClient("replaced by a new connection");
         int on = 1;
         ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-        client_ = fd;
+        client_.reset(fd);
         engine_.Reconnect(nowMs);
         platform::DebugOutput("sim: tcp client connected\n");
     }
 }
 
 void TcpEndpoint::DropClient(const char* why) {
-    if (client_ < 0) return;
+    if (!client_.valid()) return;
     // Read what is left first: closing with unread input would reset the
     // connection, and the client could lose the last bytes sent to it.
     char buf[4096];
-    while (::recv(client_, buf, sizeof buf, MSG_DONTWAIT) > 0) {
+    while (::recv(client_.get(), buf, sizeof buf, MSG_DONTWAIT) > 0) {
     }
-    CloseFd(client_);
+    client_.reset();
     DropOutgoing();
     platform::DebugOutput(std::string("sim: tcp client dropped: ") + why + "\n");
 }
 
 void TcpEndpoint::Service(uint32_t nowMs) {
-    if (listener_ < 0) return;
+    if (!listener_.valid()) return;
     Accept(nowMs);
-    if (client_ < 0) return;
-    switch (Exchange(client_, true, nowMs)) {
+    if (!client_.valid()) return;
+    switch (Exchange(client_.get(), true, nowMs)) {
         case StreamState::kOpen:
             break;
         case StreamState::kClosed:
@@ -100,8 +100,8 @@ void TcpEndpoint::Service(uint32_t nowMs) {
 }
 
 void TcpEndpoint::AddWaits(ServiceWait& wait) {
-    if (listener_ >= 0) wait.fds.push_back({listener_, POLLIN, 0});
-    if (client_ >= 0) AddStreamWait(wait, client_);
+    if (listener_.valid()) wait.fds.push_back({listener_.get(), POLLIN, 0});
+    if (client_.valid()) AddStreamWait(wait, client_.get());
 }
 
 void TcpEndpoint::UnplugLocked() {

@@ -1,21 +1,17 @@
 #include "transport/channel.h"
 
+#include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "platform/clock.h"
 #include "transport/comms_log.h"
-#include "transport/serial_port.h"
-#include "transport/tcp_client.h"
+#include "transport/serial_link.h"
+#include "transport/tcp_link.h"
 
 namespace orvane::transport {
 namespace {
-
-bool IsSerialKind(InterfaceKind kind) {
-    return kind == InterfaceKind::Usb || kind == InterfaceKind::Serial;
-}
 
 // A port path the system would take for another device's is not opened at all.
 int PortPathProblem(const std::string& port) {
@@ -27,91 +23,82 @@ int PortPathProblem(const std::string& port) {
 
 }  // namespace
 
+LinkResult MakeLink(const ConnectionRecord& settings, const LinkOptions& options) {
+    switch (settings.interfaceKind) {
+        case InterfaceKind::Lan:
+            if (NetStartup(NetAction::Open) != 0) return {};
+            return TcpLink::Connect(settings.ipAddress.view(), options);
+        case InterfaceKind::Usb:
+        case InterfaceKind::Serial:
+            if (int problem = PortPathProblem(settings.comPort)) return {nullptr, problem};
+            return SerialLink::Open(SerialDevicePath(settings.comPort), settings.baudRate);
+        case InterfaceKind::None:
+            break;
+    }
+    return {nullptr, EINVAL};
+}
+
 int OpenChannel(ConnectionRecord& r) {
     if (r.channelOpen) return 0;
-    r.openError = 0;
-    int result = -1;
-    if (r.interfaceKind == InterfaceKind::Lan) {
-        if (NetStartup(NetAction::Open) == 0) {
-            r.peerClosed = false;
-            result = TcpConnect(r.ipAddress.c_str(), r.socket, &r.openError);
-        }
-    } else if (IsSerialKind(r.interfaceKind)) {
-        r.openError = PortPathProblem(r.comPort);
-        if (r.openError == 0) {
-            std::string path = SerialDevicePath(r.comPort);
-            r.portHandle = SerialOpen(path.c_str(), r.baudRate, &r.openError);
-            result = r.portHandle == kInvalidHandle ? -1 : 0;
-        }
-    } else {
-        r.openError = EINVAL;
-    }
-    if (result != 0) return result;
+    LinkResult made = MakeLink(r, r.linkOptions);
+    r.openError = made.error;
+    r.link = std::move(made.link);
+    if (!r.link) return -1;
     r.channelOpen = true;
 
-    const char wake[2] = {kWakeByte, '\0'};
-    ChannelSend(wake, r);
+    ChannelSend(kWake, r);
 
-    // Whatever the instrument had queued (and what is left in the ring from an
-    // earlier connection) goes, so the first reply read is the first one asked for.
-    platform::Clock& clock = platform::CurrentClock();
-    uint32_t start = clock.TickCount();
-    for (;;) {
-        if (ChannelReadByte(r) >= 0) continue;
-        if (platform::TicksSince(clock.TickCount(), start) > kOpenDrainMs) break;
-        clock.Sleep(10);
-    }
+    // Whatever the instrument had queued goes, so the first reply read is the
+    // first one asked for.
+    ChannelDrain(r, kOpenDrainMs);
     return 0;
 }
 
 void CloseChannel(ConnectionRecord& r) {
-    if (r.interfaceKind == InterfaceKind::Lan) {
-        TcpClose(r.socket);
-        NetStartup(NetAction::Close);
-    } else if (IsSerialKind(r.interfaceKind)) {
-        SerialClose(r.portHandle);
-    }
+    r.link.reset();
+    if (r.interfaceKind == InterfaceKind::Lan) NetStartup(NetAction::Close);
     r.channelOpen = false;
 }
 
-int ChannelSend(const char* text, ConnectionRecord& r) {
-    int result = r.interfaceKind == InterfaceKind::Lan ? TcpSend(r, text) : SerialWrite(r.portHandle, text);
+int ChannelSend(std::string_view text, ConnectionRecord& r) {
+    text = text.substr(0, text.find('\0'));
+    int result = r.link ? r.link->Send(text) : (r.interfaceKind == InterfaceKind::Lan ? -1 : 0);
     CommsLogSend(text, r);
     return result;
 }
 
-int ChannelReceiveLine(char* buffer, std::size_t capacity, ConnectionRecord& r) {
-    if (!buffer || capacity == 0) return -1;
-    int count = r.interfaceKind == InterfaceKind::Lan ? TcpReadLine(r, buffer, capacity)
-                                                       : SerialReadLine(r.portHandle, buffer, capacity);
-    CommsLogReceive(buffer, r);
-    if (capacity >= 4 && static_cast<uint8_t>(buffer[0]) >= 0x80) {
-        uint8_t value[4];
-        std::memcpy(value, buffer, 4);
-        DecodeBinaryValue(value, buffer, capacity);
+int ChannelReceiveLine(std::string& line, std::size_t capacity, ConnectionRecord& r) {
+    line.clear();
+    if (capacity == 0) return -1;
+    int count = r.link ? r.link->ReadLine(line, capacity) : (r.interfaceKind == InterfaceKind::Lan ? -1 : 0);
+    // The bytes as stored; the text ends at the first carriage return or zero byte.
+    std::string raw = std::move(line);
+    line = raw.substr(0, std::min(raw.find('\r'), raw.find('\0')));
+    CommsLogReceive(line, r);
+    if (capacity >= 4 && !raw.empty() && static_cast<uint8_t>(raw[0]) >= 0x80) {
+        uint8_t value[4] = {};
+        std::memcpy(value, raw.data(), std::min<std::size_t>(raw.size(), 4));
+        // The carriage return that ends a serial line's text reads as a zero.
+        if (std::size_t cr = raw.find('\r'); cr < 4) value[cr] = 0;
+        line = BinaryValueText(value).substr(0, capacity - 1);
     }
     return count;
 }
 
 int ChannelReadByte(ConnectionRecord& r) {
-    return r.interfaceKind == InterfaceKind::Lan ? TcpReadByte(r) : SerialReadByte(r.portHandle);
+    if (r.link) return r.link->ReadByte();
+    return r.interfaceKind == InterfaceKind::Lan ? -2 : -1;
 }
 
 int ChannelReadBytes(ConnectionRecord& r, uint8_t* out, std::size_t max) {
-    return r.interfaceKind == InterfaceKind::Lan ? TcpReadBytes(r, out, max) : SerialReadBytes(r.portHandle, out, max);
+    if (r.link) return r.link->ReadBytes(out, max);
+    return r.interfaceKind == InterfaceKind::Lan ? 0 : -1;
 }
 
-std::size_t ChannelBuffered(const ConnectionRecord& r) {
-    if (r.interfaceKind == InterfaceKind::Lan) return static_cast<std::size_t>(r.rxCount);
-    return IsSerialKind(r.interfaceKind) ? SerialBuffered(r.portHandle) : 0;
-}
+std::size_t ChannelBuffered(const ConnectionRecord& r) { return r.link ? r.link->Buffered() : 0; }
 
 void ChannelSetTimeout(uint32_t ms, ConnectionRecord& r) {
-    if (r.interfaceKind == InterfaceKind::Lan) {
-        SetLanTimeout(ms);
-    } else {
-        SerialSetReadTimeout(r.portHandle, ms);
-    }
+    if (r.link) r.link->SetTimeout(ms);
 }
 
 void ChannelDrain(ConnectionRecord& r, uint32_t ms) {
@@ -123,5 +110,7 @@ void ChannelDrain(ConnectionRecord& r, uint32_t ms) {
         clock.Sleep(10);
     }
 }
+
+int ChannelDescriptor(const ConnectionRecord& r) { return r.link ? r.link->Descriptor() : kInvalidHandle; }
 
 }  // namespace orvane::transport

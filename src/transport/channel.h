@@ -1,26 +1,29 @@
 #pragma once
 // The comms channel: the only path between the program and an instrument. Every
-// operation looks at the record's interface kind and hands the work to the serial
-// driver (USB and RS-232) or the TCP client (LAN).
+// operation hands the work to the record's link, which OpenChannel makes.
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 #include "transport/connection_record.h"
 
 namespace orvane::transport {
 
-inline constexpr uint32_t kDefaultReplyTimeoutMs = 5000;
 inline constexpr uint32_t kOpenDrainMs = 100;
-inline constexpr char kWakeByte = '\x14';  // DC4, sent after every open
+inline constexpr std::string_view kWake = "\x14";  // DC4, sent after every open
 
-// 0 opened (or already open); -1 could not open, with record.openError set.
+// 0 opened (or already open), with a link made from record.linkOptions; -1
+// could not open, with record.openError set.
 int OpenChannel(ConnectionRecord& record);
 void CloseChannel(ConnectionRecord& record);
-// LAN: 0 sent, -1 failed. USB/serial: bytes written, 0 when the write failed.
-int ChannelSend(const char* text, ConnectionRecord& record);
-// Below 1 means no reply. A binary reply is replaced by its value's text.
-int ChannelReceiveLine(char* buffer, std::size_t capacity, ConnectionRecord& record);
+// The text up to any zero byte in it. LAN: 0 sent, -1 failed. USB/serial:
+// bytes written, 0 when the write failed.
+int ChannelSend(std::string_view text, ConnectionRecord& record);
+// The text of a reply line of at most capacity - 1 characters into line. Below
+// 1 means no reply. A binary reply is replaced by its value's text.
+int ChannelReceiveLine(std::string& line, std::size_t capacity, ConnectionRecord& record);
 // 0..255 a byte; -2 nothing waiting; -1 the line or connection failed. Never waits.
 int ChannelReadByte(ConnectionRecord& record);
 // Every byte waiting, up to max, in one call: what repeated ChannelReadByte
@@ -33,9 +36,11 @@ std::size_t ChannelBuffered(const ConnectionRecord& record);
 void ChannelSetTimeout(uint32_t ms, ConnectionRecord& record);
 // Discards input until nothing has come for ms (at once when ms is 0).
 void ChannelDrain(ConnectionRecord& record, uint32_t ms);
+// What to wait on for input; kInvalidHandle while closed.
+int ChannelDescriptor(const ConnectionRecord& record);
 
-// The value of a 4-byte binary reply; its text ("1.23450E3") is written to text
-// when given, cut to capacity.
-double DecodeBinaryValue(const uint8_t bytes[4], char* text = nullptr, std::size_t capacity = 0);
+// A 4-byte binary reply: its value, and its text ("1.23450E3").
+double DecodeBinaryValue(const uint8_t bytes[4]);
+std::string BinaryValueText(const uint8_t bytes[4]);
 
 }  // namespace orvane::transport

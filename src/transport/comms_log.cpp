@@ -14,6 +14,7 @@
 #include "platform/product.h"
 #include "platform/regular_file.h"
 #include "platform/text_format.h"
+#include "transport/channel.h"
 #include "transport/connection_record.h"
 #include "ui/message_box.h"
 
@@ -171,11 +172,11 @@ void SetCommsLogMessageBoxes(ui::MessageBoxes* boxes) {
 
 uint64_t CommsLogTransactions() { return g_transactions.load(); }
 
-void CommsLogSend(const char* text, const ConnectionRecord& record) {
+void CommsLogSend(std::string_view text, const ConnectionRecord& record) {
     uint64_t n = ++g_transactions;
     if (!CommsLogEnabled()) return;
     std::string line = Prefix(n, record, ">>");
-    if (text[0] == '\x14' && text[1] == '\0') {
+    if (text == kWake) {
         line += "\\024\n";
     } else {
         line += text;

@@ -45,7 +45,7 @@ void SetCommsLogMessageBoxes(ui::MessageBoxes* boxes);
 // Hooks for every command sent and every reply line received: each counts one
 // transaction, and writes its line while the comms log file is on. A received
 // line is given as read, before any binary value in it is turned into text.
-void CommsLogSend(const char* text, const ConnectionRecord& record);
+void CommsLogSend(std::string_view text, const ConnectionRecord& record);
 void CommsLogReceive(std::string_view text, const ConnectionRecord& record);
 uint64_t CommsLogTransactions();
 

@@ -4,20 +4,17 @@
 // capacities of the original record; text fields cut on assignment, except the
 // port (see kComPortMaxLength).
 
-#include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "platform/fixed_text.h"
+#include "transport/link.h"
 
 namespace orvane::transport {
 
 enum class InterfaceKind : uint32_t { None = 0, Usb = 1, Lan = 2, Serial = 3 };
 
-// Handles and sockets hold this when nothing is open.
-inline constexpr int kInvalidHandle = -1;
-
-inline constexpr int kRxRingSize = 32768;
 // A Linux device path (/dev/serial/by-id/...) needs far more than a COM name.
 // The port is kept whole and a longer one refused when the channel opens: cut
 // to fit, it could name a different device.
@@ -33,21 +30,17 @@ struct ConnectionRecord {
     uint32_t baudRate = 0;
     bool instrumentReady = false;
     bool channelOpen = false;
-    int socket = kInvalidHandle;
-    int portHandle = kInvalidHandle;
     bool pollReplies = false;
-    std::array<uint8_t, kRxRingSize> rxRing{};
-    int32_t rxCount = 0;
-    int32_t rxWrite = 0;
-    int32_t rxRead = 0;
     platform::FixedText<128> versionReply;
     platform::FixedText<256> calverReply;
 
     // Why the last open failed (an errno value, 0 when it did not), so that a
     // message can say what to do about it.
     int openError = 0;
-    // The instrument closed the LAN connection; reported once the ring is empty.
-    bool peerClosed = false;
+
+    // What the link is made with when the channel opens, and the link while it is open.
+    LinkOptions linkOptions;
+    std::unique_ptr<Link> link;
 };
 
 }  // namespace orvane::transport

@@ -1,7 +1,6 @@
 #include "transport/discovery.h"
 
 #include <cstring>
-#include <mutex>
 #include <string>
 #include <string_view>
 
@@ -9,30 +8,30 @@
 #include "platform/text.h"
 #include "transport/comms_log.h"
 #include "transport/discovery_targets.h"
-#include "transport/tcp_client.h"
 #include "transport/udp_socket.h"
 
 namespace orvane::transport {
-namespace {
 
-std::mutex g_portsMutex;
-DiscoveryPorts g_ports;
-
-// Datagrams taken in one check at most, so that a flood cannot hold a check
-// beyond its turn.
-constexpr int kMaxDatagramsPerCheck = 4096;
-
-struct Method {
+struct Discovery::Method {
     const char* name;
     uint16_t localPort;
     uint16_t queryPort;
     const uint8_t* query;
     std::size_t queryLength;
     bool echo;
+    uint16_t tcpPort;  // what an echo answer names
 };
 
+namespace {
+
+using Method = Discovery::Method;
+
+// Datagrams taken in one check at most, so that a flood cannot hold a check
+// beyond its turn.
+constexpr int kMaxDatagramsPerCheck = 4096;
+
 bool IsAnswer(const Method& m, const uint8_t* data, std::size_t length) {
-    return m.echo ? IsEchoAnswer(data, length, InstrumentTcpPort()) : IsQueryAnswer(data, length);
+    return m.echo ? IsEchoAnswer(data, length, m.tcpPort) : IsQueryAnswer(data, length);
 }
 
 void Trace(const Method& m, const std::string& text) {
@@ -47,17 +46,17 @@ struct Tally {
 // Takes what has arrived. Every datagram waiting is looked at, not just one:
 // with more instruments than checks, answers left in the socket would be lost.
 // A flood is cut off when the next check falls due, so the checks keep time.
-void Check(const Method& m, FoundInstrument* list, int count, int& found, Tally& tally,
+void Check(const Method& m, UdpSocket& socket, FoundInstrument* list, int count, int& found, Tally& tally,
            uint32_t queryStart, uint32_t nextCheckMs) {
     platform::Clock& clock = platform::CurrentClock();
     for (int taken = 0; taken < kMaxDatagramsPerCheck; ++taken) {
         uint8_t buffer[kAnswerBufferSize] = {};
         uint32_t sender = 0;
-        int n = UdpReceiveFrom(sender, buffer, sizeof buffer);
+        int n = socket.ReceiveFrom(sender, buffer, sizeof buffer);
         if (n <= 0) return;
         ++tally.datagrams;
         if (IsAnswer(m, buffer, static_cast<std::size_t>(n))) {
-            if (UdpSenderSearched(sender)) {
+            if (socket.SenderSearched(sender)) {
                 int position = AddFoundAddress(sender, list, count);
                 if (position > 0) found = position;
             } else {
@@ -68,24 +67,32 @@ void Check(const Method& m, FoundInstrument* list, int count, int& found, Tally&
     }
 }
 
-int Discover(const Method& m, FoundInstrument* list, int count) {
+}  // namespace
+
+int Discovery::Discover(const Method& m, FoundInstrument* list, int count) {
     if (!list || count <= 0) return 0;
     for (int i = 0; i < count; ++i) list[i] = FoundInstrument{};
     int found = 0;
-    if (UdpOpen(m.localPort) != 0) {
-        Trace(m, "nothing sent: " + UdpLastError());
-        UdpClose();
+    std::string note;
+    std::vector<uint32_t> targets = ResolveDiscoveryTargets(settings_.addresses, &note);
+    if (targets.empty()) {
+        Trace(m, "nothing sent: " + note);
+        return 0;
+    }
+    UdpSocket socket(m.localPort, std::move(targets));
+    if (!socket.IsOpen()) {
+        Trace(m, "nothing sent: " + socket.LastError());
         return 0;
     }
     Trace(m, "query to port " + std::to_string(m.queryPort) + " of " +
-                 std::to_string(UdpTargetCount()) + " address(es), " + UdpTargetNote());
+                 std::to_string(socket.TargetCount()) + " address(es), " + note);
     platform::Clock& clock = platform::CurrentClock();
     Tally tally;
     for (int q = 0; q < kQueriesPerMethod; ++q) {
         // The result does not decide anything: answers may come to a query that
         // reached only some of the targets. The trace says which failed.
-        int sent = UdpSendTo(m.query, m.queryLength, m.queryPort);
-        std::string why = UdpLastError();
+        int sent = socket.SendTo(m.query, m.queryLength, m.queryPort);
+        const std::string& why = socket.LastError();
         if (sent > 0) {
             Trace(m, "the socket did not take the query");
         } else if (!why.empty()) {
@@ -93,29 +100,17 @@ int Discover(const Method& m, FoundInstrument* list, int count) {
         }
         uint32_t start = clock.TickCount();
         for (uint32_t nextCheck = kCheckIntervalMs;; nextCheck += kCheckIntervalMs) {
-            Check(m, list, count, found, tally, start, nextCheck);
+            Check(m, socket, list, count, found, tally, start, nextCheck);
             uint32_t spent = platform::TicksSince(clock.TickCount(), start);
             if (spent >= kListenMs) break;
             if (spent < nextCheck) clock.Sleep(nextCheck - spent);
         }
     }
-    UdpClose();
+    socket.Close();
     Trace(m, std::to_string(tally.datagrams) + " datagram(s), " + std::to_string(tally.strangers) +
                  " answer(s) from addresses not searched ignored, " + std::to_string(found) +
                  " address(es) listed");
     return found;
-}
-
-}  // namespace
-
-void SetDiscoveryPorts(const DiscoveryPorts& ports) {
-    std::lock_guard<std::mutex> lock(g_portsMutex);
-    g_ports = ports;
-}
-
-DiscoveryPorts CurrentDiscoveryPorts() {
-    std::lock_guard<std::mutex> lock(g_portsMutex);
-    return g_ports;
 }
 
 bool IsEchoAnswer(const uint8_t* data, std::size_t length, uint16_t tcpPort) {
@@ -147,16 +142,20 @@ int AddFoundAddress(uint32_t address, FoundInstrument* list, int count) {
     return -1;
 }
 
-int DiscoverByEcho(FoundInstrument* list, int count) {
-    DiscoveryPorts p = CurrentDiscoveryPorts();
-    return Discover({"echo", p.echoLocal, p.echoQuery, kEchoQuery, sizeof kEchoQuery, true}, list,
+int Discovery::DiscoverByEcho(FoundInstrument* list, int count) {
+    const DiscoverySettings& p = settings_;
+    return Discover({"echo", p.echoLocal, p.echoQuery, kEchoQuery, sizeof kEchoQuery, true, p.tcpPort}, list,
                     count);
 }
 
-int DiscoverByQuery(FoundInstrument* list, int count) {
-    DiscoveryPorts p = CurrentDiscoveryPorts();
-    return Discover({"query", p.queryLocal, p.queryQuery, kQueryQuery, sizeof kQueryQuery, false},
+int Discovery::DiscoverByQuery(FoundInstrument* list, int count) {
+    const DiscoverySettings& p = settings_;
+    return Discover({"query", p.queryLocal, p.queryQuery, kQueryQuery, sizeof kQueryQuery, false, p.tcpPort},
                     list, count);
+}
+
+std::string Discovery::RejectedAddresses(std::string* source) const {
+    return RejectedDiscoveryAddresses(settings_.addresses, source);
 }
 
 }  // namespace orvane::transport

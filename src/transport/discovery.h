@@ -5,8 +5,11 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
+#include <string>
 
 #include "platform/fixed_text.h"
+#include "transport/link.h"
 
 namespace orvane::transport {
 
@@ -19,16 +22,19 @@ struct FoundInstrument {
 
 using FoundList = std::array<FoundInstrument, kFoundListSize>;
 
-// Local ports the methods bind and the ports their queries go to. Tests move
-// them off the fixed numbers so that runs side by side do not share a port.
-struct DiscoveryPorts {
+// Local ports the methods bind and the ports their queries go to (tests move
+// them off the fixed numbers so that runs side by side do not share a port),
+// and where the queries go.
+struct DiscoverySettings {
     uint16_t echoLocal = 65534;
     uint16_t echoQuery = 65535;
     uint16_t queryLocal = 30718;
     uint16_t queryQuery = 30718;
+    uint16_t tcpPort = kInstrumentTcpPort;  // what an echo answer must name, and where its instrument listens
+    // The program's own list in place of ORVANE2_DISCOVERY_ADDRESS (same format);
+    // none: the variable, or the broadcast.
+    std::optional<std::string> addresses;
 };
-void SetDiscoveryPorts(const DiscoveryPorts& ports);
-DiscoveryPorts CurrentDiscoveryPorts();
 
 inline constexpr uint8_t kEchoQuery[] = {0x58};
 inline constexpr uint8_t kQueryQuery[] = {0x00, 0x00, 0x00, 0xF6};
@@ -53,9 +59,27 @@ bool IsQueryAnswer(const uint8_t* data, std::size_t length);
 // count entries: its position + 1; -1 when it is already listed or the list is full.
 int AddFoundAddress(uint32_t address, FoundInstrument* list, int count);
 
-// Each clears count entries from list on, sends its query three times, and
-// fills the entries with the senders of valid answers: the number filled.
-int DiscoverByEcho(FoundInstrument* list, int count);
-int DiscoverByQuery(FoundInstrument* list, int count);
+class Discovery {
+public:
+    explicit Discovery(DiscoverySettings settings = {}) : settings_(std::move(settings)) {}
+
+    // Each clears count entries from list on, sends its query three times on a
+    // socket of its own, and fills the entries with the senders of valid
+    // answers: the number filled.
+    int DiscoverByEcho(FoundInstrument* list, int count);
+    int DiscoverByQuery(FoundInstrument* list, int count);
+
+    // The entries of the address list in use that are not addresses, and where
+    // the list came from (see RejectedDiscoveryAddresses).
+    std::string RejectedAddresses(std::string* source = nullptr) const;
+    const DiscoverySettings& Settings() const { return settings_; }
+
+    struct Method;
+
+private:
+    int Discover(const Method& m, FoundInstrument* list, int count);
+
+    DiscoverySettings settings_;
+};
 
 }  // namespace orvane::transport

@@ -41,18 +41,17 @@ std::vector<uint32_t> BroadcastTargets();
 bool AnswerFromTargets(uint32_t sender, const std::vector<uint32_t>& targets,
                        const std::vector<LocalSubnet>& subnets);
 
-// The in-process setting when there is one, else the variable, else the
-// broadcast targets. *note says which, and what was wrong with a given list.
-// A given list with an entry that is not an address yields no target.
-std::vector<uint32_t> ResolveDiscoveryTargets(std::string* note = nullptr);
+// The program's setting (the variable's format) when there is one, else the
+// variable, else the broadcast targets. *note says which, and what was wrong
+// with a given list. A given list with an entry that is not an address yields
+// no target.
+std::vector<uint32_t> ResolveDiscoveryTargets(const std::optional<std::string>& setting,
+                                              std::string* note = nullptr);
 
 // The entries of the given list that are not dotted IPv4 addresses, quoted and
 // comma-separated, with *source naming the setting or variable that holds
 // them; empty when there are none.
-std::string RejectedDiscoveryAddresses(std::string* source = nullptr);
-
-// The in-process equivalent of the variable (same format); nothing goes back to
-// the variable and the broadcast.
-void SetDiscoveryAddressOverride(std::optional<std::string> addresses);
+std::string RejectedDiscoveryAddresses(const std::optional<std::string>& setting,
+                                       std::string* source = nullptr);
 
 }  // namespace orvane::transport

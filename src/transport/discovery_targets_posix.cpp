@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <mutex>
 
 #include "platform/text.h"
 #include "transport/discovery_targets.h"
@@ -13,21 +12,15 @@
 namespace orvane::transport {
 namespace {
 
-std::mutex g_mutex;
-std::optional<std::string> g_override;
-
 void AddOnce(std::vector<uint32_t>& list, uint32_t address) {
     if (std::find(list.begin(), list.end(), address) == list.end()) list.push_back(address);
 }
 
 // The list given instead of the broadcast, and where it came from; nothing when none was.
-std::optional<std::string> GivenList(std::string& source) {
-    {
-        std::lock_guard<std::mutex> lock(g_mutex);
-        if (g_override) {
-            source = "the program's setting";
-            return g_override;
-        }
+std::optional<std::string> GivenList(const std::optional<std::string>& setting, std::string& source) {
+    if (setting) {
+        source = "the program's setting";
+        return setting;
     }
     if (const char* env = std::getenv(kDiscoveryAddressVariable)) {
         source = kDiscoveryAddressVariable;
@@ -110,18 +103,18 @@ bool AnswerFromTargets(uint32_t sender, const std::vector<uint32_t>& targets,
     return false;
 }
 
-std::string RejectedDiscoveryAddresses(std::string* source) {
+std::string RejectedDiscoveryAddresses(const std::optional<std::string>& setting, std::string* source) {
     std::string from;
-    std::optional<std::string> given = GivenList(from);
+    std::optional<std::string> given = GivenList(setting, from);
     std::string rejected;
     if (given) ParseDiscoveryAddresses(*given, &rejected);
     if (source) *source = rejected.empty() ? std::string() : from;
     return rejected;
 }
 
-std::vector<uint32_t> ResolveDiscoveryTargets(std::string* note) {
+std::vector<uint32_t> ResolveDiscoveryTargets(const std::optional<std::string>& setting, std::string* note) {
     std::string source;
-    std::optional<std::string> given = GivenList(source);
+    std::optional<std::string> given = GivenList(setting, source);
     if (!given) {
         std::vector<uint32_t> targets = BroadcastTargets();
         if (note) *note = "broadcast";
@@ -140,11 +133,6 @@ std::vector<uint32_t> ResolveDiscoveryTargets(std::string* note) {
         if (targets.empty()) *note += "; no address to send to";
     }
     return targets;
-}
-
-void SetDiscoveryAddressOverride(std::optional<std::string> addresses) {
-    std::lock_guard<std::mutex> lock(g_mutex);
-    g_override = std::move(addresses);
 }
 
 }  // namespace orvane::transport

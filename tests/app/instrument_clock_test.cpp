@@ -9,6 +9,7 @@
 #include "sim/memory_link.h"
 #include "support/fake_clock.h"
 #include "transport/channel.h"
+#include "transport/tcp_link.h"
 
 using namespace orvane;
 
@@ -22,7 +23,7 @@ std::string Sent(const platform::LocalTime& t, std::vector<std::string>* clockRe
     sim::MemoryLink link;
     transport::ConnectionRecord r;
     r.interfaceKind = transport::InterfaceKind::Lan;
-    r.socket = link.ReleaseClientFd();
+    r.link = std::make_unique<transport::TcpLink>(platform::UniqueFd(link.ReleaseClientFd()), r.linkOptions);
     r.channelOpen = true;
     app::SetInstrumentClock(r);
     link.Pump(clock.TickCount());

@@ -12,7 +12,8 @@
 
 #include "sim/memory_link.h"
 #include "support/posix_peers.h"
-#include "transport/serial_port.h"
+#include "transport/serial_link.h"
+#include "transport/tcp_link.h"
 #include "support/fake_clock.h"
 #include "support/fake_controls.h"
 #include "transport/channel.h"
@@ -29,7 +30,7 @@ struct Wire {
         int fds[2];
         ::socketpair(AF_UNIX, SOCK_STREAM, 0, fds);
         record.interfaceKind = transport::InterfaceKind::Lan;
-        record.socket = fds[0];
+        record.link = std::make_unique<transport::TcpLink>(platform::UniqueFd(fds[0]), record.linkOptions);
         record.channelOpen = true;
         peer = fds[1];
     }
@@ -140,13 +141,13 @@ TEST(ReceiveStep, SerialLineInBulkAndItsHangUp) {
     orvane::testing::PtyPeer peer;
     transport::ConnectionRecord r;
     r.interfaceKind = transport::InterfaceKind::Serial;
-    r.portHandle = transport::SerialOpen(peer.path().c_str(), 9600);
-    ASSERT_NE(r.portHandle, transport::kInvalidHandle);
+    r.link = transport::SerialLink::Open(peer.path(), 9600).link;
+    ASSERT_TRUE(r.link);
     r.channelOpen = true;
     FakeTextBox pane;
     ReceiveStep step;
     peer.Write("one\r\ntwo\n");
-    platform::SystemClock().WaitReadable(r.portHandle, 1000);
+    platform::SystemClock().WaitReadable(r.link->Descriptor(), 1000);
     platform::SystemClock().Sleep(20);
     EXPECT_EQ(step.Run(r, pane, true, nullptr), ReceiveStep::Result::Idle);
     EXPECT_EQ(pane.text, "one\r\ntwo\r\n");

@@ -18,6 +18,8 @@
 #include "platform/text_format.h"
 #include "shell_bench.h"
 #include "sim/memory_link.h"
+#include "transport/channel.h"
+#include "transport/tcp_link.h"
 #include "ui/app_strings.h"
 #include "ui/command_ids.h"
 
@@ -45,7 +47,7 @@ struct Connected {
     explicit Connected(ShellBench& b) : bench(b) {
         auto& r = b.shell.record();
         r.interfaceKind = InterfaceKind::Lan;
-        r.socket = link.ReleaseClientFd();
+        r.link = std::make_unique<transport::TcpLink>(platform::UniqueFd(link.ReleaseClientFd()), r.linkOptions);
         r.channelOpen = true;
         r.instrumentReady = true;
         r.pollReplies = true;
@@ -172,7 +174,7 @@ TEST(Shell, SendEchoesKeepsHistoryAndDisconnectsOnFailure) {
     EXPECT_EQ(b.w.results.text, "> *IDN?\r\n");
 
     // A LAN send that fails closes the connection after telling the user.
-    ::shutdown(b.shell.record().socket, SHUT_WR);
+    ::shutdown(transport::ChannelDescriptor(b.shell.record()), SHUT_WR);
     b.Type("meas?");
     EXPECT_EQ(b.w.boxes.Texts(), std::vector<std::string>{app::kCommsFailed});
     EXPECT_EQ(b.w.boxes.shown[0].caption, ui::kAppName);

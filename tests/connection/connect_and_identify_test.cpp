@@ -20,7 +20,6 @@
 #include "support/fake_clock.h"
 #include "support/fake_ui.h"
 #include "transport/channel.h"
-#include "transport/tcp_client.h"
 
 using namespace orvane;
 using namespace orvane::connection;
@@ -35,7 +34,7 @@ namespace {
 // An instrument on loopback TCP, answering in virtual time.
 struct LanBench {
     explicit LanBench(sim::InstrumentConfig config = {}) : endpoint(std::move(config), "127.0.0.1", 0) {
-        transport::SetInstrumentTcpPort(endpoint.Port());
+        record.linkOptions.tcpPort = endpoint.Port();
         pump = clock.AddPump([this](uint32_t now) { endpoint.Pump(now); });
         record.interfaceKind = InterfaceKind::Lan;
         record.ipAddress = "127.0.0.1";
@@ -43,10 +42,15 @@ struct LanBench {
     ~LanBench() {
         transport::CloseChannel(record);
         clock.RemovePump(pump);
-        transport::SetInstrumentTcpPort(transport::kInstrumentTcpPort);
-        transport::SetLanTimeout(transport::kDefaultReplyTimeoutMs);
     }
     bool Connect(bool showResult = true) { return ConnectAndIdentify(boxes, &cursor, record, showResult); }
+    // How long a reply is waited for when none comes.
+    uint32_t ReplyWait() {
+        std::string line;
+        uint32_t start = clock.TickCount();
+        transport::ChannelReceiveLine(line, kReplyBufferSize, record);
+        return clock.TickCount() - start;
+    }
     uint32_t Queries() { return endpoint.engine().counters().identificationQueries; }
 
     FakeClock clock;
@@ -93,7 +97,6 @@ TEST(ConnectAndIdentify, RecognisedModelFetchesCalibrationAndVersions) {
     EXPECT_EQ(r.versionReply, sim::kDefaultVersion);
     EXPECT_TRUE(r.channelOpen);
     EXPECT_EQ(bench.Queries(), 1u);
-    EXPECT_EQ(transport::LanTimeout(), transport::kDefaultReplyTimeoutMs);
     ASSERT_EQ(bench.boxes.shown.size(), 1u);
     EXPECT_EQ(bench.boxes.shown[0].text, std::string(kConnectionSuccessful) + identity);
     EXPECT_EQ(bench.boxes.shown[0].caption, kTestConnectionCaption);
@@ -125,8 +128,8 @@ TEST(ConnectAndIdentify, CountsQueriesUntilAnAnswer) {
     EXPECT_EQ(silent.Queries(), 5u);
     // Five probes of 500 ms after the 100 ms drain; then the usual time-out again.
     EXPECT_LE(silent.clock.TickCount() - start, 100u + 20u + 5u * 500u + 50u);
-    EXPECT_EQ(transport::LanTimeout(), transport::kDefaultReplyTimeoutMs);
     EXPECT_TRUE(silent.record.channelOpen);
+    EXPECT_EQ(silent.ReplyWait(), transport::kDefaultReplyTimeoutMs);
     EXPECT_EQ(silent.boxes.Texts(), std::vector<std::string>{kConnectionFailed});
     EXPECT_EQ(silent.cursor.depth, 0);
 
@@ -197,8 +200,10 @@ TEST(ConnectAndIdentify, OpenFailuresSayWhyAndAreAlwaysShown) {
     holder.comPort = pty.DevicePath();
     holder.baudRate = 9600;
     ASSERT_EQ(transport::OpenChannel(holder), 0);
-    ConnectionRecord second = holder;
-    second.channelOpen = false;
+    ConnectionRecord second;
+    second.interfaceKind = holder.interfaceKind;
+    second.comPort = holder.comPort;
+    second.baudRate = holder.baudRate;
     boxes.shown.clear();
     EXPECT_FALSE(ConnectAndIdentify(boxes, nullptr, second, true));
     EXPECT_EQ(boxes.Texts(),
@@ -211,8 +216,8 @@ TEST(ConnectAndIdentify, OpenFailuresSayWhyAndAreAlwaysShown) {
         sim::TcpEndpoint probe({}, "127.0.0.1", 0);
         freePort = probe.Port();
     }
-    transport::SetInstrumentTcpPort(freePort);
     ConnectionRecord lan;
+    lan.linkOptions.tcpPort = freePort;
     lan.interfaceKind = InterfaceKind::Lan;
     lan.ipAddress = "127.0.0.1";
     boxes.shown.clear();
@@ -230,7 +235,6 @@ TEST(ConnectAndIdentify, OpenFailuresSayWhyAndAreAlwaysShown) {
     EXPECT_EQ(boxes.Texts(), std::vector<std::string>{platform::Format(kFailedToConnectToIp, "255.255.255.255") + "\n" +
                                                       platform::Format(kReasonBroadcast, "255.255.255.255",
                                                                        std::strerror(lan.openError))});
-    transport::SetInstrumentTcpPort(transport::kInstrumentTcpPort);
 }
 
 // What no port can use is refused by name before any device is touched: a port

@@ -12,7 +12,6 @@
 #include "support/fake_clock.h"
 #include "support/fake_main_window.h"
 #include "transport/channel.h"
-#include "transport/tcp_client.h"
 
 using namespace orvane;
 using namespace orvane::connection;
@@ -159,9 +158,9 @@ TEST(ConnectDialog, TestLeavesTheChannelClosedAndConnectClosesTheDialog) {
     platform::ScopedClock use(clock);
     sim::TcpEndpoint instrument({}, "127.0.0.1", 0);
     int pump = clock.AddPump([&](uint32_t now) { instrument.Pump(now); });
-    transport::SetInstrumentTcpPort(instrument.Port());
 
     ConnectionRecord r;
+    r.linkOptions.tcpPort = instrument.Port();
     Dialog d(r);
     d.Choose("LAN");
     d.view.ip.SetText("127.0.0.1");
@@ -185,7 +184,6 @@ TEST(ConnectDialog, TestLeavesTheChannelClosedAndConnectClosesTheDialog) {
     EXPECT_EQ(d.view.result, ui::kConnectDialogResultConnected);
     transport::CloseChannel(r);
     clock.RemovePump(pump);
-    transport::SetInstrumentTcpPort(transport::kInstrumentTcpPort);
 }
 
 TEST(ConnectionSettings, OverlongValuesAreCutToTheirFields) {

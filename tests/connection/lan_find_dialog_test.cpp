@@ -16,7 +16,6 @@
 #include "support/fake_clock.h"
 #include "support/fake_lan_find.h"
 #include "support/lan_lab.h"
-#include "transport/tcp_client.h"
 
 using namespace orvane;
 using namespace orvane::connection;
@@ -64,7 +63,7 @@ TEST(LanFindDialog, ListsEveryAddressInOrderWithItsIdentityOrWhyItFailed) {
     FoundList list{};
     v.List(list, 5);
 
-    LanFindDialog dialog(list.data(), transport::kFoundListSize, 1);
+    LanFindDialog dialog(list.data(), transport::kFoundListSize, v.lab.Options(), 1);
     FakeLanFindView view;
     view.ok.enabled = false;
     dialog.OnStart(view);
@@ -83,7 +82,6 @@ TEST(LanFindDialog, ListsEveryAddressInOrderWithItsIdentityOrWhyItFailed) {
     // The silent one waited out the short reply time-out after the open's drain.
     EXPECT_GE(dialog.Results()[2].elapsedMs, 600u);
     EXPECT_LT(dialog.Results()[2].elapsedMs, 700u);
-    EXPECT_EQ(transport::LanTimeout(), 5000u);
     EXPECT_EQ(view.cursor.begins, 1);
     EXPECT_EQ(view.cursor.depth, 0);
 
@@ -101,7 +99,7 @@ TEST(LanFindDialog, SingleRowIsPreselectedAndDoubleClickChooses) {
     v.lab.AddInstrument(0, {}, false);
     FoundList list{};
     v.List(list, 1);
-    LanFindDialog dialog(list.data(), transport::kFoundListSize, 1);
+    LanFindDialog dialog(list.data(), transport::kFoundListSize, v.lab.Options(), 1);
     FakeLanFindView view;
     view.ok.enabled = false;
     dialog.OnStart(view);
@@ -149,8 +147,9 @@ TEST(LanFindDialog, AnAnswerThatNeverEndsIsCutOff) {
             lastSent = now;
         }
     });
-    transport::SetLanTimeout(kLanFindReplyTimeoutMs);
-    ProbeResult r = ProbeAddress(v.lab.Address(0));
+    transport::LinkOptions options = v.lab.Options();
+    options.lanTimeoutMs = kLanFindReplyTimeoutMs;
+    ProbeResult r = ProbeAddress(v.lab.Address(0), options);
     v.clock.RemovePump(chatter);
     EXPECT_EQ(r.outcome, ProbeOutcome::NoAnswer);
     EXPECT_GE(r.elapsedMs, kIdentityReplyLimitMs);
@@ -177,7 +176,7 @@ TEST(LanFindDialog, ChecksRunSideBySideAndKeepTheListOrder) {
         ASSERT_TRUE(lab.AddInstrument(i, quiet ? silent : sim::InstrumentConfig{}).Ok());
         expected.push_back({lab.Address(i), quiet ? kConnectionFailed2 : identity, i});
     }
-    LanFindDialog dialog(list.data(), transport::kFoundListSize);
+    LanFindDialog dialog(list.data(), transport::kFoundListSize, lab.Options());
     FakeLanFindView view;
     platform::SystemClock real;
     uint32_t start = real.TickCount();
@@ -188,5 +187,4 @@ TEST(LanFindDialog, ChecksRunSideBySideAndKeepTheListOrder) {
     for (const ProbeResult& r : dialog.Results()) oneByOne += r.elapsedMs;
     EXPECT_GT(oneByOne, 4800u);  // eight silent instruments at 600 ms each
     EXPECT_LT(ms * 2, oneByOne);  // the checks overlapped, however slow the machine
-    EXPECT_EQ(transport::LanTimeout(), 5000u);
 }

@@ -15,7 +15,6 @@
 #include "support/fake_lan_find.h"
 #include "support/fake_main_window.h"
 #include "support/lan_lab.h"
-#include "transport/tcp_client.h"
 
 using namespace orvane;
 using namespace orvane::connection;
@@ -34,7 +33,7 @@ struct SearchBench {
         pump = clock.AddPump([this](uint32_t now) { lab.Pump(now); });
     }
     ~SearchBench() { clock.RemovePump(pump); }
-    LanSearchResult Search() { return RunLanSearch(view, runner, 1); }
+    LanSearchResult Search() { return RunLanSearch(view, runner, lab.Settings(), 1); }
 
     FakeClock clock;
     platform::ScopedClock use{clock};
@@ -62,7 +61,7 @@ TEST(LanSearch, NothingFoundSaysSoAndLeavesTheAddress) {
     EXPECT_EQ(b.view.cursor.depth, 0);
 
     // A mistake in the variable is named rather than searched past.
-    transport::SetDiscoveryAddressOverride(std::nullopt);
+    b.lab.Settings().addresses.reset();
     ::setenv(transport::kDiscoveryAddressVariable, (b.lab.Address(0) + ",foo").c_str(), 1);
     b.view.boxes.shown.clear();
     uint32_t start = b.clock.TickCount();
@@ -84,7 +83,7 @@ TEST(LanSearch, SearchButtonFillsTheChosenAddressEvenOfAFailedRow) {
 
     transport::ConnectionRecord record;
     ConnectDialog dialog(
-        record, nullptr, [] { return std::vector<std::string>{}; }, MakeLanSearch(b.runner, 1));
+        record, nullptr, [] { return std::vector<std::string>{}; }, MakeLanSearch(b.runner, b.lab.Settings(), 1));
     dialog.OnStart(b.view);
     b.view.interfaces.current = 1;
     dialog.OnInterfaceSelected();
@@ -108,7 +107,6 @@ TEST(LanSearch, SearchButtonFillsTheChosenAddressEvenOfAFailedRow) {
     EXPECT_EQ(rows[2].address, b.lab.Address(0));
     EXPECT_EQ(rows[2].text, identity);
     EXPECT_EQ(b.view.ip.text, b.lab.Address(1));
-    EXPECT_EQ(transport::LanTimeout(), 5000u);
     EXPECT_TRUE(b.view.boxes.shown.empty());
     EXPECT_EQ(b.view.cursor.depth, 0);
 

@@ -27,7 +27,6 @@
 #include "sim/pty_endpoint.h"
 #include "sim/tcp_endpoint.h"
 #include "support/fake_clock.h"
-#include "transport/tcp_client.h"
 #include "ui/app_strings.h"
 #include "ui/command_ids.h"
 
@@ -65,7 +64,7 @@ public:
             endpoint_ = std::move(pty);
         } else {
             auto tcp = std::make_unique<sim::TcpEndpoint>(config, "127.0.0.1", 0);
-            transport::SetInstrumentTcpPort(tcp->Port());
+            r.linkOptions.tcpPort = tcp->Port();
             r.interfaceKind = transport::InterfaceKind::Lan;
             r.ipAddress = "127.0.0.1";
             endpoint_ = std::move(tcp);
@@ -81,7 +80,6 @@ public:
         bench_.shell.Shutdown();
         if (clock_) clock_->RemovePump(pump_);
         endpoint_->Stop();
-        transport::SetInstrumentTcpPort(transport::kInstrumentTcpPort);
     }
 
     ShellBench& bench() { return bench_; }

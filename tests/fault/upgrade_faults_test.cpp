@@ -269,7 +269,7 @@ TEST_P(UpgradeFaults, HangUpThroughTheUserPathInRealTime) {
     } else {
         auto tcp = std::make_unique<sim::TcpEndpoint>(testing::Instrument(boot), "127.0.0.1", 0);
         ASSERT_TRUE(tcp->Ok()) << tcp->Error();
-        transport::SetInstrumentTcpPort(tcp->Port());
+        record.linkOptions.tcpPort = tcp->Port();
         record.interfaceKind = transport::InterfaceKind::Lan;
         record.ipAddress = "127.0.0.1";
         instrument = std::move(tcp);
@@ -311,7 +311,6 @@ TEST_P(UpgradeFaults, HangUpThroughTheUserPathInRealTime) {
     transport::CloseChannel(record);
     EXPECT_EQ(DescriptorsLeftOpen(baseline), Descriptors{}) << "the port or socket is released";
     instrument->Stop();
-    transport::SetInstrumentTcpPort(transport::kInstrumentTcpPort);
 }
 
 INSTANTIATE_TEST_SUITE_P(Over, UpgradeFaults, ::testing::Bool(),

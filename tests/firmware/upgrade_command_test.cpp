@@ -7,6 +7,7 @@
 #include "firmware/firmware_texts.h"
 #include "firmware_test_files.h"
 #include "support/fake_upgrade_dialogs.h"
+#include "transport/tcp_link.h"
 #include "ui/app_strings.h"
 #include "sim/memory_link.h"
 #include "ui/command_ids.h"
@@ -23,7 +24,7 @@ TEST(UpgradeCommand, StopsARunningScriptFirst) {
     sim::MemoryLink link;
     transport::ConnectionRecord& r = bench.shell.record();
     r.interfaceKind = transport::InterfaceKind::Lan;
-    r.socket = link.ReleaseClientFd();
+    r.link = std::make_unique<transport::TcpLink>(platform::UniqueFd(link.ReleaseClientFd()), r.linkOptions);
     r.channelOpen = true;
     r.instrumentReady = true;
     testing::TempFolder dir;
@@ -51,6 +52,7 @@ TEST(UpgradeCommand, TheWindowFollowsTheFreshIdentification) {
     transport::ConnectionRecord& r = bench.shell.record();
     r.interfaceKind = transport::InterfaceKind::Lan;
     r.ipAddress = "127.0.0.1";
+    r.linkOptions = sim.record.linkOptions;
     bench.w.menu.enabled[ui::kCmdUpgradeFirmware] = false;
 
     // Not connected at the start; the user goes on, and the flow finds the instrument.

@@ -62,9 +62,9 @@ TEST(UpgradeFirmwareDialog, StartsOnOpeningAndReopensTheLanConnectionWhenFinishe
     EXPECT_EQ(bench.engine().counters().connections, 2u);
     ASSERT_TRUE(bench.record.channelOpen);
     transport::ChannelSend("*IDN?\n", bench.record);
-    char reply[128] = {};
-    transport::ChannelReceiveLine(reply, sizeof reply, bench.record);
-    EXPECT_EQ(std::string(reply), sim::IdentityText(bench.engine().config()));
+    std::string reply;
+    transport::ChannelReceiveLine(reply, 128, bench.record);
+    EXPECT_EQ(reply, sim::IdentityText(bench.engine().config()));
 }
 
 TEST(UpgradeFirmwareDialog, NoThreadLeavesStartEnabledAndNothingSent) {

@@ -25,7 +25,6 @@
 #include "support/sim_process.h"
 #include "transport/channel.h"
 #include "transport/comms_log.h"
-#include "transport/tcp_client.h"
 
 namespace orvane::firmware {
 namespace {
@@ -75,7 +74,6 @@ class EndToEnd : public ::testing::Test {
     void TearDown() override {
         transport::SetCommsLogFile("");
         transport::CloseChannel(record_);
-        transport::SetInstrumentTcpPort(transport::kInstrumentTcpPort);
         std::filesystem::remove_all(dir_);
     }
 
@@ -84,7 +82,7 @@ class EndToEnd : public ::testing::Test {
         testing::SimProcess sim(simArgs);
         sim.LinesUntilReady();
         if (lan) {
-            transport::SetInstrumentTcpPort(sim.TcpPort());
+            record_.linkOptions.tcpPort = sim.TcpPort();
             record_.interfaceKind = transport::InterfaceKind::Lan;
             record_.ipAddress = "127.0.0.1";
         } else {
@@ -133,9 +131,9 @@ class EndToEnd : public ::testing::Test {
         // dialog left (re-made over TCP).
         ASSERT_TRUE(record_.channelOpen);
         transport::ChannelSend("*IDN?\n", record_);
-        char reply[256] = {};
-        transport::ChannelReceiveLine(reply, sizeof reply, record_);
-        EXPECT_EQ(std::string(reply), identity);
+        std::string reply;
+        transport::ChannelReceiveLine(reply, 256, record_);
+        EXPECT_EQ(reply, identity);
     }
 
     std::string dir_;

@@ -22,7 +22,6 @@
 #include "sim/tcp_endpoint.h"
 #include "support/fake_clock.h"
 #include "transport/channel.h"
-#include "transport/tcp_client.h"
 
 namespace orvane::firmware::testing {
 
@@ -56,7 +55,7 @@ class SimBench {
         } else {
             tcp_ = std::make_unique<sim::TcpEndpoint>(config, "127.0.0.1", 0);
             endpoint_ = tcp_.get();
-            transport::SetInstrumentTcpPort(tcp_->Port());
+            record.linkOptions.tcpPort = tcp_->Port();
             record.interfaceKind = transport::InterfaceKind::Lan;
             record.ipAddress = "127.0.0.1";
         }
@@ -66,8 +65,6 @@ class SimBench {
     ~SimBench() {
         transport::CloseChannel(record);
         clock.RemovePump(pump_);
-        transport::SetInstrumentTcpPort(transport::kInstrumentTcpPort);
-        transport::SetLanTimeout(transport::kDefaultReplyTimeoutMs);
     }
     SimBench(const SimBench&) = delete;
     SimBench& operator=(const SimBench&) = delete;

@@ -38,7 +38,6 @@
 #include "sim/tcp_endpoint.h"
 #include "support/lan_lab.h"
 #include "transport/channel.h"
-#include "transport/tcp_client.h"
 #include "ui/app_strings.h"
 #include "ui/command_ids.h"
 #include "ui/files_list_window.h"
@@ -223,8 +222,7 @@ TEST_F(MainWindowTest, SendsTypedLinesWalksTheHistoryPicksEchoesAndSaves) {
     // Convert Binary: checked at start, each choice flips the mark. Off, the
     // value's four bytes are shown (and saved) as they came.
     const sim::BinaryValue value = sim::EncodeBinaryValue(sim::InstrumentConfig{}.reading);
-    char decoded[32];
-    transport::DecodeBinaryValue(value.data(), decoded, sizeof decoded);
+    const std::string decoded = transport::BinaryValueText(value.data());
     const std::string raw(value.begin(), value.end());
     QAction* convert = w.MenuAction(ui::kCmdConvertBinary);
     EXPECT_TRUE(convert->isChecked());
@@ -278,7 +276,6 @@ TEST_F(MainWindowTest, ConnectsOverLanAndOffersToReestablishAfterAnUnplug) {
     sim::TcpEndpoint instrument({}, "127.0.0.1", 0);
     ASSERT_TRUE(instrument.Ok()) << instrument.Error();
     ASSERT_TRUE(instrument.Start());
-    transport::SetInstrumentTcpPort(instrument.Port());
 
     dialogs.push_back([&](QDialog& d) {
         auto* kinds = Child<QComboBox>(d, gui::kInterfaceListId);
@@ -306,7 +303,9 @@ TEST_F(MainWindowTest, ConnectsOverLanAndOffersToReestablishAfterAnUnplug) {
         Screenshot(d, "connect-dialog-lan");
         QTest::mouseClick(Child<QPushButton>(d, gui::kConnectButtonId), Qt::LeftButton);
     });
-    gui::MainWindow w(Options());
+    gui::MainWindowOptions options = Options();
+    options.presetConnection = [&](transport::ConnectionRecord& r) { r.linkOptions.tcpPort = instrument.Port(); };
+    gui::MainWindow w(std::move(options));
     w.show();
     ASSERT_TRUE(WaitFor([&] { return Connected(w); }));
     EXPECT_EQ(w.windowTitle().toStdString(), CaptionFor("LAN"));
@@ -346,7 +345,6 @@ TEST_F(MainWindowTest, ConnectsOverLanAndOffersToReestablishAfterAnUnplug) {
 
     w.close();
     instrument.Stop();
-    transport::SetInstrumentTcpPort(transport::kInstrumentTcpPort);
 }
 
 TEST_F(MainWindowTest, LoadsRunsAndStopsAScript) {
@@ -443,7 +441,10 @@ TEST_F(MainWindowTest, SearchesTheLanAndConnectsToTheInstrumentChosen) {
         EXPECT_EQ(Child<QLineEdit>(d, gui::kIpAddressId)->text().toStdString(), lab.Address(1));
         QTest::mouseClick(Child<QPushButton>(d, gui::kConnectButtonId), Qt::LeftButton);
     });
-    gui::MainWindow w(Options());
+    gui::MainWindowOptions options = Options();
+    options.presetConnection = [&](transport::ConnectionRecord& r) { r.linkOptions = lab.Options(); };
+    options.discovery = lab.Settings();
+    gui::MainWindow w(std::move(options));
     w.show();
     ASSERT_TRUE(WaitFor([&] { return Connected(w); }, 10000));
     EXPECT_EQ(w.windowTitle().toStdString(), CaptionFor("LAN", second));

@@ -12,7 +12,6 @@
 #include "sim/pty_endpoint.h"
 #include "sim/tcp_endpoint.h"
 #include "transport/channel.h"
-#include "transport/tcp_client.h"
 
 using namespace orvane;
 using transport::ConnectionRecord;
@@ -27,7 +26,7 @@ struct Link {
         if (kind == InterfaceKind::Lan) {
             tcp = std::make_unique<sim::TcpEndpoint>(config, "127.0.0.1", 0);
             tcp->Start();
-            transport::SetInstrumentTcpPort(tcp->Port());
+            record.linkOptions.tcpPort = tcp->Port();
             record.ipAddress = "127.0.0.1";
         } else {
             pty = std::make_unique<sim::PtyEndpoint>(config);
@@ -38,8 +37,6 @@ struct Link {
     }
     ~Link() {
         transport::CloseChannel(record);
-        transport::SetInstrumentTcpPort(transport::kInstrumentTcpPort);
-        transport::SetLanTimeout(transport::kDefaultReplyTimeoutMs);
     }
     sim::Endpoint& endpoint() { return tcp ? static_cast<sim::Endpoint&>(*tcp) : *pty; }
     sim::EngineCounters Counters() {
@@ -49,10 +46,7 @@ struct Link {
         return endpoint().WithEngine([](sim::Engine& e) { return std::string(e.received()); });
     }
     int ReceiveLine(std::string& text, std::size_t capacity = 256) {
-        std::string buf(capacity, '\0');
-        int n = transport::ChannelReceiveLine(buf.data(), capacity, record);
-        text = buf.c_str();
-        return n;
+        return transport::ChannelReceiveLine(text, capacity, record);
     }
 
     ConnectionRecord record;
@@ -163,7 +157,7 @@ TEST_P(AgainstSim, FloodKeepsOrderThroughTheByteReader) {
             got += static_cast<char>(b);
         } else {
             ASSERT_EQ(b, -2);
-            clock.WaitReadable(GetParam() == InterfaceKind::Lan ? link.record.socket : link.record.portHandle, 1000);
+            clock.WaitReadable(transport::ChannelDescriptor(link.record), 1000);
         }
     }
     std::size_t first = got.find("FLOOD ");

@@ -9,7 +9,6 @@
 #include "support/fake_ui.h"
 #include "support/sim_process.h"
 #include "transport/channel.h"
-#include "transport/tcp_client.h"
 
 using namespace orvane;
 using orvane::testing::FakeMessageBoxes;
@@ -40,19 +39,18 @@ TEST(IdentifyAgainstSim, OverPtyAndTcpIncludingABootcodeInstrument) {
     transport::ConnectionRecord lan;
     lan.interfaceKind = InterfaceKind::Lan;
     lan.ipAddress = "127.0.0.1";
-    transport::SetInstrumentTcpPort(trv.TcpPort());
+    lan.linkOptions.tcpPort = trv.TcpPort();
     EXPECT_TRUE(connection::ConnectAndIdentify(boxes, &cursor, lan, false));
     EXPECT_EQ(lan.modelCode, connection::kModelTrv28);
     EXPECT_EQ(lan.calibration, sim::kDefaultCalstr);
     transport::CloseChannel(lan);
 
-    transport::SetInstrumentTcpPort(boot.TcpPort());
+    lan.linkOptions.tcpPort = boot.TcpPort();
     EXPECT_TRUE(connection::ConnectAndIdentify(boxes, &cursor, lan, true));
     EXPECT_EQ(lan.modelCode, connection::kModelBootcode);
     EXPECT_EQ(lan.identity, sim::kBootcodeDumpLine);
     EXPECT_EQ(boxes.shown.back().text,
               std::string(connection::kConnectionSuccessful) + connection::kBootcodeInstrument);
     transport::CloseChannel(lan);
-    transport::SetInstrumentTcpPort(transport::kInstrumentTcpPort);
     EXPECT_EQ(cursor.depth, 0);
 }

@@ -14,7 +14,6 @@
 #include "sim/tcp_endpoint.h"
 #include "support/fake_clock.h"
 #include "transport/channel.h"
-#include "transport/tcp_client.h"
 #include "ui/command_ids.h"
 
 using namespace orvane;
@@ -25,11 +24,11 @@ TEST(ScriptAgainstSim, ScriptFileRunThroughTheShell) {
     platform::ScopedClock use(clock);
     sim::TcpEndpoint instrument({}, "127.0.0.1", 0);
     ASSERT_TRUE(instrument.Ok()) << instrument.Error();
-    transport::SetInstrumentTcpPort(instrument.Port());
     int pump = clock.AddPump([&](uint32_t now) { instrument.Pump(now); });
 
     orvane::testing::ShellBench b;
     auto& r = b.shell.record();
+    r.linkOptions.tcpPort = instrument.Port();
     r.interfaceKind = transport::InterfaceKind::Lan;
     r.ipAddress = "127.0.0.1";
     b.shell.HandleCommand(ui::kCmdConnection, 1);
@@ -83,6 +82,5 @@ TEST(ScriptAgainstSim, ScriptFileRunThroughTheShell) {
     EXPECT_EQ(b.shell.paneHeight(), app::kPaneHeightConsole);
     transport::CloseChannel(r);
     clock.RemovePump(pump);
-    transport::SetInstrumentTcpPort(transport::kInstrumentTcpPort);
     std::system(("rm -rf " + dir).c_str());
 }

@@ -7,7 +7,6 @@
 #include "app/shell_texts.h"
 #include "platform/clock.h"
 #include "sim/tcp_endpoint.h"
-#include "transport/tcp_client.h"
 #include "ui/command_ids.h"
 
 using namespace orvane;
@@ -32,9 +31,9 @@ bool TickUntil(ShellBench& b, F done) {
 TEST(ShellAgainstSim, ConnectAskUnplugAndReestablish) {
     sim::TcpEndpoint instrument({}, "127.0.0.1", 0);
     ASSERT_TRUE(instrument.Start());
-    transport::SetInstrumentTcpPort(instrument.Port());
 
     ShellBench b;
+    b.shell.record().linkOptions.tcpPort = instrument.Port();
     b.shell.Start({"orvane2"});
     b.w.dialogs.connectScripts.push_back([](FakeConnectView& view, ui::ConnectDialogEvents& events) {
         view.interfaces.Select("LAN");
@@ -76,5 +75,4 @@ TEST(ShellAgainstSim, ConnectAskUnplugAndReestablish) {
     EXPECT_TRUE(TickUntil(b, [&] { return b.w.results.text.find("2.35000E+01\r\n") != std::string::npos; }));
     b.shell.Shutdown();
     instrument.Stop();
-    transport::SetInstrumentTcpPort(transport::kInstrumentTcpPort);
 }

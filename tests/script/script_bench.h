@@ -16,6 +16,7 @@
 #include "support/fake_clock.h"
 #include "support/fake_controls.h"
 #include "support/fake_ui.h"
+#include "transport/tcp_link.h"
 #include "ui/command_ids.h"
 
 namespace orvane::testing {
@@ -51,7 +52,7 @@ class ScriptBench {
 public:
     explicit ScriptBench(uint32_t start = 1000) : clock(start) {
         record.interfaceKind = transport::InterfaceKind::Lan;
-        record.socket = link.ClientFd();
+        record.link = std::make_unique<transport::TcpLink>(platform::UniqueFd(link.ReleaseClientFd()), record.linkOptions);
         record.channelOpen = record.instrumentReady = true;
         pump = clock.AddPump([this](uint32_t now) { link.Pump(now); });
     }

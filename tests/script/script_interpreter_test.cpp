@@ -76,10 +76,10 @@ TEST(ScriptInterpreter, CommandsQueriesAndFailedSends) {
     EXPECT_TRUE(failed);
     EXPECT_TRUE(e.awaitingReply);  // the query's wait has started all the same
     b.record.channelOpen = true;
-    b.record.socket = transport::kInvalidHandle;
+    auto link = std::move(b.record.link);
     EXPECT_EQ(Line(b, {"\"x"}, ScriptMode::Running, nullptr, &failed), "> x"s + kSendFailed);
     EXPECT_TRUE(failed);
-    b.record.socket = b.link.ClientFd();
+    b.record.link = std::move(link);
     Line(b, {"\"x"}, ScriptMode::Running, nullptr, &failed);
     EXPECT_FALSE(failed);
 }

@@ -20,7 +20,7 @@
 #include "sim/tcp_endpoint.h"
 #include "transport/discovery.h"
 #include "transport/discovery_targets.h"
-#include "transport/tcp_client.h"
+#include "transport/link.h"
 
 namespace orvane::testing {
 
@@ -45,20 +45,13 @@ public:
         // A /16 of loopback of this process's own, so parallel runs use other addresses.
         second_ = 20 + static_cast<int>(::getpid() % 200);
         tcpPort_ = FreePort(SOCK_STREAM);
-        transport::SetInstrumentTcpPort(tcpPort_);
-        ports_ = {FreePort(SOCK_DGRAM), FreePort(SOCK_DGRAM), FreePort(SOCK_DGRAM), 0};
-        ports_.queryQuery = ports_.queryLocal;  // as on a real network: one port both ways
-        transport::SetDiscoveryPorts(ports_);
-        transport::SetDiscoveryAddressOverride(std::string());
+        settings_ = {FreePort(SOCK_DGRAM), FreePort(SOCK_DGRAM), FreePort(SOCK_DGRAM), 0, tcpPort_, ""};
+        settings_.queryQuery = settings_.queryLocal;  // as on a real network: one port both ways
     }
     ~LanLab() {
         responders_.clear();
         instruments_.clear();
         for (int fd : holes_) ::close(fd);
-        transport::SetDiscoveryAddressOverride(std::nullopt);
-        transport::SetDiscoveryPorts({});
-        transport::SetInstrumentTcpPort(transport::kInstrumentTcpPort);
-        transport::SetLanTimeout(5000);
     }
     LanLab(const LanLab&) = delete;
     LanLab& operator=(const LanLab&) = delete;
@@ -74,11 +67,14 @@ public:
         return out;
     }
 
+    // Links to the lab's instruments.
+    transport::LinkOptions Options() const { return {.tcpPort = tcpPort_}; }
+
     // The queries go to these addresses only.
     void Target(const std::vector<std::string>& addresses) {
         std::string list;
         for (const std::string& a : addresses) list += (list.empty() ? "" : ",") + a;
-        transport::SetDiscoveryAddressOverride(list);
+        settings_.addresses = list;
     }
 
     // An instrument on TCP at Address(n); started on its own thread unless a
@@ -98,7 +94,7 @@ public:
         c.method = method;
         c.answer = answer;
         c.addresses = std::move(addresses);
-        c.port = method == sim::DiscoveryMethod::Echo ? ports_.echoQuery : ports_.queryQuery;
+        c.port = method == sim::DiscoveryMethod::Echo ? settings_.echoQuery : settings_.queryQuery;
         c.tcpPort = tcpPort_;
         responders_.push_back(std::make_unique<sim::DiscoveryResponder>(std::move(c)));
         if (start && responders_.back()->Ok()) responders_.back()->Start();
@@ -140,12 +136,13 @@ public:
     }
 
     uint16_t TcpPort() const { return tcpPort_; }
-    const transport::DiscoveryPorts& Ports() const { return ports_; }
+    // How to search the lab: its ports, and nowhere until Target says where.
+    transport::DiscoverySettings& Settings() { return settings_; }
 
 private:
     int second_;
     uint16_t tcpPort_;
-    transport::DiscoveryPorts ports_;
+    transport::DiscoverySettings settings_;
     std::vector<std::unique_ptr<sim::TcpEndpoint>> instruments_;
     std::vector<std::unique_ptr<sim::DiscoveryResponder>> responders_;
     std::vector<int> holes_;

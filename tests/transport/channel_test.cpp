@@ -9,7 +9,6 @@
 #include "platform/clock.h"
 #include "support/fake_clock.h"
 #include "support/posix_peers.h"
-#include "transport/tcp_client.h"
 
 using namespace orvane::transport;
 using orvane::testing::FakeClock;
@@ -35,25 +34,22 @@ TEST(Channel, OpenSendsOneWakeByteAndDrains) {
     EXPECT_EQ(peer.Read(), "");
     CloseChannel(serial);
     EXPECT_FALSE(serial.channelOpen);
-    EXPECT_EQ(serial.portHandle, kInvalidHandle);
+    EXPECT_EQ(ChannelDescriptor(serial), kInvalidHandle);
     CloseChannel(serial);  // harmless
 
     // LAN: DC4 and the zero byte after it.
     LoopbackListener listener;
-    SetInstrumentTcpPort(listener.port());
     ConnectionRecord lan;
     lan.interfaceKind = InterfaceKind::Lan;
     lan.ipAddress = "127.0.0.1";
+    lan.linkOptions.tcpPort = listener.port();
     ASSERT_EQ(OpenChannel(lan), 0);
-    EXPECT_TRUE(NetStarted());
     ASSERT_GE(listener.Accept(), 0);
     EXPECT_EQ(listener.Read(), std::string("\x14\0", 2));
     EXPECT_EQ(OpenChannel(lan), 0);
     EXPECT_EQ(listener.Read(), "");
     CloseChannel(lan);
-    EXPECT_FALSE(NetStarted());
-    EXPECT_EQ(lan.socket, kInvalidHandle);
-    SetInstrumentTcpPort(kInstrumentTcpPort);
+    EXPECT_EQ(ChannelDescriptor(lan), kInvalidHandle);
 }
 
 TEST(Channel, FailedOpensAndUnknownKinds) {
@@ -89,40 +85,41 @@ TEST(Channel, ReceiveLineDecodesBinaryRepliesOnEveryInterface) {
     peer.Read();
 
     LoopbackListener listener;
-    SetInstrumentTcpPort(listener.port());
     ConnectionRecord lan;
     lan.interfaceKind = InterfaceKind::Lan;
     lan.ipAddress = "127.0.0.1";
+    lan.linkOptions.tcpPort = listener.port();
     ASSERT_EQ(OpenChannel(lan), 0);
     ASSERT_GE(listener.Accept(), 0);
     listener.Read();
 
-    char buf[64];
+    std::string buf;
+    const std::size_t capacity = 64;
     peer.Write("1.234\r\n");
     listener.Write("1.234\r\n");
-    EXPECT_EQ(ChannelReceiveLine(buf, sizeof buf, serial), 5);
-    EXPECT_STREQ(buf, "1.234");
-    EXPECT_EQ(ChannelReceiveLine(buf, sizeof buf, lan), 5);
-    EXPECT_STREQ(buf, "1.234");
+    EXPECT_EQ(ChannelReceiveLine(buf, capacity, serial), 5);
+    EXPECT_EQ(buf, "1.234");
+    EXPECT_EQ(ChannelReceiveLine(buf, capacity, lan), 5);
+    EXPECT_EQ(buf, "1.234");
 
     // About 1234.5 as a binary value: the text replaces the bytes, the count stays.
     const std::string binary("\x8B\x26\x4A\x01\r\n", 6);
     peer.Write(binary);
     listener.Write(binary);
-    EXPECT_EQ(ChannelReceiveLine(buf, sizeof buf, serial), 4);
-    EXPECT_STREQ(buf, "1.23450E3");
-    EXPECT_EQ(ChannelReceiveLine(buf, sizeof buf, lan), 4);
-    EXPECT_STREQ(buf, "1.23450E3");
+    EXPECT_EQ(ChannelReceiveLine(buf, capacity, serial), 4);
+    EXPECT_EQ(buf, "1.23450E3");
+    EXPECT_EQ(ChannelReceiveLine(buf, capacity, lan), 4);
+    EXPECT_EQ(buf, "1.23450E3");
 
     // What came in behind a line is buffered until it is read or drained.
     peer.Write("1\r\nok\r\n");
     listener.Write("1\r\nok\r\n");
     // Both lines in the port and in the socket before the first read, so that it takes in both.
     for (int i = 0, s = 0, t = 0; i < 5000 && (s < 7 || t < 7); ++i, ::usleep(1000))
-        ::ioctl(serial.portHandle, FIONREAD, &s), ::ioctl(lan.socket, FIONREAD, &t);
+        ::ioctl(ChannelDescriptor(serial), FIONREAD, &s), ::ioctl(ChannelDescriptor(lan), FIONREAD, &t);
     for (ConnectionRecord* r : {&serial, &lan}) {
         EXPECT_EQ(ChannelBuffered(*r), 0u) << "what the kernel holds is not counted";
-        EXPECT_EQ(ChannelReceiveLine(buf, sizeof buf, *r), 1);
+        EXPECT_EQ(ChannelReceiveLine(buf, capacity, *r), 1);
         EXPECT_EQ(ChannelBuffered(*r), 4u);
         ChannelDrain(*r, 0);
         EXPECT_EQ(ChannelBuffered(*r), 0u);
@@ -130,28 +127,29 @@ TEST(Channel, ReceiveLineDecodesBinaryRepliesOnEveryInterface) {
 
     CloseChannel(serial);
     CloseChannel(lan);
-    SetInstrumentTcpPort(kInstrumentTcpPort);
 }
 
 TEST(Channel, TimeoutsAndDrain) {
     LoopbackListener listener;
-    SetInstrumentTcpPort(listener.port());
     ConnectionRecord lan;
     lan.interfaceKind = InterfaceKind::Lan;
     lan.ipAddress = "127.0.0.1";
+    lan.linkOptions = {.tcpPort = listener.port(), .lanTimeoutMs = 300};
     ASSERT_EQ(OpenChannel(lan), 0);
     ASSERT_GE(listener.Accept(), 0);
 
     FakeClock clock;
     orvane::platform::ScopedClock use(clock);
-    ChannelSetTimeout(500, lan);
-    ConnectionRecord second;
-    second.interfaceKind = InterfaceKind::Lan;
-    EXPECT_EQ(LanTimeout(), 500u);
-    ChannelSetTimeout(kDefaultReplyTimeoutMs, second);
-    EXPECT_EQ(LanTimeout(), 5000u);
-
+    std::string line;
     uint32_t start = clock.TickCount();
+    EXPECT_EQ(ChannelReceiveLine(line, 64, lan), -1);
+    EXPECT_EQ(clock.TickCount() - start, 300u);  // the time-out the link was made with
+    ChannelSetTimeout(500, lan);
+    start = clock.TickCount();
+    EXPECT_EQ(ChannelReceiveLine(line, 64, lan), -1);
+    EXPECT_EQ(clock.TickCount() - start, 500u);
+
+    start = clock.TickCount();
     ChannelDrain(lan, 0);
     EXPECT_EQ(clock.TickCount(), start);
     ChannelDrain(lan, 200);
@@ -159,5 +157,4 @@ TEST(Channel, TimeoutsAndDrain) {
     EXPECT_LT(clock.TickCount() - start, 220u);
 
     CloseChannel(lan);
-    SetInstrumentTcpPort(kInstrumentTcpPort);
 }

@@ -89,13 +89,13 @@ TEST(DiscoveryLoopback, EachMethodListsAnInstrumentOnceAndIgnoresInvalidAnswers)
     FoundList list{};
     list[3].ipText = "stale";
     uint32_t start = v.clock.TickCount();
-    EXPECT_EQ(DiscoverByEcho(list.data(), kFoundListSize), 1);
+    EXPECT_EQ(Discovery(v.lab.Settings()).DiscoverByEcho(list.data(), kFoundListSize), 1);
     EXPECT_EQ(Listed(list.data(), kFoundListSize), std::vector<std::string>{v.lab.Address(0)});
     // Three queries, four checks each about 100 ms apart.
     uint32_t spent = v.clock.TickCount() - start;
     EXPECT_GE(spent, 900u);
     EXPECT_LE(spent, 1000u);
-    EXPECT_EQ(DiscoverByQuery(list.data() + 1, kFoundListSize - 1), 1);
+    EXPECT_EQ(Discovery(v.lab.Settings()).DiscoverByQuery(list.data() + 1, kFoundListSize - 1), 1);
     EXPECT_EQ(Listed(list.data(), kFoundListSize),
               (std::vector<std::string>{v.lab.Address(0), v.lab.Address(0)}));
 
@@ -105,7 +105,6 @@ TEST(DiscoveryLoopback, EachMethodListsAnInstrumentOnceAndIgnoresInvalidAnswers)
         EXPECT_EQ(r->Answers(), 3u);
     }
     for (auto* r : query) EXPECT_EQ(r->Answers(), 3u);
-    EXPECT_FALSE(UdpIsOpen());
 }
 
 TEST(DiscoveryLoopback, UnboundPortOrNoTargetFindsNothingAndTheTraceSaysWhy) {
@@ -120,19 +119,19 @@ TEST(DiscoveryLoopback, UnboundPortOrNoTargetFindsNothingAndTheTraceSaysWhy) {
     int holder = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     sockaddr_in sa{};
     sa.sin_family = AF_INET;
-    sa.sin_port = htons(v.lab.Ports().echoLocal);
+    sa.sin_port = htons(v.lab.Settings().echoLocal);
     ASSERT_EQ(::bind(holder, reinterpret_cast<sockaddr*>(&sa), sizeof sa), 0);
     FoundList list{};
-    EXPECT_EQ(DiscoverByEcho(list.data(), kFoundListSize), 0);
-    EXPECT_NE(trace.find("bind to UDP port " + std::to_string(v.lab.Ports().echoLocal)),
+    EXPECT_EQ(Discovery(v.lab.Settings()).DiscoverByEcho(list.data(), kFoundListSize), 0);
+    EXPECT_NE(trace.find("bind to UDP port " + std::to_string(v.lab.Settings().echoLocal)),
               std::string::npos);
-    EXPECT_EQ(DiscoverByQuery(list.data(), kFoundListSize), 1);
+    EXPECT_EQ(Discovery(v.lab.Settings()).DiscoverByQuery(list.data(), kFoundListSize), 1);
     ::close(holder);
 
     trace.clear();
-    SetDiscoveryAddressOverride("no-such-host");
+    v.lab.Settings().addresses = "no-such-host";
     uint32_t start = v.clock.TickCount();
-    EXPECT_EQ(DiscoverByEcho(list.data(), kFoundListSize), 0);
+    EXPECT_EQ(Discovery(v.lab.Settings()).DiscoverByEcho(list.data(), kFoundListSize), 0);
     EXPECT_EQ(v.clock.TickCount(), start);
     EXPECT_NE(trace.find("no-such-host"), std::string::npos);
     EXPECT_TRUE(list[0].ipText.empty());
@@ -141,26 +140,27 @@ TEST(DiscoveryLoopback, UnboundPortOrNoTargetFindsNothingAndTheTraceSaysWhy) {
 TEST(DiscoveryLoopback, ReceiveTakesDatagramsUpToTheCapacityOnly) {
     LanLab lab;
     lab.Target({lab.Address(0)});
-    ASSERT_EQ(UdpOpen(lab.Ports().echoLocal), 0);
+    UdpSocket socket(lab.Settings().echoLocal, ResolveDiscoveryTargets(lab.Settings().addresses));
+    ASSERT_TRUE(socket.IsOpen());
     int peer = Sender(lab.Address(1));
     std::string fits = "A/10001" + std::string(1017, ' ');
     ASSERT_EQ(fits.size(), kAnswerBufferSize);
-    SendTo(peer, std::string(), lab.Ports().echoLocal);
-    SendTo(peer, fits + " ", lab.Ports().echoLocal);
-    SendTo(peer, std::string(65507, 'A'), lab.Ports().echoLocal);
-    SendTo(peer, fits, lab.Ports().echoLocal);
+    SendTo(peer, std::string(), lab.Settings().echoLocal);
+    SendTo(peer, fits + " ", lab.Settings().echoLocal);
+    SendTo(peer, std::string(65507, 'A'), lab.Settings().echoLocal);
+    SendTo(peer, fits, lab.Settings().echoLocal);
 
     uint8_t buffer[kAnswerBufferSize];
     uint32_t sender = 0;
     // Sends on loopback arrive at once; the empty and the two long ones are skipped.
-    EXPECT_EQ(UdpReceiveFrom(sender, buffer, sizeof buffer), int(kAnswerBufferSize));
+    EXPECT_EQ(socket.ReceiveFrom(sender, buffer, sizeof buffer), int(kAnswerBufferSize));
     EXPECT_EQ(Ipv4Text(sender), lab.Address(1));
     EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer), 7), "A/10001");
-    EXPECT_EQ(UdpReceiveFrom(sender, buffer, sizeof buffer), 0);
-    EXPECT_EQ(UdpSendTo("X", 1, lab.Ports().echoQuery), 0);
-    EXPECT_EQ(UdpSendTo(std::string(1501, 'X').data(), 1501, lab.Ports().echoQuery), -1);
-    UdpClose();
-    EXPECT_EQ(UdpReceiveFrom(sender, buffer, sizeof buffer), -1);
+    EXPECT_EQ(socket.ReceiveFrom(sender, buffer, sizeof buffer), 0);
+    EXPECT_EQ(socket.SendTo("X", 1, lab.Settings().echoQuery), 0);
+    EXPECT_EQ(socket.SendTo(std::string(1501, 'X').data(), 1501, lab.Settings().echoQuery), -1);
+    socket.Close();
+    EXPECT_EQ(socket.ReceiveFrom(sender, buffer, sizeof buffer), -1);
     ::close(peer);
 }
 
@@ -171,7 +171,7 @@ TEST(DiscoveryLoopback, ManyInstrumentsFillTheListToItsEnd) {
     ASSERT_TRUE(echo.Ok()) << echo.Error();
     v.lab.Target(addresses);
     FoundList list{};
-    EXPECT_EQ(DiscoverByEcho(list.data(), kFoundListSize), kFoundListSize);
+    EXPECT_EQ(Discovery(v.lab.Settings()).DiscoverByEcho(list.data(), kFoundListSize), kFoundListSize);
     auto listed = Listed(list.data(), kFoundListSize);
     EXPECT_EQ(std::set<std::string>(listed.begin(), listed.end()).size(), 256u);
     EXPECT_EQ(echo.Answers(), 900u);
@@ -199,14 +199,14 @@ TEST(DiscoveryLoopback, FloodDuringASearchIsTakenOrDroppedByTheRules) {
             } else {
                 bytes.assign(random() % 65508, static_cast<char>(random()));
             }
-            SendTo(senders[std::size_t(i) % senders.size()], bytes, lab.Ports().echoLocal);
+            SendTo(senders[std::size_t(i) % senders.size()], bytes, lab.Settings().echoLocal);
         }
         for (int fd : senders) ::close(fd);
     });
     for (int n = 1; n <= 20; ++n) validSenders.insert(lab.Address(n));
 
     FoundList list{};
-    int found = DiscoverByEcho(list.data(), kFoundListSize);
+    int found = Discovery(lab.Settings()).DiscoverByEcho(list.data(), kFoundListSize);
     flood.join();
     // Each sender listed once, the instrument among them: its first answer came before the flood.
     auto listed = Listed(list.data(), kFoundListSize);

@@ -86,25 +86,21 @@ TEST(DiscoveryWire, TargetsComeFromTheSettingTheVariableOrTheBroadcast) {
 
     // Neither given: the limited broadcast first (worked out here, never sent).
     ::unsetenv(kDiscoveryAddressVariable);
-    SetDiscoveryAddressOverride(std::nullopt);
     std::string note;
-    auto broadcast = ResolveDiscoveryTargets(&note);
+    auto broadcast = ResolveDiscoveryTargets(std::nullopt, &note);
     ASSERT_FALSE(broadcast.empty());
     EXPECT_EQ(broadcast[0], kLimitedBroadcast);
     EXPECT_EQ(note, "broadcast");
 
     ::setenv(kDiscoveryAddressVariable, "127.0.0.9", 1);
-    EXPECT_EQ(ResolveDiscoveryTargets(), std::vector<uint32_t>{0x7F000009});
-    // The in-process setting wins over the variable.
-    SetDiscoveryAddressOverride("127.0.0.7");
-    EXPECT_EQ(ResolveDiscoveryTargets(), std::vector<uint32_t>{0x7F000007});
+    EXPECT_EQ(ResolveDiscoveryTargets(std::nullopt), std::vector<uint32_t>{0x7F000009});
+    // The program's setting wins over the variable.
+    EXPECT_EQ(ResolveDiscoveryTargets("127.0.0.7"), std::vector<uint32_t>{0x7F000007});
     // A list given but holding nothing usable, or a mistake, sends nowhere, not to the broadcast.
-    SetDiscoveryAddressOverride("127.0.0.7,nonsense");
-    EXPECT_TRUE(ResolveDiscoveryTargets(&note).empty());
+    EXPECT_TRUE(ResolveDiscoveryTargets("127.0.0.7,nonsense", &note).empty());
     EXPECT_NE(note.find("\"nonsense\""), std::string::npos);
-    SetDiscoveryAddressOverride(std::nullopt);
     ::setenv(kDiscoveryAddressVariable, "", 1);
-    EXPECT_TRUE(ResolveDiscoveryTargets().empty());
+    EXPECT_TRUE(ResolveDiscoveryTargets(std::nullopt).empty());
     ::unsetenv(kDiscoveryAddressVariable);
 }
 

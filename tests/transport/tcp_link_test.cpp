@@ -1,4 +1,4 @@
-#include "transport/tcp_client.h"
+#include "transport/tcp_link.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,6 @@
 #include "platform/clock.h"
 #include "support/fake_clock.h"
 #include "support/posix_peers.h"
-#include "transport/connection_record.h"
 
 using namespace orvane::transport;
 using orvane::testing::FakeClock;
@@ -17,35 +16,25 @@ using orvane::testing::LoopbackListener;
 namespace {
 struct Connected {
     Connected() {
-        SetInstrumentTcpPort(listener.port());
-        record.interfaceKind = InterfaceKind::Lan;
-        record.ipAddress = "127.0.0.1";
-        connected = TcpConnect("127.0.0.1", record.socket) == 0 && listener.Accept() >= 0;
-    }
-    ~Connected() {
-        TcpClose(record.socket);
-        SetInstrumentTcpPort(kInstrumentTcpPort);
-        SetLanTimeout(5000);
+        link = TcpLink::Connect("127.0.0.1", {.tcpPort = listener.port()}).link;
+        connected = link && listener.Accept() >= 0;
     }
     std::string ReadLine(std::size_t capacity, int* count) {
-        std::string buf(capacity, 'x');
-        *count = TcpReadLine(record, buf.data(), capacity);
-        return std::string(buf.c_str());
+        std::string line;
+        *count = link->ReadLine(line, capacity);
+        return line;
     }
     LoopbackListener listener;
-    ConnectionRecord record;
+    std::unique_ptr<Link> link;
     bool connected = false;
 };
 }  // namespace
 
-TEST(TcpClient, ConnectFailuresLeaveNoSocket) {
-    int sock = 12345;
-    int err = 0;
-    EXPECT_EQ(TcpConnect("not an address", sock, &err), -1);
-    EXPECT_EQ(sock, kInvalidHandle);
-    EXPECT_EQ(err, EINVAL);
-    EXPECT_EQ(TcpConnect("10.1", sock, &err), -1);
-    EXPECT_EQ(err, EINVAL);
+TEST(TcpLink, ConnectFailuresLeaveNoSocket) {
+    LinkResult opened = TcpLink::Connect("not an address", {});
+    EXPECT_FALSE(opened.link);
+    EXPECT_EQ(opened.error, EINVAL);
+    EXPECT_EQ(TcpLink::Connect("10.1", {}).error, EINVAL);
 
     // Nothing listens on this port of loopback: refused at once.
     uint16_t freePort;
@@ -53,20 +42,15 @@ TEST(TcpClient, ConnectFailuresLeaveNoSocket) {
         LoopbackListener probe;
         freePort = probe.port();
     }
-    SetInstrumentTcpPort(freePort);
-    EXPECT_EQ(TcpConnect("127.0.0.1", sock, &err), -1);
-    EXPECT_EQ(err, ECONNREFUSED);
-    EXPECT_EQ(sock, kInvalidHandle);
-    SetInstrumentTcpPort(kInstrumentTcpPort);
-
-    TcpClose(sock);  // invalid: nothing happens
-    EXPECT_EQ(sock, kInvalidHandle);
+    opened = TcpLink::Connect("127.0.0.1", {.tcpPort = freePort});
+    EXPECT_FALSE(opened.link);
+    EXPECT_EQ(opened.error, ECONNREFUSED);
 }
 
-TEST(TcpClient, SendsZeroByteAndFramesLines) {
+TEST(TcpLink, SendsZeroByteAndFramesLines) {
     Connected c;
     ASSERT_TRUE(c.connected);
-    EXPECT_EQ(TcpSend(c.record, "*IDN?\n"), 0);
+    EXPECT_EQ(c.link->Send("*IDN?\n"), 0);
     EXPECT_EQ(c.listener.Read(), std::string("*IDN?\n\0", 7));
 
     int count = 0;
@@ -85,10 +69,10 @@ TEST(TcpClient, SendsZeroByteAndFramesLines) {
     EXPECT_EQ(count, 4);
     EXPECT_EQ(c.ReadLine(64, &count), "next");
 
-    EXPECT_EQ(TcpReadByte(c.record), -2);
+    EXPECT_EQ(c.link->ReadByte(), -2);
 }
 
-TEST(TcpClient, TimeoutIsProcessWideAndPerByte) {
+TEST(TcpLink, TimeoutIsPerLinkAndPerByte) {
     Connected c;
     ASSERT_TRUE(c.connected);
     FakeClock clock;
@@ -101,7 +85,7 @@ TEST(TcpClient, TimeoutIsProcessWideAndPerByte) {
     EXPECT_EQ(count, -1);
     EXPECT_EQ(clock.TickCount() - start, 5000u);
 
-    SetLanTimeout(500);  // process-wide: the record connected before it uses it too
+    c.link->SetTimeout(500);
 
     // A reply trickling one byte every 400 ms is read whole.
     std::string reply = "42.0\r\n";
@@ -135,12 +119,12 @@ TEST(TcpClient, TimeoutIsProcessWideAndPerByte) {
         EXPECT_EQ(got, flood == 'A' ? std::string(15, 'A') : "");
         EXPECT_EQ(count, int(got.size()));
         clock.RemovePump(pump);
-        while (TcpReadByte(c.record) >= 0) {
+        while (c.link->ReadByte() >= 0) {
         }
     }
 }
 
-TEST(TcpClient, ClosedConnectionIsReportedOnceTheRingIsEmpty) {
+TEST(TcpLink, ClosedConnectionIsReportedOnceTheRingIsEmpty) {
     Connected c;
     ASSERT_TRUE(c.connected);
     c.listener.Write("last\r\n");
@@ -153,15 +137,14 @@ TEST(TcpClient, ClosedConnectionIsReportedOnceTheRingIsEmpty) {
     EXPECT_EQ(c.ReadLine(64, &count), "");
     EXPECT_EQ(count, -1);
     EXPECT_LT(clock.TickCount() - start, 100u);  // no waiting out the time-out
-    EXPECT_EQ(TcpReadByte(c.record), -1);
+    EXPECT_EQ(c.link->ReadByte(), -1);
     // Writing to the closed connection fails, once the peer's reset is back, without
     // a SIGPIPE ending the process.
-    for (int i = 0; i < 500 && TcpSend(c.record, "x\n") == 0; ++i)
-        orvane::platform::SystemClock().Sleep(10);
-    EXPECT_EQ(TcpSend(c.record, "x\n"), -1);
+    for (int i = 0; i < 500 && c.link->Send("x\n") == 0; ++i) orvane::platform::SystemClock().Sleep(10);
+    EXPECT_EQ(c.link->Send("x\n"), -1);
 }
 
-TEST(TcpClient, RingKeepsOrderWhenMoreArrivesThanItHolds) {
+TEST(TcpLink, RingKeepsOrderWhenMoreArrivesThanItHolds) {
     Connected c;
     ASSERT_TRUE(c.connected);
     std::string flood;
@@ -173,11 +156,11 @@ TEST(TcpClient, RingKeepsOrderWhenMoreArrivesThanItHolds) {
     // Take one byte now and then while the rest piles up past the ring's size.
     clock.Sleep(50);
     while (got.size() < flood.size()) {
-        int b = TcpReadByte(c.record);
+        int b = c.link->ReadByte();
         if (b >= 0) {
             got += static_cast<char>(b);
-            EXPECT_LE(c.record.rxCount, kRxRingSize);
-        } else if (!clock.WaitReadable(c.record.socket, 1000)) {
+            EXPECT_LE(c.link->Buffered(), static_cast<std::size_t>(kRxRingSize));
+        } else if (!clock.WaitReadable(c.link->Descriptor(), 1000)) {
             break;
         }
     }

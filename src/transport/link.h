@@ -1,0 +1,60 @@
+#pragma once
+// The open connection to an instrument, one object per connection: a serial
+// line (USB and RS-232) or a TCP socket (LAN), each with its descriptor, its
+// read-ahead and its time-outs. MakeLink is the one place that tells the
+// interfaces apart.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace orvane::transport {
+
+struct ConnectionRecord;
+
+// A descriptor holds this when nothing is open.
+inline constexpr int kInvalidHandle = -1;
+inline constexpr uint16_t kInstrumentTcpPort = 10001;
+inline constexpr uint32_t kDefaultReplyTimeoutMs = 5000;
+
+// How links are made. Tests move the port off 10001 so that runs side by side
+// do not share it.
+struct LinkOptions {
+    uint16_t tcpPort = kInstrumentTcpPort;
+    uint32_t lanTimeoutMs = kDefaultReplyTimeoutMs;  // a LAN link's reply time-out at start
+};
+
+class Link {
+public:
+    virtual ~Link() = default;
+    // Sends the bytes (the LAN adds its zero byte). LAN: 0 sent, -1 failed.
+    // USB/serial: bytes written, 0 when the write failed.
+    virtual int Send(std::string_view bytes) = 0;
+    // 0..255 a byte; -2 nothing waiting; -1 the line or connection failed. Never waits.
+    virtual int ReadByte() = 0;
+    // Up to max waiting bytes at once; 0 when none, -1 as ReadByte.
+    virtual int ReadBytes(uint8_t* out, std::size_t max) = 0;
+    // One reply line, waiting as the time-out allows: the bytes stored (at most
+    // capacity - 1) into line, and the length of its text. Below 1 means no reply.
+    virtual int ReadLine(std::string& line, std::size_t capacity) = 0;
+    // Bytes taken in from the line or socket and not yet read. No system call.
+    virtual std::size_t Buffered() const = 0;
+    virtual void SetTimeout(uint32_t ms) = 0;
+    // What to wait on for more input.
+    virtual int Descriptor() const = 0;
+};
+
+// A link, or why none could be made (an errno value, so that a message can
+// say what to do about it).
+struct LinkResult {
+    std::unique_ptr<Link> link;
+    int error = 0;
+};
+
+// Opens the interface the settings name (interfaceKind, comPort and baudRate,
+// or ipAddress).
+LinkResult MakeLink(const ConnectionRecord& settings, const LinkOptions& options);
+
+}  // namespace orvane::transport

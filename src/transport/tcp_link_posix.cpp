@@ -1,0 +1,160 @@
+#include "transport/tcp_link.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "platform/clock.h"
+
+namespace orvane::transport {
+namespace {
+
+bool SetBlocking(int fd, bool blocking) {
+    int flags = ::fcntl(fd, F_GETFL, 0);
+    if (flags < 0) return false;
+    flags = blocking ? (flags & ~O_NONBLOCK) : (flags | O_NONBLOCK);
+    return ::fcntl(fd, F_SETFL, flags) == 0;
+}
+
+}  // namespace
+
+int NetStartup(NetAction) { return 0; }
+
+LinkResult TcpLink::Connect(std::string_view address, const LinkOptions& options) {
+    auto fail = [](int err) { return LinkResult{nullptr, err}; };
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_port = htons(options.tcpPort);
+    // inet_pton takes only the four-part dotted form, which is what the field holds.
+    if (::inet_pton(AF_INET, std::string(address).c_str(), &addr.sin_addr) != 1) return fail(EINVAL);
+    platform::UniqueFd sock(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    if (!sock.valid()) return fail(errno);
+    if (!SetBlocking(sock.get(), false)) return fail(errno);
+    if (::connect(sock.get(), reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+        if (errno != EINPROGRESS) return fail(errno);
+        pollfd p{sock.get(), POLLOUT, 0};
+        int r;
+        do {
+            r = ::poll(&p, 1, static_cast<int>(kConnectWaitMs));
+        } while (r < 0 && errno == EINTR);
+        if (r == 0) return fail(ETIMEDOUT);
+        if (r < 0) return fail(errno);
+        int soError = 0;
+        socklen_t len = sizeof soError;
+        if (::getsockopt(sock.get(), SOL_SOCKET, SO_ERROR, &soError, &len) != 0) return fail(errno);
+        if (soError != 0) return fail(soError);
+    }
+    int one = 1;
+    ::setsockopt(sock.get(), IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    if (!SetBlocking(sock.get(), true)) return fail(errno);
+    return LinkResult{std::make_unique<TcpLink>(std::move(sock), options), 0};
+}
+
+TcpLink::~TcpLink() {
+    if (socket_.valid()) ::shutdown(socket_.get(), SHUT_WR);
+}
+
+// Takes what the socket holds into the ring, never more than the ring has room
+// for: what does not fit stays in the kernel, in order, and TCP slows the sender.
+void TcpLink::FillRing() {
+    if (!socket_.valid() || peerClosed_) return;
+    while (rxCount_ < kRxRingSize) {
+        int contiguous = kRxRingSize - rxWrite_;
+        int room = kRxRingSize - rxCount_;
+        int want = contiguous < room ? contiguous : room;
+        ssize_t n = ::recv(socket_.get(), rxRing_.data() + rxWrite_, static_cast<std::size_t>(want),
+                           MSG_DONTWAIT);
+        if (n > 0) {
+            rxWrite_ = (rxWrite_ + static_cast<int>(n)) % kRxRingSize;
+            rxCount_ += static_cast<int>(n);
+            if (n < want) return;
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return;
+        // 0 is an orderly close; any other error leaves nothing to read either.
+        peerClosed_ = true;
+        return;
+    }
+}
+
+int TcpLink::Send(std::string_view bytes) {
+    if (!socket_.valid()) return -1;
+    std::string text(bytes);
+    text += '\0';
+    std::size_t done = 0;
+    while (done < text.size()) {
+        ssize_t n = ::send(socket_.get(), text.data() + done, text.size() - done, MSG_NOSIGNAL);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return -1;
+        done += static_cast<std::size_t>(n);
+    }
+    return 0;
+}
+
+int TcpLink::ReadByte() {
+    if (rxCount_ == 0) FillRing();
+    if (rxCount_ == 0) return peerClosed_ ? -1 : -2;
+    uint8_t b = rxRing_[static_cast<std::size_t>(rxRead_)];
+    rxRead_ = (rxRead_ + 1) % kRxRingSize;
+    --rxCount_;
+    return b;
+}
+
+int TcpLink::ReadBytes(uint8_t* out, std::size_t max) {
+    if (rxCount_ == 0) FillRing();
+    if (rxCount_ == 0) return peerClosed_ ? -1 : 0;
+    std::size_t n = std::min<std::size_t>(max, static_cast<std::size_t>(rxCount_));
+    std::size_t first = std::min<std::size_t>(n, static_cast<std::size_t>(kRxRingSize - rxRead_));
+    std::memcpy(out, rxRing_.data() + rxRead_, first);
+    std::memcpy(out + first, rxRing_.data(), n - first);
+    rxRead_ = static_cast<int32_t>((static_cast<std::size_t>(rxRead_) + n) % kRxRingSize);
+    rxCount_ -= static_cast<int32_t>(n);
+    return static_cast<int>(n);
+}
+
+int TcpLink::ReadLine(std::string& line, std::size_t capacity) {
+    line.clear();
+    if (capacity == 0) return -1;
+    platform::Clock& clock = platform::CurrentClock();
+    // A peer that sends without end, with no line feed or only bytes the line
+    // drops, must not hold the read: bytes are dropped for one time-out at most,
+    // and the line then ends with what was stored, as a long line does.
+    bool dropping = false;
+    uint32_t droppingSince = 0;
+    for (;;) {
+        int b = ReadByte();
+        if (b == -2) {
+            uint32_t start = clock.TickCount();
+            do {
+                uint32_t spent = platform::TicksSince(clock.TickCount(), start);
+                if (spent >= timeoutMs_) return -1;
+                clock.WaitReadable(socket_.get(), std::min(timeoutMs_ - spent, 5u));
+                b = ReadByte();
+            } while (b == -2);
+        }
+        if (b < 0) return -1;
+        if (b == '\n') return static_cast<int>(line.size());
+        if (b != '\r' && line.size() + 1 < capacity) {
+            line += static_cast<char>(b);
+            dropping = false;
+            continue;
+        }
+        uint32_t now = clock.TickCount();
+        if (!dropping) {
+            dropping = true;
+            droppingSince = now;
+        } else if (platform::TicksSince(now, droppingSince) >= timeoutMs_) {
+            return static_cast<int>(line.size());
+        }
+    }
+}
+
+}  // namespace orvane::transport

@@ -7,6 +7,8 @@
 #include "app/shell.h"
 #include "cli/cli_options.h"
 #include "cli/terminal_ui.h"
+#include "platform/clock.h"
+#include "platform/diagnostics.h"
 
 namespace orvane::sim {
 class PtyEndpoint;
@@ -40,6 +42,8 @@ private:
     int Upgrade();
 
     CliOptions options_;
+    platform::SystemClock clock_;
+    platform::Diagnostics diagnostics_{clock_};
     Colors colors_;
     TerminalMessageBoxes boxes_;
     StdoutPane results_;

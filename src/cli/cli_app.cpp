@@ -44,9 +44,11 @@ int ChannelFd(const transport::ConnectionRecord& r) {
 
 }  // namespace
 
-CliApp::CliApp(CliOptions options)
+CliApp::CliApp(CliOptions options, StandardOutput& out)
     : options_(std::move(options)),
+      out_(out),
       boxes_(options_.yes),
+      results_(out_),
       files_(options_.command == "run" || options_.command == "upgrade"
                  ? std::optional<std::string>(options_.args.at(0))
                  : std::nullopt) {
@@ -172,14 +174,14 @@ int CliApp::RunCommand() {
 int CliApp::Identify() {
     if (!Connect()) return kExitNoConnection;
     auto runs = app::ShowInstrumentInfo(shell_->record(), platform::CurrentClock().Now());
-    WriteStdout(RunsAsText(runs, colors_));
+    out_.Write(RunsAsText(runs, colors_));
     return kExitOk;
 }
 
 int CliApp::Query() {
     if (!Connect()) return kExitNoConnection;
     for (const std::string& text : options_.args) {
-        if (StdoutError() != 0) break;  // the replies would reach nobody
+        if (out_.Error() != 0) break;  // the replies would reach nobody
         if (transport::SendCommandLine(text, shell_->record())) {
             boxes_.Inform(app::kCommsFailed, ui::kAppName);
             return kExitSendFailed;
@@ -191,7 +193,7 @@ int CliApp::Query() {
 
 int CliApp::Upgrade() {
     if (!Connect()) return kExitNoConnection;
-    TerminalUpgradeDialogs dialogs(boxes_, colors_);
+    TerminalUpgradeDialogs dialogs(out_, boxes_, colors_);
     bool succeeded = firmware::RunFirmwareUpgrade({boxes_, files_, nullptr, dialogs}, shell_->record());
     // The worker's first act is to send the instrument into its bootloader;
     // only a completed upgrade restarts it.
@@ -204,7 +206,7 @@ int CliApp::Upgrade() {
 }
 
 int CliApp::Discover() {
-    TerminalLanFind lanFind;
+    TerminalLanFind lanFind(out_);
     HeldConnectView view(boxes_);
     connection::LanSearchResult result = connection::RunLanSearch(view, lanFind);
     return result.found > 0 ? kExitOk : kExitRefused;
@@ -229,7 +231,7 @@ int CliApp::RunScript() {
     const bool ask = IsTerminal(stdin);
     for (;;) {
         Pump();
-        if (StdoutError() != 0) break;
+        if (out_.Error() != 0) break;
         if (runner->mode() == script::ScriptMode::Stopped) {
             script::StopReason reason = runner->engine().lastStopReason;
             if (reason == script::StopReason::Wait) {
@@ -255,7 +257,7 @@ int CliApp::RunScript() {
 int CliApp::Console() {
     if (!Connect()) return kExitNoConnection;
     transport::ConnectionRecord& r = shell_->record();
-    LineEditor editor(IsTerminal(stdin) && IsTerminal(stdout));
+    LineEditor editor(out_, IsTerminal(stdin) && IsTerminal(stdout));
     // Lines from a pipe or a file come faster than the replies: each waits for
     // the replies to the one before, so that they follow their own command.
     const bool oneAtATime = !IsTerminal(stdin);
@@ -268,7 +270,7 @@ int CliApp::Console() {
             status = kExitNoConnection;
             break;
         }
-        if (StdoutError() != 0) break;
+        if (out_.Error() != 0) break;
         LineEditor::Event event = editor.Next();
         if (event.kind == LineEditor::Event::None) {
             pollfd fds[2] = {{STDIN_FILENO, POLLIN, 0}, {ChannelFd(r), POLLIN, 0}};

@@ -16,7 +16,8 @@ namespace orvane::cli {
 
 class CliApp {
 public:
-    explicit CliApp(CliOptions options);
+    // out: the program's stdout, which outlives the app.
+    CliApp(CliOptions options, StandardOutput& out);
     ~CliApp();
     // Runs the command; the exit status.
     int Run();
@@ -40,6 +41,7 @@ private:
     int Upgrade();
 
     CliOptions options_;
+    StandardOutput& out_;
     Colors colors_;
     TerminalMessageBoxes boxes_;
     StdoutPane results_;

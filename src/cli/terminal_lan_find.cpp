@@ -1,6 +1,5 @@
 #include "cli/terminal_lan_find.h"
 
-#include "cli/standard_output.h"
 #include "cli/visible_text.h"
 
 namespace orvane::cli {
@@ -8,10 +7,11 @@ namespace {
 
 class RowPrinter final : public ui::LanFindDialogView {
 public:
+    explicit RowPrinter(StandardOutput& out) : out_(out) {}
     void AddColumn(std::string_view, int) override {}
     void SetFullRowSelect(bool) override {}
     int AddRow(std::string_view address, std::string_view text, int data) override {
-        WriteStdout(MadeVisible(address) + '\t' + MadeVisible(text) + '\n');
+        out_.Write(MadeVisible(address) + '\t' + MadeVisible(text) + '\n');
         data_.push_back(data);
         return static_cast<int>(data_.size()) - 1;
     }
@@ -27,6 +27,7 @@ public:
     int result_ = 0;
 
 private:
+    StandardOutput& out_;
     std::vector<int> data_;
     HeldButton ok_;
 };
@@ -34,7 +35,7 @@ private:
 }  // namespace
 
 int TerminalLanFind::RunLanFindDialog(ui::LanFindDialogEvents& events) {
-    RowPrinter view;
+    RowPrinter view(out_);
     events.OnStart(view);
     rows_ = view.RowCount();
     events.OnCancel();

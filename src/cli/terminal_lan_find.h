@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/standard_output.h"
 #include "cli/terminal_ui.h"
 #include "ui/connect_dialog.h"
 #include "ui/lan_find_dialog.h"
@@ -13,10 +14,12 @@ namespace orvane::cli {
 
 class TerminalLanFind final : public ui::LanFindDialogRunner {
 public:
+    explicit TerminalLanFind(StandardOutput& out) : out_(out) {}
     int RunLanFindDialog(ui::LanFindDialogEvents& events) override;
     int rows() const { return rows_; }
 
 private:
+    StandardOutput& out_;
     int rows_ = 0;
 };
 

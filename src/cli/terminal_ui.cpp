@@ -4,7 +4,6 @@
 
 #include <iostream>
 
-#include "cli/standard_output.h"
 #include "cli/visible_text.h"
 
 namespace orvane::cli {
@@ -93,7 +92,7 @@ void StdoutPane::AppendText(std::string_view text) {
         sink(out);
         return;
     }
-    WriteStdout(out);
+    out_.Write(out);
 }
 
 void TerminalBeeper::Beep() {

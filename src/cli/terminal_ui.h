@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/standard_output.h"
 #include "ui/controls.h"
 #include "ui/file_dialog.h"
 #include "ui/main_window.h"
@@ -60,6 +61,7 @@ private:
 // script's "print" still writes the whole pane. Clearing only forgets.
 class StdoutPane final : public HeldControl<ui::TextBox> {
 public:
+    explicit StdoutPane(StandardOutput& out) : out_(out) {}
     // Where appended text goes instead of plain stdout (the console redraws its
     // input line around it). Gets the text with LF line ends.
     std::function<void(std::string_view)> sink;
@@ -74,6 +76,7 @@ public:
     void SetEcho(bool echo) { echo_ = echo; }
 
 private:
+    StandardOutput& out_;
     std::string text_;
     bool echo_ = true;
 };

@@ -16,12 +16,13 @@ namespace {
 // The file list: printed, then Accept asked for as a question would be.
 class TerminalFilesList final : public ui::FilesListWindow {
 public:
-    TerminalFilesList(TerminalMessageBoxes& boxes, Colors colors) : boxes_(boxes), colors_(colors) {}
+    TerminalFilesList(StandardOutput& out, TerminalMessageBoxes& boxes, Colors colors)
+        : out_(out), boxes_(boxes), colors_(colors) {}
     void SetTitle(const std::string& title) override { title_ = title; }
     void SetRichText(const std::string& rtf) override { rtf_ = rtf; }
     void EnableAccept(bool enabled) override { accept_ = enabled; }
     int RunModal() override {
-        WriteStdout(colors_.Bold() + MadeVisible(title_) + colors_.Reset() + '\n' +
+        out_.Write(colors_.Bold() + MadeVisible(title_) + colors_.Reset() + '\n' +
                     RtfAsTerminalText(rtf_, colors_));
         if (!accept_) {
             std::fprintf(stderr, "%s: the files above cannot be used; nothing was erased.\n",
@@ -34,6 +35,7 @@ public:
     }
 
 private:
+    StandardOutput& out_;
     TerminalMessageBoxes& boxes_;
     Colors colors_;
     std::string title_, rtf_;
@@ -42,18 +44,19 @@ private:
 
 class TerminalUpgradeView final : public ui::UpgradeDialogView {
 public:
-    TerminalUpgradeView(TerminalMessageBoxes& boxes, Colors colors)
-        : boxes_(boxes), colors_(colors), tty_(IsTerminal(stdout)), start_(std::chrono::steady_clock::now()) {}
+    TerminalUpgradeView(StandardOutput& out, TerminalMessageBoxes& boxes, Colors colors)
+        : out_(out),
+          boxes_(boxes), colors_(colors), tty_(IsTerminal(stdout)), start_(std::chrono::steady_clock::now()) {}
 
     void SetTitle(const std::string& title) override {
-        WriteStdout(colors_.Bold() + MadeVisible(title) + colors_.Reset() + '\n');
+        out_.Write(colors_.Bold() + MadeVisible(title) + colors_.Reset() + '\n');
     }
     void SetStatus(std::string_view text) override {
         status_ = text;
         if (tty_) {
             DrawBar();
         } else {
-            WriteStdout(MadeVisible(text) + '\n');
+            out_.Write(MadeVisible(text) + '\n');
         }
     }
     void SetProgress(int percent) override {
@@ -62,11 +65,11 @@ public:
             DrawBar();
         } else if (percent_ / 10 > lastTenth_) {
             lastTenth_ = percent_ / 10;
-            WriteStdout(BarText() + '\n');
+            out_.Write(BarText() + '\n');
         }
     }
     void AppendLog(std::string_view line) override {
-        WriteStdout((tty_ ? "\r\x1b[K" : "") + MadeVisible(line) + '\n');
+        out_.Write((tty_ ? "\r\x1b[K" : "") + MadeVisible(line) + '\n');
         if (tty_) DrawBar();
     }
     ui::Button& StartButton() override { return start_button_; }
@@ -111,7 +114,7 @@ public:
             if (closed) break;
             if (cancel_.Enabled() && cancel_.Caption() == firmware::kFinishedCaption) events.OnCancel();
         }
-        if (tty_) WriteStdout("\n");
+        if (tty_) out_.Write("\n");
         return result_;
     }
 
@@ -134,9 +137,10 @@ private:
         return bar + tail;
     }
     void DrawBar() {
-        WriteStdout("\r\x1b[K" + BarText() + "  " + MadeVisible(status_));
+        out_.Write("\r\x1b[K" + BarText() + "  " + MadeVisible(status_));
     }
 
+    StandardOutput& out_;
     TerminalMessageBoxes& boxes_;
     Colors colors_;
     bool tty_;
@@ -173,13 +177,13 @@ std::string RtfAsTerminalText(const std::string& rtf, const Colors& colors) {
 }
 
 std::unique_ptr<ui::FilesListWindow> TerminalUpgradeDialogs::MakeFilesListWindow() {
-    return std::make_unique<TerminalFilesList>(boxes_, colors_);
+    return std::make_unique<TerminalFilesList>(out_, boxes_, colors_);
 }
 
 int TerminalUpgradeDialogs::RunUpgradeDialog(ui::UpgradeDialogEvents& events) {
     upgradeStarted_ = true;
     StopSignals hold(StopSignals::Mode::Hold);
-    TerminalUpgradeView view(boxes_, colors_);
+    TerminalUpgradeView view(out_, boxes_, colors_);
     events.OnStart(view);
     int result = view.Loop(events);
     events.OnDestroy();

@@ -9,6 +9,7 @@
 #include <memory>
 #include <mutex>
 
+#include "cli/standard_output.h"
 #include "cli/terminal_ui.h"
 #include "ui/files_list_window.h"
 #include "ui/upgrade_dialog.h"
@@ -17,7 +18,8 @@ namespace orvane::cli {
 
 class TerminalUpgradeDialogs final : public ui::UpgradeDialogs {
 public:
-    TerminalUpgradeDialogs(TerminalMessageBoxes& boxes, Colors colors) : boxes_(boxes), colors_(colors) {}
+    TerminalUpgradeDialogs(StandardOutput& out, TerminalMessageBoxes& boxes, Colors colors)
+        : out_(out), boxes_(boxes), colors_(colors) {}
     std::unique_ptr<ui::FilesListWindow> MakeFilesListWindow() override;
     int RunUpgradeDialog(ui::UpgradeDialogEvents& events) override;
 
@@ -28,6 +30,7 @@ public:
     int heldSignal() const { return heldSignal_; }
 
 private:
+    StandardOutput& out_;
     TerminalMessageBoxes& boxes_;
     Colors colors_;
     bool upgradeStarted_ = false;

@@ -14,7 +14,7 @@
 
 #include "app/receive_step.h"
 #include "fuzz_support.h"
-#include "support/fake_controls.h"
+#include "ui/memory_controls.h"
 #include "transport/connection_record.h"
 
 using namespace orvane;
@@ -29,7 +29,7 @@ constexpr std::size_t kMaxInput = 64 * 1024;
 
 // Checks each line as it comes instead of keeping the pane's text: the filler
 // alone would make every input copy and scan some 40 KB.
-class Pane : public testing::FakeTextBox {
+class Pane : public ui::MemoryTextBox {
 public:
     void AppendText(std::string_view t) override {
         // One line per call, always with its line end, never beyond the buffer.

@@ -56,20 +56,23 @@ CliApp::CliApp(CliOptions options, StandardOutput& out)
     if (options_.trace) platform::SetDebugOutputEnabled(true);
     transport::SetCommsLogMessageBoxes(&boxes_);
 
-    app::ShellUi ui;
-    ui.results = &results_;
-    ui.info = &info_;
-    ui.commandLine = &commandLine_;
-    ui.send = &send_;
-    ui.scriptList = &scriptList_;
-    ui.runStop = &runStop_;
-    ui.step = &step_;
-    ui.close = &close_;
-    ui.poster = &poster_;
-    ui.boxes = &boxes_;
-    ui.files = &files_;
-    ui.beeper = &beeper_;
-    shell_ = std::make_unique<app::Shell>(ui, SettingsPath(options_));
+    shell_ = std::make_unique<app::Shell>(app::ShellUi{.results = results_,
+                                                       .info = info_,
+                                                       .commandLine = commandLine_,
+                                                       .send = send_,
+                                                       .scriptList = scriptList_,
+                                                       .runStop = runStop_,
+                                                       .step = step_,
+                                                       .close = close_,
+                                                       .menu = menu_,
+                                                       .poster = poster_,
+                                                       .boxes = boxes_,
+                                                       .files = files_,
+                                                       .cursor = cursor_,
+                                                       .frame = frame_,
+                                                       .dialogs = dialogs_,
+                                                       .beeper = beeper_},
+                                          SettingsPath(options_));
 }
 
 CliApp::~CliApp() {
@@ -118,7 +121,7 @@ void CliApp::Pump() {
     for (int round = 0; round < 100; ++round) {
         auto posted = poster_.Take();
         if (posted.empty()) break;
-        for (auto [id, param] : posted) shell_->HandleCommand(id, param);
+        for (const ui::PostedCommand& c : posted) shell_->HandleCommand(c.id, c.param);
     }
 }
 
@@ -221,10 +224,10 @@ int CliApp::SetClock() {
 
 int CliApp::RunScript() {
     if (!Connect()) return kExitNoConnection;
-    script::ScriptRunner* runner = shell_->scripts();
+    script::ScriptRunner& runner = shell_->scripts();
     shell_->HandleCommand(ui::kCmdScript);
     Pump();
-    if (runner->mode() == script::ScriptMode::None) {
+    if (runner.mode() == script::ScriptMode::None) {
         return shell_->record().instrumentReady ? kExitBadFile : kExitNoConnection;
     }
     shell_->HandleCommand(ui::kCmdScriptRunStop, 0);
@@ -232,8 +235,8 @@ int CliApp::RunScript() {
     for (;;) {
         Pump();
         if (out_.Error() != 0) break;
-        if (runner->mode() == script::ScriptMode::Stopped) {
-            script::StopReason reason = runner->engine().lastStopReason;
+        if (runner.mode() == script::ScriptMode::Stopped) {
+            script::StopReason reason = runner.engine().lastStopReason;
             if (reason == script::StopReason::Wait) {
                 if (ask) {
                     std::fprintf(stderr, "(Enter to continue, Ctrl-D to stop)\n");
@@ -251,7 +254,7 @@ int CliApp::RunScript() {
     // The run stops as soon as its last line is sent; the replies to it still
     // get printed, as they would reach the desktop program's results pane.
     if (!WaitQuiet(options_.quietMs)) return kExitNoConnection;
-    return runner->engine().calculator.failCount() > 0 ? kExitRefused : kExitOk;
+    return runner.engine().calculator.failCount() > 0 ? kExitRefused : kExitOk;
 }
 
 int CliApp::Console() {

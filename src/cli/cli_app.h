@@ -7,6 +7,7 @@
 #include "app/shell.h"
 #include "cli/cli_options.h"
 #include "cli/terminal_ui.h"
+#include "ui/wait_cursor.h"
 
 namespace orvane::sim {
 class PtyEndpoint;
@@ -45,13 +46,17 @@ private:
     Colors colors_;
     TerminalMessageBoxes boxes_;
     StdoutPane results_;
-    HeldTextBox commandLine_;
-    HeldButton send_, runStop_, step_, close_;
-    HeldList scriptList_;
-    CommandQueue poster_;
+    ui::MemoryInfoPane info_;
+    ui::MemoryTextBox commandLine_;
+    ui::MemoryButton send_, runStop_, step_, close_;
+    ui::MemoryListBox scriptList_;
+    ui::NullMenu menu_;
+    ui::CommandQueue poster_;
     GivenFileDialogs files_;
+    ui::NullWaitCursor cursor_;
+    ui::NullWindowFrame frame_;
+    ui::NullModalDialogs dialogs_;
     TerminalBeeper beeper_;
-    NoInfoPane info_;
     std::unique_ptr<app::Shell> shell_;
     std::unique_ptr<sim::PtyEndpoint> demo_;
 };

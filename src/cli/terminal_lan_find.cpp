@@ -29,7 +29,7 @@ public:
 private:
     StandardOutput& out_;
     std::vector<int> data_;
-    HeldButton ok_;
+    ui::MemoryButton ok_;
 };
 
 }  // namespace

@@ -80,8 +80,7 @@ ui::MessageAnswer TerminalMessageBoxes::Show(const ui::MessageRequest& request) 
 }
 
 void StdoutPane::AppendText(std::string_view text) {
-    text_ += text;
-    if (!echo_) return;
+    MemoryTextBox::AppendText(text);
     // The pane's own line ends are CR LF; a terminal or a pipe wants LF.
     std::string out;
     out.reserve(text.size());

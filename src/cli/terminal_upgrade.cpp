@@ -148,7 +148,7 @@ private:
     std::string status_;
     int percent_ = 0;
     int lastTenth_ = 0;
-    HeldButton start_button_, cancel_;
+    ui::MemoryButton start_button_, cancel_;
     std::mutex mutex_;
     std::condition_variable wake_;
     std::deque<std::function<void()>> queue_;

@@ -19,7 +19,10 @@
 #include "gui/lan_find_window.h"
 #include "gui/upgrade_window.h"
 #include "gui/widget_controls.h"
-#include "ui/main_window.h"
+#include "ui/command_poster.h"
+#include "ui/menu_view.h"
+#include "ui/modal_dialogs.h"
+#include "ui/window_frame.h"
 
 class QListWidget;
 class QPlainTextEdit;
@@ -60,10 +63,9 @@ inline constexpr ui::Size kFrameAllowance{8, 27};
 
 class MainWindow final : public QMainWindow,
                          public ui::CommandPoster,
-                         public ui::Menu,
-                         public ui::WindowFrame,
-                         public ui::ModalDialogs,
-                         public ui::PaneLayout {
+                         public ui::MenuView,
+                         public ui::WindowFrameView,
+                         public ui::ModalDialogs {
   public:
     explicit MainWindow(MainWindowOptions options = {});
     ~MainWindow() override;
@@ -85,10 +87,10 @@ class MainWindow final : public QMainWindow,
 
     // ui::CommandPoster: a queued call, handled after the current event.
     void PostCommand(int id, intptr_t param = 0) override;
-    // ui::Menu
+    // ui::MenuView
     void EnableItem(int id, bool enabled) override;
     void CheckItem(int id, bool checked) override;
-    // ui::WindowFrame
+    // ui::WindowFrameView
     void SetTitle(const std::string& title) override;
     ui::Size OuterSize() const override;
     ui::Size ClientSize() const override;
@@ -98,10 +100,6 @@ class MainWindow final : public QMainWindow,
     int RunConnectDialog(ui::ConnectDialogEvents& events) override;
     void RunAboutDialog(const std::string& product, const std::string& version,
                         const std::string& notice) override;
-    // ui::PaneLayout: the shell places its controls, the window adds the
-    // information pane, which the shell knows only as styled text.
-    void SetPaneHeight(int height) override;
-    void RelayoutControls() override;
 
     // The hooks the parts that land on their own fill in (see main_window.cpp).
     app::ShellHooks& hooks() { return shell_->hooks(); }
@@ -114,7 +112,6 @@ class MainWindow final : public QMainWindow,
     void BuildControls();
     void BuildMenu();
     void Command(int id, intptr_t param = 0);
-    void PlaceInfoPane();
     void Shutdown();
 
     QWidget* client_ = nullptr;

@@ -7,9 +7,10 @@
 #include <cstdint>
 
 #include "transport/connection_record.h"
+#include "ui/command_poster.h"
 #include "ui/controls.h"
 #include "ui/file_dialog.h"
-#include "ui/main_window.h"
+#include "ui/pane_layout.h"
 #include "ui/message_box.h"
 #include "ui/script_beep.h"
 

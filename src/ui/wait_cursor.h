@@ -11,6 +11,13 @@ public:
     virtual void End() = 0;
 };
 
+// For a front end without a pointer.
+class NullWaitCursor final : public WaitCursor {
+public:
+    void Begin() override {}
+    void End() override {}
+};
+
 class WaitCursorGuard {
 public:
     explicit WaitCursorGuard(WaitCursor* cursor) : cursor_(cursor) {

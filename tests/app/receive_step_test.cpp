@@ -14,13 +14,13 @@
 #include "support/posix_peers.h"
 #include "transport/serial_port.h"
 #include "support/fake_clock.h"
-#include "support/fake_controls.h"
+#include "ui/memory_controls.h"
 #include "transport/channel.h"
 #include "transport/comms_log.h"
 
 using namespace orvane;
 using app::ReceiveStep;
-using orvane::testing::FakeTextBox;
+using orvane::ui::MemoryTextBox;
 
 namespace {
 // An instrument at the end of a socket pair whose bytes the test writes directly.
@@ -45,7 +45,7 @@ struct Wire {
     transport::ConnectionRecord record;
     int peer = -1;
     ReceiveStep step;
-    FakeTextBox pane;
+    ui::MemoryTextBox pane;
     std::size_t counted = 0;
 };
 }  // namespace
@@ -143,7 +143,7 @@ TEST(ReceiveStep, SerialLineInBulkAndItsHangUp) {
     r.portHandle = transport::SerialOpen(peer.path().c_str(), 9600);
     ASSERT_NE(r.portHandle, transport::kInvalidHandle);
     r.channelOpen = true;
-    FakeTextBox pane;
+    ui::MemoryTextBox pane;
     ReceiveStep step;
     peer.Write("one\r\ntwo\n");
     platform::SystemClock().WaitReadable(r.portHandle, 1000);

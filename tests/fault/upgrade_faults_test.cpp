@@ -25,7 +25,7 @@
 #include "firmware/firmware_texts.h"
 #include "firmware/upgrade_flow.h"
 #include "platform/text_format.h"
-#include "support/fake_controls.h"
+#include "ui/memory_controls.h"
 #include "support/fake_ui.h"
 #include "support/fake_upgrade_dialogs.h"
 

@@ -56,7 +56,7 @@ public:
     std::vector<Row> rows;
     int selected = -1;
     int focusedRows = 0;
-    FakeButton ok;
+    ui::MemoryButton ok;
     FakeWaitCursor cursor;
     std::optional<int> result;
 };

@@ -7,11 +7,11 @@
 
 namespace orvane::app {
 
-void InstallUpgradeCommand(Shell& shell, ui::UpgradeDialogs& dialogs) {
+void InstallUpgradeCommand(Shell& shell, ui::UpgradeDialogRunner& dialogs) {
     shell.hooks().upgradeFirmware = [&shell, &dialogs] { RunUpgradeCommand(shell, dialogs); };
 }
 
-void RunUpgradeCommand(Shell& shell, ui::UpgradeDialogs& dialogs) {
+void RunUpgradeCommand(Shell& shell, ui::UpgradeDialogRunner& dialogs) {
     const ShellUi& ui = shell.ui();
     // The worker must be the channel's only user: a run or a pending step ends here.
     shell.scripts().Stop();

@@ -160,7 +160,7 @@ private:
 
 std::string RtfAsTerminalText(const std::string& rtf, const Colors& colors) {
     std::string out;
-    for (const firmware::StyledRun& run : firmware::ReadRtf(rtf)) {
+    for (const firmware::RtfRun& run : firmware::ReadRtf(rtf)) {
         std::string style;
         if (colors.on && run.bold) style += "\x1b[1m";
         if (colors.on && run.underline) style += "\x1b[4m";

@@ -16,7 +16,7 @@
 
 namespace orvane::cli {
 
-class TerminalUpgradeDialogs final : public ui::UpgradeDialogs {
+class TerminalUpgradeDialogs final : public ui::UpgradeDialogRunner {
 public:
     TerminalUpgradeDialogs(StandardOutput& out, TerminalMessageBoxes& boxes, Colors colors)
         : out_(out), boxes_(boxes), colors_(colors) {}

@@ -77,8 +77,8 @@ class ConnectDialogWindow final : public QDialog, public ui::ConnectDialogView {
     StaticLabel baudLabelBox_;
     PushButton searchBox_;
     PushButton testBox_;
-    MessageBoxes boxes_;
-    WaitCursor cursor_;
+    MessageBoxWindow boxes_;
+    AppWaitCursor cursor_;
     ui::ConnectDialogEvents* events_ = nullptr;
 };
 

@@ -47,7 +47,7 @@ class LanFindWindow final : public QDialog, public ui::LanFindDialogView {
     QPushButton* ok_;
     QPushButton* cancel_;
     PushButton okBox_;
-    WaitCursor cursor_;
+    AppWaitCursor cursor_;
     std::vector<int> percents_;
     ui::LanFindDialogEvents* events_ = nullptr;
 };

@@ -132,12 +132,12 @@ class MainWindow final : public QMainWindow,
     PushButton runStopBox_;
     PushButton stepBox_;
     PushButton closeBox_;
-    MessageBoxes boxes_;
-    FileDialogs files_;
-    WaitCursor cursor_;
-    Beeper beeper_;
+    MessageBoxWindow boxes_;
+    FileDialogWindow files_;
+    AppWaitCursor cursor_;
+    AppBeeper beeper_;
     LanFindRunner lanFind_{this};
-    UpgradeDialogs upgradeDialogs_{this};
+    UpgradeRunner upgradeDialogs_{this};
 
     std::map<int, QAction*> actions_;
     QTimer timer_;

@@ -83,7 +83,7 @@ class FakeUpgradeView : public ui::UpgradeDialogView {
     std::deque<std::function<void()>> queue_;
 };
 
-class FakeUpgradeDialogs : public ui::UpgradeDialogs {
+class FakeUpgradeDialogs : public ui::UpgradeDialogRunner {
   public:
     struct FilesListShown {
         std::string title;

@@ -11,6 +11,7 @@
 #include "transport/channel.h"
 #include "transport/tcp_client.h"
 #include "ui/message_box.h"
+#include "ui/wait_cursor.h"
 
 using namespace orvane;
 
@@ -25,13 +26,14 @@ int main() {
     instrument.Start();
     transport::SetInstrumentTcpPort(instrument.Port());
     SilentBoxes boxes;
+    ui::NullWaitCursor cursor;
     std::vector<double> samples;
     for (int i = 0; i < 20; ++i) {
         transport::ConnectionRecord r;
         r.interfaceKind = transport::InterfaceKind::Lan;
         r.ipAddress = "127.0.0.1";
         double t0 = bench::NowUs();
-        bool ok = connection::ConnectAndIdentify(boxes, nullptr, r, false);
+        bool ok = connection::ConnectAndIdentify(boxes, cursor, r, false);
         double t1 = bench::NowUs();
         transport::CloseChannel(r);
         if (!ok) {

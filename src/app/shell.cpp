@@ -284,7 +284,7 @@ void Shell::Connect(intptr_t param) {
         connection::ConnectDialog dialog(r, settings(), ports, hooks_.lanSearch);
         ui_.dialogs.RunConnectDialog(dialog);
     } else {
-        r.instrumentReady = connection::ConnectAndIdentify(ui_.boxes, &ui_.cursor, r, false);
+        r.instrumentReady = connection::ConnectAndIdentify(ui_.boxes, ui_.cursor, r, false);
     }
     Post(ui::kCmdEnableAfterConnect);
     receive_.Clear();

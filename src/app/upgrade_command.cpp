@@ -17,7 +17,7 @@ void RunUpgradeCommand(Shell& shell, ui::UpgradeDialogRunner& dialogs) {
     shell.scripts().Stop();
 
     transport::ConnectionRecord& record = shell.record();
-    firmware::RunFirmwareUpgrade({ui.boxes, ui.files, &ui.cursor, dialogs}, record);
+    firmware::RunFirmwareUpgrade({ui.boxes, ui.files, ui.cursor, dialogs}, record);
 
     // The flow identified the instrument afresh; the window follows, as after a connect.
     bool ready = record.instrumentReady;

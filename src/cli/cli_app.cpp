@@ -196,8 +196,8 @@ int CliApp::Query() {
 
 int CliApp::Upgrade() {
     if (!Connect()) return kExitNoConnection;
-    TerminalUpgradeDialogs dialogs(out_, boxes_, colors_);
-    bool succeeded = firmware::RunFirmwareUpgrade({boxes_, files_, nullptr, dialogs}, shell_->record());
+    TerminalUpgradeRunner dialogs(out_, boxes_, colors_);
+    bool succeeded = firmware::RunFirmwareUpgrade({boxes_, files_, cursor_, dialogs}, shell_->record());
     // The worker's first act is to send the instrument into its bootloader;
     // only a completed upgrade restarts it.
     if (!succeeded && dialogs.upgradeStarted()) std::fprintf(stderr, "orvane2-cli: %s\n", kLeftInBootloaderText);
@@ -210,7 +210,7 @@ int CliApp::Upgrade() {
 
 int CliApp::Discover() {
     TerminalLanFind lanFind(out_);
-    HeldConnectView view(boxes_);
+    TerminalConnectView view(boxes_);
     connection::LanSearchResult result = connection::RunLanSearch(view, lanFind);
     return result.found > 0 ? kExitOk : kExitRefused;
 }

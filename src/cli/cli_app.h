@@ -45,14 +45,14 @@ private:
     StandardOutput& out_;
     Colors colors_;
     TerminalMessageBoxes boxes_;
-    StdoutPane results_;
+    TerminalResultsPane results_;
     ui::MemoryInfoPane info_;
     ui::MemoryTextBox commandLine_;
     ui::MemoryButton send_, runStop_, step_, close_;
     ui::MemoryListBox scriptList_;
     ui::NullMenu menu_;
     ui::CommandQueue poster_;
-    GivenFileDialogs files_;
+    TerminalFileDialogs files_;
     ui::NullWaitCursor cursor_;
     ui::NullWindowFrame frame_;
     ui::NullModalDialogs dialogs_;

@@ -22,7 +22,7 @@ public:
     int SelectedRow() const override { return -1; }
     void SelectRow(int) override {}
     ui::Button& OkButton() override { return ok_; }
-    ui::WaitCursor* Cursor() override { return nullptr; }
+    ui::WaitCursor& Cursor() override { return cursor_; }
     void Close(int result) override { result_ = result; }
     int result_ = 0;
 
@@ -30,6 +30,7 @@ private:
     StandardOutput& out_;
     std::vector<int> data_;
     ui::MemoryButton ok_;
+    ui::NullWaitCursor cursor_;
 };
 
 }  // namespace

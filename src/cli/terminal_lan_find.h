@@ -9,6 +9,7 @@
 #include "cli/terminal_ui.h"
 #include "ui/connect_dialog.h"
 #include "ui/lan_find_dialog.h"
+#include "ui/wait_cursor.h"
 
 namespace orvane::cli {
 
@@ -25,14 +26,15 @@ private:
 
 // The Connect dialog the search writes its chosen address into; on a terminal
 // nobody chooses, so it only holds the controls.
-class HeldConnectView final : public ui::MemoryConnectView {
+class TerminalConnectView final : public ui::MemoryConnectView {
 public:
-    explicit HeldConnectView(ui::MessageBoxes& boxes) : boxes_(boxes) {}
+    explicit TerminalConnectView(ui::MessageBoxes& boxes) : boxes_(boxes) {}
     ui::MessageBoxes& Boxes() override { return boxes_; }
-    ui::WaitCursor* Cursor() override { return nullptr; }
+    ui::WaitCursor& Cursor() override { return cursor_; }
 
 private:
     ui::MessageBoxes& boxes_;
+    ui::NullWaitCursor cursor_;
 };
 
 }  // namespace orvane::cli

@@ -79,7 +79,7 @@ ui::MessageAnswer TerminalMessageBoxes::Show(const ui::MessageRequest& request) 
     return answer;
 }
 
-void StdoutPane::AppendText(std::string_view text) {
+void TerminalResultsPane::AppendText(std::string_view text) {
     MemoryTextBox::AppendText(text);
     // The pane's own line ends are CR LF; a terminal or a pipe wants LF.
     std::string out;

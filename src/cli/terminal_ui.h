@@ -42,9 +42,9 @@ private:
 
 // The results pane: every append goes to stdout at once and is kept, so that a
 // script's "print" still writes the whole pane. Clearing only forgets.
-class StdoutPane final : public ui::MemoryTextBox {
+class TerminalResultsPane final : public ui::MemoryTextBox {
 public:
-    explicit StdoutPane(StandardOutput& out) : out_(out) {}
+    explicit TerminalResultsPane(StandardOutput& out) : out_(out) {}
     // Where appended text goes instead of plain stdout (the console redraws its
     // input line around it). Gets the text with LF line ends.
     std::function<void(std::string_view)> sink;
@@ -56,9 +56,9 @@ private:
 };
 
 // The file a command names stands in for what the user would pick in a dialog.
-class GivenFileDialogs final : public ui::FileDialogs {
+class TerminalFileDialogs final : public ui::FileDialogs {
 public:
-    explicit GivenFileDialogs(std::optional<std::string> path) : path_(std::move(path)) {}
+    explicit TerminalFileDialogs(std::optional<std::string> path) : path_(std::move(path)) {}
     std::optional<std::string> OpenFile(const ui::FileDialogRequest&) override { return path_; }
     // No file named: there is no dialog to ask in.
     ui::FileChoice SaveFile(const ui::FileDialogRequest&) override {

@@ -176,11 +176,11 @@ std::string RtfAsTerminalText(const std::string& rtf, const Colors& colors) {
     return out;
 }
 
-std::unique_ptr<ui::FilesListWindow> TerminalUpgradeDialogs::MakeFilesListWindow() {
+std::unique_ptr<ui::FilesListWindow> TerminalUpgradeRunner::MakeFilesListWindow() {
     return std::make_unique<TerminalFilesList>(out_, boxes_, colors_);
 }
 
-int TerminalUpgradeDialogs::RunUpgradeDialog(ui::UpgradeDialogEvents& events) {
+int TerminalUpgradeRunner::RunUpgradeDialog(ui::UpgradeDialogEvents& events) {
     upgradeStarted_ = true;
     StopSignals hold(StopSignals::Mode::Hold);
     TerminalUpgradeView view(out_, boxes_, colors_);

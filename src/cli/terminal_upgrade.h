@@ -16,9 +16,9 @@
 
 namespace orvane::cli {
 
-class TerminalUpgradeDialogs final : public ui::UpgradeDialogRunner {
+class TerminalUpgradeRunner final : public ui::UpgradeDialogRunner {
 public:
-    TerminalUpgradeDialogs(StandardOutput& out, TerminalMessageBoxes& boxes, Colors colors)
+    TerminalUpgradeRunner(StandardOutput& out, TerminalMessageBoxes& boxes, Colors colors)
         : out_(out), boxes_(boxes), colors_(colors) {}
     std::unique_ptr<ui::FilesListWindow> MakeFilesListWindow() override;
     int RunUpgradeDialog(ui::UpgradeDialogEvents& events) override;

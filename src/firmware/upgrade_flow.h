@@ -21,7 +21,7 @@ inline constexpr uint32_t kReconnectPauseMs = 200;
 struct UpgradeFlowUi {
     ui::MessageBoxes& boxes;  // owned by the main window
     ui::FileDialogs& files;
-    ui::WaitCursor* cursor;  // may be null
+    ui::WaitCursor& cursor;
     ui::UpgradeDialogRunner& dialogs;
 };
 

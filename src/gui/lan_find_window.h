@@ -31,7 +31,7 @@ class LanFindWindow final : public QDialog, public ui::LanFindDialogView {
     int SelectedRow() const override;
     void SelectRow(int row) override;
     ui::Button& OkButton() override { return okBox_; }
-    ui::WaitCursor* Cursor() override { return &cursor_; }
+    ui::WaitCursor& Cursor() override { return cursor_; }
     void Close(int result) override { done(result); }
 
     void reject() override;

@@ -20,17 +20,13 @@ public:
 
 class WaitCursorGuard {
 public:
-    explicit WaitCursorGuard(WaitCursor* cursor) : cursor_(cursor) {
-        if (cursor_) cursor_->Begin();
-    }
-    ~WaitCursorGuard() {
-        if (cursor_) cursor_->End();
-    }
+    explicit WaitCursorGuard(WaitCursor& cursor) : cursor_(cursor) { cursor_.Begin(); }
+    ~WaitCursorGuard() { cursor_.End(); }
     WaitCursorGuard(const WaitCursorGuard&) = delete;
     WaitCursorGuard& operator=(const WaitCursorGuard&) = delete;
 
 private:
-    WaitCursor* cursor_;
+    WaitCursor& cursor_;
 };
 
 }  // namespace orvane::ui

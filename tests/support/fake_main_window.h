@@ -45,7 +45,7 @@ public:
 class FakeConnectView : public ui::MemoryConnectView {
 public:
     ui::MessageBoxes& Boxes() override { return boxes; }
-    ui::WaitCursor* Cursor() override { return &cursor; }
+    ui::WaitCursor& Cursor() override { return cursor; }
 
     FakeMessageBoxes boxes;
     FakeWaitCursor cursor;

@@ -16,9 +16,9 @@
 #include "script/script_file.h"
 #include "script/script_interpreter.h"
 #include "support/fake_clock.h"
-#include "ui/memory_controls.h"
 #include "support/fake_main_window.h"
 #include "support/fake_ui.h"
+#include "ui/memory_controls.h"
 
 using namespace orvane;
 using namespace orvane::script;

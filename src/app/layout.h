@@ -18,7 +18,9 @@ inline constexpr ui::Size kDesignOuterSize{808, 608};
 inline constexpr int kPaneHeightConsole = 514;
 inline constexpr int kPaneHeightScript = 384;
 
-constexpr int PaneHeight(bool scriptPanelShown) { return scriptPanelShown ? kPaneHeightScript : kPaneHeightConsole; }
+constexpr int PaneHeight(bool scriptPanelShown) {
+    return scriptPanelShown ? kPaneHeightScript : kPaneHeightConsole;
+}
 
 struct ControlDesign {
     int id;

@@ -72,9 +72,9 @@ Shell::Shell(ShellUi ui, std::optional<std::string> settingsFile, ShellHooks hoo
     : ui_(ui),
       hooks_(std::move(hooks)),
       record_(std::make_unique<ConnectionRecord>()),
-      scripts_(script::ScriptHost{ui_.results, ui_.commandLine, ui_.send, ui_.scriptList, ui_.runStop, ui_.step,
-                                  ui_.close, ui_.poster, *this, ui_.files, ui_.boxes, ui_.beeper, *record_,
-                                  convertBinary_}) {
+      scripts_(script::ScriptHost{ui_.results, ui_.commandLine, ui_.send, ui_.scriptList,
+                                  ui_.runStop, ui_.step, ui_.close, ui_.poster, *this, ui_.files,
+                                  ui_.boxes, ui_.beeper, *record_, convertBinary_}) {
     if (settingsFile && !settingsFile->empty()) settings_.emplace(*settingsFile);
 }
 
@@ -114,8 +114,8 @@ ui::Size Shell::Start(const std::vector<std::string>& args) {
 bool Shell::TellUnreadableSettings() {
     const std::string why = settings_ ? settings_->ReadProblem() : std::string();
     if (why.empty()) return false;
-    ui_.boxes.Show({platform::Format(kSettingsUnreadable, settings_->path().c_str(), why.c_str()), ui::kAppName,
-                    ui::MessageIcon::Warning, ui::MessageButtons::Ok});
+    ui_.boxes.Show({platform::Format(kSettingsUnreadable, settings_->path().c_str(), why.c_str()),
+                    ui::kAppName, ui::MessageIcon::Warning, ui::MessageButtons::Ok});
     return true;
 }
 
@@ -141,8 +141,11 @@ void Shell::WindowCreated() {
 void Shell::Tick() {
     ConnectionRecord& r = *record_;
     if (r.instrumentReady && r.pollReplies) {
-        auto counter = [this](std::size_t n) { scripts_.AddReplyCharacters(static_cast<int64_t>(n)); };
-        if (receive_.Run(r, ui_.results, convertBinary_, counter) == ReceiveStep::Result::ReadFailure) {
+        auto counter = [this](std::size_t n) {
+            scripts_.AddReplyCharacters(static_cast<int64_t>(n));
+        };
+        if (receive_.Run(r, ui_.results, convertBinary_, counter) ==
+            ReceiveStep::Result::ReadFailure) {
             Post(ui::kCmdDisconnect, 1);
         }
     }
@@ -172,8 +175,9 @@ void Shell::Shutdown() {
 void Shell::RelayoutControls() {
     auto rects = ComputeLayout(ui_.frame.OuterSize(), ui_.frame.ClientSize(), paneHeight_);
     // In the order of ControlDesigns().
-    ui::Control* controls[kControlCount] = {&ui_.results,    &ui_.info,    &ui_.commandLine, &ui_.send,
-                                            &ui_.scriptList, &ui_.runStop, &ui_.step,        &ui_.close};
+    ui::Control* controls[kControlCount] = {&ui_.results, &ui_.info,       &ui_.commandLine,
+                                            &ui_.send,    &ui_.scriptList, &ui_.runStop,
+                                            &ui_.step,    &ui_.close};
     for (std::size_t i = 0; i < rects.size(); ++i) controls[i]->SetGeometry(rects[i]);
 }
 
@@ -185,7 +189,8 @@ void Shell::SetScriptPanelShown(bool shown) {
 void Shell::SetControlsEnabled(bool enabled) {
     // The results pane stays enabled: what was received can still be scrolled,
     // selected and copied after the instrument has gone.
-    ui::Control* controls[] = {&ui_.commandLine, &ui_.send, &ui_.scriptList, &ui_.runStop, &ui_.step, &ui_.close};
+    ui::Control* controls[] = {&ui_.commandLine, &ui_.send, &ui_.scriptList,
+                               &ui_.runStop,     &ui_.step, &ui_.close};
     for (ui::Control* c : controls) c->SetEnabled(enabled);
 }
 
@@ -310,8 +315,9 @@ void Shell::Disconnect(intptr_t param) {
     r.instrumentReady = false;
     SetControlsEnabled(false);
     if (param != 0) {
-        ui::MessageAnswer answer = ui_.boxes.Show(
-            {kReestablishQuestion, ui::kAppName, ui::MessageIcon::Warning, ui::MessageButtons::YesNo});
+        ui::MessageAnswer answer =
+            ui_.boxes.Show({kReestablishQuestion, ui::kAppName, ui::MessageIcon::Warning,
+                            ui::MessageButtons::YesNo});
         if (answer == ui::MessageAnswer::Yes) Post(ui::kCmdConnection, 1);
     }
     ShowInstrumentInfo();

@@ -112,7 +112,7 @@ public:
     ShellHooks& hooks() { return hooks_; }
     script::ScriptRunner& scripts() { return scripts_; }
 
-private:
+  private:
     void FocusCommandLine();
     void Connect(intptr_t param);
     void Disconnect(intptr_t param);

@@ -197,7 +197,8 @@ int CliApp::Query() {
 int CliApp::Upgrade() {
     if (!Connect()) return kExitNoConnection;
     TerminalUpgradeRunner dialogs(out_, boxes_, colors_);
-    bool succeeded = firmware::RunFirmwareUpgrade({boxes_, files_, cursor_, dialogs}, shell_->record());
+    bool succeeded =
+        firmware::RunFirmwareUpgrade({boxes_, files_, cursor_, dialogs}, shell_->record());
     // The worker's first act is to send the instrument into its bootloader;
     // only a completed upgrade restarts it.
     if (!succeeded && dialogs.upgradeStarted()) std::fprintf(stderr, "orvane2-cli: %s\n", kLeftInBootloaderText);

@@ -17,11 +17,11 @@ namespace orvane::cli {
 
 class CliApp {
 public:
-    // out: the program's stdout, which outlives the app.
-    CliApp(CliOptions options, StandardOutput& out);
-    ~CliApp();
-    // Runs the command; the exit status.
-    int Run();
+  // out: the program's stdout, which outlives the app.
+  CliApp(CliOptions options, StandardOutput& out);
+  ~CliApp();
+  // Runs the command; the exit status.
+  int Run();
 
 private:
     bool Connect();

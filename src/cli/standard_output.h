@@ -11,7 +11,7 @@ inline constexpr char kStdoutWriteFailed[] = "orvane2-cli: cannot write to stand
 
 // The program's one stdout; everything that prints is handed it.
 class StandardOutput {
-public:
+  public:
     StandardOutput() = default;
     StandardOutput(const StandardOutput&) = delete;
     StandardOutput& operator=(const StandardOutput&) = delete;
@@ -26,7 +26,7 @@ public:
     // the command's status; any other failure is reported and makes a success 1.
     int Finish(int status);
 
-private:
+  private:
     void NoteFailure();
 
     int firstError_ = 0;

@@ -7,13 +7,13 @@ namespace {
 
 class RowPrinter final : public ui::LanFindDialogView {
 public:
-    explicit RowPrinter(StandardOutput& out) : out_(out) {}
-    void AddColumn(std::string_view, int) override {}
-    void SetFullRowSelect(bool) override {}
-    int AddRow(std::string_view address, std::string_view text, int data) override {
-        out_.Write(MadeVisible(address) + '\t' + MadeVisible(text) + '\n');
-        data_.push_back(data);
-        return static_cast<int>(data_.size()) - 1;
+  explicit RowPrinter(StandardOutput& out) : out_(out) {}
+  void AddColumn(std::string_view, int) override {}
+  void SetFullRowSelect(bool) override {}
+  int AddRow(std::string_view address, std::string_view text, int data) override {
+      out_.Write(MadeVisible(address) + '\t' + MadeVisible(text) + '\n');
+      data_.push_back(data);
+      return static_cast<int>(data_.size()) - 1;
     }
     int RowCount() const override { return static_cast<int>(data_.size()); }
     int RowData(int row) const override {
@@ -27,10 +27,10 @@ public:
     int result_ = 0;
 
 private:
-    StandardOutput& out_;
-    std::vector<int> data_;
-    ui::MemoryButton ok_;
-    ui::NullWaitCursor cursor_;
+  StandardOutput& out_;
+  std::vector<int> data_;
+  ui::MemoryButton ok_;
+  ui::NullWaitCursor cursor_;
 };
 
 }  // namespace

@@ -15,24 +15,24 @@ namespace orvane::cli {
 
 class TerminalLanFind final : public ui::LanFindDialogRunner {
 public:
-    explicit TerminalLanFind(StandardOutput& out) : out_(out) {}
-    int RunLanFindDialog(ui::LanFindDialogEvents& events) override;
-    int rows() const { return rows_; }
+  explicit TerminalLanFind(StandardOutput& out) : out_(out) {}
+  int RunLanFindDialog(ui::LanFindDialogEvents& events) override;
+  int rows() const { return rows_; }
 
 private:
-    StandardOutput& out_;
-    int rows_ = 0;
+  StandardOutput& out_;
+  int rows_ = 0;
 };
 
 // The Connect dialog the search writes its chosen address into; on a terminal
 // nobody chooses, so it only holds the controls.
 class TerminalConnectView final : public ui::MemoryConnectView {
-public:
+  public:
     explicit TerminalConnectView(ui::MessageBoxes& boxes) : boxes_(boxes) {}
     ui::MessageBoxes& Boxes() override { return boxes_; }
     ui::WaitCursor& Cursor() override { return cursor_; }
 
-private:
+  private:
     ui::MessageBoxes& boxes_;
     ui::NullWaitCursor cursor_;
 };

@@ -43,7 +43,7 @@ private:
 // The results pane: every append goes to stdout at once and is kept, so that a
 // script's "print" still writes the whole pane. Clearing only forgets.
 class TerminalResultsPane final : public ui::MemoryTextBox {
-public:
+  public:
     explicit TerminalResultsPane(StandardOutput& out) : out_(out) {}
     // Where appended text goes instead of plain stdout (the console redraws its
     // input line around it). Gets the text with LF line ends.
@@ -51,13 +51,13 @@ public:
 
     void AppendText(std::string_view text) override;
 
-private:
+  private:
     StandardOutput& out_;
 };
 
 // The file a command names stands in for what the user would pick in a dialog.
 class TerminalFileDialogs final : public ui::FileDialogs {
-public:
+  public:
     explicit TerminalFileDialogs(std::optional<std::string> path) : path_(std::move(path)) {}
     std::optional<std::string> OpenFile(const ui::FileDialogRequest&) override { return path_; }
     // No file named: there is no dialog to ask in.

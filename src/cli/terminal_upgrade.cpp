@@ -16,40 +16,43 @@ namespace {
 // The file list: printed, then Accept asked for as a question would be.
 class TerminalFilesList final : public ui::FilesListWindow {
 public:
-    TerminalFilesList(StandardOutput& out, TerminalMessageBoxes& boxes, Colors colors)
-        : out_(out), boxes_(boxes), colors_(colors) {}
-    void SetTitle(const std::string& title) override { title_ = title; }
-    void SetRichText(const std::string& rtf) override { rtf_ = rtf; }
-    void EnableAccept(bool enabled) override { accept_ = enabled; }
-    int RunModal() override {
-        out_.Write(colors_.Bold() + MadeVisible(title_) + colors_.Reset() + '\n' +
-                    RtfAsTerminalText(rtf_, colors_));
-        if (!accept_) {
-            std::fprintf(stderr, "%s: the files above cannot be used; nothing was erased.\n",
-                         MadeVisible(title_).c_str());
-            return ui::kFilesListCancelId;
-        }
-        ui::MessageAnswer a = boxes_.Show({"Accept these files and upgrade the instrument?", title_,
-                                           ui::MessageIcon::Question, ui::MessageButtons::YesNo});
-        return a == ui::MessageAnswer::Yes ? ui::kFilesListAcceptId : ui::kFilesListCancelId;
+  TerminalFilesList(StandardOutput& out, TerminalMessageBoxes& boxes, Colors colors)
+      : out_(out), boxes_(boxes), colors_(colors) {}
+  void SetTitle(const std::string& title) override { title_ = title; }
+  void SetRichText(const std::string& rtf) override { rtf_ = rtf; }
+  void EnableAccept(bool enabled) override { accept_ = enabled; }
+  int RunModal() override {
+      out_.Write(colors_.Bold() + MadeVisible(title_) + colors_.Reset() + '\n' +
+                 RtfAsTerminalText(rtf_, colors_));
+      if (!accept_) {
+          std::fprintf(stderr, "%s: the files above cannot be used; nothing was erased.\n",
+                       MadeVisible(title_).c_str());
+          return ui::kFilesListCancelId;
+      }
+      ui::MessageAnswer a = boxes_.Show({"Accept these files and upgrade the instrument?", title_,
+                                         ui::MessageIcon::Question, ui::MessageButtons::YesNo});
+      return a == ui::MessageAnswer::Yes ? ui::kFilesListAcceptId : ui::kFilesListCancelId;
     }
 
 private:
-    StandardOutput& out_;
-    TerminalMessageBoxes& boxes_;
-    Colors colors_;
-    std::string title_, rtf_;
-    bool accept_ = true;
+  StandardOutput& out_;
+  TerminalMessageBoxes& boxes_;
+  Colors colors_;
+  std::string title_, rtf_;
+  bool accept_ = true;
 };
 
 class TerminalUpgradeView final : public ui::UpgradeDialogView {
 public:
-    TerminalUpgradeView(StandardOutput& out, TerminalMessageBoxes& boxes, Colors colors)
-        : out_(out),
-          boxes_(boxes), colors_(colors), tty_(IsTerminal(stdout)), start_(std::chrono::steady_clock::now()) {}
+  TerminalUpgradeView(StandardOutput& out, TerminalMessageBoxes& boxes, Colors colors)
+      : out_(out),
+        boxes_(boxes),
+        colors_(colors),
+        tty_(IsTerminal(stdout)),
+        start_(std::chrono::steady_clock::now()) {}
 
-    void SetTitle(const std::string& title) override {
-        out_.Write(colors_.Bold() + MadeVisible(title) + colors_.Reset() + '\n');
+  void SetTitle(const std::string& title) override {
+      out_.Write(colors_.Bold() + MadeVisible(title) + colors_.Reset() + '\n');
     }
     void SetStatus(std::string_view text) override {
         status_ = text;
@@ -136,9 +139,7 @@ private:
         }
         return bar + tail;
     }
-    void DrawBar() {
-        out_.Write("\r\x1b[K" + BarText() + "  " + MadeVisible(status_));
-    }
+    void DrawBar() { out_.Write("\r\x1b[K" + BarText() + "  " + MadeVisible(status_)); }
 
     StandardOutput& out_;
     TerminalMessageBoxes& boxes_;

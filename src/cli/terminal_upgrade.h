@@ -17,7 +17,7 @@
 namespace orvane::cli {
 
 class TerminalUpgradeRunner final : public ui::UpgradeDialogRunner {
-public:
+  public:
     TerminalUpgradeRunner(StandardOutput& out, TerminalMessageBoxes& boxes, Colors colors)
         : out_(out), boxes_(boxes), colors_(colors) {}
     std::unique_ptr<ui::FilesListWindow> MakeFilesListWindow() override;
@@ -30,11 +30,11 @@ public:
     int heldSignal() const { return heldSignal_; }
 
 private:
-    StandardOutput& out_;
-    TerminalMessageBoxes& boxes_;
-    Colors colors_;
-    bool upgradeStarted_ = false;
-    int heldSignal_ = 0;
+  StandardOutput& out_;
+  TerminalMessageBoxes& boxes_;
+  Colors colors_;
+  bool upgradeStarted_ = false;
+  int heldSignal_ = 0;
 };
 
 // The preview's RTF as terminal text.

@@ -20,10 +20,13 @@ bool UpgradeDialog::StartThread(std::thread& thread, std::function<void()> body)
     }
 }
 
-UpgradeDialog::UpgradeDialog(UpgradeContext& context, transport::ConnectionRecord& record, ThreadStarter start)
+UpgradeDialog::UpgradeDialog(UpgradeContext& context, transport::ConnectionRecord& record,
+                             ThreadStarter start)
     : context_(context), record_(record), start_(std::move(start)) {}
 
-UpgradeDialog::~UpgradeDialog() { StopListening(); }
+UpgradeDialog::~UpgradeDialog() {
+    StopListening();
+}
 
 void UpgradeDialog::StopListening() {
     {
@@ -74,7 +77,9 @@ void UpgradeDialog::OnCancel() {
     view_->Close(ui::kDialogResultCancel);
 }
 
-void UpgradeDialog::OnDestroy() { StopListening(); }
+void UpgradeDialog::OnDestroy() {
+    StopListening();
+}
 
 void UpgradeDialog::PostToDialog(std::function<void()> call) {
     std::lock_guard<std::mutex> lock(postMutex_);

@@ -27,7 +27,8 @@ class UpgradeDialog final : public UpgradeNotes, public ui::UpgradeDialogEvents 
 
     // The context and the record must outlive the dialog; nothing else may use
     // the record while the dialog is open.
-    UpgradeDialog(UpgradeContext& context, transport::ConnectionRecord& record, ThreadStarter start = StartThread);
+    UpgradeDialog(UpgradeContext& context, transport::ConnectionRecord& record,
+                  ThreadStarter start = StartThread);
     // Waits for a worker that is still running: it uses the context and record.
     ~UpgradeDialog() override;
     UpgradeDialog(const UpgradeDialog&) = delete;

@@ -282,7 +282,6 @@ void MainWindow::RunAboutDialog(const std::string& product, const std::string& v
     RunModal(dialog);
 }
 
-
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == client_ && event->type() == QEvent::Resize) {
         shell_->RelayoutControls();

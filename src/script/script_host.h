@@ -10,8 +10,8 @@
 #include "ui/command_poster.h"
 #include "ui/controls.h"
 #include "ui/file_dialog.h"
-#include "ui/pane_layout.h"
 #include "ui/message_box.h"
+#include "ui/pane_layout.h"
 #include "ui/script_beep.h"
 
 namespace orvane::script {

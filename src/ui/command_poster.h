@@ -7,7 +7,7 @@ namespace orvane::ui {
 
 // Commands are handled in order after the current one, never inside the call.
 class CommandPoster {
-public:
+  public:
     virtual ~CommandPoster() = default;
     virtual void PostCommand(int id, intptr_t param = 0) = 0;
 };

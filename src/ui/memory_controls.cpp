@@ -54,7 +54,9 @@ std::string MemoryListBox::ItemText(int index) const {
     return items[static_cast<std::size_t>(index)];
 }
 
-void MemoryListBox::SetCurrentIndex(int index) { current = (index >= 0 && index < Count()) ? index : -1; }
+void MemoryListBox::SetCurrentIndex(int index) {
+    current = (index >= 0 && index < Count()) ? index : -1;
+}
 
 std::string MemoryInfoPane::Text() const {
     std::string t;
@@ -69,8 +71,8 @@ std::vector<PostedCommand> CommandQueue::Take() {
 }
 
 int CommandQueue::CountOf(int id) const {
-    return static_cast<int>(
-        std::count_if(posted.begin(), posted.end(), [id](const PostedCommand& c) { return c.id == id; }));
+    return static_cast<int>(std::count_if(posted.begin(), posted.end(),
+                                          [id](const PostedCommand& c) { return c.id == id; }));
 }
 
 }  // namespace orvane::ui

@@ -19,7 +19,7 @@ namespace orvane::ui {
 // Enabled and visible state, focus and geometry, shared by every memory control.
 template <class Interface>
 class MemoryControlBase : public Interface {
-public:
+  public:
     void SetEnabled(bool e) override { enabled = e; }
     bool Enabled() const override { return enabled; }
     void SetVisible(bool v) override { visible = v; }
@@ -36,7 +36,7 @@ public:
 class MemoryControl final : public MemoryControlBase<Control> {};
 
 class MemoryTextBox : public MemoryControlBase<TextBox> {
-public:
+  public:
     std::string Text() const override { return text; }
     void SetText(std::string_view t) override;
     void AppendText(std::string_view t) override;
@@ -54,7 +54,7 @@ public:
 
 // A list box, or a drop-down whose edit field also takes typed text.
 class MemoryListBox final : public MemoryControlBase<ComboBox> {
-public:
+  public:
     void Clear() override;
     void AddItem(std::string_view t) override { items.emplace_back(t); }
     int Count() const override { return static_cast<int>(items.size()); }
@@ -75,21 +75,21 @@ public:
 };
 
 class MemoryButton final : public MemoryControlBase<Button> {
-public:
+  public:
     void SetCaption(std::string_view c) override { caption = c; }
     std::string Caption() const override { return caption; }
     std::string caption;
 };
 
 class MemoryLabel final : public MemoryControlBase<Label> {
-public:
+  public:
     void SetText(std::string_view t) override { text = t; }
     std::string Text() const override { return text; }
     std::string text;
 };
 
 class MemoryInfoPane final : public MemoryControlBase<InfoPaneView> {
-public:
+  public:
     void SetRuns(const std::vector<StyledRun>& r) override { runs = r; }
     // The runs' texts without their styles.
     std::string Text() const;
@@ -104,7 +104,7 @@ struct PostedCommand {
 
 // Commands posted to the window, for a loop that handles them in order.
 class CommandQueue final : public CommandPoster {
-public:
+  public:
     void PostCommand(int id, intptr_t param = 0) override { posted.push_back({id, param}); }
     // Hands the queue over, leaving it empty.
     std::vector<PostedCommand> Take();
@@ -115,7 +115,7 @@ public:
 
 // The Connect dialog's controls; the holder says which boxes and cursor it uses.
 class MemoryConnectView : public ConnectDialogView {
-public:
+  public:
     ListBox& InterfaceList() override { return interfaces; }
     ComboBox& ComPortList() override { return ports; }
     ListBox& BaudRateList() override { return bauds; }

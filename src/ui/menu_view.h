@@ -4,7 +4,7 @@
 namespace orvane::ui {
 
 class MenuView {
-public:
+  public:
     virtual ~MenuView() = default;
     virtual void EnableItem(int id, bool enabled) = 0;
     virtual void CheckItem(int id, bool checked) = 0;
@@ -12,7 +12,7 @@ public:
 
 // For a front end without a menu.
 class NullMenu final : public MenuView {
-public:
+  public:
     void EnableItem(int, bool) override {}
     void CheckItem(int, bool) override {}
 };

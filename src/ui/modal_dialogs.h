@@ -8,7 +8,7 @@
 namespace orvane::ui {
 
 class ModalDialogs {
-public:
+  public:
     virtual ~ModalDialogs() = default;
     virtual int RunConnectDialog(ConnectDialogEvents& events) = 0;
     virtual void RunAboutDialog(const std::string& product, const std::string& version,
@@ -17,7 +17,7 @@ public:
 
 // For a front end that shows no dialogs: each is cancelled unseen.
 class NullModalDialogs final : public ModalDialogs {
-public:
+  public:
     int RunConnectDialog(ConnectDialogEvents&) override { return kDialogResultCancel; }
     void RunAboutDialog(const std::string&, const std::string&, const std::string&) override {}
 };

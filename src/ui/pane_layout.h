@@ -5,7 +5,7 @@
 namespace orvane::ui {
 
 class PaneLayout {
-public:
+  public:
     virtual ~PaneLayout() = default;
     virtual void SetScriptPanelShown(bool shown) = 0;
 };

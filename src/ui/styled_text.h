@@ -21,7 +21,7 @@ inline constexpr unsigned kWarningRed = 255, kWarningGreen = 40, kWarningBlue = 
 
 // The information pane: styled text in a box the layout places.
 class InfoPaneView : public Control {
-public:
+  public:
     // Replaces the whole content and scrolls to its end.
     virtual void SetRuns(const std::vector<StyledRun>& runs) = 0;
 };

@@ -13,20 +13,20 @@ public:
 
 // For a front end without a pointer.
 class NullWaitCursor final : public WaitCursor {
-public:
+  public:
     void Begin() override {}
     void End() override {}
 };
 
 class WaitCursorGuard {
 public:
-    explicit WaitCursorGuard(WaitCursor& cursor) : cursor_(cursor) { cursor_.Begin(); }
-    ~WaitCursorGuard() { cursor_.End(); }
-    WaitCursorGuard(const WaitCursorGuard&) = delete;
-    WaitCursorGuard& operator=(const WaitCursorGuard&) = delete;
+  explicit WaitCursorGuard(WaitCursor& cursor) : cursor_(cursor) { cursor_.Begin(); }
+  ~WaitCursorGuard() { cursor_.End(); }
+  WaitCursorGuard(const WaitCursorGuard&) = delete;
+  WaitCursorGuard& operator=(const WaitCursorGuard&) = delete;
 
 private:
-    WaitCursor& cursor_;
+  WaitCursor& cursor_;
 };
 
 }  // namespace orvane::ui

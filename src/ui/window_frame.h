@@ -12,7 +12,7 @@ struct Size {
 };
 
 class WindowFrameView {
-public:
+  public:
     virtual ~WindowFrameView() = default;
     virtual void SetTitle(const std::string& title) = 0;
     virtual Size OuterSize() const = 0;
@@ -25,7 +25,7 @@ public:
 // For a front end without a window: every size is zero, so none is stored or
 // restored.
 class NullWindowFrame final : public WindowFrameView {
-public:
+  public:
     void SetTitle(const std::string&) override {}
     Size OuterSize() const override { return {}; }
     Size ClientSize() const override { return {}; }

@@ -1,7 +1,6 @@
 #include "app/receive_step.h"
 
 #include <gtest/gtest.h>
-
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -11,12 +10,12 @@
 #include <string>
 
 #include "sim/memory_link.h"
-#include "support/posix_peers.h"
-#include "transport/serial_port.h"
 #include "support/fake_clock.h"
-#include "ui/memory_controls.h"
+#include "support/posix_peers.h"
 #include "transport/channel.h"
 #include "transport/comms_log.h"
+#include "transport/serial_port.h"
+#include "ui/memory_controls.h"
 
 using namespace orvane;
 using app::ReceiveStep;

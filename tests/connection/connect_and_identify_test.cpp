@@ -46,7 +46,9 @@ struct LanBench {
         transport::SetInstrumentTcpPort(transport::kInstrumentTcpPort);
         transport::SetLanTimeout(transport::kDefaultReplyTimeoutMs);
     }
-    bool Connect(bool showResult = true) { return ConnectAndIdentify(boxes, cursor, record, showResult); }
+    bool Connect(bool showResult = true) {
+        return ConnectAndIdentify(boxes, cursor, record, showResult);
+    }
     uint32_t Queries() { return endpoint.engine().counters().identificationQueries; }
 
     FakeClock clock;

@@ -25,9 +25,9 @@
 #include "firmware/firmware_texts.h"
 #include "firmware/upgrade_flow.h"
 #include "platform/text_format.h"
-#include "ui/memory_controls.h"
 #include "support/fake_ui.h"
 #include "support/fake_upgrade_dialogs.h"
+#include "ui/memory_controls.h"
 
 namespace orvane::firmware {
 namespace {

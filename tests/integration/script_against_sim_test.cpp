@@ -56,7 +56,8 @@ TEST(ScriptAgainstSim, ScriptFileRunThroughTheShell) {
     b.shell.HandleCommand(ui::kCmdScriptRunStop);
     EXPECT_EQ(b.w.runStop.caption, "Stop");
     // The 1 ms timer: the receive step and the script tick, then the posted commands.
-    while (b.shell.scripts().mode() != script::ScriptMode::Stopped && clock.TickCount() - start < 20000) {
+    while (b.shell.scripts().mode() != script::ScriptMode::Stopped &&
+           clock.TickCount() - start < 20000) {
         clock.Advance(1);
         b.shell.Tick();
         b.RunPosted();

@@ -15,8 +15,8 @@ using namespace std::string_literals;
 using namespace orvane;
 using namespace orvane::script;
 namespace ot = orvane::testing;
-using orvane::ui::PostedCommand;
 using orvane::testing::ScriptBench;
+using orvane::ui::PostedCommand;
 using Posts = std::vector<ui::PostedCommand>;
 
 namespace {

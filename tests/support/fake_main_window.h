@@ -20,7 +20,7 @@
 namespace orvane::testing {
 
 class FakeMenu : public ui::MenuView {
-public:
+  public:
     void EnableItem(int id, bool e) override { enabled[id] = e; }
     void CheckItem(int id, bool c) override { checked[id] = c; }
     std::map<int, bool> enabled;
@@ -28,7 +28,7 @@ public:
 };
 
 class FakeFrame : public ui::WindowFrameView {
-public:
+  public:
     void SetTitle(const std::string& t) override { title = t; }
     ui::Size OuterSize() const override { return outer; }
     ui::Size ClientSize() const override { return client; }
@@ -43,7 +43,7 @@ public:
 
 // The Connect dialog's widgets, with boxes and a cursor of its own.
 class FakeConnectView : public ui::MemoryConnectView {
-public:
+  public:
     ui::MessageBoxes& Boxes() override { return boxes; }
     ui::WaitCursor& Cursor() override { return cursor; }
 

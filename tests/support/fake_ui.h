@@ -62,19 +62,19 @@ public:
 };
 
 class FakeBeeper : public ui::Beeper {
-public:
+  public:
     void Beep() override { ++beeps; }
     int beeps = 0;
 };
 
 class FakePaneLayout : public ui::PaneLayout {
-public:
+  public:
     void SetScriptPanelShown(bool shown) override { scriptPanelShown = shown; }
     bool scriptPanelShown = false;
 };
 
 class FakeFileDialogs : public ui::FileDialogs {
-public:
+  public:
     // Each dialog answers from the front of its queue; an empty queue cancels,
     // and an empty save path is a save dialog that failed.
     std::optional<std::string> OpenFile(const ui::FileDialogRequest& request) override;

@@ -53,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     Untouched before = Untouched::Read(ini);
     int height = ini.ReadInt("Init", "MainWindowHeight", -1);
 
-    FUZZ_CHECK(SaveConnectionSettings(&ini, record));
+    FUZZ_CHECK(SaveConnectionSettings(ini, record).ok());
     transport::ConnectionRecord again;
     LoadConnectionSettings(&ini, again);
     FUZZ_CHECK(again.interfaceKind == record.interfaceKind);
@@ -63,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     FUZZ_CHECK(Untouched::Read(ini) == before);
 
     // The window size is written back as the shell does it, through WriteInt.
-    FUZZ_CHECK(ini.WriteInt("Init", "MainWindowHeight", height));
+    FUZZ_CHECK(ini.WriteInt("Init", "MainWindowHeight", height).ok());
     FUZZ_CHECK(ini.ReadInt("Init", "MainWindowHeight", -2) == height);
     FUZZ_CHECK(ini.ReadString("Init", "Created", "-") == before.created);
     FUZZ_CHECK(ini.ReadString("Init", "MainWindowWidth", "-") == before.width);

@@ -1,9 +1,9 @@
 #include "app/instrument_info.h"
 
-#include <cctype>
 #include <cstdlib>
 
 #include "connection/model_table.h"
+#include "platform/text.h"
 
 namespace orvane::app {
 
@@ -19,21 +19,14 @@ bool IsCalibrationDateModel(uint32_t code) {
 }
 
 // Piece n (1-based) or the fallback when there are fewer pieces.
-std::string Piece(const std::vector<std::string>& pieces, std::size_t n, const char* fallback) {
-    return n <= pieces.size() ? pieces[n - 1] : fallback;
+std::string Piece(const std::vector<std::string_view>& pieces, std::size_t n,
+                  const char* fallback) {
+    return std::string(n <= pieces.size() ? pieces[n - 1] : fallback);
 }
 
-// The leading decimal digits of text, 0 when there are none.
-long LeadingNumber(std::string_view text) {
-    long value = 0;
-    std::size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
-    bool negative = i < text.size() && text[i] == '-';
-    if (negative || (i < text.size() && text[i] == '+')) ++i;
-    for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i) {
-        if (value < 100000000) value = value * 10 + (text[i] - '0');
-    }
-    return negative ? -value : value;
+// Day, month and year as the pane shows a calibration date.
+std::string DateText(const std::vector<std::string_view>& pieces) {
+    return std::string(pieces[0]) + " " + std::string(pieces[1]) + " " + std::string(pieces[2]);
 }
 
 class PaneBuilder {
@@ -66,21 +59,9 @@ const char* InterfaceName(InterfaceKind kind) {
 
 }  // namespace
 
-std::vector<std::string> SplitFields(std::string_view text, char separator) {
-    std::vector<std::string> pieces;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find(separator, start);
-        if (end == std::string_view::npos) end = text.size();
-        pieces.emplace_back(text.substr(start, end - start));
-        start = end + 1;
-    }
-    return pieces;
-}
-
 int MonthFromName(std::string_view name) {
     auto up = [&](std::size_t i) {
-        return i < name.size() ? static_cast<char>(std::toupper(static_cast<unsigned char>(name[i]))) : '\0';
+        return i < name.size() ? platform::ToUpperAscii(name[i]) : '\0';
     };
     switch (up(0)) {
         case 'F':
@@ -116,7 +97,7 @@ bool CalibrationOverdue(std::string_view day, std::string_view monthName, std::s
     (void)day;  // the due date is always the first of its month
     int month = MonthFromName(monthName);
     if (month == 0) return true;
-    long dueYear = LeadingNumber(year) + 1;
+    long dueYear = long{platform::ReadDecimal(year, platform::kBlanks).value} + 1;
     long dueMonth = month + 6;
     if (dueMonth > 12) {
         dueMonth -= 12;
@@ -148,8 +129,8 @@ std::vector<InfoRun> ShowInstrumentInfo(const ConnectionRecord& r, const platfor
     if (r.interfaceKind == InterfaceKind::Serial) pane.Add("  Baudrate:  " + std::to_string(r.baudRate) + "\n");
 
     pane.Add("\n\nInstrument Info. \n\n", InfoStyle::Bold);
-    auto id = SplitFields(r.identity.view(), ',');
-    auto version = SplitFields(r.versionReply.view(), ',');
+    auto id = platform::SplitTerminated(r.identity.view(), ',');
+    auto version = platform::SplitTerminated(r.versionReply.view(), ',');
     pane.Add("  Model:  " + Piece(id, 2, kInfoUnknownField) + "\n");
     pane.Add("  Serial No:  " + Piece(id, 3, kInfoUnknownField) + "\n");
     pane.Add("  Type:  " + Piece(version, 2, kInfoUnknownField) + "\n");
@@ -160,22 +141,23 @@ std::vector<InfoRun> ShowInstrumentInfo(const ConnectionRecord& r, const platfor
     pane.Add("\n");
 
     bool dateModel = IsCalibrationDateModel(r.modelCode);
-    auto local = SplitFields(r.calverReply.view(), '_');
+    auto local = platform::SplitTerminated(r.calverReply.view(), '_');
     if (dateModel && local.size() >= 3 && !local[0].empty() && !local[1].empty() && !local[2].empty()) {
-        pane.Add("  Last local calibration:  \n    " + local[0] + " " + local[1] + " " + local[2] + "\n\n");
+        pane.Add("  Last local calibration:  \n    " + DateText(local) + "\n\n");
     }
 
-    auto calFields = SplitFields(r.calibration.view(), ',');
-    auto maker = SplitFields(calFields.empty() ? std::string_view() : std::string_view(calFields[0]), '_');
+    auto calFields = platform::SplitTerminated(r.calibration.view(), ',');
+    auto maker =
+        platform::SplitTerminated(calFields.empty() ? std::string_view() : calFields[0], '_');
     if (maker.size() >= 3 && !maker[0].empty() && !maker[1].empty() && !maker[2].empty()) {
-        pane.Add("  Last KSL calibration:  \n    " + maker[0] + " " + maker[1] + " " + maker[2] + "\n\n");
+        pane.Add("  Last KSL calibration:  \n    " + DateText(maker) + "\n\n");
         if (dateModel && CalibrationOverdue(maker[0], maker[1], maker[2], today)) {
             pane.Add(kInfoOverdueWarning, InfoStyle::Warning);
             pane.Add("\n");
         }
     } else if (!maker.empty() && maker[0].compare(0, 7, "default") != 0) {
         std::string line = "  Last KSL calibration:  \n    ";
-        for (const std::string& part : maker) line += part + " ";
+        for (std::string_view part : maker) line.append(part).append(" ");
         pane.Add(line + "\n\n");
         pane.Add(kInfoOverdueWarning, InfoStyle::Warning);
         pane.Add("\n");

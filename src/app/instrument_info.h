@@ -36,8 +36,4 @@ int MonthFromName(std::string_view name);
 bool CalibrationOverdue(std::string_view day, std::string_view monthName, std::string_view year,
                         const platform::LocalTime& today);
 
-// Pieces of text cut at every separator; an empty text gives none, and a
-// separator at the very end adds no empty piece.
-std::vector<std::string> SplitFields(std::string_view text, char separator);
-
 }  // namespace orvane::app

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 
 #include "app/instrument_clock.h"
 #include "app/instrument_info.h"
@@ -368,12 +367,15 @@ void Shell::SaveToFile() {
         return;
     }
     std::string bytes = platform::CrlfTextBytes(ui_.results.Text());
-    if (!platform::WriteFileAtomically(choice.path, bytes)) {
-        int err = errno;
+    platform::WriteResult written = platform::WriteFileAtomically(choice.path, bytes);
+    if (!written.ok()) {
+        int err = written.error;
         if (err == EACCES || err == ENOENT || err == EROFS || err == EISDIR || err == ENOTDIR) {
-            Inform(std::string(kUnableToCreateTextFile) + "\n" + choice.path.c_str() + ": " + std::strerror(err));
+            Inform(std::string(kUnableToCreateTextFile) + "\n" + choice.path.c_str() + ": " +
+                   written.Reason());
         } else {
-            Inform(platform::Format(kResultsNotSaved, choice.path.c_str(), std::strerror(err)));
+            Inform(
+                platform::Format(kResultsNotSaved, choice.path.c_str(), written.Reason().c_str()));
         }
     }
 }

@@ -1,21 +1,21 @@
 #include "cli/cli_options.h"
 
-#include <charconv>
+#include <optional>
 #include <string_view>
 
 #include "connection/connect_and_identify.h"
+#include "platform/option_parser.h"
 #include "platform/product.h"
+#include "platform/text.h"
 #include "transport/serial_port.h"
 
 namespace orvane::cli {
 namespace {
 
 bool ParseNumber(std::string_view text, uint32_t& out) {
-    uint32_t value = 0;
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || ec != std::errc() || end != text.data() + text.size()) return false;
-    out = value;
-    return true;
+    std::optional<uint32_t> value = platform::ReadUnsigned(text);
+    if (value) out = *value;
+    return value.has_value();
 }
 
 bool TakesArgs(const std::string& command, std::size_t n, std::string& error) {
@@ -35,84 +35,77 @@ bool TakesArgs(const std::string& command, std::size_t n, std::string& error) {
     return true;
 }
 
+// Before the command, a word that begins with "-" is an option we do not
+// have; after it, or after "--", it is one of the command's arguments. "-h"
+// is read here rather than by CLI11, which would read "-hx" as "-h -x".
+std::string TakeWords(const std::vector<std::string>& words, CliOptions& o) {
+    bool optionsEnded = false;
+    for (const std::string& word : words) {
+        if (!optionsEnded && word == "--") {
+            optionsEnded = true;
+        } else if (!optionsEnded && word == "-h") {
+            o.help = true;
+        } else if (!optionsEnded && o.command.empty() && word.starts_with('-')) {
+            return "unknown option: " + word;
+        } else if (o.command.empty()) {
+            o.command = word;
+        } else {
+            o.args.push_back(word);
+        }
+    }
+    return {};
+}
+
 }  // namespace
 
 bool ParseCliOptions(int argc, const char* const* argv, CliOptions& o, std::string& error) {
     error.clear();
     int connections = 0;
-    bool optionsEnded = false;
-    for (int i = 1; i < argc; ++i) {
-        std::string_view arg = argv[i];
-        const char* value = nullptr;
-        auto takes = [&](std::string_view name) {
-            if (arg != name) return false;
-            if (i + 1 >= argc) {
-                error = std::string(name) + " needs a value";
-                return false;
-            }
-            value = argv[++i];
-            return true;
+    platform::OptionParser parser([](const std::vector<std::string>& words) {
+        CliOptions scratch;
+        return TakeWords(words, scratch);
+    });
+    auto connectBy = [&](transport::InterfaceKind kind, std::string& field) {
+        return [&o, &connections, kind, &field](const std::string& value) {
+            o.kind = kind;
+            field = value;
+            ++connections;
+            return std::string();
         };
-        if (optionsEnded) {
-            if (o.command.empty()) {
-                o.command = arg;
-            } else {
-                o.args.emplace_back(arg);
-            }
-        } else if (arg == "--") {
-            optionsEnded = true;
-        } else if (arg == "-h" || arg == "--help") {
-            o.help = true;
-        } else if (arg == "--version") {
-            o.version = true;
-        } else if (takes("--usb")) {
-            o.kind = transport::InterfaceKind::Usb;
-            o.device = value;
-            ++connections;
-        } else if (takes("--serial")) {
-            o.kind = transport::InterfaceKind::Serial;
-            o.device = value;
-            ++connections;
-        } else if (takes("--baud")) {
-            if (!ParseNumber(value, o.baud) || !transport::IsSerialBaudRate(o.baud)) {
-                error = std::string("--baud: not a baud rate: ") + value + "; use " + connection::SupportedBaudRatesText();
-                return false;
-            }
-            o.baudGiven = true;
-        } else if (takes("--lan")) {
-            o.kind = transport::InterfaceKind::Lan;
-            o.address = value;
-            ++connections;
-        } else if (arg == "--demo") {
-            o.demo = true;
-            ++connections;
-        } else if (takes("--settings")) {
-            o.settingsFile = value;
-        } else if (arg == "--trace") {
-            o.trace = true;
-        } else if (takes("--comms-log")) {
-            o.commsLog = value;
-        } else if (arg == "--yes") {
-            o.yes = true;
-        } else if (arg == "--no-color") {
-            o.noColor = true;
-        } else if (takes("--quiet-ms")) {
-            if (!ParseNumber(value, o.quietMs)) {
-                error = std::string("--quiet-ms: not a number: ") + value;
-                return false;
-            }
-        } else if (!error.empty()) {
-            return false;
-        } else if (!arg.empty() && arg[0] == '-' && o.command.empty()) {
-            error = "unknown option: " + std::string(arg);
-            return false;
-        } else if (o.command.empty()) {
-            o.command = arg;
-        } else {
-            o.args.emplace_back(arg);  // a TEXT may itself begin with "-"
-        }
-    }
-    if (!error.empty()) return false;
+    };
+    parser.Flag("--help", [&] { o.help = true; });
+    parser.Flag("--version", [&] { o.version = true; });
+    parser.Value("--usb", connectBy(transport::InterfaceKind::Usb, o.device));
+    parser.Value("--serial", connectBy(transport::InterfaceKind::Serial, o.device));
+    parser.Value("--baud", [&](const std::string& value) {
+        if (!ParseNumber(value, o.baud) || !transport::IsSerialBaudRate(o.baud))
+            return "--baud: not a baud rate: " + value + "; use " +
+                   connection::SupportedBaudRatesText();
+        o.baudGiven = true;
+        return std::string();
+    });
+    parser.Value("--lan", connectBy(transport::InterfaceKind::Lan, o.address));
+    parser.Flag("--demo", [&] {
+        o.demo = true;
+        ++connections;
+    });
+    parser.Value("--settings", [&](const std::string& value) {
+        o.settingsFile = value;
+        return std::string();
+    });
+    parser.Flag("--trace", [&] { o.trace = true; });
+    parser.Value("--comms-log", [&](const std::string& value) {
+        o.commsLog = value;
+        return std::string();
+    });
+    parser.Flag("--yes", [&] { o.yes = true; });
+    parser.Flag("--no-color", [&] { o.noColor = true; });
+    parser.Value("--quiet-ms", [&](const std::string& value) {
+        return ParseNumber(value, o.quietMs) ? std::string() : "--quiet-ms: not a number: " + value;
+    });
+    std::vector<std::string> words;
+    if (!parser.Parse(argc, argv, words, error)) return false;
+    TakeWords(words, o);
     if (o.help || o.version) return true;
     if (connections > 1) {
         error = "give at most one of --usb, --serial, --lan and --demo";
@@ -179,8 +172,7 @@ started; 3 no connection; 4 the file is not a script or cannot be read; 64 usage
 }
 
 std::string CliVersion() {
-    return std::string("orvane2-cli ") + platform::kVersionMajor + "." + platform::kVersionMinor + " (build " +
-           platform::kVersionBuild + ")\n";
+    return platform::VersionLine("orvane2-cli");
 }
 
 }  // namespace orvane::cli

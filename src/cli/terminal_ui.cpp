@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "cli/visible_text.h"
+#include "platform/text.h"
 
 namespace orvane::cli {
 namespace {
@@ -66,7 +67,7 @@ ui::MessageAnswer TerminalMessageBoxes::Show(const ui::MessageRequest& request) 
         std::fflush(stderr);
         std::string line;
         if (std::getline(std::cin, line) && !line.empty()) {
-            char c = static_cast<char>(std::tolower(static_cast<unsigned char>(line[0])));
+            char c = platform::ToLowerAscii(line[0]);
             if (c == 'y') answer = MessageAnswer::Yes;
             if (c == 'n') answer = MessageAnswer::No;
             if (c == 'o') answer = MessageAnswer::Ok;

@@ -1,14 +1,13 @@
 #include "connection/connect_dialog.h"
 
-#include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
 #include "connection/connect_and_identify.h"
 #include "connection/connection_settings.h"
 #include "connection/connection_texts.h"
 #include "platform/ini_file.h"
+#include "platform/text.h"
 #include "platform/text_format.h"
 #include "transport/channel.h"
 #include "ui/app_strings.h"
@@ -48,7 +47,8 @@ void ReadConnectDialog(ui::ConnectDialogView& view, ConnectionRecord& r) {
 
     ui::ListBox& bauds = view.BaudRateList();
     if (bauds.CurrentIndex() >= 0) {
-        r.baudRate = static_cast<uint32_t>(std::strtoul(bauds.ItemText(bauds.CurrentIndex()).c_str(), nullptr, 10));
+        r.baudRate = static_cast<uint32_t>(
+            platform::ReadDecimal(bauds.ItemText(bauds.CurrentIndex())).value);
     }
     if (r.interfaceKind == InterfaceKind::Usb) r.baudRate = kUsbBaudRate;
 
@@ -151,9 +151,13 @@ void ConnectDialog::OnTest() {
 
 void ConnectDialog::OnSaveAsDefault() {
     ReadConnectDialog(*view_, record_);
-    if (SaveConnectionSettings(settings_, record_)) return;
-    std::string text = settings_ ? platform::Format(kSettingsNotSaved, settings_->path().c_str(), std::strerror(errno))
-                                 : std::string(kNoSettingsFile);
+    std::string text = kNoSettingsFile;
+    if (settings_) {
+        platform::WriteResult written = SaveConnectionSettings(*settings_, record_);
+        if (written.ok()) return;
+        text = platform::Format(kSettingsNotSaved, settings_->path().c_str(),
+                                written.Reason().c_str());
+    }
     view_->Boxes().Inform(text, ui::kAppName);
 }
 

@@ -20,12 +20,16 @@ void LoadConnectionSettings(const platform::IniFile* settings, transport::Connec
     r.ipAddress = settings->ReadString(kSectionConnect, kKeyIpAddr, "");
 }
 
-bool SaveConnectionSettings(platform::IniFile* settings, const transport::ConnectionRecord& r) {
-    // The first failure ends it, so that errno still tells why.
-    return settings && settings->WriteInt(kSectionConnect, kKeyInterface, static_cast<int>(r.interfaceKind)) &&
-           settings->WriteString(kSectionConnect, kKeyComPort, r.comPort) &&
-           settings->WriteInt(kSectionConnect, kKeyBaudRate, static_cast<int>(r.baudRate)) &&
-           settings->WriteString(kSectionConnect, kKeyIpAddr, r.ipAddress.view());
+platform::WriteResult SaveConnectionSettings(platform::IniFile& settings,
+                                             const transport::ConnectionRecord& r) {
+    const int kind = static_cast<int>(r.interfaceKind);
+    const int baudRate = static_cast<int>(r.baudRate);
+    const std::string_view ip = r.ipAddress.view();
+    platform::WriteResult written = settings.WriteInt(kSectionConnect, kKeyInterface, kind);
+    if (written.ok()) written = settings.WriteString(kSectionConnect, kKeyComPort, r.comPort);
+    if (written.ok()) written = settings.WriteInt(kSectionConnect, kKeyBaudRate, baudRate);
+    if (written.ok()) written = settings.WriteString(kSectionConnect, kKeyIpAddr, ip);
+    return written;
 }
 
 }  // namespace orvane::connection

@@ -1,11 +1,8 @@
 #pragma once
 // The "Connect" section of the settings file: how to reach the instrument.
 
+#include "platform/ini_file.h"
 #include "transport/connection_record.h"
-
-namespace orvane::platform {
-class IniFile;
-}
 
 namespace orvane::connection {
 
@@ -17,7 +14,8 @@ inline constexpr const char kKeyIpAddr[] = "IPAddr";
 
 // Reads the section into the record; with no settings file the defaults apply.
 void LoadConnectionSettings(const platform::IniFile* settings, transport::ConnectionRecord& record);
-// False when there is no settings file or it could not be written (errno tells why).
-bool SaveConnectionSettings(platform::IniFile* settings, const transport::ConnectionRecord& record);
+// Stops at the first key that cannot be written.
+platform::WriteResult SaveConnectionSettings(platform::IniFile& settings,
+                                             const transport::ConnectionRecord& record);
 
 }  // namespace orvane::connection

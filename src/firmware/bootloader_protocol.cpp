@@ -1,9 +1,10 @@
 #include "firmware/bootloader_protocol.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "platform/clock.h"
+#include "platform/text.h"
+#include "platform/text_format.h"
 #include "transport/channel.h"
 
 namespace orvane::firmware {
@@ -13,23 +14,11 @@ constexpr uint64_t kSmallDoneLimit = 20'000'000;
 // How long to look out for a reply before reading it; see AwaitReply.
 constexpr uint32_t kReplyGlanceMs = 50;
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
-
 // The value of count hex digits at text[at], or -1.
 int64_t HexValue(std::string_view text, std::size_t at, std::size_t count) {
     if (at + count > text.size()) return -1;
-    int64_t value = 0;
-    for (std::size_t i = 0; i < count; ++i) {
-        int d = HexDigit(text[at + i]);
-        if (d < 0) return -1;
-        value = value * 16 + d;
-    }
-    return value;
+    std::optional<uint32_t> value = platform::ReadHex(text.substr(at, count));
+    return value ? int64_t{*value} : -1;
 }
 
 bool SendWentNowhere(int result, const transport::ConnectionRecord& record) {
@@ -51,20 +40,16 @@ void AwaitReply(transport::ConnectionRecord& record) {
 
 }  // namespace
 
-const char* SectorAccessCode(int32_t sector) {
-    if (sector < 0 || sector >= static_cast<int32_t>(kSectorCodes.size())) return nullptr;
+std::string_view SectorAccessCode(int32_t sector) {
+    if (sector < 0 || sector >= static_cast<int32_t>(kSectorCodes.size())) return {};
     return kSectorCodes[static_cast<std::size_t>(sector)];
 }
 
 bool EndsInOk(std::string_view reply) {
-    if (reply.size() < 2) return false;
-    char o = reply[reply.size() - 2];
-    char k = reply[reply.size() - 1];
-    return (o == 'o' || o == 'O') && (k == 'k' || k == 'K');
+    return reply.size() >= 2 && platform::EqualsNoCase(reply.substr(reply.size() - 2), "ok");
 }
 
-bool SendAndExpectOk(const char* text, transport::ConnectionRecord& record, std::string* reply) {
-    if (reply) reply->clear();
+LoaderReply SendAndExpectOk(std::string_view text, transport::ConnectionRecord& record) {
     // What came in with the last reply answers an earlier command: an "ok"
     // said twice, or the answer to a resend queued behind a late one. Read as
     // the answer to this text it would put every later answer one behind, and
@@ -72,24 +57,21 @@ bool SendAndExpectOk(const char* text, transport::ConnectionRecord& record, std:
     // that has arrived, so looking at what it left costs no system call on
     // the usual path; when something is there, the line is drained of it.
     if (transport::ChannelBuffered(record) > 0) transport::ChannelDrain(record, 0);
-    if (SendWentNowhere(transport::ChannelSend(text, record), record)) return true;
+    if (SendWentNowhere(transport::ChannelSend(std::string(text).c_str(), record), record))
+        return {};
     AwaitReply(record);
     char buffer[kLoaderReplyCapacity] = {};
     transport::ChannelReceiveLine(buffer, sizeof buffer, record);
     // What was read counts even when the line end never came, as the
     // instrument did say it.
     std::string_view got(buffer, strnlen(buffer, sizeof buffer));
-    if (reply) reply->assign(got);
-    return !EndsInOk(got);
+    return {EndsInOk(got), std::string(got)};
 }
 
-bool SendSectorCode(int32_t sector, transport::ConnectionRecord& record, std::string* reply) {
-    const char* code = SectorAccessCode(sector);
-    if (!code) {
-        if (reply) reply->clear();
-        return true;
-    }
-    return SendAndExpectOk(code, record, reply);
+LoaderReply SendSectorCode(int32_t sector, transport::ConnectionRecord& record) {
+    std::string_view code = SectorAccessCode(sector);
+    if (code.empty()) return {};
+    return SendAndExpectOk(code, record);
 }
 
 int32_t PercentDone(uint64_t total, uint64_t done) {
@@ -124,9 +106,7 @@ std::string PrintableReply(std::string_view reply) {
     for (char c : reply) {
         auto byte = static_cast<unsigned char>(c);
         if (byte < 0x20 || byte >= 0x7F || c == '"' || c == '\\') {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
-            out += escaped;
+            out += platform::Format("\\x%02X", byte);
         } else {
             out += c;
         }

@@ -27,23 +27,26 @@ inline constexpr std::array<const char*, 15> kSectorCodes = {
 // Replies are read into this many bytes, terminator included.
 inline constexpr std::size_t kLoaderReplyCapacity = 127;
 
-// The access code of a sector; nullptr for a sector the bootloader has none for.
-const char* SectorAccessCode(int32_t sector);
+// The access code of a sector; empty for a sector the bootloader has none for.
+std::string_view SectorAccessCode(int32_t sector);
 
 // The reply ends in "ok", in any letter case. Nothing is trimmed first: a
 // reply with a stray line end or blank after "ok" is a refusal.
 bool EndsInOk(std::string_view reply);
 
+struct LoaderReply {
+    bool ok = false;   // the line ended in "ok"
+    std::string text;  // the line as read; empty when none came
+};
+
 // Sends text and reads one reply line. Whatever came in with the previous
-// reply is discarded first: it cannot be the reply to this text. Result:
-// failed (true) unless the reply ends in "ok". The reply read is left in
-// *reply when given (empty when none came). A send that went nowhere fails at
-// once instead of waiting for a reply that cannot come.
-bool SendAndExpectOk(const char* text, transport::ConnectionRecord& record, std::string* reply = nullptr);
+// reply is discarded first: it cannot be the reply to this text. A send that
+// went nowhere fails at once instead of waiting for a reply that cannot come.
+LoaderReply SendAndExpectOk(std::string_view text, transport::ConnectionRecord& record);
 
 // SendAndExpectOk with the sector's access code. A sector without one fails
 // without sending anything.
-bool SendSectorCode(int32_t sector, transport::ConnectionRecord& record, std::string* reply = nullptr);
+LoaderReply SendSectorCode(int32_t sector, transport::ConnectionRecord& record);
 
 // 1..100. Stays within 64-bit arithmetic for any file size and gives 100 for
 // an empty total rather than dividing by it.

@@ -6,16 +6,10 @@
 #include <vector>
 
 #include "platform/regular_file.h"
+#include "platform/text.h"
 
 namespace orvane::firmware {
 namespace {
-
-int HexDigitValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
 
 class HexScanner {
   public:
@@ -57,12 +51,11 @@ class HexScanner {
         text.remove_prefix(1);
         bytes_.clear();
         for (char c : text) {
-            if (HexDigitValue(c) < 0) return Fail(HexFault::NotHexDigit);
+            if (!platform::IsHexDigit(c)) return Fail(HexFault::NotHexDigit);
         }
         if (text.size() % 2 != 0 || text.size() < 10) return Fail(HexFault::ByteCountMismatch);
         for (std::size_t i = 0; i < text.size(); i += 2) {
-            bytes_.push_back(
-                static_cast<uint8_t>(HexDigitValue(text[i]) * 16 + HexDigitValue(text[i + 1])));
+            bytes_.push_back(static_cast<uint8_t>(*platform::ReadHex(text.substr(i, 2))));
         }
         const std::size_t count = bytes_[0];
         if (bytes_.size() != count + 5) return Fail(HexFault::ByteCountMismatch);

@@ -2,7 +2,7 @@
 
 #include "firmware/file_lookup.h"
 #include "firmware/firmware_texts.h"
-#include "firmware/text_fields.h"
+#include "platform/text.h"
 
 namespace orvane::firmware {
 namespace {
@@ -15,12 +15,8 @@ bool IsAsciiDigit(char c) {
 }
 
 bool HasNoFpga(std::string_view name) {
-    std::string head(name.substr(0, 2));
-    ToLowerAscii(head);
     for (std::string_view prefix : kNoFpgaPrefixes) {
-        std::string p(prefix);
-        ToLowerAscii(p);
-        if (head == p) return true;
+        if (platform::EqualsNoCase(name.substr(0, 2), prefix)) return true;
     }
     return false;
 }

@@ -1,7 +1,6 @@
 #include "firmware/plan_preview.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <ctime>
 #include <map>
 #include <new>
@@ -10,7 +9,8 @@
 #include "firmware/hex_check.h"
 #include "firmware/rtf_escape.h"
 #include "firmware/serial_rule.h"
-#include "firmware/text_fields.h"
+#include "platform/text.h"
+#include "platform/text_format.h"
 
 namespace orvane::firmware {
 namespace {
@@ -34,18 +34,12 @@ constexpr int kDefaultColour = 0;
 constexpr int kRedColour = 3;
 constexpr std::size_t kNameColumns = 20;
 
-std::string Printf(const char* format, int a, int b) {
-    char text[48];
-    std::snprintf(text, sizeof text, format, a, b);
-    return text;
-}
-
 void AppendFileLine(std::string& out, int number, const LoadEntry& entry, bool sound,
                     const std::string& date) {
     // Cut before escaping, so a "\" or a brace in a name costs no column.
     std::string shown = FitColumns(entry.facts.name.view(), kNameColumns, true);
 
-    out += Printf("\\cf0 %-2d   %-2d     ", number, entry.sector);
+    out += platform::Format("\\cf0 %-2d   %-2d     ", number, entry.sector);
     out += "\\cf";
     out += std::to_string(sound ? kDefaultColour : kRedColour);
     // A digit or space straight after \cfN would be taken into the control word.
@@ -76,7 +70,8 @@ std::string BuildText(std::span<LoadEntry> entries, std::string_view identity,
         listed.push_back(entry.sector);
         bool inRange = entry.sector >= 0 && entry.sector <= highest;
         if (!inRange) planError = true;
-        eraseList += Printf("\\cf%d %d,", inRange ? kDefaultColour : kRedColour, entry.sector);
+        eraseList +=
+            platform::Format("\\cf%d %d,", inRange ? kDefaultColour : kRedColour, entry.sector);
     }
 
     std::string out(kPreviewHead);
@@ -98,8 +93,7 @@ std::string BuildText(std::span<LoadEntry> entries, std::string_view identity,
     for (LoadEntry& entry : entries) {
         ++number;
         std::string date = FormatFileTime(entry.facts.lastWriteTime);
-        std::string name = entry.facts.name.str();
-        ToLowerAscii(name);
+        std::string name = platform::ToLowerAscii(entry.facts.name.view());
         entry.facts.name = name;
         if (SerialExcludes(entry, serial)) continue;
 
@@ -130,10 +124,8 @@ std::string FormatFileTime(int64_t secondsSince1970) {
     std::time_t t = static_cast<std::time_t>(secondsSince1970);
     std::tm parts{};
     if (!localtime_r(&t, &parts)) return std::string(kNoFileTime);
-    char text[40];
-    std::snprintf(text, sizeof text, "%02d/%02d/%02d %02d:%02d", parts.tm_mday, parts.tm_mon + 1,
-                  (parts.tm_year + 1900) % 100, parts.tm_hour, parts.tm_min);
-    return text;
+    return platform::Format("%02d/%02d/%02d %02d:%02d", parts.tm_mday, parts.tm_mon + 1,
+                            (parts.tm_year + 1900) % 100, parts.tm_hour, parts.tm_min);
 }
 
 std::optional<std::string> BuildPlanPreview(std::span<LoadEntry> entries, std::string_view identity,

@@ -1,7 +1,8 @@
 #include "firmware/rtf_escape.h"
 
 #include <cstdint>
-#include <cstdio>
+
+#include "platform/text_format.h"
 
 namespace orvane::firmware {
 
@@ -66,9 +67,7 @@ std::string RtfEscape(std::string_view utf8) {
             }
             i += ch.length;
         } else {
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "\\'%02x", c);
-            out += hex;
+            out += platform::Format("\\'%02x", c);
             ++i;
         }
     }

@@ -5,6 +5,7 @@
 #include <map>
 
 #include "firmware/rtf_escape.h"
+#include "platform/text.h"
 
 namespace orvane::firmware {
 namespace {
@@ -86,13 +87,6 @@ uint32_t FromCp1252(unsigned char byte) {
     return byte;
 }
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
 class RtfReader {
   public:
     explicit RtfReader(std::string_view rtf) : in_(rtf) {}
@@ -154,12 +148,13 @@ class RtfReader {
             case '}':
                 return Character(static_cast<unsigned char>(c));
             case '\'': {
-                int hi = pos_ < in_.size() ? HexValue(in_[pos_]) : -1;
-                int lo = pos_ + 1 < in_.size() ? HexValue(in_[pos_ + 1]) : -1;
-                if (hi < 0 || lo < 0) return;
+                std::string_view digits = in_.substr(pos_, 2);
+                std::optional<uint32_t> byte =
+                    digits.size() == 2 ? platform::ReadHex(digits) : std::nullopt;
+                if (!byte) return;
                 pos_ += 2;
                 if (ConsumeSkip()) return;
-                return Code(FromCp1252(static_cast<unsigned char>(hi * 16 + lo)));
+                return Code(FromCp1252(static_cast<unsigned char>(*byte)));
             }
             case '~':
                 return Special(0x00A0);

@@ -1,13 +1,13 @@
 #include "firmware/serial_rule.h"
 
-#include "firmware/text_fields.h"
+#include "platform/text.h"
 
 namespace orvane::firmware {
 
 int32_t SerialFromIdentity(std::string_view identity) {
-    auto fields = SplitFields(identity);
+    auto fields = platform::SplitTerminated(identity, ',');
     if (fields.size() < 3) return -1;
-    return DecimalValue(fields[2]);
+    return platform::ReadDecimal(fields[2]).value;
 }
 
 bool SerialExcludes(const LoadEntry& entry, int32_t serial) {

@@ -6,8 +6,8 @@
 #include <string_view>
 
 #include "firmware/file_lookup.h"
-#include "firmware/text_fields.h"
 #include "platform/regular_file.h"
+#include "platform/text.h"
 
 namespace orvane::firmware {
 namespace {
@@ -35,8 +35,7 @@ VersionTest VersionTestFromWord(std::string_view word) {
                                       {"lt", VersionTest::Lt},
                                       {"lteq", VersionTest::LtEq},
                                       {"eq", VersionTest::Eq}};
-    std::string lower(word);
-    ToLowerAscii(lower);
+    std::string lower = platform::ToLowerAscii(word);
     for (const auto& w : kWords) {
         if (lower == w.text) return w.test;
     }
@@ -46,14 +45,13 @@ VersionTest VersionTestFromWord(std::string_view word) {
 std::string WithoutSpace(std::string_view field) {
     std::string out;
     for (char c : field) {
-        if (!IsFieldSpace(c)) out.push_back(c);
+        if (platform::kWhiteSpace.find(c) == std::string_view::npos) out.push_back(c);
     }
     return out;
 }
 
 std::size_t SkipBlanks(std::string_view line, std::size_t i) {
-    while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
-    return i;
+    return line.size() - platform::TrimLeft(line.substr(i), platform::kBlanks).size();
 }
 
 class DescriptorReader {
@@ -86,7 +84,7 @@ class DescriptorReader {
 
   private:
     bool Target(std::string_view line) {
-        auto fields = SplitFields(line);
+        auto fields = platform::SplitTerminated(line, ',');
         const std::size_t n = fields.size();
         auto field = [&](std::size_t i) { return WithoutSpace(fields[i]); };
         if (n == 2) {
@@ -103,7 +101,7 @@ class DescriptorReader {
                 plan_.entryCount[slot_] = 0;
             }
             context_.targetModel = field(1);
-            context_.targets[slot_].versionValue = DecimalValue(field(2));
+            context_.targets[slot_].versionValue = platform::ReadDecimal(field(2)).value;
             context_.targets[slot_].versionTest = VersionTestFromWord(field(3));
         }
         maxSector_ = MaxSector(context_.targetModel);
@@ -120,13 +118,13 @@ class DescriptorReader {
         pending_ = {};
         auto first = line.find(',');
         if (first == std::string_view::npos) return;
-        int32_t count = DecimalValue(line.substr(first + 1));
+        int32_t count = platform::ReadDecimal(line.substr(first + 1)).value;
         auto second = line.find(',', first + 1);
         if (count < 1 || count > 9 || second == std::string_view::npos) return;
-        int32_t low = DecimalValue(line.substr(second + 1));
+        int32_t low = platform::ReadDecimal(line.substr(second + 1)).value;
         auto third = line.find(',', second + 1);
         if (low < 0 || third == std::string_view::npos) return;
-        int32_t high = DecimalValue(line.substr(third + 1));
+        int32_t high = platform::ReadDecimal(line.substr(third + 1)).value;
         pending_ = {high >= 0 ? count : 0, low, high};
     }
 
@@ -141,7 +139,7 @@ class DescriptorReader {
         if (at == line.size()) return;
         // A sector field without digits is no sector at all; taking it as 0
         // would quietly aim the file at the first sector.
-        DecimalRead sector = ReadDecimal(line.substr(at));
+        platform::DecimalRead sector = platform::ReadDecimal(line.substr(at));
         entry.sector = sector.hasDigits ? sector.value : -1;
         if (entry.sector < 0 || entry.sector > maxSector_) planError_ = true;
 
@@ -163,10 +161,7 @@ class DescriptorReader {
     // blanks and takes "\" as the folder separator; the same file field must
     // find the same file here.
     static std::string FileField(std::string_view text) {
-        while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) {
-            text.remove_suffix(1);
-        }
-        std::string field(text);
+        std::string field(platform::TrimRight(text, platform::kBlanks));
         std::replace(field.begin(), field.end(), '\\', '/');
         return field;
     }

@@ -13,10 +13,10 @@
 #include "firmware/hex_load_plan.h"
 #include "firmware/plan_preview.h"
 #include "firmware/serial_rule.h"
-#include "firmware/text_fields.h"
 #include "firmware/upgrade_descriptor.h"
 #include "firmware/upgrade_dialog.h"
 #include "platform/clock.h"
+#include "platform/text.h"
 #include "platform/text_format.h"
 #include "transport/channel.h"
 #include "ui/app_strings.h"
@@ -70,9 +70,8 @@ std::string ExtensionOf(const std::string& path) {
     auto slash = name.find_last_of('/');
     if (slash != std::string_view::npos) name = name.substr(slash + 1);
     auto dot = name.find_last_of('.');
-    std::string extension(dot == std::string_view::npos ? std::string_view() : name.substr(dot + 1));
-    ToLowerAscii(extension);
-    return extension;
+    return platform::ToLowerAscii(dot == std::string_view::npos ? std::string_view()
+                                                                : name.substr(dot + 1));
 }
 
 bool IsZdaFamily(uint32_t code) { return code == kModelZda71 || code == kModelZda45 || code == kModelZda477; }
@@ -136,12 +135,13 @@ std::optional<int> ChooseTargetSlot(ui::MessageBoxes& boxes, const UpgradeContex
         const TargetRule& rule = context.targets[static_cast<std::size_t>(slot)];
         if (slot == 0 && (rule.versionTest == VersionTest::Any || record.modelCode == kModelBootcode)) return 0;
         if (!IsComparison(rule.versionTest)) continue;
-        auto fields = SplitFields(record.versionReply.view());
+        auto fields = platform::SplitTerminated(record.versionReply.view(), ',');
         if (fields.size() < 2) {
             Tell(boxes, kVersionUnreadableText, ui::kAppName, ui::MessageIcon::Warning);
             return std::nullopt;
         }
-        if (VersionHolds(rule.versionTest, DecimalValue(fields[1]), rule.versionValue)) return slot;
+        int32_t version = platform::ReadDecimal(fields[1]).value;
+        if (VersionHolds(rule.versionTest, version, rule.versionValue)) return slot;
         comparisonFailed = true;
     }
     if (comparisonFailed) {

@@ -112,7 +112,8 @@ class Conversation {
         transport::ChannelSend(kEnterBootloader, record_);
         transport::ChannelDrain(record_, kBootloaderStartMs);
 
-        bool initialised = !SendAndExpectOk(kInitialiseCode, record_) || !SendAndExpectOk(kInitialiseCode, record_);
+        bool initialised = SendAndExpectOk(kInitialiseCode, record_).ok ||
+                           SendAndExpectOk(kInitialiseCode, record_).ok;
         report_.Log(initialised ? kInitialisedLog : kInitFailedLog);
 
         PlanTheWork();
@@ -142,9 +143,11 @@ class Conversation {
             report_.Status(Format(item.noErase ? kSkippingSectorStatus : kErasingSectorStatus, item.sector));
             report_.Progress(PercentDone(erase_.size(), k));
             if (item.noErase) continue;
-            if (SendSectorCode(item.sector, record_) || SendAndExpectOk(kEraseCommand, record_)) {
+            if (!SendSectorCode(item.sector, record_).ok ||
+                !SendAndExpectOk(kEraseCommand, record_).ok) {
                 report_.Log(Format(kEraseFailedLog, item.sector));
-                if (!SectorAccessCode(item.sector)) report_.Log(Format(kNoAccessCodeLog, item.sector));
+                if (SectorAccessCode(item.sector).empty())
+                    report_.Log(Format(kNoAccessCodeLog, item.sector));
                 return false;
             }
         }
@@ -178,8 +181,9 @@ class Conversation {
             return false;
         }
         std::string detail;
-        bool failed = SendSectorCode(entry.sector, record_);
-        if (failed && !SectorAccessCode(entry.sector)) detail = Format(kNoAccessCodeLog, entry.sector);
+        bool failed = !SendSectorCode(entry.sector, record_).ok;
+        if (failed && SectorAccessCode(entry.sector).empty())
+            detail = Format(kNoAccessCodeLog, entry.sector);
 
         auto reader = std::make_unique<PieceReader>(file.stream.get());
         HexAddressTracker addresses;
@@ -191,16 +195,15 @@ class Conversation {
             if (piece[0] == ':') {
                 std::string text = RecordText(std::move(piece));
                 uint32_t address = addresses.Follow(RecordOnly(text));
-                std::string reply;
-                int tries = 0;
-                failed = true;
-                while (failed && tries < kRecordTries) {
-                    ++tries;
-                    failed = SendAndExpectOk(text.c_str(), record_, &reply);
+                LoaderReply reply;
+                for (int tries = 0; !reply.ok && tries < kRecordTries; ++tries) {
+                    reply = SendAndExpectOk(text, record_);
                 }
+                failed = !reply.ok;
                 if (failed) {
-                    detail = Format(kRecordRefusedLog, line, address, kRecordTries,
-                                    reply.empty() ? kNoReplyText : PrintableReply(reply).c_str());
+                    detail = Format(
+                        kRecordRefusedLog, line, address, kRecordTries,
+                        reply.text.empty() ? kNoReplyText : PrintableReply(reply.text).c_str());
                 }
             }
             report_.Progress(PercentDone(totalBytes_, bytesRead_));

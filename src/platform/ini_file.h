@@ -14,6 +14,14 @@
 
 namespace orvane::platform {
 
+// How a write of a file went: the system's error number when it failed, so
+// that a message can say why.
+struct WriteResult {
+    int error = 0;
+    bool ok() const { return error == 0; }
+    std::string Reason() const;
+};
+
 class IniFile {
 public:
     explicit IniFile(std::string path) : path_(std::move(path)) {}
@@ -34,11 +42,11 @@ public:
     // or fallback when the key is missing.
     int ReadInt(std::string_view section, std::string_view key, int fallback) const;
 
-    // False when the file could not be written, or could not be read (it is
+    // Fails when the file could not be written, or could not be read (it is
     // then kept as it is rather than replaced by this one key); the old file is
-    // left whole. errno tells why.
-    bool WriteString(std::string_view section, std::string_view key, std::string_view value);
-    bool WriteInt(std::string_view section, std::string_view key, int value);
+    // left whole.
+    WriteResult WriteString(std::string_view section, std::string_view key, std::string_view value);
+    WriteResult WriteInt(std::string_view section, std::string_view key, int value);
 
 private:
     struct Text {
@@ -55,7 +63,7 @@ private:
 
 // Writes bytes to path through a temporary file in the same folder, fsync and
 // rename, so that path holds either the old or the new content, never a part.
-// False with errno set on failure (the temporary file is removed).
-bool WriteFileAtomically(const std::string& path, std::string_view bytes);
+// A failed write leaves no temporary file behind.
+WriteResult WriteFileAtomically(const std::string& path, std::string_view bytes);
 
 }  // namespace orvane::platform

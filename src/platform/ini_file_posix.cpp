@@ -5,29 +5,20 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cctype>
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstring>
 
+#include "platform/text.h"
+
 namespace orvane::platform {
 namespace {
 
+// A CR is trimmed only at the end, where a file written on Windows has it.
 std::string_view Trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
-    return s;
-}
-
-bool SameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) {
-            return false;
-        }
-    }
-    return true;
+    return TrimRight(TrimLeft(s, kBlanks), " \t\r");
 }
 
 // "[Name]" -> Name; false for any other line.
@@ -88,7 +79,7 @@ Location Find(std::string_view text, std::string_view section, std::string_view 
         std::string_view name;
         if (SectionName(line, name)) {
             if (inSection) break;  // the first section of that name is the one
-            if (SameName(name, section)) {
+            if (EqualsNoCase(name, section)) {
                 inSection = true;
                 loc.sectionLine = i;
                 loc.insertAt = i + 1;
@@ -98,7 +89,7 @@ Location Find(std::string_view text, std::string_view section, std::string_view 
         if (!inSection) continue;
         std::string_view k, v;
         if (KeyValue(line, k, v)) {
-            if (loc.keyLine < 0 && SameName(k, key)) {
+            if (loc.keyLine < 0 && EqualsNoCase(k, key)) {
                 loc.keyLine = i;
                 loc.value = v;
             }
@@ -157,44 +148,39 @@ int IniFile::ReadInt(std::string_view section, std::string_view key, int fallbac
     const std::string text = ReadText().bytes;
     Location loc = Find(text, section, key);
     if (loc.keyLine < 0) return fallback;
-    std::string_view v = loc.value;
-    std::size_t i = 0;
-    bool negative = false;
-    if (i < v.size() && (v[i] == '-' || v[i] == '+')) negative = v[i++] == '-';
-    long long n = 0;
-    for (; i < v.size() && std::isdigit(static_cast<unsigned char>(v[i])); ++i) {
-        n = n * 10 + (v[i] - '0');
-        if (n > INT_MAX) n = INT_MAX;  // saturate rather than wrap
-    }
-    return static_cast<int>(negative ? -n : n);
+    // Negative values have always stopped at -INT_MAX.
+    return std::max(ReadDecimal(loc.value, {}).value, -INT_MAX);
 }
 
-bool IniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
+std::string WriteResult::Reason() const {
+    return std::strerror(error);
+}
+
+WriteResult IniFile::WriteString(std::string_view section, std::string_view key,
+                                 std::string_view value) {
     if (text_) {
         *text_ = WithValue(*text_, section, key, value);
-        return true;
+        return {};
     }
     // Read, change and replace under the lock: two programs writing at once
     // must not each replace the file with their own copy of the old one.
     const std::string lockPath = path_ + ".lock";
     int lock = ::open(lockPath.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0644);
-    if (lock < 0) return false;
+    if (lock < 0) return {errno};
     int status;
     while ((status = ::flock(lock, LOCK_EX)) != 0 && errno == EINTR) {
     }
-    bool written = false;
-    if (status == 0) {
+    WriteResult written;
+    if (status != 0) {
+        written.error = errno;
+    } else {
         Text text = ReadText();
         // A file that cannot be read is kept, not replaced by one holding only this key.
-        if (text.error != 0) {
-            errno = text.error;
-        } else {
-            written = WriteFileAtomically(path_, WithValue(text.bytes, section, key, value));
-        }
+        written = text.error != 0
+                      ? WriteResult{text.error}
+                      : WriteFileAtomically(path_, WithValue(text.bytes, section, key, value));
     }
-    const int err = errno;
     ::close(lock);  // releases the lock
-    errno = err;
     return written;
 }
 
@@ -225,50 +211,41 @@ std::string IniFile::WithValue(std::string_view text, std::string_view section, 
     return bytes;
 }
 
-bool IniFile::WriteInt(std::string_view section, std::string_view key, int value) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%d", value);
-    return WriteString(section, key, text);
+WriteResult IniFile::WriteInt(std::string_view section, std::string_view key, int value) {
+    return WriteString(section, key, std::to_string(value));
 }
 
-bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
+WriteResult WriteFileAtomically(const std::string& path, std::string_view bytes) {
     std::string tmp = path + ".XXXXXX";
     int fd = ::mkstemp(tmp.data());
-    if (fd < 0) return false;
-    auto fail = [&] {
-        int err = errno;
+    if (fd < 0) return {errno};
+    auto fail = [&](int error) {
         ::close(fd);
         ::unlink(tmp.c_str());
-        errno = err;
-        return false;
+        return WriteResult{error};
     };
     std::size_t done = 0;
     while (done < bytes.size()) {
         ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            if (n == 0) errno = ENOSPC;
-            return fail();
-        }
+        if (n <= 0) return fail(n == 0 ? ENOSPC : errno);
         done += static_cast<std::size_t>(n);
     }
     // Keep the permissions of the file being replaced; a new one gets the usual 0644.
     struct stat st {};
     mode_t mode = ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644;
-    if (::fchmod(fd, mode) != 0 || ::fsync(fd) != 0) return fail();
+    if (::fchmod(fd, mode) != 0 || ::fsync(fd) != 0) return fail(errno);
     if (::close(fd) != 0) {
-        int err = errno;
+        WriteResult closing{errno};
         ::unlink(tmp.c_str());
-        errno = err;
-        return false;
+        return closing;
     }
     if (::rename(tmp.c_str(), path.c_str()) != 0) {
-        int err = errno;
+        WriteResult renaming{errno};
         ::unlink(tmp.c_str());
-        errno = err;
-        return false;
+        return renaming;
     }
-    return true;
+    return {};
 }
 
 }  // namespace orvane::platform

@@ -4,6 +4,7 @@
 #include <limits>
 #include <utility>
 
+#include "platform/text.h"
 #include "script/number_text.h"
 
 namespace orvane::script {
@@ -50,7 +51,7 @@ void Calculator::ExecuteCalculatorLine(std::string_view text) {
     } else if (text == "sqrt") {
         x_ = std::sqrt(x_);
     } else if (!text.empty() && text[0] == '[') {
-        int32_t n = ReadDecimalInteger(text.substr(1));
+        int32_t n = platform::ReadDecimal(text.substr(1)).value;
         if (n >= 1 && n <= kRecallBankSize) {
             Lift();
             x_ = recall_[static_cast<std::size_t>(n - 1)];

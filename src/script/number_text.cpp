@@ -11,25 +11,7 @@ namespace {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
-
 }  // namespace
-
-int32_t ReadDecimalInteger(std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size() && IsBlank(text[i])) ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-    int64_t value = 0;
-    constexpr int64_t kLimit = int64_t{std::numeric_limits<int32_t>::max()} + 1;
-    for (; i < text.size() && IsDigit(text[i]); ++i) {
-        if (value < kLimit) value = value * 10 + (text[i] - '0');
-    }
-    if (value > kLimit) value = kLimit;
-    value = negative ? -value : value;
-    if (value > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
-    return static_cast<int32_t>(value);
-}
 
 double ReadDecimalNumber(std::string_view text) {
     std::size_t i = 0;

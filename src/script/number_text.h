@@ -3,13 +3,9 @@
 // decimal only, reading stops at the first character that cannot belong to the
 // number, and no number at all reads as 0. Independent of the process locale.
 
-#include <cstdint>
 #include <string_view>
 
 namespace orvane::script {
-
-// Leading blanks, an optional sign and decimal digits; saturates at the int32 range.
-int32_t ReadDecimalInteger(std::string_view text);
 
 // An optional sign, digits with an optional point, an optional exponent. A value
 // too large for a double reads as an infinity, one too small as zero.

@@ -166,8 +166,7 @@ ScriptRead ReadScriptFileLines(const std::string& path, const LineHandler& onLin
     return lines.End();
 }
 
-bool ChooseScriptFile(ui::FileDialogs& dialogs, ui::MessageBoxes& boxes, std::string& path) {
-    path.clear();
+std::optional<std::string> ChooseScriptFile(ui::FileDialogs& dialogs, ui::MessageBoxes& boxes) {
     ui::FileDialogRequest request;
     request.title = kSelectScriptTitle;
     request.filters = {{kScriptFilterName, kScriptFilterPattern}};
@@ -175,9 +174,9 @@ bool ChooseScriptFile(ui::FileDialogs& dialogs, ui::MessageBoxes& boxes, std::st
     request.pathMustExist = true;
     request.hideReadOnly = true;
     std::optional<std::string> chosen = dialogs.OpenFile(request);
-    if (!chosen || chosen->empty()) return false;
-    path = *chosen;
-    return ScanScript(boxes, path, FileSource(path), nullptr);
+    if (!chosen || chosen->empty()) return std::nullopt;
+    if (!ScanScript(boxes, *chosen, FileSource(*chosen), nullptr)) return std::nullopt;
+    return chosen;
 }
 
 bool LoadScriptFile(ui::MessageBoxes& boxes, ui::ListBox& list, const std::string& path, bool load) {

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -32,10 +33,10 @@ enum class ScriptRead {
 // end. Memory stays bounded whatever the file holds.
 ScriptRead ReadScriptFileLines(const std::string& path, const LineHandler& onLine);
 
-// Shows the open-file dialog and checks the chosen file. True when it is a
-// script; path then holds it. A cancelled dialog is silent and leaves path empty;
-// a refused file is reported in a message box and leaves its path in path.
-bool ChooseScriptFile(ui::FileDialogs& dialogs, ui::MessageBoxes& boxes, std::string& path);
+// Shows the open-file dialog and checks the chosen file: its path when it is a
+// script. A cancelled dialog is silent; a refused file is reported in a
+// message box.
+std::optional<std::string> ChooseScriptFile(ui::FileDialogs& dialogs, ui::MessageBoxes& boxes);
 
 // Checks the file and, with load set, replaces the list's items with its lines
 // (leaving out empty lines, a Ctrl-Z end mark and lines too long for the list).

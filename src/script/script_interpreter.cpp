@@ -1,12 +1,12 @@
 #include "script/script_interpreter.h"
 
-#include <cctype>
 #include <cstdio>
 #include <optional>
 #include <string>
 
 #include "platform/clock.h"
 #include "platform/regular_file.h"
+#include "platform/text.h"
 #include "platform/text_format.h"
 #include "script/number_text.h"
 #include "script/script_texts.h"
@@ -16,15 +16,6 @@
 namespace orvane::script {
 
 namespace {
-
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size()) return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(text[i])) != std::tolower(static_cast<unsigned char>(prefix[i])))
-            return false;
-    }
-    return true;
-}
 
 // The text after the first comma; nothing when there is no comma.
 std::optional<std::string_view> Argument(std::string_view line) {
@@ -42,7 +33,7 @@ bool SendCommand(ScriptHost& host, ScriptEngineState& engine, std::string_view l
         delay = kQueryReplyTimeoutMs;
         if (index + 1 < lineCount) {
             std::string next = host.scriptList.ItemText(index + 1);
-            if (StartsWithNoCase(next, kReplyLinePrefix)) {
+            if (platform::StartsWithNoCase(next, kReplyLinePrefix)) {
                 delay = ReplyTimeout(next);
                 ++index;
             }
@@ -63,7 +54,7 @@ void Bincon(ScriptHost& host, std::string_view line) {
     if (argument) {
         if (argument->empty()) return;
         // The posted command flips the setting, so preset it to the opposite of the wish.
-        host.convertBinary = !StartsWithNoCase(*argument, kBinconOn);
+        host.convertBinary = !platform::StartsWithNoCase(*argument, kBinconOn);
     }
     host.mainWindow.PostCommand(ui::kCmdConvertBinary);
 }
@@ -86,7 +77,7 @@ void Print(ScriptHost& host, std::string_view line) {
 uint32_t RunDirective(ScriptHost& host, ScriptEngineState& engine, ScriptMode mode, std::string_view line,
                       int index, int lineCount) {
     std::string_view word = line.substr(1);
-    auto is = [word](const char* keyword) { return StartsWithNoCase(word, keyword); };
+    auto is = [word](const char* keyword) { return platform::StartsWithNoCase(word, keyword); };
 
     if (is(kDirectiveBeep)) {
         host.beeper.Beep();
@@ -127,7 +118,7 @@ uint32_t RunDirective(ScriptHost& host, ScriptEngineState& engine, ScriptMode mo
 uint32_t ReplyTimeout(std::string_view line) {
     std::optional<std::string_view> argument = Argument(line);
     if (!argument) return kDefaultWaitMs;
-    int32_t seconds = ReadDecimalInteger(*argument);
+    int32_t seconds = platform::ReadDecimal(*argument).value;
     if (seconds < 1) return kDefaultWaitMs;
     if (seconds > kMaxWaitSeconds) seconds = kMaxWaitSeconds;
     return static_cast<uint32_t>(seconds) * 1000u;

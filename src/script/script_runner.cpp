@@ -31,8 +31,7 @@ bool ScriptRunner::HandleCommand(int id, intptr_t param) {
 void ScriptRunner::ScriptCommand() {
     if (mode_ == ScriptMode::Running || mode_ == ScriptMode::StepPending) return;
     if (!host_.record.instrumentReady) return;
-    std::string path;
-    bool chosen = ChooseScriptFile(host_.fileDialogs, host_.messageBoxes, path);
+    std::optional<std::string> chosen = ChooseScriptFile(host_.fileDialogs, host_.messageBoxes);
     if (chosen) mode_ = ScriptMode::Stopped;
     ShowScriptPanel();
     // A refused file has been reported once; the script already loaded, if any,
@@ -41,7 +40,7 @@ void ScriptRunner::ScriptCommand() {
         host_.mainWindow.PostCommand(ui::kCmdFocusCommandLine);
         return;
     }
-    scriptPath_ = path;
+    scriptPath_ = *chosen;
     LoadScriptFile(host_.messageBoxes, host_.scriptList, scriptPath_, true);
     UpdateRunButtons();
 }

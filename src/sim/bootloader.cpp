@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "platform/debug_output.h"
+#include "platform/text.h"
 #include "sim/command_interpreter.h"
 #include "sim/command_line.h"
 #include "sim/engine.h"
@@ -16,13 +17,6 @@ struct HexRecord {
     std::string data;
 };
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
-
 // A well-formed record: hex digits in pairs, the byte count matching, a known
 // type of the right length and a checksum that makes every byte sum to 0.
 std::optional<HexRecord> ParseRecord(std::string_view line) {
@@ -31,10 +25,9 @@ std::optional<HexRecord> ParseRecord(std::string_view line) {
     std::string bytes;
     uint8_t sum = 0;
     for (std::size_t i = 0; i < digits.size(); i += 2) {
-        int high = HexDigit(digits[i]);
-        int low = HexDigit(digits[i + 1]);
-        if (high < 0 || low < 0) return std::nullopt;
-        auto byte = static_cast<uint8_t>(high * 16 + low);
+        std::optional<uint32_t> value = platform::ReadHex(digits.substr(i, 2));
+        if (!value) return std::nullopt;
+        auto byte = static_cast<uint8_t>(*value);
         bytes += static_cast<char>(byte);
         sum = static_cast<uint8_t>(sum + byte);
     }
@@ -266,7 +259,9 @@ void Bootloader::NoteRecordAccepted(Engine& engine) {
     std::vector<std::string>& events = engine.boot().events;
     constexpr std::string_view kRecords = "records ";
     if (!events.empty() && events.back().starts_with(kRecords)) {
-        events.back() = std::string(kRecords) + std::to_string(std::stoul(events.back().substr(kRecords.size())) + 1);
+        int64_t count =
+            platform::ReadDecimal(std::string_view(events.back()).substr(kRecords.size())).value;
+        events.back() = std::string(kRecords) + std::to_string(count + 1);
     } else {
         events.push_back(std::string(kRecords) + "1");
     }

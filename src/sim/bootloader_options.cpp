@@ -1,15 +1,16 @@
 #include "sim/bootloader_config.h"
 
-#include <charconv>
+#include <optional>
+
+#include "platform/text.h"
 
 namespace orvane::sim {
 namespace {
 
 bool Number(std::string_view text, uint32_t max, uint32_t& out) {
-    uint32_t value = 0;
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || ec != std::errc() || end != text.data() + text.size() || value > max) return false;
-    out = value;
+    std::optional<uint32_t> value = platform::ReadUnsigned(text);
+    if (!value || *value > max) return false;
+    out = *value;
     return true;
 }
 

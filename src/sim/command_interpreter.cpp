@@ -1,9 +1,8 @@
 #include "sim/command_interpreter.h"
 
-#include <cctype>
-#include <cstdio>
-
 #include "platform/debug_output.h"
+#include "platform/text.h"
+#include "platform/text_format.h"
 #include "sim/binary_value.h"
 #include "sim/bootloader.h"
 #include "sim/engine.h"
@@ -12,18 +11,8 @@ namespace orvane::sim {
 
 namespace {
 
-std::string Lower(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
-
 std::string_view Trim(std::string_view text) {
-    const char* blanks = " \t";
-    size_t first = text.find_first_not_of(blanks);
-    if (first == std::string_view::npos) return {};
-    size_t last = text.find_last_not_of(blanks);
-    return text.substr(first, last - first + 1);
+    return platform::Trim(text, platform::kBlanks);
 }
 
 std::string_view FirstWord(std::string_view command) {
@@ -43,13 +32,11 @@ CommandHandler AnswerValue(double InstrumentConfig::*field) {
 }  // namespace
 
 std::string MeasurementText(double value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.5E", value);
-    return text;
+    return platform::Format("%.5E", value);
 }
 
 void CommandTable::Add(std::string_view word, CommandHandler handler) {
-    std::string key = Lower(word);
+    std::string key = platform::ToLowerAscii(word);
     for (auto& entry : entries_) {
         if (entry.first == key) {
             entry.second = std::move(handler);
@@ -60,7 +47,7 @@ void CommandTable::Add(std::string_view word, CommandHandler handler) {
 }
 
 const CommandHandler* CommandTable::Find(std::string_view command) const {
-    std::string key = Lower(FirstWord(command));
+    std::string key = platform::ToLowerAscii(FirstWord(command));
     for (const auto& entry : entries_) {
         if (entry.first == key) return &entry.second;
     }
@@ -86,12 +73,10 @@ CommandTable StandardCommands() {
         std::size_t first = command.find(',');
         std::size_t second = command.find(',', first == std::string_view::npos ? first : first + 1);
         if (second == std::string_view::npos) return;
-        int number = 0;
-        for (char c : Trim(command.substr(first + 1, second - first - 1))) {
-            if (c < '0' || c > '9' || number > 100000) return;
-            number = number * 10 + (c - '0');
-        }
-        engine.SetSetting(number, std::string(Trim(command.substr(second + 1))));
+        std::string_view number = Trim(command.substr(first + 1, second - first - 1));
+        if (number.find_first_not_of("0123456789") != std::string_view::npos) return;
+        engine.SetSetting(platform::ReadDecimal(number, {}).value,
+                          std::string(Trim(command.substr(second + 1))));
     });
     return table;
 }

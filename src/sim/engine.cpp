@@ -1,8 +1,8 @@
 #include "sim/engine.h"
 
 #include <algorithm>
-#include <cstdio>
 
+#include "platform/text_format.h"
 #include "sim/bootloader.h"
 #include "sim/command_interpreter.h"
 #include "sim/command_line.h"
@@ -17,10 +17,8 @@ bool Reached(uint32_t now, uint32_t due) {
 }  // namespace
 
 std::string FloodLine(uint64_t n, bool withoutLineEnd) {
-    char text[40];
-    std::snprintf(text, sizeof text, withoutLineEnd ? "FLOOD %010llu" : "FLOOD %010llu\r\n",
-                  static_cast<unsigned long long>(n));
-    return text;
+    std::string line = platform::Format("FLOOD %010llu", static_cast<unsigned long long>(n));
+    return withoutLineEnd ? line : line + "\r\n";
 }
 
 Engine::Engine(InstrumentConfig config)

@@ -13,6 +13,7 @@
 
 #include "platform/debug_output.h"
 #include "platform/process_start.h"
+#include "platform/product.h"
 #include "sim/discovery_responder.h"
 #include "sim/pty_endpoint.h"
 #include "sim/sim_options.h"
@@ -26,7 +27,11 @@ int main(int argc, char** argv) {
     std::string error;
     if (!ParseSimOptions(argc, argv, options, error)) {
         std::fprintf(stderr, "orvane2-sim: %s\n(try --help)\n", error.c_str());
-        return 2;
+        return kSimUsageError;
+    }
+    if (options.programVersion) {
+        std::fputs(orvane::platform::VersionLine("orvane2-sim").c_str(), stdout);
+        return 0;
     }
     if (options.help) {
         std::fputs(SimUsage().c_str(), stdout);

@@ -2,23 +2,24 @@
 
 #include <arpa/inet.h>
 
-#include <charconv>
+#include <algorithm>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <tuple>
 #include <vector>
+
+#include "platform/option_parser.h"
+#include "platform/text.h"
 
 namespace orvane::sim {
 
 namespace {
 
 bool ParseNumber(std::string_view text, uint32_t max, uint32_t& out) {
-    uint32_t value = 0;
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || ec != std::errc() || end != text.data() + text.size() || value > max) {
-        return false;
-    }
-    out = value;
+    std::optional<uint32_t> value = platform::ReadUnsigned(text);
+    if (!value || *value > max) return false;
+    out = *value;
     return true;
 }
 
@@ -45,127 +46,110 @@ bool ParseTcp(std::string_view text, SimOptions& options) {
 }
 
 std::vector<std::string> SplitFields(std::string_view text) {
-    std::vector<std::string> fields;
-    if (text.empty()) return fields;
-    size_t start = 0;
-    for (;;) {
-        size_t comma = text.find(',', start);
-        fields.emplace_back(text.substr(start, comma - start));
-        if (comma == std::string_view::npos) break;
-        start = comma + 1;
-    }
-    return fields;
+    auto fields = platform::SplitSeparated(text, ',');
+    return {fields.begin(), fields.end()};
 }
 
 }  // namespace
 
 bool ParseSimOptions(int argc, const char* const* argv, SimOptions& options, std::string& error) {
     InstrumentConfig& c = options.config;
-    for (int i = 1; i < argc; ++i) {
-        std::string_view arg = argv[i];
-        auto flag = [&](std::string_view name) { return arg == name; };
-        // Options that take a value; the value is the next argument.
-        const char* value = nullptr;
-        auto takes = [&](std::string_view name) {
-            if (arg != name) return false;
-            if (i + 1 >= argc) {
-                error = std::string(name) + " needs a value";
-                return false;
-            }
-            value = argv[++i];
-            return true;
-        };
-        auto number = [&](uint32_t& out) {
-            if (ParseNumber(value, UINT32_MAX, out)) return true;
-            error = std::string(arg) + ": not a number: " + value;
-            return false;
-        };
-
-        if (flag("--help") || flag("-h")) {
-            options.help = true;
-        } else if (flag("--trace")) {
-            options.trace = true;
-        } else if (flag("--pty")) {
-            options.pty = true;
-        } else if (takes("--link")) {
-            options.pty = true;
-            options.link = value;
-        } else if (takes("--tcp")) {
-            if (!ParseTcp(value, options)) {
-                error = std::string("--tcp: expected ADDRESS[:PORT], got ") + value;
-                return false;
-            }
-        } else if (takes("--maker")) {
-            c.maker = value;
-        } else if (takes("--model")) {
-            c.model = value;
-        } else if (takes("--serial")) {
-            c.serial = value;
-        } else if (takes("--fields")) {
-            c.furtherFields = SplitFields(value);
-        } else if (takes("--identity")) {
-            c.identity = value;
-        } else if (takes("--calstr")) {
-            c.calstr = value;
-        } else if (takes("--calver")) {
-            c.calver = value;
-        } else if (takes("--version")) {
-            c.version = value;
-        } else if (flag("--bootcode")) {
-            c.bootcode = true;
-        } else if (flag("--silent")) {
-            c.silent = true;
-        } else if (takes("--idn-from")) {
-            if (!number(c.idnFromQuery)) return false;
-        } else if (takes("--hang-up-after")) {
-            if (!number(c.hangUpAfterBytes)) return false;
-        } else if (takes("--trickle")) {
-            if (!number(c.trickleMs)) return false;
-        } else if (flag("--flood")) {
-            c.flood = true;
-        } else if (flag("--flood-raw")) {
-            c.flood = c.floodWithoutLineEnds = true;
-        } else if (takes("--discover")) {
-            std::string_view m = value;
-            options.discoverEcho = m == "echo" || m == "both";
-            options.discoverQuery = m == "query" || m == "both";
-            if (!options.discoverEcho && !options.discoverQuery) {
-                error = std::string("--discover: expected echo, query or both, got ") + value;
-                return false;
-            }
-        } else if (takes("--discover-on")) {
-            options.discoverAddresses = SplitFields(value);
-            for (const std::string& a : options.discoverAddresses) {
-                if (!IsIpv4(a)) {
-                    error = "--discover-on: not an IPv4 address: " + a;
-                    return false;
-                }
-            }
-            if (options.discoverAddresses.empty()) {
-                error = "--discover-on needs at least one address";
-                return false;
-            }
-        } else if (takes("--discover-answer")) {
-            if (!ParseDiscoveryAnswer(value, options.discoverAnswer)) {
-                error = std::string("--discover-answer: unknown form: ") + value;
-                return false;
-            }
-        } else if (takes("--echo-port") || takes("--query-port")) {
+    // "-h" is read here rather than by CLI11, which would read "-hx" as "-h -x".
+    auto firstUnknown = [](const std::vector<std::string>& words) {
+        auto unknown = std::find_if(words.begin(), words.end(),
+                                    [](const std::string& w) { return w != "-h"; });
+        return unknown == words.end() ? std::string() : "unknown option: " + *unknown;
+    };
+    platform::OptionParser parser(firstUnknown);
+    auto flag = [&](const char* name, bool& field) {
+        parser.Flag(name, [&field] { field = true; });
+    };
+    auto text = [&](const char* name, std::string& field) {
+        parser.Value(name, [&field](const std::string& value) {
+            field = value;
+            return std::string();
+        });
+    };
+    auto number = [&](const char* name, uint32_t& field) {
+        parser.Value(name, [name, &field](const std::string& value) {
+            return ParseNumber(value, UINT32_MAX, field)
+                       ? std::string()
+                       : std::string(name) + ": not a number: " + value;
+        });
+    };
+    auto port = [&](const char* name, uint16_t& field) {
+        parser.Value(name, [name, &field](const std::string& value) {
             uint32_t port = 0;
-            if (!ParseNumber(value, 65535, port) || port == 0) {
-                error = std::string(arg) + ": not a port number: " + value;
-                return false;
-            }
-            (arg == "--echo-port" ? options.echoPort : options.queryPort) =
-                static_cast<uint16_t>(port);
-        } else if (takes("--bootloader")) {
-            if (!ParseBootloaderOptions(value, c.bootloader, error)) return false;
-        } else {
-            if (error.empty()) error = "unknown option: " + std::string(arg);
-            return false;
+            if (!ParseNumber(value, 65535, port) || port == 0)
+                return std::string(name) + ": not a port number: " + value;
+            field = static_cast<uint16_t>(port);
+            return std::string();
+        });
+    };
+
+    flag("--help", options.help);
+    flag("--trace", options.trace);
+    flag("--pty", options.pty);
+    parser.Value("--link", [&](const std::string& value) {
+        options.pty = true;
+        options.link = value;
+        return std::string();
+    });
+    parser.Value("--tcp", [&](const std::string& value) {
+        return ParseTcp(value, options) ? std::string()
+                                        : "--tcp: expected ADDRESS[:PORT], got " + value;
+    });
+    text("--maker", c.maker);
+    text("--model", c.model);
+    text("--serial", c.serial);
+    parser.Value("--fields", [&](const std::string& value) {
+        c.furtherFields = SplitFields(value);
+        return std::string();
+    });
+    text("--identity", c.identity);
+    text("--calstr", c.calstr);
+    text("--calver", c.calver);
+    text("--version", c.version);
+    flag("--bootcode", c.bootcode);
+    flag("--silent", c.silent);
+    number("--idn-from", c.idnFromQuery);
+    number("--hang-up-after", c.hangUpAfterBytes);
+    number("--trickle", c.trickleMs);
+    flag("--flood", c.flood);
+    parser.Flag("--flood-raw", [&] { c.flood = c.floodWithoutLineEnds = true; });
+    parser.Value("--discover", [&](const std::string& m) {
+        options.discoverEcho = m == "echo" || m == "both";
+        options.discoverQuery = m == "query" || m == "both";
+        if (options.discoverEcho || options.discoverQuery) return std::string();
+        return "--discover: expected echo, query or both, got " + m;
+    });
+    parser.Value("--discover-on", [&](const std::string& value) {
+        options.discoverAddresses = SplitFields(value);
+        for (const std::string& a : options.discoverAddresses) {
+            if (!IsIpv4(a)) return "--discover-on: not an IPv4 address: " + a;
         }
+        if (options.discoverAddresses.empty())
+            return std::string("--discover-on needs at least one address");
+        return std::string();
+    });
+    parser.Value("--discover-answer", [&](const std::string& value) {
+        if (ParseDiscoveryAnswer(value, options.discoverAnswer)) return std::string();
+        return "--discover-answer: unknown form: " + value;
+    });
+    port("--echo-port", options.echoPort);
+    port("--query-port", options.queryPort);
+    parser.Value("--bootloader", [&](const std::string& value) {
+        std::string fault;
+        ParseBootloaderOptions(value, c.bootloader, fault);
+        return fault;
+    });
+    if (argc == 2 && std::string_view(argv[1]) == "--version") {
+        options.programVersion = true;
+        return true;
     }
-    if (!error.empty()) return false;
+    std::vector<std::string> words;
+    if (!parser.Parse(argc, argv, words, error)) return false;
+    if (!words.empty()) options.help = true;  // only "-h" can be left
     bool discover = options.discoverEcho || options.discoverQuery;
     if (discover && options.discoverAddresses.empty())
         options.discoverAddresses = {options.tcpAddress};
@@ -214,7 +198,8 @@ Identity and texts:
            std::string(kDefaultFirmwareField) + R"()
   --identity TEXT        the whole "*IDN?" answer instead of the fields above
   --calstr TEXT --calver TEXT --version TEXT
-                         answers to "calstr?", "calver?" and "version?"
+                         answers to "calstr?", "calver?" and "version?";
+                         --version alone prints this program's version
   --bootcode             answer "*IDN?" as an instrument running only its bootloader
 Models (--model) from each row of the model table:
   )" + KnownModelList() + R"(

@@ -14,6 +14,8 @@ namespace orvane::sim {
 struct SimOptions {
     InstrumentConfig config;
     bool help = false;
+    // "--version" alone: the program's version, not the instrument's answer.
+    bool programVersion = false;
     bool trace = false;
     bool pty = false;
     std::string link;  // symlink to the pseudo-terminal; implies pty
@@ -34,5 +36,8 @@ struct SimOptions {
 bool ParseSimOptions(int argc, const char* const* argv, SimOptions& options, std::string& error);
 
 std::string SimUsage();
+
+// Exit status of a command line that is not understood, as the other programs'.
+inline constexpr int kSimUsageError = 64;
 
 }  // namespace orvane::sim

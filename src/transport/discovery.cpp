@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "platform/clock.h"
+#include "platform/text.h"
 #include "transport/comms_log.h"
 #include "transport/discovery_targets.h"
 #include "transport/tcp_client.h"
@@ -123,14 +124,10 @@ bool IsEchoAnswer(const uint8_t* data, std::size_t length, uint16_t tcpPort) {
     std::size_t slash = text.find('/');
     if (slash == std::string_view::npos) return false;
     // Compared as a number: leading zeros and whatever follows the digits do not
-    // matter. Large numbers stop counting early rather than wrap onto the port.
-    uint32_t number = 0;
-    std::size_t digits = 0;
-    for (std::size_t i = slash + 1; i < text.size() && text[i] >= '0' && text[i] <= '9';
-         ++i, ++digits) {
-        if (number <= 65535) number = number * 10 + static_cast<uint32_t>(text[i] - '0');
-    }
-    return digits > 0 && number == tcpPort;
+    // matter, but a sign is no part of a port.
+    std::string_view port = text.substr(slash + 1);
+    if (port.empty() || port[0] < '0' || port[0] > '9') return false;
+    return platform::ReadDecimal(port, {}).value == tcpPort;
 }
 
 bool IsQueryAnswer(const uint8_t* data, std::size_t length) {

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <mutex>
 
+#include "platform/text.h"
 #include "transport/discovery_targets.h"
 
 namespace orvane::transport {
@@ -17,12 +18,6 @@ std::optional<std::string> g_override;
 
 void AddOnce(std::vector<uint32_t>& list, uint32_t address) {
     if (std::find(list.begin(), list.end(), address) == list.end()) list.push_back(address);
-}
-
-std::string_view Trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-    return s;
 }
 
 // The list given instead of the broadcast, and where it came from; nothing when none was.
@@ -57,8 +52,10 @@ std::vector<uint32_t> ParseDiscoveryAddresses(std::string_view text, std::string
     std::size_t start = 0;
     while (start <= text.size()) {
         std::size_t comma = text.find(',', start);
-        std::string_view entry = Trim(text.substr(
-            start, comma == std::string_view::npos ? std::string_view::npos : comma - start));
+        std::string_view entry = platform::Trim(
+            text.substr(start,
+                        comma == std::string_view::npos ? std::string_view::npos : comma - start),
+            platform::kBlanks);
         if (!entry.empty()) {
             in_addr a{};
             std::string entryText(entry);

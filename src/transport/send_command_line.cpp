@@ -1,8 +1,8 @@
 #include "transport/send_command_line.h"
 
-#include <cctype>
 #include <string>
 
+#include "platform/text.h"
 #include "transport/channel.h"
 
 namespace orvane::transport {
@@ -12,7 +12,7 @@ std::string CommandLineBytes(std::string_view text) {
     // and the line feed still follows.
     text = text.substr(0, text.find('\0'));
     if (text.size() >= 2 && text[0] == '^') {
-        char c = static_cast<char>(std::toupper(static_cast<unsigned char>(text[1])));
+        char c = platform::ToUpperAscii(text[1]);
         if ((c >= 'A' && c <= 'Z') || c == '[') return std::string(1, static_cast<char>(c - 0x40)) + "\n";
     }
     std::string bytes(text);

@@ -36,9 +36,10 @@ TEST(CliOptions, TheContractsWordsAndItsUsageErrors) {
     EXPECT_EQ(o.quietMs, 50u);
 
     CliOptions d;
-    ASSERT_TRUE(Parse({"--settings", "/tmp/x.ini", "--yes", "--no-color", "run", "--", "--odd name.txt"}, d, error));
+    ASSERT_TRUE(Parse(
+        {"--settings", "/tmp/x.ini", "--yes", "--trace", "run", "--", "--odd name.txt"}, d, error));
     EXPECT_EQ(d.args, (std::vector<std::string>{"--odd name.txt"}));
-    EXPECT_TRUE(d.yes);
+    EXPECT_TRUE(d.yes && d.trace);
 
     struct Bad {
         std::vector<const char*> args;

@@ -119,13 +119,13 @@ TEST(ConnectDialog, ReadingAndValidatingTheChoices) {
 TEST(ConnectDialog, SavedSettingsRestoreTheDialogAndSaveAsDefaultSticks) {
     std::string file = TempFile();
     platform::IniFile ini(file);
-    ASSERT_TRUE(ini.WriteString("Other", "Keep", "me"));
+    ASSERT_TRUE(ini.WriteString("Other", "Keep", "me").ok());
     ConnectionRecord saved;
     saved.interfaceKind = InterfaceKind::Lan;
     saved.ipAddress = "192.168.7.9";
     saved.comPort = "ttyGONE3";
     saved.baudRate = 38400;
-    ASSERT_TRUE(SaveConnectionSettings(&ini, saved));
+    ASSERT_TRUE(SaveConnectionSettings(ini, saved).ok());
 
     ConnectionRecord r;
     LoadConnectionSettings(&ini, r);

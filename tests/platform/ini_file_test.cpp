@@ -52,9 +52,9 @@ TEST(IniFile, WritesChangeOnlyTheirLineAtomically) {
     std::string original = "; keep this\n[Init]\nCreated=now\n\n[Other]\nA=1\n";
     std::string path = TempFile(original);
     IniFile ini(path);
-    ASSERT_TRUE(ini.WriteInt("init", "MainWindowWidth", 900));
-    ASSERT_TRUE(ini.WriteString("Connect", "ComPort", "ttyUSB0\nEvil=1"));
-    ASSERT_TRUE(ini.WriteString("Other", "a", "2"));
+    ASSERT_TRUE(ini.WriteInt("init", "MainWindowWidth", 900).ok());
+    ASSERT_TRUE(ini.WriteString("Connect", "ComPort", "ttyUSB0\nEvil=1").ok());
+    ASSERT_TRUE(ini.WriteString("Other", "a", "2").ok());
     EXPECT_EQ(Slurp(path),
               "; keep this\n[Init]\nCreated=now\nMainWindowWidth=900\n\n[Other]\na=2\n"
               "[Connect]\nComPort=ttyUSB0 Evil=1\n");
@@ -66,7 +66,7 @@ TEST(IniFile, WritesChangeOnlyTheirLineAtomically) {
     std::string junk = TempFile(garbage);
     IniFile bad(junk);
     EXPECT_EQ(bad.ReadInt("Connect", "Interface", 0), 0);
-    ASSERT_TRUE(bad.WriteInt("Connect", "Interface", 2));
+    ASSERT_TRUE(bad.WriteInt("Connect", "Interface", 2).ok());
     EXPECT_EQ(bad.ReadInt("Connect", "Interface", 0), 2);
     EXPECT_GE(Slurp(junk).size(), garbage.size());
     ::unlink(junk.c_str());
@@ -80,7 +80,7 @@ TEST(IniFile, WritesChangeOnlyTheirLineAtomically) {
         ::chmod(dir.c_str(), 0555);
         {
             orvane::testing::ScopedOrdinaryUser user;
-            EXPECT_FALSE(IniFile(inside).WriteInt("Init", "X", 1));
+            EXPECT_FALSE(IniFile(inside).WriteInt("Init", "X", 1).ok());
         }
         EXPECT_EQ(Slurp(inside), original);
         ::chmod(dir.c_str(), 0755);
@@ -95,7 +95,8 @@ TEST(IniFile, WritersAtOnceKeepEveryKeyAndAnUnreadableFileIsKept) {
     // Each write opens the lock file anew, so two threads contend as two programs would.
     auto writer = [&](std::string prefix) {
         IniFile ini(path);
-        for (int i = 0; i < 100; ++i) EXPECT_TRUE(ini.WriteInt("Keys", prefix + std::to_string(i), i));
+        for (int i = 0; i < 100; ++i)
+            EXPECT_TRUE(ini.WriteInt("Keys", prefix + std::to_string(i), i).ok());
     };
     std::thread a(writer, "a"), b(writer, "b");
     a.join();
@@ -117,7 +118,7 @@ TEST(IniFile, WritersAtOnceKeepEveryKeyAndAnUnreadableFileIsKept) {
     {
         orvane::testing::ScopedOrdinaryUser user;
         ASSERT_TRUE(user.ok());
-        EXPECT_FALSE(IniFile(path).WriteInt("Init", "MainWindowWidth", 900));
+        EXPECT_FALSE(IniFile(path).WriteInt("Init", "MainWindowWidth", 900).ok());
         EXPECT_EQ(errno, EACCES);
     }
     EXPECT_EQ(folder.Read("s.ini"), original);

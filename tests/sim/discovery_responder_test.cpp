@@ -40,15 +40,19 @@ TEST(DiscoveryResponder, CommandLineChoosesMethodsFormAndAddresses) {
     EXPECT_EQ(o.queryPort, 4001);
 
     o = {};
-    ASSERT_TRUE(Parse({"--discover", "query", "--discover-on", "127.0.0.2,127.0.0.3"}, o, error));
+    ASSERT_TRUE(
+        Parse({"--discover", "query", "--discover-on", "127.0.0.2,127.0.0.3", "--link", "/tmp/x"},
+              o, error));
     EXPECT_EQ(o.discoverAddresses, (std::vector<std::string>{"127.0.0.2", "127.0.0.3"}));
+    EXPECT_TRUE(o.pty);
 
     for (std::vector<const char*> bad : std::vector<std::vector<const char*>>{
              {"--discover", "all"},
              {"--discover", "both", "--discover-answer", "short"},
              {"--discover", "echo", "--discover-answer", "loud"},
              {"--discover", "echo", "--discover-on", "127.0.0.300"},
-             {"--discover", "echo", "--echo-port", "0"}}) {
+             {"--discover", "echo", "--echo-port", "0"},
+             {"--discover", "echo", "--query-port", "65536"}}) {
         o = {};
         error.clear();
         EXPECT_FALSE(Parse(bad, o, error)) << bad[1];

@@ -17,6 +17,8 @@
 #include "io_helpers.h"
 #include "support/sim_process.h"
 #include "sim/instrument_config.h"
+#include "sim/sim_options.h"
+#include "platform/product.h"
 
 using namespace std::string_view_literals;
 using namespace orvane::sim::testio;
@@ -39,7 +41,11 @@ TEST(SimExecutable, HelpAndBadOptions) {
 
     SimProcess bad({"--tcp", "127.0.0.1:99999"});
     EXPECT_EQ(bad.RestOfOutput(), "");
-    EXPECT_EQ(bad.Wait(), 2);
+    EXPECT_EQ(bad.Wait(), orvane::sim::kSimUsageError);
+
+    SimProcess version({"--version"});
+    EXPECT_EQ(version.RestOfOutput(), orvane::platform::VersionLine("orvane2-sim"));
+    EXPECT_EQ(version.Wait(), 0);
 }
 
 TEST(SimExecutable, ServesPtyAndTcpUntilTerminated) {

@@ -1,7 +1,6 @@
 #include "app/receive_step.h"
 
 #include <gtest/gtest.h>
-
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -11,17 +10,17 @@
 #include <string>
 
 #include "sim/memory_link.h"
-#include "support/posix_peers.h"
-#include "transport/serial_link.h"
-#include "transport/tcp_link.h"
 #include "support/fake_clock.h"
-#include "support/fake_controls.h"
+#include "support/posix_peers.h"
 #include "transport/channel.h"
 #include "transport/comms_log.h"
+#include "transport/serial_link.h"
+#include "transport/tcp_link.h"
+#include "ui/memory_controls.h"
 
 using namespace orvane;
 using app::ReceiveStep;
-using orvane::testing::FakeTextBox;
+using orvane::ui::MemoryTextBox;
 
 namespace {
 // An instrument at the end of a socket pair whose bytes the test writes directly.
@@ -46,7 +45,7 @@ struct Wire {
     transport::ConnectionRecord record;
     int peer = -1;
     ReceiveStep step;
-    FakeTextBox pane;
+    ui::MemoryTextBox pane;
     std::size_t counted = 0;
 };
 }  // namespace
@@ -144,7 +143,7 @@ TEST(ReceiveStep, SerialLineInBulkAndItsHangUp) {
     r.link = transport::SerialLink::Open(peer.path(), 9600).link;
     ASSERT_TRUE(r.link);
     r.channelOpen = true;
-    FakeTextBox pane;
+    ui::MemoryTextBox pane;
     ReceiveStep step;
     peer.Write("one\r\ntwo\n");
     platform::SystemClock().WaitReadable(r.link->Descriptor(), 1000);

@@ -10,6 +10,7 @@
 #include "sim/tcp_endpoint.h"
 #include "transport/channel.h"
 #include "ui/message_box.h"
+#include "ui/wait_cursor.h"
 
 using namespace orvane;
 
@@ -23,6 +24,7 @@ int main() {
     sim::TcpEndpoint instrument({}, "127.0.0.1", 0);
     instrument.Start();
     SilentBoxes boxes;
+    ui::NullWaitCursor cursor;
     std::vector<double> samples;
     for (int i = 0; i < 20; ++i) {
         transport::ConnectionRecord r;
@@ -30,7 +32,7 @@ int main() {
         r.ipAddress = "127.0.0.1";
         r.linkOptions.tcpPort = instrument.Port();
         double t0 = bench::NowUs();
-        bool ok = connection::ConnectAndIdentify(boxes, nullptr, r, false);
+        bool ok = connection::ConnectAndIdentify(boxes, cursor, r, false);
         double t1 = bench::NowUs();
         transport::CloseChannel(r);
         if (!ok) {

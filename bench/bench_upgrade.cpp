@@ -54,7 +54,7 @@ class SkippingClock final : public platform::Clock {
 };
 
 // Times the send phase from the worker's own notes.
-struct SendTimer : firmware::UpgradeDialog {
+struct SendTimer : firmware::UpgradeNotes {
     void NoteStatus(std::string text) override {
         if (start == 0 && text.rfind("Sending file", 0) == 0) start = bench::NowUs();
     }

@@ -58,7 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     testing::FakeMessageBoxes boxes;
     testing::FakeWaitCursor cursor;
     const uint32_t start = clock.TickCount();
-    bool identified = ConnectAndIdentify(boxes, &cursor, *record, true);
+    bool identified = ConnectAndIdentify(boxes, cursor, *record, true);
 
     FUZZ_CHECK(clock.TickCount() - start < 100);
     FUZZ_CHECK(boxes.shown.size() == 1);

@@ -14,9 +14,9 @@
 
 #include "app/receive_step.h"
 #include "fuzz_support.h"
-#include "support/fake_controls.h"
 #include "transport/connection_record.h"
 #include "transport/tcp_link.h"
+#include "ui/memory_controls.h"
 
 using namespace orvane;
 using app::ReceiveStep;
@@ -30,8 +30,8 @@ constexpr std::size_t kMaxInput = 64 * 1024;
 
 // Checks each line as it comes instead of keeping the pane's text: the filler
 // alone would make every input copy and scan some 40 KB.
-class Pane : public testing::FakeTextBox {
-public:
+class Pane : public ui::MemoryTextBox {
+  public:
     void AppendText(std::string_view t) override {
         // One line per call, always with its line end, never beyond the buffer.
         FUZZ_CHECK(t.size() >= 3 && t.size() <= app::kReceiveBufferSize + 1);

@@ -52,13 +52,13 @@ bool IsShownControl(uint32_t code) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     std::string_view input(reinterpret_cast<const char*>(data), size);
-    std::vector<StyledRun> runs = ReadRtf(input);
+    std::vector<RtfRun> runs = ReadRtf(input);
     for (std::size_t i = 0; i < runs.size(); ++i) {
-        const StyledRun& run = runs[i];
+        const RtfRun& run = runs[i];
         FUZZ_CHECK(!run.text.empty());
         // Adjacent runs of one style are one run.
         if (i > 0) {
-            StyledRun prev = runs[i - 1];
+            RtfRun prev = runs[i - 1];
             prev.text = run.text;
             FUZZ_CHECK(!(prev == run));
         }

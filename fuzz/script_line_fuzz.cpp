@@ -16,10 +16,10 @@
 #include "script/script_file.h"
 #include "script/script_interpreter.h"
 #include "support/fake_clock.h"
-#include "support/fake_controls.h"
 #include "support/fake_main_window.h"
 #include "support/fake_ui.h"
 #include "transport/tcp_link.h"
+#include "ui/memory_controls.h"
 
 using namespace orvane;
 using namespace orvane::script;
@@ -52,11 +52,11 @@ struct Bench {
     int peer = -1;
     transport::ConnectionRecord record;
     bool convertBinary = true;
-    ot::FakeTextBox results;
-    ot::FakeControl commandLine, sendButton;
-    ot::FakeListBox list;
-    ot::FakeButton runButton, stepButton, closeButton;
-    ot::FakeCommandPoster poster;
+    ui::MemoryTextBox results;
+    ui::MemoryControl commandLine, sendButton;
+    ui::MemoryListBox list;
+    ui::MemoryButton runButton, stepButton, closeButton;
+    ui::CommandQueue poster;
     ot::FakePaneLayout layout;
     ot::FakeFileDialogs dialogs;
     ot::FakeMessageBoxes boxes;

@@ -46,7 +46,7 @@ bool PrintableAscii(std::string_view text) {
 
 std::string ShownText(const std::string& rtf) {
     std::string text;
-    for (const StyledRun& run : ReadRtf(rtf)) text += run.text;
+    for (const RtfRun& run : ReadRtf(rtf)) text += run.text;
     return text;
 }
 

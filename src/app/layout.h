@@ -5,18 +5,22 @@
 
 #include <array>
 
-#include "script/script_runner.h"
-#include "ui/main_window.h"
 #include "ui/controls.h"
+#include "ui/window_frame.h"
 
 namespace orvane::app {
 
 inline constexpr int kControlCount = 8;
 // The window's design outer size; growth is measured from it.
 inline constexpr ui::Size kDesignOuterSize{808, 608};
-// The panes are shorter while the script panel shows below them.
-inline constexpr int kPaneHeightConsole = script::kPaneHeightNoScript;
-inline constexpr int kPaneHeightScript = script::kPaneHeightWithScript;
+// The design height of the results and information panes, which are shorter
+// while the script panel shows below them.
+inline constexpr int kPaneHeightConsole = 514;
+inline constexpr int kPaneHeightScript = 384;
+
+constexpr int PaneHeight(bool scriptPanelShown) {
+    return scriptPanelShown ? kPaneHeightScript : kPaneHeightConsole;
+}
 
 struct ControlDesign {
     int id;

@@ -68,14 +68,13 @@ std::string ConnectedCaption(const ConnectionRecord& r) {
 }
 
 Shell::Shell(ShellUi ui, std::optional<std::string> settingsFile, ShellHooks hooks)
-    : ui_(ui), hooks_(std::move(hooks)), record_(std::make_unique<ConnectionRecord>()) {
+    : ui_(ui),
+      hooks_(std::move(hooks)),
+      record_(std::make_unique<ConnectionRecord>()),
+      scripts_(script::ScriptHost{ui_.results, ui_.commandLine, ui_.send, ui_.scriptList,
+                                  ui_.runStop, ui_.step, ui_.close, ui_.poster, *this, ui_.files,
+                                  ui_.boxes, ui_.beeper, *record_, convertBinary_}) {
     if (settingsFile && !settingsFile->empty()) settings_.emplace(*settingsFile);
-    if (ui_.results && ui_.commandLine && ui_.send && ui_.scriptList && ui_.runStop && ui_.step && ui_.close &&
-        ui_.poster && ui_.files && ui_.boxes && ui_.beeper) {
-        scripts_ = std::make_unique<script::ScriptRunner>(script::ScriptHost{
-            *ui_.results, *ui_.commandLine, *ui_.send, *ui_.scriptList, *ui_.runStop, *ui_.step, *ui_.close,
-            *ui_.poster, *this, *ui_.files, *ui_.boxes, *ui_.beeper, *record_, convertBinary_});
-    }
 }
 
 Shell::~Shell() = default;
@@ -95,7 +94,7 @@ ui::Size Shell::Start(const std::vector<std::string>& args) {
     connection::LoadConnectionSettings(settings(), *record_);
 
     ui::Size size = kDesignOuterSize;
-    ui::Size screen = ui_.frame ? ui_.frame->ScreenSize() : ui::Size{0, 0};
+    ui::Size screen = ui_.frame.ScreenSize();
     if (settings_) {
         storedHeight_ = settings_->ReadInt(kSectionInit, kKeyWindowHeight, -1);
         storedWidth_ = settings_->ReadInt(kSectionInit, kKeyWindowWidth, -1);
@@ -104,7 +103,7 @@ ui::Size Shell::Start(const std::vector<std::string>& args) {
     }
     // A scaled desktop can be smaller than the design size: a window that does
     // not fit hides its Send button and information pane off the screen.
-    const ui::Size area = ui_.frame ? ui_.frame->WorkArea() : ui::Size{0, 0};
+    const ui::Size area = ui_.frame.WorkArea();
     if (area.width > 0) size.width = std::min(size.width, area.width);
     if (area.height > 0) size.height = std::min(size.height, area.height);
     startSize_ = size;
@@ -114,55 +113,48 @@ ui::Size Shell::Start(const std::vector<std::string>& args) {
 bool Shell::TellUnreadableSettings() {
     const std::string why = settings_ ? settings_->ReadProblem() : std::string();
     if (why.empty()) return false;
-    if (ui_.boxes) {
-        ui_.boxes->Show({platform::Format(kSettingsUnreadable, settings_->path().c_str(), why.c_str()),
-                         ui::kAppName, ui::MessageIcon::Warning, ui::MessageButtons::Ok});
-    }
+    ui_.boxes.Show({platform::Format(kSettingsUnreadable, settings_->path().c_str(), why.c_str()),
+                    ui::kAppName, ui::MessageIcon::Warning, ui::MessageButtons::Ok});
     return true;
 }
 
 void Shell::WindowCreated() {
     SetControlsEnabled(false);
-    ui::Control* shown[] = {ui_.results, ui_.commandLine, ui_.send};
-    for (ui::Control* c : shown) {
-        if (c) c->SetVisible(true);
-    }
-    ui::Control* hidden[] = {ui_.scriptList, ui_.runStop, ui_.step, ui_.close};
-    for (ui::Control* c : hidden) {
-        if (c) c->SetVisible(false);
-    }
-    if (ui_.send) ui_.send->SetCaption(ui::kCaptionSend);
-    if (ui_.runStop) ui_.runStop->SetCaption(ui::kCaptionRun);
-    if (ui_.step) ui_.step->SetCaption(ui::kCaptionStep);
-    if (ui_.close) ui_.close->SetCaption(ui::kCaptionClose);
-    if (ui_.menu) {
-        ui_.menu->CheckItem(ui::kCmdConvertBinary, convertBinary_);
-        ui_.menu->EnableItem(ui::kCmdUpgradeFirmware, false);
-        ui_.menu->EnableItem(ui::kCmdSetDateTime, false);
-    }
-    if (ui_.frame) ui_.frame->SetTitle(WindowTitle());
-    if (ui_.commandLine) ui_.commandLine->SetFocus();
+    ui::Control* shown[] = {&ui_.results, &ui_.commandLine, &ui_.send};
+    for (ui::Control* c : shown) c->SetVisible(true);
+    ui::Control* hidden[] = {&ui_.scriptList, &ui_.runStop, &ui_.step, &ui_.close};
+    for (ui::Control* c : hidden) c->SetVisible(false);
+    ui_.send.SetCaption(ui::kCaptionSend);
+    ui_.runStop.SetCaption(ui::kCaptionRun);
+    ui_.step.SetCaption(ui::kCaptionStep);
+    ui_.close.SetCaption(ui::kCaptionClose);
+    ui_.menu.CheckItem(ui::kCmdConvertBinary, convertBinary_);
+    ui_.menu.EnableItem(ui::kCmdUpgradeFirmware, false);
+    ui_.menu.EnableItem(ui::kCmdSetDateTime, false);
+    ui_.frame.SetTitle(WindowTitle());
+    ui_.commandLine.SetFocus();
     Post(ui::kCmdConnection, 0);
     ShowInstrumentInfo();
 }
 
 void Shell::Tick() {
     ConnectionRecord& r = *record_;
-    if (r.instrumentReady && r.pollReplies && ui_.results) {
+    if (r.instrumentReady && r.pollReplies) {
         auto counter = [this](std::size_t n) {
-            if (scripts_) scripts_->AddReplyCharacters(static_cast<int64_t>(n));
+            scripts_.AddReplyCharacters(static_cast<int64_t>(n));
         };
-        if (receive_.Run(r, *ui_.results, convertBinary_, counter) == ReceiveStep::Result::ReadFailure) {
+        if (receive_.Run(r, ui_.results, convertBinary_, counter) ==
+            ReceiveStep::Result::ReadFailure) {
             Post(ui::kCmdDisconnect, 1);
         }
     }
-    if (scripts_) scripts_->ScriptTick();
+    scripts_.ScriptTick();
 }
 
 void Shell::Shutdown() {
-    if (settings_ && ui_.frame) {
-        ui::Size outer = ui_.frame->OuterSize();
-        ui::Size screen = ui_.frame->ScreenSize();
+    if (settings_) {
+        ui::Size outer = ui_.frame.OuterSize();
+        ui::Size screen = ui_.frame.ScreenSize();
         int height = settings_->ReadInt(kSectionInit, kKeyWindowHeight, -1);
         int width = settings_->ReadInt(kSectionInit, kKeyWindowWidth, -1);
         // Only a size the user made is kept: closing an unresized window leaves
@@ -180,40 +172,41 @@ void Shell::Shutdown() {
 }
 
 void Shell::RelayoutControls() {
-    if (!ui_.frame) return;
-    auto rects = ComputeLayout(ui_.frame->OuterSize(), ui_.frame->ClientSize(), paneHeight_);
-    ui::Control* controls[kControlCount] = {ui_.results,    nullptr,  ui_.commandLine, ui_.send,
-                                            ui_.scriptList, ui_.runStop, ui_.step,     ui_.close};
-    for (int i = 0; i < kControlCount; ++i) {
-        if (controls[i]) controls[i]->SetGeometry(rects[static_cast<std::size_t>(i)]);
-    }
+    auto rects = ComputeLayout(ui_.frame.OuterSize(), ui_.frame.ClientSize(), paneHeight_);
+    // In the order of ControlDesigns().
+    ui::Control* controls[kControlCount] = {&ui_.results, &ui_.info,       &ui_.commandLine,
+                                            &ui_.send,    &ui_.scriptList, &ui_.runStop,
+                                            &ui_.step,    &ui_.close};
+    for (std::size_t i = 0; i < rects.size(); ++i) controls[i]->SetGeometry(rects[i]);
 }
 
-void Shell::SetPaneHeight(int height) { paneHeight_ = height; }
+void Shell::SetScriptPanelShown(bool shown) {
+    paneHeight_ = PaneHeight(shown);
+    RelayoutControls();
+}
 
 void Shell::SetControlsEnabled(bool enabled) {
     // The results pane stays enabled: what was received can still be scrolled,
     // selected and copied after the instrument has gone.
-    ui::Control* controls[] = {ui_.commandLine, ui_.send, ui_.scriptList, ui_.runStop, ui_.step, ui_.close};
-    for (ui::Control* c : controls) {
-        if (c) c->SetEnabled(enabled);
-    }
+    ui::Control* controls[] = {&ui_.commandLine, &ui_.send, &ui_.scriptList,
+                               &ui_.runStop,     &ui_.step, &ui_.close};
+    for (ui::Control* c : controls) c->SetEnabled(enabled);
 }
 
 void Shell::AppendResultText(std::string_view text) {
-    if (ui_.results) ui_.results->AppendText(text);
+    ui_.results.AppendText(text);
 }
 
 void Shell::ShowInstrumentInfo() {
-    if (ui_.info) ui_.info->SetRuns(app::ShowInstrumentInfo(*record_, platform::ClockOrSystem(record_->linkOptions.clock)->Now()));
+    ui_.info.SetRuns(app::ShowInstrumentInfo(*record_, platform::ClockOrSystem(record_->linkOptions.clock)->Now()));
 }
 
 void Shell::Post(int id, intptr_t param) {
-    if (ui_.poster) ui_.poster->PostCommand(id, param);
+    ui_.poster.PostCommand(id, param);
 }
 
 void Shell::Inform(const std::string& text) {
-    if (ui_.boxes) ui_.boxes->Inform(text, ui::kAppName);
+    ui_.boxes.Inform(text, ui::kAppName);
 }
 
 void Shell::HandleCommand(int id, intptr_t param) {
@@ -227,7 +220,7 @@ void Shell::HandleCommand(int id, intptr_t param) {
         case ui::kCmdEnableAfterConnect:
             SetControlsEnabled(record_->instrumentReady);
             // A running script keeps Step and Close disabled.
-            if (scripts_ && record_->instrumentReady) scripts_->UpdateRunButtons();
+            if (record_->instrumentReady) scripts_.UpdateRunButtons();
             // Selected, so that the command typed next replaces the last one
             // instead of being appended to it.
             FocusCommandLine();
@@ -248,7 +241,7 @@ void Shell::HandleCommand(int id, intptr_t param) {
             Send();
             break;
         case ui::kCmdClearResults:
-            if (ui_.results) ui_.results->SetText("");
+            ui_.results.SetText("");
             Post(ui::kCmdFocusCommandLine);
             break;
         case ui::kCmdSaveToFile:
@@ -256,7 +249,7 @@ void Shell::HandleCommand(int id, intptr_t param) {
             break;
         case ui::kCmdConvertBinary:
             convertBinary_ = !convertBinary_;
-            if (ui_.menu) ui_.menu->CheckItem(ui::kCmdConvertBinary, convertBinary_);
+            ui_.menu.CheckItem(ui::kCmdConvertBinary, convertBinary_);
             break;
         case ui::kCmdUpgradeFirmware:
             if (hooks_.upgradeFirmware) hooks_.upgradeFirmware();
@@ -270,10 +263,10 @@ void Shell::HandleCommand(int id, intptr_t param) {
         case ui::kCmdScriptRunStop:
         case ui::kCmdScriptStep:
         case ui::kCmdScriptClose:
-            if (scripts_) scripts_->HandleCommand(id, param);
+            scripts_.HandleCommand(id, param);
             break;
         case ui::kCmdAbout:
-            if (ui_.dialogs) ui_.dialogs->RunAboutDialog(ui::kAppName, ui::kAppVersion, ui::kAppNotice);
+            ui_.dialogs.RunAboutDialog(ui::kAppName, ui::kAppVersion, ui::kAppNotice);
             break;
         default:
             break;
@@ -281,24 +274,21 @@ void Shell::HandleCommand(int id, intptr_t param) {
 }
 
 void Shell::FocusCommandLine() {
-    if (!ui_.commandLine) return;
-    ui_.commandLine->SetFocus();
-    ui_.commandLine->SelectAll();
+    ui_.commandLine.SetFocus();
+    ui_.commandLine.SelectAll();
 }
 
 void Shell::Connect(intptr_t param) {
     ConnectionRecord& r = *record_;
     if (param == 0) {
         HandleCommand(ui::kCmdDisconnect, 0);
-        if (ui_.dialogs) {
-            auto ports = hooks_.listSerialPorts ? hooks_.listSerialPorts
-                                                : std::function<std::vector<std::string>()>(
-                                                      [] { return transport::ListSerialPorts(); });
-            connection::ConnectDialog dialog(r, settings(), ports, hooks_.lanSearch);
-            ui_.dialogs->RunConnectDialog(dialog);
-        }
-    } else if (ui_.boxes) {
-        r.instrumentReady = connection::ConnectAndIdentify(*ui_.boxes, ui_.cursor, r, false);
+        auto ports = hooks_.listSerialPorts ? hooks_.listSerialPorts
+                                            : std::function<std::vector<std::string>()>(
+                                                  [] { return transport::ListSerialPorts(); });
+        connection::ConnectDialog dialog(r, settings(), ports, hooks_.lanSearch);
+        ui_.dialogs.RunConnectDialog(dialog);
+    } else {
+        r.instrumentReady = connection::ConnectAndIdentify(ui_.boxes, ui_.cursor, r, false);
     }
     Post(ui::kCmdEnableAfterConnect);
     receive_.Clear();
@@ -310,34 +300,30 @@ void Shell::Connect(intptr_t param) {
     }
     ShowInstrumentInfo();
     r.pollReplies = true;
-    if (ui_.menu) {
-        ui_.menu->EnableItem(ui::kCmdUpgradeFirmware, true);
-        ui_.menu->EnableItem(ui::kCmdSetDateTime, true);
-    }
-    if (ui_.frame) ui_.frame->SetTitle(ConnectedCaption(r));
+    ui_.menu.EnableItem(ui::kCmdUpgradeFirmware, true);
+    ui_.menu.EnableItem(ui::kCmdSetDateTime, true);
+    ui_.frame.SetTitle(ConnectedCaption(r));
 }
 
 void Shell::Disconnect(intptr_t param) {
     ConnectionRecord& r = *record_;
-    if (ui_.menu) {
-        ui_.menu->EnableItem(ui::kCmdUpgradeFirmware, false);
-        ui_.menu->EnableItem(ui::kCmdSetDateTime, false);
-    }
+    ui_.menu.EnableItem(ui::kCmdUpgradeFirmware, false);
+    ui_.menu.EnableItem(ui::kCmdSetDateTime, false);
     transport::CloseChannel(r);
     r.pollReplies = false;
     r.instrumentReady = false;
     SetControlsEnabled(false);
-    if (param != 0 && ui_.boxes) {
-        ui::MessageAnswer answer = ui_.boxes->Show(
-            {kReestablishQuestion, ui::kAppName, ui::MessageIcon::Warning, ui::MessageButtons::YesNo});
+    if (param != 0) {
+        ui::MessageAnswer answer =
+            ui_.boxes.Show({kReestablishQuestion, ui::kAppName, ui::MessageIcon::Warning,
+                            ui::MessageButtons::YesNo});
         if (answer == ui::MessageAnswer::Yes) Post(ui::kCmdConnection, 1);
     }
     ShowInstrumentInfo();
 }
 
 void Shell::Send() {
-    if (!ui_.commandLine) return;
-    std::string text = ui_.commandLine->Text().substr(0, kCommandLineMax);
+    std::string text = ui_.commandLine.Text().substr(0, kCommandLineMax);
     text = text.substr(0, text.find('\0'));
     if (!record_->instrumentReady || text.empty()) return;
     if (transport::SendCommandLine(text, *record_)) {
@@ -352,39 +338,35 @@ void Shell::Send() {
 }
 
 void Shell::PickFromResults() {
-    if (!ui_.results || !ui_.commandLine) return;
-    if (!ui_.results->Selection().empty()) return;
-    std::string line = ui_.results->CaretLine();
+    if (!ui_.results.Selection().empty()) return;
+    std::string line = ui_.results.CaretLine();
     if (line.empty() || line[0] != '>') return;
     std::string command = line.size() > 2 ? line.substr(2) : std::string();
     command = command.substr(0, command.find_first_of("\r\n")).substr(0, kPickMax);
     if (command.empty()) return;
-    ui_.commandLine->SetText(command);
+    ui_.commandLine.SetText(command);
     Post(ui::kCmdFocusCommandLine);
 }
 
 void Shell::ShowHistory(const std::optional<std::string>& line) {
-    if (!line || !ui_.commandLine) return;
-    ui_.commandLine->SetText(*line);
+    if (!line) return;
+    ui_.commandLine.SetText(*line);
     Post(ui::kCmdFocusCommandLine);
 }
 
 void Shell::SaveToFile() {
-    ui::FileChoice choice{ui::FileChoice::Outcome::Failed, {}};
-    if (ui_.files) {
-        ui::FileDialogRequest request;
-        request.filters = {{kTextFileFilterName, kTextFileFilterPattern}};
-        request.defaultExtension = kTextFileExtension;
-        request.overwritePrompt = true;
-        request.hideReadOnly = true;
-        choice = ui_.files->SaveFile(request);
-    }
+    ui::FileDialogRequest request;
+    request.filters = {{kTextFileFilterName, kTextFileFilterPattern}};
+    request.defaultExtension = kTextFileExtension;
+    request.overwritePrompt = true;
+    request.hideReadOnly = true;
+    const ui::FileChoice choice = ui_.files.SaveFile(request);
     if (choice.outcome == ui::FileChoice::Outcome::Cancelled) return;
     if (choice.outcome == ui::FileChoice::Outcome::Failed || choice.path.empty()) {
         Inform(kUnableToCreateTextFile);
         return;
     }
-    std::string bytes = platform::CrlfTextBytes(ui_.results ? ui_.results->Text() : std::string());
+    std::string bytes = platform::CrlfTextBytes(ui_.results.Text());
     platform::WriteResult written = platform::WriteFileAtomically(choice.path, bytes);
     if (!written.ok()) {
         int err = written.error;

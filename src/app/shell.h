@@ -13,14 +13,19 @@
 #include "app/layout.h"
 #include "app/receive_step.h"
 #include "platform/ini_file.h"
+#include "script/script_runner.h"
 #include "transport/connection_record.h"
+#include "ui/command_poster.h"
 #include "ui/connect_dialog.h"
-#include "ui/main_window.h"
+#include "ui/menu_view.h"
+#include "ui/modal_dialogs.h"
+#include "ui/pane_layout.h"
+#include "ui/window_frame.h"
 
 namespace orvane::ui {
 class Button;
 class FileDialogs;
-class InfoPane;
+class InfoPaneView;
 class ListBox;
 class MessageBoxes;
 class TextBox;
@@ -30,24 +35,25 @@ class Beeper;
 
 namespace orvane::app {
 
-// What the shell works through; every pointer is set by the front end.
+// What the shell works through. A front end without a menu, frame, dialogs or
+// pointer hands in the null ones from ui/.
 struct ShellUi {
-    ui::TextBox* results = nullptr;
-    ui::InfoPane* info = nullptr;
-    ui::TextBox* commandLine = nullptr;
-    ui::Button* send = nullptr;
-    ui::ListBox* scriptList = nullptr;
-    ui::Button* runStop = nullptr;
-    ui::Button* step = nullptr;
-    ui::Button* close = nullptr;
-    ui::Menu* menu = nullptr;
-    ui::CommandPoster* poster = nullptr;
-    ui::MessageBoxes* boxes = nullptr;
-    ui::FileDialogs* files = nullptr;
-    ui::WaitCursor* cursor = nullptr;
-    ui::WindowFrame* frame = nullptr;
-    ui::ModalDialogs* dialogs = nullptr;
-    ui::Beeper* beeper = nullptr;
+    ui::TextBox& results;
+    ui::InfoPaneView& info;
+    ui::TextBox& commandLine;
+    ui::Button& send;
+    ui::ListBox& scriptList;
+    ui::Button& runStop;
+    ui::Button& step;
+    ui::Button& close;
+    ui::MenuView& menu;
+    ui::CommandPoster& poster;
+    ui::MessageBoxes& boxes;
+    ui::FileDialogs& files;
+    ui::WaitCursor& cursor;
+    ui::WindowFrameView& frame;
+    ui::ModalDialogs& dialogs;
+    ui::Beeper& beeper;
 };
 
 // The parts of the program that the shell hands commands to and that land on
@@ -88,8 +94,9 @@ public:
     void Shutdown();
 
     // Layout for the window's current size; the front end calls it on resize.
-    void RelayoutControls() override;
-    void SetPaneHeight(int height) override;
+    void RelayoutControls();
+    // The panes make room for the script panel, or take it back.
+    void SetScriptPanelShown(bool shown) override;
     int paneHeight() const { return paneHeight_; }
 
     void SetControlsEnabled(bool enabled);
@@ -103,10 +110,9 @@ public:
     platform::IniFile* settings() { return settings_ ? &*settings_ : nullptr; }
     const ShellUi& ui() const { return ui_; }
     ShellHooks& hooks() { return hooks_; }
-    // Nothing when the front end offers no script panel.
-    script::ScriptRunner* scripts() { return scripts_.get(); }
+    script::ScriptRunner& scripts() { return scripts_; }
 
-private:
+  private:
     void FocusCommandLine();
     void Connect(intptr_t param);
     void Disconnect(intptr_t param);
@@ -123,10 +129,10 @@ private:
     // The record holds a 32 KiB ring: on the heap, not on the caller's stack.
     std::unique_ptr<transport::ConnectionRecord> record_;
     ReceiveStep receive_;
-    std::unique_ptr<script::ScriptRunner> scripts_;
-    CommandHistory history_;
     bool convertBinary_ = true;
-    int paneHeight_ = kPaneHeightConsole;
+    script::ScriptRunner scripts_;
+    CommandHistory history_;
+    int paneHeight_ = PaneHeight(false);
     int storedWidth_ = -1;
     int storedHeight_ = -1;
     ui::Size startSize_ = kDesignOuterSize;

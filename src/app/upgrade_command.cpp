@@ -7,28 +7,25 @@
 
 namespace orvane::app {
 
-void InstallUpgradeCommand(Shell& shell, ui::UpgradeDialogs& dialogs) {
+void InstallUpgradeCommand(Shell& shell, ui::UpgradeDialogRunner& dialogs) {
     shell.hooks().upgradeFirmware = [&shell, &dialogs] { RunUpgradeCommand(shell, dialogs); };
 }
 
-void RunUpgradeCommand(Shell& shell, ui::UpgradeDialogs& dialogs) {
+void RunUpgradeCommand(Shell& shell, ui::UpgradeDialogRunner& dialogs) {
     const ShellUi& ui = shell.ui();
-    if (!ui.boxes || !ui.files) return;
     // The worker must be the channel's only user: a run or a pending step ends here.
-    if (script::ScriptRunner* scripts = shell.scripts()) scripts->Stop();
+    shell.scripts().Stop();
 
     transport::ConnectionRecord& record = shell.record();
-    firmware::RunFirmwareUpgrade({*ui.boxes, *ui.files, ui.cursor, dialogs}, record);
+    firmware::RunFirmwareUpgrade({ui.boxes, ui.files, ui.cursor, dialogs}, record);
 
     // The flow identified the instrument afresh; the window follows, as after a connect.
     bool ready = record.instrumentReady;
     record.pollReplies = ready;
     shell.SetControlsEnabled(ready);
-    if (ui.menu) {
-        ui.menu->EnableItem(ui::kCmdUpgradeFirmware, ready);
-        ui.menu->EnableItem(ui::kCmdSetDateTime, ready);
-    }
-    if (ui.frame) ui.frame->SetTitle(ready ? ConnectedCaption(record) : WindowTitle());
+    ui.menu.EnableItem(ui::kCmdUpgradeFirmware, ready);
+    ui.menu.EnableItem(ui::kCmdSetDateTime, ready);
+    ui.frame.SetTitle(ready ? ConnectedCaption(record) : WindowTitle());
     shell.ShowInstrumentInfo();
 }
 

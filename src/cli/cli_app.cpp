@@ -40,9 +40,11 @@ std::optional<std::string> SettingsPath(const CliOptions& o) {
 
 }  // namespace
 
-CliApp::CliApp(CliOptions options)
+CliApp::CliApp(CliOptions options, StandardOutput& out)
     : options_(std::move(options)),
+      out_(out),
       boxes_(options_.yes),
+      results_(out_),
       files_(options_.command == "run" || options_.command == "upgrade"
                  ? std::optional<std::string>(options_.args.at(0))
                  : std::nullopt) {
@@ -51,20 +53,23 @@ CliApp::CliApp(CliOptions options)
     if (options_.trace) diagnostics_.SetTraceEnabled(true);
     transport::SetCommsLogMessageBoxes(diagnostics_, &boxes_);
 
-    app::ShellUi ui;
-    ui.results = &results_;
-    ui.info = &info_;
-    ui.commandLine = &commandLine_;
-    ui.send = &send_;
-    ui.scriptList = &scriptList_;
-    ui.runStop = &runStop_;
-    ui.step = &step_;
-    ui.close = &close_;
-    ui.poster = &poster_;
-    ui.boxes = &boxes_;
-    ui.files = &files_;
-    ui.beeper = &beeper_;
-    shell_ = std::make_unique<app::Shell>(ui, SettingsPath(options_));
+    shell_ = std::make_unique<app::Shell>(app::ShellUi{.results = results_,
+                                                       .info = info_,
+                                                       .commandLine = commandLine_,
+                                                       .send = send_,
+                                                       .scriptList = scriptList_,
+                                                       .runStop = runStop_,
+                                                       .step = step_,
+                                                       .close = close_,
+                                                       .menu = menu_,
+                                                       .poster = poster_,
+                                                       .boxes = boxes_,
+                                                       .files = files_,
+                                                       .cursor = cursor_,
+                                                       .frame = frame_,
+                                                       .dialogs = dialogs_,
+                                                       .beeper = beeper_},
+                                          SettingsPath(options_));
     shell_->record().linkOptions.clock = &clock_;
     shell_->record().linkOptions.diagnostics = &diagnostics_;
 }
@@ -117,7 +122,7 @@ void CliApp::Pump() {
     for (int round = 0; round < 100; ++round) {
         auto posted = poster_.Take();
         if (posted.empty()) break;
-        for (auto [id, param] : posted) shell_->HandleCommand(id, param);
+        for (const ui::PostedCommand& c : posted) shell_->HandleCommand(c.id, c.param);
     }
 }
 
@@ -172,14 +177,14 @@ int CliApp::RunCommand() {
 int CliApp::Identify() {
     if (!Connect()) return kExitNoConnection;
     auto runs = app::ShowInstrumentInfo(shell_->record(), clock_.Now());
-    WriteStdout(RunsAsText(runs, colors_));
+    out_.Write(RunsAsText(runs, colors_));
     return kExitOk;
 }
 
 int CliApp::Query() {
     if (!Connect()) return kExitNoConnection;
     for (const std::string& text : options_.args) {
-        if (StdoutError() != 0) break;  // the replies would reach nobody
+        if (out_.Error() != 0) break;  // the replies would reach nobody
         if (transport::SendCommandLine(text, shell_->record())) {
             boxes_.Inform(app::kCommsFailed, ui::kAppName);
             return kExitSendFailed;
@@ -191,8 +196,9 @@ int CliApp::Query() {
 
 int CliApp::Upgrade() {
     if (!Connect()) return kExitNoConnection;
-    TerminalUpgradeDialogs dialogs(boxes_, colors_);
-    bool succeeded = firmware::RunFirmwareUpgrade({boxes_, files_, nullptr, dialogs}, shell_->record());
+    TerminalUpgradeRunner dialogs(out_, boxes_, colors_);
+    bool succeeded =
+        firmware::RunFirmwareUpgrade({boxes_, files_, cursor_, dialogs}, shell_->record());
     // The worker's first act is to send the instrument into its bootloader;
     // only a completed upgrade restarts it.
     if (!succeeded && dialogs.upgradeStarted()) std::fprintf(stderr, "orvane2-cli: %s\n", kLeftInBootloaderText);
@@ -204,8 +210,8 @@ int CliApp::Upgrade() {
 }
 
 int CliApp::Discover() {
-    TerminalLanFind lanFind;
-    HeldConnectView view(boxes_);
+    TerminalLanFind lanFind(out_);
+    TerminalConnectView view(boxes_);
     transport::DiscoverySettings settings;
     settings.clock = &clock_;
     settings.diagnostics = &diagnostics_;
@@ -222,19 +228,19 @@ int CliApp::SetClock() {
 
 int CliApp::RunScript() {
     if (!Connect()) return kExitNoConnection;
-    script::ScriptRunner* runner = shell_->scripts();
+    script::ScriptRunner& runner = shell_->scripts();
     shell_->HandleCommand(ui::kCmdScript);
     Pump();
-    if (runner->mode() == script::ScriptMode::None) {
+    if (runner.mode() == script::ScriptMode::None) {
         return shell_->record().instrumentReady ? kExitBadFile : kExitNoConnection;
     }
     shell_->HandleCommand(ui::kCmdScriptRunStop, 0);
     const bool ask = IsTerminal(stdin);
     for (;;) {
         Pump();
-        if (StdoutError() != 0) break;
-        if (runner->mode() == script::ScriptMode::Stopped) {
-            script::StopReason reason = runner->engine().lastStopReason;
+        if (out_.Error() != 0) break;
+        if (runner.mode() == script::ScriptMode::Stopped) {
+            script::StopReason reason = runner.engine().lastStopReason;
             if (reason == script::StopReason::Wait) {
                 if (ask) {
                     std::fprintf(stderr, "(Enter to continue, Ctrl-D to stop)\n");
@@ -252,13 +258,13 @@ int CliApp::RunScript() {
     // The run stops as soon as its last line is sent; the replies to it still
     // get printed, as they would reach the desktop program's results pane.
     if (!WaitQuiet(options_.quietMs)) return kExitNoConnection;
-    return runner->engine().calculator.failCount() > 0 ? kExitRefused : kExitOk;
+    return runner.engine().calculator.failCount() > 0 ? kExitRefused : kExitOk;
 }
 
 int CliApp::Console() {
     if (!Connect()) return kExitNoConnection;
     transport::ConnectionRecord& r = shell_->record();
-    LineEditor editor(IsTerminal(stdin) && IsTerminal(stdout));
+    LineEditor editor(out_, IsTerminal(stdin) && IsTerminal(stdout));
     // Lines from a pipe or a file come faster than the replies: each waits for
     // the replies to the one before, so that they follow their own command.
     const bool oneAtATime = !IsTerminal(stdin);
@@ -271,7 +277,7 @@ int CliApp::Console() {
             status = kExitNoConnection;
             break;
         }
-        if (StdoutError() != 0) break;
+        if (out_.Error() != 0) break;
         LineEditor::Event event = editor.Next();
         if (event.kind == LineEditor::Event::None) {
             pollfd fds[2] = {{STDIN_FILENO, POLLIN, 0}, {transport::ChannelDescriptor(r), POLLIN, 0}};

@@ -9,6 +9,7 @@
 #include "cli/terminal_ui.h"
 #include "platform/clock.h"
 #include "platform/diagnostics.h"
+#include "ui/wait_cursor.h"
 
 namespace orvane::sim {
 class PtyEndpoint;
@@ -18,10 +19,11 @@ namespace orvane::cli {
 
 class CliApp {
 public:
-    explicit CliApp(CliOptions options);
-    ~CliApp();
-    // Runs the command; the exit status.
-    int Run();
+  // out: the program's stdout, which outlives the app.
+  CliApp(CliOptions options, StandardOutput& out);
+  ~CliApp();
+  // Runs the command; the exit status.
+  int Run();
 
 private:
     bool Connect();
@@ -42,18 +44,23 @@ private:
     int Upgrade();
 
     CliOptions options_;
+    StandardOutput& out_;
     platform::SystemClock clock_;
     platform::Diagnostics diagnostics_{clock_};
     Colors colors_;
     TerminalMessageBoxes boxes_;
-    StdoutPane results_;
-    HeldTextBox commandLine_;
-    HeldButton send_, runStop_, step_, close_;
-    HeldList scriptList_;
-    CommandQueue poster_;
-    GivenFileDialogs files_;
+    TerminalResultsPane results_;
+    ui::MemoryInfoPane info_;
+    ui::MemoryTextBox commandLine_;
+    ui::MemoryButton send_, runStop_, step_, close_;
+    ui::MemoryListBox scriptList_;
+    ui::NullMenu menu_;
+    ui::CommandQueue poster_;
+    TerminalFileDialogs files_;
+    ui::NullWaitCursor cursor_;
+    ui::NullWindowFrame frame_;
+    ui::NullModalDialogs dialogs_;
     TerminalBeeper beeper_;
-    NoInfoPane info_;
     std::unique_ptr<app::Shell> shell_;
     std::unique_ptr<sim::PtyEndpoint> demo_;
 };

@@ -28,7 +28,7 @@ void LineEditor::Stop() {
     if (!started_) return;
     started_ = false;
     if (!interactive_) return;
-    WriteStdout("\r\x1b[K");
+    out_.Write("\r\x1b[K");
     ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved_);
     signals_.reset();
 }
@@ -84,7 +84,7 @@ LineEditor::Event LineEditor::Next() {
         if (c == '\r' || c == '\n') {
             e.kind = Event::Line;
             e.line.swap(line_);
-            WriteStdout("\r\x1b[K");
+            out_.Write("\r\x1b[K");
             Redraw();
             return e;
         }
@@ -101,7 +101,7 @@ LineEditor::Event LineEditor::Next() {
             Redraw();
         } else if (c >= 0x20 && line_.size() < 259) {
             line_ += static_cast<char>(c);
-            WriteStdout(std::string_view(reinterpret_cast<const char*>(&c), 1));
+            out_.Write(std::string_view(reinterpret_cast<const char*>(&c), 1));
         }
     }
     if (eof_) e.kind = Event::End;
@@ -110,11 +110,11 @@ LineEditor::Event LineEditor::Next() {
 
 void LineEditor::Print(std::string_view text) {
     if (!interactive_ || !started_) {
-        WriteStdout(text);
+        out_.Write(text);
         return;
     }
-    WriteStdout("\r\x1b[K");
-    WriteStdout(text);
+    out_.Write("\r\x1b[K");
+    out_.Write(text);
     Redraw();
 }
 
@@ -125,9 +125,9 @@ void LineEditor::SetLine(const std::string& line) {
 
 void LineEditor::Redraw() {
     if (!interactive_) return;
-    WriteStdout("\r\x1b[K");
-    WriteStdout(kPrompt);
-    WriteStdout(line_);
+    out_.Write("\r\x1b[K");
+    out_.Write(kPrompt);
+    out_.Write(line_);
 }
 
 }  // namespace orvane::cli

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "cli/standard_output.h"
 #include "cli/stop_signals.h"
 
 namespace orvane::cli {
@@ -20,7 +21,7 @@ public:
         std::string line;
     };
 
-    explicit LineEditor(bool interactive) : interactive_(interactive) {}
+    LineEditor(StandardOutput& out, bool interactive) : out_(out), interactive_(interactive) {}
     ~LineEditor() { Stop(); }
     LineEditor(const LineEditor&) = delete;
     LineEditor& operator=(const LineEditor&) = delete;
@@ -43,6 +44,7 @@ public:
 private:
     void Redraw();
 
+    StandardOutput& out_;
     bool interactive_;
     bool started_ = false;
     bool eof_ = false;

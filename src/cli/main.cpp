@@ -10,7 +10,7 @@
 
 namespace {
 
-int RunCli(int argc, char** argv) {
+int RunCli(int argc, char** argv, orvane::cli::StandardOutput& out) {
     orvane::cli::CliOptions options;
     std::string error;
     if (!orvane::cli::ParseCliOptions(argc, argv, options, error)) {
@@ -18,14 +18,14 @@ int RunCli(int argc, char** argv) {
         return orvane::cli::kExitUsage;
     }
     if (options.help) {
-        orvane::cli::WriteStdout(orvane::cli::CliUsage());
+        out.Write(orvane::cli::CliUsage());
         return orvane::cli::kExitOk;
     }
     if (options.version) {
-        orvane::cli::WriteStdout(orvane::cli::CliVersion());
+        out.Write(orvane::cli::CliVersion());
         return orvane::cli::kExitOk;
     }
-    return orvane::cli::CliApp(std::move(options)).Run();
+    return orvane::cli::CliApp(std::move(options), out).Run();
 }
 
 }  // namespace
@@ -35,5 +35,6 @@ int main(int argc, char** argv) {
     // A closed pipe on stdout shows as a failed write, which ends the command
     // quietly, instead of a signal that kills it mid-conversation.
     std::signal(SIGPIPE, SIG_IGN);
-    return orvane::cli::FinishStdout(RunCli(argc, argv));
+    orvane::cli::StandardOutput out;
+    return out.Finish(RunCli(argc, argv, out));
 }

@@ -7,29 +7,22 @@
 #include "cli/cli_options.h"
 
 namespace orvane::cli {
-namespace {
 
-int firstError = 0;
-
-void NoteFailure() {
-    if (firstError == 0) firstError = errno;
+void StandardOutput::NoteFailure() {
+    if (firstError_ == 0) firstError_ = errno;
 }
 
-}  // namespace
-
-void WriteStdout(std::string_view text) {
-    if (firstError != 0) return;
+void StandardOutput::Write(std::string_view text) {
+    if (firstError_ != 0) return;
     if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0) NoteFailure();
 }
 
-int StdoutError() { return firstError; }
-
-int FinishStdout(int status) {
+int StandardOutput::Finish(int status) {
     // The close reports what a file system keeps back until then; a stdout that
     // was never open only matters if something was written to it.
     if (std::fclose(stdout) != 0 && errno != EBADF) NoteFailure();
-    if (firstError == 0 || firstError == EPIPE) return status;
-    std::fprintf(stderr, "%s%s\n", kStdoutWriteFailed, std::strerror(firstError));
+    if (firstError_ == 0 || firstError_ == EPIPE) return status;
+    std::fprintf(stderr, "%s%s\n", kStdoutWriteFailed, std::strerror(firstError_));
     return status == kExitOk ? kExitOutputFailed : status;
 }
 

@@ -1,6 +1,5 @@
 #include "cli/terminal_lan_find.h"
 
-#include "cli/standard_output.h"
 #include "cli/visible_text.h"
 
 namespace orvane::cli {
@@ -8,12 +7,13 @@ namespace {
 
 class RowPrinter final : public ui::LanFindDialogView {
 public:
-    void AddColumn(std::string_view, int) override {}
-    void SetFullRowSelect(bool) override {}
-    int AddRow(std::string_view address, std::string_view text, int data) override {
-        WriteStdout(MadeVisible(address) + '\t' + MadeVisible(text) + '\n');
-        data_.push_back(data);
-        return static_cast<int>(data_.size()) - 1;
+  explicit RowPrinter(StandardOutput& out) : out_(out) {}
+  void AddColumn(std::string_view, int) override {}
+  void SetFullRowSelect(bool) override {}
+  int AddRow(std::string_view address, std::string_view text, int data) override {
+      out_.Write(MadeVisible(address) + '\t' + MadeVisible(text) + '\n');
+      data_.push_back(data);
+      return static_cast<int>(data_.size()) - 1;
     }
     int RowCount() const override { return static_cast<int>(data_.size()); }
     int RowData(int row) const override {
@@ -22,19 +22,21 @@ public:
     int SelectedRow() const override { return -1; }
     void SelectRow(int) override {}
     ui::Button& OkButton() override { return ok_; }
-    ui::WaitCursor* Cursor() override { return nullptr; }
+    ui::WaitCursor& Cursor() override { return cursor_; }
     void Close(int result) override { result_ = result; }
     int result_ = 0;
 
 private:
-    std::vector<int> data_;
-    HeldButton ok_;
+  StandardOutput& out_;
+  std::vector<int> data_;
+  ui::MemoryButton ok_;
+  ui::NullWaitCursor cursor_;
 };
 
 }  // namespace
 
 int TerminalLanFind::RunLanFindDialog(ui::LanFindDialogEvents& events) {
-    RowPrinter view;
+    RowPrinter view(out_);
     events.OnStart(view);
     rows_ = view.RowCount();
     events.OnCancel();

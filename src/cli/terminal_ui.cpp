@@ -4,7 +4,6 @@
 
 #include <iostream>
 
-#include "cli/standard_output.h"
 #include "cli/visible_text.h"
 #include "platform/text.h"
 
@@ -81,9 +80,8 @@ ui::MessageAnswer TerminalMessageBoxes::Show(const ui::MessageRequest& request) 
     return answer;
 }
 
-void StdoutPane::AppendText(std::string_view text) {
-    text_ += text;
-    if (!echo_) return;
+void TerminalResultsPane::AppendText(std::string_view text) {
+    MemoryTextBox::AppendText(text);
     // The pane's own line ends are CR LF; a terminal or a pipe wants LF.
     std::string out;
     out.reserve(text.size());
@@ -94,7 +92,7 @@ void StdoutPane::AppendText(std::string_view text) {
         sink(out);
         return;
     }
-    WriteStdout(out);
+    out_.Write(out);
 }
 
 void TerminalBeeper::Beep() {

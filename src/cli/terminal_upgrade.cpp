@@ -16,44 +16,50 @@ namespace {
 // The file list: printed, then Accept asked for as a question would be.
 class TerminalFilesList final : public ui::FilesListWindow {
 public:
-    TerminalFilesList(TerminalMessageBoxes& boxes, Colors colors) : boxes_(boxes), colors_(colors) {}
-    void SetTitle(const std::string& title) override { title_ = title; }
-    void SetRichText(const std::string& rtf) override { rtf_ = rtf; }
-    void EnableAccept(bool enabled) override { accept_ = enabled; }
-    int RunModal() override {
-        WriteStdout(colors_.Bold() + MadeVisible(title_) + colors_.Reset() + '\n' +
-                    RtfAsTerminalText(rtf_, colors_));
-        if (!accept_) {
-            std::fprintf(stderr, "%s: the files above cannot be used; nothing was erased.\n",
-                         MadeVisible(title_).c_str());
-            return ui::kFilesListCancelId;
-        }
-        ui::MessageAnswer a = boxes_.Show({"Accept these files and upgrade the instrument?", title_,
-                                           ui::MessageIcon::Question, ui::MessageButtons::YesNo});
-        return a == ui::MessageAnswer::Yes ? ui::kFilesListAcceptId : ui::kFilesListCancelId;
+  TerminalFilesList(StandardOutput& out, TerminalMessageBoxes& boxes, Colors colors)
+      : out_(out), boxes_(boxes), colors_(colors) {}
+  void SetTitle(const std::string& title) override { title_ = title; }
+  void SetRichText(const std::string& rtf) override { rtf_ = rtf; }
+  void EnableAccept(bool enabled) override { accept_ = enabled; }
+  int RunModal() override {
+      out_.Write(colors_.Bold() + MadeVisible(title_) + colors_.Reset() + '\n' +
+                 RtfAsTerminalText(rtf_, colors_));
+      if (!accept_) {
+          std::fprintf(stderr, "%s: the files above cannot be used; nothing was erased.\n",
+                       MadeVisible(title_).c_str());
+          return ui::kFilesListCancelId;
+      }
+      ui::MessageAnswer a = boxes_.Show({"Accept these files and upgrade the instrument?", title_,
+                                         ui::MessageIcon::Question, ui::MessageButtons::YesNo});
+      return a == ui::MessageAnswer::Yes ? ui::kFilesListAcceptId : ui::kFilesListCancelId;
     }
 
 private:
-    TerminalMessageBoxes& boxes_;
-    Colors colors_;
-    std::string title_, rtf_;
-    bool accept_ = true;
+  StandardOutput& out_;
+  TerminalMessageBoxes& boxes_;
+  Colors colors_;
+  std::string title_, rtf_;
+  bool accept_ = true;
 };
 
 class TerminalUpgradeView final : public ui::UpgradeDialogView {
 public:
-    TerminalUpgradeView(TerminalMessageBoxes& boxes, Colors colors)
-        : boxes_(boxes), colors_(colors), tty_(IsTerminal(stdout)), start_(std::chrono::steady_clock::now()) {}
+  TerminalUpgradeView(StandardOutput& out, TerminalMessageBoxes& boxes, Colors colors)
+      : out_(out),
+        boxes_(boxes),
+        colors_(colors),
+        tty_(IsTerminal(stdout)),
+        start_(std::chrono::steady_clock::now()) {}
 
-    void SetTitle(const std::string& title) override {
-        WriteStdout(colors_.Bold() + MadeVisible(title) + colors_.Reset() + '\n');
+  void SetTitle(const std::string& title) override {
+      out_.Write(colors_.Bold() + MadeVisible(title) + colors_.Reset() + '\n');
     }
     void SetStatus(std::string_view text) override {
         status_ = text;
         if (tty_) {
             DrawBar();
         } else {
-            WriteStdout(MadeVisible(text) + '\n');
+            out_.Write(MadeVisible(text) + '\n');
         }
     }
     void SetProgress(int percent) override {
@@ -62,11 +68,11 @@ public:
             DrawBar();
         } else if (percent_ / 10 > lastTenth_) {
             lastTenth_ = percent_ / 10;
-            WriteStdout(BarText() + '\n');
+            out_.Write(BarText() + '\n');
         }
     }
     void AppendLog(std::string_view line) override {
-        WriteStdout((tty_ ? "\r\x1b[K" : "") + MadeVisible(line) + '\n');
+        out_.Write((tty_ ? "\r\x1b[K" : "") + MadeVisible(line) + '\n');
         if (tty_) DrawBar();
     }
     ui::Button& StartButton() override { return start_button_; }
@@ -111,7 +117,7 @@ public:
             if (closed) break;
             if (cancel_.Enabled() && cancel_.Caption() == firmware::kFinishedCaption) events.OnCancel();
         }
-        if (tty_) WriteStdout("\n");
+        if (tty_) out_.Write("\n");
         return result_;
     }
 
@@ -133,10 +139,9 @@ private:
         }
         return bar + tail;
     }
-    void DrawBar() {
-        WriteStdout("\r\x1b[K" + BarText() + "  " + MadeVisible(status_));
-    }
+    void DrawBar() { out_.Write("\r\x1b[K" + BarText() + "  " + MadeVisible(status_)); }
 
+    StandardOutput& out_;
     TerminalMessageBoxes& boxes_;
     Colors colors_;
     bool tty_;
@@ -144,7 +149,7 @@ private:
     std::string status_;
     int percent_ = 0;
     int lastTenth_ = 0;
-    HeldButton start_button_, cancel_;
+    ui::MemoryButton start_button_, cancel_;
     std::mutex mutex_;
     std::condition_variable wake_;
     std::deque<std::function<void()>> queue_;
@@ -156,7 +161,7 @@ private:
 
 std::string RtfAsTerminalText(const std::string& rtf, const Colors& colors) {
     std::string out;
-    for (const firmware::StyledRun& run : firmware::ReadRtf(rtf)) {
+    for (const firmware::RtfRun& run : firmware::ReadRtf(rtf)) {
         std::string style;
         if (colors.on && run.bold) style += "\x1b[1m";
         if (colors.on && run.underline) style += "\x1b[4m";
@@ -172,14 +177,14 @@ std::string RtfAsTerminalText(const std::string& rtf, const Colors& colors) {
     return out;
 }
 
-std::unique_ptr<ui::FilesListWindow> TerminalUpgradeDialogs::MakeFilesListWindow() {
-    return std::make_unique<TerminalFilesList>(boxes_, colors_);
+std::unique_ptr<ui::FilesListWindow> TerminalUpgradeRunner::MakeFilesListWindow() {
+    return std::make_unique<TerminalFilesList>(out_, boxes_, colors_);
 }
 
-int TerminalUpgradeDialogs::RunUpgradeDialog(ui::UpgradeDialogEvents& events) {
+int TerminalUpgradeRunner::RunUpgradeDialog(ui::UpgradeDialogEvents& events) {
     upgradeStarted_ = true;
     StopSignals hold(StopSignals::Mode::Hold);
-    TerminalUpgradeView view(boxes_, colors_);
+    TerminalUpgradeView view(out_, boxes_, colors_);
     events.OnStart(view);
     int result = view.Loop(events);
     events.OnDestroy();

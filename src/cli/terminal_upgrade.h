@@ -9,15 +9,17 @@
 #include <memory>
 #include <mutex>
 
+#include "cli/standard_output.h"
 #include "cli/terminal_ui.h"
 #include "ui/files_list_window.h"
 #include "ui/upgrade_dialog.h"
 
 namespace orvane::cli {
 
-class TerminalUpgradeDialogs final : public ui::UpgradeDialogs {
-public:
-    TerminalUpgradeDialogs(TerminalMessageBoxes& boxes, Colors colors) : boxes_(boxes), colors_(colors) {}
+class TerminalUpgradeRunner final : public ui::UpgradeDialogRunner {
+  public:
+    TerminalUpgradeRunner(StandardOutput& out, TerminalMessageBoxes& boxes, Colors colors)
+        : out_(out), boxes_(boxes), colors_(colors) {}
     std::unique_ptr<ui::FilesListWindow> MakeFilesListWindow() override;
     int RunUpgradeDialog(ui::UpgradeDialogEvents& events) override;
 
@@ -28,10 +30,11 @@ public:
     int heldSignal() const { return heldSignal_; }
 
 private:
-    TerminalMessageBoxes& boxes_;
-    Colors colors_;
-    bool upgradeStarted_ = false;
-    int heldSignal_ = 0;
+  StandardOutput& out_;
+  TerminalMessageBoxes& boxes_;
+  Colors colors_;
+  bool upgradeStarted_ = false;
+  int heldSignal_ = 0;
 };
 
 // The preview's RTF as terminal text.

@@ -135,7 +135,8 @@ std::string OpenFailureMessage(const ConnectionRecord& r) {
     return text;
 }
 
-bool ConnectAndIdentify(ui::MessageBoxes& owner, ui::WaitCursor* cursor, ConnectionRecord& r, bool showResult) {
+bool ConnectAndIdentify(ui::MessageBoxes& owner, ui::WaitCursor& cursor, ConnectionRecord& r,
+                        bool showResult) {
     if (r.interfaceKind == InterfaceKind::None) return false;
     Trace(r, kTraceConnecting);
     if (transport::OpenChannel(r) != 0) {

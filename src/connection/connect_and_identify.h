@@ -20,8 +20,8 @@ inline constexpr std::size_t kReplyBufferSize = 256;
 // True when the channel opened and the instrument gave a non-empty answer to the
 // identification query. The channel is left open whenever the open succeeded.
 // Message boxes go to owner; the wait cursor shows while the instrument is asked.
-bool ConnectAndIdentify(ui::MessageBoxes& owner, ui::WaitCursor* cursor, transport::ConnectionRecord& record,
-                        bool showResult);
+bool ConnectAndIdentify(ui::MessageBoxes& owner, ui::WaitCursor& cursor,
+                        transport::ConnectionRecord& record, bool showResult);
 
 // "Unable to open port %s" / "Failed to connect to IP address %s", and on the
 // next line why, from record.openError, and what to do about it.

@@ -91,7 +91,7 @@ class RtfReader {
   public:
     explicit RtfReader(std::string_view rtf) : in_(rtf) {}
 
-    std::vector<StyledRun> Read() {
+    std::vector<RtfRun> Read() {
         while (pos_ < in_.size() && !finished_) {
             char c = in_[pos_++];
             if (c == '{') {
@@ -361,7 +361,7 @@ class RtfReader {
     void StartRunIfNeeded() {
         styleChanged_ = false;
         const GroupState& s = State();
-        StyledRun style;
+        RtfRun style;
         style.bold = s.bold;
         style.italic = s.italic;
         style.underline = s.underline;
@@ -375,7 +375,7 @@ class RtfReader {
         runs_.push_back(std::move(style));
     }
 
-    static bool SameStyle(const StyledRun& a, const StyledRun& b) {
+    static bool SameStyle(const RtfRun& a, const RtfRun& b) {
         return a.colour == b.colour && a.bold == b.bold && a.italic == b.italic &&
                a.underline == b.underline && a.fontSize == b.fontSize && a.font == b.font;
     }
@@ -411,14 +411,14 @@ class RtfReader {
     RgbColour colour_;
     bool colourSet_ = false;
 
-    std::vector<StyledRun> runs_;
+    std::vector<RtfRun> runs_;
 };
 
 // Text that is not RTF: UTF-8 where it is valid, and a byte that is not read
 // as Windows-1252, as RTF would. Decoding first means that dropping a control
 // character can never join its neighbours into a new one.
-std::vector<StyledRun> PlainText(std::string_view text) {
-    StyledRun run;
+std::vector<RtfRun> PlainText(std::string_view text) {
+    RtfRun run;
     for (std::size_t i = 0; i < text.size();) {
         Utf8Char ch = DecodeUtf8(text, i);
         uint32_t code = ch.length > 0 ? ch.code : FromCp1252(static_cast<unsigned char>(text[i]));
@@ -431,7 +431,7 @@ std::vector<StyledRun> PlainText(std::string_view text) {
 
 }  // namespace
 
-std::vector<StyledRun> ReadRtf(std::string_view rtf) {
+std::vector<RtfRun> ReadRtf(std::string_view rtf) {
     if (!rtf.starts_with("{\\rtf")) return PlainText(rtf);
     return RtfReader(rtf).Read();
 }

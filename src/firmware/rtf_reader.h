@@ -22,7 +22,7 @@ struct RgbColour {
     bool operator==(const RgbColour&) const = default;
 };
 
-struct StyledRun {
+struct RtfRun {
     // UTF-8. "\n" ends a paragraph and "\t" is a tab; no other control
     // characters are ever passed on, so a terminal can print the text as it is.
     std::string text;
@@ -32,10 +32,10 @@ struct StyledRun {
     bool underline = false;
     int fontSize = 24;  // half-points
     std::string font;   // from the font table; empty when it names none
-    bool operator==(const StyledRun&) const = default;
+    bool operator==(const RtfRun&) const = default;
 };
 
 // Adjacent text of the same style comes back as one run.
-std::vector<StyledRun> ReadRtf(std::string_view rtf);
+std::vector<RtfRun> ReadRtf(std::string_view rtf);
 
 }  // namespace orvane::firmware

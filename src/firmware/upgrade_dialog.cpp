@@ -11,7 +11,7 @@
 
 namespace orvane::firmware {
 
-bool UpgradeFirmwareDialog::StartThread(std::thread& thread, std::function<void()> body) {
+bool UpgradeDialog::StartThread(std::thread& thread, std::function<void()> body) {
     try {
         thread = std::thread(std::move(body));
         return true;
@@ -20,13 +20,15 @@ bool UpgradeFirmwareDialog::StartThread(std::thread& thread, std::function<void(
     }
 }
 
-UpgradeFirmwareDialog::UpgradeFirmwareDialog(UpgradeContext& context, transport::ConnectionRecord& record,
-                                             ThreadStarter start)
+UpgradeDialog::UpgradeDialog(UpgradeContext& context, transport::ConnectionRecord& record,
+                             ThreadStarter start)
     : context_(context), record_(record), start_(std::move(start)) {}
 
-UpgradeFirmwareDialog::~UpgradeFirmwareDialog() { StopListening(); }
+UpgradeDialog::~UpgradeDialog() {
+    StopListening();
+}
 
-void UpgradeFirmwareDialog::StopListening() {
+void UpgradeDialog::StopListening() {
     {
         std::lock_guard<std::mutex> lock(postMutex_);
         postTarget_ = nullptr;
@@ -37,7 +39,7 @@ void UpgradeFirmwareDialog::StopListening() {
     if (context_.dialogWindow == this) context_.dialogWindow = nullptr;
 }
 
-void UpgradeFirmwareDialog::OnStart(ui::UpgradeDialogView& view) {
+void UpgradeDialog::OnStart(ui::UpgradeDialogView& view) {
     view_ = &view;
     {
         std::lock_guard<std::mutex> lock(postMutex_);
@@ -52,7 +54,7 @@ void UpgradeFirmwareDialog::OnStart(ui::UpgradeDialogView& view) {
     view.Post([this] { OnStartButton(); });
 }
 
-void UpgradeFirmwareDialog::OnStartButton() {
+void UpgradeDialog::OnStartButton() {
     if (!view_ || running_ || finished_ || closed_) return;
     if (!start_(worker_, [this] { UpgradeWorker(context_, record_); })) {
         view_->Boxes().Inform(kThreadStartFailedText, kUpgradeFirmwareTitle);
@@ -63,7 +65,7 @@ void UpgradeFirmwareDialog::OnStartButton() {
     view_->CancelButton().SetEnabled(false);
 }
 
-void UpgradeFirmwareDialog::OnCancel() {
+void UpgradeDialog::OnCancel() {
     // Nothing stops the worker half way: the flash would be left half written.
     if (!view_ || running_ || closed_) return;
     if (context_.succeeded && record_.interfaceKind == transport::InterfaceKind::Lan) {
@@ -75,36 +77,38 @@ void UpgradeFirmwareDialog::OnCancel() {
     view_->Close(ui::kDialogResultCancel);
 }
 
-void UpgradeFirmwareDialog::OnDestroy() { StopListening(); }
+void UpgradeDialog::OnDestroy() {
+    StopListening();
+}
 
-void UpgradeFirmwareDialog::PostToDialog(std::function<void()> call) {
+void UpgradeDialog::PostToDialog(std::function<void()> call) {
     std::lock_guard<std::mutex> lock(postMutex_);
     if (postTarget_) postTarget_->Post(std::move(call));
 }
 
-void UpgradeFirmwareDialog::NoteStatus(std::string text) {
+void UpgradeDialog::NoteStatus(std::string text) {
     PostToDialog([this, text = std::move(text)] {
         if (view_) view_->SetStatus(text);
     });
 }
 
-void UpgradeFirmwareDialog::NoteLog(std::string line) {
+void UpgradeDialog::NoteLog(std::string line) {
     PostToDialog([this, line = std::move(line)] {
         if (view_) view_->AppendLog(line);
     });
 }
 
-void UpgradeFirmwareDialog::NoteProgress(int percent) {
+void UpgradeDialog::NoteProgress(int percent) {
     PostToDialog([this, percent] {
         if (view_) view_->SetProgress(percent);
     });
 }
 
-void UpgradeFirmwareDialog::NoteFinished() {
+void UpgradeDialog::NoteFinished() {
     PostToDialog([this] { WorkerFinished(); });
 }
 
-void UpgradeFirmwareDialog::WorkerFinished() {
+void UpgradeDialog::WorkerFinished() {
     // The worker returns straight after this note, so the wait is short.
     if (worker_.joinable()) worker_.join();
     running_ = false;

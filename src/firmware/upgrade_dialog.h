@@ -19,7 +19,7 @@ namespace orvane::firmware {
 inline constexpr char kStartCaption[] = "Start";
 inline constexpr char kCancelCaption[] = "Cancel";
 
-class UpgradeFirmwareDialog final : public UpgradeDialog, public ui::UpgradeDialogEvents {
+class UpgradeDialog final : public UpgradeNotes, public ui::UpgradeDialogEvents {
   public:
     // Runs body on a new thread held in thread; false when none could be had.
     using ThreadStarter = std::function<bool(std::thread& thread, std::function<void()> body)>;
@@ -27,12 +27,12 @@ class UpgradeFirmwareDialog final : public UpgradeDialog, public ui::UpgradeDial
 
     // The context and the record must outlive the dialog; nothing else may use
     // the record while the dialog is open.
-    UpgradeFirmwareDialog(UpgradeContext& context, transport::ConnectionRecord& record,
-                          ThreadStarter start = StartThread);
+    UpgradeDialog(UpgradeContext& context, transport::ConnectionRecord& record,
+                  ThreadStarter start = StartThread);
     // Waits for a worker that is still running: it uses the context and record.
-    ~UpgradeFirmwareDialog() override;
-    UpgradeFirmwareDialog(const UpgradeFirmwareDialog&) = delete;
-    UpgradeFirmwareDialog& operator=(const UpgradeFirmwareDialog&) = delete;
+    ~UpgradeDialog() override;
+    UpgradeDialog(const UpgradeDialog&) = delete;
+    UpgradeDialog& operator=(const UpgradeDialog&) = delete;
 
     // The dialog's events, on its own thread.
     void OnStart(ui::UpgradeDialogView& view) override;

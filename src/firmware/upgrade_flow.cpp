@@ -263,7 +263,7 @@ bool RunFirmwareUpgrade(const UpgradeFlowUi& ui, ConnectionRecord& record) {
     context.entries = entries.data();
     {
         // Gone before succeeded is read: it waits for a worker still running.
-        UpgradeFirmwareDialog dialog(context, record);
+        UpgradeDialog dialog(context, record);
         ui.dialogs.RunUpgradeDialog(dialog);
     }
     return context.succeeded;

@@ -9,7 +9,7 @@
 namespace orvane::ui {
 class FileDialogs;
 class MessageBoxes;
-class UpgradeDialogs;
+class UpgradeDialogRunner;
 class WaitCursor;
 }  // namespace orvane::ui
 
@@ -21,8 +21,8 @@ inline constexpr uint32_t kReconnectPauseMs = 200;
 struct UpgradeFlowUi {
     ui::MessageBoxes& boxes;  // owned by the main window
     ui::FileDialogs& files;
-    ui::WaitCursor* cursor;  // may be null
-    ui::UpgradeDialogs& dialogs;
+    ui::WaitCursor& cursor;
+    ui::UpgradeDialogRunner& dialogs;
 };
 
 // Runs on the UI thread and returns when the last dialog has closed. The

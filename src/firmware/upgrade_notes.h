@@ -8,9 +8,9 @@
 
 namespace orvane::firmware {
 
-class UpgradeDialog {
+class UpgradeNotes {
   public:
-    virtual ~UpgradeDialog() = default;
+    virtual ~UpgradeNotes() = default;
     virtual void NoteStatus(std::string text) = 0;
     virtual void NoteLog(std::string line) = 0;
     virtual void NoteProgress(int percent) = 0;  // 0..100

@@ -71,10 +71,10 @@ struct TargetRule {
 };
 
 // Implemented by the "Upgrade Firmware" dialog; the worker reports to it.
-class UpgradeDialog;
+class UpgradeNotes;
 
 struct UpgradeContext {
-    UpgradeDialog* dialogWindow = nullptr;
+    UpgradeNotes* dialogWindow = nullptr;
     bool succeeded = false;
     // One model for the whole descriptor; a longer model field is cut.
     platform::FixedText<kTargetModelCapacity> targetModel;

@@ -27,7 +27,7 @@ using transport::ConnectionRecord;
 // for the same position.
 class Reporter {
   public:
-    explicit Reporter(UpgradeDialog* dialog) : dialog_(dialog) {}
+    explicit Reporter(UpgradeNotes* dialog) : dialog_(dialog) {}
     void Status(std::string text) {
         if (dialog_) dialog_->NoteStatus(std::move(text));
     }
@@ -44,7 +44,7 @@ class Reporter {
     }
 
   private:
-    UpgradeDialog* dialog_;
+    UpgradeNotes* dialog_;
     int lastProgress_ = -1;
 };
 

@@ -47,7 +47,7 @@ class ConnectDialogWindow final : public QDialog, public ui::ConnectDialogView {
     ui::Button& SearchButton() override { return searchBox_; }
     ui::Button& TestButton() override { return testBox_; }
     ui::MessageBoxes& Boxes() override { return boxes_; }
-    ui::WaitCursor* Cursor() override { return &cursor_; }
+    ui::WaitCursor& Cursor() override { return cursor_; }
     void Close(int result) override { done(result); }
 
     // Escape and the close box are Cancel.
@@ -77,8 +77,8 @@ class ConnectDialogWindow final : public QDialog, public ui::ConnectDialogView {
     StaticLabel baudLabelBox_;
     PushButton searchBox_;
     PushButton testBox_;
-    MessageBoxes boxes_;
-    WaitCursor cursor_;
+    MessageBoxWindow boxes_;
+    AppWaitCursor cursor_;
     ui::ConnectDialogEvents* events_ = nullptr;
 };
 

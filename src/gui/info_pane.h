@@ -6,13 +6,14 @@
 #include <QTextEdit>
 #include <vector>
 
+#include "gui/widget_controls.h"
 #include "ui/styled_text.h"
 
 namespace orvane::gui {
 
-class InfoPaneBox final : public ui::InfoPane {
+class InfoPaneBox final : public WidgetControl<ui::InfoPaneView> {
   public:
-    explicit InfoPaneBox(QTextEdit* edit) : edit_(edit) {}
+    explicit InfoPaneBox(QTextEdit* edit) : WidgetControl(edit), edit_(edit) {}
     void SetRuns(const std::vector<ui::StyledRun>& runs) override;
     QTextEdit* edit() const { return edit_; }
 

@@ -102,14 +102,14 @@ void SetModalDialogPolicy(ModalDialogPolicy policy) {
     ModalPolicy() = std::move(policy);
 }
 
-ui::MessageAnswer MessageBoxes::Show(const ui::MessageRequest& request) {
+ui::MessageAnswer MessageBoxWindow::Show(const ui::MessageRequest& request) {
     // The comms log reports a failed write from whichever thread wrote, the
     // upgrade's worker among them; a box is a widget of the window's thread.
     // Only notices come this way, so the writer does not wait for the answer.
     if (QThread::currentThread() != QCoreApplication::instance()->thread()) {
         QMetaObject::invokeMethod(
             QCoreApplication::instance(),
-            [owner = owner_, request] { MessageBoxes(owner.data()).Show(request); },
+            [owner = owner_, request] { MessageBoxWindow(owner.data()).Show(request); },
             Qt::QueuedConnection);
         return request.buttons == ui::MessageButtons::Ok ? ui::MessageAnswer::Ok : ui::MessageAnswer::Cancel;
     }
@@ -161,17 +161,17 @@ QStringList NameFilters(const std::vector<ui::FileFilter>& filters) {
     return out;
 }
 
-std::optional<std::string> FileDialogs::OpenFile(const ui::FileDialogRequest& request) {
+std::optional<std::string> FileDialogWindow::OpenFile(const ui::FileDialogRequest& request) {
     ui::FileChoice choice = Run(request, false);
     if (choice.outcome != ui::FileChoice::Outcome::Chosen) return std::nullopt;
     return choice.path;
 }
 
-ui::FileChoice FileDialogs::SaveFile(const ui::FileDialogRequest& request) {
+ui::FileChoice FileDialogWindow::SaveFile(const ui::FileDialogRequest& request) {
     return Run(request, true);
 }
 
-ui::FileChoice FileDialogs::Run(const ui::FileDialogRequest& request, bool save) {
+ui::FileChoice FileDialogWindow::Run(const ui::FileDialogRequest& request, bool save) {
     using Outcome = ui::FileChoice::Outcome;
     QString title = FromUtf8(request.title);
     if (title.isEmpty()) title = save ? QStringLiteral("Save As") : QStringLiteral("Open");
@@ -206,14 +206,14 @@ ui::FileChoice FileDialogs::Run(const ui::FileDialogRequest& request, bool save)
     return {Outcome::Chosen, std::string(path.constData(), static_cast<std::size_t>(path.size()))};
 }
 
-void WaitCursor::Begin() {
+void AppWaitCursor::Begin() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
 }
-void WaitCursor::End() {
+void AppWaitCursor::End() {
     QApplication::restoreOverrideCursor();
 }
 
-void Beeper::Beep() {
+void AppBeeper::Beep() {
     QApplication::beep();
 }
 

@@ -27,10 +27,10 @@ using MessageBoxPolicy =
 // An empty policy restores real boxes.
 void SetMessageBoxPolicy(MessageBoxPolicy policy);
 
-class MessageBoxes final : public ui::MessageBoxes {
+class MessageBoxWindow final : public ui::MessageBoxes {
   public:
     // owner: the window the box belongs to; may be null.
-    explicit MessageBoxes(QWidget* owner) : owner_(owner) {}
+    explicit MessageBoxWindow(QWidget* owner) : owner_(owner) {}
     ui::MessageAnswer Show(const ui::MessageRequest& request) override;
 
   private:
@@ -47,9 +47,9 @@ using FileDialogPolicy =
     std::function<std::optional<std::string>(const FileDialogCall&, QFileDialog& dialog)>;
 void SetFileDialogPolicy(FileDialogPolicy policy);
 
-class FileDialogs final : public ui::FileDialogs {
+class FileDialogWindow final : public ui::FileDialogs {
   public:
-    explicit FileDialogs(QWidget* owner) : owner_(owner) {}
+    explicit FileDialogWindow(QWidget* owner) : owner_(owner) {}
     std::optional<std::string> OpenFile(const ui::FileDialogRequest& request) override;
     ui::FileChoice SaveFile(const ui::FileDialogRequest& request) override;
 
@@ -64,7 +64,7 @@ QStringList NameFilters(const std::vector<ui::FileFilter>& filters);
 
 // --- The hourglass
 
-class WaitCursor final : public ui::WaitCursor {
+class AppWaitCursor final : public ui::WaitCursor {
   public:
     void Begin() override;
     void End() override;
@@ -72,7 +72,7 @@ class WaitCursor final : public ui::WaitCursor {
 
 // --- The bell a script rings
 
-class Beeper final : public ui::Beeper {
+class AppBeeper final : public ui::Beeper {
   public:
     void Beep() override;
 };

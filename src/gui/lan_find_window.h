@@ -31,7 +31,7 @@ class LanFindWindow final : public QDialog, public ui::LanFindDialogView {
     int SelectedRow() const override;
     void SelectRow(int row) override;
     ui::Button& OkButton() override { return okBox_; }
-    ui::WaitCursor* Cursor() override { return &cursor_; }
+    ui::WaitCursor& Cursor() override { return cursor_; }
     void Close(int result) override { done(result); }
 
     void reject() override;
@@ -47,7 +47,7 @@ class LanFindWindow final : public QDialog, public ui::LanFindDialogView {
     QPushButton* ok_;
     QPushButton* cancel_;
     PushButton okBox_;
-    WaitCursor cursor_;
+    AppWaitCursor cursor_;
     std::vector<int> percents_;
     ui::LanFindDialogEvents* events_ = nullptr;
 };

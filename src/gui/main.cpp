@@ -66,7 +66,7 @@ int main(int argc, char** argv) {
         // Told before the window opens, so the box does not come up behind the Connect dialog.
         if (!demo->Problems().empty()) {
             std::fputs(demo->Problems().c_str(), stderr);
-            gui::MessageBoxes(nullptr).Show(
+            gui::MessageBoxWindow(nullptr).Show(
                 {demo->Problems(), ui::kAppName, ui::MessageIcon::Warning, ui::MessageButtons::Ok});
         }
     }

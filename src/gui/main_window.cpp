@@ -62,23 +62,22 @@ MainWindow::MainWindow(MainWindowOptions options)
     BuildControls();
     BuildMenu();
 
-    app::ShellUi ui;
-    ui.results = &resultsBox_;
-    ui.info = &infoBox_;
-    ui.commandLine = &commandLineBox_;
-    ui.send = &sendBox_;
-    ui.scriptList = &scriptListBox_;
-    ui.runStop = &runStopBox_;
-    ui.step = &stepBox_;
-    ui.close = &closeBox_;
-    ui.menu = this;
-    ui.poster = this;
-    ui.boxes = &boxes_;
-    ui.files = &files_;
-    ui.cursor = &cursor_;
-    ui.frame = this;
-    ui.dialogs = this;
-    ui.beeper = &beeper_;
+    const app::ShellUi ui{.results = resultsBox_,
+                          .info = infoBox_,
+                          .commandLine = commandLineBox_,
+                          .send = sendBox_,
+                          .scriptList = scriptListBox_,
+                          .runStop = runStopBox_,
+                          .step = stepBox_,
+                          .close = closeBox_,
+                          .menu = *this,
+                          .poster = *this,
+                          .boxes = boxes_,
+                          .files = files_,
+                          .cursor = cursor_,
+                          .frame = *this,
+                          .dialogs = *this,
+                          .beeper = beeper_};
     app::ShellHooks hooks;
     hooks.listSerialPorts = std::move(options.listSerialPorts);
     hooks.lanSearch = connection::MakeLanSearch(lanFind_, options.discovery);
@@ -219,9 +218,6 @@ QAction* MainWindow::MenuAction(int id) const {
 void MainWindow::Command(int id, intptr_t param) {
     if (shutDown_) return;
     shell_->HandleCommand(id, param);
-    // The script panel changes the panes' height through the shell, which
-    // places only the controls it knows; the information pane follows here.
-    PlaceInfoPane();
 }
 
 void MainWindow::PostCommand(int id, intptr_t param) {
@@ -286,27 +282,9 @@ void MainWindow::RunAboutDialog(const std::string& product, const std::string& v
     RunModal(dialog);
 }
 
-void MainWindow::SetPaneHeight(int height) {
-    shell_->SetPaneHeight(height);
-}
-
-void MainWindow::RelayoutControls() {
-    shell_->RelayoutControls();
-    PlaceInfoPane();
-}
-
-void MainWindow::PlaceInfoPane() {
-    auto rects = app::ComputeLayout(OuterSize(), ClientSize(), shell_->paneHeight());
-    for (std::size_t i = 0; i < rects.size(); ++i) {
-        if (app::ControlDesigns()[i].id != ui::kIdInfoPane) continue;
-        const QRect place(rects[i].x, rects[i].y, rects[i].width, rects[i].height);
-        if (info_->geometry() != place) info_->setGeometry(place);
-    }
-}
-
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == client_ && event->type() == QEvent::Resize) {
-        RelayoutControls();
+        shell_->RelayoutControls();
     } else if (watched == commandLine_) {
         if (event->type() == QEvent::KeyPress) {
             auto* key = static_cast<QKeyEvent*>(event);

@@ -20,7 +20,10 @@
 #include "gui/upgrade_window.h"
 #include "gui/widget_controls.h"
 #include "transport/discovery.h"
-#include "ui/main_window.h"
+#include "ui/command_poster.h"
+#include "ui/menu_view.h"
+#include "ui/modal_dialogs.h"
+#include "ui/window_frame.h"
 
 class QListWidget;
 class QPlainTextEdit;
@@ -63,10 +66,9 @@ inline constexpr ui::Size kFrameAllowance{8, 27};
 
 class MainWindow final : public QMainWindow,
                          public ui::CommandPoster,
-                         public ui::Menu,
-                         public ui::WindowFrame,
-                         public ui::ModalDialogs,
-                         public ui::PaneLayout {
+                         public ui::MenuView,
+                         public ui::WindowFrameView,
+                         public ui::ModalDialogs {
   public:
     explicit MainWindow(MainWindowOptions options = {});
     ~MainWindow() override;
@@ -88,10 +90,10 @@ class MainWindow final : public QMainWindow,
 
     // ui::CommandPoster: a queued call, handled after the current event.
     void PostCommand(int id, intptr_t param = 0) override;
-    // ui::Menu
+    // ui::MenuView
     void EnableItem(int id, bool enabled) override;
     void CheckItem(int id, bool checked) override;
-    // ui::WindowFrame
+    // ui::WindowFrameView
     void SetTitle(const std::string& title) override;
     ui::Size OuterSize() const override;
     ui::Size ClientSize() const override;
@@ -101,10 +103,6 @@ class MainWindow final : public QMainWindow,
     int RunConnectDialog(ui::ConnectDialogEvents& events) override;
     void RunAboutDialog(const std::string& product, const std::string& version,
                         const std::string& notice) override;
-    // ui::PaneLayout: the shell places its controls, the window adds the
-    // information pane, which the shell knows only as styled text.
-    void SetPaneHeight(int height) override;
-    void RelayoutControls() override;
 
     // The hooks the parts that land on their own fill in (see main_window.cpp).
     app::ShellHooks& hooks() { return shell_->hooks(); }
@@ -117,7 +115,6 @@ class MainWindow final : public QMainWindow,
     void BuildControls();
     void BuildMenu();
     void Command(int id, intptr_t param = 0);
-    void PlaceInfoPane();
     void Shutdown();
 
     QWidget* client_ = nullptr;
@@ -138,12 +135,12 @@ class MainWindow final : public QMainWindow,
     PushButton runStopBox_;
     PushButton stepBox_;
     PushButton closeBox_;
-    MessageBoxes boxes_;
-    FileDialogs files_;
-    WaitCursor cursor_;
-    Beeper beeper_;
+    MessageBoxWindow boxes_;
+    FileDialogWindow files_;
+    AppWaitCursor cursor_;
+    AppBeeper beeper_;
     LanFindRunner lanFind_{this};
-    UpgradeDialogs upgradeDialogs_{this};
+    UpgradeRunner upgradeDialogs_{this};
 
     std::map<int, QAction*> actions_;
     QTimer timer_;

@@ -29,7 +29,7 @@ QStringList Families(const std::string& font) {
 void SetRtf(QTextDocument& document, std::string_view rtf) {
     document.clear();
     QTextCursor cursor(&document);
-    for (const firmware::StyledRun& run : firmware::ReadRtf(rtf)) {
+    for (const firmware::RtfRun& run : firmware::ReadRtf(rtf)) {
         QTextCharFormat format;
         QStringList families = Families(run.font);
         if (!families.isEmpty()) format.setFontFamilies(families);

@@ -86,15 +86,15 @@ void UpgradeWindow::reject() {
     }
 }
 
-QWidget* UpgradeDialogs::Owner() const {
+QWidget* UpgradeRunner::Owner() const {
     return QApplication::activeModalWidget() ? QApplication::activeModalWidget() : owner_;
 }
 
-std::unique_ptr<ui::FilesListWindow> UpgradeDialogs::MakeFilesListWindow() {
+std::unique_ptr<ui::FilesListWindow> UpgradeRunner::MakeFilesListWindow() {
     return std::make_unique<FilesListDialogWindow>(Owner());
 }
 
-int UpgradeDialogs::RunUpgradeDialog(ui::UpgradeDialogEvents& events) {
+int UpgradeRunner::RunUpgradeDialog(ui::UpgradeDialogEvents& events) {
     UpgradeWindow dialog(Owner());
     dialog.SetEvents(&events);
     events.OnStart(dialog);

@@ -1,7 +1,7 @@
 #pragma once
 // "Upgrade Firmware": the status line, the progress bar and the log of the
 // worker's conversation with the bootloader, with Cancel (which reads
-// "Finished" at the end) and Start. The core's UpgradeFirmwareDialog starts
+// "Finished" at the end) and Start. The core's UpgradeDialog starts
 // the worker and decides when the dialog may close.
 
 #include <QDialog>
@@ -46,16 +46,16 @@ class UpgradeWindow final : public QDialog, public ui::UpgradeDialogView {
     QPushButton* start_;
     PushButton cancelBox_;
     PushButton startBox_;
-    MessageBoxes boxes_;
+    MessageBoxWindow boxes_;
     ui::UpgradeDialogEvents* events_ = nullptr;
     // Shared with calls in flight, which may outlive the dialog in the queue.
     std::shared_ptr<std::atomic<bool>> closed_ = std::make_shared<std::atomic<bool>>(false);
 };
 
 // The upgrade command's two dialogs, modal over the main window.
-class UpgradeDialogs final : public ui::UpgradeDialogs {
+class UpgradeRunner final : public ui::UpgradeDialogRunner {
   public:
-    explicit UpgradeDialogs(QWidget* owner) : owner_(owner) {}
+    explicit UpgradeRunner(QWidget* owner) : owner_(owner) {}
     std::unique_ptr<ui::FilesListWindow> MakeFilesListWindow() override;
     int RunUpgradeDialog(ui::UpgradeDialogEvents& events) override;
 

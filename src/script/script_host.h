@@ -7,10 +7,11 @@
 #include <cstdint>
 
 #include "transport/connection_record.h"
+#include "ui/command_poster.h"
 #include "ui/controls.h"
 #include "ui/file_dialog.h"
-#include "ui/main_window.h"
 #include "ui/message_box.h"
+#include "ui/pane_layout.h"
 #include "ui/script_beep.h"
 
 namespace orvane::script {

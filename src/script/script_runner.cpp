@@ -138,8 +138,7 @@ void ScriptRunner::ShowScriptPanel() {
     host_.runButton.SetVisible(script);
     host_.stepButton.SetVisible(script);
     host_.closeButton.SetVisible(script);
-    host_.layout.SetPaneHeight(script ? kPaneHeightWithScript : kPaneHeightNoScript);
-    host_.layout.RelayoutControls();
+    host_.layout.SetScriptPanelShown(script);
 }
 
 }  // namespace orvane::script

@@ -16,10 +16,6 @@
 
 namespace orvane::script {
 
-// The heights of the results and information panes without and with a script.
-inline constexpr int kPaneHeightNoScript = 514;
-inline constexpr int kPaneHeightWithScript = 384;
-
 class ScriptRunner {
 public:
     explicit ScriptRunner(const ScriptHost& host) : host_(host) {}

@@ -27,7 +27,7 @@ public:
     virtual Button& SearchButton() = 0;
     virtual Button& TestButton() = 0;
     virtual MessageBoxes& Boxes() = 0;       // owned by the dialog
-    virtual WaitCursor* Cursor() = 0;
+    virtual WaitCursor& Cursor() = 0;
     virtual void Close(int result) = 0;
 };
 

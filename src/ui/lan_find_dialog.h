@@ -30,7 +30,7 @@ public:
     // an item change; the logic does not rely on it either way.
     virtual void SelectRow(int row) = 0;
     virtual Button& OkButton() = 0;  // the default button
-    virtual WaitCursor* Cursor() = 0;
+    virtual WaitCursor& Cursor() = 0;
     // Ends the dialog; the runner returns result.
     virtual void Close(int result) = 0;
 };

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "ui/controls.h"
+
 namespace orvane::ui {
 
 enum class TextStyle { Unchanged, Bold, Warning };
@@ -17,9 +19,9 @@ struct StyledRun {
 // The warning colour, red 255 green 40 blue 40.
 inline constexpr unsigned kWarningRed = 255, kWarningGreen = 40, kWarningBlue = 40;
 
-class InfoPane {
-public:
-    virtual ~InfoPane() = default;
+// The information pane: styled text in a box the layout places.
+class InfoPaneView : public Control {
+  public:
     // Replaces the whole content and scrolls to its end.
     virtual void SetRuns(const std::vector<StyledRun>& runs) = 0;
 };

@@ -65,9 +65,9 @@ class UpgradeDialogEvents {
 };
 
 // What the upgrade command needs to show its dialogs modally over the main window.
-class UpgradeDialogs {
+class UpgradeDialogRunner {
   public:
-    virtual ~UpgradeDialogs() = default;
+    virtual ~UpgradeDialogRunner() = default;
     // A fresh "Firmware Files List" dialog.
     virtual std::unique_ptr<FilesListWindow> MakeFilesListWindow() = 0;
     // Shows the "Upgrade Firmware" dialog until it closes; events drive it.

@@ -11,19 +11,22 @@ public:
     virtual void End() = 0;
 };
 
+// For a front end without a pointer.
+class NullWaitCursor final : public WaitCursor {
+  public:
+    void Begin() override {}
+    void End() override {}
+};
+
 class WaitCursorGuard {
 public:
-    explicit WaitCursorGuard(WaitCursor* cursor) : cursor_(cursor) {
-        if (cursor_) cursor_->Begin();
-    }
-    ~WaitCursorGuard() {
-        if (cursor_) cursor_->End();
-    }
-    WaitCursorGuard(const WaitCursorGuard&) = delete;
-    WaitCursorGuard& operator=(const WaitCursorGuard&) = delete;
+  explicit WaitCursorGuard(WaitCursor& cursor) : cursor_(cursor) { cursor_.Begin(); }
+  ~WaitCursorGuard() { cursor_.End(); }
+  WaitCursorGuard(const WaitCursorGuard&) = delete;
+  WaitCursorGuard& operator=(const WaitCursorGuard&) = delete;
 
 private:
-    WaitCursor* cursor_;
+  WaitCursor& cursor_;
 };
 
 }  // namespace orvane::ui

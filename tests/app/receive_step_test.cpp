@@ -1,7 +1,6 @@
 #include "app/receive_step.h"
 
 #include <gtest/gtest.h>
-
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -12,17 +11,17 @@
 
 #include "platform/diagnostics.h"
 #include "sim/memory_link.h"
-#include "support/posix_peers.h"
-#include "transport/serial_link.h"
-#include "transport/tcp_link.h"
 #include "support/fake_clock.h"
-#include "support/fake_controls.h"
+#include "support/posix_peers.h"
 #include "transport/channel.h"
 #include "transport/comms_log.h"
+#include "transport/serial_link.h"
+#include "transport/tcp_link.h"
+#include "ui/memory_controls.h"
 
 using namespace orvane;
 using app::ReceiveStep;
-using orvane::testing::FakeTextBox;
+using orvane::ui::MemoryTextBox;
 
 namespace {
 // An instrument at the end of a socket pair whose bytes the test writes directly.
@@ -47,7 +46,7 @@ struct Wire {
     transport::ConnectionRecord record;
     int peer = -1;
     ReceiveStep step;
-    FakeTextBox pane;
+    ui::MemoryTextBox pane;
     std::size_t counted = 0;
 };
 }  // namespace
@@ -147,7 +146,7 @@ TEST(ReceiveStep, SerialLineInBulkAndItsHangUp) {
     r.link = transport::SerialLink::Open(peer.path(), 9600).link;
     ASSERT_TRUE(r.link);
     r.channelOpen = true;
-    FakeTextBox pane;
+    ui::MemoryTextBox pane;
     ReceiveStep step;
     peer.Write("one\r\ntwo\n");
     platform::SystemClock().WaitReadable(r.link->Descriptor(), 1000);

@@ -14,30 +14,28 @@ struct ShellBench {
         : shell(Wire(w), std::move(settingsFile)) {}
 
     static app::ShellUi Wire(FakeMainWindow& w) {
-        app::ShellUi ui;
-        ui.results = &w.results;
-        ui.info = &w.info;
-        ui.commandLine = &w.commandLine;
-        ui.send = &w.send;
-        ui.scriptList = &w.scriptList;
-        ui.runStop = &w.runStop;
-        ui.step = &w.step;
-        ui.close = &w.close;
-        ui.menu = &w.menu;
-        ui.poster = &w.poster;
-        ui.boxes = &w.boxes;
-        ui.files = &w.files;
-        ui.cursor = &w.cursor;
-        ui.frame = &w.frame;
-        ui.dialogs = &w.dialogs;
-        ui.beeper = &w.beeper;
-        return ui;
+        return {.results = w.results,
+                .info = w.info,
+                .commandLine = w.commandLine,
+                .send = w.send,
+                .scriptList = w.scriptList,
+                .runStop = w.runStop,
+                .step = w.step,
+                .close = w.close,
+                .menu = w.menu,
+                .poster = w.poster,
+                .boxes = w.boxes,
+                .files = w.files,
+                .cursor = w.cursor,
+                .frame = w.frame,
+                .dialogs = w.dialogs,
+                .beeper = w.beeper};
     }
 
     // Handles posted commands in order until none is left.
     void RunPosted() {
         for (int guard = 0; guard < 100 && !w.poster.posted.empty(); ++guard) {
-            for (const PostedCommand& c : w.poster.Take()) shell.HandleCommand(c.id, c.param);
+            for (const ui::PostedCommand& c : w.poster.Take()) shell.HandleCommand(c.id, c.param);
         }
     }
 

@@ -22,6 +22,7 @@
 #include "transport/tcp_link.h"
 #include "ui/app_strings.h"
 #include "ui/command_ids.h"
+#include "ui/memory_controls.h"
 
 using namespace orvane;
 using app::Shell;
@@ -264,7 +265,7 @@ TEST(Shell, ConvertBinaryAndClear) {
     EXPECT_FALSE(b.w.commandLine.enabled);
     EXPECT_TRUE(b.w.results.enabled);  // what came stays readable while disconnected
     EXPECT_FALSE(b.w.scriptList.visible);
-    EXPECT_EQ(b.w.poster.posted.front(), (orvane::testing::PostedCommand{ui::kCmdConnection, 0}));
+    EXPECT_EQ(b.w.poster.posted.front(), (orvane::ui::PostedCommand{ui::kCmdConnection, 0}));
     b.shell.HandleCommand(ui::kCmdConvertBinary);
     EXPECT_FALSE(b.shell.convertBinary());
     EXPECT_FALSE(b.w.menu.checked[ui::kCmdConvertBinary]);
@@ -273,4 +274,27 @@ TEST(Shell, ConvertBinaryAndClear) {
     EXPECT_EQ(b.w.results.text, "");
     b.shell.HandleCommand(ui::kCmdAbout);
     EXPECT_EQ(b.w.dialogs.about, (std::vector<std::string>{"Orvane2", "v1_4 Sep  9 2026", ui::kAppNotice}));
+}
+
+// The in-memory controls the command line runs on answer as widgets would.
+TEST(MemoryControls, CaretLineAndListBounds) {
+    ui::MemoryTextBox box;
+    box.SetText("one\r\ntwo\r\nthree");
+    EXPECT_EQ(box.CaretLine(), "three");
+    ASSERT_TRUE(box.ClickOn("two"));
+    EXPECT_EQ(box.CaretLine(), "two");
+    EXPECT_FALSE(box.ClickOn("four"));
+    box.selection = {0, 0};
+    EXPECT_EQ(box.CaretLine(), "one");
+
+    ui::MemoryListBox list;
+    list.items = {"a", "b"};
+    EXPECT_FALSE(list.Select("c"));
+    EXPECT_TRUE(list.Select("b"));
+    EXPECT_EQ(list.CurrentIndex(), 1);
+    for (int outside : {-1, 2}) {
+        EXPECT_EQ(list.ItemText(outside), "");
+        list.SetCurrentIndex(outside);
+        EXPECT_EQ(list.CurrentIndex(), -1);
+    }
 }

@@ -43,7 +43,7 @@ struct LanBench {
         transport::CloseChannel(record);
         clock.RemovePump(pump);
     }
-    bool Connect(bool showResult = true) { return ConnectAndIdentify(boxes, &cursor, record, showResult); }
+    bool Connect(bool showResult = true) { return ConnectAndIdentify(boxes, cursor, record, showResult); }
     // How long a reply is waited for when none comes.
     uint32_t ReplyWait() {
         std::string line;
@@ -79,7 +79,7 @@ TEST(ConnectAndIdentify, NoInterfaceDoesNothingAtAll) {
     FakeWaitCursor cursor;
     std::string trace;
     diagnostics.SetSink([&](std::string_view s) { trace += s; });
-    EXPECT_FALSE(ConnectAndIdentify(boxes, &cursor, r, true));
+    EXPECT_FALSE(ConnectAndIdentify(boxes, cursor, r, true));
     EXPECT_TRUE(boxes.shown.empty());
     EXPECT_EQ(trace, "");
     EXPECT_EQ(cursor.begins, 0);
@@ -186,11 +186,12 @@ TEST(ConnectAndIdentify, AnswerShapesDecideTheOutcome) {
 
 TEST(ConnectAndIdentify, OpenFailuresSayWhyAndAreAlwaysShown) {
     FakeMessageBoxes boxes;
+    FakeWaitCursor cursor;
     ConnectionRecord r;
     r.interfaceKind = InterfaceKind::Usb;
     r.comPort = "ttyORVANE_MISSING";
     r.baudRate = 19200;
-    EXPECT_FALSE(ConnectAndIdentify(boxes, nullptr, r, false));
+    EXPECT_FALSE(ConnectAndIdentify(boxes, cursor, r, false));
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].caption, kTestConnectionCaption);
     EXPECT_EQ(boxes.shown[0].text,
@@ -208,7 +209,7 @@ TEST(ConnectAndIdentify, OpenFailuresSayWhyAndAreAlwaysShown) {
     second.comPort = holder.comPort;
     second.baudRate = holder.baudRate;
     boxes.shown.clear();
-    EXPECT_FALSE(ConnectAndIdentify(boxes, nullptr, second, true));
+    EXPECT_FALSE(ConnectAndIdentify(boxes, cursor, second, true));
     EXPECT_EQ(boxes.Texts(),
               std::vector<std::string>{platform::Format(kUnableToOpenPort, pty.DevicePath().c_str()) + "\n" + kReasonBusy});
     transport::CloseChannel(holder);
@@ -224,17 +225,17 @@ TEST(ConnectAndIdentify, OpenFailuresSayWhyAndAreAlwaysShown) {
     lan.interfaceKind = InterfaceKind::Lan;
     lan.ipAddress = "127.0.0.1";
     boxes.shown.clear();
-    EXPECT_FALSE(ConnectAndIdentify(boxes, nullptr, lan, false));
+    EXPECT_FALSE(ConnectAndIdentify(boxes, cursor, lan, false));
     EXPECT_EQ(boxes.Texts(), std::vector<std::string>{platform::Format(kFailedToConnectToIp, "127.0.0.1") + "\n" +
                                                       platform::Format(kReasonRefused, static_cast<unsigned>(freePort))});
     lan.ipAddress = "instrument";
     boxes.shown.clear();
-    EXPECT_FALSE(ConnectAndIdentify(boxes, nullptr, lan, false));
+    EXPECT_FALSE(ConnectAndIdentify(boxes, cursor, lan, false));
     EXPECT_EQ(boxes.Texts(),
               std::vector<std::string>{platform::Format(kFailedToConnectToIp, "instrument") + "\n" + kReasonBadAddress});
     lan.ipAddress = "255.255.255.255";
     boxes.shown.clear();
-    EXPECT_FALSE(ConnectAndIdentify(boxes, nullptr, lan, false));
+    EXPECT_FALSE(ConnectAndIdentify(boxes, cursor, lan, false));
     EXPECT_EQ(boxes.Texts(), std::vector<std::string>{platform::Format(kFailedToConnectToIp, "255.255.255.255") + "\n" +
                                                       platform::Format(kReasonBroadcast, "255.255.255.255",
                                                                        std::strerror(lan.openError))});
@@ -263,11 +264,12 @@ TEST(ConnectAndIdentify, UnusableSettingsNameTheValue) {
     };
     for (const Row& row : rows) {
         FakeMessageBoxes boxes;
+        FakeWaitCursor cursor;
         ConnectionRecord r;
         r.interfaceKind = row.kind;
         r.comPort = row.port;
         r.baudRate = row.baud;
-        EXPECT_FALSE(ConnectAndIdentify(boxes, nullptr, r, false));
+        EXPECT_FALSE(ConnectAndIdentify(boxes, cursor, r, false));
         EXPECT_EQ(boxes.Texts(),
                   std::vector<std::string>{platform::Format(kUnableToOpenPort, row.port.c_str()) + "\n" + row.reason});
     }

@@ -234,8 +234,8 @@ TEST_P(ConsoleFault, HangUpMidScriptStopsTheRunAndKeepsTheScript) {
     c.HangUpAfterMore(identity.size() + 2);  // right after the first reply
     c.bench().shell.HandleCommand(ui::kCmdScriptRunStop);
     const uint32_t start = c.Now();
-    auto stopped = c.TickUntil([&] { return c.bench().shell.scripts()->mode() == script::ScriptMode::Stopped; },
-                               30000);
+    auto stopped = c.TickUntil(
+        [&] { return c.bench().shell.scripts().mode() == script::ScriptMode::Stopped; }, 30000);
     ASSERT_TRUE(stopped);
     // The query in flight at the hang-up waits out its 5 s; the next send fails at once.
     EXPECT_LT(c.Now() - start, 5000u + 1000u);
@@ -414,7 +414,8 @@ TEST(FileSystemFault, DiskFullWhenSavingResults) {
     {
         ScopedFileSizeLimit full(4096);
         c.bench().shell.HandleCommand(ui::kCmdScriptRunStop);
-        c.TickUntil([&] { return c.bench().shell.scripts()->mode() == script::ScriptMode::Stopped; }, 5000);
+        c.TickUntil([&] { return c.bench().shell.scripts().mode() == script::ScriptMode::Stopped; },
+                    5000);
     }
     EXPECT_NE(c.w().results.text.find(script::kPrintWriteFailed), std::string::npos);
 }

@@ -25,9 +25,9 @@
 #include "firmware/firmware_texts.h"
 #include "firmware/upgrade_flow.h"
 #include "platform/text_format.h"
-#include "support/fake_controls.h"
 #include "support/fake_ui.h"
 #include "support/fake_upgrade_dialogs.h"
+#include "ui/memory_controls.h"
 
 namespace orvane::firmware {
 namespace {
@@ -283,12 +283,13 @@ TEST_P(UpgradeFaults, HangUpThroughTheUserPathInRealTime) {
     orvane::testing::FakeMessageBoxes boxes;
     orvane::testing::FakeFileDialogs files;
     orvane::testing::FakeUpgradeDialogs dialogs;
-    record.instrumentReady = connection::ConnectAndIdentify(boxes, nullptr, record, false);
+    orvane::testing::FakeWaitCursor cursor;
+    record.instrumentReady = connection::ConnectAndIdentify(boxes, cursor, record, false);
     ASSERT_TRUE(record.instrumentReady);
     record.pollReplies = true;
     files.openAnswers.push_back(dir_.Write("fw.upg", "TARGET,TRV88\nLOAD,0,main.hex\n"));
     const uint32_t start = clock.TickCount();
-    EXPECT_FALSE(RunFirmwareUpgrade({boxes, files, nullptr, dialogs}, record));
+    EXPECT_FALSE(RunFirmwareUpgrade({boxes, files, cursor, dialogs}, record));
     // Two identifications and their pauses come first; one time-out alone would be 5 s more.
     EXPECT_LT(clock.TickCount() - start, kBeforeRecordsMs + 3 * kSlackMs)
         << "a dead line fails at once";

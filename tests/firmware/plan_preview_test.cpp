@@ -163,7 +163,7 @@ TEST_F(Preview, OutsideTextCannotBreakTheRtf) {
     entries[1].facts.name = "../common/dsp_with_a_long_name.hex";
     entries[2].facts.name = "{b}\\par{c}\\par{d}\\par";
     std::string shown;
-    for (const StyledRun& run : ReadRtf(Build(entries, "K{S}L\\par,M\xc3\xa9ter\x1b[2J,1", ""))) {
+    for (const RtfRun& run : ReadRtf(Build(entries, "K{S}L\\par,M\xc3\xa9ter\x1b[2J,1", ""))) {
         shown += run.text;
     }
     for (std::string part :

@@ -10,9 +10,9 @@ namespace {
 
 using namespace std::string_literals;
 
-std::string AllText(const std::vector<StyledRun>& runs) {
+std::string AllText(const std::vector<RtfRun>& runs) {
     std::string text;
-    for (const StyledRun& run : runs) text += run.text;
+    for (const RtfRun& run : runs) text += run.text;
     return text;
 }
 
@@ -59,7 +59,7 @@ TEST(RtfReader, ReadsWhatOtherWritersMakeOfStyledText) {
 }
 
 TEST(RtfReader, AnyInputIsSafeAndPassesNoControlCharacters) {
-    auto clean = [](const std::vector<StyledRun>& runs) {
+    auto clean = [](const std::vector<RtfRun>& runs) {
         for (unsigned char c : AllText(runs)) {
             if ((c < 0x20 && c != '\n' && c != '\t') || c == 0x7F) return false;
         }

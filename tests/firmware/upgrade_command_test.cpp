@@ -32,13 +32,13 @@ TEST(UpgradeCommand, StopsARunningScriptFirst) {
     bench.shell.HandleCommand(ui::kCmdScript);
     bench.RunPosted();
     bench.shell.HandleCommand(ui::kCmdScriptRunStop);
-    ASSERT_EQ(bench.shell.scripts()->mode(), script::ScriptMode::Running);
+    ASSERT_EQ(bench.shell.scripts().mode(), script::ScriptMode::Running);
 
     FakeUpgradeDialogs dialogs;
     app::InstallUpgradeCommand(bench.shell, dialogs);
     bench.w.files.openAnswers.push_back(std::nullopt);  // the upgrade's file dialog: cancelled
     bench.shell.HandleCommand(ui::kCmdUpgradeFirmware);
-    EXPECT_EQ(bench.shell.scripts()->mode(), script::ScriptMode::Stopped);
+    EXPECT_EQ(bench.shell.scripts().mode(), script::ScriptMode::Stopped);
     EXPECT_EQ(bench.w.files.openRequests.size(), 2u);
     EXPECT_EQ(bench.w.runStop.caption, ui::kCaptionRun);
 }

@@ -30,14 +30,14 @@ struct Plan {
     }
 };
 
-TEST(UpgradeFirmwareDialog, StartsOnOpeningAndReopensTheLanConnectionWhenFinished) {
+TEST(UpgradeDialog, StartsOnOpeningAndReopensTheLanConnectionWhenFinished) {
     Plan plan;
     SimBench bench;
     ASSERT_TRUE(bench.Open());
     FakeUpgradeView view;
     int result;
     {
-        UpgradeFirmwareDialog dialog(plan.context, bench.record);
+        UpgradeDialog dialog(plan.context, bench.record);
         result = view.Run(dialog, /*tryClosing=*/true);
         EXPECT_FALSE(dialog.running());
     }
@@ -67,13 +67,13 @@ TEST(UpgradeFirmwareDialog, StartsOnOpeningAndReopensTheLanConnectionWhenFinishe
     EXPECT_EQ(reply, sim::IdentityText(bench.engine().config()));
 }
 
-TEST(UpgradeFirmwareDialog, NoThreadLeavesStartEnabledAndNothingSent) {
+TEST(UpgradeDialog, NoThreadLeavesStartEnabledAndNothingSent) {
     Plan plan;
     SimBench bench;
     ASSERT_TRUE(bench.Open());
     uint64_t received = bench.engine().counters().bytesReceived;
     int starts = 0;
-    UpgradeFirmwareDialog dialog(plan.context, bench.record, [&](std::thread&, std::function<void()>) {
+    UpgradeDialog dialog(plan.context, bench.record, [&](std::thread&, std::function<void()>) {
         ++starts;
         return false;
     });
@@ -89,13 +89,13 @@ TEST(UpgradeFirmwareDialog, NoThreadLeavesStartEnabledAndNothingSent) {
     EXPECT_EQ(bench.engine().counters().connections, 1u) << "no re-open without an upgrade";
 }
 
-TEST(UpgradeFirmwareDialog, AFailedUpgradeKeepsTheConnection) {
+TEST(UpgradeDialog, AFailedUpgradeKeepsTheConnection) {
     Plan plan;
     sim::BootloaderConfig boot;
     boot.refuseInit = 2;
     SimBench bench(testing::Instrument(boot));
     ASSERT_TRUE(bench.Open());
-    UpgradeFirmwareDialog dialog(plan.context, bench.record);
+    UpgradeDialog dialog(plan.context, bench.record);
     FakeUpgradeView view;
     EXPECT_EQ(view.Run(dialog), ui::kDialogResultCancel);
     EXPECT_FALSE(plan.context.succeeded);

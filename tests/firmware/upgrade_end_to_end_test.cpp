@@ -90,7 +90,7 @@ class EndToEnd : public ::testing::Test {
             record_.baudRate = 19200;
         }
         // Connected as the shell leaves it.
-        record_.instrumentReady = connection::ConnectAndIdentify(boxes_, nullptr, record_, false);
+        record_.instrumentReady = connection::ConnectAndIdentify(boxes_, cursor_, record_, false);
         ASSERT_TRUE(record_.instrumentReady);
         record_.pollReplies = true;
         const std::string identity = record_.identity.str();
@@ -98,7 +98,7 @@ class EndToEnd : public ::testing::Test {
         files_.openAnswers.push_back(dir_ + "fw.upg");
         record_.linkOptions.diagnostics = &log_;
         log_.SetCommsLogFile(dir_ + "comms.log");
-        EXPECT_TRUE(RunFirmwareUpgrade({boxes_, files_, nullptr, dialogs_}, record_));
+        EXPECT_TRUE(RunFirmwareUpgrade({boxes_, files_, cursor_, dialogs_}, record_));
         log_.SetCommsLogFile("");
         EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{});
         EXPECT_TRUE(record_.pollReplies);
@@ -145,6 +145,7 @@ class EndToEnd : public ::testing::Test {
     testing::FakeMessageBoxes boxes_;
     testing::FakeFileDialogs files_;
     testing::FakeUpgradeDialogs dialogs_;
+    testing::FakeWaitCursor cursor_;
 };
 
 TEST_F(EndToEnd, OverAPseudoTerminal) { Upgrade({"--pty"}, false); }

@@ -51,13 +51,14 @@ class FlowBench {
     // Connected as the shell leaves it: identified, replies polled.
     void Connect() {
         sim.record.identity.Clear();
-        sim.record.instrumentReady = connection::ConnectAndIdentify(boxes, &cursor, sim.record, false);
+        sim.record.instrumentReady =
+            connection::ConnectAndIdentify(boxes, cursor, sim.record, false);
         ASSERT_TRUE(sim.record.instrumentReady);
         sim.record.pollReplies = true;
     }
     bool Run(const std::string& file, const std::string& content) {
         files.openAnswers.push_back(dir.Write(file, content));
-        return RunFirmwareUpgrade({boxes, files, &cursor, dialogs}, sim.record);
+        return RunFirmwareUpgrade({boxes, files, cursor, dialogs}, sim.record);
     }
     std::vector<Shown> Messages() const {
         std::vector<Shown> out;
@@ -78,7 +79,8 @@ TEST(UpgradeFlow, CancellingTheFileChoiceChangesNothing) {
     bench.Connect();
     uint64_t received = bench.sim.engine().counters().bytesReceived;
     bench.files.openAnswers.push_back(std::nullopt);
-    EXPECT_FALSE(RunFirmwareUpgrade({bench.boxes, bench.files, &bench.cursor, bench.dialogs}, bench.sim.record));
+    EXPECT_FALSE(RunFirmwareUpgrade({bench.boxes, bench.files, bench.cursor, bench.dialogs},
+                                    bench.sim.record));
     EXPECT_TRUE(bench.sim.record.pollReplies);
     EXPECT_EQ(bench.sim.engine().counters().bytesReceived, received);
     EXPECT_TRUE(bench.boxes.shown.empty());

@@ -87,7 +87,7 @@ class SimBench {
 };
 
 // The worker's notes, kept in order.
-struct RecordedNotes : UpgradeDialog {
+struct RecordedNotes : UpgradeNotes {
     void NoteStatus(std::string text) override { statuses.push_back(std::move(text)); }
     void NoteLog(std::string line) override { log.push_back(std::move(line)); }
     void NoteProgress(int percent) override { progress.push_back(percent); }

@@ -55,7 +55,7 @@ TEST_F(DialogsTest, FirmwareFilesListShowsTheMissingFileInRedAndOnlyCancels) {
     std::ofstream(dir() + "/DSP_1234.hex") << hex;
     firmware::LoadPlan plan;
     bool planError = false;
-    gui::MessageBoxes boxesForPlan(nullptr);
+    gui::MessageBoxWindow boxesForPlan(nullptr);
     int count = firmware::BuildHexLoadPlan(boxesForPlan, dir() + "/AB_1234.hex", plan, planError);
     ASSERT_EQ(count, 3);
     auto rtf =
@@ -106,7 +106,7 @@ TEST_F(DialogsTest, FirmwareFilesListShowsTheMissingFileInRedAndOnlyCancels) {
 // The comms log reports a failed write from the thread that wrote, the
 // upgrade's worker among them: the box is built on the window's thread.
 TEST_F(DialogsTest, ABoxAskedForFromAnotherThreadShowsOnTheWindowsThread) {
-    gui::MessageBoxes window(nullptr);
+    gui::MessageBoxWindow window(nullptr);
     std::thread([&] { EXPECT_EQ(window.Show({"notice", "Error"}), ui::MessageAnswer::Ok); }).join();
     EXPECT_TRUE(boxes.empty());
     ASSERT_TRUE(WaitFor([&] { return !boxes.empty(); }));

@@ -234,7 +234,7 @@ TEST_F(MainWindowTest, SendsTypedLinesWalksTheHistoryPicksEchoesAndSaves) {
     EXPECT_FALSE(w.shell().convertBinary());
     Type(w, "readbin?");
     ASSERT_TRUE(WaitFor(
-        [&] { return w.shell().ui().results->Text().find(raw + "\r\n") != std::string::npos; }));
+        [&] { return w.shell().ui().results.Text().find(raw + "\r\n") != std::string::npos; }));
     convert->trigger();
     EXPECT_TRUE(convert->isChecked());
 
@@ -247,7 +247,7 @@ TEST_F(MainWindowTest, SendsTypedLinesWalksTheHistoryPicksEchoesAndSaves) {
     EXPECT_TRUE(fileDialogs[0].request.overwritePrompt);
     EXPECT_EQ(fileTypesShown[0], QStringList{"Text File *.txt (*.txt)"});
     const std::string saved = ReadFile(path);
-    EXPECT_EQ(saved, w.shell().ui().results->Text());
+    EXPECT_EQ(saved, w.shell().ui().results.Text());
     EXPECT_EQ(saved.rfind("> *IDN?\r\n" + Identity() + "\r\n", 0), 0u);
     EXPECT_NE(saved.find(raw + "\r\n"), std::string::npos);
     EXPECT_EQ(saved.substr(saved.size() - 2), "\r\n");
@@ -535,12 +535,10 @@ TEST_F(MainWindowTest, LaysOutTheControlsAndKeepsTheSizeTheUserMade) {
     EXPECT_FALSE(w->commandLine()->font().bold());
 
     // The script panel's heights, for both panes.
-    w->SetPaneHeight(384);
-    w->RelayoutControls();
+    w->shell().SetScriptPanelShown(true);
     EXPECT_EQ(w->resultsPane()->height(), 434);
     EXPECT_EQ(w->infoPane()->height(), 434);
-    w->SetPaneHeight(514);
-    w->RelayoutControls();
+    w->shell().SetScriptPanelShown(false);
 
     // Never below half the design size.
     w->resize(10, 10);

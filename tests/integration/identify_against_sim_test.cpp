@@ -30,7 +30,7 @@ TEST(IdentifyAgainstSim, OverPtyAndTcpIncludingABootcodeInstrument) {
     usb.interfaceKind = InterfaceKind::Usb;
     usb.comPort = trv.PtyPath();
     usb.baudRate = 19200;
-    EXPECT_TRUE(connection::ConnectAndIdentify(boxes, &cursor, usb, true));
+    EXPECT_TRUE(connection::ConnectAndIdentify(boxes, cursor, usb, true));
     EXPECT_EQ(usb.modelCode, connection::kModelTrv28);
     EXPECT_EQ(usb.identity, "Kelmscot,TRV2801,9001," + std::string(sim::kDefaultFirmwareField));
     EXPECT_EQ(usb.versionReply, sim::kDefaultVersion);
@@ -40,13 +40,13 @@ TEST(IdentifyAgainstSim, OverPtyAndTcpIncludingABootcodeInstrument) {
     lan.interfaceKind = InterfaceKind::Lan;
     lan.ipAddress = "127.0.0.1";
     lan.linkOptions.tcpPort = trv.TcpPort();
-    EXPECT_TRUE(connection::ConnectAndIdentify(boxes, &cursor, lan, false));
+    EXPECT_TRUE(connection::ConnectAndIdentify(boxes, cursor, lan, false));
     EXPECT_EQ(lan.modelCode, connection::kModelTrv28);
     EXPECT_EQ(lan.calibration, sim::kDefaultCalstr);
     transport::CloseChannel(lan);
 
     lan.linkOptions.tcpPort = boot.TcpPort();
-    EXPECT_TRUE(connection::ConnectAndIdentify(boxes, &cursor, lan, true));
+    EXPECT_TRUE(connection::ConnectAndIdentify(boxes, cursor, lan, true));
     EXPECT_EQ(lan.modelCode, connection::kModelBootcode);
     EXPECT_EQ(lan.identity, sim::kBootcodeDumpLine);
     EXPECT_EQ(boxes.shown.back().text,

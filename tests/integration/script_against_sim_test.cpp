@@ -55,12 +55,13 @@ TEST(ScriptAgainstSim, ScriptFileRunThroughTheShell) {
     b.shell.HandleCommand(ui::kCmdScriptRunStop);
     EXPECT_EQ(b.w.runStop.caption, "Stop");
     // The 1 ms timer: the receive step and the script tick, then the posted commands.
-    while (b.shell.scripts()->mode() != script::ScriptMode::Stopped && clock.TickCount() - start < 20000) {
+    while (b.shell.scripts().mode() != script::ScriptMode::Stopped &&
+           clock.TickCount() - start < 20000) {
         clock.Advance(1);
         b.shell.Tick();
         b.RunPosted();
     }
-    EXPECT_EQ(b.shell.scripts()->mode(), script::ScriptMode::Stopped);
+    EXPECT_EQ(b.shell.scripts().mode(), script::ScriptMode::Stopped);
     EXPECT_LT(clock.TickCount() - start, 4000u);  // replies cut the 5 s waits short
     EXPECT_EQ(b.w.runStop.caption, "Run");
 
@@ -70,7 +71,7 @@ TEST(ScriptAgainstSim, ScriptFileRunThroughTheShell) {
                                  sim::MeasurementText(config.temperature) + "\r\n> nothing?\r\n" +
                                  script::kTimeout + "time: 12:04:05:060\r\n";
     EXPECT_EQ(b.w.results.text, expected);
-    EXPECT_EQ(b.shell.scripts()->engine().calculator.failCount(), 1);
+    EXPECT_EQ(b.shell.scripts().engine().calculator.failCount(), 1);
     std::stringstream file;
     file << std::ifstream(printed, std::ios::binary).rdbuf();
     std::string lineFeeds = expected;

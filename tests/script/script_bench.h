@@ -14,18 +14,12 @@
 #include "script/script_runner.h"
 #include "sim/memory_link.h"
 #include "support/fake_clock.h"
-#include "support/fake_controls.h"
 #include "support/fake_ui.h"
 #include "transport/tcp_link.h"
 #include "ui/command_ids.h"
+#include "ui/memory_controls.h"
 
 namespace orvane::testing {
-
-class FakeBeeper : public ui::Beeper {
-public:
-    void Beep() override { ++beeps; }
-    int beeps = 0;
-};
 
 // A fresh directory per process and test (ctest runs tests side by side).
 class TestDir {
@@ -83,7 +77,7 @@ public:
     }
     // One turn of the main window's loop: posted commands, then the timer tick.
     void Tick() {
-        for (const PostedCommand& c : poster.Take()) {
+        for (const ui::PostedCommand& c : poster.Take()) {
             if (runner.HandleCommand(c.id, c.param)) continue;
             if (c.id == ui::kCmdClearResults) results.SetText("");
             if (c.id == ui::kCmdConvertBinary) convertBinary = !convertBinary;
@@ -111,11 +105,11 @@ public:
     int pump = 0;
     transport::ConnectionRecord record;
     bool convertBinary = true;
-    FakeTextBox results;
-    FakeControl commandLine, sendButton;
-    FakeListBox list;
-    FakeButton runButton, stepButton, closeButton;
-    FakeCommandPoster poster;
+    ui::MemoryTextBox results;
+    ui::MemoryControl commandLine, sendButton;
+    ui::MemoryListBox list;
+    ui::MemoryButton runButton, stepButton, closeButton;
+    ui::CommandQueue poster;
     FakePaneLayout layout;
     FakeFileDialogs dialogs;
     FakeMessageBoxes boxes;

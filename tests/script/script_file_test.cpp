@@ -27,7 +27,7 @@ std::string Message(const char* format, const std::string& path) { return platfo
 TEST(ScriptFile, LoadLeavesOutEmptyCtrlZAndOverlongLinesWholly) {
     ot::TestDir dir;
     ot::FakeMessageBoxes boxes;
-    ot::FakeListBox list;
+    orvane::ui::MemoryListBox list;
     list.items = {"an earlier script"};
     list.current = 0;
     // CR LF, LF and a lone CR each end a line.
@@ -58,7 +58,7 @@ TEST(ScriptFile, LoadLeavesOutEmptyCtrlZAndOverlongLinesWholly) {
 TEST(ScriptFile, RefusalsAndTheDialog) {
     ot::TestDir dir;
     ot::FakeMessageBoxes boxes;
-    ot::FakeListBox list;
+    orvane::ui::MemoryListBox list;
     ot::FakeFileDialogs dialogs;
     std::string comments = Write(dir, "comments.txt", "; only\nremarks\n \"indented\n");
     EXPECT_FALSE(LoadScriptFile(boxes, list, comments, true));

@@ -15,9 +15,9 @@ using namespace std::string_literals;
 using namespace orvane;
 using namespace orvane::script;
 namespace ot = orvane::testing;
-using orvane::testing::PostedCommand;
 using orvane::testing::ScriptBench;
-using Posts = std::vector<PostedCommand>;
+using orvane::ui::PostedCommand;
+using Posts = std::vector<ui::PostedCommand>;
 
 namespace {
 

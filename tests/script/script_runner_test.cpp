@@ -177,8 +177,7 @@ TEST(ScriptRunner, ScriptCommandLoadsShowsAndClosesThePanel) {
     EXPECT_EQ(b.list.items, (std::vector<std::string>{"\"*IDN?", "#echo,x"}));
     EXPECT_FALSE(b.commandLine.Visible() || b.sendButton.Visible());
     EXPECT_TRUE(b.list.Visible() && b.runButton.Visible() && b.stepButton.Visible() && b.closeButton.Visible());
-    EXPECT_EQ(b.layout.paneHeight, kPaneHeightWithScript);
-    EXPECT_GE(b.layout.relayoutCount, 1);
+    EXPECT_TRUE(b.layout.scriptPanelShown);
 
     // A refused file is reported once; the loaded script and its place stay.
     b.list.current = 1;
@@ -212,7 +211,7 @@ TEST(ScriptRunner, ScriptCommandLoadsShowsAndClosesThePanel) {
     EXPECT_EQ(b.runner.mode(), ScriptMode::None);
     EXPECT_TRUE(b.commandLine.Visible() && b.sendButton.Visible());
     EXPECT_FALSE(b.list.Visible() || b.runButton.Visible() || b.stepButton.Visible() || b.closeButton.Visible());
-    EXPECT_EQ(b.layout.paneHeight, kPaneHeightNoScript);
+    EXPECT_FALSE(b.layout.scriptPanelShown);
     EXPECT_EQ(b.poster.Take().at(0).id, ui::kCmdFocusCommandLine);
 }
 

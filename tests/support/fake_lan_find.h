@@ -42,7 +42,7 @@ public:
         ++focusedRows;
     }
     ui::Button& OkButton() override { return ok; }
-    ui::WaitCursor* Cursor() override { return &cursor; }
+    ui::WaitCursor& Cursor() override { return cursor; }
     void Close(int r) override { result = r; }
 
     // What a user's click on a row does: the item change, then the selection.
@@ -56,7 +56,7 @@ public:
     std::vector<Row> rows;
     int selected = -1;
     int focusedRows = 0;
-    FakeButton ok;
+    ui::MemoryButton ok;
     FakeWaitCursor cursor;
     std::optional<int> result;
 };

@@ -11,40 +11,24 @@
 #include <utility>
 #include <vector>
 
-#include "ui/connect_dialog.h"
-#include "ui/controls.h"
-#include "ui/file_dialog.h"
-#include "ui/main_window.h"
-#include "ui/styled_text.h"
-#include "support/fake_controls.h"
 #include "support/fake_ui.h"
-#include "ui/script_beep.h"
+#include "ui/memory_controls.h"
+#include "ui/menu_view.h"
+#include "ui/modal_dialogs.h"
+#include "ui/window_frame.h"
 
 namespace orvane::testing {
 
-class FakeLabel : public FakeControlBase<ui::Label> {
-public:
-    void SetText(std::string_view t) override { text = t; }
-    std::string Text() const override { return text; }
-    std::string text;
-};
-
-class FakeMenu : public ui::Menu {
-public:
+class FakeMenu : public ui::MenuView {
+  public:
     void EnableItem(int id, bool e) override { enabled[id] = e; }
     void CheckItem(int id, bool c) override { checked[id] = c; }
     std::map<int, bool> enabled;
     std::map<int, bool> checked;
 };
 
-class FakeBeeper : public ui::Beeper {
-public:
-    void Beep() override { ++beeps; }
-    int beeps = 0;
-};
-
-class FakeFrame : public ui::WindowFrame {
-public:
+class FakeFrame : public ui::WindowFrameView {
+  public:
     void SetTitle(const std::string& t) override { title = t; }
     ui::Size OuterSize() const override { return outer; }
     ui::Size ClientSize() const override { return client; }
@@ -57,39 +41,14 @@ public:
     ui::Size workArea{1920, 1050};
 };
 
-class FakeInfoPane : public ui::InfoPane {
-public:
-    void SetRuns(const std::vector<ui::StyledRun>& r) override { runs = r; }
-    std::string Text() const {
-        std::string t;
-        for (const auto& run : runs) t += run.text;
-        return t;
-    }
-    std::vector<ui::StyledRun> runs;
-};
-
-// The Connect dialog's widgets.
-class FakeConnectView : public ui::ConnectDialogView {
-public:
-    ui::ListBox& InterfaceList() override { return interfaces; }
-    ui::ComboBox& ComPortList() override { return ports; }
-    ui::ListBox& BaudRateList() override { return bauds; }
-    ui::TextBox& IpAddress() override { return ip; }
-    ui::Label& PortLabel() override { return portLabel; }
-    ui::Label& BaudRateLabel() override { return baudLabel; }
-    ui::Button& SearchButton() override { return search; }
-    ui::Button& TestButton() override { return test; }
+// The Connect dialog's widgets, with boxes and a cursor of its own.
+class FakeConnectView : public ui::MemoryConnectView {
+  public:
     ui::MessageBoxes& Boxes() override { return boxes; }
-    ui::WaitCursor* Cursor() override { return &cursor; }
-    void Close(int r) override { result = r; }
+    ui::WaitCursor& Cursor() override { return cursor; }
 
-    FakeListBox interfaces, ports, bauds;
-    FakeTextBox ip;
-    FakeLabel portLabel{}, baudLabel;
-    FakeButton search, test;
     FakeMessageBoxes boxes;
     FakeWaitCursor cursor;
-    std::optional<int> result;
 };
 
 // Runs each modal dialog through a test-supplied script of user actions.
@@ -126,12 +85,12 @@ public:
 
 // A main window's worth of fakes, wired into the shell's ShellUi shape by the test.
 struct FakeMainWindow {
-    FakeTextBox results, commandLine;
-    FakeInfoPane info;
-    FakeButton send, runStop, step, close;
-    FakeListBox scriptList;
+    ui::MemoryTextBox results, commandLine;
+    ui::MemoryInfoPane info;
+    ui::MemoryButton send, runStop, step, close;
+    ui::MemoryListBox scriptList;
     FakeMenu menu;
-    FakeCommandPoster poster;
+    ui::CommandQueue poster;
     FakeBeeper beeper;
     FakeMessageBoxes boxes;
     FakeFileDialogs files;

@@ -3,10 +3,14 @@
 // asked of them and answer from a queue.
 
 #include <deque>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "ui/file_dialog.h"
 #include "ui/message_box.h"
+#include "ui/pane_layout.h"
+#include "ui/script_beep.h"
 #include "ui/wait_cursor.h"
 
 namespace orvane::testing {
@@ -55,6 +59,31 @@ public:
     int begins = 0;
     int ends = 0;
     int depth = 0;
+};
+
+class FakeBeeper : public ui::Beeper {
+  public:
+    void Beep() override { ++beeps; }
+    int beeps = 0;
+};
+
+class FakePaneLayout : public ui::PaneLayout {
+  public:
+    void SetScriptPanelShown(bool shown) override { scriptPanelShown = shown; }
+    bool scriptPanelShown = false;
+};
+
+class FakeFileDialogs : public ui::FileDialogs {
+  public:
+    // Each dialog answers from the front of its queue; an empty queue cancels,
+    // and an empty save path is a save dialog that failed.
+    std::optional<std::string> OpenFile(const ui::FileDialogRequest& request) override;
+    ui::FileChoice SaveFile(const ui::FileDialogRequest& request) override;
+
+    std::deque<std::optional<std::string>> openAnswers;
+    std::deque<std::optional<std::string>> saveAnswers;
+    std::vector<ui::FileDialogRequest> openRequests;
+    std::vector<ui::FileDialogRequest> saveRequests;
 };
 
 }  // namespace orvane::testing

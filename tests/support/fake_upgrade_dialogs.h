@@ -72,7 +72,7 @@ class FakeUpgradeView : public ui::UpgradeDialogView {
     std::vector<bool> buttonsWhileWorking;  // either button enabled, at each status
     std::vector<int> progress;
     std::vector<std::string> log;
-    FakeButton start, cancel;
+    ui::MemoryButton start, cancel;
     FakeMessageBoxes boxes;
     std::optional<int> result;
     bool timedOut = false;
@@ -83,7 +83,7 @@ class FakeUpgradeView : public ui::UpgradeDialogView {
     std::deque<std::function<void()>> queue_;
 };
 
-class FakeUpgradeDialogs : public ui::UpgradeDialogs {
+class FakeUpgradeDialogs : public ui::UpgradeDialogRunner {
   public:
     struct FilesListShown {
         std::string title;

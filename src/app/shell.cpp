@@ -198,7 +198,8 @@ void Shell::AppendResultText(std::string_view text) {
 }
 
 void Shell::ShowInstrumentInfo() {
-    ui_.info.SetRuns(app::ShowInstrumentInfo(*record_, platform::ClockOrSystem(record_->linkOptions.clock)->Now()));
+    platform::LocalTime now = platform::ClockOrSystem(record_->linkOptions.clock)->Now();
+    ui_.info.SetRuns(app::ShowInstrumentInfo(*record_, now));
 }
 
 void Shell::Post(int id, intptr_t param) {

@@ -99,7 +99,8 @@ void CommandInterpreter::Receive(uint8_t byte, Engine& engine) {
     std::string_view command = Trim(*line);
     if (command.empty()) return;
     const CommandHandler* handler = table_.Find(command);
-    platform::Trace(engine.config().diagnostics, "sim: < " + std::string(command) + (handler ? "\n" : " (ignored)\n"));
+    platform::Trace(engine.config().diagnostics,
+                    "sim: < " + std::string(command) + (handler ? "\n" : " (ignored)\n"));
     engine.NoteCommand(handler != nullptr);
     if (handler) (*handler)(command, engine);
 }

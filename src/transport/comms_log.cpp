@@ -47,7 +47,8 @@ void SetCommsLogMessageBoxes(platform::Diagnostics& diagnostics, ui::MessageBoxe
     }
     // A box runs its own event loop, which may trace, send or ask whether the
     // log is on, all on this thread.
-    diagnostics.SetLogFailureHandler([boxes] { boxes->Show({kCommsLogOpenErrorText, kCommsLogOpenErrorCaption}); });
+    diagnostics.SetLogFailureHandler(
+        [boxes] { boxes->Show({kCommsLogOpenErrorText, kCommsLogOpenErrorCaption}); });
 }
 
 void CommsLogSend(std::string_view text, const ConnectionRecord& record) {

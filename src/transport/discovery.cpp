@@ -106,9 +106,10 @@ int Discovery::Discover(const Method& m, FoundInstrument* list, int count) {
         }
     }
     socket.Close();
-    Trace(settings_.diagnostics, m, std::to_string(tally.datagrams) + " datagram(s), " + std::to_string(tally.strangers) +
-                 " answer(s) from addresses not searched ignored, " + std::to_string(found) +
-                 " address(es) listed");
+    Trace(settings_.diagnostics, m,
+          std::to_string(tally.datagrams) + " datagram(s), " + std::to_string(tally.strangers) +
+              " answer(s) from addresses not searched ignored, " + std::to_string(found) +
+              " address(es) listed");
     return found;
 }
 

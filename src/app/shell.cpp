@@ -327,7 +327,7 @@ void Shell::Send() {
     std::string text = ui_.commandLine.Text().substr(0, kCommandLineMax);
     text = text.substr(0, text.find('\0'));
     if (!record_->instrumentReady || text.empty()) return;
-    if (transport::SendCommandLine(text, *record_)) {
+    if (transport::SendCommandLine(text, *record_) == transport::SendResult::Failed) {
         Inform(kCommsFailed);
         HandleCommand(ui::kCmdDisconnect, 0);
         Post(ui::kCmdFocusCommandLine);

@@ -185,7 +185,7 @@ int CliApp::Query() {
     if (!Connect()) return kExitNoConnection;
     for (const std::string& text : options_.args) {
         if (out_.Error() != 0) break;  // the replies would reach nobody
-        if (transport::SendCommandLine(text, shell_->record())) {
+        if (transport::SendCommandLine(text, shell_->record()) == transport::SendResult::Failed) {
             boxes_.Inform(app::kCommsFailed, ui::kAppName);
             return kExitSendFailed;
         }

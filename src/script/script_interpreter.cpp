@@ -42,7 +42,8 @@ bool SendCommand(ScriptHost& host, ScriptEngineState& engine, std::string_view l
     }
     // With the channel closed nothing can go out; a serial write would not say
     // so, and the script would carry on as if the instrument had the command.
-    bool failed = !host.record.channelOpen || transport::SendCommandLine(command, host.record);
+    bool failed = !host.record.channelOpen ||
+                  transport::SendCommandLine(command, host.record) == transport::SendResult::Failed;
     std::string echo = platform::Format(kEchoFormat, std::string(command).c_str());
     echo += failed ? kSendFailed : kLineEnd;
     Append(host, echo);

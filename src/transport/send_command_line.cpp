@@ -20,8 +20,8 @@ std::string CommandLineBytes(std::string_view text) {
     return bytes;
 }
 
-bool SendCommandLine(std::string_view text, ConnectionRecord& record) {
-    return ChannelSend(CommandLineBytes(text).c_str(), record) < 0;
+SendResult SendCommandLine(std::string_view text, ConnectionRecord& record) {
+    return ChannelSend(CommandLineBytes(text), record) < 0 ? SendResult::Failed : SendResult::Sent;
 }
 
 }  // namespace orvane::transport

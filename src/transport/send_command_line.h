@@ -11,7 +11,9 @@ namespace orvane::transport {
 // that one control byte, anything else is sent as typed; a line feed follows.
 std::string CommandLineBytes(std::string_view text);
 
-// Sends the command line; true when sending failed (only a LAN send can tell).
-bool SendCommandLine(std::string_view text, ConnectionRecord& record);
+enum class SendResult { Sent, Failed };
+
+// Sends the command line. Only a LAN send can tell that it failed.
+SendResult SendCommandLine(std::string_view text, ConnectionRecord& record);
 
 }  // namespace orvane::transport

@@ -94,7 +94,9 @@ struct Link {
 };
 
 double WorkerRate(const Link& link, const std::string& hexPath) {
+    SkippingClock clock;
     transport::ConnectionRecord record;
+    record.linkOptions.clock = &clock;
     if (link.lan) {
         record.linkOptions.tcpPort = link.port;
         record.interfaceKind = transport::InterfaceKind::Lan;
@@ -224,8 +226,6 @@ int main() {
         std::ofstream hex(hexPath, std::ios::binary);
         for (const std::string& line : lines) hex << line << "\r\n";
     }
-    SkippingClock clock;
-    platform::ScopedClock use(clock);
     sim::InstrumentConfig config;
     config.bootloader.eraseMs = 0;
 

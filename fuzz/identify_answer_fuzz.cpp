@@ -15,9 +15,9 @@
 #include "connection/connection_texts.h"
 #include "connection/model_table.h"
 #include "fuzz_support.h"
+#include "platform/diagnostics.h"
 #include "support/fake_clock.h"
 #include "support/fake_ui.h"
-#include "transport/comms_log.h"
 #include "transport/connection_record.h"
 #include "transport/tcp_link.h"
 
@@ -39,10 +39,10 @@ bool KnownModel(uint32_t code) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     size = std::min(size, kMaxReply);
     testing::FakeClock clock;
-    platform::ScopedClock useClock(clock);
     // The comms log writes every reply line out, serial number and all; to a
     // file that is always there and never grows.
-    transport::SetCommsLogFile("/dev/null");
+    platform::Diagnostics log(clock);
+    log.SetCommsLogFile("/dev/null");
 
     int fds[2];
     FUZZ_CHECK(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) == 0);
@@ -52,6 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     auto record = std::make_unique<transport::ConnectionRecord>();
     record->interfaceKind = transport::InterfaceKind::Lan;
     record->ipAddress = "127.0.0.1";
+    record->linkOptions = {.clock = &clock, .diagnostics = &log};
     record->link = std::make_unique<transport::TcpLink>(platform::UniqueFd(fds[0]), record->linkOptions);
     record->channelOpen = true;  // the connect itself is the TCP client's business
     testing::FakeMessageBoxes boxes;
@@ -73,7 +74,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
             FUZZ_CHECK(!record->identity.empty());
         }
     }
-    transport::SetCommsLogFile("");
     ::close(fds[0]);
     ::close(fds[1]);
     return 0;

@@ -32,6 +32,7 @@ struct Bench {
         int fds[2];
         FUZZ_CHECK(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) == 0);
         record.interfaceKind = transport::InterfaceKind::Lan;
+        record.linkOptions.clock = &clock;
         record.link = std::make_unique<transport::TcpLink>(platform::UniqueFd(fds[0]), record.linkOptions);
         record.channelOpen = record.instrumentReady = true;
         peer = fds[1];
@@ -48,7 +49,6 @@ struct Bench {
     }
 
     ot::FakeClock clock;
-    platform::ScopedClock useClock{clock};
     int peer = -1;
     transport::ConnectionRecord record;
     bool convertBinary = true;

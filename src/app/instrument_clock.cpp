@@ -8,7 +8,7 @@
 namespace orvane::app {
 
 void SetInstrumentClock(transport::ConnectionRecord& record) {
-    const platform::LocalTime t = platform::CurrentClock().Now();
+    const platform::LocalTime t = platform::ClockOrSystem(record.linkOptions.clock)->Now();
     const int values[6] = {t.hour, t.minute, t.second, t.day, t.month - 1, t.year % 100};
     for (int i = 0; i < 6; ++i) {
         char value[16];

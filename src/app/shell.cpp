@@ -85,7 +85,7 @@ ui::Size Shell::Start(const std::vector<std::string>& args) {
     }
     if (settings_ && !settings_->Exists()) {
         platform::MakeFolders(FolderOf(settings_->path()));
-        platform::LocalTime t = platform::CurrentClock().Now();
+        platform::LocalTime t = platform::ClockOrSystem(record_->linkOptions.clock)->Now();
         settings_->WriteString(kSectionInit, kKeyCreated,
                                platform::Format("%02d:%02d:%02d %d/%d/%d", t.hour, t.minute, t.second, t.day,
                                                 t.month, t.year));
@@ -198,7 +198,8 @@ void Shell::AppendResultText(std::string_view text) {
 }
 
 void Shell::ShowInstrumentInfo() {
-    ui_.info.SetRuns(app::ShowInstrumentInfo(*record_, platform::CurrentClock().Now()));
+    platform::LocalTime now = platform::ClockOrSystem(record_->linkOptions.clock)->Now();
+    ui_.info.SetRuns(app::ShowInstrumentInfo(*record_, now));
 }
 
 void Shell::Post(int id, intptr_t param) {

@@ -17,7 +17,7 @@
 #include "connection/lan_search.h"
 #include "connection/connection_settings.h"
 #include "platform/clock.h"
-#include "platform/debug_output.h"
+#include "platform/diagnostics.h"
 #include "platform/settings_location.h"
 #include "sim/pty_endpoint.h"
 #include "transport/channel.h"
@@ -49,8 +49,9 @@ CliApp::CliApp(CliOptions options, StandardOutput& out)
                  ? std::optional<std::string>(options_.args.at(0))
                  : std::nullopt) {
     colors_.on = !options_.noColor && IsTerminal(stdout) && !std::getenv("NO_COLOR");
-    if (options_.trace) platform::SetDebugOutputEnabled(true);
-    transport::SetCommsLogMessageBoxes(&boxes_);
+    diagnostics_.EnableTraceFromEnvironment();
+    if (options_.trace) diagnostics_.SetTraceEnabled(true);
+    transport::SetCommsLogMessageBoxes(diagnostics_, &boxes_);
 
     shell_ = std::make_unique<app::Shell>(app::ShellUi{.results = results_,
                                                        .info = info_,
@@ -69,10 +70,12 @@ CliApp::CliApp(CliOptions options, StandardOutput& out)
                                                        .dialogs = dialogs_,
                                                        .beeper = beeper_},
                                           SettingsPath(options_));
+    shell_->record().linkOptions.clock = &clock_;
+    shell_->record().linkOptions.diagnostics = &diagnostics_;
 }
 
 CliApp::~CliApp() {
-    transport::SetCommsLogMessageBoxes(nullptr);
+    transport::SetCommsLogMessageBoxes(diagnostics_, nullptr);
     if (shell_) transport::CloseChannel(shell_->record());
 }
 
@@ -81,7 +84,9 @@ bool CliApp::Connect() {
     connection::LoadConnectionSettings(shell_->settings(), r);
     const bool settingsUnreadable = shell_->TellUnreadableSettings();
     if (options_.demo) {
-        demo_ = std::make_unique<sim::PtyEndpoint>();
+        sim::InstrumentConfig demo;
+        demo.diagnostics = &diagnostics_;
+        demo_ = std::make_unique<sim::PtyEndpoint>(std::move(demo));
         if (!demo_->Ok() || !demo_->Start()) {
             std::fprintf(stderr, "orvane2-cli: the demo instrument did not start: %s\n", demo_->Error().c_str());
             return false;
@@ -122,12 +127,11 @@ void CliApp::Pump() {
 }
 
 void CliApp::WaitForInput(uint32_t ms) {
-    platform::CurrentClock().WaitReadable(transport::ChannelDescriptor(shell_->record()), ms);
+    clock_.WaitReadable(transport::ChannelDescriptor(shell_->record()), ms);
 }
 
 bool CliApp::WaitQuiet(uint32_t quietMs) {
-    platform::Clock& clock = platform::CurrentClock();
-    uint32_t last = clock.TickCount();
+    uint32_t last = clock_.TickCount();
     std::size_t seen = results_.Text().size() + shell_->receiveStep().pending();
     for (;;) {
         Pump();
@@ -135,9 +139,9 @@ bool CliApp::WaitQuiet(uint32_t quietMs) {
         std::size_t now = results_.Text().size() + shell_->receiveStep().pending();
         if (now != seen) {
             seen = now;
-            last = clock.TickCount();
+            last = clock_.TickCount();
         }
-        uint32_t quiet = platform::TicksSince(clock.TickCount(), last);
+        uint32_t quiet = platform::TicksSince(clock_.TickCount(), last);
         if (quiet >= quietMs) return true;
         WaitForInput(std::min<uint32_t>(quietMs - quiet, 10));
     }
@@ -145,14 +149,14 @@ bool CliApp::WaitQuiet(uint32_t quietMs) {
 
 int CliApp::Run() {
     // Before anything is sent, so that no command goes unlogged.
-    if (std::string refused = transport::SetCommsLogFile(options_.commsLog); !refused.empty()) {
+    if (std::string refused = diagnostics_.SetCommsLogFile(options_.commsLog); !refused.empty()) {
         std::fprintf(stderr, "orvane2-cli: --comms-log: %s\n", refused.c_str());
         return kExitUsage;
     }
     int status = RunCommand();
     // A log that was asked for and lost on the way (its message is on stderr)
     // is output that could not be written; a command that failed keeps its status.
-    if (status == kExitOk && !options_.commsLog.empty() && !transport::CommsLogEnabled()) {
+    if (status == kExitOk && !options_.commsLog.empty() && !diagnostics_.CommsLogEnabled()) {
         status = kExitOutputFailed;
     }
     return status;
@@ -172,7 +176,7 @@ int CliApp::RunCommand() {
 
 int CliApp::Identify() {
     if (!Connect()) return kExitNoConnection;
-    auto runs = app::ShowInstrumentInfo(shell_->record(), platform::CurrentClock().Now());
+    auto runs = app::ShowInstrumentInfo(shell_->record(), clock_.Now());
     out_.Write(RunsAsText(runs, colors_));
     return kExitOk;
 }
@@ -208,7 +212,10 @@ int CliApp::Upgrade() {
 int CliApp::Discover() {
     TerminalLanFind lanFind(out_);
     TerminalConnectView view(boxes_);
-    connection::LanSearchResult result = connection::RunLanSearch(view, lanFind, transport::DiscoverySettings{});
+    transport::DiscoverySettings settings;
+    settings.clock = &clock_;
+    settings.diagnostics = &diagnostics_;
+    connection::LanSearchResult result = connection::RunLanSearch(view, lanFind, settings);
     return result.found > 0 ? kExitOk : kExitRefused;
 }
 

@@ -7,6 +7,8 @@
 #include "app/shell.h"
 #include "cli/cli_options.h"
 #include "cli/terminal_ui.h"
+#include "platform/clock.h"
+#include "platform/diagnostics.h"
 #include "ui/wait_cursor.h"
 
 namespace orvane::sim {
@@ -43,6 +45,8 @@ private:
 
     CliOptions options_;
     StandardOutput& out_;
+    platform::SystemClock clock_;
+    platform::Diagnostics diagnostics_{clock_};
     Colors colors_;
     TerminalMessageBoxes boxes_;
     TerminalResultsPane results_;

@@ -6,7 +6,6 @@
 #include "cli/cli_app.h"
 #include "cli/cli_options.h"
 #include "cli/standard_output.h"
-#include "platform/debug_output.h"
 #include "platform/process_start.h"
 
 namespace {
@@ -36,7 +35,6 @@ int main(int argc, char** argv) {
     // A closed pipe on stdout shows as a failed write, which ends the command
     // quietly, instead of a signal that kills it mid-conversation.
     std::signal(SIGPIPE, SIG_IGN);
-    orvane::platform::EnableDebugOutputFromEnvironment();
     orvane::cli::StandardOutput out;
     return out.Finish(RunCli(argc, argv, out));
 }

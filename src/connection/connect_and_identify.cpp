@@ -14,7 +14,7 @@
 #include "connection/model_table.h"
 #include "platform/text_format.h"
 #include "transport/channel.h"
-#include "transport/comms_log.h"
+#include "platform/diagnostics.h"
 #include "transport/discovery_targets.h"
 #include "transport/serial_link.h"
 #include "ui/message_box.h"
@@ -33,7 +33,9 @@ constexpr std::size_t kBootcodeMarkOffset = 7;  // from the eighth character on
 // A trace line carries at most 255 characters.
 constexpr std::size_t kTraceMaxLength = 255;
 
-void Trace(const std::string& line) { transport::TraceLine(std::string_view(line).substr(0, kTraceMaxLength)); }
+void Trace(const ConnectionRecord& r, const std::string& line) {
+    platform::TraceLine(r.linkOptions.diagnostics, std::string_view(line).substr(0, kTraceMaxLength));
+}
 
 // Without the device's facts there is nothing better to say than the system's word.
 std::string PermissionReasonOf(const std::string& path) {
@@ -136,12 +138,12 @@ std::string OpenFailureMessage(const ConnectionRecord& r) {
 bool ConnectAndIdentify(ui::MessageBoxes& owner, ui::WaitCursor& cursor, ConnectionRecord& r,
                         bool showResult) {
     if (r.interfaceKind == InterfaceKind::None) return false;
-    Trace(kTraceConnecting);
+    Trace(r, kTraceConnecting);
     if (transport::OpenChannel(r) != 0) {
         owner.Inform(OpenFailureMessage(r), kTestConnectionCaption);
         return false;
     }
-    Trace(kTraceConnected);
+    Trace(r, kTraceConnected);
 
     transport::ChannelSend(transport::kWake, r);
     transport::ChannelSend("^[", r);
@@ -163,16 +165,16 @@ bool ConnectAndIdentify(ui::MessageBoxes& owner, ui::WaitCursor& cursor, Connect
         if (comma == std::string_view::npos) {
             if (IsBootcodeAnswer(answer)) {
                 r.modelCode = kModelBootcode;
-                Trace(Format(kTraceIdentifiedBootcode, reply.c_str()));
+                Trace(r, Format(kTraceIdentifiedBootcode, reply.c_str()));
                 r.identity = answer;
             }
         } else {
             r.modelCode = ModelFromIdentity(answer.substr(comma + 1));
             if (r.modelCode == kModelUnknown) {
-                Trace(kTraceUnidentified);
+                Trace(r, kTraceUnidentified);
                 r.identity.Clear();
             } else {
-                Trace(Format(kTraceIdentified, reply.c_str(), static_cast<int>(r.modelCode)));
+                Trace(r, Format(kTraceIdentified, reply.c_str(), static_cast<int>(r.modelCode)));
                 r.identity = answer;
                 FetchText("calstr?\n", r.calibration, r);
                 FetchText("calver?\n", r.calverReply, r);

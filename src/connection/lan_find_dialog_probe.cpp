@@ -9,6 +9,7 @@
 
 #include "connection/lan_search_texts.h"
 #include "platform/clock.h"
+#include "platform/diagnostics.h"
 #include "transport/channel.h"
 #include "transport/comms_log.h"
 #include "transport/connection_record.h"
@@ -26,33 +27,34 @@ constexpr uint32_t kWaitStepMs = 5;
 // limit for the whole line. Characters stored, or -1.
 int ReceiveReply(ConnectionRecord& r, std::string& reply) {
     reply.clear();
-    platform::Clock& clock = platform::CurrentClock();
-    const uint32_t start = clock.TickCount();
+    platform::ClockOrSystem clock(r.linkOptions.clock);
+    const uint32_t start = clock->TickCount();
     for (;;) {
         int b = transport::ChannelReadByte(r);
         if (b == -2) {
-            const uint32_t waitStart = clock.TickCount();
+            const uint32_t waitStart = clock->TickCount();
             do {
-                uint32_t now = clock.TickCount();
+                uint32_t now = clock->TickCount();
                 uint32_t waited = platform::TicksSince(now, waitStart);
                 uint32_t spent = platform::TicksSince(now, start);
                 uint32_t timeout = r.linkOptions.lanTimeoutMs;
                 if (waited >= timeout || spent >= kIdentityReplyLimitMs) return -1;
                 uint32_t step =
                     std::min({kWaitStepMs, timeout - waited, kIdentityReplyLimitMs - spent});
-                clock.WaitReadable(transport::ChannelDescriptor(r), step);
+                clock->WaitReadable(transport::ChannelDescriptor(r), step);
                 b = transport::ChannelReadByte(r);
             } while (b == -2);
         }
         if (b < 0) return -1;
         if (b == '\n') return static_cast<int>(reply.size());
-        if (platform::TicksSince(clock.TickCount(), start) >= kIdentityReplyLimitMs) return -1;
+        if (platform::TicksSince(clock->TickCount(), start) >= kIdentityReplyLimitMs) return -1;
         if (b == '\r') continue;
         if (reply.size() + 1 < kIdentityBufferSize) reply += static_cast<char>(b);
     }
 }
 
-void TraceCheck(const std::string& ipText, const ProbeResult& result, int openError) {
+void TraceCheck(platform::Diagnostics* diagnostics, const std::string& ipText, const ProbeResult& result,
+                int openError) {
     std::string line = "LAN find: " + ipText + ": ";
     switch (result.outcome) {
         case ProbeOutcome::Identified:
@@ -70,14 +72,14 @@ void TraceCheck(const std::string& ipText, const ProbeResult& result, int openEr
             break;
     }
     line += " in " + std::to_string(result.elapsedMs) + " ms\n";
-    transport::TraceLine(line);
+    platform::TraceLine(diagnostics, line);
 }
 
 }  // namespace
 
 ProbeResult ProbeAddress(const std::string& ipText, const transport::LinkOptions& options) {
-    platform::Clock& clock = platform::CurrentClock();
-    const uint32_t start = clock.TickCount();
+    platform::ClockOrSystem clock(options.clock);
+    const uint32_t start = clock->TickCount();
     // Each check has its own record: the checks run side by side, and the
     // program's own record is not touched.
     auto record = std::make_unique<ConnectionRecord>();
@@ -110,8 +112,8 @@ ProbeResult ProbeAddress(const std::string& ipText, const transport::LinkOptions
     }
     int openError = record->openError;
     transport::CloseChannel(*record);
-    result.elapsedMs = platform::TicksSince(clock.TickCount(), start);
-    TraceCheck(ipText, result, openError);
+    result.elapsedMs = platform::TicksSince(clock->TickCount(), start);
+    TraceCheck(options.diagnostics, ipText, result, openError);
     return result;
 }
 

@@ -43,7 +43,9 @@ LanSearchResult RunLanSearch(ui::ConnectDialogView& view, ui::LanFindDialogRunne
         view.Boxes().Inform(kNoInstrumentsFound, kLanFindCaption);
         return result;
     }
-    LanFindDialog dialog(list->data(), result.found, {.tcpPort = settings.tcpPort}, workers);
+    transport::LinkOptions links{
+        .tcpPort = settings.tcpPort, .clock = settings.clock, .diagnostics = settings.diagnostics};
+    LanFindDialog dialog(list->data(), result.found, links, workers);
     int chosen = runner.RunLanFindDialog(dialog);
     if (chosen >= 0 && chosen < result.found &&
         !(*list)[static_cast<std::size_t>(chosen)].ipText.empty()) {

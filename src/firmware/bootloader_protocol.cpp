@@ -35,7 +35,8 @@ void AwaitReply(transport::ConnectionRecord& record) {
     bool lan = record.interfaceKind == transport::InterfaceKind::Lan;
     if (lan && transport::ChannelBuffered(record) > 0) return;
     int fd = transport::ChannelDescriptor(record);
-    if (fd != transport::kInvalidHandle) platform::CurrentClock().WaitReadable(fd, kReplyGlanceMs);
+    if (fd == transport::kInvalidHandle) return;
+    platform::ClockOrSystem(record.linkOptions.clock)->WaitReadable(fd, kReplyGlanceMs);
 }
 
 }  // namespace

@@ -56,7 +56,7 @@ bool Reidentify(const UpgradeFlowUi& ui, ConnectionRecord& record) {
     ui::WaitCursorGuard hourglass(ui.cursor);
     transport::CloseChannel(record);
     record.instrumentReady = false;
-    platform::CurrentClock().Sleep(kReconnectPauseMs);
+    platform::ClockOrSystem(record.linkOptions.clock)->Sleep(kReconnectPauseMs);
     record.instrumentReady = ConnectAndIdentify(ui.boxes, ui.cursor, record, false);
     // As after a failed connect from the main window: a port with no instrument
     // answering on it is not held.

@@ -9,7 +9,8 @@
 #include "gui/gui_options.h"
 #include "gui/main_window.h"
 #include "gui/resources.h"
-#include "platform/debug_output.h"
+#include "platform/clock.h"
+#include "platform/diagnostics.h"
 #include "platform/process_start.h"
 #include "platform/settings_location.h"
 #include "sim/tcp_endpoint.h"
@@ -19,6 +20,8 @@
 int main(int argc, char** argv) {
     using namespace orvane;
     platform::PrepareProcess();
+    platform::SystemClock clock;
+    platform::Diagnostics diagnostics(clock);
     gui::GuiOptions options;
     std::string error;
     if (!gui::ParseGuiOptions(argc, argv, options, error)) {
@@ -33,7 +36,7 @@ int main(int argc, char** argv) {
         std::fputs(gui::GuiVersion().c_str(), stdout);
         return 0;
     }
-    if (std::string refused = transport::SetCommsLogFile(options.commsLog); !refused.empty()) {
+    if (std::string refused = diagnostics.SetCommsLogFile(options.commsLog); !refused.empty()) {
         std::fprintf(stderr, "orvane2: --comms-log: %s\n", refused.c_str());
         return 64;
     }
@@ -42,8 +45,8 @@ int main(int argc, char** argv) {
         return gui::kNoDisplayStatus;
     }
 
-    platform::EnableDebugOutputFromEnvironment();
-    if (options.trace) platform::SetDebugOutputEnabled(true);
+    diagnostics.EnableTraceFromEnvironment();
+    if (options.trace) diagnostics.SetTraceEnabled(true);
 
     // Qt takes its own options (-style, -platform, ...) out of the list it is given.
     std::vector<char*> qtArgs;
@@ -57,8 +60,9 @@ int main(int argc, char** argv) {
 
     std::unique_ptr<gui::DemoInstrument> demo;
     if (options.demo) {
-        demo = std::make_unique<gui::DemoInstrument>(sim::InstrumentConfig{},
-                                                     sim::kInstrumentTcpPort, true);
+        sim::InstrumentConfig config;
+        config.diagnostics = &diagnostics;
+        demo = std::make_unique<gui::DemoInstrument>(std::move(config), sim::kInstrumentTcpPort, true);
         // Told before the window opens, so the box does not come up behind the Connect dialog.
         if (!demo->Problems().empty()) {
             std::fputs(demo->Problems().c_str(), stderr);
@@ -73,10 +77,14 @@ int main(int argc, char** argv) {
         windowOptions.args.emplace_back(qtArgs[static_cast<std::size_t>(i)]);
     if (auto location = platform::DefaultSettingsLocation())
         windowOptions.settingsFile = location->file;
+    windowOptions.presetConnection = [&](transport::ConnectionRecord& r) {
+        r.linkOptions.clock = &clock;
+        r.linkOptions.diagnostics = &diagnostics;
+        if (demo) demo->Preset(r);
+    };
+    windowOptions.discovery.clock = &clock;
+    windowOptions.discovery.diagnostics = &diagnostics;
     if (demo) {
-        windowOptions.presetConnection = [&demo](transport::ConnectionRecord& r) {
-            demo->Preset(r);
-        };
         windowOptions.listSerialPorts = [&demo] { return demo->Ports(); };
         demo->PresetSearch(windowOptions.discovery);
     }
@@ -84,11 +92,10 @@ int main(int argc, char** argv) {
     int status = 0;
     {
         gui::MainWindow window(std::move(windowOptions));
-        transport::SetCommsLogMessageBoxes(&window.boxes());
+        transport::SetCommsLogMessageBoxes(diagnostics, &window.boxes());
         window.show();
         status = QApplication::exec();
-        transport::SetCommsLogMessageBoxes(nullptr);
+        transport::SetCommsLogMessageBoxes(diagnostics, nullptr);
     }
-    transport::SetCommsLogFile("");
     return status;
 }

@@ -1,7 +1,7 @@
 #pragma once
 // Time for the whole program: a 32-bit wrapping millisecond tick count, sleeping,
 // waiting for input on a descriptor, and the local time of day. Every wait in the
-// core goes through the current clock so that tests can run in virtual time.
+// core goes through a clock handed in, so that tests can run in virtual time.
 
 #include <cstdint>
 #include <functional>
@@ -42,19 +42,19 @@ public:
     bool WaitReadable(int fd, uint32_t ms) override;
 };
 
-// The clock every part of the core uses. Thread-safe to read.
-Clock& CurrentClock();
-
-// Replaces the current clock for the lifetime of the guard (tests).
-class ScopedClock {
+// The clock handed in, or a system clock of its own where none was (a
+// SystemClock has no state, so nothing is shared).
+class ClockOrSystem {
 public:
-    explicit ScopedClock(Clock& clock);
-    ~ScopedClock();
-    ScopedClock(const ScopedClock&) = delete;
-    ScopedClock& operator=(const ScopedClock&) = delete;
+    explicit ClockOrSystem(Clock* given) : clock_(given ? *given : own_) {}
+    ClockOrSystem(const ClockOrSystem&) = delete;
+    ClockOrSystem& operator=(const ClockOrSystem&) = delete;
+    Clock& operator*() const { return clock_; }
+    Clock* operator->() const { return &clock_; }
 
 private:
-    Clock* previous_;
+    SystemClock own_;
+    Clock& clock_;
 };
 
 }  // namespace orvane::platform

@@ -4,7 +4,6 @@
 #include <sys/time.h>
 #include <time.h>
 
-#include <atomic>
 #include <cerrno>
 
 namespace orvane::platform {
@@ -56,15 +55,5 @@ bool SystemClock::WaitReadable(int fd, uint32_t ms) {
         if (errno != EINTR) return false;
     }
 }
-
-namespace {
-SystemClock g_systemClock;
-std::atomic<Clock*> g_current{&g_systemClock};
-}  // namespace
-
-Clock& CurrentClock() { return *g_current.load(std::memory_order_acquire); }
-
-ScopedClock::ScopedClock(Clock& clock) : previous_(g_current.exchange(&clock)) {}
-ScopedClock::~ScopedClock() { g_current.store(previous_); }
 
 }  // namespace orvane::platform

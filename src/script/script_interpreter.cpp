@@ -98,7 +98,7 @@ uint32_t RunDirective(ScriptHost& host, ScriptEngineState& engine, ScriptMode mo
         std::string_view text = Argument(line).value_or(std::string_view());
         Append(host, std::string(text.substr(0, kMaxEchoLength)) + kLineEnd);
     } else if (is(kDirectiveTime)) {
-        platform::LocalTime t = platform::CurrentClock().Now();
+        platform::LocalTime t = platform::ClockOrSystem(host.record.linkOptions.clock)->Now();
         Append(host, platform::Format(kTimeFormat, t.hour, t.minute, t.second, t.millisecond));
     } else if (is(kDirectiveBincon)) {
         Bincon(host, line);
@@ -160,8 +160,8 @@ bool ExecuteScriptLine(ScriptHost& host, ScriptEngineState& engine, ScriptMode m
         }
     }
     if (mode == ScriptMode::Running) {
-        engine.nextStepTime =
-            platform::CurrentClock().TickCount() + static_cast<uint32_t>(engine.stepInterval) + delay;
+        engine.nextStepTime = platform::ClockOrSystem(host.record.linkOptions.clock)->TickCount() +
+                              static_cast<uint32_t>(engine.stepInterval) + delay;
     }
     return failed;
 }

@@ -80,7 +80,7 @@ void ScriptRunner::ScriptTick() {
     // orders its queue and its timer, no further line runs before it lands.
     if (mode_ == ScriptMode::Running && engine_.stopRequestPending) return;
 
-    uint32_t now = platform::CurrentClock().TickCount();
+    uint32_t now = platform::ClockOrSystem(host_.record.linkOptions.clock)->TickCount();
     int index = host_.scriptList.CurrentIndex();
     if (index < 0) {
         // A run from the top is due at once, whatever the tick count.

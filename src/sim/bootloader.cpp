@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "platform/debug_output.h"
+#include "platform/diagnostics.h"
 #include "platform/text.h"
 #include "sim/command_interpreter.h"
 #include "sim/command_line.h"
@@ -237,7 +237,7 @@ void Bootloader::Restart(Engine& engine) {
         std::string log;
         for (const std::string& event : engine.boot().events) log += event + "\n";
         if (!engine.boot().flash.WriteImages(prefix, error) || !WriteWholeFile(prefix + ".log", log, error)) {
-            platform::DebugOutput("sim: flash image not written: " + error + "\n");
+            platform::Trace(engine.config().diagnostics, "sim: flash image not written: " + error + "\n");
         }
     }
     // An instrument that had only its bootloader now has an application.
@@ -251,7 +251,7 @@ void Bootloader::Answer(Engine& engine, std::string_view text) {
 }
 
 void Bootloader::Note(Engine& engine, std::string event) {
-    platform::DebugOutput("sim: bootloader: " + event + "\n");
+    platform::Trace(engine.config().diagnostics, "sim: bootloader: " + event + "\n");
     engine.boot().events.push_back(std::move(event));
 }
 

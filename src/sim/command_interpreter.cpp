@@ -1,6 +1,6 @@
 #include "sim/command_interpreter.h"
 
-#include "platform/debug_output.h"
+#include "platform/diagnostics.h"
 #include "platform/text.h"
 #include "platform/text_format.h"
 #include "sim/binary_value.h"
@@ -99,7 +99,8 @@ void CommandInterpreter::Receive(uint8_t byte, Engine& engine) {
     std::string_view command = Trim(*line);
     if (command.empty()) return;
     const CommandHandler* handler = table_.Find(command);
-    platform::DebugOutput("sim: < " + std::string(command) + (handler ? "\n" : " (ignored)\n"));
+    platform::Trace(engine.config().diagnostics,
+                    "sim: < " + std::string(command) + (handler ? "\n" : " (ignored)\n"));
     engine.NoteCommand(handler != nullptr);
     if (handler) (*handler)(command, engine);
 }

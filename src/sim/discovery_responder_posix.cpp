@@ -117,7 +117,8 @@ bool DiscoveryResponder::Start() {
         [this](uint32_t) {
             std::lock_guard<std::mutex> lock(mutex_);
             ServeLocked();
-        });
+        },
+        config_.instrument.diagnostics);
 }
 
 void DiscoveryResponder::Stop() {

@@ -33,7 +33,8 @@ bool Endpoint::Start() {
         [this](uint32_t now) {
             std::lock_guard<std::mutex> lock(mutex_);
             Service(now);
-        });
+        },
+        engine_.config().diagnostics);
 }
 
 void Endpoint::Stop() {

@@ -8,6 +8,10 @@
 
 #include "sim/bootloader_config.h"
 
+namespace orvane::platform {
+class Diagnostics;
+}
+
 namespace orvane::sim {
 
 inline constexpr std::string_view kDefaultMaker = "Kelmscot";
@@ -62,6 +66,9 @@ struct InstrumentConfig {
     bool floodWithoutLineEnds = false;  // the flood's lines lose their CR LF
 
     BootloaderConfig bootloader;
+
+    // Where the sim's trace lines go; none: nowhere.
+    platform::Diagnostics* diagnostics = nullptr;
 };
 
 // The answer to "*IDN?" (without its line end).

@@ -11,7 +11,8 @@
 #include <tuple>
 #include <vector>
 
-#include "platform/debug_output.h"
+#include "platform/clock.h"
+#include "platform/diagnostics.h"
 #include "platform/process_start.h"
 #include "platform/product.h"
 #include "sim/discovery_responder.h"
@@ -37,7 +38,10 @@ int main(int argc, char** argv) {
         std::fputs(SimUsage().c_str(), stdout);
         return 0;
     }
-    if (options.trace) orvane::platform::SetDebugOutputEnabled(true);
+    orvane::platform::SystemClock clock;
+    orvane::platform::Diagnostics diagnostics(clock);
+    diagnostics.SetTraceEnabled(options.trace);
+    options.config.diagnostics = &diagnostics;
 
     // The endpoint threads inherit this mask, so the signals reach only sigwait below.
     std::signal(SIGPIPE, SIG_IGN);

@@ -11,7 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/debug_output.h"
+#include "platform/diagnostics.h"
 
 namespace orvane::sim {
 
@@ -148,7 +148,7 @@ void PtyEndpoint::Service(uint32_t nowMs) {
 }
 
 void PtyEndpoint::HangUpLocked() {
-    platform::DebugOutput("sim: pty " + devicePath_ + " hung up\n");
+    platform::Trace(engine_.config().diagnostics, "sim: pty " + devicePath_ + " hung up\n");
     hangUpSince_.reset();
     UnplugLocked();
 }

@@ -14,6 +14,10 @@
 
 #include "platform/unique_fd.h"
 
+namespace orvane::platform {
+class Diagnostics;
+}
+
 namespace orvane::sim {
 
 struct ServiceWait {
@@ -31,8 +35,9 @@ class ServiceThread {
     ServiceThread(const ServiceThread&) = delete;
     ServiceThread& operator=(const ServiceThread&) = delete;
 
-    // False when already running or the wake-up descriptor cannot be made.
-    bool Start(Prepare prepare, Step step);
+    // False when already running or the wake-up descriptor cannot be made. A
+    // failed wait is traced to the diagnostics, if any.
+    bool Start(Prepare prepare, Step step, platform::Diagnostics* diagnostics = nullptr);
     // Returns once the thread has ended.
     void Stop();
     bool Running() const { return thread_.joinable(); }
@@ -40,7 +45,7 @@ class ServiceThread {
     void Wake();
 
   private:
-    void Run(const Prepare& prepare, const Step& step);
+    void Run(const Prepare& prepare, const Step& step, platform::Diagnostics* diagnostics);
 
     std::thread thread_;
     platform::UniqueFd wakeFd_;

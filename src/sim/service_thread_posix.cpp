@@ -8,17 +8,18 @@
 #include <string>
 
 #include "platform/clock.h"
-#include "platform/debug_output.h"
+#include "platform/diagnostics.h"
 
 namespace orvane::sim {
 
-bool ServiceThread::Start(Prepare prepare, Step step) {
+bool ServiceThread::Start(Prepare prepare, Step step, platform::Diagnostics* diagnostics) {
     if (Running()) return false;
     wakeFd_.reset(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
     if (!wakeFd_.valid()) return false;
     stop_ = false;
-    thread_ = std::thread(
-        [this, prepare = std::move(prepare), step = std::move(step)] { Run(prepare, step); });
+    thread_ = std::thread([this, prepare = std::move(prepare), step = std::move(step), diagnostics] {
+        Run(prepare, step, diagnostics);
+    });
     return true;
 }
 
@@ -37,8 +38,8 @@ void ServiceThread::Wake() {
     }
 }
 
-void ServiceThread::Run(const Prepare& prepare, const Step& step) {
-    // Not the current clock: tests that fake it still want this thread in real time.
+void ServiceThread::Run(const Prepare& prepare, const Step& step, platform::Diagnostics* diagnostics) {
+    // Real time always: tests that fake the console's clock still want this thread in real time.
     platform::SystemClock clock;
     while (!stop_) {
         uint32_t now = clock.TickCount();
@@ -51,7 +52,7 @@ void ServiceThread::Run(const Prepare& prepare, const Step& step) {
         wait.fds.push_back({wakeFd_.get(), POLLIN, 0});
         int ready = ::poll(wait.fds.data(), wait.fds.size(), timeout);
         if (ready < 0 && errno != EINTR) {
-            platform::DebugOutput(std::string("sim: poll failed: ") + std::strerror(errno) + "\n");
+            platform::Trace(diagnostics, std::string("sim: poll failed: ") + std::strerror(errno) + "\n");
             return;
         }
         if (wait.fds.back().revents & POLLIN) {

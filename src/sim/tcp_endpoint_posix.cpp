@@ -10,7 +10,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "platform/debug_output.h"
+#include "platform/diagnostics.h"
 
 namespace orvane::sim {
 
@@ -64,7 +64,7 @@ void TcpEndpoint::Accept(uint32_t nowMs) {
         ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
         client_.reset(fd);
         engine_.Reconnect(nowMs);
-        platform::DebugOutput("sim: tcp client connected\n");
+        platform::Trace(engine_.config().diagnostics, "sim: tcp client connected\n");
     }
 }
 
@@ -77,7 +77,7 @@ void TcpEndpoint::DropClient(const char* why) {
     }
     client_.reset();
     DropOutgoing();
-    platform::DebugOutput(std::string("sim: tcp client dropped: ") + why + "\n");
+    platform::Trace(engine_.config().diagnostics, std::string("sim: tcp client dropped: ") + why + "\n");
 }
 
 void TcpEndpoint::Service(uint32_t nowMs) {

@@ -31,7 +31,7 @@ LinkResult MakeLink(const ConnectionRecord& settings, const LinkOptions& options
         case InterfaceKind::Usb:
         case InterfaceKind::Serial:
             if (int problem = PortPathProblem(settings.comPort)) return {nullptr, problem};
-            return SerialLink::Open(SerialDevicePath(settings.comPort), settings.baudRate);
+            return SerialLink::Open(SerialDevicePath(settings.comPort), settings.baudRate, options.clock);
         case InterfaceKind::None:
             break;
     }
@@ -102,12 +102,12 @@ void ChannelSetTimeout(uint32_t ms, ConnectionRecord& r) {
 }
 
 void ChannelDrain(ConnectionRecord& r, uint32_t ms) {
-    platform::Clock& clock = platform::CurrentClock();
-    uint32_t start = clock.TickCount();
+    platform::ClockOrSystem clock(r.linkOptions.clock);
+    uint32_t start = clock->TickCount();
     for (;;) {
         if (ChannelReadByte(r) >= 0) continue;
-        if (ms == 0 || platform::TicksSince(clock.TickCount(), start) > ms) return;
-        clock.Sleep(10);
+        if (ms == 0 || platform::TicksSince(clock->TickCount(), start) > ms) return;
+        clock->Sleep(10);
     }
 }
 

@@ -6,7 +6,7 @@
 
 #include "platform/clock.h"
 #include "platform/text.h"
-#include "transport/comms_log.h"
+#include "platform/diagnostics.h"
 #include "transport/discovery_targets.h"
 #include "transport/udp_socket.h"
 
@@ -34,8 +34,8 @@ bool IsAnswer(const Method& m, const uint8_t* data, std::size_t length) {
     return m.echo ? IsEchoAnswer(data, length, m.tcpPort) : IsQueryAnswer(data, length);
 }
 
-void Trace(const Method& m, const std::string& text) {
-    TraceLine(std::string("LAN discovery (") + m.name + "): " + text + "\n");
+void Trace(platform::Diagnostics* diagnostics, const Method& m, const std::string& text) {
+    platform::TraceLine(diagnostics, std::string("LAN discovery (") + m.name + "): " + text + "\n");
 }
 
 struct Tally {
@@ -46,9 +46,8 @@ struct Tally {
 // Takes what has arrived. Every datagram waiting is looked at, not just one:
 // with more instruments than checks, answers left in the socket would be lost.
 // A flood is cut off when the next check falls due, so the checks keep time.
-void Check(const Method& m, UdpSocket& socket, FoundInstrument* list, int count, int& found, Tally& tally,
-           uint32_t queryStart, uint32_t nextCheckMs) {
-    platform::Clock& clock = platform::CurrentClock();
+void Check(platform::Clock& clock, const Method& m, UdpSocket& socket, FoundInstrument* list, int count,
+           int& found, Tally& tally, uint32_t queryStart, uint32_t nextCheckMs) {
     for (int taken = 0; taken < kMaxDatagramsPerCheck; ++taken) {
         uint8_t buffer[kAnswerBufferSize] = {};
         uint32_t sender = 0;
@@ -76,17 +75,17 @@ int Discovery::Discover(const Method& m, FoundInstrument* list, int count) {
     std::string note;
     std::vector<uint32_t> targets = ResolveDiscoveryTargets(settings_.addresses, &note);
     if (targets.empty()) {
-        Trace(m, "nothing sent: " + note);
+        Trace(settings_.diagnostics, m, "nothing sent: " + note);
         return 0;
     }
     UdpSocket socket(m.localPort, std::move(targets));
     if (!socket.IsOpen()) {
-        Trace(m, "nothing sent: " + socket.LastError());
+        Trace(settings_.diagnostics, m, "nothing sent: " + socket.LastError());
         return 0;
     }
-    Trace(m, "query to port " + std::to_string(m.queryPort) + " of " +
+    Trace(settings_.diagnostics, m, "query to port " + std::to_string(m.queryPort) + " of " +
                  std::to_string(socket.TargetCount()) + " address(es), " + note);
-    platform::Clock& clock = platform::CurrentClock();
+    platform::ClockOrSystem clock(settings_.clock);
     Tally tally;
     for (int q = 0; q < kQueriesPerMethod; ++q) {
         // The result does not decide anything: answers may come to a query that
@@ -94,22 +93,23 @@ int Discovery::Discover(const Method& m, FoundInstrument* list, int count) {
         int sent = socket.SendTo(m.query, m.queryLength, m.queryPort);
         const std::string& why = socket.LastError();
         if (sent > 0) {
-            Trace(m, "the socket did not take the query");
+            Trace(settings_.diagnostics, m, "the socket did not take the query");
         } else if (!why.empty()) {
-            Trace(m, "send failed: " + why);
+            Trace(settings_.diagnostics, m, "send failed: " + why);
         }
-        uint32_t start = clock.TickCount();
+        uint32_t start = clock->TickCount();
         for (uint32_t nextCheck = kCheckIntervalMs;; nextCheck += kCheckIntervalMs) {
-            Check(m, socket, list, count, found, tally, start, nextCheck);
-            uint32_t spent = platform::TicksSince(clock.TickCount(), start);
+            Check(*clock, m, socket, list, count, found, tally, start, nextCheck);
+            uint32_t spent = platform::TicksSince(clock->TickCount(), start);
             if (spent >= kListenMs) break;
-            if (spent < nextCheck) clock.Sleep(nextCheck - spent);
+            if (spent < nextCheck) clock->Sleep(nextCheck - spent);
         }
     }
     socket.Close();
-    Trace(m, std::to_string(tally.datagrams) + " datagram(s), " + std::to_string(tally.strangers) +
-                 " answer(s) from addresses not searched ignored, " + std::to_string(found) +
-                 " address(es) listed");
+    Trace(settings_.diagnostics, m,
+          std::to_string(tally.datagrams) + " datagram(s), " + std::to_string(tally.strangers) +
+              " answer(s) from addresses not searched ignored, " + std::to_string(found) +
+              " address(es) listed");
     return found;
 }
 

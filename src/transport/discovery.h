@@ -34,6 +34,8 @@ struct DiscoverySettings {
     // The program's own list in place of ORVANE2_DISCOVERY_ADDRESS (same format);
     // none: the variable, or the broadcast.
     std::optional<std::string> addresses;
+    platform::Clock* clock = nullptr;              // none: the system's
+    platform::Diagnostics* diagnostics = nullptr;  // where the trace goes; none: nowhere
 };
 
 inline constexpr uint8_t kEchoQuery[] = {0x58};

@@ -10,6 +10,11 @@
 #include <string>
 #include <string_view>
 
+namespace orvane::platform {
+class Clock;
+class Diagnostics;
+}  // namespace orvane::platform
+
 namespace orvane::transport {
 
 struct ConnectionRecord;
@@ -19,11 +24,14 @@ inline constexpr int kInvalidHandle = -1;
 inline constexpr uint16_t kInstrumentTcpPort = 10001;
 inline constexpr uint32_t kDefaultReplyTimeoutMs = 5000;
 
-// How links are made. Tests move the port off 10001 so that runs side by side
-// do not share it.
+// How links are made, and what the connection works with. Tests move the port
+// off 10001 so that runs side by side do not share it. The program's main owns
+// the clock and the diagnostics.
 struct LinkOptions {
     uint16_t tcpPort = kInstrumentTcpPort;
     uint32_t lanTimeoutMs = kDefaultReplyTimeoutMs;  // a LAN link's reply time-out at start
+    platform::Clock* clock = nullptr;                // none: the system's
+    platform::Diagnostics* diagnostics = nullptr;    // none: nothing traced, logged or counted
 };
 
 class Link {

@@ -30,7 +30,8 @@ public:
     // RTS on, read time-out 5000 ms. The error is EBUSY when another program
     // holds the port, and EINVAL, before the device is touched, for a rate not
     // in SerialBaudRates.
-    static LinkResult Open(const std::string& path, uint32_t baud);
+    // The clock times the reads; none: the system's.
+    static LinkResult Open(const std::string& path, uint32_t baud, platform::Clock* clock = nullptr);
     // Discards what is queued for reading, gives up the exclusive use, closes.
     ~SerialLink() override;
 
@@ -51,11 +52,12 @@ private:
     // call per block instead of per byte.
     static constexpr std::size_t kReadAhead = 4096;
 
-    explicit SerialLink(platform::UniqueFd fd) : fd_(std::move(fd)) {}
+    SerialLink(platform::UniqueFd fd, platform::Clock* clock) : fd_(std::move(fd)), clock_(clock) {}
     bool Fill();
     int ReadByteWaiting(platform::Clock& clock);
 
     platform::UniqueFd fd_;
+    platform::Clock* clock_;
     uint32_t readTimeoutMs_ = kDefaultReadTimeoutMs;
     std::array<uint8_t, kReadAhead> buffer_{};
     std::size_t head_ = 0;

@@ -47,7 +47,7 @@ std::string SerialDevicePath(std::string_view comPort) {
     return "/dev/" + std::string(comPort);
 }
 
-LinkResult SerialLink::Open(const std::string& path, uint32_t baud) {
+LinkResult SerialLink::Open(const std::string& path, uint32_t baud, platform::Clock* clock) {
     auto fail = [](int err) { return LinkResult{nullptr, err}; };
     if (path.empty()) return fail(ENOENT);
     speed_t speed;
@@ -72,7 +72,7 @@ LinkResult SerialLink::Open(const std::string& path, uint32_t baud) {
     ::ioctl(fd.get(), TIOCMBIS, &lines);
     // Last, so no failed open leaves the line exclusive (the destructor clears it).
     ::ioctl(fd.get(), TIOCEXCL);
-    return LinkResult{std::unique_ptr<Link>(new SerialLink(std::move(fd))), 0};
+    return LinkResult{std::unique_ptr<Link>(new SerialLink(std::move(fd), clock)), 0};
 }
 
 SerialLink::~SerialLink() {
@@ -90,8 +90,8 @@ int SerialLink::Send(std::string_view bytes) {
     std::size_t done = 0;
     // The port is non-blocking; wait for room as the write time-out allows
     // (10 ms a byte plus 1 ms).
-    platform::Clock& clock = platform::CurrentClock();
-    uint32_t start = clock.TickCount();
+    platform::ClockOrSystem clock(clock_);
+    uint32_t start = clock->TickCount();
     uint64_t limit = 10ull * bytes.size() + 1;
     while (done < bytes.size()) {
         ssize_t n = ::write(fd_.get(), bytes.data() + done, bytes.size() - done);
@@ -101,7 +101,7 @@ int SerialLink::Send(std::string_view bytes) {
         }
         if (n < 0 && errno == EINTR) continue;
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            if (platform::TicksSince(clock.TickCount(), start) >= limit) return 0;
+            if (platform::TicksSince(clock->TickCount(), start) >= limit) return 0;
             pollfd p{fd_.get(), POLLOUT, 0};
             ::poll(&p, 1, 1);
             continue;
@@ -170,9 +170,9 @@ int SerialLink::ReadByteWaiting(platform::Clock& clock) {
 
 int SerialLink::ReadLine(std::string& line, std::size_t capacity) {
     line.clear();
-    platform::Clock& clock = platform::CurrentClock();
+    platform::ClockOrSystem clock(clock_);
     while (line.size() + 1 < capacity) {
-        int b = ReadByteWaiting(clock);
+        int b = ReadByteWaiting(*clock);
         if (b < 0) break;
         line += static_cast<char>(b);
         if (b == '\n') break;

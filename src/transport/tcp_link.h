@@ -30,7 +30,7 @@ public:
     static LinkResult Connect(std::string_view address, const LinkOptions& options);
     // A socket already connected (an in-memory instrument in tests).
     TcpLink(platform::UniqueFd socket, const LinkOptions& options)
-        : socket_(std::move(socket)), timeoutMs_(options.lanTimeoutMs) {}
+        : socket_(std::move(socket)), clock_(options.clock), timeoutMs_(options.lanTimeoutMs) {}
     // Shuts down the sending side, then closes.
     ~TcpLink() override;
 
@@ -54,6 +54,7 @@ private:
     void FillRing();
 
     platform::UniqueFd socket_;
+    platform::Clock* clock_;  // none: the system's
     uint32_t timeoutMs_;
     std::array<uint8_t, kRxRingSize> rxRing_{};
     int32_t rxCount_ = 0;

@@ -123,7 +123,7 @@ int TcpLink::ReadBytes(uint8_t* out, std::size_t max) {
 int TcpLink::ReadLine(std::string& line, std::size_t capacity) {
     line.clear();
     if (capacity == 0) return -1;
-    platform::Clock& clock = platform::CurrentClock();
+    platform::ClockOrSystem clock(clock_);
     // A peer that sends without end, with no line feed or only bytes the line
     // drops, must not hold the read: bytes are dropped for one time-out at most,
     // and the line then ends with what was stored, as a long line does.
@@ -132,11 +132,11 @@ int TcpLink::ReadLine(std::string& line, std::size_t capacity) {
     for (;;) {
         int b = ReadByte();
         if (b == -2) {
-            uint32_t start = clock.TickCount();
+            uint32_t start = clock->TickCount();
             do {
-                uint32_t spent = platform::TicksSince(clock.TickCount(), start);
+                uint32_t spent = platform::TicksSince(clock->TickCount(), start);
                 if (spent >= timeoutMs_) return -1;
-                clock.WaitReadable(socket_.get(), std::min(timeoutMs_ - spent, 5u));
+                clock->WaitReadable(socket_.get(), std::min(timeoutMs_ - spent, 5u));
                 b = ReadByte();
             } while (b == -2);
         }
@@ -147,7 +147,7 @@ int TcpLink::ReadLine(std::string& line, std::size_t capacity) {
             dropping = false;
             continue;
         }
-        uint32_t now = clock.TickCount();
+        uint32_t now = clock->TickCount();
         if (!dropping) {
             dropping = true;
             droppingSince = now;

@@ -19,9 +19,9 @@ namespace {
 std::string Sent(const platform::LocalTime& t, std::vector<std::string>* clockRead = nullptr) {
     orvane::testing::FakeClock clock;
     clock.SetLocalTime(t);
-    platform::ScopedClock use(clock);
     sim::MemoryLink link;
     transport::ConnectionRecord r;
+    r.linkOptions.clock = &clock;
     r.interfaceKind = transport::InterfaceKind::Lan;
     r.link = std::make_unique<transport::TcpLink>(platform::UniqueFd(link.ReleaseClientFd()), r.linkOptions);
     r.channelOpen = true;

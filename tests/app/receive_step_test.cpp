@@ -9,6 +9,7 @@
 #include <iterator>
 #include <string>
 
+#include "platform/diagnostics.h"
 #include "sim/memory_link.h"
 #include "support/fake_clock.h"
 #include "support/posix_peers.h"
@@ -97,12 +98,14 @@ TEST(ReceiveStep, EachLineGoesToTheCommsLogAsReceived) {
     char dir[] = "/tmp/orvane_rx_XXXXXX";
     ASSERT_NE(::mkdtemp(dir), nullptr);
     const std::string path = std::string(dir) + "/comms.log";
-    ASSERT_EQ(transport::SetCommsLogFile(path), "");
+    platform::SystemClock clock;
+    platform::Diagnostics diagnostics(clock);
+    ASSERT_EQ(diagnostics.SetCommsLogFile(path), "");
     Wire w;
+    w.record.linkOptions.diagnostics = &diagnostics;
     const std::string value("\xC1\xA0\x80\x80", 4);
     w.Write("1.234\r\n" + value + "\nparti");
     w.Run(true);
-    transport::SetCommsLogFile("");
     std::ifstream in(path, std::ios::binary);
     const std::string log{std::istreambuf_iterator<char>(in), {}};
     EXPECT_NE(log.find("] <<\t1.234\n"), std::string::npos) << log;

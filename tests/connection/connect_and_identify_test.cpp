@@ -13,7 +13,7 @@
 
 #include "connection/connection_texts.h"
 #include "connection/model_table.h"
-#include "platform/debug_output.h"
+#include "platform/diagnostics.h"
 #include "platform/text_format.h"
 #include "sim/pty_endpoint.h"
 #include "sim/tcp_endpoint.h"
@@ -34,7 +34,7 @@ namespace {
 // An instrument on loopback TCP, answering in virtual time.
 struct LanBench {
     explicit LanBench(sim::InstrumentConfig config = {}) : endpoint(std::move(config), "127.0.0.1", 0) {
-        record.linkOptions.tcpPort = endpoint.Port();
+        record.linkOptions = {.tcpPort = endpoint.Port(), .clock = &clock, .diagnostics = &diagnostics};
         pump = clock.AddPump([this](uint32_t now) { endpoint.Pump(now); });
         record.interfaceKind = InterfaceKind::Lan;
         record.ipAddress = "127.0.0.1";
@@ -54,7 +54,7 @@ struct LanBench {
     uint32_t Queries() { return endpoint.engine().counters().identificationQueries; }
 
     FakeClock clock;
-    platform::ScopedClock use{clock};
+    platform::Diagnostics diagnostics{clock};
     sim::TcpEndpoint endpoint;
     int pump;
     ConnectionRecord record;
@@ -71,11 +71,14 @@ sim::InstrumentConfig Identity(const std::string& whole) {
 }  // namespace
 
 TEST(ConnectAndIdentify, NoInterfaceDoesNothingAtAll) {
+    FakeClock clock;
+    platform::Diagnostics diagnostics(clock);
     ConnectionRecord r;
+    r.linkOptions.diagnostics = &diagnostics;
     FakeMessageBoxes boxes;
     FakeWaitCursor cursor;
     std::string trace;
-    platform::ScopedDebugSink sink([&](std::string_view s) { trace += s; });
+    diagnostics.SetSink([&](std::string_view s) { trace += s; });
     EXPECT_FALSE(ConnectAndIdentify(boxes, cursor, r, true));
     EXPECT_TRUE(boxes.shown.empty());
     EXPECT_EQ(trace, "");
@@ -86,7 +89,7 @@ TEST(ConnectAndIdentify, NoInterfaceDoesNothingAtAll) {
 TEST(ConnectAndIdentify, RecognisedModelFetchesCalibrationAndVersions) {
     LanBench bench;
     std::string trace;
-    platform::ScopedDebugSink sink([&](std::string_view s) { trace += s; });
+    bench.diagnostics.SetSink([&](std::string_view s) { trace += s; });
     ASSERT_TRUE(bench.Connect());
     const ConnectionRecord& r = bench.record;
     std::string identity = sim::IdentityText(bench.endpoint.engine().config());

@@ -155,12 +155,11 @@ TEST(ConnectDialog, SavedSettingsRestoreTheDialogAndSaveAsDefaultSticks) {
 
 TEST(ConnectDialog, TestLeavesTheChannelClosedAndConnectClosesTheDialog) {
     orvane::testing::FakeClock clock;
-    platform::ScopedClock use(clock);
     sim::TcpEndpoint instrument({}, "127.0.0.1", 0);
     int pump = clock.AddPump([&](uint32_t now) { instrument.Pump(now); });
 
     ConnectionRecord r;
-    r.linkOptions.tcpPort = instrument.Port();
+    r.linkOptions = {.tcpPort = instrument.Port(), .clock = &clock};
     Dialog d(r);
     d.Choose("LAN");
     d.view.ip.SetText("127.0.0.1");

@@ -43,8 +43,7 @@ struct VirtualLab {
         for (int i = 0; i < count; ++i) list[std::size_t(i)].ipText = lab.Address(i);
     }
     FakeClock clock;
-    platform::ScopedClock use{clock};
-    LanLab lab;
+    LanLab lab{&clock};
     int pump = 0;
 };
 

@@ -36,8 +36,7 @@ struct SearchBench {
     LanSearchResult Search() { return RunLanSearch(view, runner, lab.Settings(), 1); }
 
     FakeClock clock;
-    platform::ScopedClock use{clock};
-    LanLab lab;
+    LanLab lab{&clock};
     int pump = 0;
     FakeConnectView view;
     FakeLanFindRunner runner;

@@ -32,6 +32,7 @@
 #include "sim/instrument_config.h"
 #include "support/run_program.h"
 #include "support/sim_process.h"
+#include "platform/diagnostics.h"
 #include "platform/text_format.h"
 #include "transport/comms_log.h"
 #include "ui/app_strings.h"
@@ -142,7 +143,7 @@ TEST(CommsLogOption, AMissingFolderIsAUsageErrorALostLogAFailure) {
         const std::string name = program.substr(program.rfind('/') + 1);
         EXPECT_EQ(r.status, cli::kExitUsage) << name;
         EXPECT_EQ(r.err,
-                  name + ": --comms-log: " + platform::Format(transport::kCommsLogNoFolder, folder.c_str()) + "\n");
+                  name + ": --comms-log: " + platform::Format(platform::kCommsLogNoFolder, folder.c_str()) + "\n");
         EXPECT_EQ(r.out, "");
         EXPECT_NE(::access(folder.c_str(), F_OK), 0);
     }

@@ -51,11 +51,8 @@ public:
     Console(Link link, sim::InstrumentConfig config, bool virtualTime,
             std::optional<std::string> settings = std::nullopt)
         : bench_(std::move(settings)) {
-        if (virtualTime) {
-            clock_.emplace();
-            use_.emplace(*clock_);
-        }
         transport::ConnectionRecord& r = bench_.shell.record();
+        if (virtualTime) r.linkOptions.clock = &clock_.emplace();
         if (link == Link::Pty) {
             auto pty = std::make_unique<sim::PtyEndpoint>(config);
             r.interfaceKind = transport::InterfaceKind::Usb;
@@ -92,13 +89,13 @@ public:
         bench_.RunPosted();
         return record().instrumentReady;
     }
-    uint32_t Now() { return platform::CurrentClock().TickCount(); }
+    uint32_t Now() { return clock_ ? clock_->TickCount() : real_.TickCount(); }
     // One turn of the window's 1 ms timer, then whatever it posted.
     void Tick() {
         if (clock_) {
             clock_->Advance(1);
         } else {
-            platform::CurrentClock().Sleep(1);
+            real_.Sleep(1);
         }
         bench_.shell.Tick();
         bench_.RunPosted();
@@ -148,7 +145,7 @@ public:
 
 private:
     std::optional<FakeClock> clock_;
-    std::optional<platform::ScopedClock> use_;
+    platform::SystemClock real_;
     ShellBench bench_;
     std::unique_ptr<sim::Endpoint> endpoint_;
     int pump_ = 0;

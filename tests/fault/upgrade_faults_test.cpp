@@ -276,7 +276,7 @@ TEST_P(UpgradeFaults, HangUpThroughTheUserPathInRealTime) {
     }
     ASSERT_TRUE(instrument->Start());
     PausesSkipped clock;
-    platform::ScopedClock use(clock);
+    record.linkOptions.clock = &clock;
     const Descriptors baseline = OpenDescriptors();
     const std::ptrdiff_t threads = ThreadCount();
 

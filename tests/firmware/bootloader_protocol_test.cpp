@@ -5,7 +5,7 @@
 #include <string>
 
 #include "firmware_test_files.h"
-#include "transport/comms_log.h"
+#include "platform/diagnostics.h"
 #include "upgrade_test_bench.h"
 
 namespace orvane::firmware {
@@ -49,10 +49,11 @@ TEST(BootloaderProtocol, SectorCodesOnlyWhereTheBootloaderHasThem) {
     ASSERT_TRUE(bench.Open());
     transport::ChannelSend(kEnterBootloader, bench.record);
     ASSERT_TRUE(SendAndExpectOk(kInitialiseCode, bench.record).ok);
-    uint64_t before = transport::CommsLogTransactions();
+    platform::Diagnostics log(bench.clock);
+    bench.record.linkOptions.diagnostics = &log;
     LoaderReply reply = SendSectorCode(15, bench.record);
     EXPECT_FALSE(reply.ok);
-    EXPECT_EQ(transport::CommsLogTransactions(), before) << "nothing sent, nothing read";
+    EXPECT_EQ(log.Transactions(), 0u) << "nothing sent, nothing read";
     EXPECT_EQ(reply.text, "");
     reply = SendSectorCode(4, bench.record);
     EXPECT_TRUE(reply.ok);

@@ -19,12 +19,12 @@
 #include "connection/connect_and_identify.h"
 #include "firmware/bootloader_protocol.h"
 #include "firmware/upgrade_flow.h"
+#include "platform/diagnostics.h"
 #include "sim/instrument_config.h"
 #include "support/fake_main_window.h"
 #include "support/fake_upgrade_dialogs.h"
 #include "support/sim_process.h"
 #include "transport/channel.h"
-#include "transport/comms_log.h"
 
 namespace orvane::firmware {
 namespace {
@@ -72,7 +72,6 @@ class EndToEnd : public ::testing::Test {
         std::ofstream(dir_ + "fw.upg") << "TARGET,TRV88,3,gteq\nLOAD,0,fw.hex\n";
     }
     void TearDown() override {
-        transport::SetCommsLogFile("");
         transport::CloseChannel(record_);
         std::filesystem::remove_all(dir_);
     }
@@ -97,9 +96,10 @@ class EndToEnd : public ::testing::Test {
         const std::string identity = record_.identity.str();
 
         files_.openAnswers.push_back(dir_ + "fw.upg");
-        transport::SetCommsLogFile(dir_ + "comms.log");
+        record_.linkOptions.diagnostics = &log_;
+        log_.SetCommsLogFile(dir_ + "comms.log");
         EXPECT_TRUE(RunFirmwareUpgrade({boxes_, files_, cursor_, dialogs_}, record_));
-        transport::SetCommsLogFile("");
+        log_.SetCommsLogFile("");
         EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{});
         EXPECT_TRUE(record_.pollReplies);
         ASSERT_EQ(dialogs_.views.size(), 1u);
@@ -139,6 +139,8 @@ class EndToEnd : public ::testing::Test {
     std::string dir_;
     std::string binary_;
     std::vector<std::string> records_;
+    platform::SystemClock clock_;
+    platform::Diagnostics log_{clock_};
     transport::ConnectionRecord record_;
     testing::FakeMessageBoxes boxes_;
     testing::FakeFileDialogs files_;

@@ -60,6 +60,7 @@ class SimBench {
             record.ipAddress = "127.0.0.1";
         }
         pump_ = clock.AddPump([this](uint32_t now) { endpoint_->Pump(now); });
+        record.linkOptions.clock = &clock;
         record.identity = sim::IdentityText(config);
     }
     ~SimBench() {
@@ -76,7 +77,6 @@ class SimBench {
     bool ToldToRestart() { return testing::ToldToRestart(engine().received()); }
 
     orvane::testing::FakeClock clock;
-    platform::ScopedClock use{clock};
     transport::ConnectionRecord record;
 
   private:

@@ -21,7 +21,6 @@ using namespace orvane;
 TEST(ScriptAgainstSim, ScriptFileRunThroughTheShell) {
     orvane::testing::FakeClock clock;
     clock.SetLocalTime({.hour = 12, .minute = 4, .second = 5, .millisecond = 60});
-    platform::ScopedClock use(clock);
     sim::TcpEndpoint instrument({}, "127.0.0.1", 0);
     ASSERT_TRUE(instrument.Ok()) << instrument.Error();
     int pump = clock.AddPump([&](uint32_t now) { instrument.Pump(now); });
@@ -29,6 +28,7 @@ TEST(ScriptAgainstSim, ScriptFileRunThroughTheShell) {
     orvane::testing::ShellBench b;
     auto& r = b.shell.record();
     r.linkOptions.tcpPort = instrument.Port();
+    r.linkOptions.clock = &clock;
     r.interfaceKind = transport::InterfaceKind::Lan;
     r.ipAddress = "127.0.0.1";
     b.shell.HandleCommand(ui::kCmdConnection, 1);

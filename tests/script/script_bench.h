@@ -46,6 +46,7 @@ class ScriptBench {
 public:
     explicit ScriptBench(uint32_t start = 1000) : clock(start) {
         record.interfaceKind = transport::InterfaceKind::Lan;
+        record.linkOptions.clock = &clock;
         record.link = std::make_unique<transport::TcpLink>(platform::UniqueFd(link.ReleaseClientFd()), record.linkOptions);
         record.channelOpen = record.instrumentReady = true;
         pump = clock.AddPump([this](uint32_t now) { link.Pump(now); });
@@ -100,7 +101,6 @@ public:
     }
 
     FakeClock clock;
-    platform::ScopedClock useClock{clock};
     sim::MemoryLink link;
     int pump = 0;
     transport::ConnectionRecord record;

@@ -23,8 +23,6 @@
 using namespace std::string_view_literals;
 using namespace orvane::sim;
 using namespace orvane::sim::testio;
-using orvane::platform::CurrentClock;
-using orvane::platform::ScopedClock;
 using orvane::testing::FakeClock;
 
 namespace {
@@ -66,7 +64,6 @@ TEST(SimMemoryLink, TricklesAnAnswerInVirtualTimeUntilUnplugged) {
     MemoryLink link(config);
     ASSERT_TRUE(link.Ok());
     FakeClock clock;
-    ScopedClock use(clock);
     clock.AddPump([&](uint32_t now) { link.Pump(now); });
     const uint32_t start = clock.TickCount();
     const int fd = link.ClientFd();
@@ -74,11 +71,11 @@ TEST(SimMemoryLink, TricklesAnAnswerInVirtualTimeUntilUnplugged) {
     ASSERT_TRUE(SendAll(fd, "*IDN?\n\0"sv));
     std::string got;
     std::vector<uint32_t> arrivals;
-    while (got.size() < IdentityLine().size() && CurrentClock().WaitReadable(fd, 1000)) {
+    while (got.size() < IdentityLine().size() && clock.WaitReadable(fd, 1000)) {
         char c;
         ASSERT_EQ(::read(fd, &c, 1), 1);
         got += c;
-        arrivals.push_back(CurrentClock().TickCount());
+        arrivals.push_back(clock.TickCount());
     }
     EXPECT_EQ(got, IdentityLine());
     for (size_t i = 0; i < arrivals.size(); ++i) EXPECT_EQ(arrivals[i], start + 5 * (i + 1)) << i;

@@ -41,11 +41,13 @@ inline uint16_t FreePort(int type) {
 
 class LanLab {
 public:
-    LanLab() {
+    // The clock the searches and links wait on; none: the system's.
+    explicit LanLab(platform::Clock* clock = nullptr) {
         // A /16 of loopback of this process's own, so parallel runs use other addresses.
         second_ = 20 + static_cast<int>(::getpid() % 200);
         tcpPort_ = FreePort(SOCK_STREAM);
-        settings_ = {FreePort(SOCK_DGRAM), FreePort(SOCK_DGRAM), FreePort(SOCK_DGRAM), 0, tcpPort_, ""};
+        settings_ = {FreePort(SOCK_DGRAM), FreePort(SOCK_DGRAM), FreePort(SOCK_DGRAM), 0, tcpPort_, "", clock,
+                     nullptr};
         settings_.queryQuery = settings_.queryLocal;  // as on a real network: one port both ways
     }
     ~LanLab() {
@@ -68,7 +70,7 @@ public:
     }
 
     // Links to the lab's instruments.
-    transport::LinkOptions Options() const { return {.tcpPort = tcpPort_}; }
+    transport::LinkOptions Options() const { return {.tcpPort = tcpPort_, .clock = settings_.clock}; }
 
     // The queries go to these addresses only.
     void Target(const std::vector<std::string>& addresses) {

@@ -134,12 +134,11 @@ TEST(Channel, TimeoutsAndDrain) {
     ConnectionRecord lan;
     lan.interfaceKind = InterfaceKind::Lan;
     lan.ipAddress = "127.0.0.1";
-    lan.linkOptions = {.tcpPort = listener.port(), .lanTimeoutMs = 300};
+    FakeClock clock;
+    lan.linkOptions = {.tcpPort = listener.port(), .lanTimeoutMs = 300, .clock = &clock};
     ASSERT_EQ(OpenChannel(lan), 0);
     ASSERT_GE(listener.Accept(), 0);
 
-    FakeClock clock;
-    orvane::platform::ScopedClock use(clock);
     std::string line;
     uint32_t start = clock.TickCount();
     EXPECT_EQ(ChannelReceiveLine(line, 64, lan), -1);

@@ -10,13 +10,14 @@
 #include <string>
 #include <vector>
 
-#include "platform/debug_output.h"
+#include "platform/diagnostics.h"
 #include "platform/text_format.h"
 #include "support/fake_clock.h"
 #include "transport/connection_record.h"
 #include "ui/message_box.h"
 
 using namespace orvane::transport;
+using namespace orvane::platform;
 using orvane::testing::FakeClock;
 
 namespace {
@@ -41,53 +42,56 @@ std::string Slurp(const std::string& path) {
 TEST(CommsLog, TraceLineStampsAndPassesTextUnchanged) {
     FakeClock clock;
     clock.SetLocalTime({2026, 1, 3, 6, 9, 5, 3, 7});
-    orvane::platform::ScopedClock use(clock);
+    Diagnostics log(clock);
     std::string out;
-    orvane::platform::ScopedDebugSink sink([&](std::string_view s) { out += s; });
-    TraceLine("***\tCONNECTED\t***\n");
+    log.SetSink([&](std::string_view s) { out += s; });
+    log.TraceLine("***\tCONNECTED\t***\n");
     EXPECT_EQ(out, "[09:05:03.007] ***\tCONNECTED\t***\n");
     out.clear();
-    TraceLine("100%s %d");
+    log.TraceLine("100%s %d");
     EXPECT_EQ(out, "[09:05:03.007] 100%s %d");
 }
 
 TEST(CommsLog, FileGetsHeaderAndOneLinePerTransaction) {
     FakeClock clock;
     clock.SetLocalTime({2026, 1, 3, 6, 9, 5, 3, 7});
-    orvane::platform::ScopedClock use(clock);
+    Diagnostics log(clock);
     char tmpl[] = "/tmp/orvane_log_XXXXXX";
     std::string dir = mkdtemp(tmpl);
     std::string path = dir + "/comms.log";
     // A folder that is not there is refused, not made.
-    EXPECT_EQ(SetCommsLogFile(dir + "/deep/comms.log"),
-              orvane::platform::Format(kCommsLogNoFolder, (dir + "/deep").c_str()));
-    EXPECT_EQ(SetCommsLogFile(dir + "/" + std::string(258 - dir.size(), 'x')), "");  // 259 will do
-    EXPECT_EQ(SetCommsLogFile(std::string(260, 'x')), kCommsLogPathTooLong);
+    EXPECT_EQ(log.SetCommsLogFile(dir + "/deep/comms.log"),
+              Format(kCommsLogNoFolder, (dir + "/deep").c_str()));
+    EXPECT_EQ(log.SetCommsLogFile(dir + "/" + std::string(258 - dir.size(), 'x')), "");  // 259 will do
+    EXPECT_EQ(log.SetCommsLogFile(std::string(260, 'x')), kCommsLogPathTooLong);
     // Only a regular file will do: a folder, a device or a FIFO never keeps the log.
     const std::string fifo = dir + "/fifo";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    EXPECT_EQ(SetCommsLogFile(dir), orvane::platform::Format(kCommsLogIsFolder, dir.c_str()));
-    EXPECT_EQ(SetCommsLogFile("/dev/full"), orvane::platform::Format(kCommsLogNotAFile, "/dev/full"));
-    EXPECT_EQ(SetCommsLogFile(fifo), orvane::platform::Format(kCommsLogNotAFile, fifo.c_str()));
-    EXPECT_FALSE(CommsLogEnabled());
+    EXPECT_EQ(log.SetCommsLogFile(dir), Format(kCommsLogIsFolder, dir.c_str()));
+    EXPECT_EQ(log.SetCommsLogFile("/dev/full"), Format(kCommsLogNotAFile, "/dev/full"));
+    EXPECT_EQ(log.SetCommsLogFile(fifo), Format(kCommsLogNotAFile, fifo.c_str()));
+    EXPECT_FALSE(log.CommsLogEnabled());
 
     ConnectionRecord known;
+    known.linkOptions.diagnostics = &log;
     known.identity = "Kelmscot,TRV88,,V1";  // empty third field still counts
     ConnectionRecord unknown;
+    unknown.linkOptions.diagnostics = &log;
     unknown.identity = "Kelmscot,TRV88";
 
-    uint64_t before = CommsLogTransactions();
+    uint64_t before = log.Transactions();
     CommsLogSend("*IDN?\n", known);  // switch off: counted, not written
-    EXPECT_EQ(CommsLogTransactions(), before + 1);
+    EXPECT_EQ(log.Transactions(), before + 1);
 
-    EXPECT_EQ(SetCommsLogFile(path), "");
+    EXPECT_EQ(log.SetCommsLogFile(path), "");
     ConnectionRecord withSerial;
     withSerial.identity = "Kelmscot,TRV88,12345,V1";
+    withSerial.linkOptions.diagnostics = &log;
     CommsLogSend("\x14", withSerial);
     CommsLogSend("*IDN?\n", known);
     CommsLogReceive("Kelmscot,TRV88,12345,V1", unknown);
     CommsLogSend("^[", known);  // no line end of its own
-    SetCommsLogFile("");
+    log.SetCommsLogFile("");
 
     char n1[16], n2[16], n3[16], n4[16];
     snprintf(n1, sizeof n1, "(%05llu)", static_cast<unsigned long long>(before + 2));
@@ -104,15 +108,17 @@ TEST(CommsLog, FileGetsHeaderAndOneLinePerTransaction) {
 }
 
 TEST(CommsLog, UnwritableFileSwitchesTheLogOffWithAMessage) {
+    FakeClock clock;
+    Diagnostics log(clock);
     RecordingBoxes boxes;
     // The box's event loop traces and asks about the log on this same thread.
-    boxes.whileShown = [] {
-        EXPECT_FALSE(CommsLogEnabled());
-        TraceLine("while the box is up\n");
+    boxes.whileShown = [&] {
+        EXPECT_FALSE(log.CommsLogEnabled());
+        log.TraceLine("while the box is up\n");
     };
-    SetCommsLogMessageBoxes(&boxes);
+    SetCommsLogMessageBoxes(log, &boxes);
     std::string out;
-    orvane::platform::ScopedDebugSink sink([&](std::string_view s) { out += s; });
+    log.SetSink([&](std::string_view s) { out += s; });
     // A file that cannot be made, and one that became a FIFO after it was chosen.
     char tmpl[] = "/tmp/orvane_log_XXXXXX";
     const std::string fifo = std::string(mkdtemp(tmpl)) + "/comms.log";
@@ -120,18 +126,17 @@ TEST(CommsLog, UnwritableFileSwitchesTheLogOffWithAMessage) {
         SCOPED_TRACE(path);
         boxes.shown.clear();
         out.clear();
-        ASSERT_EQ(SetCommsLogFile(path), "");
+        ASSERT_EQ(log.SetCommsLogFile(path), "");
         if (path == fifo) {
             ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
         }
-        TraceLine("dropped\n");
-        EXPECT_FALSE(CommsLogEnabled());
+        log.TraceLine("dropped\n");
+        EXPECT_FALSE(log.CommsLogEnabled());
         ASSERT_EQ(boxes.shown.size(), 1u);
         EXPECT_EQ(boxes.shown[0].text, kCommsLogOpenErrorText);
         EXPECT_EQ(boxes.shown[0].caption, kCommsLogOpenErrorCaption);
         EXPECT_EQ(out.find("dropped"), std::string::npos);  // the line that failed is dropped
         EXPECT_NE(out.find("while the box is up"), std::string::npos);
     }
-    SetCommsLogMessageBoxes(nullptr);
-    std::system(("rm -rf " + fifo.substr(0, fifo.rfind('/'))).c_str());
+        std::system(("rm -rf " + fifo.substr(0, fifo.rfind('/'))).c_str());
 }

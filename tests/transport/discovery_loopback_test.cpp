@@ -11,7 +11,7 @@
 #include <string>
 #include <thread>
 
-#include "platform/debug_output.h"
+#include "platform/diagnostics.h"
 #include "sim/discovery_responder.h"
 #include "support/fake_clock.h"
 #include "support/lan_lab.h"
@@ -31,6 +31,7 @@ namespace {
 struct VirtualLab {
     VirtualLab() {
         pump = clock.AddPump([this](uint32_t now) { lab.Pump(now); });
+        lab.Settings().diagnostics = &diagnostics;
     }
     ~VirtualLab() { clock.RemovePump(pump); }
     sim::DiscoveryResponder& Responder(DiscoveryMethod m, std::vector<std::string> at,
@@ -38,8 +39,8 @@ struct VirtualLab {
         return lab.AddResponder(m, std::move(at), a, false);
     }
     FakeClock clock;
-    platform::ScopedClock use{clock};
-    LanLab lab;
+    platform::Diagnostics diagnostics{clock};
+    LanLab lab{&clock};
     int pump = 0;
 };
 
@@ -113,7 +114,7 @@ TEST(DiscoveryLoopback, UnboundPortOrNoTargetFindsNothingAndTheTraceSaysWhy) {
     v.Responder(DiscoveryMethod::Query, {v.lab.Address(0)});
     v.lab.Target({v.lab.Address(0)});
     std::string trace;
-    platform::ScopedDebugSink sink([&](std::string_view s) { trace += s; });
+    v.diagnostics.SetSink([&](std::string_view s) { trace += s; });
 
     // Another program holds the echo method's port, without sharing it.
     int holder = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);

@@ -20,8 +20,8 @@ using orvane::testing::PtyPeer;
 using orvane::testing::ScopedOrdinaryUser;
 
 namespace {
-std::unique_ptr<Link> Open(const PtyPeer& peer, uint32_t baud = 19200) {
-    return SerialLink::Open(peer.path(), baud).link;
+std::unique_ptr<Link> Open(const PtyPeer& peer, uint32_t baud = 19200, orvane::platform::Clock* clock = nullptr) {
+    return SerialLink::Open(peer.path(), baud, clock).link;
 }
 
 // The text of a line, as the channel takes it.
@@ -102,9 +102,8 @@ TEST(SerialLink, WritesAndFramesLines) {
 
 TEST(SerialLink, TimeoutIsPerByteAndSilenceGivesNothing) {
     PtyPeer peer;
-    auto port = Open(peer);
     FakeClock clock;
-    orvane::platform::ScopedClock use(clock);
+    auto port = Open(peer, 19200, &clock);
 
     int count = -1;
     uint32_t start = clock.TickCount();
@@ -119,7 +118,7 @@ TEST(SerialLink, TimeoutIsPerByteAndSilenceGivesNothing) {
 
     // A new open starts again at 5000 ms.
     port.reset();
-    port = Open(peer, 9600);
+    port = Open(peer, 9600, &clock);
     start = clock.TickCount();
     ReadLine(*port, 64, &count);
     EXPECT_EQ(clock.TickCount() - start, 5000u);

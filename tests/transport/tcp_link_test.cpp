@@ -15,8 +15,8 @@ using orvane::testing::LoopbackListener;
 
 namespace {
 struct Connected {
-    Connected() {
-        link = TcpLink::Connect("127.0.0.1", {.tcpPort = listener.port()}).link;
+    explicit Connected(orvane::platform::Clock* clock = nullptr) {
+        link = TcpLink::Connect("127.0.0.1", {.tcpPort = listener.port(), .clock = clock}).link;
         connected = link && listener.Accept() >= 0;
     }
     std::string ReadLine(std::size_t capacity, int* count) {
@@ -73,10 +73,9 @@ TEST(TcpLink, SendsZeroByteAndFramesLines) {
 }
 
 TEST(TcpLink, TimeoutIsPerLinkAndPerByte) {
-    Connected c;
-    ASSERT_TRUE(c.connected);
     FakeClock clock;
-    orvane::platform::ScopedClock use(clock);
+    Connected c(&clock);
+    ASSERT_TRUE(c.connected);
     int count = 0;
 
     uint32_t start = clock.TickCount();
@@ -125,12 +124,11 @@ TEST(TcpLink, TimeoutIsPerLinkAndPerByte) {
 }
 
 TEST(TcpLink, ClosedConnectionIsReportedOnceTheRingIsEmpty) {
-    Connected c;
+    FakeClock clock;
+    Connected c(&clock);
     ASSERT_TRUE(c.connected);
     c.listener.Write("last\r\n");
     c.listener.CloseClient();
-    FakeClock clock;
-    orvane::platform::ScopedClock use(clock);
     int count = 0;
     uint32_t start = clock.TickCount();
     EXPECT_EQ(c.ReadLine(64, &count), "last");

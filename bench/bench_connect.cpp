@@ -43,7 +43,8 @@ int main() {
     }
     instrument.Stop();
     double median = bench::Median(samples);
-    bool ok = bench::Report("connect and identify over TCP loopback (median)", median, "ms", 150.0, true);
+    bool ok =
+        bench::Report("connect and identify over TCP loopback (median)", median, "ms", 150.0, true);
     std::printf("%-52s %12.3f x the 100 ms drain floor\n", "", median / 100.0);
     return ok ? 0 : 1;
 }

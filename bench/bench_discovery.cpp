@@ -35,7 +35,8 @@ struct Checks {
     int rows = 0;
 };
 
-Checks RunDialog(transport::FoundList list, int found, const transport::LinkOptions& options, int workers) {
+Checks RunDialog(transport::FoundList list, int found, const transport::LinkOptions& options,
+                 int workers) {
     connection::LanFindDialog dialog(list.data(), found, options, workers);
     testing::FakeLanFindView view;
     auto start = Clock::now();
@@ -107,10 +108,11 @@ int main(int argc, char** argv) {
     // The UDP phase as the search runs it.
     transport::FoundList list{};
     auto udpStart = Clock::now();
-    int found = transport::Discovery(lab.Settings()).DiscoverByEcho(list.data(), transport::kFoundListSize);
+    int found =
+        transport::Discovery(lab.Settings()).DiscoverByEcho(list.data(), transport::kFoundListSize);
     if (found < transport::kFoundListSize) {
-        int more =
-            transport::Discovery(lab.Settings()).DiscoverByQuery(list.data() + found, transport::kFoundListSize - found);
+        int more = transport::Discovery(lab.Settings())
+                       .DiscoverByQuery(list.data() + found, transport::kFoundListSize - found);
         if (more > 0) found += more;
     }
     double udpSeconds = SecondsSince(udpStart);

@@ -18,7 +18,7 @@ namespace {
 
 // A results pane that keeps the text, as the real one does.
 class Pane : public ui::TextBox {
-public:
+  public:
     void SetEnabled(bool) override {}
     bool Enabled() const override { return true; }
     void SetVisible(bool) override {}
@@ -54,7 +54,8 @@ int main() {
     platform::SystemClock clock;
     double t0 = bench::NowUs();
     // Like the timer: a step, then a wait for more input.
-    while (step.Run(r, pane, true, [&](std::size_t n) { received += n + 2; }) == app::ReceiveStep::Result::Idle) {
+    while (step.Run(r, pane, true, [&](std::size_t n) { received += n + 2; }) ==
+           app::ReceiveStep::Result::Idle) {
         if (received >= data.size()) break;
         clock.WaitReadable(transport::ChannelDescriptor(r), 1000);
     }

@@ -67,7 +67,8 @@ double ChannelReadRate(std::size_t total) {
 
 int main() {
     bool ok = true;
-    ok &= bench::Report("round trip *IDN? over TCP loopback (median)", RoundTripMedianUs() / 1000.0, "ms", 1.0, true);
+    ok &= bench::Report("round trip *IDN? over TCP loopback (median)", RoundTripMedianUs() / 1000.0,
+                        "ms", 1.0, true);
     const std::size_t total = 64u << 20;
     double raw = bench::RawReadRate(bench::ReplyLines(total));
     double channel = ChannelReadRate(total);

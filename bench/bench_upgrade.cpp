@@ -79,7 +79,8 @@ std::vector<std::string> RecordLines() {
             sum += byte;
             n += std::snprintf(line + n, sizeof line - static_cast<std::size_t>(n), "%02X", byte);
         }
-        std::snprintf(line + n, sizeof line - static_cast<std::size_t>(n), "%02X", (0x100 - (sum & 0xFF)) & 0xFF);
+        std::snprintf(line + n, sizeof line - static_cast<std::size_t>(n), "%02X",
+                      (0x100 - (sum & 0xFF)) & 0xFF);
         lines.push_back(line);
     }
     lines.push_back(":00000001FF");
@@ -165,13 +166,14 @@ double LoopRate(const Link& link, const std::vector<std::string>& records) {
     }
     std::string reply, pending;
     bool ok = Say(fd, firmware::kEnterBootloader, link.lan);
-    for (const char* step : {firmware::kInitialiseCode, firmware::kSectorCodes[0], firmware::kEraseCommand,
-                             firmware::kSectorCodes[0]}) {
+    for (const char* step : {firmware::kInitialiseCode, firmware::kSectorCodes[0],
+                             firmware::kEraseCommand, firmware::kSectorCodes[0]}) {
         ok = ok && Say(fd, step, link.lan) && ReadLine(fd, pending, reply) && reply == "ok\r\n";
     }
     double t0 = bench::NowUs();
     for (const std::string& record : records) {
-        ok = ok && Say(fd, record + "\n\r\n", link.lan) && ReadLine(fd, pending, reply) && reply == "ok\r\n";
+        ok = ok && Say(fd, record + "\n\r\n", link.lan) && ReadLine(fd, pending, reply) &&
+             reply == "ok\r\n";
     }
     double t1 = bench::NowUs();
     Say(fd, firmware::kRestartCommand, link.lan);
@@ -183,8 +185,8 @@ double LoopRate(const Link& link, const std::vector<std::string>& records) {
     return records.size() / ((t1 - t0) / 1e6);
 }
 
-bool Measure(const char* name, const Link& link, const std::string& hexPath, const std::vector<std::string>& lines,
-             double& overheadUs) {
+bool Measure(const char* name, const Link& link, const std::string& hexPath,
+             const std::vector<std::string>& lines, double& overheadUs) {
     std::vector<double> worker, loop;
     for (int round = 0; round < kRounds; ++round) {
         loop.push_back(LoopRate(link, lines));
@@ -194,11 +196,14 @@ bool Measure(const char* name, const Link& link, const std::string& hexPath, con
     // best round is the closest to what it costs.
     double w = *std::max_element(worker.begin(), worker.end());
     double l = *std::max_element(loop.begin(), loop.end());
-    std::printf("%s: worker %.0f records/s (median %.0f), plain loop %.0f records/s (median %.0f); best of %d\n",
-                name, w, bench::Median(worker), l, bench::Median(loop), kRounds);
+    std::printf(
+        "%s: worker %.0f records/s (median %.0f), plain loop %.0f records/s (median %.0f); best of "
+        "%d\n",
+        name, w, bench::Median(worker), l, bench::Median(loop), kRounds);
     overheadUs = w > 0 && l > 0 ? 1e6 / w - 1e6 / l : 0;
     char what[96];
-    std::snprintf(what, sizeof what, "worker records/s vs %.0f %% of the loop (%s)", kTarget * 100, name);
+    std::snprintf(what, sizeof what, "worker records/s vs %.0f %% of the loop (%s)", kTarget * 100,
+                  name);
     return bench::Report(what, w, "rec/s", kTarget * l, false);
 }
 
@@ -209,9 +214,11 @@ void LineRate(double overheadUs) {
         double perRecordUs = (bytesOut + bytesBack) * 10 / baud * 1e6;  // 8N1: ten bits a byte
         double limit = 1e6 / perRecordUs;
         double with = 1e6 / (perRecordUs + (overheadUs > 0 ? overheadUs : 0));
-        std::printf("line rate at %6.0f baud: %6.1f records/s; with the measured overhead (%.1f us a record, "
-                    "none when negative): %6.1f records/s, %.2f %% slower\n",
-                    baud, limit, overheadUs, with, (limit - with) / limit * 100);
+        std::printf(
+            "line rate at %6.0f baud: %6.1f records/s; with the measured overhead (%.1f us a "
+            "record, "
+            "none when negative): %6.1f records/s, %.2f %% slower\n",
+            baud, limit, overheadUs, with, (limit - with) / limit * 100);
     }
 }
 
@@ -234,13 +241,16 @@ int main() {
     {
         sim::TcpEndpoint tcp(config, "127.0.0.1", 0);
         tcp.Start();
-        ok = Measure("TCP loopback", {true, &tcp, {}, tcp.Port()}, hexPath, lines, tcpOverhead) && ok;
+        ok = Measure("TCP loopback", {true, &tcp, {}, tcp.Port()}, hexPath, lines, tcpOverhead) &&
+             ok;
         tcp.Stop();
     }
     {
         sim::PtyEndpoint pty(config);
         pty.Start();
-        ok = Measure("pseudo-terminal", {false, &pty, pty.DevicePath(), 0}, hexPath, lines, ptyOverhead) && ok;
+        ok = Measure("pseudo-terminal", {false, &pty, pty.DevicePath(), 0}, hexPath, lines,
+                     ptyOverhead) &&
+             ok;
         pty.Stop();
     }
     std::printf("serial links, with the pseudo-terminal's overhead:\n");

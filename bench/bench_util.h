@@ -23,7 +23,8 @@ namespace orvane::bench {
 
 inline double NowUs() {
     using namespace std::chrono;
-    return static_cast<double>(duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count());
+    return static_cast<double>(
+        duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
 inline double Median(std::vector<double> v) {
@@ -33,18 +34,19 @@ inline double Median(std::vector<double> v) {
 }
 
 // One result: a figure, its limit and whether it is met. Returns ok.
-inline bool Report(const char* what, double value, const char* unit, double limit, bool lowerIsBetter) {
+inline bool Report(const char* what, double value, const char* unit, double limit,
+                   bool lowerIsBetter) {
     bool ok = lowerIsBetter ? value <= limit : value >= limit;
     double ratio = limit != 0 ? value / limit : 0;
-    std::printf("%-52s %12.3f %-8s limit %10.3f  ratio %6.3f  %s\n", what, value, unit, limit, ratio,
-                ok ? "ok" : "MISSED");
+    std::printf("%-52s %12.3f %-8s limit %10.3f  ratio %6.3f  %s\n", what, value, unit, limit,
+                ratio, ok ? "ok" : "MISSED");
     return ok;
 }
 
 // A TCP listener on loopback (ephemeral port) whose first client receives
 // `bytes` as fast as the kernel takes them.
 class Blaster {
-public:
+  public:
     explicit Blaster(std::string bytes) : bytes_(std::move(bytes)) {
         listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
         int one = 1;
@@ -76,7 +78,7 @@ public:
     }
     uint16_t port() const { return port_; }
 
-private:
+  private:
     std::string bytes_;
     int listener_ = -1;
     uint16_t port_ = 0;
@@ -87,7 +89,8 @@ private:
 inline std::string ReplyLines(std::size_t total) {
     std::string out;
     out.reserve(total + 64);
-    for (int i = 0; out.size() < total; ++i) out += "1.23456E+0" + std::to_string(i % 10) + ",READING," + std::to_string(i) + "\r\n";
+    for (int i = 0; out.size() < total; ++i)
+        out += "1.23456E+0" + std::to_string(i % 10) + ",READING," + std::to_string(i) + "\r\n";
     return out;
 }
 

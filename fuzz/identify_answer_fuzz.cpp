@@ -53,7 +53,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     record->interfaceKind = transport::InterfaceKind::Lan;
     record->ipAddress = "127.0.0.1";
     record->linkOptions = {.clock = &clock, .diagnostics = &log};
-    record->link = std::make_unique<transport::TcpLink>(platform::UniqueFd(fds[0]), record->linkOptions);
+    record->link =
+        std::make_unique<transport::TcpLink>(platform::UniqueFd(fds[0]), record->linkOptions);
     record->channelOpen = true;  // the connect itself is the TCP client's business
     testing::FakeMessageBoxes boxes;
     testing::FakeWaitCursor cursor;

@@ -48,7 +48,9 @@ class Pane : public ui::MemoryTextBox {
     std::size_t shown = 0;
 };
 
-bool IsLineEnd(char c) { return c == '\n' || c == '\r' || c == '\0'; }
+bool IsLineEnd(char c) {
+    return c == '\n' || c == '\r' || c == '\0';
+}
 
 std::string WithoutLineEnds(std::string_view text) {
     std::string out;
@@ -75,7 +77,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     FUZZ_CHECK(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) == 0);
     auto record = std::make_unique<transport::ConnectionRecord>();
     record->interfaceKind = transport::InterfaceKind::Lan;
-    record->link = std::make_unique<transport::TcpLink>(platform::UniqueFd(fds[0]), record->linkOptions);
+    record->link =
+        std::make_unique<transport::TcpLink>(platform::UniqueFd(fds[0]), record->linkOptions);
     record->channelOpen = true;
     ReceiveStep step(piece);
     Pane pane;

@@ -40,7 +40,8 @@ int main(int argc, char** argv) {
         }
         for (const fs::path& input : inputs) {
             std::ifstream in(input, std::ios::binary);
-            std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+            std::vector<char> bytes((std::istreambuf_iterator<char>(in)),
+                                    std::istreambuf_iterator<char>());
             // Named before it runs: a crash leaves the culprit as the last line.
             std::fprintf(stderr, "%s\n", input.c_str());
             LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());

@@ -20,12 +20,15 @@ bool ForEachCodePoint(std::string_view text, Visit visit) {
     bool valid = true;
     for (std::size_t i = 0; i < text.size();) {
         auto b0 = static_cast<unsigned char>(text[i]);
-        std::size_t length = b0 < 0x80               ? 1
+        std::size_t length = b0 < 0x80             ? 1
                              : (b0 & 0xE0) == 0xC0 ? 2
                              : (b0 & 0xF0) == 0xE0 ? 3
                              : (b0 & 0xF8) == 0xF0 ? 4
                                                    : 0;
-        uint32_t code = length == 1 ? b0 : length == 2 ? b0 & 0x1F : length == 3 ? b0 & 0x0F : b0 & 0x07;
+        uint32_t code = length == 1   ? b0
+                        : length == 2 ? b0 & 0x1F
+                        : length == 3 ? b0 & 0x0F
+                                      : b0 & 0x07;
         bool whole = length > 0 && i + length <= text.size();
         for (std::size_t k = 1; whole && k < length; ++k) {
             auto b = static_cast<unsigned char>(text[i + k]);
@@ -63,10 +66,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
             FUZZ_CHECK(!(prev == run));
         }
         bool control = false;
-        bool utf8 = ForEachCodePoint(run.text, [&](uint32_t code) { control |= IsShownControl(code); });
+        bool utf8 =
+            ForEachCodePoint(run.text, [&](uint32_t code) { control |= IsShownControl(code); });
         FUZZ_CHECK(utf8);
         FUZZ_CHECK(!control);
-        for (char c : run.text) FUZZ_CHECK(static_cast<unsigned char>(c) >= 0x20 || c == '\n' || c == '\t');
+        for (char c : run.text)
+            FUZZ_CHECK(static_cast<unsigned char>(c) >= 0x20 || c == '\n' || c == '\t');
     }
     return 0;
 }

@@ -33,14 +33,13 @@ struct Bench {
         FUZZ_CHECK(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) == 0);
         record.interfaceKind = transport::InterfaceKind::Lan;
         record.linkOptions.clock = &clock;
-        record.link = std::make_unique<transport::TcpLink>(platform::UniqueFd(fds[0]), record.linkOptions);
+        record.link =
+            std::make_unique<transport::TcpLink>(platform::UniqueFd(fds[0]), record.linkOptions);
         record.channelOpen = record.instrumentReady = true;
         peer = fds[1];
         ::fcntl(peer, F_SETFL, O_NONBLOCK);
     }
-    ~Bench() {
-        ::close(peer);
-    }
+    ~Bench() { ::close(peer); }
     // The instrument takes whatever was sent, so a long script never blocks a send.
     void Drain() {
         char sink[4096];

@@ -23,9 +23,10 @@ struct Untouched {
     std::string created, width, height, other, port;
 
     static Untouched Read(const platform::IniFile& ini) {
-        return {ini.ReadString("Init", "Created", "-"), ini.ReadString("Init", "MainWindowWidth", "-"),
-                ini.ReadString("Init", "MainWindowHeight", "-"), ini.ReadString("Other", "IPAddr", "-"),
-                ini.ReadString("Connect2", "ComPort", "-")};
+        return {ini.ReadString("Init", "Created", "-"),
+                ini.ReadString("Init", "MainWindowWidth", "-"),
+                ini.ReadString("Init", "MainWindowHeight", "-"),
+                ini.ReadString("Other", "IPAddr", "-"), ini.ReadString("Connect2", "ComPort", "-")};
     }
     bool operator==(const Untouched&) const = default;
 };
@@ -36,7 +37,8 @@ bool ReadsBackAsWritten(std::string_view value) {
     if (value.empty()) return true;
     auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
     if (blank(value.front()) || blank(value.back())) return false;
-    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front())
         return false;
     return value.find_first_of(std::string_view("\n\r\0", 3)) == std::string_view::npos;
 }
@@ -59,7 +61,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     FUZZ_CHECK(again.interfaceKind == record.interfaceKind);
     FUZZ_CHECK(again.baudRate == record.baudRate);
     if (ReadsBackAsWritten(record.comPort)) FUZZ_CHECK(again.comPort == record.comPort);
-    if (ReadsBackAsWritten(record.ipAddress.view())) FUZZ_CHECK(again.ipAddress == record.ipAddress.view());
+    if (ReadsBackAsWritten(record.ipAddress.view()))
+        FUZZ_CHECK(again.ipAddress == record.ipAddress.view());
     FUZZ_CHECK(Untouched::Read(ini) == before);
 
     // The window size is written back as the shell does it, through WriteInt.

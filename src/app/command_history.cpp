@@ -10,7 +10,8 @@ void CommandHistory::Add(std::string_view line) {
             return;
         }
     }
-    for (int i = 1; i < kSlots; ++i) slots_[static_cast<std::size_t>(i - 1)] = std::move(slots_[static_cast<std::size_t>(i)]);
+    for (int i = 1; i < kSlots; ++i)
+        slots_[static_cast<std::size_t>(i - 1)] = std::move(slots_[static_cast<std::size_t>(i)]);
     slots_[kSlots - 1] = std::string(line);
     current_ = kSlots - 1;
 }

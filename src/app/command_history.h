@@ -8,7 +8,7 @@
 namespace orvane::app {
 
 class CommandHistory {
-public:
+  public:
     static constexpr int kSlots = 50;
 
     // Into the first empty slot, or, when all are used, the oldest goes and the
@@ -20,9 +20,11 @@ public:
     std::optional<std::string> Next();
 
     int current() const { return current_; }
-    const std::optional<std::string>& slot(int i) const { return slots_[static_cast<std::size_t>(i)]; }
+    const std::optional<std::string>& slot(int i) const {
+        return slots_[static_cast<std::size_t>(i)];
+    }
 
-private:
+  private:
     std::array<std::optional<std::string>, kSlots> slots_;
     int current_ = 0;
 };

@@ -14,8 +14,8 @@ namespace {
 
 bool IsCalibrationDateModel(uint32_t code) {
     using namespace connection;
-    return code == kModelTrv48 || code == kModelTrv68 || code == kModelTrv88 || code == kModelTrv8 ||
-           code == kModelTrv28;
+    return code == kModelTrv48 || code == kModelTrv68 || code == kModelTrv88 ||
+           code == kModelTrv8 || code == kModelTrv28;
 }
 
 // Piece n (1-based) or the fallback when there are fewer pieces.
@@ -30,7 +30,7 @@ std::string DateText(const std::vector<std::string_view>& pieces) {
 }
 
 class PaneBuilder {
-public:
+  public:
     void Add(std::string text, InfoStyle style = InfoStyle::Unchanged) {
         if (!runs_.empty() && runs_.back().style == style) {
             runs_.back().text += text;
@@ -40,7 +40,7 @@ public:
     }
     std::vector<InfoRun> Take() { return std::move(runs_); }
 
-private:
+  private:
     std::vector<InfoRun> runs_;
 };
 
@@ -108,7 +108,8 @@ bool CalibrationOverdue(std::string_view day, std::string_view monthName, std::s
     return now > due;
 }
 
-std::vector<InfoRun> ShowInstrumentInfo(const ConnectionRecord& r, const platform::LocalTime& today) {
+std::vector<InfoRun> ShowInstrumentInfo(const ConnectionRecord& r,
+                                        const platform::LocalTime& today) {
     PaneBuilder pane;
     if (!r.instrumentReady) {
         pane.Add(kInfoNoConnection);
@@ -125,8 +126,10 @@ std::vector<InfoRun> ShowInstrumentInfo(const ConnectionRecord& r, const platfor
 
     pane.Add("Connection Info.\n\n", InfoStyle::Bold);
     pane.Add(std::string("  Interface:  ") + InterfaceName(r.interfaceKind) + "\n");
-    pane.Add("  Address:  " + (r.interfaceKind == InterfaceKind::Lan ? r.ipAddress.str() : r.comPort) + "\n");
-    if (r.interfaceKind == InterfaceKind::Serial) pane.Add("  Baudrate:  " + std::to_string(r.baudRate) + "\n");
+    pane.Add("  Address:  " +
+             (r.interfaceKind == InterfaceKind::Lan ? r.ipAddress.str() : r.comPort) + "\n");
+    if (r.interfaceKind == InterfaceKind::Serial)
+        pane.Add("  Baudrate:  " + std::to_string(r.baudRate) + "\n");
 
     pane.Add("\n\nInstrument Info. \n\n", InfoStyle::Bold);
     auto id = platform::SplitTerminated(r.identity.view(), ',');
@@ -142,7 +145,8 @@ std::vector<InfoRun> ShowInstrumentInfo(const ConnectionRecord& r, const platfor
 
     bool dateModel = IsCalibrationDateModel(r.modelCode);
     auto local = platform::SplitTerminated(r.calverReply.view(), '_');
-    if (dateModel && local.size() >= 3 && !local[0].empty() && !local[1].empty() && !local[2].empty()) {
+    if (dateModel && local.size() >= 3 && !local[0].empty() && !local[1].empty() &&
+        !local[2].empty()) {
         pane.Add("  Last local calibration:  \n    " + DateText(local) + "\n\n");
     }
 

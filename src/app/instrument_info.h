@@ -22,7 +22,8 @@ inline constexpr const char kInfoUnknownField[] = "Unknown";
 inline constexpr const char kInfoOverdueWarning[] = "  >18 months since KSL Calibration  ";
 
 // The whole pane for the record as it stands, judged against today's local date.
-std::vector<InfoRun> ShowInstrumentInfo(const transport::ConnectionRecord& record, const platform::LocalTime& today);
+std::vector<InfoRun> ShowInstrumentInfo(const transport::ConnectionRecord& record,
+                                        const platform::LocalTime& today);
 
 // The pane as plain text, runs joined.
 std::string InfoText(const std::vector<InfoRun>& runs);

@@ -36,6 +36,8 @@ std::array<ui::Rect, kControlCount> ComputeLayout(ui::Size outer, ui::Size clien
     return rects;
 }
 
-ui::Size MinimumWindowSize(ui::Size reference) { return {reference.width / 2, reference.height / 2}; }
+ui::Size MinimumWindowSize(ui::Size reference) {
+    return {reference.width / 2, reference.height / 2};
+}
 
 }  // namespace orvane::app

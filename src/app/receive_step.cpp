@@ -11,7 +11,9 @@
 namespace orvane::app {
 namespace {
 
-bool IsLineEnd(uint8_t c) { return c == '\n' || c == '\r' || c == 0; }
+bool IsLineEnd(uint8_t c) {
+    return c == '\n' || c == '\r' || c == 0;
+}
 
 }  // namespace
 
@@ -20,8 +22,8 @@ void ReceiveStep::Clear() {
     lineHasHigh_ = false;
 }
 
-ReceiveStep::Result ReceiveStep::Run(transport::ConnectionRecord& record, ui::TextBox& results, bool convertBinary,
-                                     const LineCounter& counter) {
+ReceiveStep::Result ReceiveStep::Run(transport::ConnectionRecord& record, ui::TextBox& results,
+                                     bool convertBinary, const LineCounter& counter) {
     uint8_t chunk[16384];
     int n = 0;
     for (std::size_t left = bytesPerRun_; left > 0; left -= static_cast<std::size_t>(n)) {
@@ -44,7 +46,8 @@ ReceiveStep::Result ReceiveStep::Run(transport::ConnectionRecord& record, ui::Te
                 FinishLine(record, results, convertBinary, counter);
                 i = end + 1;
             } else {
-                if (count_ == kReceiveBufferSize - 1) FinishLine(record, results, convertBinary, counter);
+                if (count_ == kReceiveBufferSize - 1)
+                    FinishLine(record, results, convertBinary, counter);
                 i = end;
             }
         }
@@ -52,8 +55,8 @@ ReceiveStep::Result ReceiveStep::Run(transport::ConnectionRecord& record, ui::Te
     return Result::Idle;
 }
 
-void ReceiveStep::FinishLine(const transport::ConnectionRecord& record, ui::TextBox& results, bool convertBinary,
-                             const LineCounter& counter) {
+void ReceiveStep::FinishLine(const transport::ConnectionRecord& record, ui::TextBox& results,
+                             bool convertBinary, const LineCounter& counter) {
     if (count_ == 0) return;
     transport::CommsLogReceive(std::string_view(line_.data(), count_), record);
     if (!convertBinary || !lineHasHigh_) {

@@ -21,13 +21,14 @@ inline constexpr std::size_t kReceiveBufferSize = 20480;
 inline constexpr std::size_t kReceiveBytesPerRun = 1 << 20;
 
 class ReceiveStep {
-public:
+  public:
     enum class Result { Idle, ReadFailure };
 
     // Called with the length of each raw line shown (the script engine counts them).
     using LineCounter = std::function<void(std::size_t)>;
 
-    explicit ReceiveStep(std::size_t bytesPerRun = kReceiveBytesPerRun) : bytesPerRun_(bytesPerRun) {}
+    explicit ReceiveStep(std::size_t bytesPerRun = kReceiveBytesPerRun)
+        : bytesPerRun_(bytesPerRun) {}
 
     // Takes the bytes waiting (up to the per-call limit), never waits. A line ends
     // at LF, CR or a zero byte, or at once when it reaches 20479 bytes; an
@@ -41,9 +42,9 @@ public:
     void Clear();
     std::size_t pending() const { return count_; }
 
-private:
-    void FinishLine(const transport::ConnectionRecord& record, ui::TextBox& results, bool convertBinary,
-                    const LineCounter& counter);
+  private:
+    void FinishLine(const transport::ConnectionRecord& record, ui::TextBox& results,
+                    bool convertBinary, const LineCounter& counter);
 
     std::size_t bytesPerRun_;
     std::array<char, kReceiveBufferSize + 2> line_{};  // and the line end

@@ -42,7 +42,8 @@ bool IsDebugFileArgument(const std::string& arg) {
 
 std::string FolderOf(const std::string& path) {
     auto slash = path.find_last_of('/');
-    return slash == std::string::npos || slash == 0 ? std::string(slash == 0 ? "/" : ".") : path.substr(0, slash);
+    return slash == std::string::npos || slash == 0 ? std::string(slash == 0 ? "/" : ".")
+                                                    : path.substr(0, slash);
 }
 
 }  // namespace
@@ -54,7 +55,9 @@ std::string WindowTitle() {
 
 std::string ConnectedCaption(const ConnectionRecord& r) {
     std::string caption = WindowTitle() + "     ";
-    caption += r.interfaceKind == InterfaceKind::Lan ? "LAN" : r.interfaceKind == InterfaceKind::Usb ? "USB" : "SER";
+    caption += r.interfaceKind == InterfaceKind::Lan   ? "LAN"
+               : r.interfaceKind == InterfaceKind::Usb ? "USB"
+                                                       : "SER";
     if (r.modelCode == connection::kModelBootcode) {
         caption += kCaptionSuffixBootcode;
     } else if (r.identity.empty()) {
@@ -87,8 +90,8 @@ ui::Size Shell::Start(const std::vector<std::string>& args) {
         platform::MakeFolders(FolderOf(settings_->path()));
         platform::LocalTime t = platform::ClockOrSystem(record_->linkOptions.clock)->Now();
         settings_->WriteString(kSectionInit, kKeyCreated,
-                               platform::Format("%02d:%02d:%02d %d/%d/%d", t.hour, t.minute, t.second, t.day,
-                                                t.month, t.year));
+                               platform::Format("%02d:%02d:%02d %d/%d/%d", t.hour, t.minute,
+                                                t.second, t.day, t.month, t.year));
     }
     TellUnreadableSettings();
     connection::LoadConnectionSettings(settings(), *record_);

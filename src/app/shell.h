@@ -72,7 +72,7 @@ std::string WindowTitle();
 std::string ConnectedCaption(const transport::ConnectionRecord& record);
 
 class Shell final : public ui::PaneLayout {
-public:
+  public:
     // settingsFile: the settings file to use, or nothing when none can be kept.
     Shell(ShellUi ui, std::optional<std::string> settingsFile, ShellHooks hooks = {});
     ~Shell() override;

@@ -13,9 +13,9 @@
 #include "cli/stop_signals.h"
 #include "cli/terminal_lan_find.h"
 #include "cli/terminal_upgrade.h"
-#include "firmware/upgrade_flow.h"
-#include "connection/lan_search.h"
 #include "connection/connection_settings.h"
+#include "connection/lan_search.h"
+#include "firmware/upgrade_flow.h"
 #include "platform/clock.h"
 #include "platform/diagnostics.h"
 #include "platform/settings_location.h"
@@ -88,7 +88,8 @@ bool CliApp::Connect() {
         demo.diagnostics = &diagnostics_;
         demo_ = std::make_unique<sim::PtyEndpoint>(std::move(demo));
         if (!demo_->Ok() || !demo_->Start()) {
-            std::fprintf(stderr, "orvane2-cli: the demo instrument did not start: %s\n", demo_->Error().c_str());
+            std::fprintf(stderr, "orvane2-cli: the demo instrument did not start: %s\n",
+                         demo_->Error().c_str());
             return false;
         }
         r.interfaceKind = InterfaceKind::Usb;
@@ -104,9 +105,10 @@ bool CliApp::Connect() {
     }
     if (r.interfaceKind == InterfaceKind::None) {
         if (settingsUnreadable) return false;  // that is why none was chosen, and it was said
-        std::fprintf(stderr,
-                     "orvane2-cli: no instrument chosen: give --usb, --serial, --lan or --demo, or save a "
-                     "connection in the desktop program\n");
+        std::fprintf(
+            stderr,
+            "orvane2-cli: no instrument chosen: give --usb, --serial, --lan or --demo, or save a "
+            "connection in the desktop program\n");
         return false;
     }
     shell_->HandleCommand(ui::kCmdConnection, 1);
@@ -170,7 +172,8 @@ int CliApp::RunCommand() {
     if (options_.command == "set-clock") return SetClock();
     if (options_.command == "discover") return Discover();
     if (options_.command == "upgrade") return Upgrade();
-    std::fprintf(stderr, "orvane2-cli: %s is not built into this version\n", options_.command.c_str());
+    std::fprintf(stderr, "orvane2-cli: %s is not built into this version\n",
+                 options_.command.c_str());
     return kExitUsage;
 }
 
@@ -201,7 +204,8 @@ int CliApp::Upgrade() {
         firmware::RunFirmwareUpgrade({boxes_, files_, cursor_, dialogs}, shell_->record());
     // The worker's first act is to send the instrument into its bootloader;
     // only a completed upgrade restarts it.
-    if (!succeeded && dialogs.upgradeStarted()) std::fprintf(stderr, "orvane2-cli: %s\n", kLeftInBootloaderText);
+    if (!succeeded && dialogs.upgradeStarted())
+        std::fprintf(stderr, "orvane2-cli: %s\n", kLeftInBootloaderText);
     if (int sig = dialogs.heldSignal()) return 128 + sig;
     if (succeeded) return kExitOk;
     // Once the worker ran, a failure is a failed upgrade; before it, the user or
@@ -280,7 +284,8 @@ int CliApp::Console() {
         if (out_.Error() != 0) break;
         LineEditor::Event event = editor.Next();
         if (event.kind == LineEditor::Event::None) {
-            pollfd fds[2] = {{STDIN_FILENO, POLLIN, 0}, {transport::ChannelDescriptor(r), POLLIN, 0}};
+            pollfd fds[2] = {{STDIN_FILENO, POLLIN, 0},
+                             {transport::ChannelDescriptor(r), POLLIN, 0}};
             ::poll(fds, 2, 10);
             // POLLHUP, POLLERR or POLLNVAL too: the read then finds the end of input.
             if (fds[0].revents != 0) editor.Read();
@@ -293,7 +298,7 @@ int CliApp::Console() {
         }
         if (event.kind == LineEditor::Event::Up || event.kind == LineEditor::Event::Down) {
             shell_->HandleCommand(event.kind == LineEditor::Event::Up ? ui::kCmdHistoryPrevious
-                                                                     : ui::kCmdHistoryNext);
+                                                                      : ui::kCmdHistoryNext);
             editor.SetLine(commandLine_.Text());
             continue;
         }

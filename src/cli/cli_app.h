@@ -18,14 +18,14 @@ class PtyEndpoint;
 namespace orvane::cli {
 
 class CliApp {
-public:
-  // out: the program's stdout, which outlives the app.
-  CliApp(CliOptions options, StandardOutput& out);
-  ~CliApp();
-  // Runs the command; the exit status.
-  int Run();
+  public:
+    // out: the program's stdout, which outlives the app.
+    CliApp(CliOptions options, StandardOutput& out);
+    ~CliApp();
+    // Runs the command; the exit status.
+    int Run();
 
-private:
+  private:
     bool Connect();
     // One turn of the main window's loop: the timer tick, then posted commands.
     void Pump();

@@ -27,7 +27,8 @@ bool TakesArgs(const std::string& command, std::size_t n, std::string& error) {
         error = command + " needs exactly one FILE";
         return false;
     }
-    if ((command == "identify" || command == "console" || command == "discover" || command == "set-clock") &&
+    if ((command == "identify" || command == "console" || command == "discover" ||
+         command == "set-clock") &&
         n != 0) {
         error = command + " takes no arguments";
         return false;
@@ -115,7 +116,8 @@ bool ParseCliOptions(int argc, const char* const* argv, CliOptions& o, std::stri
         error = "--baud goes with --serial";
         return false;
     }
-    static const char* const kCommands[] = {"identify", "query", "console", "run", "upgrade", "discover", "set-clock"};
+    static const char* const kCommands[] = {"identify", "query",    "console",  "run",
+                                            "upgrade",  "discover", "set-clock"};
     bool known = false;
     for (const char* c : kCommands) known = known || o.command == c;
     if (o.command.empty()) {

@@ -11,9 +11,11 @@
 namespace orvane::cli {
 
 inline constexpr int kExitOk = 0;
-inline constexpr int kExitRefused = 1;     // a failed test, a refused question, nothing found
-inline constexpr int kExitOutputFailed = 1;  // stdout or the comms log could not be written (a closed pipe aside)
-inline constexpr int kExitSendFailed = 2;  // a command could not be sent; an upgrade failed once started
+inline constexpr int kExitRefused = 1;  // a failed test, a refused question, nothing found
+inline constexpr int kExitOutputFailed =
+    1;  // stdout or the comms log could not be written (a closed pipe aside)
+inline constexpr int kExitSendFailed =
+    2;  // a command could not be sent; an upgrade failed once started
 inline constexpr int kExitNoConnection = 3;
 inline constexpr int kExitBadFile = 4;
 inline constexpr int kExitUsage = 64;
@@ -21,7 +23,7 @@ inline constexpr int kExitUsage = 64;
 struct CliOptions {
     // The connection; kind None means "as the settings file says".
     transport::InterfaceKind kind = transport::InterfaceKind::None;
-    std::string device;   // --usb / --serial
+    std::string device;  // --usb / --serial
     uint32_t baud = 9600;
     bool baudGiven = false;
     std::string address;  // --lan

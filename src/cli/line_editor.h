@@ -15,7 +15,7 @@
 namespace orvane::cli {
 
 class LineEditor {
-public:
+  public:
     struct Event {
         enum Kind { None, Line, Up, Down, End } kind = None;
         std::string line;
@@ -41,7 +41,7 @@ public:
 
     static constexpr const char kPrompt[] = "orvane2> ";
 
-private:
+  private:
     void Redraw();
 
     StandardOutput& out_;
@@ -50,8 +50,8 @@ private:
     bool eof_ = false;
     termios saved_{};
     std::optional<StopSignals> signals_;  // puts saved_ back if a signal ends the program
-    std::string input_;    // bytes read and not yet turned into events
-    std::string line_;     // the line being typed (interactive)
+    std::string input_;                   // bytes read and not yet turned into events
+    std::string line_;                    // the line being typed (interactive)
 };
 
 }  // namespace orvane::cli

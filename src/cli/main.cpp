@@ -14,7 +14,8 @@ int RunCli(int argc, char** argv, orvane::cli::StandardOutput& out) {
     orvane::cli::CliOptions options;
     std::string error;
     if (!orvane::cli::ParseCliOptions(argc, argv, options, error)) {
-        std::fprintf(stderr, "orvane2-cli: %s\n\n%s", error.c_str(), orvane::cli::CliUsage().c_str());
+        std::fprintf(stderr, "orvane2-cli: %s\n\n%s", error.c_str(),
+                     orvane::cli::CliUsage().c_str());
         return orvane::cli::kExitUsage;
     }
     if (options.help) {

@@ -14,7 +14,8 @@ void StandardOutput::NoteFailure() {
 
 void StandardOutput::Write(std::string_view text) {
     if (firstError_ != 0) return;
-    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0) NoteFailure();
+    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0)
+        NoteFailure();
 }
 
 int StandardOutput::Finish(int status) {

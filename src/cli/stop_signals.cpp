@@ -22,7 +22,7 @@ struct Caught {
     bool restoreTerminal = false;
     termios terminal{};
     bool installed[kCaughtCount]{};
-    struct sigaction previous[kCaughtCount]{};
+    struct sigaction previous[kCaughtCount] {};
     // Texts are made before the handler can run: it may only write(2) them.
     std::string notice, warning, stopped, clearLine;
     std::atomic<int> presses{0};
@@ -126,6 +126,8 @@ StopSignals::~StopSignals() {
     }
 }
 
-int StopSignals::Held() const { return g_caught.held.load(); }
+int StopSignals::Held() const {
+    return g_caught.held.load();
+}
 
 }  // namespace orvane::cli

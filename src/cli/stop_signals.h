@@ -19,13 +19,14 @@ inline constexpr int kPressWindowMs = 2000;
 inline constexpr char kHoldNotice[] =
     "orvane2-cli: the firmware is being written; the upgrade will end when it is safe to stop";
 inline constexpr char kHoldWarning[] =
-    "orvane2-cli: stopping now leaves the instrument running its bootloader; press Ctrl-C again to stop "
+    "orvane2-cli: stopping now leaves the instrument running its bootloader; press Ctrl-C again to "
+    "stop "
     "anyway";
 inline constexpr char kLeftInBootloaderText[] =
     "the instrument is running its bootloader; run the upgrade again to finish it";
 
 class StopSignals {
-public:
+  public:
     enum class Mode { Stop, Hold };
     // terminal: the settings of stdin to put back before a signal ends the program; may be null.
     explicit StopSignals(Mode mode, const termios* terminal = nullptr);

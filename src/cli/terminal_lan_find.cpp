@@ -6,14 +6,14 @@ namespace orvane::cli {
 namespace {
 
 class RowPrinter final : public ui::LanFindDialogView {
-public:
-  explicit RowPrinter(StandardOutput& out) : out_(out) {}
-  void AddColumn(std::string_view, int) override {}
-  void SetFullRowSelect(bool) override {}
-  int AddRow(std::string_view address, std::string_view text, int data) override {
-      out_.Write(MadeVisible(address) + '\t' + MadeVisible(text) + '\n');
-      data_.push_back(data);
-      return static_cast<int>(data_.size()) - 1;
+  public:
+    explicit RowPrinter(StandardOutput& out) : out_(out) {}
+    void AddColumn(std::string_view, int) override {}
+    void SetFullRowSelect(bool) override {}
+    int AddRow(std::string_view address, std::string_view text, int data) override {
+        out_.Write(MadeVisible(address) + '\t' + MadeVisible(text) + '\n');
+        data_.push_back(data);
+        return static_cast<int>(data_.size()) - 1;
     }
     int RowCount() const override { return static_cast<int>(data_.size()); }
     int RowData(int row) const override {
@@ -26,11 +26,11 @@ public:
     void Close(int result) override { result_ = result; }
     int result_ = 0;
 
-private:
-  StandardOutput& out_;
-  std::vector<int> data_;
-  ui::MemoryButton ok_;
-  ui::NullWaitCursor cursor_;
+  private:
+    StandardOutput& out_;
+    std::vector<int> data_;
+    ui::MemoryButton ok_;
+    ui::NullWaitCursor cursor_;
 };
 
 }  // namespace

@@ -14,14 +14,14 @@
 namespace orvane::cli {
 
 class TerminalLanFind final : public ui::LanFindDialogRunner {
-public:
-  explicit TerminalLanFind(StandardOutput& out) : out_(out) {}
-  int RunLanFindDialog(ui::LanFindDialogEvents& events) override;
-  int rows() const { return rows_; }
+  public:
+    explicit TerminalLanFind(StandardOutput& out) : out_(out) {}
+    int RunLanFindDialog(ui::LanFindDialogEvents& events) override;
+    int rows() const { return rows_; }
 
-private:
-  StandardOutput& out_;
-  int rows_ = 0;
+  private:
+    StandardOutput& out_;
+    int rows_ = 0;
 };
 
 // The Connect dialog the search writes its chosen address into; on a terminal

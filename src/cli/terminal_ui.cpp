@@ -53,11 +53,14 @@ const char* Choices(MessageButtons b) {
 
 }  // namespace
 
-bool IsTerminal(std::FILE* stream) { return ::isatty(::fileno(stream)) == 1; }
+bool IsTerminal(std::FILE* stream) {
+    return ::isatty(::fileno(stream)) == 1;
+}
 
 ui::MessageAnswer TerminalMessageBoxes::Show(const ui::MessageRequest& request) {
     // Boxes carry names and texts from files and from the instrument.
-    std::fprintf(stderr, "%s: %s\n", MadeVisible(request.caption).c_str(), MadeVisible(request.text).c_str());
+    std::fprintf(stderr, "%s: %s\n", MadeVisible(request.caption).c_str(),
+                 MadeVisible(request.text).c_str());
     if (request.buttons == MessageButtons::Ok) return MessageAnswer::Ok;
     MessageAnswer answer = Negative(request.buttons);
     if (yes_) {

@@ -29,14 +29,14 @@ struct Colors {
 bool IsTerminal(std::FILE* stream);
 
 class TerminalMessageBoxes final : public ui::MessageBoxes {
-public:
+  public:
     explicit TerminalMessageBoxes(bool yes) : yes_(yes) {}
     ui::MessageAnswer Show(const ui::MessageRequest& request) override;
     // What the last question was answered (a refusal decides an exit status).
     std::optional<ui::MessageAnswer> lastAnswer;
     int refusals = 0;
 
-private:
+  private:
     bool yes_;
 };
 
@@ -66,12 +66,12 @@ class TerminalFileDialogs final : public ui::FileDialogs {
         return {ui::FileChoice::Outcome::Chosen, *path_};
     }
 
-private:
+  private:
     std::optional<std::string> path_;
 };
 
 class TerminalBeeper final : public ui::Beeper {
-public:
+  public:
     void Beep() override;
 };
 

@@ -15,44 +15,44 @@ namespace {
 
 // The file list: printed, then Accept asked for as a question would be.
 class TerminalFilesList final : public ui::FilesListWindow {
-public:
-  TerminalFilesList(StandardOutput& out, TerminalMessageBoxes& boxes, Colors colors)
-      : out_(out), boxes_(boxes), colors_(colors) {}
-  void SetTitle(const std::string& title) override { title_ = title; }
-  void SetRichText(const std::string& rtf) override { rtf_ = rtf; }
-  void EnableAccept(bool enabled) override { accept_ = enabled; }
-  int RunModal() override {
-      out_.Write(colors_.Bold() + MadeVisible(title_) + colors_.Reset() + '\n' +
-                 RtfAsTerminalText(rtf_, colors_));
-      if (!accept_) {
-          std::fprintf(stderr, "%s: the files above cannot be used; nothing was erased.\n",
-                       MadeVisible(title_).c_str());
-          return ui::kFilesListCancelId;
-      }
-      ui::MessageAnswer a = boxes_.Show({"Accept these files and upgrade the instrument?", title_,
-                                         ui::MessageIcon::Question, ui::MessageButtons::YesNo});
-      return a == ui::MessageAnswer::Yes ? ui::kFilesListAcceptId : ui::kFilesListCancelId;
+  public:
+    TerminalFilesList(StandardOutput& out, TerminalMessageBoxes& boxes, Colors colors)
+        : out_(out), boxes_(boxes), colors_(colors) {}
+    void SetTitle(const std::string& title) override { title_ = title; }
+    void SetRichText(const std::string& rtf) override { rtf_ = rtf; }
+    void EnableAccept(bool enabled) override { accept_ = enabled; }
+    int RunModal() override {
+        out_.Write(colors_.Bold() + MadeVisible(title_) + colors_.Reset() + '\n' +
+                   RtfAsTerminalText(rtf_, colors_));
+        if (!accept_) {
+            std::fprintf(stderr, "%s: the files above cannot be used; nothing was erased.\n",
+                         MadeVisible(title_).c_str());
+            return ui::kFilesListCancelId;
+        }
+        ui::MessageAnswer a = boxes_.Show({"Accept these files and upgrade the instrument?", title_,
+                                           ui::MessageIcon::Question, ui::MessageButtons::YesNo});
+        return a == ui::MessageAnswer::Yes ? ui::kFilesListAcceptId : ui::kFilesListCancelId;
     }
 
-private:
-  StandardOutput& out_;
-  TerminalMessageBoxes& boxes_;
-  Colors colors_;
-  std::string title_, rtf_;
-  bool accept_ = true;
+  private:
+    StandardOutput& out_;
+    TerminalMessageBoxes& boxes_;
+    Colors colors_;
+    std::string title_, rtf_;
+    bool accept_ = true;
 };
 
 class TerminalUpgradeView final : public ui::UpgradeDialogView {
-public:
-  TerminalUpgradeView(StandardOutput& out, TerminalMessageBoxes& boxes, Colors colors)
-      : out_(out),
-        boxes_(boxes),
-        colors_(colors),
-        tty_(IsTerminal(stdout)),
-        start_(std::chrono::steady_clock::now()) {}
+  public:
+    TerminalUpgradeView(StandardOutput& out, TerminalMessageBoxes& boxes, Colors colors)
+        : out_(out),
+          boxes_(boxes),
+          colors_(colors),
+          tty_(IsTerminal(stdout)),
+          start_(std::chrono::steady_clock::now()) {}
 
-  void SetTitle(const std::string& title) override {
-      out_.Write(colors_.Bold() + MadeVisible(title) + colors_.Reset() + '\n');
+    void SetTitle(const std::string& title) override {
+        out_.Write(colors_.Bold() + MadeVisible(title) + colors_.Reset() + '\n');
     }
     void SetStatus(std::string_view text) override {
         status_ = text;
@@ -100,7 +100,8 @@ public:
             std::deque<std::function<void()>> calls;
             {
                 std::unique_lock<std::mutex> lock(mutex_);
-                wake_.wait_for(lock, std::chrono::milliseconds(100), [&] { return closed_ || !queue_.empty(); });
+                wake_.wait_for(lock, std::chrono::milliseconds(100),
+                               [&] { return closed_ || !queue_.empty(); });
                 if (closed_) break;
                 calls.swap(queue_);
             }
@@ -115,13 +116,14 @@ public:
                 closed = closed_;
             }
             if (closed) break;
-            if (cancel_.Enabled() && cancel_.Caption() == firmware::kFinishedCaption) events.OnCancel();
+            if (cancel_.Enabled() && cancel_.Caption() == firmware::kFinishedCaption)
+                events.OnCancel();
         }
         if (tty_) out_.Write("\n");
         return result_;
     }
 
-private:
+  private:
     std::string BarText() const {
         constexpr int kWidth = 30;
         int filled = percent_ * kWidth / 100;
@@ -132,8 +134,9 @@ private:
         char tail[96];
         if (percent_ > 0 && percent_ < 100) {
             double left = elapsed * (100 - percent_) / percent_;
-            std::snprintf(tail, sizeof tail, "%3d%%  %.1f %%/s  %d:%02d left", percent_, percent_ / elapsed,
-                          static_cast<int>(left) / 60, static_cast<int>(left) % 60);
+            std::snprintf(tail, sizeof tail, "%3d%%  %.1f %%/s  %d:%02d left", percent_,
+                          percent_ / elapsed, static_cast<int>(left) / 60,
+                          static_cast<int>(left) % 60);
         } else {
             std::snprintf(tail, sizeof tail, "%3d%%", percent_);
         }
@@ -167,8 +170,8 @@ std::string RtfAsTerminalText(const std::string& rtf, const Colors& colors) {
         if (colors.on && run.underline) style += "\x1b[4m";
         if (colors.on && run.colour) {
             char code[32];
-            std::snprintf(code, sizeof code, "\x1b[38;2;%d;%d;%dm", run.colour->red, run.colour->green,
-                          run.colour->blue);
+            std::snprintf(code, sizeof code, "\x1b[38;2;%d;%d;%dm", run.colour->red,
+                          run.colour->green, run.colour->blue);
             style += code;
         }
         out += style + MadeVisible(run.text) + (style.empty() ? "" : colors.Reset());

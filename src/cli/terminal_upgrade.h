@@ -29,12 +29,12 @@ class TerminalUpgradeRunner final : public ui::UpgradeDialogRunner {
     // was held until "Finished"; 0 when none came.
     int heldSignal() const { return heldSignal_; }
 
-private:
-  StandardOutput& out_;
-  TerminalMessageBoxes& boxes_;
-  Colors colors_;
-  bool upgradeStarted_ = false;
-  int heldSignal_ = 0;
+  private:
+    StandardOutput& out_;
+    TerminalMessageBoxes& boxes_;
+    Colors colors_;
+    bool upgradeStarted_ = false;
+    int heldSignal_ = 0;
 };
 
 // The preview's RTF as terminal text.

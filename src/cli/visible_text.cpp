@@ -6,7 +6,11 @@ namespace {
 // The length of the UTF-8 sequence starting at text[i] when it is whole, else 0.
 std::size_t SequenceLength(std::string_view text, std::size_t i) {
     const unsigned char lead = static_cast<unsigned char>(text[i]);
-    const std::size_t length = lead >= 0xF5 ? 0 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
+    const std::size_t length = lead >= 0xF5   ? 0
+                               : lead >= 0xF0 ? 4
+                               : lead >= 0xE0 ? 3
+                               : lead >= 0xC2 ? 2
+                                              : 0;
     if (length == 0 || i + length > text.size()) return 0;
     for (std::size_t k = 1; k < length; ++k) {
         if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return 0;

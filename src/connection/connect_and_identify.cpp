@@ -12,9 +12,9 @@
 
 #include "connection/connection_texts.h"
 #include "connection/model_table.h"
+#include "platform/diagnostics.h"
 #include "platform/text_format.h"
 #include "transport/channel.h"
-#include "platform/diagnostics.h"
 #include "transport/discovery_targets.h"
 #include "transport/serial_link.h"
 #include "ui/message_box.h"
@@ -34,7 +34,8 @@ constexpr std::size_t kBootcodeMarkOffset = 7;  // from the eighth character on
 constexpr std::size_t kTraceMaxLength = 255;
 
 void Trace(const ConnectionRecord& r, const std::string& line) {
-    platform::TraceLine(r.linkOptions.diagnostics, std::string_view(line).substr(0, kTraceMaxLength));
+    platform::TraceLine(r.linkOptions.diagnostics,
+                        std::string_view(line).substr(0, kTraceMaxLength));
 }
 
 // Without the device's facts there is nothing better to say than the system's word.
@@ -51,7 +52,8 @@ std::string PermissionReasonOf(const std::string& path) {
 bool IsBroadcastAddress(const std::string& ip) {
     std::vector<uint32_t> parsed = transport::ParseDiscoveryAddresses(ip);
     std::vector<uint32_t> broadcasts = transport::BroadcastTargets();
-    return parsed.size() == 1 && std::find(broadcasts.begin(), broadcasts.end(), parsed[0]) != broadcasts.end();
+    return parsed.size() == 1 &&
+           std::find(broadcasts.begin(), broadcasts.end(), parsed[0]) != broadcasts.end();
 }
 
 std::string InvalidSettingReason(const ConnectionRecord& r) {
@@ -61,14 +63,16 @@ std::string InvalidSettingReason(const ConnectionRecord& r) {
     }
     if (!transport::IsSerialBaudRate(r.baudRate)) {
         const std::string allowed = SupportedBaudRatesText();
-        return r.baudRate == 0 ? Format(kReasonNoBaudRate, allowed.c_str())
-                               : Format(kReasonBadBaudRate, static_cast<unsigned>(r.baudRate), allowed.c_str());
+        return r.baudRate == 0
+                   ? Format(kReasonNoBaudRate, allowed.c_str())
+                   : Format(kReasonBadBaudRate, static_cast<unsigned>(r.baudRate), allowed.c_str());
     }
     return Format(kReasonOther, std::strerror(EINVAL));
 }
 
 std::string Reason(const ConnectionRecord& r) {
-    if (r.interfaceKind == InterfaceKind::Lan && r.openError != 0 && IsBroadcastAddress(r.ipAddress.str()))
+    if (r.interfaceKind == InterfaceKind::Lan && r.openError != 0 &&
+        IsBroadcastAddress(r.ipAddress.str()))
         return Format(kReasonBroadcast, r.ipAddress.c_str(), std::strerror(r.openError));
     switch (r.openError) {
         case EACCES:
@@ -96,7 +100,8 @@ std::string Reason(const ConnectionRecord& r) {
 }
 
 bool IsBootcodeAnswer(std::string_view text) {
-    return text.size() >= kBootcodeMarkOffset && text.substr(kBootcodeMarkOffset).substr(0, sizeof kBootcodeMark - 1) == kBootcodeMark;
+    return text.size() >= kBootcodeMarkOffset &&
+           text.substr(kBootcodeMarkOffset).substr(0, sizeof kBootcodeMark - 1) == kBootcodeMark;
 }
 
 // Sends a query and keeps its reply in field only when one came.
@@ -128,8 +133,9 @@ std::string SupportedBaudRatesText() {
 }
 
 std::string OpenFailureMessage(const ConnectionRecord& r) {
-    std::string text = r.interfaceKind == InterfaceKind::Lan ? Format(kFailedToConnectToIp, r.ipAddress.c_str())
-                                                              : Format(kUnableToOpenPort, r.comPort.c_str());
+    std::string text = r.interfaceKind == InterfaceKind::Lan
+                           ? Format(kFailedToConnectToIp, r.ipAddress.c_str())
+                           : Format(kUnableToOpenPort, r.comPort.c_str());
     std::string why = Reason(r);
     if (!why.empty()) text += "\n" + why;
     return text;

@@ -73,7 +73,8 @@ bool ValidateConnectionSettings(ui::MessageBoxes& owner, const ConnectionRecord&
     return false;
 }
 
-ConnectDialog::ConnectDialog(ConnectionRecord& record, platform::IniFile* settings, PortLister ports, Search search)
+ConnectDialog::ConnectDialog(ConnectionRecord& record, platform::IniFile* settings,
+                             PortLister ports, Search search)
     : record_(record), settings_(settings), ports_(std::move(ports)), search_(std::move(search)) {}
 
 void ConnectDialog::OnStart(ui::ConnectDialogView& view) {
@@ -134,7 +135,9 @@ void ConnectDialog::OnConnect() {
     record_.instrumentReady = false;
     record_.modelCode = 0;
     ReadConnectDialog(*view_, record_);
-    if (record_.interfaceKind != InterfaceKind::None && !ValidateConnectionSettings(view_->Boxes(), record_)) return;
+    if (record_.interfaceKind != InterfaceKind::None &&
+        !ValidateConnectionSettings(view_->Boxes(), record_))
+        return;
     // A failed attempt may have left the channel open, perhaps on another port
     // than the one now chosen: start each attempt from a closed channel.
     transport::CloseChannel(record_);
@@ -165,6 +168,8 @@ void ConnectDialog::OnSearch() {
     if (search_) search_(*view_);
 }
 
-void ConnectDialog::OnCancel() { view_->Close(ui::kDialogResultCancel); }
+void ConnectDialog::OnCancel() {
+    view_->Close(ui::kDialogResultCancel);
+}
 
 }  // namespace orvane::connection

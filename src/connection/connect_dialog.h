@@ -25,14 +25,14 @@ void ReadConnectDialog(ui::ConnectDialogView& view, transport::ConnectionRecord&
 bool ValidateConnectionSettings(ui::MessageBoxes& owner, const transport::ConnectionRecord& record);
 
 class ConnectDialog final : public ui::ConnectDialogEvents {
-public:
+  public:
     using PortLister = std::function<std::vector<std::string>()>;
     using Search = std::function<void(ui::ConnectDialogView&)>;
 
     // settings may be null (no settings file can be kept). ports lists the serial
     // ports present; search runs the LAN search and writes the chosen address.
-    ConnectDialog(transport::ConnectionRecord& record, platform::IniFile* settings, PortLister ports,
-                  Search search = {});
+    ConnectDialog(transport::ConnectionRecord& record, platform::IniFile* settings,
+                  PortLister ports, Search search = {});
 
     void OnStart(ui::ConnectDialogView& view) override;
     void OnInterfaceSelected() override;
@@ -42,7 +42,7 @@ public:
     void OnSearch() override;
     void OnCancel() override;
 
-private:
+  private:
     transport::ConnectionRecord& record_;
     platform::IniFile* settings_;
     PortLister ports_;

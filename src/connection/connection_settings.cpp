@@ -14,7 +14,8 @@ void LoadConnectionSettings(const platform::IniFile* settings, transport::Connec
         r.ipAddress.Clear();
         return;
     }
-    r.interfaceKind = static_cast<InterfaceKind>(settings->ReadInt(kSectionConnect, kKeyInterface, 0));
+    r.interfaceKind =
+        static_cast<InterfaceKind>(settings->ReadInt(kSectionConnect, kKeyInterface, 0));
     r.comPort = settings->ReadString(kSectionConnect, kKeyComPort, "");
     r.baudRate = static_cast<uint32_t>(settings->ReadInt(kSectionConnect, kKeyBaudRate, 0));
     r.ipAddress = settings->ReadString(kSectionConnect, kKeyIpAddr, "");

@@ -15,7 +15,8 @@ inline constexpr const char kUnknownInstrument[] = "Unknown Instrument";
 inline constexpr const char kIncompatibleInstrument[] = "Incompatable instrument";
 inline constexpr const char kConnectionFailed[] = "The connection failed";
 // Save as Default could not store the choices (caption "Orvane2").
-inline constexpr const char kSettingsNotSaved[] = "The connection settings were not saved to %s:\n%s";
+inline constexpr const char kSettingsNotSaved[] =
+    "The connection settings were not saved to %s:\n%s";
 inline constexpr const char kNoSettingsFile[] =
     "The connection settings were not saved: there is no settings folder (HOME is not set).";
 
@@ -28,7 +29,8 @@ inline constexpr const char kReasonPermissionOwner[] =
     "Permission denied: the port belongs to the user \"%s\" and the group \"%s\" with mode "
     "%04o, and there is no group you should join to use it. A udev rule can give the port a "
     "group that may read and write it (for example GROUP=\"dialout\", MODE=\"0660\").";
-inline constexpr const char kReasonBusy[] = "The port is in use by another program; close it and try again.";
+inline constexpr const char kReasonBusy[] =
+    "The port is in use by another program; close it and try again.";
 inline constexpr const char kReasonNoDevice[] =
     "There is no such port; check that the instrument is plugged in and switched on.";
 inline constexpr const char kReasonRefused[] =
@@ -36,18 +38,23 @@ inline constexpr const char kReasonRefused[] =
 inline constexpr const char kReasonNoAnswer[] = "Nothing answered within 2 seconds.";
 // The address, then what the system said.
 inline constexpr const char kReasonBroadcast[] =
-    "%s is a broadcast address, which reaches every machine on a network and cannot be connected to "
+    "%s is a broadcast address, which reaches every machine on a network and cannot be connected "
+    "to "
     "(the system said: %s). Give the address of the instrument itself.";
-inline constexpr const char kReasonBadAddress[] = "That is not a dotted IPv4 address such as 192.168.1.20.";
+inline constexpr const char kReasonBadAddress[] =
+    "That is not a dotted IPv4 address such as 192.168.1.20.";
 inline constexpr const char kReasonOther[] = "The system said: %s.";
 // A value the settings file (or a caller) gave that no port can use.
 inline constexpr const char kReasonBadInterface[] =
-    "The setting Interface is %u, which is no interface: it must be 1 (USB), 2 (LAN) or 3 (Serial).";
-inline constexpr const char kReasonNoBaudRate[] = "The setting BaudRate is missing or 0; the port needs one of %s.";
+    "The setting Interface is %u, which is no interface: it must be 1 (USB), 2 (LAN) or 3 "
+    "(Serial).";
+inline constexpr const char kReasonNoBaudRate[] =
+    "The setting BaudRate is missing or 0; the port needs one of %s.";
 inline constexpr const char kReasonBadBaudRate[] =
     "The setting BaudRate is %u, a rate the port cannot run at; it must be one of %s.";
 inline constexpr const char kReasonPortPathTooLong[] =
-    "The path of the port is %zu characters long, more than the %zu allowed; a shorter symbolic link to the "
+    "The path of the port is %zu characters long, more than the %zu allowed; a shorter symbolic "
+    "link to the "
     "device will do.";
 
 // Trace lines of the sequence.

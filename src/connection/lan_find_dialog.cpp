@@ -25,8 +25,8 @@ const char* StatusText(ProbeOutcome outcome) {
 
 }  // namespace
 
-LanFindDialog::LanFindDialog(transport::FoundInstrument* list, int count, transport::LinkOptions options,
-                             int workers)
+LanFindDialog::LanFindDialog(transport::FoundInstrument* list, int count,
+                             transport::LinkOptions options, int workers)
     : list_(list),
       count_(list ? std::min(count, transport::kFoundListSize) : 0),
       options_(options),

@@ -14,7 +14,7 @@ namespace orvane::connection {
 inline constexpr uint32_t kLanFindReplyTimeoutMs = 500;
 
 class LanFindDialog final : public ui::LanFindDialogEvents {
-public:
+  public:
     // The entries up to the first empty one (at most count) are checked, over
     // links made with options and the reply time-out above; an accepted
     // identity is written into its entry. workers: checks at once.
@@ -30,7 +30,7 @@ public:
     // The checks of the last start, in list order.
     const std::vector<ProbeResult>& Results() const { return results_; }
 
-private:
+  private:
     transport::FoundInstrument* list_;
     int count_;
     transport::LinkOptions options_;

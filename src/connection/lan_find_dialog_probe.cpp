@@ -53,8 +53,8 @@ int ReceiveReply(ConnectionRecord& r, std::string& reply) {
     }
 }
 
-void TraceCheck(platform::Diagnostics* diagnostics, const std::string& ipText, const ProbeResult& result,
-                int openError) {
+void TraceCheck(platform::Diagnostics* diagnostics, const std::string& ipText,
+                const ProbeResult& result, int openError) {
     std::string line = "LAN find: " + ipText + ": ";
     switch (result.outcome) {
         case ProbeOutcome::Identified:
@@ -132,7 +132,8 @@ std::vector<ProbeResult> ProbeAddresses(const std::vector<std::string>& addresse
     std::vector<ProbeResult> probed(distinct.size());
     std::atomic<std::size_t> next{0};
     auto work = [&] {
-        for (std::size_t i = next++; i < distinct.size(); i = next++) probed[i] = ProbeAddress(distinct[i], options);
+        for (std::size_t i = next++; i < distinct.size(); i = next++)
+            probed[i] = ProbeAddress(distinct[i], options);
     };
     std::size_t helpers =
         std::min<std::size_t>(static_cast<std::size_t>(std::max(workers, 1)), distinct.size());

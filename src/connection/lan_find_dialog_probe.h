@@ -39,6 +39,7 @@ ProbeResult ProbeAddress(const std::string& ipText, const transport::LinkOptions
 // Every address, at most workers at a time (1: one after another on this
 // thread); the results in the order of the addresses.
 std::vector<ProbeResult> ProbeAddresses(const std::vector<std::string>& addresses,
-                                        const transport::LinkOptions& options, int workers = kLanFindWorkers);
+                                        const transport::LinkOptions& options,
+                                        int workers = kLanFindWorkers);
 
 }  // namespace orvane::connection

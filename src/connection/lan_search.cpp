@@ -23,8 +23,9 @@ LanSearchResult RunLanSearch(ui::ConnectDialogView& view, ui::LanFindDialogRunne
     std::string source;
     std::string rejected = discovery.RejectedAddresses(&source);
     if (!rejected.empty()) {
-        view.Boxes().Show({platform::Format(kDiscoveryAddressNotIpv4, source.c_str(), rejected.c_str()),
-                           kLanFindCaption, ui::MessageIcon::Warning, ui::MessageButtons::Ok});
+        view.Boxes().Show(
+            {platform::Format(kDiscoveryAddressNotIpv4, source.c_str(), rejected.c_str()),
+             kLanFindCaption, ui::MessageIcon::Warning, ui::MessageButtons::Ok});
         return result;
     }
     auto list = std::make_unique<transport::FoundList>();
@@ -55,8 +56,8 @@ LanSearchResult RunLanSearch(ui::ConnectDialogView& view, ui::LanFindDialogRunne
     return result;
 }
 
-ConnectDialog::Search MakeLanSearch(ui::LanFindDialogRunner& runner, transport::DiscoverySettings settings,
-                                    int workers) {
+ConnectDialog::Search MakeLanSearch(ui::LanFindDialogRunner& runner,
+                                    transport::DiscoverySettings settings, int workers) {
     return [&runner, settings = std::move(settings), workers](ui::ConnectDialogView& view) {
         RunLanSearch(view, runner, settings, workers);
     };

@@ -21,10 +21,12 @@ struct LanSearchResult {
 
 // Searches as settings say; the instruments found are checked on their TCP port.
 LanSearchResult RunLanSearch(ui::ConnectDialogView& view, ui::LanFindDialogRunner& runner,
-                             const transport::DiscoverySettings& settings, int workers = kLanFindWorkers);
+                             const transport::DiscoverySettings& settings,
+                             int workers = kLanFindWorkers);
 
 // The search hook for ConnectDialog. The runner must outlive the hook.
-ConnectDialog::Search MakeLanSearch(ui::LanFindDialogRunner& runner, transport::DiscoverySettings settings,
+ConnectDialog::Search MakeLanSearch(ui::LanFindDialogRunner& runner,
+                                    transport::DiscoverySettings settings,
                                     int workers = kLanFindWorkers);
 
 }  // namespace orvane::connection

@@ -10,8 +10,9 @@ struct Row {
 
 // Order matters: longer names before the prefixes that would also catch them.
 constexpr Row kZdaRows[] = {
-    {"ZDAX", kModelZdax},   {"ZDA71", kModelZda71}, {"ZDA79", kModelZda71}, {"ZDA72", kModelZda71},
-    {"ZDA45", kModelZda45}, {"ZDA27", kModelZda45}, {"ZDA13", kModelZda45}, {"ZDA477", kModelZda477},
+    {"ZDAX", kModelZdax},   {"ZDA71", kModelZda71},   {"ZDA79", kModelZda71},
+    {"ZDA72", kModelZda71}, {"ZDA45", kModelZda45},   {"ZDA27", kModelZda45},
+    {"ZDA13", kModelZda45}, {"ZDA477", kModelZda477},
 };
 
 constexpr Row kRows[] = {
@@ -37,7 +38,9 @@ constexpr Row kRows[] = {
     {"VRN", kModelBrq},
 };
 
-bool StartsWith(std::string_view text, const char* name) { return text.substr(0, std::string_view(name).size()) == name; }
+bool StartsWith(std::string_view text, const char* name) {
+    return text.substr(0, std::string_view(name).size()) == name;
+}
 
 }  // namespace
 

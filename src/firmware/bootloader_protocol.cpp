@@ -58,8 +58,7 @@ LoaderReply SendAndExpectOk(std::string_view text, transport::ConnectionRecord& 
     // that has arrived, so looking at what it left costs no system call on
     // the usual path; when something is there, the line is drained of it.
     if (transport::ChannelBuffered(record) > 0) transport::ChannelDrain(record, 0);
-    if (SendWentNowhere(transport::ChannelSend(text, record), record))
-        return {};
+    if (SendWentNowhere(transport::ChannelSend(text, record), record)) return {};
     AwaitReply(record);
     std::string got;
     transport::ChannelReceiveLine(got, kLoaderReplyCapacity, record);

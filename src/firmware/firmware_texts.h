@@ -33,7 +33,8 @@ inline constexpr char kFinishedStatus[] = "Finished";
 inline constexpr char kRecordRefusedLog[] =
     "Line %lld (address %08X) was refused %d times; the last reply was %s";
 inline constexpr char kNoReplyText[] = "no reply";
-inline constexpr char kNoAccessCodeLog[] = "Sector %d has no bootloader access code; nothing was sent for it";
+inline constexpr char kNoAccessCodeLog[] =
+    "Sector %d has no bootloader access code; nothing was sent for it";
 inline constexpr char kCannotOpenFileLog[] = "Cannot open %s: %s";
 
 // The upgrade command.
@@ -46,23 +47,28 @@ inline constexpr char kLanHlxText[] =
     "HLX4377 and HLXM4328 instruments can only upgrade firmware using a serial connection";
 inline constexpr char kNoInstrumentQuestion[] =
     "No instrument was detected.\n\nDo you want to try and continue with the upgrade";
-inline constexpr char kNoLoadLinesText[] = "No valid load lines found in the upgrade descriptor file";
+inline constexpr char kNoLoadLinesText[] =
+    "No valid load lines found in the upgrade descriptor file";
 // With the limit of LOAD and OVER lines per target, and that limit less one.
 inline constexpr char kTooManyLoadLinesText[] =
-    "The upgrade descriptor file has %d or more LOAD and OVER lines for one target; at most %d can be used.\n\n"
+    "The upgrade descriptor file has %d or more LOAD and OVER lines for one target; at most %d can "
+    "be used.\n\n"
     "Nothing has been erased or programmed.";
 // With the instrument's serial number: every file's serial range leaves it out.
 inline constexpr char kNothingAppliesText[] =
     "Nothing in the upgrade descriptor file applies to this instrument (serial number %d).\n\n"
     "Nothing has been erased or programmed.";
 inline constexpr char kModelMismatchText[] =
-    "The upgrade file is for a %s. You are connected to a %s\n\nPlease ensure the firmware file name and "
+    "The upgrade file is for a %s. You are connected to a %s\n\nPlease ensure the firmware file "
+    "name and "
     "target instrument model match before continuing\n";
 inline constexpr char kUnknownModelText[] = "Unknown Model";
 inline constexpr char kVersionUnreadableText[] =
     "Error communicating with instrument, unable to determine instrument internal version";
-inline constexpr char kIncompatibleText[] = "The connected instrument is incompatible with the selected firmware";
-inline constexpr char kNoTargetText[] = "Error reading firmware, unable to determine firmware target";
+inline constexpr char kIncompatibleText[] =
+    "The connected instrument is incompatible with the selected firmware";
+inline constexpr char kNoTargetText[] =
+    "Error reading firmware, unable to determine firmware target";
 inline constexpr char kFirmwareWarningTitle[] = "Firmware Warning";
 
 }  // namespace orvane::firmware

@@ -36,7 +36,8 @@ constexpr std::size_t kInstrumentModelMax = 127;
 
 class PollRepliesOff {
   public:
-    explicit PollRepliesOff(ConnectionRecord& record) : record_(record), saved_(record.pollReplies) {
+    explicit PollRepliesOff(ConnectionRecord& record)
+        : record_(record), saved_(record.pollReplies) {
         record.pollReplies = false;
     }
     ~PollRepliesOff() { record_.pollReplies = saved_; }
@@ -48,7 +49,8 @@ class PollRepliesOff {
     bool saved_;
 };
 
-void Tell(ui::MessageBoxes& boxes, const std::string& text, const char* caption, ui::MessageIcon icon) {
+void Tell(ui::MessageBoxes& boxes, const std::string& text, const char* caption,
+          ui::MessageIcon icon) {
     boxes.Show({text, caption, icon, ui::MessageButtons::Ok});
 }
 
@@ -74,8 +76,12 @@ std::string ExtensionOf(const std::string& path) {
                                                                 : name.substr(dot + 1));
 }
 
-bool IsZdaFamily(uint32_t code) { return code == kModelZda71 || code == kModelZda45 || code == kModelZda477; }
-bool IsGdmb(uint32_t code) { return code == kModelGdmb68 || code == kModelGdmb87; }
+bool IsZdaFamily(uint32_t code) {
+    return code == kModelZda71 || code == kModelZda45 || code == kModelZda477;
+}
+bool IsGdmb(uint32_t code) {
+    return code == kModelGdmb68 || code == kModelGdmb87;
+}
 
 // The instrument's model: the identity after its first comma.
 std::string InstrumentModelText(const ConnectionRecord& record) {
@@ -133,7 +139,9 @@ std::optional<int> ChooseTargetSlot(ui::MessageBoxes& boxes, const UpgradeContex
     bool comparisonFailed = false;
     for (int slot = 0; slot < kTargetSlots; ++slot) {
         const TargetRule& rule = context.targets[static_cast<std::size_t>(slot)];
-        if (slot == 0 && (rule.versionTest == VersionTest::Any || record.modelCode == kModelBootcode)) return 0;
+        if (slot == 0 &&
+            (rule.versionTest == VersionTest::Any || record.modelCode == kModelBootcode))
+            return 0;
         if (!IsComparison(rule.versionTest)) continue;
         auto fields = platform::SplitTerminated(record.versionReply.view(), ',');
         if (fields.size() < 2) {
@@ -155,7 +163,8 @@ std::optional<int> ChooseTargetSlot(ui::MessageBoxes& boxes, const UpgradeContex
 std::optional<std::string> ChooseFile(ui::FileDialogs& files) {
     ui::FileDialogRequest request;
     request.title = kSelectFirmwareFileTitle;
-    request.filters = {{kDescriptorFilterName, kDescriptorFilterPattern}, {kHexFilterName, kHexFilterPattern}};
+    request.filters = {{kDescriptorFilterName, kDescriptorFilterPattern},
+                       {kHexFilterName, kHexFilterPattern}};
     request.filterIndex = 1;
     request.fileMustExist = true;
     request.pathMustExist = true;
@@ -181,14 +190,16 @@ bool RunFirmwareUpgrade(const UpgradeFlowUi& ui, ConnectionRecord& record) {
     bool identified = false;
     if (record.instrumentReady) {
         identified = Reidentify(ui, record);
-        if (identified && record.interfaceKind == transport::InterfaceKind::Lan && record.modelCode == kModelHlx43) {
+        if (identified && record.interfaceKind == transport::InterfaceKind::Lan &&
+            record.modelCode == kModelHlx43) {
             Tell(ui.boxes, kLanHlxText, ui::kAppName, ui::MessageIcon::Information);
             result = -1;
         }
     }
     if (!identified) {
         ui::MessageAnswer answer =
-            ui.boxes.Show({kNoInstrumentQuestion, ui::kAppName, ui::MessageIcon::Question, ui::MessageButtons::YesNo});
+            ui.boxes.Show({kNoInstrumentQuestion, ui::kAppName, ui::MessageIcon::Question,
+                           ui::MessageButtons::YesNo});
         if (answer != ui::MessageAnswer::Yes) result = -1;
     }
     // Whatever was answered, the channel is re-opened and the instrument asked again.
@@ -211,7 +222,8 @@ bool RunFirmwareUpgrade(const UpgradeFlowUi& ui, ConnectionRecord& record) {
         return false;
     }
     if (result >= kMaxLoadEntries) {
-        Tell(ui.boxes, platform::Format(kTooManyLoadLinesText, kMaxLoadEntries, kMaxLoadEntries - 1),
+        Tell(ui.boxes,
+             platform::Format(kTooManyLoadLinesText, kMaxLoadEntries, kMaxLoadEntries - 1),
              kUpgradeFirmwareTitle, ui::MessageIcon::Information);
         return false;
     }
@@ -243,20 +255,23 @@ bool RunFirmwareUpgrade(const UpgradeFlowUi& ui, ConnectionRecord& record) {
 
     const auto& warning = context.targets[chosen].warning;
     if (!warning.empty()) {
-        ui::MessageAnswer answer = ui.boxes.Show(
-            {warning.str(), kFirmwareWarningTitle, ui::MessageIcon::Warning, ui::MessageButtons::OkCancel});
+        ui::MessageAnswer answer =
+            ui.boxes.Show({warning.str(), kFirmwareWarningTitle, ui::MessageIcon::Warning,
+                           ui::MessageButtons::OkCancel});
         if (answer != ui::MessageAnswer::Ok) return false;
     }
 
     std::optional<std::string> preview;
     {
         ui::WaitCursorGuard hourglass(ui.cursor);  // every file is checked for the preview
-        preview = BuildPlanPreview(std::span<LoadEntry>(entries.data(), static_cast<std::size_t>(count)),
-                                   record.identity.view(), context.targetModel.view(), planError);
+        preview =
+            BuildPlanPreview(std::span<LoadEntry>(entries.data(), static_cast<std::size_t>(count)),
+                             record.identity.view(), context.targetModel.view(), planError);
     }
     if (!preview) return false;
     std::unique_ptr<ui::FilesListWindow> list = ui.dialogs.MakeFilesListWindow();
-    if (!list || RunFilesListDialog(*list, planError, *preview) != ui::kFilesListAcceptId) return false;
+    if (!list || RunFilesListDialog(*list, planError, *preview) != ui::kFilesListAcceptId)
+        return false;
     list.reset();
     preview.reset();
 

@@ -67,7 +67,8 @@ class PieceReader {
             std::size_t take = std::min(room, size_ - at_);
             const char* start = buffer_ + at_;
             const void* lineFeed = std::memchr(start, '\n', take);
-            if (lineFeed) take = static_cast<std::size_t>(static_cast<const char*>(lineFeed) - start) + 1;
+            if (lineFeed)
+                take = static_cast<std::size_t>(static_cast<const char*>(lineFeed) - start) + 1;
             piece.append(start, take);
             at_ += take;
             if (lineFeed || piece.size() == static_cast<std::size_t>(kLoaderLineLimit)) return true;
@@ -99,7 +100,9 @@ std::string RecordText(std::string piece) {
     return piece;
 }
 
-std::string RecordOnly(const std::string& text) { return text.substr(0, text.find_first_of("\r\n")); }
+std::string RecordOnly(const std::string& text) {
+    return text.substr(0, text.find_first_of("\r\n"));
+}
 
 class Conversation {
   public:
@@ -140,7 +143,8 @@ class Conversation {
         uint64_t k = 0;
         for (const EraseItem& item : erase_) {
             ++k;
-            report_.Status(Format(item.noErase ? kSkippingSectorStatus : kErasingSectorStatus, item.sector));
+            report_.Status(
+                Format(item.noErase ? kSkippingSectorStatus : kErasingSectorStatus, item.sector));
             report_.Progress(PercentDone(erase_.size(), k));
             if (item.noErase) continue;
             if (!SendSectorCode(item.sector, record_).ok ||
@@ -171,11 +175,13 @@ class Conversation {
         report_.Status(Format(kSendingFileStatus, name));
         // The file may have changed since the preview: a FIFO put in its place
         // must not hold the instrument in its bootloader for ever.
-        platform::RegularFile file = platform::OpenRegularFile(entry.path.str(), platform::FileAccess::Read);
+        platform::RegularFile file =
+            platform::OpenRegularFile(entry.path.str(), platform::FileAccess::Read);
         if (!file.ok()) {
-            const char* why = file.refusal == platform::FileRefusal::Folder       ? kHexIsFolderText
-                              : file.refusal == platform::FileRefusal::NotRegular ? kHexNotAFileText
-                                                                                   : file.reason.c_str();
+            const char* why = file.refusal == platform::FileRefusal::Folder ? kHexIsFolderText
+                              : file.refusal == platform::FileRefusal::NotRegular
+                                  ? kHexNotAFileText
+                                  : file.reason.c_str();
             report_.Log(Format(kSendFailedLog, name));
             report_.Log(Format(kCannotOpenFileLog, entry.path.c_str(), why));
             return false;

@@ -111,7 +111,8 @@ ui::MessageAnswer MessageBoxWindow::Show(const ui::MessageRequest& request) {
             QCoreApplication::instance(),
             [owner = owner_, request] { MessageBoxWindow(owner.data()).Show(request); },
             Qt::QueuedConnection);
-        return request.buttons == ui::MessageButtons::Ok ? ui::MessageAnswer::Ok : ui::MessageAnswer::Cancel;
+        return request.buttons == ui::MessageButtons::Ok ? ui::MessageAnswer::Ok
+                                                         : ui::MessageAnswer::Cancel;
     }
     QMessageBox box(owner_.data());
     box.setWindowTitle(FromUtf8(request.caption));

@@ -62,7 +62,8 @@ int main(int argc, char** argv) {
     if (options.demo) {
         sim::InstrumentConfig config;
         config.diagnostics = &diagnostics;
-        demo = std::make_unique<gui::DemoInstrument>(std::move(config), sim::kInstrumentTcpPort, true);
+        demo =
+            std::make_unique<gui::DemoInstrument>(std::move(config), sim::kInstrumentTcpPort, true);
         // Told before the window opens, so the box does not come up behind the Connect dialog.
         if (!demo->Problems().empty()) {
             std::fputs(demo->Problems().c_str(), stderr);

@@ -9,10 +9,10 @@
 namespace orvane::platform {
 
 struct LocalTime {
-    int year = 1970;   // four digits
-    int month = 1;     // 1..12
-    int day = 1;       // 1..31
-    int dayOfWeek = 4; // 0 = Sunday
+    int year = 1970;    // four digits
+    int month = 1;      // 1..12
+    int day = 1;        // 1..31
+    int dayOfWeek = 4;  // 0 = Sunday
     int hour = 0;
     int minute = 0;
     int second = 0;
@@ -20,7 +20,7 @@ struct LocalTime {
 };
 
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     // Milliseconds since an arbitrary start; wraps at 2^32 like the tick count it replaces.
     virtual uint32_t TickCount() = 0;
@@ -32,10 +32,12 @@ public:
 };
 
 // Milliseconds from `since` to `now` on the wrapping tick count.
-inline uint32_t TicksSince(uint32_t now, uint32_t since) { return now - since; }
+inline uint32_t TicksSince(uint32_t now, uint32_t since) {
+    return now - since;
+}
 
 class SystemClock final : public Clock {
-public:
+  public:
     uint32_t TickCount() override;
     void Sleep(uint32_t ms) override;
     LocalTime Now() override;
@@ -45,14 +47,14 @@ public:
 // The clock handed in, or a system clock of its own where none was (a
 // SystemClock has no state, so nothing is shared).
 class ClockOrSystem {
-public:
+  public:
     explicit ClockOrSystem(Clock* given) : clock_(given ? *given : own_) {}
     ClockOrSystem(const ClockOrSystem&) = delete;
     ClockOrSystem& operator=(const ClockOrSystem&) = delete;
     Clock& operator*() const { return clock_; }
     Clock* operator->() const { return &clock_; }
 
-private:
+  private:
     SystemClock own_;
     Clock& clock_;
 };

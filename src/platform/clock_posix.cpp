@@ -1,17 +1,18 @@
-#include "platform/clock.h"
-
 #include <poll.h>
 #include <sys/time.h>
 #include <time.h>
 
 #include <cerrno>
 
+#include "platform/clock.h"
+
 namespace orvane::platform {
 
 uint32_t SystemClock::TickCount() {
     timespec ts{};
     clock_gettime(CLOCK_MONOTONIC, &ts);
-    uint64_t ms = static_cast<uint64_t>(ts.tv_sec) * 1000u + static_cast<uint64_t>(ts.tv_nsec) / 1000000u;
+    uint64_t ms =
+        static_cast<uint64_t>(ts.tv_sec) * 1000u + static_cast<uint64_t>(ts.tv_nsec) / 1000000u;
     return static_cast<uint32_t>(ms);
 }
 

@@ -19,13 +19,14 @@ namespace orvane::platform {
 
 // Why SetCommsLogFile refused a path.
 inline constexpr const char kCommsLogNoFolder[] = "the folder %s for the comms log does not exist";
-inline constexpr const char kCommsLogPathTooLong[] = "the path of the comms log is longer than 259 characters";
+inline constexpr const char kCommsLogPathTooLong[] =
+    "the path of the comms log is longer than 259 characters";
 inline constexpr const char kCommsLogIsFolder[] = "the comms log %s is a folder";
 inline constexpr const char kCommsLogNotAFile[] = "the comms log %s is not a regular file";
 inline constexpr const char kCommsLogCannotWrite[] = "the comms log %s cannot be written: %s";
 
 class Diagnostics {
-public:
+  public:
     using Sink = std::function<void(std::string_view)>;
 
     // The clock stamps the lines.
@@ -64,7 +65,7 @@ public:
     uint64_t CountTransaction() { return ++transactions_; }
     uint64_t Transactions() const { return transactions_; }
 
-private:
+  private:
     Clock& clock_;
     bool traceEnabled_ = false;
 

@@ -1,5 +1,3 @@
-#include "platform/diagnostics.h"
-
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/diagnostics.h"
 #include "platform/product.h"
 #include "platform/regular_file.h"
 #include "platform/text_format.h"
@@ -74,9 +73,10 @@ std::string UnusableLogFile(const std::string& path) {
 bool WriteToLogFile(const std::string& path, const std::string& stamp, const std::string& line) {
     if (!FileExists(path)) {
         char header[256];
-        std::snprintf(header, sizeof header,
-                      "%s %s CommsLog\nSoftware Version %s_%s (build %s)\n%s***\tLOG FILE OPENED\t***\n",
-                      kMakerName, kProductName, kVersionMajor, kVersionMinor, kVersionBuild, stamp.c_str());
+        std::snprintf(
+            header, sizeof header,
+            "%s %s CommsLog\nSoftware Version %s_%s (build %s)\n%s***\tLOG FILE OPENED\t***\n",
+            kMakerName, kProductName, kVersionMajor, kVersionMinor, kVersionBuild, stamp.c_str());
         if (!AppendToFile(path, header)) return false;
     }
     return AppendToFile(path, line);
@@ -106,8 +106,8 @@ void Diagnostics::Write(std::string_view text) {
 void Diagnostics::TraceLine(std::string_view text) {
     LocalTime t = clock_.Now();
     char stamp[32];
-    std::snprintf(stamp, sizeof stamp, "[%02d:%02d:%02d.%03d] ", t.hour % 100, t.minute % 100, t.second % 100,
-                  t.millisecond % 1000);
+    std::snprintf(stamp, sizeof stamp, "[%02d:%02d:%02d.%03d] ", t.hour % 100, t.minute % 100,
+                  t.second % 100, t.millisecond % 1000);
     std::string line = stamp;
     line.append(text);
     {

@@ -1,10 +1,10 @@
-#include "platform/file_facts.h"
-
 #include <fnmatch.h>
 #include <glob.h>
 #include <sys/stat.h>
 
 #include <string_view>
+
+#include "platform/file_facts.h"
 
 namespace orvane::platform {
 namespace {

@@ -14,8 +14,8 @@ template <std::size_t N>
 class FixedText {
     static_assert(N >= 1, "a field needs room for its terminator");
 
-public:
-    static constexpr std::size_t kCapacity = N;      // bytes, terminator included
+  public:
+    static constexpr std::size_t kCapacity = N;       // bytes, terminator included
     static constexpr std::size_t kMaxLength = N - 1;  // characters
 
     FixedText() { buf_[0] = '\0'; }
@@ -48,7 +48,7 @@ public:
 
     friend bool operator==(const FixedText& a, std::string_view b) { return a.view() == b; }
 
-private:
+  private:
     char buf_[N];
     std::size_t len_ = 0;
 };

@@ -23,7 +23,7 @@ struct WriteResult {
 };
 
 class IniFile {
-public:
+  public:
     explicit IniFile(std::string path) : path_(std::move(path)) {}
     // The same rules over text held in memory, never touching a disk: for
     // running the parser over many inputs quickly.
@@ -37,7 +37,8 @@ public:
     std::string ReadProblem() const;
 
     // The value, or fallback when the section or key is missing.
-    std::string ReadString(std::string_view section, std::string_view key, std::string_view fallback) const;
+    std::string ReadString(std::string_view section, std::string_view key,
+                           std::string_view fallback) const;
     // The leading decimal number of the value (optional sign), 0 when it has none,
     // or fallback when the key is missing.
     int ReadInt(std::string_view section, std::string_view key, int fallback) const;
@@ -48,14 +49,14 @@ public:
     WriteResult WriteString(std::string_view section, std::string_view key, std::string_view value);
     WriteResult WriteInt(std::string_view section, std::string_view key, int value);
 
-private:
+  private:
     struct Text {
         std::string bytes;
         int error = 0;  // why an existing file could not be read
     };
     Text ReadText() const;
-    static std::string WithValue(std::string_view text, std::string_view section, std::string_view key,
-                                 std::string_view value);
+    static std::string WithValue(std::string_view text, std::string_view section,
+                                 std::string_view key, std::string_view value);
 
     std::string path_;
     std::optional<std::string> text_;  // the content of an in-memory file

@@ -1,5 +1,3 @@
-#include "platform/ini_file.h"
-
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -11,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/ini_file.h"
 #include "platform/text.h"
 
 namespace orvane::platform {
@@ -64,9 +63,9 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
 }
 
 struct Location {
-    long sectionLine = -1;  // index of the "[section]" line
-    long keyLine = -1;      // index of the key's line
-    long insertAt = -1;     // where a new key of the section goes
+    long sectionLine = -1;   // index of the "[section]" line
+    long keyLine = -1;       // index of the key's line
+    long insertAt = -1;      // where a new key of the section goes
     std::string_view value;  // the key's
 };
 
@@ -138,7 +137,8 @@ std::string IniFile::ReadProblem() const {
     return error == 0 ? std::string() : std::strerror(error);
 }
 
-std::string IniFile::ReadString(std::string_view section, std::string_view key, std::string_view fallback) const {
+std::string IniFile::ReadString(std::string_view section, std::string_view key,
+                                std::string_view fallback) const {
     const std::string text = ReadText().bytes;
     Location loc = Find(text, section, key);
     return std::string(loc.keyLine < 0 ? fallback : loc.value);
@@ -184,8 +184,8 @@ WriteResult IniFile::WriteString(std::string_view section, std::string_view key,
     return written;
 }
 
-std::string IniFile::WithValue(std::string_view text, std::string_view section, std::string_view key,
-                               std::string_view value) {
+std::string IniFile::WithValue(std::string_view text, std::string_view section,
+                               std::string_view key, std::string_view value) {
     // A line break in a value would start a new key; keep the value on its line.
     std::string clean(value);
     for (char& c : clean) {

@@ -1,10 +1,10 @@
-#include "platform/process_start.h"
-
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <csignal>
+
+#include "platform/process_start.h"
 
 namespace orvane::platform {
 

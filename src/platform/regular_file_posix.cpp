@@ -1,11 +1,11 @@
-#include "platform/regular_file.h"
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+
+#include "platform/regular_file.h"
 
 namespace orvane::platform {
 namespace {
@@ -17,7 +17,9 @@ RegularFile Refused(FileRefusal refusal, int error = 0) {
     return file;
 }
 
-FileRefusal KindRefusal(mode_t mode) { return S_ISDIR(mode) ? FileRefusal::Folder : FileRefusal::NotRegular; }
+FileRefusal KindRefusal(mode_t mode) {
+    return S_ISDIR(mode) ? FileRefusal::Folder : FileRefusal::NotRegular;
+}
 
 }  // namespace
 

@@ -1,5 +1,3 @@
-#include "platform/settings_location.h"
-
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -8,6 +6,7 @@
 #include <cstdlib>
 
 #include "platform/product.h"
+#include "platform/settings_location.h"
 
 namespace orvane::platform {
 

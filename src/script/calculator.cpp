@@ -56,7 +56,8 @@ void Calculator::ExecuteCalculatorLine(std::string_view text) {
             Lift();
             x_ = recall_[static_cast<std::size_t>(n - 1)];
         }
-    } else if (!text.empty() && (text[0] == '+' || text[0] == '-' || (text[0] >= '0' && text[0] <= '9'))) {
+    } else if (!text.empty() &&
+               (text[0] == '+' || text[0] == '-' || (text[0] >= '0' && text[0] <= '9'))) {
         Lift();
         x_ = ReadDecimalNumber(text);
     } else if (text == kCalcClearTest) {

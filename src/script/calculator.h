@@ -16,7 +16,7 @@ inline constexpr const char kCalcStopOnFail[] = "stop,onfail";
 inline constexpr const char kCalcTestPrefix[] = "test,";
 
 class Calculator {
-public:
+  public:
     // text is what follows the "=" of the script line.
     void ExecuteCalculatorLine(std::string_view text);
     // A test has failed since the last reset and the script asked to stop on one.
@@ -31,7 +31,7 @@ public:
     int32_t failCount() const { return failCount_; }
     bool stopOnFail() const { return stopOnFail_; }
 
-private:
+  private:
     void Lift();
     void Drop();
     void Combine(double result);

@@ -9,7 +9,9 @@ namespace orvane::script {
 
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 }  // namespace
 
@@ -32,8 +34,10 @@ double ReadDecimalNumber(std::string_view text) {
         ++i;
         for (; i < text.size() && IsDigit(text[i]); ++i, ++digits) {
             if (!significant) {
-                if (text[i] != '0') significant = true;
-                else --magnitude;
+                if (text[i] != '0')
+                    significant = true;
+                else
+                    --magnitude;
             }
         }
     }
@@ -44,7 +48,8 @@ double ReadDecimalNumber(std::string_view text) {
     if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
         std::size_t j = i + 1;
         bool negativeExponent = false;
-        if (j < text.size() && (text[j] == '+' || text[j] == '-')) negativeExponent = text[j++] == '-';
+        if (j < text.size() && (text[j] == '+' || text[j] == '-'))
+            negativeExponent = text[j++] == '-';
         if (j < text.size() && IsDigit(text[j])) {
             for (; j < text.size() && IsDigit(text[j]); ++j) {
                 if (exponent < 1'000'000) exponent = exponent * 10 + (text[j] - '0');

@@ -25,8 +25,9 @@ inline constexpr uint32_t kDefaultWaitMs = 1000;        // "pause" or "reply" wi
 inline constexpr int32_t kMaxWaitSeconds = 500;
 // No line ever makes the runner wait longer than this; a next-step time further
 // ahead than that is one that lies in the past across the tick count's wrap.
-inline constexpr uint32_t kLongestStepWaitMs =
-    static_cast<uint32_t>(kSlowStepMs) + static_cast<uint32_t>(kMaxWaitSeconds) * 1000u + kReplySettleMs;
+inline constexpr uint32_t kLongestStepWaitMs = static_cast<uint32_t>(kSlowStepMs) +
+                                               static_cast<uint32_t>(kMaxWaitSeconds) * 1000u +
+                                               kReplySettleMs;
 
 // True while `due` is still ahead of `now` on the wrapping millisecond tick count.
 inline bool TickBefore(uint32_t now, uint32_t due) {
@@ -40,7 +41,7 @@ enum class StopReason { None, EndOfScript, Wait, SendFailed, TestFailed };
 
 struct ScriptEngineState {
     int32_t stepInterval = kNormalStepMs;  // kept across runs and scripts
-    uint32_t nextStepTime = 0;             // tick count at which a running script's next line is due
+    uint32_t nextStepTime = 0;  // tick count at which a running script's next line is due
     bool awaitingReply = false;
     // Reply text counted since the wait started; -1 once the runner has noticed
     // some and nothing has come since.

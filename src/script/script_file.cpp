@@ -22,7 +22,7 @@ constexpr std::size_t kTextProbeBytes = 64 * 1024;
 // Builds one line from the bytes of a physical line, keeping only what the
 // list could ever hold.
 class LineBuilder {
-public:
+  public:
     void Add(char c) {
         if (ended_) return;
         if (c == '\0') {
@@ -39,7 +39,7 @@ public:
         ended_ = false;
     }
 
-private:
+  private:
     std::string kept_;
     std::size_t length_ = 0;
     bool ended_ = false;  // a zero byte was seen: the rest of the line does not count
@@ -49,7 +49,9 @@ void Inform(ui::MessageBoxes& boxes, const char* format, const std::string& path
     boxes.Inform(platform::Format(format, path.c_str()), ui::kAppName);
 }
 
-bool IsScriptLine(std::string_view text) { return !text.empty() && (text[0] == '"' || text[0] == '#'); }
+bool IsScriptLine(std::string_view text) {
+    return !text.empty() && (text[0] == '"' || text[0] == '#');
+}
 
 // A command line goes to the instrument as it stands, so a raw control byte in
 // it would act on the instrument (0x19 starts its bootloader); the caret rule
@@ -64,7 +66,7 @@ bool HasRawControlByte(std::string_view commandLine) {
 // Cuts bytes into lines, whatever the size of the pieces they come in. CR LF,
 // LF and a lone CR each end a line.
 class LineSplitter {
-public:
+  public:
     explicit LineSplitter(const LineHandler& onLine) : onLine_(onLine) {}
     // False once the bytes are known not to be text; nothing more is taken then.
     bool Feed(std::string_view bytes) {
@@ -95,7 +97,7 @@ public:
         return ScriptRead::Read;
     }
 
-private:
+  private:
     const LineHandler& onLine_;
     LineBuilder line_;
     std::size_t offset_ = 0;
@@ -179,7 +181,8 @@ std::optional<std::string> ChooseScriptFile(ui::FileDialogs& dialogs, ui::Messag
     return chosen;
 }
 
-bool LoadScriptFile(ui::MessageBoxes& boxes, ui::ListBox& list, const std::string& path, bool load) {
+bool LoadScriptFile(ui::MessageBoxes& boxes, ui::ListBox& list, const std::string& path,
+                    bool load) {
     return load ? LoadScript(boxes, list, path, FileSource(path))
                 : ScanScript(boxes, path, FileSource(path), nullptr);
 }

@@ -22,13 +22,13 @@ namespace orvane::script {
 inline constexpr intptr_t kStopRequest = 1;
 
 struct ScriptHost {
-    ui::TextBox& resultsPane;     // 18000
-    ui::Control& commandLine;     // 18002
-    ui::Control& sendButton;      // 18003
-    ui::ListBox& scriptList;      // 18005
-    ui::Button& runButton;        // 18006
-    ui::Button& stepButton;       // 18007
-    ui::Button& closeButton;      // 18008
+    ui::TextBox& resultsPane;  // 18000
+    ui::Control& commandLine;  // 18002
+    ui::Control& sendButton;   // 18003
+    ui::ListBox& scriptList;   // 18005
+    ui::Button& runButton;     // 18006
+    ui::Button& stepButton;    // 18007
+    ui::Button& closeButton;   // 18008
     ui::CommandPoster& mainWindow;
     ui::PaneLayout& layout;
     ui::FileDialogs& fileDialogs;

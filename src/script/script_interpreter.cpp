@@ -24,7 +24,9 @@ std::optional<std::string_view> Argument(std::string_view line) {
     return line.substr(comma + 1);
 }
 
-void Append(ScriptHost& host, std::string_view text) { host.resultsPane.AppendText(text); }
+void Append(ScriptHost& host, std::string_view text) {
+    host.resultsPane.AppendText(text);
+}
 
 bool SendCommand(ScriptHost& host, ScriptEngineState& engine, std::string_view line, int& index,
                  int lineCount, uint32_t& delay) {
@@ -75,8 +77,8 @@ void Print(ScriptHost& host, std::string_view line) {
 }
 
 // Runs a directive; the delay it adds before the next line.
-uint32_t RunDirective(ScriptHost& host, ScriptEngineState& engine, ScriptMode mode, std::string_view line,
-                      int index, int lineCount) {
+uint32_t RunDirective(ScriptHost& host, ScriptEngineState& engine, ScriptMode mode,
+                      std::string_view line, int index, int lineCount) {
     std::string_view word = line.substr(1);
     auto is = [word](const char* keyword) { return platform::StartsWithNoCase(word, keyword); };
 
@@ -91,9 +93,11 @@ uint32_t RunDirective(ScriptHost& host, ScriptEngineState& engine, ScriptMode mo
         host.mainWindow.PostCommand(ui::kCmdClearResults);
     } else if (is(kDirectiveWait)) {
         std::string_view text = Argument(line).value_or(std::string_view());
-        std::string out = text.empty() ? std::string(kWaitPrompt) : std::string(text.substr(0, kMaxEchoLength));
+        std::string out =
+            text.empty() ? std::string(kWaitPrompt) : std::string(text.substr(0, kMaxEchoLength));
         Append(host, out + kLineEnd);
-        if (mode == ScriptMode::Running && index + 1 < lineCount) RequestStop(host, engine, StopReason::Wait);
+        if (mode == ScriptMode::Running && index + 1 < lineCount)
+            RequestStop(host, engine, StopReason::Wait);
     } else if (is(kDirectiveEcho)) {
         std::string_view text = Argument(line).value_or(std::string_view());
         Append(host, std::string(text.substr(0, kMaxEchoLength)) + kLineEnd);
@@ -151,7 +155,8 @@ bool ExecuteScriptLine(ScriptHost& host, ScriptEngineState& engine, ScriptMode m
             case '=': {
                 std::string_view text = std::string_view(line).substr(1);
                 engine.calculator.ExecuteCalculatorLine(text);
-                if (text != kCalcClearTest && engine.calculator.StopRequested() && mode == ScriptMode::Running)
+                if (text != kCalcClearTest && engine.calculator.StopRequested() &&
+                    mode == ScriptMode::Running)
                     RequestStop(host, engine, StopReason::TestFailed);
                 break;
             }

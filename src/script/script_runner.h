@@ -17,7 +17,7 @@
 namespace orvane::script {
 
 class ScriptRunner {
-public:
+  public:
     explicit ScriptRunner(const ScriptHost& host) : host_(host) {}
     ScriptRunner(const ScriptRunner&) = delete;
     ScriptRunner& operator=(const ScriptRunner&) = delete;
@@ -25,10 +25,10 @@ public:
     // True when id was one of the runner's commands.
     bool HandleCommand(int id, intptr_t param);
 
-    void ScriptCommand();                   // "&Script" (32777)
-    void RunStopCommand(intptr_t param);    // Run/Stop (18006); kStopRequest only stops
-    void StepCommand();                     // Step (18007)
-    void CloseCommand();                    // Close (18008)
+    void ScriptCommand();                 // "&Script" (32777)
+    void RunStopCommand(intptr_t param);  // Run/Stop (18006); kStopRequest only stops
+    void StepCommand();                   // Step (18007)
+    void CloseCommand();                  // Close (18008)
     void ScriptTick();
     // Ends a run or a pending step, as Stop would; the script stays loaded.
     void Stop();
@@ -43,7 +43,7 @@ public:
     ScriptEngineState& engine() { return engine_; }
     const ScriptEngineState& engine() const { return engine_; }
 
-private:
+  private:
     void EndOfLine(int following, int lineCount, bool sendFailed);
 
     ScriptHost host_;

@@ -9,7 +9,8 @@ inline constexpr const char kLineEnd[] = "\r\n";
 inline constexpr const char kEchoFormat[] = "> %s";
 inline constexpr const char kSendFailed[] = "ERROR SENDING THIS COMMAND\r\n";
 inline constexpr const char kTimeout[] = "TIMEOUT\r\n";
-inline constexpr const char kWaitPrompt[] = "! Press Close to abort script or Press Run to continue";
+inline constexpr const char kWaitPrompt[] =
+    "! Press Close to abort script or Press Run to continue";
 inline constexpr const char kTimeFormat[] = "time: %02d:%02d:%02d:%03d\r\n";
 inline constexpr const char kInvalidFileLocation[] = "!!Invalid file location in script!!";
 // The file opened but the results could not all be written (a full disk, a

@@ -188,7 +188,8 @@ void Bootloader::Record(std::string_view line, Engine& engine) {
                 break;
             case 2:
             case 4: {
-                uint32_t value = static_cast<uint8_t>(record->data[0]) << 8 | static_cast<uint8_t>(record->data[1]);
+                uint32_t value = static_cast<uint8_t>(record->data[0]) << 8 |
+                                 static_cast<uint8_t>(record->data[1]);
                 base_ = record->type == 4 ? value << 16 : value << 4;
                 break;
             }
@@ -226,7 +227,8 @@ void Bootloader::Erase(Engine& engine) {
     }
     engine.boot().flash.Erase(selected_);
     Note(engine, "erase " + std::to_string(selected_));
-    engine.SendAfter(std::string(kLoaderOk) + std::string(kLineEnd), engine.config().bootloader.eraseMs);
+    engine.SendAfter(std::string(kLoaderOk) + std::string(kLineEnd),
+                     engine.config().bootloader.eraseMs);
 }
 
 void Bootloader::Restart(Engine& engine) {
@@ -236,8 +238,10 @@ void Bootloader::Restart(Engine& engine) {
     if (!prefix.empty()) {
         std::string log;
         for (const std::string& event : engine.boot().events) log += event + "\n";
-        if (!engine.boot().flash.WriteImages(prefix, error) || !WriteWholeFile(prefix + ".log", log, error)) {
-            platform::Trace(engine.config().diagnostics, "sim: flash image not written: " + error + "\n");
+        if (!engine.boot().flash.WriteImages(prefix, error) ||
+            !WriteWholeFile(prefix + ".log", log, error)) {
+            platform::Trace(engine.config().diagnostics,
+                            "sim: flash image not written: " + error + "\n");
         }
     }
     // An instrument that had only its bootloader now has an application.

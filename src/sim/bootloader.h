@@ -48,7 +48,8 @@ inline constexpr std::array<std::string_view, 15> kLoaderSectorCodes = {
 // "hang-up at record N", "unknown TEXT"; and for an accepted record answered
 // out of turn, "record N late" and "record N twice".
 struct BootloaderMemory {
-    explicit BootloaderMemory(const BootloaderConfig& config) : flash(config.sectorSize, config.initialFill) {}
+    explicit BootloaderMemory(const BootloaderConfig& config)
+        : flash(config.sectorSize, config.initialFill) {}
     FlashModel flash;
     std::vector<std::string> events;
 };

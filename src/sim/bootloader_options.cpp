@@ -1,8 +1,7 @@
-#include "sim/bootloader_config.h"
-
 #include <optional>
 
 #include "platform/text.h"
+#include "sim/bootloader_config.h"
 
 namespace orvane::sim {
 namespace {
@@ -28,7 +27,8 @@ bool ParseBootloaderOptions(std::string_view text, BootloaderConfig& c, std::str
         }
         auto equals = item.find('=');
         std::string_view key = item.substr(0, equals);
-        std::string_view value = equals == std::string_view::npos ? std::string_view() : item.substr(equals + 1);
+        std::string_view value =
+            equals == std::string_view::npos ? std::string_view() : item.substr(equals + 1);
         bool ok = true;
         uint32_t fill = 0;
         if (key == "image") {
@@ -48,7 +48,8 @@ bool ParseBootloaderOptions(std::string_view text, BootloaderConfig& c, std::str
             // N or NxK
             auto x = value.find('x');
             ok = Number(value.substr(0, x), UINT32_MAX, c.refuseRecord) &&
-                 (x == std::string_view::npos || Number(value.substr(x + 1), UINT32_MAX, c.refuseRecordTimes));
+                 (x == std::string_view::npos ||
+                  Number(value.substr(x + 1), UINT32_MAX, c.refuseRecordTimes));
         } else if (key == "silent-from") {
             ok = Number(value, UINT32_MAX, c.silentFromRecord);
         } else if (key == "garbage-at") {
@@ -59,7 +60,8 @@ bool ParseBootloaderOptions(std::string_view text, BootloaderConfig& c, std::str
             // N or N:MS
             auto colon = value.find(':');
             ok = Number(value.substr(0, colon), UINT32_MAX, c.lateAtRecord) &&
-                 (colon == std::string_view::npos || Number(value.substr(colon + 1), 600000, c.lateMs));
+                 (colon == std::string_view::npos ||
+                  Number(value.substr(colon + 1), 600000, c.lateMs));
         } else if (key == "duplicate-at") {
             ok = Number(value, UINT32_MAX, c.duplicateAtRecord);
         } else {

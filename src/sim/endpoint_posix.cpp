@@ -1,11 +1,11 @@
-#include "sim/endpoint.h"
-
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cassert>
 #include <cerrno>
+
+#include "sim/endpoint.h"
 
 namespace orvane::sim {
 
@@ -89,7 +89,8 @@ Endpoint::StreamState Endpoint::Exchange(int fd, bool socket, uint32_t nowMs) {
     }
 
     if (engine_.HangUp() && outgoing_.empty()) return StreamState::kHungUp;
-    if (outgoing_.empty() && engine_.PendingOutput() == 0 && engine_.TakeDropRequest()) return StreamState::kDropped;
+    if (outgoing_.empty() && engine_.PendingOutput() == 0 && engine_.TakeDropRequest())
+        return StreamState::kDropped;
     return StreamState::kOpen;
 }
 

@@ -63,7 +63,8 @@ std::string Engine::TakeOutput(uint32_t nowMs) {
         !Reached(floodLastMs_, nowMs)) {
         floodLastMs_ = nowMs;
         std::string burst;
-        while (burst.size() < kFloodBurst) burst += FloodLine(++floodLine_, config_.floodWithoutLineEnds);
+        while (burst.size() < kFloodBurst)
+            burst += FloodLine(++floodLine_, config_.floodWithoutLineEnds);
         Queue(burst);
     }
 
@@ -121,7 +122,9 @@ std::string_view Engine::received() const {
     return all.size() > kReceivedKept ? all.substr(all.size() - kReceivedKept) : all;
 }
 
-void Engine::SetSetting(int number, std::string value) { settings_[number] = std::move(value); }
+void Engine::SetSetting(int number, std::string value) {
+    settings_[number] = std::move(value);
+}
 
 std::string Engine::Setting(int number) const {
     auto it = settings_.find(number);

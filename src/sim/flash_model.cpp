@@ -59,7 +59,8 @@ uint32_t FlashModel::EraseCount(int sector) const {
 
 bool FlashModel::WriteImages(const std::string& prefix, std::string& error) const {
     for (int sector : ProgrammedSectors()) {
-        if (!WriteWholeFile(prefix + "." + std::to_string(sector), Image(sector), error)) return false;
+        if (!WriteWholeFile(prefix + "." + std::to_string(sector), Image(sector), error))
+            return false;
     }
     return true;
 }

@@ -32,8 +32,8 @@ inline constexpr std::string_view kBootcodeDumpLine = "0000400:    32 32 32 32 F
 
 // One model name from each row of the model table, for --model.
 inline constexpr std::string_view kKnownModels[] = {
-    "TRV48",  "TRV98", "TRV91",  "TRV68", "TRV8844", "TRV8",  "HLX4377", "HLX2382", "GDMB68",
-    "GDMB87", "BRQ",   "ZDA71",  "ZDA45", "TRV2801", "ZDA477", "ZDAX",   "ZDA99",   "DWEL-RS232",
+    "TRV48",  "TRV98", "TRV91", "TRV68", "TRV8844", "TRV8",   "HLX4377", "HLX2382", "GDMB68",
+    "GDMB87", "BRQ",   "ZDA71", "ZDA45", "TRV2801", "ZDA477", "ZDAX",    "ZDA99",   "DWEL-RS232",
 };
 
 struct InstrumentConfig {
@@ -58,11 +58,11 @@ struct InstrumentConfig {
     bool bootcode = false;
 
     // Faults.
-    bool silent = false;            // receives and counts, never sends a byte
-    uint32_t idnFromQuery = 0;      // answers "*IDN?" only from this query on; 0 and 1: always
-    uint32_t hangUpAfterBytes = 0;  // drops the connection once it has sent this many; 0: never
-    uint32_t trickleMs = 0;         // sends one byte every this many ms; 0: at once
-    bool flood = false;             // once spoken to, sends numbered lines without end
+    bool silent = false;                // receives and counts, never sends a byte
+    uint32_t idnFromQuery = 0;          // answers "*IDN?" only from this query on; 0 and 1: always
+    uint32_t hangUpAfterBytes = 0;      // drops the connection once it has sent this many; 0: never
+    uint32_t trickleMs = 0;             // sends one byte every this many ms; 0: at once
+    bool flood = false;                 // once spoken to, sends numbered lines without end
     bool floodWithoutLineEnds = false;  // the flood's lines lose their CR LF
 
     BootloaderConfig bootloader;

@@ -1,7 +1,7 @@
-#include "sim/memory_link.h"
-
 #include <fcntl.h>
 #include <sys/socket.h>
+
+#include "sim/memory_link.h"
 
 namespace orvane::sim {
 

@@ -1,5 +1,3 @@
-#include "sim/pty_endpoint.h"
-
 #include <fcntl.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -12,6 +10,7 @@
 #include <cstring>
 
 #include "platform/diagnostics.h"
+#include "sim/pty_endpoint.h"
 
 namespace orvane::sim {
 
@@ -133,7 +132,8 @@ void PtyEndpoint::Service(uint32_t nowMs) {
             // then leave.
             timespec pause{0, 500 * 1000};
             uint32_t start = RealMs();
-            while (inTransit_ && Queued() == 0 && RealMs() - start < static_cast<uint32_t>(kSettleMs)) {
+            while (inTransit_ && Queued() == 0 &&
+                   RealMs() - start < static_cast<uint32_t>(kSettleMs)) {
                 ::nanosleep(&pause, nullptr);
             }
             if (Pumped()) {

@@ -1,5 +1,3 @@
-#include "sim/service_thread.h"
-
 #include <sys/eventfd.h>
 #include <unistd.h>
 
@@ -9,6 +7,7 @@
 
 #include "platform/clock.h"
 #include "platform/diagnostics.h"
+#include "sim/service_thread.h"
 
 namespace orvane::sim {
 
@@ -17,9 +16,8 @@ bool ServiceThread::Start(Prepare prepare, Step step, platform::Diagnostics* dia
     wakeFd_.reset(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
     if (!wakeFd_.valid()) return false;
     stop_ = false;
-    thread_ = std::thread([this, prepare = std::move(prepare), step = std::move(step), diagnostics] {
-        Run(prepare, step, diagnostics);
-    });
+    thread_ = std::thread([this, prepare = std::move(prepare), step = std::move(step),
+                           diagnostics] { Run(prepare, step, diagnostics); });
     return true;
 }
 
@@ -38,7 +36,8 @@ void ServiceThread::Wake() {
     }
 }
 
-void ServiceThread::Run(const Prepare& prepare, const Step& step, platform::Diagnostics* diagnostics) {
+void ServiceThread::Run(const Prepare& prepare, const Step& step,
+                        platform::Diagnostics* diagnostics) {
     // Real time always: tests that fake the console's clock still want this thread in real time.
     platform::SystemClock clock;
     while (!stop_) {
@@ -52,7 +51,8 @@ void ServiceThread::Run(const Prepare& prepare, const Step& step, platform::Diag
         wait.fds.push_back({wakeFd_.get(), POLLIN, 0});
         int ready = ::poll(wait.fds.data(), wait.fds.size(), timeout);
         if (ready < 0 && errno != EINTR) {
-            platform::Trace(diagnostics, std::string("sim: poll failed: ") + std::strerror(errno) + "\n");
+            platform::Trace(diagnostics,
+                            std::string("sim: poll failed: ") + std::strerror(errno) + "\n");
             return;
         }
         if (wait.fds.back().revents & POLLIN) {

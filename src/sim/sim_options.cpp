@@ -202,7 +202,8 @@ Identity and texts:
                          --version alone prints this program's version
   --bootcode             answer "*IDN?" as an instrument running only its bootloader
 Models (--model) from each row of the model table:
-  )" + KnownModelList() + R"(
+  )" + KnownModelList() +
+           R"(
 Faults:
   --silent               never answer
   --idn-from N           answer "*IDN?" only from the Nth query on
@@ -222,7 +223,8 @@ LAN discovery:
   --echo-port N --query-port N
                          where the queries come to (65535 and 30718)
 Bootloader:
-)" + BootloaderUsage() + R"(Other:
+)" + BootloaderUsage() +
+           R"(Other:
   --trace                show received commands and connections on stderr
   --help                 this text
 

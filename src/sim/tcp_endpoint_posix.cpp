@@ -1,5 +1,3 @@
-#include "sim/tcp_endpoint.h"
-
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -11,6 +9,7 @@
 #include <cstring>
 
 #include "platform/diagnostics.h"
+#include "sim/tcp_endpoint.h"
 
 namespace orvane::sim {
 
@@ -36,7 +35,8 @@ void TcpEndpoint::Listen() {
     listener_.reset(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
     int on = 1;
     socklen_t len = sizeof sa;
-    if (!listener_.valid() || ::setsockopt(listener_.get(), SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) != 0 ||
+    if (!listener_.valid() ||
+        ::setsockopt(listener_.get(), SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) != 0 ||
         ::bind(listener_.get(), reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0 ||
         ::listen(listener_.get(), 4) != 0 ||
         ::getsockname(listener_.get(), reinterpret_cast<sockaddr*>(&sa), &len) != 0) {
@@ -77,7 +77,8 @@ void TcpEndpoint::DropClient(const char* why) {
     }
     client_.reset();
     DropOutgoing();
-    platform::Trace(engine_.config().diagnostics, std::string("sim: tcp client dropped: ") + why + "\n");
+    platform::Trace(engine_.config().diagnostics,
+                    std::string("sim: tcp client dropped: ") + why + "\n");
 }
 
 void TcpEndpoint::Service(uint32_t nowMs) {

@@ -10,8 +10,8 @@ double DecodeBinaryValue(const uint8_t b[4]) {
     if (!(b[1] & 0x20)) return 0.0;
     int exponent = b[0] & 0x7F;
     if (exponent & 0x40) exponent -= 128;
-    uint32_t mantissa = (static_cast<uint32_t>(b[1] & 0x3F) << 14) | (static_cast<uint32_t>(b[2] & 0x7F) << 7) |
-                        (b[3] & 0x7F);
+    uint32_t mantissa = (static_cast<uint32_t>(b[1] & 0x3F) << 14) |
+                        (static_cast<uint32_t>(b[2] & 0x7F) << 7) | (b[3] & 0x7F);
     double value = std::ldexp(static_cast<double>(mantissa), exponent - 20);
     return b[1] & 0x40 ? -value : value;
 }

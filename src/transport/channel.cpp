@@ -31,7 +31,8 @@ LinkResult MakeLink(const ConnectionRecord& settings, const LinkOptions& options
         case InterfaceKind::Usb:
         case InterfaceKind::Serial:
             if (int problem = PortPathProblem(settings.comPort)) return {nullptr, problem};
-            return SerialLink::Open(SerialDevicePath(settings.comPort), settings.baudRate, options.clock);
+            return SerialLink::Open(SerialDevicePath(settings.comPort), settings.baudRate,
+                                    options.clock);
         case InterfaceKind::None:
             break;
     }
@@ -70,7 +71,8 @@ int ChannelSend(std::string_view text, ConnectionRecord& r) {
 int ChannelReceiveLine(std::string& line, std::size_t capacity, ConnectionRecord& r) {
     line.clear();
     if (capacity == 0) return -1;
-    int count = r.link ? r.link->ReadLine(line, capacity) : (r.interfaceKind == InterfaceKind::Lan ? -1 : 0);
+    int count = r.link ? r.link->ReadLine(line, capacity)
+                       : (r.interfaceKind == InterfaceKind::Lan ? -1 : 0);
     // The bytes as stored; the text ends at the first carriage return or zero byte.
     std::string raw = std::move(line);
     line = raw.substr(0, std::min(raw.find('\r'), raw.find('\0')));
@@ -95,7 +97,9 @@ int ChannelReadBytes(ConnectionRecord& r, uint8_t* out, std::size_t max) {
     return r.interfaceKind == InterfaceKind::Lan ? 0 : -1;
 }
 
-std::size_t ChannelBuffered(const ConnectionRecord& r) { return r.link ? r.link->Buffered() : 0; }
+std::size_t ChannelBuffered(const ConnectionRecord& r) {
+    return r.link ? r.link->Buffered() : 0;
+}
 
 void ChannelSetTimeout(uint32_t ms, ConnectionRecord& r) {
     if (r.link) r.link->SetTimeout(ms);
@@ -111,6 +115,8 @@ void ChannelDrain(ConnectionRecord& r, uint32_t ms) {
     }
 }
 
-int ChannelDescriptor(const ConnectionRecord& r) { return r.link ? r.link->Descriptor() : kInvalidHandle; }
+int ChannelDescriptor(const ConnectionRecord& r) {
+    return r.link ? r.link->Descriptor() : kInvalidHandle;
+}
 
 }  // namespace orvane::transport

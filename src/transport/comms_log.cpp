@@ -20,8 +20,8 @@ bool SerialNumberOf(const ConnectionRecord& record, std::string& serial) {
     std::size_t second = id.find(',', first + 1);
     if (second == std::string_view::npos) return false;
     std::size_t third = id.find(',', second + 1);
-    serial = std::string(id.substr(second + 1, third == std::string_view::npos ? std::string_view::npos
-                                                                                : third - second - 1));
+    serial = std::string(id.substr(
+        second + 1, third == std::string_view::npos ? std::string_view::npos : third - second - 1));
     return true;
 }
 
@@ -47,8 +47,9 @@ void SetCommsLogMessageBoxes(platform::Diagnostics& diagnostics, ui::MessageBoxe
     }
     // A box runs its own event loop, which may trace, send or ask whether the
     // log is on, all on this thread.
-    diagnostics.SetLogFailureHandler(
-        [boxes] { boxes->Show({kCommsLogOpenErrorText, kCommsLogOpenErrorCaption}); });
+    diagnostics.SetLogFailureHandler([boxes] {
+        boxes->Show({kCommsLogOpenErrorText, kCommsLogOpenErrorCaption});
+    });
 }
 
 void CommsLogSend(std::string_view text, const ConnectionRecord& record) {

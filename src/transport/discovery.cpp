@@ -5,8 +5,8 @@
 #include <string_view>
 
 #include "platform/clock.h"
-#include "platform/text.h"
 #include "platform/diagnostics.h"
+#include "platform/text.h"
 #include "transport/discovery_targets.h"
 #include "transport/udp_socket.h"
 
@@ -46,8 +46,8 @@ struct Tally {
 // Takes what has arrived. Every datagram waiting is looked at, not just one:
 // with more instruments than checks, answers left in the socket would be lost.
 // A flood is cut off when the next check falls due, so the checks keep time.
-void Check(platform::Clock& clock, const Method& m, UdpSocket& socket, FoundInstrument* list, int count,
-           int& found, Tally& tally, uint32_t queryStart, uint32_t nextCheckMs) {
+void Check(platform::Clock& clock, const Method& m, UdpSocket& socket, FoundInstrument* list,
+           int count, int& found, Tally& tally, uint32_t queryStart, uint32_t nextCheckMs) {
     for (int taken = 0; taken < kMaxDatagramsPerCheck; ++taken) {
         uint8_t buffer[kAnswerBufferSize] = {};
         uint32_t sender = 0;
@@ -83,8 +83,9 @@ int Discovery::Discover(const Method& m, FoundInstrument* list, int count) {
         Trace(settings_.diagnostics, m, "nothing sent: " + socket.LastError());
         return 0;
     }
-    Trace(settings_.diagnostics, m, "query to port " + std::to_string(m.queryPort) + " of " +
-                 std::to_string(socket.TargetCount()) + " address(es), " + note);
+    Trace(settings_.diagnostics, m,
+          "query to port " + std::to_string(m.queryPort) + " of " +
+              std::to_string(socket.TargetCount()) + " address(es), " + note);
     platform::ClockOrSystem clock(settings_.clock);
     Tally tally;
     for (int q = 0; q < kQueriesPerMethod; ++q) {
@@ -144,14 +145,16 @@ int AddFoundAddress(uint32_t address, FoundInstrument* list, int count) {
 
 int Discovery::DiscoverByEcho(FoundInstrument* list, int count) {
     const DiscoverySettings& p = settings_;
-    return Discover({"echo", p.echoLocal, p.echoQuery, kEchoQuery, sizeof kEchoQuery, true, p.tcpPort}, list,
-                    count);
+    return Discover(
+        {"echo", p.echoLocal, p.echoQuery, kEchoQuery, sizeof kEchoQuery, true, p.tcpPort}, list,
+        count);
 }
 
 int Discovery::DiscoverByQuery(FoundInstrument* list, int count) {
     const DiscoverySettings& p = settings_;
-    return Discover({"query", p.queryLocal, p.queryQuery, kQueryQuery, sizeof kQueryQuery, false, p.tcpPort},
-                    list, count);
+    return Discover(
+        {"query", p.queryLocal, p.queryQuery, kQueryQuery, sizeof kQueryQuery, false, p.tcpPort},
+        list, count);
 }
 
 std::string Discovery::RejectedAddresses(std::string* source) const {

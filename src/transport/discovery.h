@@ -30,7 +30,8 @@ struct DiscoverySettings {
     uint16_t echoQuery = 65535;
     uint16_t queryLocal = 30718;
     uint16_t queryQuery = 30718;
-    uint16_t tcpPort = kInstrumentTcpPort;  // what an echo answer must name, and where its instrument listens
+    uint16_t tcpPort =
+        kInstrumentTcpPort;  // what an echo answer must name, and where its instrument listens
     // The program's own list in place of ORVANE2_DISCOVERY_ADDRESS (same format);
     // none: the variable, or the broadcast.
     std::optional<std::string> addresses;
@@ -62,7 +63,7 @@ bool IsQueryAnswer(const uint8_t* data, std::size_t length);
 int AddFoundAddress(uint32_t address, FoundInstrument* list, int count);
 
 class Discovery {
-public:
+  public:
     explicit Discovery(DiscoverySettings settings = {}) : settings_(std::move(settings)) {}
 
     // Each clears count entries from list on, sends its query three times on a
@@ -78,7 +79,7 @@ public:
 
     struct Method;
 
-private:
+  private:
     int Discover(const Method& m, FoundInstrument* list, int count);
 
     DiscoverySettings settings_;

@@ -17,7 +17,8 @@ void AddOnce(std::vector<uint32_t>& list, uint32_t address) {
 }
 
 // The list given instead of the broadcast, and where it came from; nothing when none was.
-std::optional<std::string> GivenList(const std::optional<std::string>& setting, std::string& source) {
+std::optional<std::string> GivenList(const std::optional<std::string>& setting,
+                                     std::string& source) {
     if (setting) {
         source = "the program's setting";
         return setting;
@@ -103,7 +104,8 @@ bool AnswerFromTargets(uint32_t sender, const std::vector<uint32_t>& targets,
     return false;
 }
 
-std::string RejectedDiscoveryAddresses(const std::optional<std::string>& setting, std::string* source) {
+std::string RejectedDiscoveryAddresses(const std::optional<std::string>& setting,
+                                       std::string* source) {
     std::string from;
     std::optional<std::string> given = GivenList(setting, from);
     std::string rejected;
@@ -112,7 +114,8 @@ std::string RejectedDiscoveryAddresses(const std::optional<std::string>& setting
     return rejected;
 }
 
-std::vector<uint32_t> ResolveDiscoveryTargets(const std::optional<std::string>& setting, std::string* note) {
+std::vector<uint32_t> ResolveDiscoveryTargets(const std::optional<std::string>& setting,
+                                              std::string* note) {
     std::string source;
     std::optional<std::string> given = GivenList(setting, source);
     if (!given) {

@@ -35,7 +35,7 @@ struct LinkOptions {
 };
 
 class Link {
-public:
+  public:
     virtual ~Link() = default;
     // Sends the bytes (the LAN adds its zero byte). LAN: 0 sent, -1 failed.
     // USB/serial: bytes written, 0 when the write failed.

@@ -13,7 +13,8 @@ std::string CommandLineBytes(std::string_view text) {
     text = text.substr(0, text.find('\0'));
     if (text.size() >= 2 && text[0] == '^') {
         char c = platform::ToUpperAscii(text[1]);
-        if ((c >= 'A' && c <= 'Z') || c == '[') return std::string(1, static_cast<char>(c - 0x40)) + "\n";
+        if ((c >= 'A' && c <= 'Z') || c == '[')
+            return std::string(1, static_cast<char>(c - 0x40)) + "\n";
     }
     std::string bytes(text);
     bytes += '\n';

@@ -25,13 +25,14 @@ std::span<const uint32_t> SerialBaudRates();
 bool IsSerialBaudRate(uint32_t baud);
 
 class SerialLink final : public Link {
-public:
+  public:
     // Opens the device exclusively, raw, 8N1, no hardware flow control, DTR and
     // RTS on, read time-out 5000 ms. The error is EBUSY when another program
     // holds the port, and EINVAL, before the device is touched, for a rate not
     // in SerialBaudRates.
     // The clock times the reads; none: the system's.
-    static LinkResult Open(const std::string& path, uint32_t baud, platform::Clock* clock = nullptr);
+    static LinkResult Open(const std::string& path, uint32_t baud,
+                           platform::Clock* clock = nullptr);
     // Discards what is queued for reading, gives up the exclusive use, closes.
     ~SerialLink() override;
 
@@ -46,7 +47,7 @@ public:
     void SetTimeout(uint32_t ms) override { readTimeoutMs_ = ms; }
     int Descriptor() const override { return fd_.get(); }
 
-private:
+  private:
     static constexpr uint32_t kDefaultReadTimeoutMs = 5000;
     // Reading ahead in blocks makes the byte-at-a-time path cost one system
     // call per block instead of per byte.

@@ -1,5 +1,3 @@
-#include "transport/serial_link.h"
-
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>
@@ -12,15 +10,17 @@
 #include <iterator>
 
 #include "platform/clock.h"
+#include "transport/serial_link.h"
 
 namespace orvane::transport {
 namespace {
 
-constexpr uint32_t kRates[] = {300,    600,    1200,   2400,   4800,    9600,    19200,   38400,   57600,   115200,
-                                230400, 460800, 500000, 576000, 921600, 1000000, 1152000, 1500000, 2000000};
-constexpr speed_t kRateConstants[] = {B300,    B600,    B1200,   B2400,   B4800,    B9600,    B19200,
-                                      B38400,  B57600,  B115200, B230400, B460800,  B500000,  B576000,
-                                      B921600, B1000000, B1152000, B1500000, B2000000};
+constexpr uint32_t kRates[] = {300,    600,     1200,    2400,    4800,   9600,   19200,
+                               38400,  57600,   115200,  230400,  460800, 500000, 576000,
+                               921600, 1000000, 1152000, 1500000, 2000000};
+constexpr speed_t kRateConstants[] = {
+    B300,    B600,    B1200,   B2400,   B4800,   B9600,    B19200,   B38400,   B57600,  B115200,
+    B230400, B460800, B500000, B576000, B921600, B1000000, B1152000, B1500000, B2000000};
 static_assert(std::size(kRates) == std::size(kRateConstants));
 
 bool BaudConstant(uint32_t baud, speed_t& out) {
@@ -35,7 +35,9 @@ bool BaudConstant(uint32_t baud, speed_t& out) {
 
 }  // namespace
 
-std::span<const uint32_t> SerialBaudRates() { return kRates; }
+std::span<const uint32_t> SerialBaudRates() {
+    return kRates;
+}
 
 bool IsSerialBaudRate(uint32_t baud) {
     speed_t unused;

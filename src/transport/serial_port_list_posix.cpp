@@ -1,11 +1,11 @@
-#include "transport/serial_port_list.h"
-
 #include <dirent.h>
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <cctype>
 #include <fstream>
+
+#include "transport/serial_port_list.h"
 
 namespace orvane::transport {
 namespace {
@@ -27,7 +27,8 @@ std::string ReadFirstLine(const std::string& path) {
 bool NaturalLess(const std::string& a, const std::string& b) {
     std::size_t i = 0, j = 0;
     while (i < a.size() && j < b.size()) {
-        if (std::isdigit(static_cast<unsigned char>(a[i])) && std::isdigit(static_cast<unsigned char>(b[j]))) {
+        if (std::isdigit(static_cast<unsigned char>(a[i])) &&
+            std::isdigit(static_cast<unsigned char>(b[j]))) {
             std::size_t i2 = i, j2 = j;
             while (i2 < a.size() && std::isdigit(static_cast<unsigned char>(a[i2]))) ++i2;
             while (j2 < b.size() && std::isdigit(static_cast<unsigned char>(b[j2]))) ++j2;

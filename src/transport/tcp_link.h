@@ -23,7 +23,7 @@ enum class NetAction { Open, Close };
 int NetStartup(NetAction action);
 
 class TcpLink final : public Link {
-public:
+  public:
     // Connects to address (dotted IPv4) on the options' port within 2 s. The
     // error is EINVAL for a text that is not a dotted IPv4 address and
     // ETIMEDOUT when nothing answered in time.
@@ -50,7 +50,7 @@ public:
     void SetTimeout(uint32_t ms) override { timeoutMs_ = ms; }
     int Descriptor() const override { return socket_.get(); }
 
-private:
+  private:
     void FillRing();
 
     platform::UniqueFd socket_;

@@ -1,5 +1,3 @@
-#include "transport/tcp_link.h"
-
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -12,6 +10,7 @@
 #include <cstring>
 
 #include "platform/clock.h"
+#include "transport/tcp_link.h"
 
 namespace orvane::transport {
 namespace {
@@ -25,7 +24,9 @@ bool SetBlocking(int fd, bool blocking) {
 
 }  // namespace
 
-int NetStartup(NetAction) { return 0; }
+int NetStartup(NetAction) {
+    return 0;
+}
 
 LinkResult TcpLink::Connect(std::string_view address, const LinkOptions& options) {
     auto fail = [](int err) { return LinkResult{nullptr, err}; };
@@ -33,7 +34,8 @@ LinkResult TcpLink::Connect(std::string_view address, const LinkOptions& options
     addr.sin_family = AF_INET;
     addr.sin_port = htons(options.tcpPort);
     // inet_pton takes only the four-part dotted form, which is what the field holds.
-    if (::inet_pton(AF_INET, std::string(address).c_str(), &addr.sin_addr) != 1) return fail(EINVAL);
+    if (::inet_pton(AF_INET, std::string(address).c_str(), &addr.sin_addr) != 1)
+        return fail(EINVAL);
     platform::UniqueFd sock(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
     if (!sock.valid()) return fail(errno);
     if (!SetBlocking(sock.get(), false)) return fail(errno);

@@ -18,7 +18,7 @@ namespace orvane::transport {
 inline constexpr std::size_t kUdpMaxDatagram = 1500;
 
 class UdpSocket {
-public:
+  public:
     // Opens the socket; IsOpen() tells whether it could, LastError() why not.
     UdpSocket(uint16_t localPort, std::vector<uint32_t> targets);
 
@@ -38,7 +38,7 @@ public:
     const std::string& LastError() const { return lastError_; }
     std::size_t TargetCount() const { return targets_.size(); }
 
-private:
+  private:
     platform::UniqueFd fd_;
     std::vector<uint32_t> targets_;
     std::vector<LocalSubnet> subnets_;

@@ -6,7 +6,7 @@
 
 namespace orvane::ui {
 
-inline constexpr const char kAppName[] = "Orvane2";            // also the caption of the shell's boxes
+inline constexpr const char kAppName[] = "Orvane2";  // also the caption of the shell's boxes
 inline constexpr const char kAppVersion[] =
     "v" ORVANE_VERSION_MAJOR_TEXT "_" ORVANE_VERSION_MINOR_TEXT " Sep  9 2026";
 inline constexpr const char kAppNotice[] = "Copyright (C) Kelmscot";

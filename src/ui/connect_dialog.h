@@ -16,23 +16,23 @@ inline constexpr int kDialogResultCancel = 2;
 inline constexpr int kConnectDialogResultConnected = 112;
 
 class ConnectDialogView {
-public:
+  public:
     virtual ~ConnectDialogView() = default;
-    virtual ListBox& InterfaceList() = 0;    // "USB", "LAN", "Serial"
-    virtual ComboBox& ComPortList() = 0;     // ports present, or a typed device path
+    virtual ListBox& InterfaceList() = 0;  // "USB", "LAN", "Serial"
+    virtual ComboBox& ComPortList() = 0;   // ports present, or a typed device path
     virtual ListBox& BaudRateList() = 0;
-    virtual TextBox& IpAddress() = 0;        // empty, or a dotted IPv4 address
-    virtual Label& PortLabel() = 0;          // "COM Port:" or "IP Address:"
+    virtual TextBox& IpAddress() = 0;  // empty, or a dotted IPv4 address
+    virtual Label& PortLabel() = 0;    // "COM Port:" or "IP Address:"
     virtual Label& BaudRateLabel() = 0;
     virtual Button& SearchButton() = 0;
     virtual Button& TestButton() = 0;
-    virtual MessageBoxes& Boxes() = 0;       // owned by the dialog
+    virtual MessageBoxes& Boxes() = 0;  // owned by the dialog
     virtual WaitCursor& Cursor() = 0;
     virtual void Close(int result) = 0;
 };
 
 class ConnectDialogEvents {
-public:
+  public:
     virtual ~ConnectDialogEvents() = default;
     virtual void OnStart(ConnectDialogView& view) = 0;
     virtual void OnInterfaceSelected() = 0;

@@ -17,7 +17,7 @@ struct Rect {
 };
 
 class Control {
-public:
+  public:
     virtual ~Control() = default;
     virtual void SetEnabled(bool enabled) = 0;
     virtual bool Enabled() const = 0;
@@ -35,7 +35,7 @@ struct TextSelection {
 
 // An edit control: the results pane, the command line, an address field.
 class TextBox : public Control {
-public:
+  public:
     virtual std::string Text() const = 0;
     virtual void SetText(std::string_view text) = 0;
     // Adds text at the end (the caret moves there first), without reading the
@@ -49,7 +49,7 @@ public:
 
 // A list box or a drop-down list.
 class ListBox : public Control {
-public:
+  public:
     virtual void Clear() = 0;
     virtual void AddItem(std::string_view text) = 0;
     virtual int Count() const = 0;
@@ -61,19 +61,19 @@ public:
 
 // A drop-down whose edit field also takes typed text (a device path).
 class ComboBox : public ListBox {
-public:
+  public:
     virtual std::string EditText() const = 0;
     virtual void SetEditText(std::string_view text) = 0;
 };
 
 class Button : public Control {
-public:
+  public:
     virtual void SetCaption(std::string_view caption) = 0;
     virtual std::string Caption() const = 0;
 };
 
 class Label : public Control {
-public:
+  public:
     virtual void SetText(std::string_view text) = 0;
     virtual std::string Text() const = 0;
 };

@@ -32,7 +32,7 @@ struct FileChoice {
 };
 
 class FileDialogs {
-public:
+  public:
     virtual ~FileDialogs() = default;
     // Nothing when the user cancelled or the dialog failed: opening says
     // nothing in either case.

@@ -12,7 +12,7 @@ class Button;
 class WaitCursor;
 
 class LanFindDialogView {
-public:
+  public:
     virtual ~LanFindDialogView() = default;
     // Columns left to right, each left-aligned, its width a share (percent) of
     // the list's client width.
@@ -36,7 +36,7 @@ public:
 };
 
 class LanFindDialogEvents {
-public:
+  public:
     virtual ~LanFindDialogEvents() = default;
     // Once, before the dialog is shown: columns, rows, preselection.
     virtual void OnStart(LanFindDialogView& view) = 0;
@@ -53,7 +53,7 @@ public:
 // OnStart, shows it, routes the user's actions to events and returns the result
 // passed to Close once the dialog has gone.
 class LanFindDialogRunner {
-public:
+  public:
     virtual ~LanFindDialogRunner() = default;
     virtual int RunLanFindDialog(LanFindDialogEvents& events) = 0;
 };

@@ -22,7 +22,7 @@ struct MessageRequest {
 };
 
 class MessageBoxes {
-public:
+  public:
     virtual ~MessageBoxes() = default;
     virtual MessageAnswer Show(const MessageRequest& request) = 0;
 

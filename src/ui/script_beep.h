@@ -5,7 +5,7 @@
 namespace orvane::ui {
 
 class Beeper {
-public:
+  public:
     virtual ~Beeper() = default;
     virtual void Beep() = 0;
 };

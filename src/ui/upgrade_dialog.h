@@ -28,7 +28,8 @@ struct UpgradeDialogLayout {
     static constexpr int kStartX = 164, kStartY = 138;
     static constexpr int kButtonWidth = 50, kButtonHeight = 14;
     static constexpr int kStatusX = 5, kStatusY = 9, kStatusWidth = 203, kStatusHeight = 8;
-    static constexpr int kProgressX = 4, kProgressY = 20, kProgressWidth = 210, kProgressHeight = 14;
+    static constexpr int kProgressX = 4, kProgressY = 20, kProgressWidth = 210,
+                         kProgressHeight = 14;
     static constexpr int kLogX = 4, kLogY = 38, kLogWidth = 211, kLogHeight = 95;
 };
 

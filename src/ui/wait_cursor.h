@@ -5,7 +5,7 @@
 namespace orvane::ui {
 
 class WaitCursor {
-public:
+  public:
     virtual ~WaitCursor() = default;
     virtual void Begin() = 0;  // nests: every Begin is matched by one End
     virtual void End() = 0;
@@ -19,14 +19,14 @@ class NullWaitCursor final : public WaitCursor {
 };
 
 class WaitCursorGuard {
-public:
-  explicit WaitCursorGuard(WaitCursor& cursor) : cursor_(cursor) { cursor_.Begin(); }
-  ~WaitCursorGuard() { cursor_.End(); }
-  WaitCursorGuard(const WaitCursorGuard&) = delete;
-  WaitCursorGuard& operator=(const WaitCursorGuard&) = delete;
+  public:
+    explicit WaitCursorGuard(WaitCursor& cursor) : cursor_(cursor) { cursor_.Begin(); }
+    ~WaitCursorGuard() { cursor_.End(); }
+    WaitCursorGuard(const WaitCursorGuard&) = delete;
+    WaitCursorGuard& operator=(const WaitCursorGuard&) = delete;
 
-private:
-  WaitCursor& cursor_;
+  private:
+    WaitCursor& cursor_;
 };
 
 }  // namespace orvane::ui

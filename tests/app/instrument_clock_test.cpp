@@ -23,12 +23,14 @@ std::string Sent(const platform::LocalTime& t, std::vector<std::string>* clockRe
     transport::ConnectionRecord r;
     r.linkOptions.clock = &clock;
     r.interfaceKind = transport::InterfaceKind::Lan;
-    r.link = std::make_unique<transport::TcpLink>(platform::UniqueFd(link.ReleaseClientFd()), r.linkOptions);
+    r.link = std::make_unique<transport::TcpLink>(platform::UniqueFd(link.ReleaseClientFd()),
+                                                  r.linkOptions);
     r.channelOpen = true;
     app::SetInstrumentClock(r);
     link.Pump(clock.TickCount());
     std::string wire(link.engine().received());
-    for (int i = 0; clockRead && i < 6; ++i) clockRead->push_back(link.engine().Setting(sim::kClockSettingFirst + i));
+    for (int i = 0; clockRead && i < 6; ++i)
+        clockRead->push_back(link.engine().Setting(sim::kClockSettingFirst + i));
     transport::CloseChannel(r);
     return wire;
 }
@@ -44,8 +46,8 @@ TEST(InstrumentClock, SixCommandsFromOneReading) {
     t.second = 7;
     std::vector<std::string> clock;
     EXPECT_EQ(Sent(t, &clock), std::string("config,240,09\n\0config,241,05\n\0config,242,07\n\0"
-                                   "config,243,03\n\0config,244,00\n\0config,245,26\n\0",
-                                   6 * 15));
+                                           "config,243,03\n\0config,244,00\n\0config,245,26\n\0",
+                                           6 * 15));
     EXPECT_EQ(clock, (std::vector<std::string>{"09", "05", "07", "03", "00", "26"}));
     t = {1999, 12, 31, 5, 0, 0, 0, 0};
     std::string wire = Sent(t);

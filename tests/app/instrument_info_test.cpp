@@ -42,11 +42,14 @@ bool Warned(const std::vector<InfoRun>& runs) {
 TEST(InstrumentInfo, OneLineStates) {
     ConnectionRecord r;
     const LocalTime today = Day(2026, 1, 3);
-    EXPECT_EQ(ShowInstrumentInfo(r, today), (std::vector<InfoRun>{{kInfoNoConnection, InfoStyle::Unchanged}}));
+    EXPECT_EQ(ShowInstrumentInfo(r, today),
+              (std::vector<InfoRun>{{kInfoNoConnection, InfoStyle::Unchanged}}));
     r.instrumentReady = true;
-    EXPECT_EQ(ShowInstrumentInfo(r, today), (std::vector<InfoRun>{{kInfoUnknownInstrument, InfoStyle::Bold}}));
+    EXPECT_EQ(ShowInstrumentInfo(r, today),
+              (std::vector<InfoRun>{{kInfoUnknownInstrument, InfoStyle::Bold}}));
     r.modelCode = orvane::connection::kModelBootcode;
-    EXPECT_EQ(ShowInstrumentInfo(r, today), (std::vector<InfoRun>{{kInfoBootcodeOnly, InfoStyle::Bold}}));
+    EXPECT_EQ(ShowInstrumentInfo(r, today),
+              (std::vector<InfoRun>{{kInfoBootcodeOnly, InfoStyle::Bold}}));
 }
 
 TEST(InstrumentInfo, FullPaneWithHeadingsValuesAndDates) {
@@ -86,16 +89,19 @@ TEST(InstrumentInfo, ConnectionLinesAndMissingFields) {
     r.identity = "Kelmscot,TRV88";
     r.versionReply = "V,Main,1.2,3.4";
     std::string text = InfoText(ShowInstrumentInfo(r, Day(2026, 1, 1)));
-    EXPECT_NE(text.find("  Interface:  Serial\n  Address:  ttyS0\n  Baudrate:  9600\n"), std::string::npos);
-    EXPECT_NE(text.find("  Serial No:  Unknown\n"), std::string::npos);
-    EXPECT_NE(text.find("  FPGA release:  3.4\n  DSP release:  Unknown\n  BOOT release:  Unknown\n"),
+    EXPECT_NE(text.find("  Interface:  Serial\n  Address:  ttyS0\n  Baudrate:  9600\n"),
               std::string::npos);
+    EXPECT_NE(text.find("  Serial No:  Unknown\n"), std::string::npos);
+    EXPECT_NE(
+        text.find("  FPGA release:  3.4\n  DSP release:  Unknown\n  BOOT release:  Unknown\n"),
+        std::string::npos);
     EXPECT_EQ(text.find("calibration"), std::string::npos);
 
     r.interfaceKind = InterfaceKind::Lan;
     r.ipAddress = "192.168.1.20";
     text = InfoText(ShowInstrumentInfo(r, Day(2026, 1, 1)));
-    EXPECT_NE(text.find("  Interface:  LAN\n  Address:  192.168.1.20\n\n\nInstrument"), std::string::npos);
+    EXPECT_NE(text.find("  Interface:  LAN\n  Address:  192.168.1.20\n\n\nInstrument"),
+              std::string::npos);
 }
 
 TEST(InstrumentInfo, CalibrationRulesByModelAndForm) {
@@ -105,7 +111,8 @@ TEST(InstrumentInfo, CalibrationRulesByModelAndForm) {
     r.calverReply = "02_Feb_2024";
     auto runs = ShowInstrumentInfo(r, Day(2030, 1, 1));
     EXPECT_FALSE(Warned(runs));
-    EXPECT_NE(InfoText(runs).find("  Last KSL calibration:  \n    15 Mar 2023\n\n"), std::string::npos);
+    EXPECT_NE(InfoText(runs).find("  Last KSL calibration:  \n    15 Mar 2023\n\n"),
+              std::string::npos);
     EXPECT_EQ(InfoText(runs).find("local"), std::string::npos);
 
     r = Trv88("default_calibration");
@@ -118,7 +125,8 @@ TEST(InstrumentInfo, CalibrationRulesByModelAndForm) {
     r.modelCode = orvane::connection::kModelTrv98;
     runs = ShowInstrumentInfo(r, Day(2023, 4, 1));
     EXPECT_TRUE(Warned(runs));
-    EXPECT_NE(InfoText(runs).find("  Last KSL calibration:  \n    Mar 2023 \n\n"), std::string::npos);
+    EXPECT_NE(InfoText(runs).find("  Last KSL calibration:  \n    Mar 2023 \n\n"),
+              std::string::npos);
 
     // A month that cannot be read cannot be vouched for.
     r = Trv88("15_Foo_2026");
@@ -131,7 +139,8 @@ TEST(InstrumentInfo, CalibrationRulesByModelAndForm) {
 }
 
 TEST(InstrumentInfo, MonthNamesAndDueDates) {
-    const char* names[] = {"JAN", "feb", "March", "apr", "MAY", "june", "July", "aug", "Sept", "oct", "Nov", "dec"};
+    const char* names[] = {"JAN",  "feb", "March", "apr", "MAY", "june",
+                           "July", "aug", "Sept",  "oct", "Nov", "dec"};
     for (int m = 1; m <= 12; ++m) EXPECT_EQ(MonthFromName(names[m - 1]), m) << names[m - 1];
     EXPECT_EQ(MonthFromName("Ma"), 0);
     EXPECT_EQ(MonthFromName("J"), 0);

@@ -30,7 +30,8 @@ struct Wire {
         int fds[2];
         ::socketpair(AF_UNIX, SOCK_STREAM, 0, fds);
         record.interfaceKind = transport::InterfaceKind::Lan;
-        record.link = std::make_unique<transport::TcpLink>(platform::UniqueFd(fds[0]), record.linkOptions);
+        record.link =
+            std::make_unique<transport::TcpLink>(platform::UniqueFd(fds[0]), record.linkOptions);
         record.channelOpen = true;
         peer = fds[1];
     }
@@ -38,7 +39,9 @@ struct Wire {
         transport::CloseChannel(record);
         if (peer >= 0) ::close(peer);
     }
-    void Write(const std::string& bytes) { ASSERT_EQ(::write(peer, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size())); }
+    void Write(const std::string& bytes) {
+        ASSERT_EQ(::write(peer, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    }
     ReceiveStep::Result Run(bool convert = true) {
         return step.Run(record, pane, convert, [this](std::size_t n) { counted += n; });
     }
@@ -132,7 +135,8 @@ TEST(ReceiveStep, TakesAtMostItsShareEachCallAndLosesNothing) {
     for (int i = 0; i < 50; ++i) sent += "line " + std::to_string(i) + "\n";
     w.Write(sent);
     int calls = 0;
-    for (; w.pane.text.size() < sent.size() + 50 && calls < 100; ++calls) EXPECT_EQ(w.Run(), ReceiveStep::Result::Idle);
+    for (; w.pane.text.size() < sent.size() + 50 && calls < 100; ++calls)
+        EXPECT_EQ(w.Run(), ReceiveStep::Result::Idle);
     EXPECT_GE(calls, static_cast<int>(sent.size() / 100));
     std::string shown = w.pane.text;
     std::erase(shown, '\r');

@@ -4,8 +4,8 @@
 #include <string>
 
 #include "app/shell.h"
-#include "ui/command_ids.h"
 #include "support/fake_main_window.h"
+#include "ui/command_ids.h"
 
 namespace orvane::testing {
 

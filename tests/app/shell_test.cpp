@@ -48,7 +48,8 @@ struct Connected {
     explicit Connected(ShellBench& b) : bench(b) {
         auto& r = b.shell.record();
         r.interfaceKind = InterfaceKind::Lan;
-        r.link = std::make_unique<transport::TcpLink>(platform::UniqueFd(link.ReleaseClientFd()), r.linkOptions);
+        r.link = std::make_unique<transport::TcpLink>(platform::UniqueFd(link.ReleaseClientFd()),
+                                                      r.linkOptions);
         r.channelOpen = true;
         r.instrumentReady = true;
         r.pollReplies = true;
@@ -85,13 +86,15 @@ TEST(Shell, LayoutGrowsAndAnchorsControls) {
     auto wide = ComputeLayout({908, 608}, {892, 550}, app::kPaneHeightConsole);
     auto tall = ComputeLayout({808, 658}, {792, 600}, app::kPaneHeightConsole);
     enum { kResults, kInfo, kCommand, kSend, kList, kRun, kStep, kClose };
-    for (int grows : {kResults, kCommand, kList}) EXPECT_EQ(wide[grows].width, base[grows].width + 100);
+    for (int grows : {kResults, kCommand, kList})
+        EXPECT_EQ(wide[grows].width, base[grows].width + 100);
     for (int moves : {kInfo, kSend, kRun, kStep, kClose}) {
         EXPECT_EQ(wide[moves].x, base[moves].x + 100);
         EXPECT_EQ(wide[moves].width, base[moves].width);
     }
     for (int grows : {kResults, kInfo}) EXPECT_EQ(tall[grows].height, base[grows].height + 50);
-    for (int moves : {kCommand, kSend, kList, kRun, kStep, kClose}) EXPECT_EQ(tall[moves].y, base[moves].y + 50);
+    for (int moves : {kCommand, kSend, kList, kRun, kStep, kClose})
+        EXPECT_EQ(tall[moves].y, base[moves].y + 50);
     EXPECT_EQ(base[kResults], (ui::Rect{6, 6, 648, 514}));
     EXPECT_EQ(base[kInfo], (ui::Rect{792 - 138 - 6, 6, 138, 514}));
     EXPECT_EQ(base[kSend], (ui::Rect{792 - 75 - 6, 550 - 24 - 6, 75, 24}));
@@ -273,7 +276,8 @@ TEST(Shell, ConvertBinaryAndClear) {
     b.shell.HandleCommand(ui::kCmdClearResults);
     EXPECT_EQ(b.w.results.text, "");
     b.shell.HandleCommand(ui::kCmdAbout);
-    EXPECT_EQ(b.w.dialogs.about, (std::vector<std::string>{"Orvane2", "v1_4 Sep  9 2026", ui::kAppNotice}));
+    EXPECT_EQ(b.w.dialogs.about,
+              (std::vector<std::string>{"Orvane2", "v1_4 Sep  9 2026", ui::kAppNotice}));
 }
 
 // The in-memory controls the command line runs on answer as widgets would.

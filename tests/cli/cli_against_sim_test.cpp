@@ -30,14 +30,16 @@ using orvane::testing::SimProcess;
 
 namespace {
 
-ProgramResult Cli(std::vector<std::string> args, const std::string& input = {}, std::vector<std::string> env = {}) {
+ProgramResult Cli(std::vector<std::string> args, const std::string& input = {},
+                  std::vector<std::string> env = {}) {
     env.push_back("NO_COLOR=1");
     return RunProgram(ORVANE2_CLI_PATH, args, input, env);
 }
 
 // A simulated instrument on its own loopback address, port 10001, and a pty.
 struct Instrument {
-    explicit Instrument(const std::string& address, std::vector<std::string> extra = {}) : address(address) {
+    explicit Instrument(const std::string& address, std::vector<std::string> extra = {})
+        : address(address) {
         std::vector<std::string> args = {"--pty", "--tcp", address + ":10001"};
         args.insert(args.end(), extra.begin(), extra.end());
         sim = std::make_unique<SimProcess>(args);
@@ -61,8 +63,9 @@ TEST(CliAgainstSim, IdentifyQueryConsoleAndSetClockOverPtyAndLan) {
     Instrument inst("127.0.41.1");
     ASSERT_FALSE(inst.sim->PtyPath().empty());
     const std::string identity = sim::IdentityText({});
-    for (const std::vector<std::string>& via : {std::vector<std::string>{"--usb", inst.sim->PtyPath()},
-                                                std::vector<std::string>{"--lan", inst.address}}) {
+    for (const std::vector<std::string>& via :
+         {std::vector<std::string>{"--usb", inst.sim->PtyPath()},
+          std::vector<std::string>{"--lan", inst.address}}) {
         auto with = [&](std::vector<std::string> rest) {
             std::vector<std::string> all = via;
             all.insert(all.end(), rest.begin(), rest.end());
@@ -70,7 +73,8 @@ TEST(CliAgainstSim, IdentifyQueryConsoleAndSetClockOverPtyAndLan) {
         };
         ProgramResult r = Cli(with({"identify"}));
         EXPECT_EQ(r.status, cli::kExitOk) << r.err;
-        EXPECT_NE(r.out.find("  Model:  TRV8844\n  Serial No:  10234\n"), std::string::npos) << r.out;
+        EXPECT_NE(r.out.find("  Model:  TRV8844\n  Serial No:  10234\n"), std::string::npos)
+            << r.out;
         EXPECT_NE(r.out.find("  Main release:  1.20\n  FPGA release:  2.05\n"), std::string::npos);
 
         r = Cli(with({"query", "*IDN?", "temp?"}));
@@ -112,11 +116,13 @@ TEST(CliAgainstSim, IdentifyQueryConsoleAndSetClockOverPtyAndLan) {
 
 TEST(CliAgainstSim, ScriptsExitByTheirOutcome) {
     Instrument inst("127.0.41.2");
-    ProgramResult r = Cli({"--lan", inst.address, "run", std::string(ORVANE2_EXAMPLES_DIR) + "/selftest.txt"});
+    ProgramResult r =
+        Cli({"--lan", inst.address, "run", std::string(ORVANE2_EXAMPLES_DIR) + "/selftest.txt"});
     EXPECT_EQ(r.status, cli::kExitRefused) << r.err;  // one test fails on purpose
     EXPECT_NE(r.out.find("> *IDN?\n" + sim::IdentityText({}) + "\n"), std::string::npos) << r.out;
 
-    std::string passing = TempScript("#echo,start\r\n\"read?\r\n#reply,5\r\n=2\r\n=1\r\n=test,hi\r\n#echo,done\r\n");
+    std::string passing =
+        TempScript("#echo,start\r\n\"read?\r\n#reply,5\r\n=2\r\n=1\r\n=test,hi\r\n#echo,done\r\n");
     r = Cli({"--usb", inst.sim->PtyPath(), "run", passing});
     EXPECT_EQ(r.status, cli::kExitOk) << r.err;
     EXPECT_EQ(r.out, "start\n> read?\n1.23450E+00\ndone\n");
@@ -131,14 +137,16 @@ TEST(CliAgainstSim, ScriptsExitByTheirOutcome) {
     r = Cli({"--lan", inst.address, "run", notScript});
     EXPECT_EQ(r.status, cli::kExitBadFile);
     EXPECT_NE(r.err.find("Orvane2: "), std::string::npos);
-    EXPECT_EQ(Cli({"--lan", inst.address, "run", "/tmp/orvane-no-such-script.txt"}).status, cli::kExitBadFile);
+    EXPECT_EQ(Cli({"--lan", inst.address, "run", "/tmp/orvane-no-such-script.txt"}).status,
+              cli::kExitBadFile);
     for (const std::string& f : {passing, waiting, notScript}) ::unlink(f.c_str());
 }
 
 TEST(CliAgainstSim, NoConnectionSendFailuresAndUsage) {
     ProgramResult r = Cli({"--lan", "127.0.41.250", "identify"});
     EXPECT_EQ(r.status, cli::kExitNoConnection);
-    EXPECT_NE(r.err.find("Test Connection: Failed to connect to IP address 127.0.41.250"), std::string::npos);
+    EXPECT_NE(r.err.find("Test Connection: Failed to connect to IP address 127.0.41.250"),
+              std::string::npos);
 
     Instrument silent("127.0.41.3", {"--silent"});
     EXPECT_EQ(Cli({"--lan", silent.address, "query", "*IDN?"}).status, cli::kExitNoConnection);
@@ -146,7 +154,8 @@ TEST(CliAgainstSim, NoConnectionSendFailuresAndUsage) {
     r = Cli({"--settings", "/tmp", "identify"});
     EXPECT_EQ(r.status, cli::kExitNoConnection);
     EXPECT_EQ(r.err, std::string(ui::kAppName) + ": " +
-                         platform::Format(app::kSettingsUnreadable, "/tmp", std::strerror(EISDIR)) + "\n");
+                         platform::Format(app::kSettingsUnreadable, "/tmp", std::strerror(EISDIR)) +
+                         "\n");
 
     // The instrument hangs up after its first reading (90 bytes identified it):
     // the script's later sends fail.
@@ -170,7 +179,8 @@ TEST(CliAgainstSim, DiscoverListsTheRowsOrSaysNothingWasFound) {
     EXPECT_EQ(r.out, "127.0.41.5\t" + sim::IdentityText({}) + "\n");
     r = Cli({"discover"}, {}, {"ORVANE2_DISCOVERY_ADDRESS=127.0.41.6"});
     EXPECT_EQ(r.status, cli::kExitRefused);
-    EXPECT_NE(r.err.find("LAN Find Instrument: No Instruments found on this subnet"), std::string::npos);
+    EXPECT_NE(r.err.find("LAN Find Instrument: No Instruments found on this subnet"),
+              std::string::npos);
 }
 
 TEST(CliAgainstSim, UpgradeSucceedsIsRefusedOrFails) {

@@ -27,7 +27,9 @@ bool Parse(std::vector<const char*> args, CliOptions& o, std::string& error) {
 TEST(CliOptions, TheContractsWordsAndItsUsageErrors) {
     CliOptions o;
     std::string error;
-    ASSERT_TRUE(Parse({"--serial", "ttyS0", "--baud", "38400", "query", "*IDN?", "-5", "--quiet-ms", "50"}, o, error))
+    ASSERT_TRUE(
+        Parse({"--serial", "ttyS0", "--baud", "38400", "query", "*IDN?", "-5", "--quiet-ms", "50"},
+              o, error))
         << error;
     EXPECT_EQ(o.kind, orvane::transport::InterfaceKind::Serial);
     EXPECT_EQ(o.baud, 38400u);
@@ -75,7 +77,8 @@ TEST(CliContract, PipedConsoleLinesAreSentAtOnceEachAfterItsReplies) {
     sim.LinesUntilReady();
     const orvane::sim::InstrumentConfig c;
     const std::string reading = orvane::sim::MeasurementText(c.reading) + "\n";
-    auto r = RunProgram(ORVANE2_CLI_PATH, {"--usb", sim.PtyPath(), "console"}, "*IDN?\nread?\n", {}, 30000, reading);
+    auto r = RunProgram(ORVANE2_CLI_PATH, {"--usb", sim.PtyPath(), "console"}, "*IDN?\nread?\n", {},
+                        30000, reading);
     EXPECT_EQ(r.status, kExitOk) << r.err;
     EXPECT_EQ(r.out, "> *IDN?\n" + orvane::sim::IdentityText(c) + "\n> read?\n" + reading);
 }
@@ -85,9 +88,12 @@ TEST(CliContract, PipedConsoleLinesAreSentAtOnceEachAfterItsReplies) {
 // closed from the start that nothing was written to.
 TEST(CliContract, AFailedWriteToStdoutIsAnErrorAClosedPipeIsNot) {
     const std::string cli = ORVANE2_CLI_PATH;
-    auto r = RunProgram("/bin/sh", {"-c", "exec 3>&1; " + cli + " --demo identify >/dev/full; echo $?; { yes 'read?' "
-                                              "2>/dev/null | " + cli + " --demo console; echo $? >&3; } | true; { " + cli +
-                                              " --bogus >&-; } 2>&1 | grep -c 'cannot write'"});
+    auto r =
+        RunProgram("/bin/sh", {"-c", "exec 3>&1; " + cli +
+                                         " --demo identify >/dev/full; echo $?; { yes 'read?' "
+                                         "2>/dev/null | " +
+                                         cli + " --demo console; echo $? >&3; } | true; { " + cli +
+                                         " --bogus >&-; } 2>&1 | grep -c 'cannot write'"});
     EXPECT_EQ(r.out, "1\n0\n0\n");
     EXPECT_EQ(r.err, kStdoutWriteFailed + std::string(std::strerror(ENOSPC)) + "\n");
 }
@@ -97,9 +103,16 @@ TEST(MadeVisible, ControlBytesShowAndTextStays) {
         {"plain, tab\tand\nline", "plain, tab\tand\nline"},
         {"\x1b[2J\x1b]0;title\x07", "^[[2J^[]0;title^G"},
         {std::string("\0\r\x1f\x7f", 4), "^@^M^_^?"},
-        {"\xc2\x9b" "2J \xc2\x85", "\\x9b2J \\x85"},  // C1 written as UTF-8
-        {"\x9b" "2J \x80", "\\x9b2J \\x80"},          // C1 as lone 8-bit bytes
-        {"\xc2\xb0" "C \xe2\x82\xac \xf0\x9f\x99\x82 \xa0", "\xc2\xb0" "C \xe2\x82\xac \xf0\x9f\x99\x82 \xa0"},
+        {"\xc2\x9b"
+         "2J \xc2\x85",
+         "\\x9b2J \\x85"},  // C1 written as UTF-8
+        {"\x9b"
+         "2J \x80",
+         "\\x9b2J \\x80"},  // C1 as lone 8-bit bytes
+        {"\xc2\xb0"
+         "C \xe2\x82\xac \xf0\x9f\x99\x82 \xa0",
+         "\xc2\xb0"
+         "C \xe2\x82\xac \xf0\x9f\x99\x82 \xa0"},
         // Broken sequences do not carry a control byte through.
         {"\xe2\x82 \xc3\x1b \xf5\x80\x80\x80", "\xe2\\x82 \xc3^[ \xf5\\x80\\x80\\x80"},
     };

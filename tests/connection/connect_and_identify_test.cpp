@@ -1,8 +1,7 @@
 #include "connection/connect_and_identify.h"
 
-#include <gtest/gtest.h>
-
 #include <grp.h>
+#include <gtest/gtest.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -33,8 +32,10 @@ namespace {
 
 // An instrument on loopback TCP, answering in virtual time.
 struct LanBench {
-    explicit LanBench(sim::InstrumentConfig config = {}) : endpoint(std::move(config), "127.0.0.1", 0) {
-        record.linkOptions = {.tcpPort = endpoint.Port(), .clock = &clock, .diagnostics = &diagnostics};
+    explicit LanBench(sim::InstrumentConfig config = {})
+        : endpoint(std::move(config), "127.0.0.1", 0) {
+        record.linkOptions = {
+            .tcpPort = endpoint.Port(), .clock = &clock, .diagnostics = &diagnostics};
         pump = clock.AddPump([this](uint32_t now) { endpoint.Pump(now); });
         record.interfaceKind = InterfaceKind::Lan;
         record.ipAddress = "127.0.0.1";
@@ -43,7 +44,9 @@ struct LanBench {
         transport::CloseChannel(record);
         clock.RemovePump(pump);
     }
-    bool Connect(bool showResult = true) { return ConnectAndIdentify(boxes, cursor, record, showResult); }
+    bool Connect(bool showResult = true) {
+        return ConnectAndIdentify(boxes, cursor, record, showResult);
+    }
     // How long a reply is waited for when none comes.
     uint32_t ReplyWait() {
         std::string line;
@@ -107,7 +110,8 @@ TEST(ConnectAndIdentify, RecognisedModelFetchesCalibrationAndVersions) {
     EXPECT_EQ(bench.cursor.depth, 0);
     EXPECT_NE(trace.find(kTraceConnecting), std::string::npos);
     EXPECT_NE(trace.find(kTraceConnected), std::string::npos);
-    EXPECT_NE(trace.find(platform::Format(kTraceIdentified, identity.c_str(), 5)), std::string::npos);
+    EXPECT_NE(trace.find(platform::Format(kTraceIdentified, identity.c_str(), 5)),
+              std::string::npos);
 
     // On the wire: the open's DC4, then the wake DC4 and "^[", each a command of its own.
     std::string wire(bench.endpoint.engine().received());
@@ -152,7 +156,8 @@ TEST(ConnectAndIdentify, AnswerShapesDecideTheOutcome) {
         EXPECT_EQ(bench.record.modelCode, kModelBootcode);
         EXPECT_EQ(bench.record.identity, "0000000:    32 32 32 32 ff ff");
         EXPECT_TRUE(bench.record.calibration.empty());  // no further query
-        EXPECT_EQ(bench.boxes.Texts(), std::vector<std::string>{std::string(kConnectionSuccessful) + kBootcodeInstrument});
+        EXPECT_EQ(bench.boxes.Texts(), std::vector<std::string>{std::string(kConnectionSuccessful) +
+                                                                kBootcodeInstrument});
     }
     // No comma, not bootcode: true, code 0, identity kept.
     {
@@ -161,7 +166,8 @@ TEST(ConnectAndIdentify, AnswerShapesDecideTheOutcome) {
         ASSERT_TRUE(bench.Connect());
         EXPECT_EQ(bench.record.modelCode, kModelUnknown);
         EXPECT_EQ(bench.record.identity, "before");
-        EXPECT_EQ(bench.boxes.Texts(), std::vector<std::string>{std::string(kConnectionSuccessful) + "before"});
+        EXPECT_EQ(bench.boxes.Texts(),
+                  std::vector<std::string>{std::string(kConnectionSuccessful) + "before"});
     }
     // Unknown model: identity emptied, calibration untouched.
     {
@@ -171,7 +177,8 @@ TEST(ConnectAndIdentify, AnswerShapesDecideTheOutcome) {
         EXPECT_EQ(bench.record.modelCode, kModelUnknown);
         EXPECT_TRUE(bench.record.identity.empty());
         EXPECT_EQ(bench.record.calibration, "kept");
-        EXPECT_EQ(bench.boxes.Texts(), std::vector<std::string>{std::string(kConnectionSuccessful) + kUnknownInstrument});
+        EXPECT_EQ(bench.boxes.Texts(), std::vector<std::string>{std::string(kConnectionSuccessful) +
+                                                                kUnknownInstrument});
     }
     // Over-long and odd answers are cut at the field, never past it.
     {
@@ -210,8 +217,9 @@ TEST(ConnectAndIdentify, OpenFailuresSayWhyAndAreAlwaysShown) {
     second.baudRate = holder.baudRate;
     boxes.shown.clear();
     EXPECT_FALSE(ConnectAndIdentify(boxes, cursor, second, true));
-    EXPECT_EQ(boxes.Texts(),
-              std::vector<std::string>{platform::Format(kUnableToOpenPort, pty.DevicePath().c_str()) + "\n" + kReasonBusy});
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{
+                                 platform::Format(kUnableToOpenPort, pty.DevicePath().c_str()) +
+                                 "\n" + kReasonBusy});
     transport::CloseChannel(holder);
 
     // LAN: refused, and an address that is no address.
@@ -226,28 +234,34 @@ TEST(ConnectAndIdentify, OpenFailuresSayWhyAndAreAlwaysShown) {
     lan.ipAddress = "127.0.0.1";
     boxes.shown.clear();
     EXPECT_FALSE(ConnectAndIdentify(boxes, cursor, lan, false));
-    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{platform::Format(kFailedToConnectToIp, "127.0.0.1") + "\n" +
-                                                      platform::Format(kReasonRefused, static_cast<unsigned>(freePort))});
+    EXPECT_EQ(boxes.Texts(),
+              std::vector<std::string>{
+                  platform::Format(kFailedToConnectToIp, "127.0.0.1") + "\n" +
+                  platform::Format(kReasonRefused, static_cast<unsigned>(freePort))});
     lan.ipAddress = "instrument";
     boxes.shown.clear();
     EXPECT_FALSE(ConnectAndIdentify(boxes, cursor, lan, false));
     EXPECT_EQ(boxes.Texts(),
-              std::vector<std::string>{platform::Format(kFailedToConnectToIp, "instrument") + "\n" + kReasonBadAddress});
+              std::vector<std::string>{platform::Format(kFailedToConnectToIp, "instrument") + "\n" +
+                                       kReasonBadAddress});
     lan.ipAddress = "255.255.255.255";
     boxes.shown.clear();
     EXPECT_FALSE(ConnectAndIdentify(boxes, cursor, lan, false));
-    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{platform::Format(kFailedToConnectToIp, "255.255.255.255") + "\n" +
-                                                      platform::Format(kReasonBroadcast, "255.255.255.255",
-                                                                       std::strerror(lan.openError))});
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{
+                                 platform::Format(kFailedToConnectToIp, "255.255.255.255") + "\n" +
+                                 platform::Format(kReasonBroadcast, "255.255.255.255",
+                                                  std::strerror(lan.openError))});
 }
 
 // What no port can use is refused by name before any device is touched: a port
 // path too long for the field or with a zero byte (cut at either, it would name
 // another device), an interface or a baud rate the settings file got wrong.
 TEST(ConnectAndIdentify, UnusableSettingsNameTheValue) {
-    const std::string longPath = "/tmp/" + std::string(transport::kComPortMaxLength - 5, 'p') + "-A-suffix";
+    const std::string longPath =
+        "/tmp/" + std::string(transport::kComPortMaxLength - 5, 'p') + "-A-suffix";
     const std::string rates = SupportedBaudRatesText();
-    ASSERT_TRUE(rates.starts_with("300, 600, ") && rates.ends_with(", 1500000 or 2000000 baud")) << rates;
+    ASSERT_TRUE(rates.starts_with("300, 600, ") && rates.ends_with(", 1500000 or 2000000 baud"))
+        << rates;
     struct Row {
         InterfaceKind kind;
         std::string port;
@@ -256,11 +270,14 @@ TEST(ConnectAndIdentify, UnusableSettingsNameTheValue) {
     } rows[] = {
         {InterfaceKind::Usb, longPath, 19200,
          platform::Format(kReasonPortPathTooLong, longPath.size(), transport::kComPortMaxLength)},
-        {InterfaceKind::Usb, longPath.substr(0, transport::kComPortMaxLength), 19200, kReasonNoDevice},
+        {InterfaceKind::Usb, longPath.substr(0, transport::kComPortMaxLength), 19200,
+         kReasonNoDevice},
         {InterfaceKind::Usb, std::string("null\0junk", 9), 19200, kReasonNoDevice},
         {static_cast<InterfaceKind>(99), "ttyS0", 9600, platform::Format(kReasonBadInterface, 99u)},
-        {InterfaceKind::Usb, "ttyORVANE_MISSING", 0, platform::Format(kReasonNoBaudRate, rates.c_str())},
-        {InterfaceKind::Serial, "ttyORVANE_MISSING", 12345, platform::Format(kReasonBadBaudRate, 12345u, rates.c_str())},
+        {InterfaceKind::Usb, "ttyORVANE_MISSING", 0,
+         platform::Format(kReasonNoBaudRate, rates.c_str())},
+        {InterfaceKind::Serial, "ttyORVANE_MISSING", 12345,
+         platform::Format(kReasonBadBaudRate, 12345u, rates.c_str())},
     };
     for (const Row& row : rows) {
         FakeMessageBoxes boxes;
@@ -271,7 +288,8 @@ TEST(ConnectAndIdentify, UnusableSettingsNameTheValue) {
         r.baudRate = row.baud;
         EXPECT_FALSE(ConnectAndIdentify(boxes, cursor, r, false));
         EXPECT_EQ(boxes.Texts(),
-                  std::vector<std::string>{platform::Format(kUnableToOpenPort, row.port.c_str()) + "\n" + row.reason});
+                  std::vector<std::string>{platform::Format(kUnableToOpenPort, row.port.c_str()) +
+                                           "\n" + row.reason});
     }
 }
 
@@ -281,14 +299,15 @@ TEST(ConnectAndIdentify, PermissionDeniedSuggestsOnlyAGroupThatHelpsAndIsNotRoot
         unsigned gid, mode;
         bool suggestGroup;
     } rows[] = {
-        {"dialout", 20, 0660, true},  {"uucp", 14, 0666, true},  {"root", 0, 0600, false},
-        {"root", 0, 0660, false},     {"dialout", 20, 0600, false}, {"dialout", 20, 0640, false},
+        {"dialout", 20, 0660, true}, {"uucp", 14, 0666, true},     {"root", 0, 0600, false},
+        {"root", 0, 0660, false},    {"dialout", 20, 0600, false}, {"dialout", 20, 0640, false},
         {"tty", 5, 0620, false},
     };
     for (const Row& row : rows) {
         EXPECT_EQ(PermissionDeniedReason("root", row.group, row.gid, row.mode),
-                  row.suggestGroup ? platform::Format(kReasonPermission, row.group, row.group)
-                                   : platform::Format(kReasonPermissionOwner, "root", row.group, row.mode))
+                  row.suggestGroup
+                      ? platform::Format(kReasonPermission, row.group, row.group)
+                      : platform::Format(kReasonPermissionOwner, "root", row.group, row.mode))
             << row.group << " " << std::oct << row.mode;
     }
     // A real device file: its owner, group and mode are what the message is made of.
@@ -300,9 +319,10 @@ TEST(ConnectAndIdentify, PermissionDeniedSuggestsOnlyAGroupThatHelpsAndIsNotRoot
     r.interfaceKind = InterfaceKind::Usb;
     r.comPort = tmpl;
     r.openError = EACCES;
-    EXPECT_EQ(OpenFailureMessage(r), platform::Format(kUnableToOpenPort, tmpl) + "\n" +
-                                         PermissionDeniedReason(::getpwuid(st.st_uid)->pw_name,
-                                                                ::getgrgid(st.st_gid)->gr_name, st.st_gid, 0600));
+    EXPECT_EQ(OpenFailureMessage(r),
+              platform::Format(kUnableToOpenPort, tmpl) + "\n" +
+                  PermissionDeniedReason(::getpwuid(st.st_uid)->pw_name,
+                                         ::getgrgid(st.st_gid)->gr_name, st.st_gid, 0600));
     ::unlink(tmpl);  // and with nothing to look at, only what the system said
     EXPECT_EQ(OpenFailureMessage(r), platform::Format(kUnableToOpenPort, tmpl) + "\n" +
                                          platform::Format(kReasonOther, std::strerror(EACCES)));

@@ -23,7 +23,9 @@ namespace {
 
 struct Dialog {
     explicit Dialog(ConnectionRecord& r, platform::IniFile* settings = nullptr)
-        : logic(r, settings, [] { return std::vector<std::string>{"ttyS0", "ttyUSB0"}; }) {
+        : logic(r, settings, [] {
+              return std::vector<std::string>{"ttyS0", "ttyUSB0"};
+          }) {
         view.portLabel.text = "Com Port:";
         logic.OnStart(view);
     }
@@ -49,7 +51,8 @@ TEST(ConnectDialog, InterfaceChoiceShowsTheRightControls) {
     ConnectionRecord r;
     Dialog d(r);
     EXPECT_EQ(d.view.interfaces.items, (std::vector<std::string>{"USB", "LAN", "Serial"}));
-    EXPECT_EQ(d.view.bauds.items, (std::vector<std::string>{"1200", "2400", "4800", "9600", "19200", "38400"}));
+    EXPECT_EQ(d.view.bauds.items,
+              (std::vector<std::string>{"1200", "2400", "4800", "9600", "19200", "38400"}));
     EXPECT_EQ(d.view.ports.items, (std::vector<std::string>{"ttyS0", "ttyUSB0"}));
     EXPECT_EQ(d.view.interfaces.current, -1);
     EXPECT_EQ(d.view.portLabel.text, "Com Port:");  // no saved interface: the template's label
@@ -96,7 +99,8 @@ TEST(ConnectDialog, ReadingAndValidatingTheChoices) {
     EXPECT_FALSE(ValidateConnectionSettings(boxes, v));
     v.interfaceKind = InterfaceKind::None;
     EXPECT_TRUE(ValidateConnectionSettings(boxes, v));
-    EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{kPleaseSelectComPort, kPleaseChooseBaud, kPleaseEnterIp}));
+    EXPECT_EQ(boxes.Texts(),
+              (std::vector<std::string>{kPleaseSelectComPort, kPleaseChooseBaud, kPleaseEnterIp}));
     EXPECT_EQ(boxes.shown[0].caption, kTestConnectionCaption);
 
     // LAN with the address left blank: Connect and Test both ask for one.

@@ -184,6 +184,6 @@ TEST(LanFindDialog, ChecksRunSideBySideAndKeepTheListOrder) {
     EXPECT_EQ(view.rows, expected);
     uint32_t oneByOne = 0;
     for (const ProbeResult& r : dialog.Results()) oneByOne += r.elapsedMs;
-    EXPECT_GT(oneByOne, 4800u);  // eight silent instruments at 600 ms each
+    EXPECT_GT(oneByOne, 4800u);   // eight silent instruments at 600 ms each
     EXPECT_LT(ms * 2, oneByOne);  // the checks overlapped, however slow the machine
 }

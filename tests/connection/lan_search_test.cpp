@@ -66,8 +66,9 @@ TEST(LanSearch, NothingFoundSaysSoAndLeavesTheAddress) {
     uint32_t start = b.clock.TickCount();
     EXPECT_EQ(b.Search().found, 0);
     ::unsetenv(transport::kDiscoveryAddressVariable);
-    EXPECT_EQ(b.view.boxes.Texts(), std::vector<std::string>{platform::Format(
-                                        kDiscoveryAddressNotIpv4, transport::kDiscoveryAddressVariable, "\"foo\"")});
+    EXPECT_EQ(b.view.boxes.Texts(),
+              std::vector<std::string>{platform::Format(
+                  kDiscoveryAddressNotIpv4, transport::kDiscoveryAddressVariable, "\"foo\"")});
     EXPECT_EQ(b.clock.TickCount(), start);
 }
 
@@ -82,7 +83,8 @@ TEST(LanSearch, SearchButtonFillsTheChosenAddressEvenOfAFailedRow) {
 
     transport::ConnectionRecord record;
     ConnectDialog dialog(
-        record, nullptr, [] { return std::vector<std::string>{}; }, MakeLanSearch(b.runner, b.lab.Settings(), 1));
+        record, nullptr, [] { return std::vector<std::string>{}; },
+        MakeLanSearch(b.runner, b.lab.Settings(), 1));
     dialog.OnStart(b.view);
     b.view.interfaces.current = 1;
     dialog.OnInterfaceSelected();

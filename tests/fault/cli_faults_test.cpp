@@ -28,12 +28,12 @@
 #include "cli/line_editor.h"
 #include "cli/stop_signals.h"
 #include "fault_checks.h"
+#include "platform/diagnostics.h"
+#include "platform/text_format.h"
 #include "sim/command_interpreter.h"
 #include "sim/instrument_config.h"
 #include "support/run_program.h"
 #include "support/sim_process.h"
-#include "platform/diagnostics.h"
-#include "platform/text_format.h"
 #include "transport/comms_log.h"
 #include "ui/app_strings.h"
 
@@ -42,26 +42,31 @@ namespace {
 
 enum class Link { Pty, Tcp };
 
-std::string LinkName(const ::testing::TestParamInfo<Link>& info) { return info.param == Link::Pty ? "Pty" : "Tcp"; }
+std::string LinkName(const ::testing::TestParamInfo<Link>& info) {
+    return info.param == Link::Pty ? "Pty" : "Tcp";
+}
 
 // What identification takes from the instrument before the first command: the
 // answers to "*IDN?", "calstr?", "calver?" and "version?", each with CR LF.
 std::size_t IdentificationBytes() {
     const sim::InstrumentConfig c;
-    return sim::IdentityText(c).size() + c.calstr.size() + c.calver.size() + c.version.size() + 4 * 2;
+    return sim::IdentityText(c).size() + c.calstr.size() + c.calver.size() + c.version.size() +
+           4 * 2;
 }
 
 class CliFault : public ::testing::TestWithParam<Link> {
-protected:
+  protected:
     // The simulated instrument drops the line once it has sent this many bytes.
-    ProgramResult RunAgainstHangUp(std::size_t hangUpAfter, std::vector<std::string> args, const std::string& input) {
+    ProgramResult RunAgainstHangUp(std::size_t hangUpAfter, std::vector<std::string> args,
+                                   const std::string& input) {
         const bool pty = GetParam() == Link::Pty;
         // An address of this process's own (all of 127/8 is loopback), so that no
         // other test, here or in another checkout, meets it on port 10001.
         const unsigned pid = static_cast<unsigned>(::getpid());
         const std::string address =
             "127.43." + std::to_string((pid >> 8) & 0xff) + "." + std::to_string(1 + pid % 254);
-        std::vector<std::string> simArgs = {"--hang-up-after", std::to_string(hangUpAfter), "--pty"};
+        std::vector<std::string> simArgs = {"--hang-up-after", std::to_string(hangUpAfter),
+                                            "--pty"};
         if (!pty) simArgs.back() = "--tcp", simArgs.push_back(address + ":10001");
         SimProcess sim(simArgs);
         sim.LinesUntilReady();
@@ -69,19 +74,21 @@ protected:
         all.insert(all.end(), args.begin(), args.end());
         const auto start = std::chrono::steady_clock::now();
         ProgramResult result = RunProgram(ORVANE2_CLI_PATH, all, input, {"NO_COLOR=1"});
-        elapsedMs_ = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start)
+        elapsedMs_ = std::chrono::duration_cast<std::chrono::milliseconds>(
+                         std::chrono::steady_clock::now() - start)
                          .count();
         return result;
     }
     long long elapsedMs_ = 0;
 };
 
-const std::string kQuestionLine = std::string(ui::kAppName) + ": " + app::kReestablishQuestion + "\n";
+const std::string kQuestionLine =
+    std::string(ui::kAppName) + ": " + app::kReestablishQuestion + "\n";
 
 TEST_P(CliFault, ConsoleHangUpMidLine) {
     const std::string identity = sim::IdentityText({});
-    ProgramResult r = RunAgainstHangUp(IdentificationBytes() + identity.size() + 2 + 20, {"console"},
-                                       "*IDN?\n*IDN?\n");
+    ProgramResult r = RunAgainstHangUp(IdentificationBytes() + identity.size() + 2 + 20,
+                                       {"console"}, "*IDN?\n*IDN?\n");
     EXPECT_EQ(r.status, cli::kExitNoConnection);
     EXPECT_EQ(r.err, kQuestionLine) << "asked once";
     // The first reply whole; of the second, what came before the line dropped.
@@ -99,7 +106,8 @@ TEST_P(CliFault, ScriptHangUpStopsAtTheNextSend) {
     ASSERT_EQ(::write(fd, script.data(), script.size()), static_cast<ssize_t>(script.size()));
     ::close(fd);
     const std::string identity = sim::IdentityText({});
-    ProgramResult r = RunAgainstHangUp(IdentificationBytes() + identity.size() + 2, {"run", name}, "");
+    ProgramResult r =
+        RunAgainstHangUp(IdentificationBytes() + identity.size() + 2, {"run", name}, "");
     ::unlink(name);
     EXPECT_EQ(r.status, cli::kExitSendFailed) << r.out << r.err;
     EXPECT_EQ(r.err, kQuestionLine);
@@ -109,7 +117,8 @@ TEST_P(CliFault, ScriptHangUpStopsAtTheNextSend) {
     EXPECT_LT(elapsedMs_, 5000 + 3000);
 }
 
-INSTANTIATE_TEST_SUITE_P(OverBothLinks, CliFault, ::testing::Values(Link::Pty, Link::Tcp), LinkName);
+INSTANTIATE_TEST_SUITE_P(OverBothLinks, CliFault, ::testing::Values(Link::Pty, Link::Tcp),
+                         LinkName);
 
 // Without a fault: the reply to the script's last line is printed before the
 // command ends, not lost with it.
@@ -121,11 +130,13 @@ TEST(CliScript, LastRepliesArePrintedBeforeTheEnd) {
     const std::string script = "\"*IDN?\r\n\"temp?\r\n";
     ASSERT_EQ(::write(fd, script.data(), script.size()), static_cast<ssize_t>(script.size()));
     ::close(fd);
-    ProgramResult r = RunProgram(ORVANE2_CLI_PATH, {"--usb", sim.PtyPath(), "run", name}, "", {"NO_COLOR=1"});
+    ProgramResult r =
+        RunProgram(ORVANE2_CLI_PATH, {"--usb", sim.PtyPath(), "run", name}, "", {"NO_COLOR=1"});
     ::unlink(name);
     EXPECT_EQ(r.status, cli::kExitOk) << r.err;
     const sim::InstrumentConfig c;
-    EXPECT_EQ(r.out, "> *IDN?\n" + sim::IdentityText(c) + "\n> temp?\n" + sim::MeasurementText(c.temperature) + "\n");
+    EXPECT_EQ(r.out, "> *IDN?\n" + sim::IdentityText(c) + "\n> temp?\n" +
+                         sim::MeasurementText(c.temperature) + "\n");
 }
 
 // A comms log in a folder that is not there, in either front end: a usage
@@ -142,13 +153,14 @@ TEST(CommsLogOption, AMissingFolderIsAUsageErrorALostLogAFailure) {
         ProgramResult r = RunProgram(program, args);
         const std::string name = program.substr(program.rfind('/') + 1);
         EXPECT_EQ(r.status, cli::kExitUsage) << name;
-        EXPECT_EQ(r.err,
-                  name + ": --comms-log: " + platform::Format(platform::kCommsLogNoFolder, folder.c_str()) + "\n");
+        EXPECT_EQ(r.err, name + ": --comms-log: " +
+                             platform::Format(platform::kCommsLogNoFolder, folder.c_str()) + "\n");
         EXPECT_EQ(r.out, "");
         EXPECT_NE(::access(folder.c_str(), F_OK), 0);
     }
     // A log that cannot be made when its first line comes is said, and is no success.
-    ProgramResult r = RunProgram(ORVANE2_CLI_PATH, {"--demo", "--comms-log", "/proc/orvane2.log", "identify"});
+    ProgramResult r =
+        RunProgram(ORVANE2_CLI_PATH, {"--demo", "--comms-log", "/proc/orvane2.log", "identify"});
     EXPECT_EQ(r.status, cli::kExitOutputFailed);
     EXPECT_NE(r.err.find(transport::kCommsLogOpenErrorText), std::string::npos) << r.err;
 }
@@ -174,9 +186,10 @@ TEST_P(CliUpgradeSignal, IsHeldUntilTheFlashIsWhole) {
     // Record 2's answer comes late, so the signals surely come while records are being sent.
     SimProcess sim({"--pty", "--bootloader", "late-at=2:2500,image=" + dir / "flash"});
     sim.LinesUntilReady();
-    ProgramResult r =
-        RunProgram(ORVANE2_CLI_PATH, {"--usb", sim.PtyPath(), "upgrade", examples + "/upgrade/demo.upg", "--yes"}, "",
-                   {"NO_COLOR=1"}, 30000, {}, {"Sending file", std::vector<int>(row.presses, row.sig)});
+    ProgramResult r = RunProgram(
+        ORVANE2_CLI_PATH,
+        {"--usb", sim.PtyPath(), "upgrade", examples + "/upgrade/demo.upg", "--yes"}, "",
+        {"NO_COLOR=1"}, 30000, {}, {"Sending file", std::vector<int>(row.presses, row.sig)});
     const bool stopped = row.presses >= 3;
     EXPECT_NE(r.err.find(cli::kHoldNotice), std::string::npos) << r.err;
     EXPECT_EQ(r.err.find(cli::kHoldWarning) != std::string::npos, row.presses >= 2) << r.err;
@@ -194,7 +207,8 @@ TEST_P(CliUpgradeSignal, IsHeldUntilTheFlashIsWhole) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Presses, CliUpgradeSignal,
-                         ::testing::Values(HeldSignal{SIGINT, 1}, HeldSignal{SIGTERM, 2}, HeldSignal{SIGHUP, 3}),
+                         ::testing::Values(HeldSignal{SIGINT, 1}, HeldSignal{SIGTERM, 2},
+                                           HeldSignal{SIGHUP, 3}),
                          SignalName);
 
 // A hold gives back what it found, and a signal the program was started with
@@ -231,7 +245,8 @@ TEST(CliSignals, TheConsoleLeavesTheTerminalAsItFoundIt) {
         ASSERT_GE(slave, 0);
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
-        for (int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) posix_spawn_file_actions_adddup2(&actions, slave, fd);
+        for (int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO})
+            posix_spawn_file_actions_adddup2(&actions, slave, fd);
         std::string program = ORVANE2_CLI_PATH, demo = "--demo", console = "console";
         char* argv[] = {program.data(), demo.data(), console.data(), nullptr};
         pid_t pid = -1;
@@ -240,7 +255,8 @@ TEST(CliSignals, TheConsoleLeavesTheTerminalAsItFoundIt) {
 
         std::string shown;
         const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (shown.find(cli::LineEditor::kPrompt) == std::string::npos && std::chrono::steady_clock::now() < end) {
+        while (shown.find(cli::LineEditor::kPrompt) == std::string::npos &&
+               std::chrono::steady_clock::now() < end) {
             pollfd p{master, POLLIN, 0};
             char buf[256];
             ssize_t n = ::poll(&p, 1, 100) > 0 ? ::read(master, buf, sizeof buf) : 0;
@@ -248,7 +264,8 @@ TEST(CliSignals, TheConsoleLeavesTheTerminalAsItFoundIt) {
         }
         termios raw{};
         ::tcgetattr(slave, &raw);
-        EXPECT_EQ(raw.c_lflag & (ECHO | ICANON), 0u) << "the prompt is up and the keys come one by one: " << shown;
+        EXPECT_EQ(raw.c_lflag & (ECHO | ICANON), 0u)
+            << "the prompt is up and the keys come one by one: " << shown;
         ::kill(pid, sig);
         int status = 0;
         ::waitpid(pid, &status, 0);
@@ -268,16 +285,20 @@ TEST(ClosedStandardDescriptor, IsNeverTakenByThePort) {
     const std::string model = sim::InstrumentConfig{}.model;
     for (bool inSim : {false, true}) {
         for (int fd : {0, 1, 2}) {
-            SCOPED_TRACE((inSim ? "orvane2-sim without " : "orvane2-cli without ") + std::to_string(fd));
+            SCOPED_TRACE((inSim ? "orvane2-sim without " : "orvane2-cli without ") +
+                         std::to_string(fd));
             ScratchFolder scratch;
             const std::string port = scratch / "port";
-            SimProcess sim({"--trace", "--pty", "--link", port},
-                           {.closed = inSim ? fd : -1, .fileSizeLimit = 0, .errFile = scratch / "sim.err"});
+            SimProcess sim(
+                {"--trace", "--pty", "--link", port},
+                {.closed = inSim ? fd : -1, .fileSizeLimit = 0, .errFile = scratch / "sim.err"});
             sim.LinesUntilReady();
-            for (int waited = 0; ::access(port.c_str(), F_OK) != 0 && waited < 10000; waited += 10) ::usleep(10000);
+            for (int waited = 0; ::access(port.c_str(), F_OK) != 0 && waited < 10000; waited += 10)
+                ::usleep(10000);
             const std::string command = !inSim && fd == 0 ? "console" : "identify";
-            ProgramResult r = RunProgram(ORVANE2_CLI_PATH, {"--trace", "--usb", port, command}, "", {"NO_COLOR=1"},
-                                         10000, {}, {}, {.closed = inSim ? -1 : fd, .fileSizeLimit = 0, .errFile = {}});
+            ProgramResult r = RunProgram(
+                ORVANE2_CLI_PATH, {"--trace", "--usb", port, command}, "", {"NO_COLOR=1"}, 10000,
+                {}, {}, {.closed = inSim ? -1 : fd, .fileSizeLimit = 0, .errFile = {}});
             EXPECT_EQ(r.status, cli::kExitOk) << r.err;
             if (inSim || fd == 2) {
                 EXPECT_NE(r.out.find(model), std::string::npos) << r.out;
@@ -285,7 +306,8 @@ TEST(ClosedStandardDescriptor, IsNeverTakenByThePort) {
             }
             // The simulator traces every line it receives and marks what it did not understand.
             if (!inSim) {
-                EXPECT_EQ(scratch.Read("sim.err").find("(ignored)"), std::string::npos) << scratch.Read("sim.err");
+                EXPECT_EQ(scratch.Read("sim.err").find("(ignored)"), std::string::npos)
+                    << scratch.Read("sim.err");
             }
         }
     }
@@ -296,18 +318,21 @@ TEST(ClosedStandardDescriptor, IsNeverTakenByThePort) {
 // command at its end), and leaves no temporary file behind.
 TEST(FileSizeLimit, AWriteBeyondItFailsWithoutEndingTheProgram) {
     ScratchFolder scratch;
-    ProgramResult cli = RunProgram(ORVANE2_CLI_PATH, {"--demo", "--comms-log", scratch / "comms.log", "identify"}, "",
-                                   {"NO_COLOR=1"}, 30000, {}, {}, {.closed = -1, .fileSizeLimit = 100, .errFile = {}});
+    ProgramResult cli = RunProgram(
+        ORVANE2_CLI_PATH, {"--demo", "--comms-log", scratch / "comms.log", "identify"}, "",
+        {"NO_COLOR=1"}, 30000, {}, {}, {.closed = -1, .fileSizeLimit = 100, .errFile = {}});
     EXPECT_EQ(cli.status, cli::kExitOutputFailed) << "signal " << cli.signal;
     EXPECT_NE(cli.err.find(transport::kCommsLogOpenErrorText), std::string::npos) << cli.err;
 #ifdef ORVANE2_GUI_PATH
     // The first start writes the settings file, which the limit cuts short. The
     // window stays up until the run's time is over; stdin closed as well.
-    ProgramResult gui = RunProgram(ORVANE2_GUI_PATH, {}, "",
-                                   {"XDG_CONFIG_HOME=" + scratch.path(), "QT_QPA_PLATFORM=offscreen"}, 3000, {},
-                                   {}, {.closed = 0, .fileSizeLimit = 16, .errFile = {}});
+    ProgramResult gui =
+        RunProgram(ORVANE2_GUI_PATH, {}, "",
+                   {"XDG_CONFIG_HOME=" + scratch.path(), "QT_QPA_PLATFORM=offscreen"}, 3000, {}, {},
+                   {.closed = 0, .fileSizeLimit = 16, .errFile = {}});
     EXPECT_EQ(gui.signal, SIGKILL) << gui.err;
-    // The folder is made just before the file is written; only the writers' lock file may be left in it.
+    // The folder is made just before the file is written; only the writers' lock file may be left
+    // in it.
     for (const auto& entry : std::filesystem::directory_iterator(scratch / "Kelmscot/Orvaner"))
         EXPECT_EQ(entry.path().filename(), "Orvaner.ini.lock");
 #endif

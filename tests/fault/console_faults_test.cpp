@@ -35,7 +35,9 @@ namespace {
 
 enum class Link { Pty, Tcp };
 
-std::string LinkName(const ::testing::TestParamInfo<Link>& info) { return info.param == Link::Pty ? "Pty" : "Tcp"; }
+std::string LinkName(const ::testing::TestParamInfo<Link>& info) {
+    return info.param == Link::Pty ? "Pty" : "Tcp";
+}
 
 double ProcessCpuSeconds() {
     timespec t{};
@@ -47,7 +49,7 @@ double ProcessCpuSeconds() {
 // instrument runs on a thread of its own; in virtual time it answers from the
 // fake clock's pump, so time-outs of seconds cost nothing.
 class Console {
-public:
+  public:
     Console(Link link, sim::InstrumentConfig config, bool virtualTime,
             std::optional<std::string> settings = std::nullopt)
         : bench_(std::move(settings)) {
@@ -139,11 +141,12 @@ public:
         return (ProcessCpuSeconds() - cpu0) / (ms / 1000.0);
     }
     std::set<std::string> LeftOpen() {
-        if (clock_) clock_->Advance(100);  // a pumped instrument notices a closed client only when pumped
+        if (clock_)
+            clock_->Advance(100);  // a pumped instrument notices a closed client only when pumped
         return DescriptorsLeftOpen(baseline_);
     }
 
-private:
+  private:
     std::optional<FakeClock> clock_;
     platform::SystemClock real_;
     ShellBench bench_;
@@ -193,7 +196,8 @@ TEST_P(ConsoleFault, HangUpMidLineShowsWhatCame) {
     c.bench().Type("*IDN?");
     auto noticed = c.TickUntil([&] { return !c.w().boxes.shown.empty(); }, 3000);
     ASSERT_TRUE(noticed);
-    EXPECT_LT(*noticed, 1000u + 1000u) << "the hang-up itself waits up to 1 s for the bytes to be read";
+    EXPECT_LT(*noticed, 1000u + 1000u)
+        << "the hang-up itself waits up to 1 s for the bytes to be read";
     const std::string cut = sim::IdentityText({}).substr(0, 20);
     ExpectOneQuestionThenReleased(c, "> *IDN?\r\n" + cut + "\r\n", "*IDN?");
 }
@@ -276,9 +280,11 @@ TEST_P(ConsoleFault, SilentOrLateIdentification) {
         EXPECT_FALSE(c.Connect());
         // The 100 ms drain after the open, then five queries of 500 ms each.
         EXPECT_NEAR(static_cast<double>(c.Now() - start), 100.0 + 5 * 500.0, 1000.0);
-        EXPECT_EQ(c.WithEngine([](sim::Engine& e) { return e.counters().identificationQueries; }), 5u);
+        EXPECT_EQ(c.WithEngine([](sim::Engine& e) { return e.counters().identificationQueries; }),
+                  5u);
         EXPECT_FALSE(c.w().commandLine.enabled);
-        EXPECT_EQ(c.LeftOpen(), std::set<std::string>{}) << "the port is not held for a silent instrument";
+        EXPECT_EQ(c.LeftOpen(), std::set<std::string>{})
+            << "the port is not held for a silent instrument";
     }
     {
         SCOPED_TRACE("answers the third query");
@@ -335,7 +341,8 @@ TEST_P(ConsoleFault, FloodWithoutLineEndsLosesNothingAndLeavesTheWindowFree) {
     EXPECT_LT(c.CpuShareWhileTicking(), kIdleShare);
 }
 
-INSTANTIATE_TEST_SUITE_P(OverBothLinks, ConsoleFault, ::testing::Values(Link::Pty, Link::Tcp), LinkName);
+INSTANTIATE_TEST_SUITE_P(OverBothLinks, ConsoleFault, ::testing::Values(Link::Pty, Link::Tcp),
+                         LinkName);
 
 // The settings folder may be read but not written: what was saved still counts,
 // the console works, the user who asked to save is told why it failed, and the
@@ -343,7 +350,8 @@ INSTANTIATE_TEST_SUITE_P(OverBothLinks, ConsoleFault, ::testing::Values(Link::Pt
 TEST(FileSystemFault, ReadOnlySettingsFolder) {
     ScratchFolder dir;
     const std::string ini =
-        "; kept by hand\r\n[Init]\r\nCreated=09:00:00 1/12/2026\r\n[Connect]\r\nInterface=2\r\nIPAddr=127.0.0.1\r\n";
+        "; kept by hand\r\n[Init]\r\nCreated=09:00:00 "
+        "1/12/2026\r\n[Connect]\r\nInterface=2\r\nIPAddr=127.0.0.1\r\n";
     dir.Write("Orvane2.ini", ini);
     ASSERT_EQ(::chmod(dir.path().c_str(), 0555), 0);
     ScopedOrdinaryUser user;
@@ -353,23 +361,27 @@ TEST(FileSystemFault, ReadOnlySettingsFolder) {
         Console c(Link::Tcp, {}, false, dir / "Orvane2.ini");
         c.bench().shell.Start({"orvane2"});
         std::string shownAddress;
-        c.w().dialogs.connectScripts.push_back([&](FakeConnectView& view, ui::ConnectDialogEvents& events) {
-            shownAddress = view.ip.text;
-            events.OnSaveAsDefault();
-            events.OnConnect();
-        });
+        c.w().dialogs.connectScripts.push_back(
+            [&](FakeConnectView& view, ui::ConnectDialogEvents& events) {
+                shownAddress = view.ip.text;
+                events.OnSaveAsDefault();
+                events.OnConnect();
+            });
         c.bench().shell.WindowCreated();
         c.bench().RunPosted();
         EXPECT_EQ(shownAddress, "127.0.0.1") << "the saved choice was read";
         EXPECT_TRUE(c.record().instrumentReady) << "and connects";
-        ASSERT_EQ(c.w().dialogs.lastConnect.size(), 2u) << "the failed save, then the connect's own result";
+        ASSERT_EQ(c.w().dialogs.lastConnect.size(), 2u)
+            << "the failed save, then the connect's own result";
         EXPECT_EQ(c.w().dialogs.lastConnect[0].text,
-                  platform::Format(connection::kSettingsNotSaved, (dir / "Orvane2.ini").c_str(), std::strerror(EACCES)));
+                  platform::Format(connection::kSettingsNotSaved, (dir / "Orvane2.ini").c_str(),
+                                   std::strerror(EACCES)));
         EXPECT_EQ(c.w().dialogs.lastConnect[0].caption, ui::kAppName);
         c.w().frame.outer = {900, 700};  // a resized window is saved on the way out
     }
     EXPECT_EQ(dir.Read("Orvane2.ini"), ini);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1) << "no temporary file left";
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1)
+        << "no temporary file left";
 
     // A first run whose settings folder cannot be made starts all the same.
     ShellBench first(dir / "new/Orvane2.ini");
@@ -396,10 +408,12 @@ TEST(FileSystemFault, DiskFullWhenSavingResults) {
         c.bench().shell.HandleCommand(ui::kCmdSaveToFile);
         c.bench().RunPosted();
     }
-    ASSERT_EQ(c.w().boxes.Texts(), std::vector<std::string>{platform::Format(
-                                       app::kResultsNotSaved, (dir / "results.txt").c_str(), std::strerror(EFBIG))});
+    ASSERT_EQ(c.w().boxes.Texts(),
+              std::vector<std::string>{platform::Format(
+                  app::kResultsNotSaved, (dir / "results.txt").c_str(), std::strerror(EFBIG))});
     EXPECT_EQ(dir.Read("results.txt"), "yesterday's results\r\n");
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1) << "no temporary file left";
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1)
+        << "no temporary file left";
     EXPECT_EQ(c.w().results.text, pane);
 
     c.bench().shell.HandleCommand(ui::kCmdSaveToFile);

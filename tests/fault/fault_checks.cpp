@@ -24,7 +24,8 @@ std::set<std::string> OpenDescriptors() {
         std::string link = std::string("/proc/self/fd/") + entry->d_name;
         char target[512] = {};
         ssize_t n = ::readlink(link.c_str(), target, sizeof target - 1);
-        out.insert(std::string(entry->d_name) + " -> " + (n > 0 ? std::string(target, static_cast<size_t>(n)) : "?"));
+        out.insert(std::string(entry->d_name) + " -> " +
+                   (n > 0 ? std::string(target, static_cast<size_t>(n)) : "?"));
     }
     ::closedir(dir);
     return out;
@@ -53,7 +54,8 @@ double Seconds(clockid_t id) {
 double CpuShareWhileSleeping(int periodMs) {
     const double cpu0 = Seconds(CLOCK_PROCESS_CPUTIME_ID), wall0 = Seconds(CLOCK_MONOTONIC);
     ::usleep(static_cast<useconds_t>(periodMs) * 1000);
-    const double cpu = Seconds(CLOCK_PROCESS_CPUTIME_ID) - cpu0, wall = Seconds(CLOCK_MONOTONIC) - wall0;
+    const double cpu = Seconds(CLOCK_PROCESS_CPUTIME_ID) - cpu0,
+                 wall = Seconds(CLOCK_MONOTONIC) - wall0;
     return wall > 0 ? cpu / wall : 0;
 }
 
@@ -74,7 +76,8 @@ ScopedFileSizeLimit::ScopedFileSizeLimit(uint64_t maxBytes) {
     oldSoft_ = limit.rlim_cur;
     limit.rlim_cur = maxBytes;
     oldHandler_ = ::signal(SIGXFSZ, SIG_IGN);
-    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) throw std::runtime_error("setrlimit(RLIMIT_FSIZE) failed");
+    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
+        throw std::runtime_error("setrlimit(RLIMIT_FSIZE) failed");
 }
 
 ScopedFileSizeLimit::~ScopedFileSizeLimit() {
@@ -95,7 +98,8 @@ ScratchFolder::~ScratchFolder() {
     std::error_code ec;
     for (auto it = std::filesystem::recursive_directory_iterator(path_, ec);
          it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
-        if (it->is_directory(ec)) std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all, ec);
+        if (it->is_directory(ec))
+            std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all, ec);
     }
     std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ec);
     std::filesystem::remove_all(path_, ec);

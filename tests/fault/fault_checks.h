@@ -14,7 +14,8 @@ std::set<std::string> OpenDescriptors();
 
 // Waits up to withinMs (real time) for every descriptor opened since baseline to
 // be closed; returns the ones still open (empty: released).
-std::set<std::string> DescriptorsLeftOpen(const std::set<std::string>& baseline, int withinMs = 1000);
+std::set<std::string> DescriptorsLeftOpen(const std::set<std::string>& baseline,
+                                          int withinMs = 1000);
 
 // The share of one core this process used over periodMs of real time while the
 // caller's thread only slept (its other threads keep running).
@@ -23,14 +24,14 @@ double CpuShareWhileSleeping(int periodMs = 300);
 // While alive, file permissions are checked as an ordinary user, so a folder
 // without write permission refuses writes even in a root test run.
 class ScopedOrdinaryUser {
-public:
+  public:
     ScopedOrdinaryUser();
     ~ScopedOrdinaryUser();
     ScopedOrdinaryUser(const ScopedOrdinaryUser&) = delete;
     ScopedOrdinaryUser& operator=(const ScopedOrdinaryUser&) = delete;
     bool ok() const { return ok_; }
 
-private:
+  private:
     bool wasRoot_ = false;
     bool ok_ = true;
 };
@@ -38,13 +39,13 @@ private:
 // While alive, no file of this process may grow past maxBytes: a write beyond it
 // fails with EFBIG, as on a full disk (SIGXFSZ is ignored meanwhile).
 class ScopedFileSizeLimit {
-public:
+  public:
     explicit ScopedFileSizeLimit(uint64_t maxBytes);
     ~ScopedFileSizeLimit();
     ScopedFileSizeLimit(const ScopedFileSizeLimit&) = delete;
     ScopedFileSizeLimit& operator=(const ScopedFileSizeLimit&) = delete;
 
-private:
+  private:
     uint64_t oldSoft_ = 0;
     void (*oldHandler_)(int) = nullptr;
 };
@@ -52,7 +53,7 @@ private:
 // A fresh folder under /tmp, removed with everything in it (permissions restored
 // first) at the end.
 class ScratchFolder {
-public:
+  public:
     ScratchFolder();
     ~ScratchFolder();
     ScratchFolder(const ScratchFolder&) = delete;
@@ -62,7 +63,7 @@ public:
     void Write(const std::string& name, const std::string& bytes) const;
     std::string Read(const std::string& name) const;
 
-private:
+  private:
     std::string path_;
 };
 

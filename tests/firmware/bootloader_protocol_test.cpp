@@ -27,8 +27,10 @@ TEST(BootloaderProtocol, PercentDone) {
 }
 
 TEST(BootloaderProtocol, RepliesMustEndInOk) {
-    for (const char* good : {"ok", "OK", "oK", "record ok", "not ok"}) EXPECT_TRUE(EndsInOk(good)) << good;
-    for (const char* bad : {"", "k", "ok ", "ok\n", "okay", "ERROR", "o"}) EXPECT_FALSE(EndsInOk(bad)) << bad;
+    for (const char* good : {"ok", "OK", "oK", "record ok", "not ok"})
+        EXPECT_TRUE(EndsInOk(good)) << good;
+    for (const char* bad : {"", "k", "ok ", "ok\n", "okay", "ERROR", "o"})
+        EXPECT_FALSE(EndsInOk(bad)) << bad;
     EXPECT_EQ(PrintableReply("\x01#ok\x7f\""), "\"\\x01#ok\\x7F\\x22\"");
 }
 
@@ -42,7 +44,8 @@ TEST(BootloaderProtocol, SectorCodesOnlyWhereTheBootloaderHasThem) {
         EXPECT_EQ(code.size(), 6u);
         EXPECT_EQ(code.find_first_not_of("0123456789ABCDEF"), 4u) << code;
         EXPECT_EQ(code.substr(4), "y\n");
-        EXPECT_EQ(std::string(sim::kLoaderSectorCodes[i]) + "\n", code) << "the instrument's own table";
+        EXPECT_EQ(std::string(sim::kLoaderSectorCodes[i]) + "\n", code)
+            << "the instrument's own table";
     }
 
     SimBench bench;

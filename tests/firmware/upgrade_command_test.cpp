@@ -6,10 +6,10 @@
 #include "connection/connect_and_identify.h"
 #include "firmware/firmware_texts.h"
 #include "firmware_test_files.h"
+#include "sim/memory_link.h"
 #include "support/fake_upgrade_dialogs.h"
 #include "transport/tcp_link.h"
 #include "ui/app_strings.h"
-#include "sim/memory_link.h"
 #include "ui/command_ids.h"
 #include "upgrade_test_bench.h"
 
@@ -24,11 +24,13 @@ TEST(UpgradeCommand, StopsARunningScriptFirst) {
     sim::MemoryLink link;
     transport::ConnectionRecord& r = bench.shell.record();
     r.interfaceKind = transport::InterfaceKind::Lan;
-    r.link = std::make_unique<transport::TcpLink>(platform::UniqueFd(link.ReleaseClientFd()), r.linkOptions);
+    r.link = std::make_unique<transport::TcpLink>(platform::UniqueFd(link.ReleaseClientFd()),
+                                                  r.linkOptions);
     r.channelOpen = true;
     r.instrumentReady = true;
     testing::TempFolder dir;
-    bench.w.files.openAnswers = {dir.Write("long.txt", "#echo,start\r\n#pause,60\r\n#echo,never\r\n")};
+    bench.w.files.openAnswers = {
+        dir.Write("long.txt", "#echo,start\r\n#pause,60\r\n#echo,never\r\n")};
     bench.shell.HandleCommand(ui::kCmdScript);
     bench.RunPosted();
     bench.shell.HandleCommand(ui::kCmdScriptRunStop);

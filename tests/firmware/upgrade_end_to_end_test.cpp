@@ -111,10 +111,14 @@ class EndToEnd : public ::testing::Test {
 
         // Each entry has its own line: a send without a line end gets one.
         std::vector<Exchange> expected = {{">>", kEnterBootloader + std::string("\n")},
-                                          {">>", kInitialiseCode}, {"<<", "ok"},
-                                          {">>", kSectorCodes[0]},  {"<<", "ok"},
+                                          {">>", kInitialiseCode},
+                                          {"<<", "ok"},
+                                          {">>", kSectorCodes[0]},
+                                          {"<<", "ok"},
                                           {">>", kEraseCommand + std::string("\n")},
-                                          {"<<", "ok"},             {">>", kSectorCodes[0]}, {"<<", "ok"}};
+                                          {"<<", "ok"},
+                                          {">>", kSectorCodes[0]},
+                                          {"<<", "ok"}};
         for (const std::string& record : records_) {
             expected.push_back({">>", record + "\n\r\n"});
             expected.push_back({"<<", "ok"});
@@ -125,7 +129,8 @@ class EndToEnd : public ::testing::Test {
         auto entry = std::find(said.begin(), said.end(), expected.front());
         ASSERT_NE(entry, said.end());
         ASSERT_GE(static_cast<std::size_t>(said.end() - entry), expected.size());
-        EXPECT_TRUE(std::equal(expected.begin(), expected.end(), entry)) << "the conversation, in order";
+        EXPECT_TRUE(std::equal(expected.begin(), expected.end(), entry))
+            << "the conversation, in order";
 
         // The instrument answers as an application again, on the connection the
         // dialog left (re-made over TCP).
@@ -148,9 +153,13 @@ class EndToEnd : public ::testing::Test {
     testing::FakeWaitCursor cursor_;
 };
 
-TEST_F(EndToEnd, OverAPseudoTerminal) { Upgrade({"--pty"}, false); }
+TEST_F(EndToEnd, OverAPseudoTerminal) {
+    Upgrade({"--pty"}, false);
+}
 
-TEST_F(EndToEnd, OverTcpLoopback) { Upgrade({"--tcp", "127.0.0.1:0"}, true); }
+TEST_F(EndToEnd, OverTcpLoopback) {
+    Upgrade({"--tcp", "127.0.0.1:0"}, true);
+}
 
 }  // namespace
 }  // namespace orvane::firmware

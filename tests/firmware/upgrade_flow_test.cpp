@@ -37,7 +37,8 @@ std::ostream& operator<<(std::ostream& out, const Shown& s) {
     return out << "{" << s.text << " | " << s.caption << " | " << static_cast<int>(s.icon) << "}";
 }
 
-sim::InstrumentConfig Model(const std::string& model, const std::string& version = std::string(sim::kDefaultVersion)) {
+sim::InstrumentConfig Model(const std::string& model,
+                            const std::string& version = std::string(sim::kDefaultVersion)) {
     sim::InstrumentConfig config;
     config.model = model;
     config.version = version;
@@ -46,7 +47,9 @@ sim::InstrumentConfig Model(const std::string& model, const std::string& version
 
 class FlowBench {
   public:
-    explicit FlowBench(sim::InstrumentConfig config = {}) : sim(config) { dir.Write("main.hex", HexFile(4)); }
+    explicit FlowBench(sim::InstrumentConfig config = {}) : sim(config) {
+        dir.Write("main.hex", HexFile(4));
+    }
 
     // Connected as the shell leaves it: identified, replies polled.
     void Connect() {
@@ -107,7 +110,8 @@ TEST(UpgradeFlow, ChoosesTheSecondTargetAndUpgradesWithIt) {
     EXPECT_TRUE(bench.Run("fw.upg", descriptor));
 
     EXPECT_EQ(bench.Messages(),
-              (std::vector<Shown>{{"Do not switch off, wait", kFirmwareWarningTitle, ui::MessageIcon::Warning}}));
+              (std::vector<Shown>{
+                  {"Do not switch off, wait", kFirmwareWarningTitle, ui::MessageIcon::Warning}}));
     EXPECT_EQ(bench.boxes.shown[0].buttons, ui::MessageButtons::OkCancel);
     ASSERT_EQ(bench.dialogs.filesLists.size(), 1u);
     EXPECT_NE(bench.dialogs.filesLists[0].rtf.find("new.hex"), std::string::npos);
@@ -126,7 +130,8 @@ TEST(UpgradeFlow, ChoosesTheSecondTargetAndUpgradesWithIt) {
 
 TEST(UpgradeFlow, RefusalsTellWhy) {
     const std::string app = ui::kAppName;
-    const std::string mismatchUnknown = platform::Format(kModelMismatchText, kUnknownModelText, "TRV8844");
+    const std::string mismatchUnknown =
+        platform::Format(kModelMismatchText, kUnknownModelText, "TRV8844");
     const std::string mismatchGdmb = platform::Format(kModelMismatchText, "GDMB68", "TRV8844");
     std::string fifty;
     for (int i = 0; i < 50; ++i) fifty += "LOAD,0,main.hex\n";
@@ -139,31 +144,82 @@ TEST(UpgradeFlow, RefusalsTellWhy) {
         std::vector<Shown> messages;
     };
     const Case cases[] = {
-        {"LAN and an HLX model", Model("HLX4377"), "fw.upg", "TARGET,HLX43\nLOAD,0,main.hex\n", {},
+        {"LAN and an HLX model",
+         Model("HLX4377"),
+         "fw.upg",
+         "TARGET,HLX43\nLOAD,0,main.hex\n",
+         {},
          {{kLanHlxText, app, ui::MessageIcon::Information}}},
-        {"wrong extension", {}, "fw.txt", "LOAD,0,main.hex\n", {},
+        {"wrong extension",
+         {},
+         "fw.txt",
+         "LOAD,0,main.hex\n",
+         {},
          {{kNoLoadLinesText, kUpgradeFirmwareTitle, ui::MessageIcon::Information}}},
-        {"no target model", {}, "fw.upg", "LOAD,0,main.hex\n", {},
+        {"no target model",
+         {},
+         "fw.upg",
+         "LOAD,0,main.hex\n",
+         {},
          {{mismatchUnknown, app, ui::MessageIcon::Warning}}},
-        {"another model", {}, "fw.upx", "TARGET,GDMB68,0,gteq\nLOAD,0,main.hex\n", {},
+        {"another model",
+         {},
+         "fw.upx",
+         "TARGET,GDMB68,0,gteq\nLOAD,0,main.hex\n",
+         {},
          {{mismatchGdmb, app, ui::MessageIcon::Warning}}},
-        {"two models the table does not know", Model("XYZ9"), "fw.upg", "TARGET,FOO\nLOAD,0,main.hex\n", {},
-         {{platform::Format(kModelMismatchText, "FOO", kUnknownModelText), app, ui::MessageIcon::Warning}}},
-        {"version reply of one field", Model("TRV8844", "1.23"), "fw.upg", "TARGET,TRV88,1,gteq\nLOAD,0,main.hex\n",
-         {}, {{kVersionUnreadableText, app, ui::MessageIcon::Warning}}},
-        {"version condition fails", {}, "fw.upg", "TARGET,TRV88,100,gteq\nLOAD,0,main.hex\n", {},
+        {"two models the table does not know",
+         Model("XYZ9"),
+         "fw.upg",
+         "TARGET,FOO\nLOAD,0,main.hex\n",
+         {},
+         {{platform::Format(kModelMismatchText, "FOO", kUnknownModelText), app,
+           ui::MessageIcon::Warning}}},
+        {"version reply of one field",
+         Model("TRV8844", "1.23"),
+         "fw.upg",
+         "TARGET,TRV88,1,gteq\nLOAD,0,main.hex\n",
+         {},
+         {{kVersionUnreadableText, app, ui::MessageIcon::Warning}}},
+        {"version condition fails",
+         {},
+         "fw.upg",
+         "TARGET,TRV88,100,gteq\nLOAD,0,main.hex\n",
+         {},
          {{kIncompatibleText, app, ui::MessageIcon::Information}}},
-        {"unknown comparison word", {}, "fw.upg", "TARGET,TRV88,100,ge\nLOAD,0,main.hex\n", {},
+        {"unknown comparison word",
+         {},
+         "fw.upg",
+         "TARGET,TRV88,100,ge\nLOAD,0,main.hex\n",
+         {},
          {{kNoTargetText, app, ui::MessageIcon::Warning}}},
-        {"warning answered Cancel", {}, "fw.upg", "TARGET,TRV88,1,gteq\nWARNING,careful\nLOAD,0,main.hex\n",
-         {ui::MessageAnswer::Cancel}, {{"careful", kFirmwareWarningTitle, ui::MessageIcon::Warning}}},
-        {"fifty entries", {}, "fw.upg", "TARGET,TRV88,1,gteq\n" + fifty, {},
-         {{platform::Format(kTooManyLoadLinesText, 50, 49), kUpgradeFirmwareTitle, ui::MessageIcon::Information}}},
-        {"every file for other serial numbers", {}, "fw.upg", "TARGET,TRV88,1,gteq\nSERIAL,1,20000,0\nLOAD,0,main.hex\n",
-         {}, {{platform::Format(kNothingAppliesText, 10234), kUpgradeFirmwareTitle, ui::MessageIcon::Information}}},
-        {"three targets", {}, "fw.upg",
-         "TARGET,TRV88,9,gt\nLOAD,0,main.hex\nTARGET,TRV88,5,gt\nLOAD,0,main.hex\nTARGET,TRV88,1,gt\nLOAD,0,main.hex\n",
-         {}, {{kTooManyTargetsText, kUpgradeFirmwareTitle, ui::MessageIcon::Information}}},
+        {"warning answered Cancel",
+         {},
+         "fw.upg",
+         "TARGET,TRV88,1,gteq\nWARNING,careful\nLOAD,0,main.hex\n",
+         {ui::MessageAnswer::Cancel},
+         {{"careful", kFirmwareWarningTitle, ui::MessageIcon::Warning}}},
+        {"fifty entries",
+         {},
+         "fw.upg",
+         "TARGET,TRV88,1,gteq\n" + fifty,
+         {},
+         {{platform::Format(kTooManyLoadLinesText, 50, 49), kUpgradeFirmwareTitle,
+           ui::MessageIcon::Information}}},
+        {"every file for other serial numbers",
+         {},
+         "fw.upg",
+         "TARGET,TRV88,1,gteq\nSERIAL,1,20000,0\nLOAD,0,main.hex\n",
+         {},
+         {{platform::Format(kNothingAppliesText, 10234), kUpgradeFirmwareTitle,
+           ui::MessageIcon::Information}}},
+        {"three targets",
+         {},
+         "fw.upg",
+         "TARGET,TRV88,9,gt\nLOAD,0,main.hex\nTARGET,TRV88,5,gt\nLOAD,0,main.hex\nTARGET,TRV88,1,"
+         "gt\nLOAD,0,main.hex\n",
+         {},
+         {{kTooManyTargetsText, kUpgradeFirmwareTitle, ui::MessageIcon::Information}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -190,8 +246,9 @@ TEST(UpgradeFlow, WithoutAnInstrumentItAsksAndIdentifiesOnceMore) {
         bench.sim.record.interfaceKind = transport::InterfaceKind::None;
         uint32_t start = bench.sim.clock.TickCount();
         EXPECT_FALSE(bench.Run("fw.upg", "TARGET,TRV88\nLOAD,0,main.hex\n"));
-        EXPECT_EQ(bench.Messages(),
-                  (std::vector<Shown>{question, {kNoLoadLinesText, kUpgradeFirmwareTitle, ui::MessageIcon::Information}}));
+        EXPECT_EQ(bench.Messages(), (std::vector<Shown>{question,
+                                                        {kNoLoadLinesText, kUpgradeFirmwareTitle,
+                                                         ui::MessageIcon::Information}}));
         EXPECT_EQ(bench.boxes.shown[0].buttons, ui::MessageButtons::YesNo);
         EXPECT_GE(bench.sim.clock.TickCount() - start, kReconnectPauseMs);
         EXPECT_FALSE(bench.sim.record.pollReplies);
@@ -214,7 +271,8 @@ TEST(UpgradeFlow, WithoutAnInstrumentItAsksAndIdentifiesOnceMore) {
         bench.boxes.answers = {ui::MessageAnswer::No};
         EXPECT_FALSE(bench.Run("fw.upg", "TARGET,TRV88\nLOAD,0,main.hex\n"));
         EXPECT_EQ(bench.Messages(), std::vector<Shown>{question});
-        EXPECT_FALSE(bench.sim.record.channelOpen) << "the port is not held for an instrument that did not answer";
+        EXPECT_FALSE(bench.sim.record.channelOpen)
+            << "the port is not held for an instrument that did not answer";
     }
     {
         SCOPED_TRACE("an instrument that was not ready; Yes: found by the second identification");
@@ -244,8 +302,9 @@ TEST(UpgradeFlow, ABareHexFileFitsOnlyAnInstrumentInItsBootloader) {
             EXPECT_TRUE(bench.dialogs.filesLists[0].acceptEnabled);
         } else {
             EXPECT_EQ(bench.Messages(),
-                      (std::vector<Shown>{{platform::Format(kModelMismatchText, kUnknownModelText, "TRV8844"),
-                                           ui::kAppName, ui::MessageIcon::Warning}}));
+                      (std::vector<Shown>{
+                          {platform::Format(kModelMismatchText, kUnknownModelText, "TRV8844"),
+                           ui::kAppName, ui::MessageIcon::Warning}}));
         }
     }
 }

@@ -29,7 +29,8 @@ namespace orvane::firmware::testing {
 // (wire: what it received) outside the code 0 that also ends in "z\n".
 inline bool ToldToRestart(std::string_view wire) {
     std::size_t restarts = 0, codes = 0;
-    for (std::size_t at = wire.find("z\n"); at != std::string_view::npos; at = wire.find("z\n", at + 1)) {
+    for (std::size_t at = wire.find("z\n"); at != std::string_view::npos;
+         at = wire.find("z\n", at + 1)) {
         ++restarts;
         if (at >= 4 && wire.substr(at - 4, 6) == "6E0Bz\n") ++codes;
     }
@@ -120,7 +121,8 @@ struct WorkerRun {
 };
 
 // A plan entry for a file of the folder, looked up as the descriptor parser does.
-inline LoadEntry Entry(const std::string& folder, const std::string& name, int32_t sector, bool noErase = false) {
+inline LoadEntry Entry(const std::string& folder, const std::string& name, int32_t sector,
+                       bool noErase = false) {
     LoadEntry entry;
     LookUpEntryFile(entry, folder, name, NameKind::Exact);
     entry.sector = sector;

@@ -28,7 +28,8 @@ using testing::WorkerRun;
 
 std::vector<uint8_t> Bytes(int count, uint8_t first) {
     std::vector<uint8_t> out(static_cast<std::size_t>(count));
-    for (int i = 0; i < count; ++i) out[static_cast<std::size_t>(i)] = static_cast<uint8_t>(first + i);
+    for (int i = 0; i < count; ++i)
+        out[static_cast<std::size_t>(i)] = static_cast<uint8_t>(first + i);
     return out;
 }
 
@@ -36,21 +37,23 @@ TEST(UpgradeWorker, ErasesOnceAndProgramsEveryFileInPlanOrder) {
     TempFolder dir;
     dir.Write("a.hex", HexFile(3, "\r\n"));  // DOS line ends: the CR must not go out before the LF
     std::string b1 = HexRecord(0, 0, Bytes(16, 0x40)), b2 = HexRecord(0, 16, Bytes(16, 0x50));
-    dir.Write("b.hex", "; built by hand\n\n" + b1 + "\n" + b2 + "\n" + HexRecord(1, 0, {}) + "\nnot a record\n");
+    dir.Write("b.hex", "; built by hand\n\n" + b1 + "\n" + b2 + "\n" + HexRecord(1, 0, {}) +
+                           "\nnot a record\n");
     dir.Write("c.hex", HexRecord(0, 0x100, Bytes(16, 0xA0)) + "\n" + HexRecord(1, 0, {}) + "\n");
     dir.Write("d.hex", HexFile(1));
     LoadEntry excluded = Entry(dir.path(), "d.hex", 5);
     excluded.serialLow = 20000;  // the instrument is 10234
-    WorkerRun run({Entry(dir.path(), "a.hex", 3), Entry(dir.path(), "b.hex", 1), Entry(dir.path(), "c.hex", 3), excluded,
-             Entry(dir.path(), "missing.hex", 6)});
+    WorkerRun run({Entry(dir.path(), "a.hex", 3), Entry(dir.path(), "b.hex", 1),
+                   Entry(dir.path(), "c.hex", 3), excluded, Entry(dir.path(), "missing.hex", 6)});
     SimBench bench;
     run.On(bench);
 
     EXPECT_TRUE(run.context.succeeded);
     EXPECT_EQ(run.notes.finished, 1);
-    EXPECT_EQ(bench.events(), (std::vector<std::string>{"enter", "init", "select 3", "erase 3", "select 1", "erase 1",
-                                                        "select 3", "records 4", "select 1", "records 3", "select 3",
-                                                        "records 2", "restart"}));
+    EXPECT_EQ(bench.events(),
+              (std::vector<std::string>{"enter", "init", "select 3", "erase 3", "select 1",
+                                        "erase 1", "select 3", "records 4", "select 1", "records 3",
+                                        "select 3", "records 2", "restart"}));
     std::string sector3 = bench.Image(3);
     ASSERT_EQ(sector3.size(), 0x110u);
     for (int i = 0; i < 48; ++i) EXPECT_EQ(static_cast<uint8_t>(sector3[i]), i) << i;
@@ -64,19 +67,23 @@ TEST(UpgradeWorker, ErasesOnceAndProgramsEveryFileInPlanOrder) {
     EXPECT_EQ(wire.find("built by hand"), std::string_view::npos);
     EXPECT_EQ(wire.find("not a record"), std::string_view::npos);
 
-    EXPECT_EQ(run.notes.statuses,
-              (std::vector<std::string>{kInitialisingStatus, Format(kErasingSectorStatus, 3),
-                                        Format(kErasingSectorStatus, 1), Format(kSendingFileStatus, "a.hex"),
-                                        Format(kSendingFileStatus, "b.hex"), Format(kSendingFileStatus, "c.hex"),
-                                        kRestartingStatus, kFinishedStatus}));
-    EXPECT_EQ(run.notes.log, (std::vector<std::string>{kInitialisedLog, kAllErasedLog, kFirmwareSentLog}));
+    EXPECT_EQ(
+        run.notes.statuses,
+        (std::vector<std::string>{
+            kInitialisingStatus, Format(kErasingSectorStatus, 3), Format(kErasingSectorStatus, 1),
+            Format(kSendingFileStatus, "a.hex"), Format(kSendingFileStatus, "b.hex"),
+            Format(kSendingFileStatus, "c.hex"), kRestartingStatus, kFinishedStatus}));
+    EXPECT_EQ(run.notes.log,
+              (std::vector<std::string>{kInitialisedLog, kAllErasedLog, kFirmwareSentLog}));
     const std::vector<int>& p = run.notes.progress;
     ASSERT_GE(p.size(), 6u);
     EXPECT_EQ((std::vector<int>(p.begin(), p.begin() + 4)), (std::vector<int>{0, 51, 100, 0}));
     EXPECT_TRUE(std::is_sorted(p.begin() + 3, p.end()));
     EXPECT_EQ(p.back(), 100);
-    // The design's waits: 1 s before the entry byte, 5 s after it, 0.5 s and 1 s around the restart.
-    EXPECT_GE(run.elapsed, kSettleBeforeEntryMs + kBootloaderStartMs + kAfterRestartCommandMs + kAfterRestartByteMs);
+    // The design's waits: 1 s before the entry byte, 5 s after it, 0.5 s and 1 s around the
+    // restart.
+    EXPECT_GE(run.elapsed, kSettleBeforeEntryMs + kBootloaderStartMs + kAfterRestartCommandMs +
+                               kAfterRestartByteMs);
 }
 
 TEST(UpgradeWorker, SkipsNoEraseSectorsAndInitialisesOnTheSecondTry) {
@@ -120,10 +127,11 @@ TEST(UpgradeWorker, RetriesARecordFourTimesThenSaysWhichOneFailed) {
         return boot;
     };
     const Case cases[] = {
-        {"refused three times", with([](auto& b) { b.refuseRecord = 2, b.refuseRecordTimes = 3; }), true, ""},
+        {"refused three times", with([](auto& b) { b.refuseRecord = 2, b.refuseRecordTimes = 3; }),
+         true, ""},
         {"garbage once", with([](auto& b) { b.garbageAtRecord = 1; }), true, ""},
-        {"refused four times", with([](auto& b) { b.refuseRecord = 2, b.refuseRecordTimes = 4; }), false,
-         Format(kRecordRefusedLog, 2LL, 0x10u, kRecordTries, "\"ERROR\"")},
+        {"refused four times", with([](auto& b) { b.refuseRecord = 2, b.refuseRecordTimes = 4; }),
+         false, Format(kRecordRefusedLog, 2LL, 0x10u, kRecordTries, "\"ERROR\"")},
         {"silent", with([](auto& b) { b.silentFromRecord = 3; }), false,
          Format(kRecordRefusedLog, 3LL, 0x20u, kRecordTries, kNoReplyText)},
     };
@@ -159,7 +167,8 @@ TEST(UpgradeWorker, FailuresFinishWithoutRestartingTheInstrument) {
         run.On(bench);
         EXPECT_EQ(run.notes.log, std::vector<std::string>{kInitFailedLog});
         EXPECT_EQ(run.notes.progress, std::vector<int>{0});
-        EXPECT_EQ(bench.events(), (std::vector<std::string>{"enter", "init refused", "init refused"}));
+        EXPECT_EQ(bench.events(),
+                  (std::vector<std::string>{"enter", "init refused", "init refused"}));
         EXPECT_FALSE(bench.ToldToRestart());
         EXPECT_FALSE(run.context.succeeded);
         EXPECT_EQ(run.notes.finished, 1);
@@ -169,9 +178,11 @@ TEST(UpgradeWorker, FailuresFinishWithoutRestartingTheInstrument) {
         WorkerRun run({Entry(dir.path(), "main.hex", 0), Entry(dir.path(), "main.hex", 15)});
         SimBench bench;
         run.On(bench);
-        EXPECT_EQ(run.notes.log, (std::vector<std::string>{kInitialisedLog, Format(kEraseFailedLog, 15),
-                                                           Format(kNoAccessCodeLog, 15)}));
-        EXPECT_EQ(bench.events(), (std::vector<std::string>{"enter", "init", "select 0", "erase 0"}));
+        EXPECT_EQ(run.notes.log,
+                  (std::vector<std::string>{kInitialisedLog, Format(kEraseFailedLog, 15),
+                                            Format(kNoAccessCodeLog, 15)}));
+        EXPECT_EQ(bench.events(),
+                  (std::vector<std::string>{"enter", "init", "select 0", "erase 0"}));
         EXPECT_FALSE(bench.ToldToRestart());
         EXPECT_FALSE(run.context.succeeded);
     }
@@ -190,7 +201,8 @@ TEST(UpgradeWorker, FailuresFinishWithoutRestartingTheInstrument) {
         run.On(bench);
         ASSERT_EQ(run.notes.log.size(), 4u);
         EXPECT_EQ(run.notes.log[2], Format(kSendFailedLog, "gone.hex"));
-        EXPECT_NE(run.notes.log[3].find(fifo ? kHexNotAFileText : "No such file"), std::string::npos)
+        EXPECT_NE(run.notes.log[3].find(fifo ? kHexNotAFileText : "No such file"),
+                  std::string::npos)
             << run.notes.log[3];
         EXPECT_FALSE(bench.ToldToRestart());
         EXPECT_FALSE(run.context.succeeded);
@@ -210,10 +222,12 @@ TEST(UpgradeWorker, HangUpMidFileOverASerialLine) {
     EXPECT_EQ(bench.Image(0).size(), 32u) << "two records went in over the serial line";
     ASSERT_GE(run.notes.log.size(), 2u);
     EXPECT_EQ(run.notes.log[run.notes.log.size() - 2], Format(kSendFailedLog, "main.hex"));
-    EXPECT_EQ(run.notes.log.back(), Format(kRecordRefusedLog, 3LL, 0x20u, kRecordTries, kNoReplyText));
+    EXPECT_EQ(run.notes.log.back(),
+              Format(kRecordRefusedLog, 3LL, 0x20u, kRecordTries, kNoReplyText));
     EXPECT_FALSE(run.context.succeeded);
     EXPECT_EQ(run.notes.finished, 1);
-    EXPECT_LT(run.elapsed, kSettleBeforeEntryMs + kBootloaderStartMs + 2000) << "a dead line fails at once";
+    EXPECT_LT(run.elapsed, kSettleBeforeEntryMs + kBootloaderStartMs + 2000)
+        << "a dead line fails at once";
 }
 
 }  // namespace

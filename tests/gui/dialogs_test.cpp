@@ -125,8 +125,12 @@ TEST(FileDialogFilters, MatchNamesInAnyLetterCase) {
         }
         return false;
     };
-    for (auto [filter, name] : {std::pair{0, "fw.upg"}, {0, "FW.UPG"}, {0, "Fw.Up2"},
-                                {1, "results.txt"}, {1, "RESULTS.TXT"}, {1, "r.Txt"}})
+    for (auto [filter, name] : {std::pair{0, "fw.upg"},
+                                {0, "FW.UPG"},
+                                {0, "Fw.Up2"},
+                                {1, "results.txt"},
+                                {1, "RESULTS.TXT"},
+                                {1, "r.Txt"}})
         EXPECT_TRUE(matches(filter, name)) << name;
     EXPECT_FALSE(matches(0, "FW.HEX"));
     EXPECT_FALSE(matches(1, "R.TXT.BAK"));

@@ -304,7 +304,9 @@ TEST_F(MainWindowTest, ConnectsOverLanAndOffersToReestablishAfterAnUnplug) {
         QTest::mouseClick(Child<QPushButton>(d, gui::kConnectButtonId), Qt::LeftButton);
     });
     gui::MainWindowOptions options = Options();
-    options.presetConnection = [&](transport::ConnectionRecord& r) { r.linkOptions.tcpPort = instrument.Port(); };
+    options.presetConnection = [&](transport::ConnectionRecord& r) {
+        r.linkOptions.tcpPort = instrument.Port();
+    };
     gui::MainWindow w(std::move(options));
     w.show();
     ASSERT_TRUE(WaitFor([&] { return Connected(w); }));
@@ -442,7 +444,9 @@ TEST_F(MainWindowTest, SearchesTheLanAndConnectsToTheInstrumentChosen) {
         QTest::mouseClick(Child<QPushButton>(d, gui::kConnectButtonId), Qt::LeftButton);
     });
     gui::MainWindowOptions options = Options();
-    options.presetConnection = [&](transport::ConnectionRecord& r) { r.linkOptions = lab.Options(); };
+    options.presetConnection = [&](transport::ConnectionRecord& r) {
+        r.linkOptions = lab.Options();
+    };
     options.discovery = lab.Settings();
     gui::MainWindow w(std::move(options));
     w.show();

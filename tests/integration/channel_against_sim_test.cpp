@@ -35,9 +35,7 @@ struct Link {
             record.baudRate = 19200;
         }
     }
-    ~Link() {
-        transport::CloseChannel(record);
-    }
+    ~Link() { transport::CloseChannel(record); }
     sim::Endpoint& endpoint() { return tcp ? static_cast<sim::Endpoint&>(*tcp) : *pty; }
     sim::EngineCounters Counters() {
         return endpoint().WithEngine([](sim::Engine& e) { return e.counters(); });
@@ -174,5 +172,8 @@ TEST_P(AgainstSim, FloodKeepsOrderThroughTheByteReader) {
     EXPECT_GT(lines, 5000);
 }
 
-INSTANTIATE_TEST_SUITE_P(Interfaces, AgainstSim, ::testing::Values(InterfaceKind::Usb, InterfaceKind::Lan),
-                         [](const auto& info) { return info.param == InterfaceKind::Lan ? "Lan" : "Usb"; });
+INSTANTIATE_TEST_SUITE_P(Interfaces, AgainstSim,
+                         ::testing::Values(InterfaceKind::Usb, InterfaceKind::Lan),
+                         [](const auto& info) {
+                             return info.param == InterfaceKind::Lan ? "Lan" : "Usb";
+                         });

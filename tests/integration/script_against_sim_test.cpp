@@ -38,10 +38,11 @@ TEST(ScriptAgainstSim, ScriptFileRunThroughTheShell) {
     char tmpl[] = "/tmp/orvane_script_XXXXXX";
     const std::string dir = mkdtemp(tmpl);
     const std::string script = dir + "/check.txt", printed = dir + "/printed.txt";
-    std::ofstream(script) << "; identification and two readings\r\n#echo,Integration run\r\n#clear\r\n"
-                             "#echo,Instrument check\r\n#FAST\r\n\"*IDN?\r\n\"read?\r\n#reply,2\r\n\r\n\"temp?\r\n"
-                             "\"nothing?\r\n#reply,1\r\n=10\r\n=4\r\n=-\r\n=test,lo\r\n#time\r\n#print,"
-                          << printed << "\r\n\x1A";
+    std::ofstream(script)
+        << "; identification and two readings\r\n#echo,Integration run\r\n#clear\r\n"
+           "#echo,Instrument check\r\n#FAST\r\n\"*IDN?\r\n\"read?\r\n#reply,2\r\n\r\n\"temp?\r\n"
+           "\"nothing?\r\n#reply,1\r\n=10\r\n=4\r\n=-\r\n=test,lo\r\n#time\r\n#print,"
+        << printed << "\r\n\x1A";
 
     b.w.files.openAnswers = {script};
     b.shell.HandleCommand(ui::kCmdScript);
@@ -66,10 +67,10 @@ TEST(ScriptAgainstSim, ScriptFileRunThroughTheShell) {
     EXPECT_EQ(b.w.runStop.caption, "Run");
 
     const sim::InstrumentConfig config;
-    const std::string expected = "Instrument check\r\n> *IDN?\r\n" + sim::IdentityText(config) + "\r\n> read?\r\n" +
-                                 sim::MeasurementText(config.reading) + "\r\n> temp?\r\n" +
-                                 sim::MeasurementText(config.temperature) + "\r\n> nothing?\r\n" +
-                                 script::kTimeout + "time: 12:04:05:060\r\n";
+    const std::string expected = "Instrument check\r\n> *IDN?\r\n" + sim::IdentityText(config) +
+                                 "\r\n> read?\r\n" + sim::MeasurementText(config.reading) +
+                                 "\r\n> temp?\r\n" + sim::MeasurementText(config.temperature) +
+                                 "\r\n> nothing?\r\n" + script::kTimeout + "time: 12:04:05:060\r\n";
     EXPECT_EQ(b.w.results.text, expected);
     EXPECT_EQ(b.shell.scripts().engine().calculator.failCount(), 1);
     std::stringstream file;

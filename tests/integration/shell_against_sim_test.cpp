@@ -35,12 +35,13 @@ TEST(ShellAgainstSim, ConnectAskUnplugAndReestablish) {
     ShellBench b;
     b.shell.record().linkOptions.tcpPort = instrument.Port();
     b.shell.Start({"orvane2"});
-    b.w.dialogs.connectScripts.push_back([](FakeConnectView& view, ui::ConnectDialogEvents& events) {
-        view.interfaces.Select("LAN");
-        events.OnInterfaceSelected();
-        view.ip.SetText("127.0.0.1");
-        events.OnConnect();
-    });
+    b.w.dialogs.connectScripts.push_back(
+        [](FakeConnectView& view, ui::ConnectDialogEvents& events) {
+            view.interfaces.Select("LAN");
+            events.OnInterfaceSelected();
+            view.ip.SetText("127.0.0.1");
+            events.OnConnect();
+        });
     b.shell.WindowCreated();
     b.RunPosted();  // the Connect dialog opens at start
     ASSERT_TRUE(b.shell.record().instrumentReady);
@@ -72,7 +73,8 @@ TEST(ShellAgainstSim, ConnectAskUnplugAndReestablish) {
     ASSERT_TRUE(b.shell.record().instrumentReady);
 
     b.Type("temp?");
-    EXPECT_TRUE(TickUntil(b, [&] { return b.w.results.text.find("2.35000E+01\r\n") != std::string::npos; }));
+    EXPECT_TRUE(TickUntil(
+        b, [&] { return b.w.results.text.find("2.35000E+01\r\n") != std::string::npos; }));
     b.shell.Shutdown();
     instrument.Stop();
 }

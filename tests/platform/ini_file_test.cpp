@@ -62,7 +62,8 @@ TEST(IniFile, WritesChangeOnlyTheirLineAtomically) {
 
     // Garbage and a large file: read without harm, and a write keeps all of it.
     std::string garbage(10 * 1024 * 1024, '\0');
-    for (std::size_t i = 0; i < garbage.size(); ++i) garbage[i] = static_cast<char>((i * 2654435761u) >> 13);
+    for (std::size_t i = 0; i < garbage.size(); ++i)
+        garbage[i] = static_cast<char>((i * 2654435761u) >> 13);
     std::string junk = TempFile(garbage);
     IniFile bad(junk);
     EXPECT_EQ(bad.ReadInt("Connect", "Interface", 0), 0);
@@ -103,7 +104,8 @@ TEST(IniFile, WritersAtOnceKeepEveryKeyAndAnUnreadableFileIsKept) {
     b.join();
     int present = 0;
     for (const char* prefix : {"a", "b"}) {
-        for (int i = 0; i < 100; ++i) present += IniFile(path).ReadInt("Keys", prefix + std::to_string(i), -1) == i;
+        for (int i = 0; i < 100; ++i)
+            present += IniFile(path).ReadInt("Keys", prefix + std::to_string(i), -1) == i;
     }
     EXPECT_EQ(present, 200);
 

@@ -59,8 +59,12 @@ TEST(Text, DecimalRules) {
 
 TEST(Text, HexRules) {
     const std::pair<std::string_view, std::optional<uint32_t>> rows[] = {
-        {"09", 9},           {"aF", 0xAF},         {"FFFFFFFF", 0xFFFFFFFF},
-        {"", std::nullopt},  {"g0", std::nullopt}, {"+1", std::nullopt},
+        {"09", 9},
+        {"aF", 0xAF},
+        {"FFFFFFFF", 0xFFFFFFFF},
+        {"", std::nullopt},
+        {"g0", std::nullopt},
+        {"+1", std::nullopt},
         {"123456789", std::nullopt}};
     for (const auto& [digits, value] : rows) EXPECT_EQ(ReadHex(digits), value) << digits;
     // Option values: the whole text, digits only.

@@ -23,11 +23,12 @@ namespace orvane::testing {
 
 // A fresh directory per process and test (ctest runs tests side by side).
 class TestDir {
-public:
+  public:
     TestDir() {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
         path_ = std::filesystem::path(::testing::TempDir()) /
-                ("orvane_" + std::to_string(::getpid()) + "_" + info->test_suite_name() + "_" + info->name());
+                ("orvane_" + std::to_string(::getpid()) + "_" + info->test_suite_name() + "_" +
+                 info->name());
         std::filesystem::remove_all(path_);
         std::filesystem::create_directories(path_);
     }
@@ -38,16 +39,17 @@ public:
     const std::filesystem::path& path() const { return path_; }
     std::string operator/(const std::string& name) const { return (path_ / name).string(); }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
 class ScriptBench {
-public:
+  public:
     explicit ScriptBench(uint32_t start = 1000) : clock(start) {
         record.interfaceKind = transport::InterfaceKind::Lan;
         record.linkOptions.clock = &clock;
-        record.link = std::make_unique<transport::TcpLink>(platform::UniqueFd(link.ReleaseClientFd()), record.linkOptions);
+        record.link = std::make_unique<transport::TcpLink>(
+            platform::UniqueFd(link.ReleaseClientFd()), record.linkOptions);
         record.channelOpen = record.instrumentReady = true;
         pump = clock.AddPump([this](uint32_t now) { link.Pump(now); });
     }
@@ -97,7 +99,8 @@ public:
         }
     }
     void RunToStop(uint32_t limit = 60000) {
-        for (uint32_t i = 0; i < limit && runner.mode() == script::ScriptMode::Running; ++i) RunFor(1);
+        for (uint32_t i = 0; i < limit && runner.mode() == script::ScriptMode::Running; ++i)
+            RunFor(1);
     }
 
     FakeClock clock;
@@ -114,8 +117,9 @@ public:
     FakeFileDialogs dialogs;
     FakeMessageBoxes boxes;
     FakeBeeper beeper;
-    script::ScriptHost host{results, commandLine, sendButton, list,  runButton, stepButton, closeButton,
-                            poster,  layout,      dialogs,    boxes, beeper,    record,     convertBinary};
+    script::ScriptHost host{results,    commandLine, sendButton, list,         runButton,
+                            stepButton, closeButton, poster,     layout,       dialogs,
+                            boxes,      beeper,      record,     convertBinary};
     script::ScriptRunner runner{host};
 
     std::vector<uint32_t> times;  // when the results pane grew

@@ -21,7 +21,9 @@ std::string Write(const ot::TestDir& dir, const char* name, const std::string& b
     std::ofstream(dir / name, std::ios::binary) << bytes;
     return dir / name;
 }
-std::string Message(const char* format, const std::string& path) { return platform::Format(format, path.c_str()); }
+std::string Message(const char* format, const std::string& path) {
+    return platform::Format(format, path.c_str());
+}
 }  // namespace
 
 TEST(ScriptFile, LoadLeavesOutEmptyCtrlZAndOverlongLinesWholly) {
@@ -35,8 +37,8 @@ TEST(ScriptFile, LoadLeavesOutEmptyCtrlZAndOverlongLinesWholly) {
                         std::string(2046, 'y') + "\n\"" + std::string(2047, 'z') +
                         "\nab\rcd\r\n\"\x80\xff\t?\r\"read?\r#echo,end\r\r\n#echo,last\n\x1A"s;
     EXPECT_TRUE(LoadScriptFile(boxes, list, Write(dir, "mixed.txt", mixed), true));
-    EXPECT_EQ(list.items, (Lines{"\"*IDN?", "; a comment", "\"" + std::string(2046, 'y'), "ab", "cd",
-                                 "\"\x80\xff\t?", "\"read?", "#echo,end", "#echo,last"}));
+    EXPECT_EQ(list.items, (Lines{"\"*IDN?", "; a comment", "\"" + std::string(2046, 'y'), "ab",
+                                 "cd", "\"\x80\xff\t?", "\"read?", "#echo,end", "#echo,last"}));
     EXPECT_EQ(list.current, -1);
     Lines fromFile = list.items;  // from memory, as the fuzz harness loads it, the same
     EXPECT_TRUE(LoadScriptText(boxes, list, "mixed", mixed));
@@ -47,7 +49,8 @@ TEST(ScriptFile, LoadLeavesOutEmptyCtrlZAndOverlongLinesWholly) {
     std::string huge(10 << 20, 'x');
     huge[0] = '"';
     huge[64 * 1024] = '\0';
-    huge += "\n#echo,after\n\"" + std::string(5000, 'q') + "\n\"cut\0here\n\"tail without line end"s;
+    huge +=
+        "\n#echo,after\n\"" + std::string(5000, 'q') + "\n\"cut\0here\n\"tail without line end"s;
     EXPECT_TRUE(LoadScriptFile(boxes, list, Write(dir, "huge.txt", huge), true));
     EXPECT_EQ(list.items, (Lines{"#echo,after", "\"cut", "\"tail without line end"}));
     EXPECT_TRUE(LoadScriptFile(boxes, list, Write(dir, "beep.txt", "#beep"), false));
@@ -73,7 +76,8 @@ TEST(ScriptFile, RefusalsAndTheDialog) {
         {dir.path().string(), kUnableToReadFile},
         {fifo, kUnableToReadFile},
         {dir / "zero.txt", kUnableToReadFile},
-        {Write(dir, "nul.txt", "#beep\n" + std::string(64 * 1024 - 7, 'x') + '\0'), kBinaryScriptFile},
+        {Write(dir, "nul.txt", "#beep\n" + std::string(64 * 1024 - 7, 'x') + '\0'),
+         kBinaryScriptFile},
         {Write(dir, "control.txt", "#beep\n\"\x19\n"), kBinaryScriptFile},
         {Write(dir, "delete.txt", "\"*IDN?\x7F\n"), kBinaryScriptFile},
     };

@@ -22,8 +22,9 @@ using Posts = std::vector<ui::PostedCommand>;
 namespace {
 
 // Runs the first of `lines` from an empty results pane; returns what it wrote.
-std::string Line(ScriptBench& b, const std::vector<std::string>& lines, ScriptMode mode = ScriptMode::StepPending,
-                int* index = nullptr, bool* failed = nullptr) {
+std::string Line(ScriptBench& b, const std::vector<std::string>& lines,
+                 ScriptMode mode = ScriptMode::StepPending, int* index = nullptr,
+                 bool* failed = nullptr) {
     b.results.text.clear();
     b.list.items = lines;
     int i = 0;
@@ -47,13 +48,19 @@ TEST(ScriptInterpreter, CommandsQueriesAndFailedSends) {
     std::string echoes;
     for (const char* line : {"\"^[", "\"^c", "\"^1", "\"^", "\"*IDN?"}) echoes += Line(b, {line});
     // The caret rule, a line feed, and the zero byte every LAN send carries.
-    EXPECT_EQ(b.Received(), "\x1B\n\0"s "\x03\n\0"s "^1\n\0"s "^\n\0"s "*IDN?\n\0"s);
+    EXPECT_EQ(b.Received(),
+              "\x1B\n\0"s
+              "\x03\n\0"s
+              "^1\n\0"s
+              "^\n\0"s
+              "*IDN?\n\0"s);
     EXPECT_EQ(echoes, "> ^[\r\n> ^c\r\n> ^1\r\n> ^\r\n> *IDN?\r\n");
 
     ScriptEngineState& e = b.runner.engine();
     int index = -1;
     e.awaitingReply = false;
-    EXPECT_EQ(Delay(b, {"\"say \"hi?\"", "#reply,3"}, &index), 0u);  // closing quote after "?": no query
+    EXPECT_EQ(Delay(b, {"\"say \"hi?\"", "#reply,3"}, &index),
+              0u);  // closing quote after "?": no query
     EXPECT_FALSE(e.awaitingReply);
     EXPECT_EQ(index, 0);
     e.replyCharacterCount = 12;
@@ -72,7 +79,8 @@ TEST(ScriptInterpreter, CommandsQueriesAndFailedSends) {
 
     bool failed = false;
     b.record.channelOpen = false;  // disconnected: nothing may pretend to go out
-    EXPECT_EQ(Line(b, {"\"*IDN?"}, ScriptMode::Running, nullptr, &failed), "> *IDN?"s + kSendFailed);
+    EXPECT_EQ(Line(b, {"\"*IDN?"}, ScriptMode::Running, nullptr, &failed),
+              "> *IDN?"s + kSendFailed);
     EXPECT_TRUE(failed);
     EXPECT_TRUE(e.awaitingReply);  // the query's wait has started all the same
     b.record.channelOpen = true;
@@ -85,10 +93,17 @@ TEST(ScriptInterpreter, CommandsQueriesAndFailedSends) {
 }
 
 TEST(ScriptInterpreter, ReplyTimeoutReadsWholeSecondsAfterTheFirstComma) {
-    const std::pair<const char*, uint32_t> cases[] = {
-        {"#p", 1000},      {"#p,", 1000},    {"#p,0", 1000},     {"#p,-3", 1000},       {"#p,x", 1000},
-        {"#p,3", 3000},    {"#p, 7s", 7000}, {"#p,2.9", 2000},   {"#p,3,9", 3000},      {"#p,999", 500000},
-        {"#p,99999999999999", 500000}};
+    const std::pair<const char*, uint32_t> cases[] = {{"#p", 1000},
+                                                      {"#p,", 1000},
+                                                      {"#p,0", 1000},
+                                                      {"#p,-3", 1000},
+                                                      {"#p,x", 1000},
+                                                      {"#p,3", 3000},
+                                                      {"#p, 7s", 7000},
+                                                      {"#p,2.9", 2000},
+                                                      {"#p,3,9", 3000},
+                                                      {"#p,999", 500000},
+                                                      {"#p,99999999999999", 500000}};
     for (const auto& [line, ms] : cases) EXPECT_EQ(ReplyTimeout(line), ms) << line;
 }
 
@@ -106,10 +121,12 @@ TEST(ScriptInterpreter, DirectivesMatchCaseInsensitivePrefixes) {
 
     EXPECT_EQ(Line(b, {"#echo,hello, world"}), "hello, world\r\n");
     EXPECT_EQ(Line(b, {"#ECHO"}), "\r\n");
-    EXPECT_EQ(Line(b, {"#echo," + std::string(3000, 'e')}), std::string(kMaxEchoLength, 'e') + "\r\n");
+    EXPECT_EQ(Line(b, {"#echo," + std::string(3000, 'e')}),
+              std::string(kMaxEchoLength, 'e') + "\r\n");
     b.clock.SetLocalTime({.hour = 9, .minute = 5, .second = 3, .millisecond = 7});
     EXPECT_EQ(Line(b, {"#time"}), "time: 09:05:03:007\r\n");
-    for (auto [line, ms] : {std::pair{"#fast", kFastStepMs}, {"#Slower", kSlowStepMs}, {"#NORMAL", kNormalStepMs}}) {
+    for (auto [line, ms] :
+         {std::pair{"#fast", kFastStepMs}, {"#Slower", kSlowStepMs}, {"#NORMAL", kNormalStepMs}}) {
         Line(b, {line});
         EXPECT_EQ(b.runner.engine().stepInterval, ms);
     }
@@ -158,8 +175,8 @@ TEST(ScriptInterpreter, PrintAndCalculatorStops) {
     // Only a regular file will do: a FIFO without a reader would hang the script.
     const std::string fifo = dir / "fifo";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    for (const std::string& line : {"#print"s, "#print,"s, "#Print," + dir / "none/x.txt", "#print," + dir / "",
-                                    "#print,/dev/full"s, "#print," + fifo}) {
+    for (const std::string& line : {"#print"s, "#print,"s, "#Print," + dir / "none/x.txt",
+                                    "#print," + dir / "", "#print,/dev/full"s, "#print," + fifo}) {
         EXPECT_EQ(Line(b, {line, "#echo"}, ScriptMode::Running), kInvalidFileLocation) << line;
     }
     // A full disk: the file opens, the writing fails (the size limit stands in for it).
@@ -184,7 +201,8 @@ TEST(ScriptInterpreter, PrintAndCalculatorStops) {
     std::vector<int> stops;
     for (int i = 0; i < 8; ++i) {
         int at = i;
-        ExecuteScriptLine(b.host, b.runner.engine(), i == 4 ? ScriptMode::StepPending : ScriptMode::Running, at, 8);
+        ExecuteScriptLine(b.host, b.runner.engine(),
+                          i == 4 ? ScriptMode::StepPending : ScriptMode::Running, at, 8);
         if (!b.poster.Take().empty()) stops.push_back(i);
     }
     EXPECT_EQ(stops, (std::vector<int>{3, 5}));

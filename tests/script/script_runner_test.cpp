@@ -152,7 +152,8 @@ TEST(ScriptRunner, StopRequestsOnlyEverStop) {
 TEST(ScriptRunner, ScriptCommandLoadsShowsAndClosesThePanel) {
     ScriptBench b;
     ot::TestDir dir;
-    std::string good = dir / "good.txt", other = dir / "other.txt", bad = dir / "bad.txt", tooLong = dir / "long.txt";
+    std::string good = dir / "good.txt", other = dir / "other.txt", bad = dir / "bad.txt",
+                tooLong = dir / "long.txt";
     std::ofstream(good) << "\"*IDN?\n\n#echo,x\n\x1A";
     std::ofstream(other) << "#beep\n";
     std::ofstream(bad) << "no script here\n";
@@ -176,14 +177,16 @@ TEST(ScriptRunner, ScriptCommandLoadsShowsAndClosesThePanel) {
     EXPECT_EQ(b.runner.scriptPath(), good);
     EXPECT_EQ(b.list.items, (std::vector<std::string>{"\"*IDN?", "#echo,x"}));
     EXPECT_FALSE(b.commandLine.Visible() || b.sendButton.Visible());
-    EXPECT_TRUE(b.list.Visible() && b.runButton.Visible() && b.stepButton.Visible() && b.closeButton.Visible());
+    EXPECT_TRUE(b.list.Visible() && b.runButton.Visible() && b.stepButton.Visible() &&
+                b.closeButton.Visible());
     EXPECT_TRUE(b.layout.scriptPanelShown);
 
     // A refused file is reported once; the loaded script and its place stay.
     b.list.current = 1;
     b.dialogs.openAnswers = {bad};
     b.Press(ui::kCmdScript);
-    EXPECT_EQ(b.boxes.Texts(), std::vector<std::string>{platform::Format(kNotAScriptFile, bad.c_str())});
+    EXPECT_EQ(b.boxes.Texts(),
+              std::vector<std::string>{platform::Format(kNotAScriptFile, bad.c_str())});
     EXPECT_EQ(b.runner.mode(), ScriptMode::Stopped);
     EXPECT_EQ(b.runner.scriptPath(), good);
     EXPECT_EQ(b.list.items.size(), 2u);
@@ -210,7 +213,8 @@ TEST(ScriptRunner, ScriptCommandLoadsShowsAndClosesThePanel) {
     b.Press(ui::kCmdScriptClose);
     EXPECT_EQ(b.runner.mode(), ScriptMode::None);
     EXPECT_TRUE(b.commandLine.Visible() && b.sendButton.Visible());
-    EXPECT_FALSE(b.list.Visible() || b.runButton.Visible() || b.stepButton.Visible() || b.closeButton.Visible());
+    EXPECT_FALSE(b.list.Visible() || b.runButton.Visible() || b.stepButton.Visible() ||
+                 b.closeButton.Visible());
     EXPECT_FALSE(b.layout.scriptPanelShown);
     EXPECT_EQ(b.poster.Take().at(0).id, ui::kCmdFocusCommandLine);
 }

@@ -43,7 +43,9 @@ std::string Record(uint8_t type, uint16_t address, const std::string& data) {
 }
 
 // What the console sends for a record: the record, its own LF, then CR LF.
-std::string AsSent(const std::string& record) { return record + "\n\r\n"; }
+std::string AsSent(const std::string& record) {
+    return record + "\n\r\n";
+}
 
 struct Instrument {
     explicit Instrument(BootloaderConfig boot = {}) : engine(Config(boot)) {}
@@ -112,8 +114,10 @@ TEST(SimBootloader, EntersProgramsAndRestartsIntoTheApplication) {
     EXPECT_EQ(sim.Say("z\n"), "");
     EXPECT_FALSE(sim.engine.InBootloader());
     EXPECT_TRUE(sim.engine.TakeDropRequest());
-    EXPECT_EQ(sim.Say("\x15*IDN?\n"), identity) << "the restart byte means nothing to the application";
-    EXPECT_EQ(sim.Events(), (std::vector<std::string>{"enter", "init", "select 1", "erase 1", "records 5", "restart"}));
+    EXPECT_EQ(sim.Say("\x15*IDN?\n"), identity)
+        << "the restart byte means nothing to the application";
+    EXPECT_EQ(sim.Events(), (std::vector<std::string>{"enter", "init", "select 1", "erase 1",
+                                                      "records 5", "restart"}));
 
     // The restart byte restarts it too, and a new run starts uninitialised.
     sim.Say("\x19");
@@ -142,8 +146,10 @@ TEST(SimBootloader, RefusesWhatItCannotTake) {
     EXPECT_EQ(sim.Say(AsSent(badSum)), kRefused);
     EXPECT_EQ(sim.Say(AsSent(":0100000G01")), kRefused);
     EXPECT_EQ(sim.Say(AsSent(Record(4, 0, "\x01"))), kRefused) << "wrong length for the type";
-    EXPECT_EQ(sim.Say(AsSent(Record(0, 0xFF, "\x01\x02"))), kRefused) << "past the end of the sector";
-    EXPECT_EQ(sim.Say(AsSent(std::string(":") + std::string(Bootloader::kMaxLine + 10, '0'))), kRefused);
+    EXPECT_EQ(sim.Say(AsSent(Record(0, 0xFF, "\x01\x02"))), kRefused)
+        << "past the end of the sector";
+    EXPECT_EQ(sim.Say(AsSent(std::string(":") + std::string(Bootloader::kMaxLine + 10, '0'))),
+              kRefused);
     EXPECT_EQ(sim.Say("ok?\n"), kRefused);
     EXPECT_EQ(sim.Say("junk^[" + AsSent(good)), kOk) << "^[ throws away a half-typed line";
     EXPECT_EQ(sim.Say("1234y\n"), kRefused) << "no such access code";
@@ -182,9 +188,9 @@ TEST(SimBootloader, FaultsAtRecords) {
         EXPECT_EQ(sim.Say(r3), kOk);
         EXPECT_EQ(sim.Say(r1), kOk) << "each fault happens once";
         EXPECT_EQ(sim.engine.boot().flash.Image(0), "\x01\x02\x03");
-        EXPECT_EQ(sim.Events(), (std::vector<std::string>{"enter", "init", "select 0", "erase 0", "records 1",
-                                                          "record 1 twice", "records 1", "record 2 late",
-                                                          "records 3"}));
+        EXPECT_EQ(sim.Events(), (std::vector<std::string>{
+                                    "enter", "init", "select 0", "erase 0", "records 1",
+                                    "record 1 twice", "records 1", "record 2 late", "records 3"}));
     }
     {
         BootloaderConfig boot;
@@ -219,7 +225,9 @@ TEST(SimBootloader, RestartDropsTheTcpClientButNotTheSerialLine) {
     ASSERT_TRUE(tcp.Ok() && tcp.Start());
     int fd = ConnectTcp("127.0.0.1", tcp.Port());
     ASSERT_GE(fd, 0);
-    ASSERT_TRUE(SendAll(fd, "\x19\0"s "6E0Bz\n\0"s));
+    ASSERT_TRUE(SendAll(fd,
+                        "\x19\0"s
+                        "6E0Bz\n\0"s));
     EXPECT_EQ(ReadLine(fd), kOk);
     ASSERT_TRUE(SendAll(fd, "z\n\0"s));
     EXPECT_TRUE(ClosedByPeer(fd));
@@ -234,7 +242,11 @@ TEST(SimBootloader, RestartDropsTheTcpClientButNotTheSerialLine) {
     ASSERT_TRUE(pty.Ok() && pty.Start());
     int line = ::open(pty.DevicePath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
     ASSERT_GE(line, 0);
-    ASSERT_EQ(::write(line, "\x19" "6E0Bz\n", 7), 7);
+    ASSERT_EQ(::write(line,
+                      "\x19"
+                      "6E0Bz\n",
+                      7),
+              7);
     EXPECT_EQ(ReadLine(line), kOk);
     ASSERT_EQ(::write(line, "z\n*IDN?\n", 8), 8);
     EXPECT_EQ(ReadLine(line), identity);
@@ -248,9 +260,11 @@ TEST(SimBootloader, OptionsAndFlashImages) {
     ASSERT_NE(::mkdtemp(pattern), nullptr);
     const std::string prefix = std::string(pattern) + "/flash,a";
 
-    const std::string option = "erase-ms=7,sector-size=4096,fill=85,refuse-init=2,refuse-record=9x3,"
-                               "silent-from=20,garbage-at=5,hang-up-at=30,late-at=6:5500,duplicate-at=7,"
-                               "image=" + prefix;
+    const std::string option =
+        "erase-ms=7,sector-size=4096,fill=85,refuse-init=2,refuse-record=9x3,"
+        "silent-from=20,garbage-at=5,hang-up-at=30,late-at=6:5500,duplicate-at=7,"
+        "image=" +
+        prefix;
     const char* argv[] = {"orvane2-sim", "--tcp", "127.0.0.1:0", "--bootloader", option.c_str()};
     SimOptions options;
     std::string error;
@@ -272,8 +286,8 @@ TEST(SimBootloader, OptionsAndFlashImages) {
     ASSERT_TRUE(ParseBootloaderOptions("late-at=3", late, error)) << error;
     EXPECT_EQ(late.lateMs, 6000u) << "longer than the console's time-out";
     EXPECT_EQ(c.imagePath, prefix);
-    for (const char* bad : {"erase-ms=", "fill=256", "sector-size=0", "refuse-record=3x", "late-at=3:",
-                            "duplicate-at=", "colour=red", "image="}) {
+    for (const char* bad : {"erase-ms=", "fill=256", "sector-size=0", "refuse-record=3x",
+                            "late-at=3:", "duplicate-at=", "colour=red", "image="}) {
         BootloaderConfig ignored;
         EXPECT_FALSE(ParseBootloaderOptions(bad, ignored, error)) << bad;
         EXPECT_NE(error.find(bad), std::string::npos) << error;
@@ -283,7 +297,9 @@ TEST(SimBootloader, OptionsAndFlashImages) {
     BootloaderConfig clean = c;
     clean.refuseInit = 0;
     Instrument sim(clean);
-    sim.Say("\x19" "6E0Bz\n");
+    sim.Say(
+        "\x19"
+        "6E0Bz\n");
     sim.Say(std::string(kLoaderSectorCodes[2]) + "\n");
     sim.Say(AsSent(Record(0, 0, "\xFF\x0F")));
     sim.Say(std::string(kLoaderSectorCodes[3]) + "\nx");
@@ -297,6 +313,7 @@ TEST(SimBootloader, OptionsAndFlashImages) {
     EXPECT_EQ(read(prefix + ".2"), "\x55\x05");
     EXPECT_EQ(read(prefix + ".3"), "\xFF\xA5");
     EXPECT_FALSE(std::filesystem::exists(prefix + ".0"));
-    EXPECT_EQ(read(prefix + ".log"), "enter\ninit\nselect 2\nrecords 1\nselect 3\nerase 3\nrecords 1\nrestart\n");
+    EXPECT_EQ(read(prefix + ".log"),
+              "enter\ninit\nselect 2\nrecords 1\nselect 3\nerase 3\nrecords 1\nrestart\n");
     std::filesystem::remove_all(pattern);
 }

@@ -15,10 +15,10 @@
 #include <vector>
 
 #include "io_helpers.h"
-#include "support/sim_process.h"
+#include "platform/product.h"
 #include "sim/instrument_config.h"
 #include "sim/sim_options.h"
-#include "platform/product.h"
+#include "support/sim_process.h"
 
 using namespace std::string_view_literals;
 using namespace orvane::sim::testio;

@@ -46,6 +46,8 @@ int FakeClock::AddPump(Pump pump) {
     return id;
 }
 
-void FakeClock::RemovePump(int id) { pumps_.erase(id); }
+void FakeClock::RemovePump(int id) {
+    pumps_.erase(id);
+}
 
 }  // namespace orvane::testing

@@ -11,7 +11,7 @@
 namespace orvane::testing {
 
 class FakeClock final : public platform::Clock {
-public:
+  public:
     using Pump = std::function<void(uint32_t now)>;
 
     explicit FakeClock(uint32_t start = 1000) : now_(start) {}
@@ -31,7 +31,7 @@ public:
 
     uint32_t sleeps() const { return sleeps_; }
 
-private:
+  private:
     uint32_t now_;
     platform::LocalTime local_{};
     std::map<int, Pump> pumps_;

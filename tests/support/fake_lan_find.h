@@ -14,7 +14,7 @@
 namespace orvane::testing {
 
 class FakeLanFindView : public ui::LanFindDialogView {
-public:
+  public:
     struct Row {
         std::string address;
         std::string text;
@@ -62,7 +62,7 @@ public:
 };
 
 class FakeLanFindRunner : public ui::LanFindDialogRunner {
-public:
+  public:
     using Script = std::function<void(FakeLanFindView&, ui::LanFindDialogEvents&)>;
 
     int RunLanFindDialog(ui::LanFindDialogEvents& events) override {

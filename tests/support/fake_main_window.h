@@ -53,7 +53,7 @@ class FakeConnectView : public ui::MemoryConnectView {
 
 // Runs each modal dialog through a test-supplied script of user actions.
 class FakeModalDialogs : public ui::ModalDialogs {
-public:
+  public:
     using ConnectScript = std::function<void(FakeConnectView&, ui::ConnectDialogEvents&)>;
 
     int RunConnectDialog(ui::ConnectDialogEvents& events) override {

@@ -16,7 +16,7 @@
 namespace orvane::testing {
 
 class FakeMessageBoxes : public ui::MessageBoxes {
-public:
+  public:
     ui::MessageAnswer Show(const ui::MessageRequest& request) override {
         shown.push_back(request);
         if (answers.empty()) return DefaultAnswer(request.buttons);
@@ -47,7 +47,7 @@ public:
 };
 
 class FakeWaitCursor : public ui::WaitCursor {
-public:
+  public:
     void Begin() override {
         ++begins;
         ++depth;

@@ -53,7 +53,8 @@ class FakeUpgradeView : public ui::UpgradeDialogView {
                     events.OnCancel();
                     continue;
                 }
-                if (!ready_.wait_for(lock, std::chrono::seconds(60), [&] { return !queue_.empty(); })) {
+                if (!ready_.wait_for(lock, std::chrono::seconds(60),
+                                     [&] { return !queue_.empty(); })) {
                     timedOut = true;
                     break;
                 }

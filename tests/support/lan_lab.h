@@ -40,13 +40,19 @@ inline uint16_t FreePort(int type) {
 }
 
 class LanLab {
-public:
+  public:
     // The clock the searches and links wait on; none: the system's.
     explicit LanLab(platform::Clock* clock = nullptr) {
         // A /16 of loopback of this process's own, so parallel runs use other addresses.
         second_ = 20 + static_cast<int>(::getpid() % 200);
         tcpPort_ = FreePort(SOCK_STREAM);
-        settings_ = {FreePort(SOCK_DGRAM), FreePort(SOCK_DGRAM), FreePort(SOCK_DGRAM), 0, tcpPort_, "", clock,
+        settings_ = {FreePort(SOCK_DGRAM),
+                     FreePort(SOCK_DGRAM),
+                     FreePort(SOCK_DGRAM),
+                     0,
+                     tcpPort_,
+                     "",
+                     clock,
                      nullptr};
         settings_.queryQuery = settings_.queryLocal;  // as on a real network: one port both ways
     }
@@ -70,7 +76,9 @@ public:
     }
 
     // Links to the lab's instruments.
-    transport::LinkOptions Options() const { return {.tcpPort = tcpPort_, .clock = settings_.clock}; }
+    transport::LinkOptions Options() const {
+        return {.tcpPort = tcpPort_, .clock = settings_.clock};
+    }
 
     // The queries go to these addresses only.
     void Target(const std::vector<std::string>& addresses) {
@@ -141,7 +149,7 @@ public:
     // How to search the lab: its ports, and nowhere until Target says where.
     transport::DiscoverySettings& Settings() { return settings_; }
 
-private:
+  private:
     int second_;
     uint16_t tcpPort_;
     transport::DiscoverySettings settings_;

@@ -42,7 +42,8 @@ PtyPeer::PtyPeer() {
     char name[256];
     termios raw{};
     ::cfmakeraw(&raw);
-    if (::openpty(&master_, &slave_, name, &raw, nullptr) != 0) throw std::runtime_error("openpty failed");
+    if (::openpty(&master_, &slave_, name, &raw, nullptr) != 0)
+        throw std::runtime_error("openpty failed");
     path_ = name;
 }
 
@@ -51,8 +52,12 @@ PtyPeer::~PtyPeer() {
     if (slave_ >= 0) ::close(slave_);
 }
 
-void PtyPeer::Write(const std::string& bytes) { WriteAll(master_, bytes); }
-std::string PtyPeer::Read(int quietMs) { return ReadQuiet(master_, quietMs); }
+void PtyPeer::Write(const std::string& bytes) {
+    WriteAll(master_, bytes);
+}
+std::string PtyPeer::Read(int quietMs) {
+    return ReadQuiet(master_, quietMs);
+}
 
 void PtyPeer::Unplug() {
     if (master_ >= 0) ::close(master_);
@@ -88,8 +93,12 @@ int LoopbackListener::Accept() {
     return client_;
 }
 
-void LoopbackListener::Write(const std::string& bytes) { WriteAll(client_, bytes); }
-std::string LoopbackListener::Read(int quietMs) { return ReadQuiet(client_, quietMs); }
+void LoopbackListener::Write(const std::string& bytes) {
+    WriteAll(client_, bytes);
+}
+std::string LoopbackListener::Read(int quietMs) {
+    return ReadQuiet(client_, quietMs);
+}
 
 void LoopbackListener::CloseClient() {
     if (client_ >= 0) ::close(client_);

@@ -8,7 +8,7 @@
 namespace orvane::testing {
 
 class PtyPeer {
-public:
+  public:
     PtyPeer();  // a raw pseudo-terminal; its slave is what the driver opens
     ~PtyPeer();
     const std::string& path() const { return path_; }
@@ -18,14 +18,14 @@ public:
     std::string Read(int quietMs = 50);
     void Unplug();  // closes the master, as a pulled cable
 
-private:
+  private:
     int master_ = -1;
     int slave_ = -1;  // held so the line stays up between the driver's opens
     std::string path_;
 };
 
 class LoopbackListener {
-public:
+  public:
     explicit LoopbackListener(const char* address = "127.0.0.1");
     ~LoopbackListener();
     uint16_t port() const { return port_; }
@@ -36,7 +36,7 @@ public:
     std::string Read(int quietMs = 50);
     void CloseClient();
 
-private:
+  private:
     int listener_ = -1;
     int client_ = -1;
     uint16_t port_ = 0;

@@ -17,8 +17,8 @@ extern char** environ;
 
 namespace orvane::testing {
 
-pid_t SpawnChild(const std::string& path, const ChildSetup& setup, posix_spawn_file_actions_t& actions,
-                 char* const argv[], char* const envp[]) {
+pid_t SpawnChild(const std::string& path, const ChildSetup& setup,
+                 posix_spawn_file_actions_t& actions, char* const argv[], char* const envp[]) {
     if (!setup.errFile.empty()) {
         posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, setup.errFile.c_str(),
                                          O_WRONLY | O_CREAT | O_TRUNC, 0600);
@@ -46,9 +46,10 @@ pid_t SpawnChild(const std::string& path, const ChildSetup& setup, posix_spawn_f
     return pid;
 }
 
-ProgramResult RunProgram(const std::string& path, const std::vector<std::string>& args, const std::string& input,
-                         const std::vector<std::string>& env, int limitMs, const std::string& holdInputUntil,
-                         const SignalsOnOutput& send, const ChildSetup& setup) {
+ProgramResult RunProgram(const std::string& path, const std::vector<std::string>& args,
+                         const std::string& input, const std::vector<std::string>& env, int limitMs,
+                         const std::string& holdInputUntil, const SignalsOnOutput& send,
+                         const ChildSetup& setup) {
     ProgramResult result;
     std::vector<std::string> argStore = args;
     argStore.insert(argStore.begin(), path);
@@ -60,7 +61,8 @@ ProgramResult RunProgram(const std::string& path, const std::vector<std::string>
     for (char** e = environ; *e; ++e) {
         std::string_view name(*e, std::string_view(*e).find('='));
         bool replaced = false;
-        for (const std::string& given : env) replaced = replaced || given.rfind(std::string(name) + "=", 0) == 0;
+        for (const std::string& given : env)
+            replaced = replaced || given.rfind(std::string(name) + "=", 0) == 0;
         if (!replaced) envStore.emplace_back(*e);
     }
     for (const std::string& e : env) envStore.push_back(e);
@@ -69,7 +71,8 @@ ProgramResult RunProgram(const std::string& path, const std::vector<std::string>
     envp.push_back(nullptr);
 
     int in[2], out[2], err[2];
-    if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0) return result;
+    if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0)
+        return result;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, in[0], STDIN_FILENO);
@@ -104,21 +107,27 @@ ProgramResult RunProgram(const std::string& path, const std::vector<std::string>
             ::kill(pid, send.signals[sent++]);
             nextSignal = now + std::chrono::milliseconds(send.gapMs);
         }
-        int waitMs = signalling ? std::min(send.gapMs, static_cast<int>(left.count())) : static_cast<int>(left.count());
+        int waitMs = signalling ? std::min(send.gapMs, static_cast<int>(left.count()))
+                                : static_cast<int>(left.count());
         pollfd fds[2] = {{outOpen ? out[0] : -1, POLLIN, 0}, {errOpen ? err[0] : -1, POLLIN, 0}};
         int ready = ::poll(fds, 2, waitMs);
         if (ready < 0 || (ready == 0 && !signalling)) break;
         char buf[4096];
         if (fds[0].revents) {
             ssize_t n = ::read(out[0], buf, sizeof buf);
-            if (n > 0) result.out.append(buf, static_cast<std::size_t>(n));
-            else outOpen = false;
-            if (in[1] >= 0 && result.out.find(holdInputUntil) != std::string::npos) ::close(std::exchange(in[1], -1));
+            if (n > 0)
+                result.out.append(buf, static_cast<std::size_t>(n));
+            else
+                outOpen = false;
+            if (in[1] >= 0 && result.out.find(holdInputUntil) != std::string::npos)
+                ::close(std::exchange(in[1], -1));
         }
         if (fds[1].revents) {
             ssize_t n = ::read(err[0], buf, sizeof buf);
-            if (n > 0) result.err.append(buf, static_cast<std::size_t>(n));
-            else errOpen = false;
+            if (n > 0)
+                result.err.append(buf, static_cast<std::size_t>(n));
+            else
+                errOpen = false;
         }
     }
     if (in[1] >= 0) ::close(in[1]);

@@ -34,8 +34,8 @@ struct ChildSetup {
 };
 
 // posix_spawn with the setup added to the file actions; -1 when it failed.
-pid_t SpawnChild(const std::string& path, const ChildSetup& setup, posix_spawn_file_actions_t& actions,
-                 char* const argv[], char* const envp[]);
+pid_t SpawnChild(const std::string& path, const ChildSetup& setup,
+                 posix_spawn_file_actions_t& actions, char* const argv[], char* const envp[]);
 
 ProgramResult RunProgram(const std::string& path, const std::vector<std::string>& args,
                          const std::string& input = {}, const std::vector<std::string>& env = {},

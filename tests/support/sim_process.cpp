@@ -21,7 +21,8 @@ std::string ReadLine(int fd, int timeoutMs) {
     std::string line;
     auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     while (line.empty() || line.back() != '\n') {
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            end - std::chrono::steady_clock::now());
         pollfd p{fd, POLLIN, 0};
         if (left.count() <= 0 || ::poll(&p, 1, static_cast<int>(left.count())) <= 0) break;
         char c;
@@ -74,8 +75,12 @@ std::string SimProcess::Value(const std::string& prefix) const {
     return {};
 }
 
-std::string SimProcess::PtyPath() const { return Value("pty: "); }
-std::string SimProcess::TcpAddress() const { return Value("tcp: "); }
+std::string SimProcess::PtyPath() const {
+    return Value("pty: ");
+}
+std::string SimProcess::TcpAddress() const {
+    return Value("tcp: ");
+}
 
 uint16_t SimProcess::TcpPort() const {
     std::string a = TcpAddress();

@@ -11,7 +11,7 @@
 namespace orvane::testing {
 
 class SimProcess {
-public:
+  public:
     // Starts orvane2-sim with these arguments; stdout is read through a pipe.
     explicit SimProcess(std::vector<std::string> args, const ChildSetup& setup = {});
     ~SimProcess();
@@ -31,7 +31,7 @@ public:
     // The exit code, or -1 when it did not exit normally within five seconds.
     int Wait();
 
-private:
+  private:
     std::string Value(const std::string& prefix) const;
 
     pid_t pid_ = -1;

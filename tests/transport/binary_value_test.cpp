@@ -23,7 +23,9 @@ std::array<uint8_t, 4> Pack(double v) {
     return b;
 }
 
-std::string Text(const std::array<uint8_t, 4>& b) { return BinaryValueText(b.data()); }
+std::string Text(const std::array<uint8_t, 4>& b) {
+    return BinaryValueText(b.data());
+}
 }  // namespace
 
 TEST(BinaryValue, DecodesValuesAndWritesCompactExponents) {

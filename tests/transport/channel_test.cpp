@@ -116,7 +116,8 @@ TEST(Channel, ReceiveLineDecodesBinaryRepliesOnEveryInterface) {
     listener.Write("1\r\nok\r\n");
     // Both lines in the port and in the socket before the first read, so that it takes in both.
     for (int i = 0, s = 0, t = 0; i < 5000 && (s < 7 || t < 7); ++i, ::usleep(1000))
-        ::ioctl(ChannelDescriptor(serial), FIONREAD, &s), ::ioctl(ChannelDescriptor(lan), FIONREAD, &t);
+        ::ioctl(ChannelDescriptor(serial), FIONREAD, &s),
+            ::ioctl(ChannelDescriptor(lan), FIONREAD, &t);
     for (ConnectionRecord* r : {&serial, &lan}) {
         EXPECT_EQ(ChannelBuffered(*r), 0u) << "what the kernel holds is not counted";
         EXPECT_EQ(ChannelReceiveLine(buf, capacity, *r), 1);

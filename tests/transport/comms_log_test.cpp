@@ -62,7 +62,8 @@ TEST(CommsLog, FileGetsHeaderAndOneLinePerTransaction) {
     // A folder that is not there is refused, not made.
     EXPECT_EQ(log.SetCommsLogFile(dir + "/deep/comms.log"),
               Format(kCommsLogNoFolder, (dir + "/deep").c_str()));
-    EXPECT_EQ(log.SetCommsLogFile(dir + "/" + std::string(258 - dir.size(), 'x')), "");  // 259 will do
+    EXPECT_EQ(log.SetCommsLogFile(dir + "/" + std::string(258 - dir.size(), 'x')),
+              "");  // 259 will do
     EXPECT_EQ(log.SetCommsLogFile(std::string(260, 'x')), kCommsLogPathTooLong);
     // Only a regular file will do: a folder, a device or a FIFO never keeps the log.
     const std::string fifo = dir + "/fifo";
@@ -99,11 +100,11 @@ TEST(CommsLog, FileGetsHeaderAndOneLinePerTransaction) {
     snprintf(n3, sizeof n3, "(%05llu)", static_cast<unsigned long long>(before + 4));
     snprintf(n4, sizeof n4, "(%05llu)", static_cast<unsigned long long>(before + 5));
     std::string stamp = "[09:05:03.007] ";
-    EXPECT_EQ(Slurp(path),
-              "Kelmscot Orvane2 CommsLog\nSoftware Version 1_4 (build 18)\n" + stamp +
-                  "***\tLOG FILE OPENED\t***\n" + stamp + n1 + " [serial:12345]>>\t\\024\n" + stamp + n2 +
-                  " [serial:]>>\t*IDN?\n" + stamp + n3 + " [serial:unknown] <<\tKelmscot,TRV88,12345,V1\n" + stamp +
-                  n4 + " [serial:]>>\t^[\n");
+    EXPECT_EQ(Slurp(path), "Kelmscot Orvane2 CommsLog\nSoftware Version 1_4 (build 18)\n" + stamp +
+                               "***\tLOG FILE OPENED\t***\n" + stamp + n1 +
+                               " [serial:12345]>>\t\\024\n" + stamp + n2 + " [serial:]>>\t*IDN?\n" +
+                               stamp + n3 + " [serial:unknown] <<\tKelmscot,TRV88,12345,V1\n" +
+                               stamp + n4 + " [serial:]>>\t^[\n");
     std::system(("rm -rf " + dir).c_str());
 }
 
@@ -138,5 +139,5 @@ TEST(CommsLog, UnwritableFileSwitchesTheLogOffWithAMessage) {
         EXPECT_EQ(out.find("dropped"), std::string::npos);  // the line that failed is dropped
         EXPECT_NE(out.find("while the box is up"), std::string::npos);
     }
-        std::system(("rm -rf " + fifo.substr(0, fifo.rfind('/'))).c_str());
+    std::system(("rm -rf " + fifo.substr(0, fifo.rfind('/'))).c_str());
 }

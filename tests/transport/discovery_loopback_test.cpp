@@ -172,7 +172,8 @@ TEST(DiscoveryLoopback, ManyInstrumentsFillTheListToItsEnd) {
     ASSERT_TRUE(echo.Ok()) << echo.Error();
     v.lab.Target(addresses);
     FoundList list{};
-    EXPECT_EQ(Discovery(v.lab.Settings()).DiscoverByEcho(list.data(), kFoundListSize), kFoundListSize);
+    EXPECT_EQ(Discovery(v.lab.Settings()).DiscoverByEcho(list.data(), kFoundListSize),
+              kFoundListSize);
     auto listed = Listed(list.data(), kFoundListSize);
     EXPECT_EQ(std::set<std::string>(listed.begin(), listed.end()).size(), 256u);
     EXPECT_EQ(echo.Answers(), 900u);

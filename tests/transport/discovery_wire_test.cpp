@@ -105,8 +105,9 @@ TEST(DiscoveryWire, TargetsComeFromTheSettingTheVariableOrTheBroadcast) {
 }
 
 TEST(DiscoveryWire, AnswersCountOnlyFromTheAddressesOrSubnetsSearched) {
-    const std::vector<LocalSubnet> subnets = {{0xC0A8010A, 0xFFFFFF00, 0xC0A801FF},   // 192.168.1.10/24
-                                              {0x0A000001, 0xFF000000, 0x0AFFFFFF}};  // 10.0.0.1/8
+    const std::vector<LocalSubnet> subnets = {
+        {0xC0A8010A, 0xFFFFFF00, 0xC0A801FF},   // 192.168.1.10/24
+        {0x0A000001, 0xFF000000, 0x0AFFFFFF}};  // 10.0.0.1/8
     const uint32_t onLan = 0xC0A80177, onTen = 0x0A050607, elsewhere = 0xAC100005;
     struct Row {
         std::vector<uint32_t> targets;
@@ -122,5 +123,6 @@ TEST(DiscoveryWire, AnswersCountOnlyFromTheAddressesOrSubnetsSearched) {
         {{0x7F000002}, onLan, false},
     };
     for (const Row& r : rows)
-        EXPECT_EQ(AnswerFromTargets(r.sender, r.targets, subnets), r.accepted) << Ipv4Text(r.sender);
+        EXPECT_EQ(AnswerFromTargets(r.sender, r.targets, subnets), r.accepted)
+            << Ipv4Text(r.sender);
 }

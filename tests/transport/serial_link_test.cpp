@@ -1,7 +1,6 @@
 #include "transport/serial_link.h"
 
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -20,7 +19,8 @@ using orvane::testing::PtyPeer;
 using orvane::testing::ScopedOrdinaryUser;
 
 namespace {
-std::unique_ptr<Link> Open(const PtyPeer& peer, uint32_t baud = 19200, orvane::platform::Clock* clock = nullptr) {
+std::unique_ptr<Link> Open(const PtyPeer& peer, uint32_t baud = 19200,
+                           orvane::platform::Clock* clock = nullptr) {
     return SerialLink::Open(peer.path(), baud, clock).link;
 }
 

@@ -22,7 +22,8 @@ TEST(SerialPortList, HardwarePortsInNaturalOrder) {
     port("ttyUSB0", nullptr);
     port("ttyACM1", nullptr);
     ::mkdir((root + "/tty7").c_str(), 0755);  // a console: no device
-    EXPECT_EQ(ListSerialPorts(root), (std::vector<std::string>{"ttyACM1", "ttyS2", "ttyS10", "ttyUSB0"}));
+    EXPECT_EQ(ListSerialPorts(root),
+              (std::vector<std::string>{"ttyACM1", "ttyS2", "ttyS10", "ttyUSB0"}));
     EXPECT_TRUE(ListSerialPorts(root + "/missing").empty());
     EXPECT_TRUE(NaturalLess("ttyUSB9", "ttyUSB10"));
     EXPECT_FALSE(NaturalLess("ttyUSB10", "ttyUSB9"));

@@ -138,7 +138,8 @@ TEST(TcpLink, ClosedConnectionIsReportedOnceTheRingIsEmpty) {
     EXPECT_EQ(c.link->ReadByte(), -1);
     // Writing to the closed connection fails, once the peer's reset is back, without
     // a SIGPIPE ending the process.
-    for (int i = 0; i < 500 && c.link->Send("x\n") == 0; ++i) orvane::platform::SystemClock().Sleep(10);
+    for (int i = 0; i < 500 && c.link->Send("x\n") == 0; ++i)
+        orvane::platform::SystemClock().Sleep(10);
     EXPECT_EQ(c.link->Send("x\n"), -1);
 }
 

@@ -21,6 +21,17 @@ int PortPathProblem(const std::string& port) {
     return 0;
 }
 
+// What a channel with no link answers: what its driver answered on a closed
+// handle. The one other place that tells the interfaces apart.
+struct ClosedAnswers {
+    int send, readLine, readByte, readBytes;
+};
+
+ClosedAnswers Closed(InterfaceKind kind) {
+    if (kind == InterfaceKind::Lan) return {-1, -1, -2, 0};
+    return {0, 0, -1, -1};
+}
+
 }  // namespace
 
 LinkResult MakeLink(const ConnectionRecord& settings, const LinkOptions& options) {
@@ -63,7 +74,7 @@ void CloseChannel(ConnectionRecord& r) {
 
 int ChannelSend(std::string_view text, ConnectionRecord& r) {
     text = text.substr(0, text.find('\0'));
-    int result = r.link ? r.link->Send(text) : (r.interfaceKind == InterfaceKind::Lan ? -1 : 0);
+    int result = r.link ? r.link->Send(text) : Closed(r.interfaceKind).send;
     CommsLogSend(text, r);
     return result;
 }
@@ -71,8 +82,7 @@ int ChannelSend(std::string_view text, ConnectionRecord& r) {
 int ChannelReceiveLine(std::string& line, std::size_t capacity, ConnectionRecord& r) {
     line.clear();
     if (capacity == 0) return -1;
-    int count = r.link ? r.link->ReadLine(line, capacity)
-                       : (r.interfaceKind == InterfaceKind::Lan ? -1 : 0);
+    int count = r.link ? r.link->ReadLine(line, capacity) : Closed(r.interfaceKind).readLine;
     // The bytes as stored; the text ends at the first carriage return or zero byte.
     std::string raw = std::move(line);
     line = raw.substr(0, std::min(raw.find('\r'), raw.find('\0')));
@@ -88,13 +98,11 @@ int ChannelReceiveLine(std::string& line, std::size_t capacity, ConnectionRecord
 }
 
 int ChannelReadByte(ConnectionRecord& r) {
-    if (r.link) return r.link->ReadByte();
-    return r.interfaceKind == InterfaceKind::Lan ? -2 : -1;
+    return r.link ? r.link->ReadByte() : Closed(r.interfaceKind).readByte;
 }
 
 int ChannelReadBytes(ConnectionRecord& r, uint8_t* out, std::size_t max) {
-    if (r.link) return r.link->ReadBytes(out, max);
-    return r.interfaceKind == InterfaceKind::Lan ? 0 : -1;
+    return r.link ? r.link->ReadBytes(out, max) : Closed(r.interfaceKind).readBytes;
 }
 
 std::size_t ChannelBuffered(const ConnectionRecord& r) {

@@ -83,10 +83,16 @@ TEST_P(Links, FrameLinesAsTheirInterfaceDoes) {
     } rows[] = {
         {"CR LF ends a line", "1.234\r\n", 64, {"1.234"}, {"1.234"}},
         {"a lone LF is kept on serial only", "1.234\n", 64, {"1.234\n"}, {"1.234"}},
-        {"serial stops at a CR, TCP drops CRs anywhere", "1.0\r2.0\n1.2\r34\n", 64,
-         {"1.0", "1.2"}, {"1.02.0", "1.234"}},
+        {"serial stops at a CR, TCP drops CRs anywhere",
+         "1.0\r2.0\n1.2\r34\n",
+         64,
+         {"1.0", "1.2"},
+         {"1.02.0", "1.234"}},
         {"a long line is cut at capacity - 1: serial keeps the rest, TCP drops it",
-         "ABCDEFGHIJ\nnext\n", 5, {"ABCD", "EFGH"}, {"ABCD", "next"}},
+         "ABCDEFGHIJ\nnext\n",
+         5,
+         {"ABCD", "EFGH"},
+         {"ABCD", "next"}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);

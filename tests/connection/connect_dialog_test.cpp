@@ -43,23 +43,23 @@ TEST(ConnectDialog, InterfaceChoiceShowsTheRightControls) {
     EXPECT_EQ(d.view.ports.items, (std::vector<std::string>{"ttyS0", "ttyUSB0"}));
     EXPECT_EQ(d.view.interfaces.current, -1);
     EXPECT_EQ(d.view.portLabel.text, "Com Port:");  // no saved interface: the template's label
-    EXPECT_TRUE(d.view.test.visible);
-
-    d.Choose("LAN");
-    EXPECT_TRUE(d.view.ip.visible);
-    EXPECT_TRUE(d.view.search.visible);
-    EXPECT_FALSE(d.view.ports.visible);
-    EXPECT_FALSE(d.view.bauds.visible);
-    EXPECT_FALSE(d.view.baudLabel.visible);
-    EXPECT_EQ(d.view.portLabel.text, kLabelIpAddress);
-
-    d.Choose("USB");
-    EXPECT_FALSE(d.view.ip.visible);
-    EXPECT_TRUE(d.view.bauds.visible);
-    EXPECT_FALSE(d.view.bauds.enabled);  // shown, but USB runs at 19200
-    EXPECT_EQ(d.view.portLabel.text, kLabelComPort);
-    d.Choose("Serial");
-    EXPECT_TRUE(d.view.bauds.enabled);
+    struct Row {
+        const char* kind;
+        bool lan, baudEnabled;  // USB shows its baud rate, fixed at 19200
+        const char* label;
+    } rows[] = {{"LAN", true, true, kLabelIpAddress},
+                {"USB", false, false, kLabelComPort},
+                {"Serial", false, true, kLabelComPort}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.kind);
+        d.Choose(row.kind);
+        for (bool shown : {d.view.ip.visible, d.view.search.visible}) EXPECT_EQ(shown, row.lan);
+        for (bool shown : {d.view.ports.visible, d.view.bauds.visible, d.view.baudLabel.visible})
+            EXPECT_EQ(shown, !row.lan);
+        EXPECT_EQ(d.view.portLabel.text, row.label);
+        EXPECT_EQ(d.view.bauds.enabled, row.baudEnabled);
+        EXPECT_TRUE(d.view.test.visible);
+    }
 }
 
 TEST(ConnectDialog, ReadingAndValidatingTheChoices) {
@@ -72,6 +72,12 @@ TEST(ConnectDialog, ReadingAndValidatingTheChoices) {
     EXPECT_EQ(r.interfaceKind, InterfaceKind::Usb);
     EXPECT_EQ(r.comPort, "ttyUSB0");
     EXPECT_EQ(r.baudRate, kUsbBaudRate);
+    // A typed device path is taken when no list item is chosen.
+    d.Choose("Serial");
+    d.view.ports.SetCurrentIndex(-1);
+    d.view.ports.SetEditText("/dev/serial/by-id/usb-x");
+    ReadConnectDialog(d.view, r);
+    EXPECT_EQ(r.comPort, "/dev/serial/by-id/usb-x");
 
     // Messages in their order: port before baud rate, one at a time.
     orvane::testing::FakeMessageBoxes boxes;
@@ -97,13 +103,6 @@ TEST(ConnectDialog, ReadingAndValidatingTheChoices) {
     d.logic.OnTest();
     EXPECT_EQ(d.view.boxes.Texts(), (std::vector<std::string>{kPleaseEnterIp, kPleaseEnterIp}));
     EXPECT_FALSE(d.view.result);
-
-    // A typed device path is taken when no list item is chosen.
-    Dialog typed(r);
-    typed.Choose("Serial");
-    typed.view.ports.SetEditText("/dev/serial/by-id/usb-x");
-    ReadConnectDialog(typed.view, r);
-    EXPECT_EQ(r.comPort, "/dev/serial/by-id/usb-x");
 }
 
 TEST(ConnectDialog, SavedSettingsRestoreTheDialogAndSaveAsDefaultSticks) {

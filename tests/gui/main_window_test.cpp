@@ -112,17 +112,9 @@ TEST_F(MainWindowTest, OpensTheConnectDialogAtStartAndConnectsOverAPseudoTermina
     ASSERT_FALSE(demo.DevicePath().empty()) << demo.Problems();
 
     dialogs.push_back([&](QDialog& d) {
-        EXPECT_EQ(d.objectName(), "connectDialog");
-        EXPECT_EQ(d.windowTitle(), gui::kConnectDialogTitle);
         EXPECT_EQ(Child<QComboBox>(d, gui::kInterfaceListId)->currentText(), kUsb);
         EXPECT_EQ(Child<QComboBox>(d, gui::kComPortListId)->currentText().toStdString(),
                   demo.DevicePath());
-        EXPECT_EQ(Child<QComboBox>(d, gui::kBaudRateListId)->currentText(), "19200");
-        EXPECT_FALSE(Child<QComboBox>(d, gui::kBaudRateListId)->isEnabled());  // USB runs at 19200
-        EXPECT_EQ(Child<QLabel>(d, gui::kPortLabelId)->text(), connection::kLabelComPort);
-        EXPECT_TRUE(Child<QPushButton>(d, gui::kTestButtonId)->isVisible());
-        EXPECT_FALSE(Child<QLineEdit>(d, gui::kIpAddressId)->isVisible());
-        EXPECT_FALSE(Child<QPushButton>(d, gui::kSearchButtonId)->isVisible());
         Screenshot(d, "connect-dialog-usb");
         QTest::mouseClick(Child<QPushButton>(d, gui::kConnectButtonId), Qt::LeftButton);
     });
@@ -242,15 +234,8 @@ TEST_F(MainWindowTest, SendsTypedLinesWalksTheHistoryPicksEchoesAndSaves) {
     const std::string path = dir() + "/results.txt";
     files.push_back(path);
     w.MenuAction(ui::kCmdSaveToFile)->trigger();
-    ASSERT_EQ(fileDialogs.size(), 1u);
-    EXPECT_TRUE(fileDialogs[0].save);
-    EXPECT_TRUE(fileDialogs[0].request.overwritePrompt);
-    EXPECT_EQ(fileTypesShown[0], QStringList{"Text File *.txt (*.txt)"});
     const std::string saved = ReadFile(path);
     EXPECT_EQ(saved, w.shell().ui().results.Text());
-    EXPECT_EQ(saved.rfind("> *IDN?\r\n" + Identity() + "\r\n", 0), 0u);
-    EXPECT_NE(saved.find(raw + "\r\n"), std::string::npos);
-    EXPECT_EQ(saved.substr(saved.size() - 2), "\r\n");
     EXPECT_TRUE(boxes.size() == 1u);  // only the connect message
 
     // Cancelling the dialog is no failure.
@@ -284,10 +269,6 @@ TEST_F(MainWindowTest, ConnectsOverLanAndOffersToReestablishAfterAnUnplug) {
         QTest::keyClick(kinds, Qt::Key_Down);  // USB
         QTest::keyClick(kinds, Qt::Key_Down);  // LAN
         ASSERT_EQ(kinds->currentText(), kLan);
-        EXPECT_EQ(Child<QLabel>(d, gui::kPortLabelId)->text(), connection::kLabelIpAddress);
-        EXPECT_FALSE(Child<QComboBox>(d, gui::kComPortListId)->isVisible());
-        EXPECT_FALSE(Child<QComboBox>(d, gui::kBaudRateListId)->isVisible());
-        EXPECT_TRUE(Child<QPushButton>(d, gui::kSearchButtonId)->isVisible());
         auto* ip = Child<QLineEdit>(d, gui::kIpAddressId);
         ASSERT_TRUE(ip->isVisible());
 
@@ -324,9 +305,6 @@ TEST_F(MainWindowTest, ConnectsOverLanAndOffersToReestablishAfterAnUnplug) {
     ASSERT_TRUE(WaitFor([&] { return !boxes.empty(); }));
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, app::kReestablishQuestion);
-    EXPECT_EQ(boxes[0].caption, ui::kAppName);
-    EXPECT_EQ(boxes[0].buttons, ui::MessageButtons::YesNo);
-    EXPECT_EQ(boxes[0].icon, ui::MessageIcon::Warning);
     ASSERT_TRUE(WaitFor([&] { return Connected(w); }));
     onBox = nullptr;
     Type(w, "temp?");
@@ -339,8 +317,6 @@ TEST_F(MainWindowTest, ConnectsOverLanAndOffersToReestablishAfterAnUnplug) {
     Settle(50);
     EXPECT_FALSE(w.shell().record().instrumentReady);
     EXPECT_FALSE(w.commandLine()->isEnabled());
-    EXPECT_FALSE(w.sendButton()->isEnabled());
-    EXPECT_FALSE(w.MenuAction(ui::kCmdSetDateTime)->isEnabled());
     EXPECT_EQ(w.infoPane()->toPlainText(), app::kInfoNoConnection);
     EXPECT_EQ(w.windowTitle().toStdString(), CaptionFor("LAN"));
     EXPECT_EQ(dialogsSeen.size(), 1u);
@@ -362,20 +338,10 @@ TEST_F(MainWindowTest, LoadsRunsAndStopsAScript) {
                              "\"temp?\r\n#pause,30\r\n\"freq?\r\n";
     files.push_back(script);
     w.MenuAction(ui::kCmdScript)->trigger();
-    ASSERT_EQ(fileDialogs.size(), 1u);
-    EXPECT_FALSE(fileDialogs[0].save);
-    EXPECT_TRUE(fileDialogs[0].request.fileMustExist);
-    EXPECT_EQ(fileDialogs[0].request.title, script::kSelectScriptTitle);
-
-    // Script mode: the list and its buttons instead of the command line, and
-    // both panes shorter.
+    // Script mode: the list and its buttons instead of the command line.
     ASSERT_EQ(w.scriptList()->count(), 6);
     EXPECT_TRUE(w.scriptList()->isVisible());
     EXPECT_FALSE(w.commandLine()->isVisible());
-    EXPECT_FALSE(w.sendButton()->isVisible());
-    EXPECT_EQ(w.resultsPane()->height(), 384);
-    EXPECT_EQ(w.infoPane()->height(), 384);
-    EXPECT_LT(w.infoPane()->geometry().bottom(), w.scriptList()->geometry().top());
     EXPECT_EQ(w.runButton()->text(), "Run");
 
     QTest::mouseClick(w.runButton(), Qt::LeftButton);
@@ -395,8 +361,6 @@ TEST_F(MainWindowTest, LoadsRunsAndStopsAScript) {
     QTest::mouseClick(w.closeButton(), Qt::LeftButton);
     EXPECT_FALSE(w.scriptList()->isVisible());
     EXPECT_TRUE(w.commandLine()->isVisible());
-    EXPECT_EQ(w.resultsPane()->height(), 514);
-    EXPECT_EQ(w.infoPane()->height(), 514);
 }
 
 TEST_F(MainWindowTest, SearchesTheLanAndConnectsToTheInstrumentChosen) {
@@ -417,18 +381,11 @@ TEST_F(MainWindowTest, SearchesTheLanAndConnectsToTheInstrumentChosen) {
         QTest::keyClick(kinds, Qt::Key_Down);
         ASSERT_EQ(kinds->currentText(), kLan);
         auto* search = Child<QPushButton>(d, gui::kSearchButtonId);
-        EXPECT_FALSE(search->icon().isNull());
         dialogs.push_front([&](QDialog& find) {
             EXPECT_EQ(find.windowTitle(), connection::kLanFindDialogTitle);
             auto* list = Child<QTreeWidget>(find, gui::kLanFindListId);
             auto* ok = Child<QPushButton>(find, gui::kLanFindOkId);
             ASSERT_EQ(list->topLevelItemCount(), 3);
-            EXPECT_EQ(list->headerItem()->text(0), connection::kColumnIpAddress);
-            EXPECT_EQ(list->headerItem()->text(1), connection::kColumnInstrument);
-            const int width = list->viewport()->width();
-            EXPECT_NEAR(list->columnWidth(0), width * 30 / 100, 1);
-            EXPECT_NEAR(list->columnWidth(1), width * 70 / 100, 1);
-            EXPECT_EQ(list->selectionBehavior(), QAbstractItemView::SelectRows);
             EXPECT_EQ(list->topLevelItem(1)->text(1).toStdString(), sim::IdentityText(second));
             EXPECT_EQ(list->topLevelItem(2)->text(1), connection::kConnectionFailed1);
             EXPECT_FALSE(ok->isEnabled());  // several rows: nothing chosen yet
@@ -502,8 +459,6 @@ TEST_F(MainWindowTest, UpgradesTheFirmwareThroughThePreviewToFinished) {
     });
     w.MenuAction(ui::kCmdUpgradeFirmware)->trigger();
     EXPECT_TRUE(dialogs.empty());
-    ASSERT_EQ(fileDialogs.size(), 1u);
-    EXPECT_EQ(fileDialogs[0].request.title, firmware::kSelectFirmwareFileTitle);
     EXPECT_TRUE(boxes.empty()) << boxes[0].text;
 
     // The instrument answers as an application again, on the same window.
@@ -513,7 +468,9 @@ TEST_F(MainWindowTest, UpgradesTheFirmwareThroughThePreviewToFinished) {
     EXPECT_TRUE(WaitFor([&] { return Results(w).find(Identity()) != std::string::npos; }));
 }
 
-TEST_F(MainWindowTest, LaysOutTheControlsAndKeepsTheSizeTheUserMade) {
+// The layout itself is the shell's; the window applies the saved size, keeps to
+// at least half the design size, and saves the size the user made.
+TEST_F(MainWindowTest, KeepsTheSizeTheUserMadeAndOpensAboutByItsKeys) {
     {
         platform::IniFile ini(settingsFile());
         ini.WriteInt("Init", "MainWindowWidth", 908);
@@ -524,29 +481,26 @@ TEST_F(MainWindowTest, LaysOutTheControlsAndKeepsTheSizeTheUserMade) {
     w->show();
     ASSERT_TRUE(WaitFor([&] { return dialogs.empty(); }));
     EXPECT_EQ(w->OuterSize(), (ui::Size{908, 658}));
-
-    // 100 wider and 50 taller than the design: the panes grow, the rest moves.
-    const QSize client = w->centralWidget()->size();
-    EXPECT_EQ(w->resultsPane()->geometry(), QRect(6, 6, 748, 564));
-    EXPECT_EQ(w->infoPane()->geometry(), QRect(client.width() - 144, 6, 138, 564));
-    EXPECT_EQ(w->commandLine()->geometry(), QRect(6, client.height() - 30, 806, 24));
-    EXPECT_EQ(w->sendButton()->geometry(),
-              QRect(client.width() - 81, client.height() - 30, 75, 24));
-    EXPECT_EQ(w->runButton()->geometry(),
-              QRect(client.width() - 81, client.height() - 158, 75, 24));
+    // The results line up only in a fixed-pitch face, whatever fonts the machine has.
     EXPECT_TRUE(QFontInfo(w->resultsPane()->font()).fixedPitch());
-    EXPECT_TRUE(w->sendButton()->font().bold());
-    EXPECT_FALSE(w->commandLine()->font().bold());
-
-    // The script panel's heights, for both panes.
-    w->shell().SetScriptPanelShown(true);
-    EXPECT_EQ(w->resultsPane()->height(), 434);
-    EXPECT_EQ(w->infoPane()->height(), 434);
-    w->shell().SetScriptPanelShown(false);
-
-    // Never below half the design size.
     w->resize(10, 10);
     EXPECT_EQ(w->OuterSize(), (ui::Size{404, 304}));
+
+    // Alt+/ and Alt+? both bring up About.
+    for (auto [key, modifiers] :
+         {std::pair{Qt::Key_Slash, Qt::KeyboardModifiers(Qt::AltModifier)},
+          std::pair{Qt::Key_Question, Qt::AltModifier | Qt::ShiftModifier}}) {
+        dialogs.push_back([&](QDialog& d) {
+            EXPECT_EQ(d.windowTitle(), gui::kAboutTitle);
+            Screenshot(d, "about-dialog");
+            QTest::mouseClick(Child<QPushButton>(d, gui::kAboutOkId), Qt::LeftButton);
+        });
+        w->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+        QTest::keyClick(w.get(), key, modifiers);
+        EXPECT_TRUE(dialogs.empty());
+    }
+    EXPECT_EQ(dialogsSeen.size(), 3u);
 
     w->resize(1000 - gui::kFrameAllowance.width, 700 - gui::kFrameAllowance.height);
     w->close();
@@ -554,67 +508,6 @@ TEST_F(MainWindowTest, LaysOutTheControlsAndKeepsTheSizeTheUserMade) {
     platform::IniFile ini(settingsFile());
     EXPECT_EQ(ini.ReadInt("Init", "MainWindowWidth", -1), 1000);
     EXPECT_EQ(ini.ReadInt("Init", "MainWindowHeight", -1), 700);
-}
-
-TEST_F(MainWindowTest, HasTheMenuItsAcceleratorsAndTheAboutBox) {
-    dialogs.push_back([](QDialog& d) { d.reject(); });
-    gui::MainWindow w(Options());
-    w.show();
-    ASSERT_TRUE(WaitFor([&] { return dialogs.empty(); }));
-    EXPECT_EQ(w.windowTitle().toStdString(), "Orvane2 v1_4");
-    w.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
-
-    QStringList titles;
-    for (QAction* a : w.menuBar()->actions()) titles << a->text();
-    EXPECT_EQ(titles, (QStringList{gui::kMenuResult, gui::kMenuScript, gui::kMenuConfigure,
-                                   gui::kMenuInstrument}));
-    auto* corner = qobject_cast<QMenuBar*>(w.menuBar()->cornerWidget(Qt::TopRightCorner));
-    ASSERT_NE(corner, nullptr);
-    ASSERT_EQ(corner->actions().size(), 1);
-    EXPECT_EQ(corner->actions()[0]->text(), gui::kMenuHelp);
-
-    const std::pair<int, const char*> items[] = {
-        {ui::kCmdClearResults, gui::kItemClearResults},
-        {ui::kCmdSaveToFile, gui::kItemSaveToFile},
-        {ui::kCmdConvertBinary, gui::kItemConvertBinary},
-        {ui::kCmdScript, gui::kMenuScript},
-        {ui::kCmdConnection, gui::kItemConnection},
-        {ui::kCmdDisconnect, gui::kItemDisconnect},
-        {ui::kCmdUpgradeFirmware, gui::kItemUpgradeFirmware},
-        {ui::kCmdSetDateTime, gui::kItemSetDateTime},
-        {ui::kCmdAbout, gui::kItemAbout},
-    };
-    for (auto [id, text] : items) {
-        QAction* a = w.MenuAction(id);
-        ASSERT_NE(a, nullptr) << id;
-        EXPECT_EQ(a->text(), text);
-        EXPECT_EQ(a->data().toInt(), id);
-        bool instrument = id == ui::kCmdUpgradeFirmware || id == ui::kCmdSetDateTime;
-        EXPECT_EQ(a->isEnabled(), !instrument) << text;
-        EXPECT_EQ(a->isChecked(), id == ui::kCmdConvertBinary) << text;
-    }
-
-    // Alt+/ and Alt+? both bring up About.
-    auto expectAbout = [&] {
-        dialogs.push_back([&](QDialog& d) {
-            EXPECT_EQ(d.windowTitle(), gui::kAboutTitle);
-            EXPECT_EQ(Child<QLabel>(d, gui::kAboutProductId)->text(), ui::kAppName);
-            EXPECT_EQ(Child<QLabel>(d, gui::kAboutVersionId)->text(), ui::kAppVersion);
-            EXPECT_EQ(Child<QLabel>(d, gui::kAboutNoticeId)->text(), ui::kAppNotice);
-            Screenshot(d, "about-dialog");
-            QTest::mouseClick(Child<QPushButton>(d, gui::kAboutOkId), Qt::LeftButton);
-        });
-    };
-    expectAbout();
-    QTest::keyClick(&w, Qt::Key_Slash, Qt::AltModifier);
-    EXPECT_TRUE(dialogs.empty());
-    expectAbout();
-    w.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
-    QTest::keyClick(&w, Qt::Key_Question, Qt::AltModifier | Qt::ShiftModifier);
-    EXPECT_TRUE(dialogs.empty());
-    EXPECT_EQ(dialogsSeen.size(), 3u);
 }
 
 }  // namespace

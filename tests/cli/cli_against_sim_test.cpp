@@ -30,7 +30,7 @@ namespace {
 
 ProgramResult Cli(std::vector<std::string> args, std::vector<std::string> env = {}) {
     env.push_back("NO_COLOR=1");
-    return RunProgram(ORVANE2_CLI_PATH, args, {}, env);
+    return RunProgram(ORVANE2_CLI_PATH, args, {.env = env});
 }
 
 bool Has(const std::string& text, const std::string& part) {

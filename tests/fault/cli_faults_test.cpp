@@ -92,7 +92,8 @@ TEST(CliFault, HangUpMidReplyAsksOnceAndExitsByWhatFailed) {
         std::vector<std::string> args = {row.tcp ? "--lan" : "--usb",
                                          row.tcp ? address : sim.PtyPath()};
         args.insert(args.end(), row.args.begin(), row.args.end());
-        ProgramResult r = RunProgram(ORVANE2_CLI_PATH, args, row.input, {"NO_COLOR=1"});
+        ProgramResult r =
+            RunProgram(ORVANE2_CLI_PATH, args, {.input = row.input, .env = {"NO_COLOR=1"}});
         EXPECT_EQ(r.status, row.status) << r.out << r.err;
         EXPECT_EQ(r.err, std::string(ui::kAppName) + ": " + app::kReestablishQuestion + "\n");
         EXPECT_EQ(r.out.rfind("> *IDN?\n" + identity + "\n", 0), 0u) << r.out;
@@ -148,10 +149,12 @@ TEST_P(CliUpgradeSignal, IsHeldUntilTheFlashIsWhole) {
     // Record 2's answer comes late, so the signals surely come while records are being sent.
     SimProcess sim({"--pty", "--bootloader", "late-at=2:2500,image=" + dir / "flash"});
     sim.LinesUntilReady();
-    ProgramResult r = RunProgram(
-        ORVANE2_CLI_PATH,
-        {"--usb", sim.PtyPath(), "upgrade", examples + "/upgrade/demo.upg", "--yes"}, "",
-        {"NO_COLOR=1"}, 30000, {}, {"Sending file", std::vector<int>(row.presses, row.sig)});
+    ProgramResult r =
+        RunProgram(ORVANE2_CLI_PATH,
+                   {"--usb", sim.PtyPath(), "upgrade", examples + "/upgrade/demo.upg", "--yes"},
+                   {.env = {"NO_COLOR=1"},
+                    .signalAfter = "Sending file",
+                    .signals = std::vector<int>(row.presses, row.sig)});
     const bool stopped = row.presses >= 3;
     EXPECT_NE(r.err.find(cli::kHoldNotice), std::string::npos) << r.err;
     EXPECT_EQ(r.err.find(cli::kHoldWarning) != std::string::npos, row.presses >= 2) << r.err;
@@ -259,8 +262,8 @@ TEST(ClosedStandardDescriptor, IsNeverTakenByThePort) {
                 ::usleep(10000);
             const std::string command = !inSim && fd == 0 ? "console" : "identify";
             ProgramResult r = RunProgram(
-                ORVANE2_CLI_PATH, {"--trace", "--usb", port, command}, "", {"NO_COLOR=1"}, 10000,
-                {}, {}, {.closed = inSim ? -1 : fd, .fileSizeLimit = 0, .errFile = {}});
+                ORVANE2_CLI_PATH, {"--trace", "--usb", port, command},
+                {.env = {"NO_COLOR=1"}, .limitMs = 10000, .setup = {.closed = inSim ? -1 : fd}});
             EXPECT_EQ(r.status, cli::kExitOk) << r.err;
             if (inSim || fd == 2) {
                 EXPECT_NE(r.out.find(model), std::string::npos) << r.out;
@@ -280,18 +283,19 @@ TEST(ClosedStandardDescriptor, IsNeverTakenByThePort) {
 // command at its end), and leaves no temporary file behind.
 TEST(FileSizeLimit, AWriteBeyondItFailsWithoutEndingTheProgram) {
     TempFolder scratch;
-    ProgramResult cli = RunProgram(
-        ORVANE2_CLI_PATH, {"--demo", "--comms-log", scratch / "comms.log", "identify"}, "",
-        {"NO_COLOR=1"}, 30000, {}, {}, {.closed = -1, .fileSizeLimit = 100, .errFile = {}});
+    ProgramResult cli =
+        RunProgram(ORVANE2_CLI_PATH, {"--demo", "--comms-log", scratch / "comms.log", "identify"},
+                   {.env = {"NO_COLOR=1"}, .setup = {.fileSizeLimit = 100}});
     EXPECT_EQ(cli.status, cli::kExitOutputFailed) << "signal " << cli.signal;
     EXPECT_NE(cli.err.find(transport::kCommsLogOpenErrorText), std::string::npos) << cli.err;
 #ifdef ORVANE2_GUI_PATH
     // The first start writes the settings file, which the limit cuts short. The
     // window stays up until the run's time is over; stdin closed as well.
     ProgramResult gui =
-        RunProgram(ORVANE2_GUI_PATH, {}, "",
-                   {"XDG_CONFIG_HOME=" + scratch.path(), "QT_QPA_PLATFORM=offscreen"}, 3000, {}, {},
-                   {.closed = 0, .fileSizeLimit = 16, .errFile = {}});
+        RunProgram(ORVANE2_GUI_PATH, {},
+                   {.env = {"XDG_CONFIG_HOME=" + scratch.path(), "QT_QPA_PLATFORM=offscreen"},
+                    .limitMs = 3000,
+                    .setup = {.closed = 0, .fileSizeLimit = 16}});
     EXPECT_EQ(gui.signal, SIGKILL) << gui.err;
     // The folder is made just before the file is written; only the writers' lock file may be left
     // in it.

@@ -47,10 +47,10 @@ pid_t SpawnChild(const std::string& path, const ChildSetup& setup,
 }
 
 ProgramResult RunProgram(const std::string& path, const std::vector<std::string>& args,
-                         const std::string& input, const std::vector<std::string>& env, int limitMs,
-                         const std::string& holdInputUntil, const SignalsOnOutput& send,
-                         const ChildSetup& setup) {
+                         const RunOptions& o) {
+    constexpr int kSignalGapMs = 300;
     ProgramResult result;
+    const std::vector<std::string>& env = o.env;
     std::vector<std::string> argStore = args, envStore = env;
     argStore.insert(argStore.begin(), path);
     // A variable given in env replaces the one of the same name.
@@ -74,15 +74,15 @@ ProgramResult RunProgram(const std::string& path, const std::vector<std::string>
     posix_spawn_file_actions_adddup2(&actions, in[0], STDIN_FILENO);
     posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
     posix_spawn_file_actions_adddup2(&actions, err[1], STDERR_FILENO);
-    const pid_t pid = SpawnChild(path, setup, actions, argv.data(), envp.data());
+    const pid_t pid = SpawnChild(path, o.setup, actions, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
     for (int fd : {in[0], out[1], err[1]}) ::close(fd);
     signal(SIGPIPE, SIG_IGN);
-    if (pid >= 0 && !input.empty()) (void)!::write(in[1], input.data(), input.size());
-    if (pid < 0 || holdInputUntil.empty()) ::close(std::exchange(in[1], -1));
+    if (pid >= 0 && !o.input.empty()) (void)!::write(in[1], o.input.data(), o.input.size());
+    if (pid < 0 || o.holdInputUntil.empty()) ::close(std::exchange(in[1], -1));
 
     using Clock = std::chrono::steady_clock;
-    const auto end = Clock::now() + std::chrono::milliseconds(limitMs);
+    const auto end = Clock::now() + std::chrono::milliseconds(o.limitMs);
     pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
     std::string* into[2] = {&result.out, &result.err};
     std::size_t sent = 0;
@@ -92,13 +92,13 @@ ProgramResult RunProgram(const std::string& path, const std::vector<std::string>
         const int left = static_cast<int>(
             std::chrono::duration_cast<std::chrono::milliseconds>(end - now).count());
         if (left <= 0) break;
-        const bool signalling = sent < send.signals.size() &&
-                                (result.out + result.err).find(send.after) != std::string::npos;
+        const bool signalling = sent < o.signals.size() &&
+                                (result.out + result.err).find(o.signalAfter) != std::string::npos;
         if (signalling && now >= nextSignal) {
-            ::kill(pid, send.signals[sent++]);
-            nextSignal = now + std::chrono::milliseconds(send.gapMs);
+            ::kill(pid, o.signals[sent++]);
+            nextSignal = now + std::chrono::milliseconds(kSignalGapMs);
         }
-        const int ready = ::poll(fds, 2, signalling ? std::min(send.gapMs, left) : left);
+        const int ready = ::poll(fds, 2, signalling ? std::min(kSignalGapMs, left) : left);
         if (ready < 0 || (ready == 0 && !signalling)) break;
         for (int i = 0; i < 2; ++i) {
             if (!fds[i].revents) continue;
@@ -110,7 +110,7 @@ ProgramResult RunProgram(const std::string& path, const std::vector<std::string>
                 ::close(std::exchange(fds[i].fd, -1));
             }
         }
-        if (in[1] >= 0 && result.out.find(holdInputUntil) != std::string::npos)
+        if (in[1] >= 0 && result.out.find(o.holdInputUntil) != std::string::npos)
             ::close(std::exchange(in[1], -1));
     }
     const bool ended = fds[0].fd < 0 && fds[1].fd < 0;

@@ -1,7 +1,6 @@
 #include "support/sim_process.h"
 
 #include <fcntl.h>
-#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -57,10 +56,6 @@ uint16_t SimProcess::TcpPort() const {
     const std::string address = Value("tcp: ");
     const auto colon = address.rfind(':');
     return colon == std::string::npos ? 0 : static_cast<uint16_t>(std::atoi(&address[colon + 1]));
-}
-
-void SimProcess::Signal(int sig) {
-    if (pid_ > 0) ::kill(pid_, sig);
 }
 
 int SimProcess::Wait() {

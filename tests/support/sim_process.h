@@ -1,6 +1,8 @@
 #pragma once
 // orvane2-sim as a separate process, the way users and scripts run it.
 
+#include <signal.h>
+
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -21,7 +23,7 @@ class SimProcess {
     std::vector<std::string> LinesUntilReady();
     std::string PtyPath() const { return Value("pty: "); }
     uint16_t TcpPort() const;  // from "tcp: ADDRESS:PORT"
-    void Signal(int sig);
+    void Signal(int sig) { pid_ > 0 && ::kill(pid_, sig); }
     int Wait();  // the exit code, or -1 when it did not exit normally
 
   private:

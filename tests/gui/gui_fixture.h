@@ -25,6 +25,7 @@ class GuiTest : public ::testing::Test {
     ~GuiTest() override;
 
     // A fresh folder for this test's files.
+    const TempFolder& folder() const { return dir_; }
     const std::string& dir() const { return dir_.path(); }
     std::string settingsFile() const { return dir_ / "Orvaner.ini"; }
 

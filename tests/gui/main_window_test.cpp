@@ -1,7 +1,7 @@
 // The main window through its real widgets, against the simulated instrument:
-// the Connect dialog at start, USB and LAN connections, typing, history,
-// picking an echo, Convert Binary, saving, losing the instrument, the menu and
-// the window's size.
+// the flows a user goes through, and what of them is Qt's own (keys, focus,
+// clicks, fonts, the window's size). What the shell decides is tested on the
+// shell with in-memory controls.
 
 #include "gui/main_window.h"
 
@@ -9,8 +9,6 @@
 
 #include <QComboBox>
 #include <QLabel>
-#include <QListWidget>
-#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -18,8 +16,6 @@
 #include <QTextBlock>
 #include <QTextEdit>
 #include <QTreeWidget>
-#include <fstream>
-#include <sstream>
 
 #include "app/instrument_info.h"
 #include "app/shell_texts.h"
@@ -32,13 +28,10 @@
 #include "gui/lan_find_window.h"
 #include "gui_fixture.h"
 #include "platform/ini_file.h"
-#include "script/script_texts.h"
 #include "sim/binary_value.h"
 #include "sim/command_interpreter.h"
-#include "sim/pty_endpoint.h"
 #include "sim/tcp_endpoint.h"
 #include "support/lan_lab.h"
-#include "transport/channel.h"
 #include "ui/app_strings.h"
 #include "ui/command_ids.h"
 #include "ui/files_list_window.h"
@@ -60,13 +53,6 @@ std::string Identity(const sim::InstrumentConfig& config = {}) {
 std::string CaptionFor(const std::string& tag, const sim::InstrumentConfig& config = {}) {
     std::string id = Identity(config);
     return app::WindowTitle() + "     " + tag + id.substr(id.find(','));
-}
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
 }
 
 class MainWindowTest : public orvane::testing::GuiTest {
@@ -206,10 +192,9 @@ TEST_F(MainWindowTest, SendsTypedLinesWalksTheHistoryPicksEchoesAndSaves) {
         [&] { return w.shell().ui().results.Text().find(raw + "\r\n") != std::string::npos; }));
 
     // Save to File: CR LF line ends, nothing after the last line.
-    const std::string path = dir() + "/results.txt";
-    files.push_back(path);
+    files.push_back(folder() / "results.txt");
     w.MenuAction(ui::kCmdSaveToFile)->trigger();
-    const std::string saved = ReadFile(path);
+    const std::string saved = folder().Read("results.txt");
     EXPECT_EQ(saved, w.shell().ui().results.Text());
     EXPECT_TRUE(boxes.size() == 1u);  // only the connect message
 
@@ -302,9 +287,10 @@ TEST_F(MainWindowTest, LoadsRunsAndStopsAScript) {
     w.show();
     ASSERT_TRUE(WaitFor([&] { return Connected(w); }));
 
-    const std::string script = dir() + "/check.txt";
-    std::ofstream(script) << "; a check of the demo instrument\r\n#echo,Script start\r\n\"*IDN?\r\n"
-                             "\"temp?\r\n#pause,30\r\n\"freq?\r\n";
+    const std::string script =
+        folder().Write("check.txt",
+                       "; a check of the demo instrument\r\n#echo,Script start\r\n\"*IDN?\r\n"
+                       "\"temp?\r\n#pause,30\r\n\"freq?\r\n");
     files.push_back(script);
     w.MenuAction(ui::kCmdScript)->trigger();
     // Script mode: the list and its buttons instead of the command line.
@@ -393,10 +379,8 @@ TEST_F(MainWindowTest, UpgradesTheFirmwareThroughThePreviewToFinished) {
     ASSERT_TRUE(WaitFor([&] { return Connected(w); }));
     boxes.clear();
 
-    std::ofstream(dir() + "/fw.hex")
-        << ":0400000001020304F2\r\n:0400040005060708DE\r\n:00000001FF\r\n";
-    std::ofstream(dir() + "/fw.upg") << "TARGET,TRV88,3,gteq\nLOAD,0,fw.hex\n";
-    files.push_back(dir() + "/fw.upg");
+    folder().Write("fw.hex", ":0400000001020304F2\r\n:0400040005060708DE\r\n:00000001FF\r\n");
+    files.push_back(folder().Write("fw.upg", "TARGET,TRV88,3,gteq\nLOAD,0,fw.hex\n"));
     dialogs.push_back([](QDialog& d) {
         EXPECT_EQ(d.windowTitle(), firmware::kFilesListTitle);
         auto* accept = Child<QPushButton>(d, ui::kFilesListAcceptId);

@@ -23,6 +23,7 @@
 #include "cli/cli_options.h"
 #include "cli/line_editor.h"
 #include "cli/stop_signals.h"
+#include "firmware/firmware_texts.h"
 #include "platform/diagnostics.h"
 #include "platform/text_format.h"
 #include "script/script_texts.h"
@@ -163,7 +164,7 @@ TEST_P(CliUpgradeSignal, IsHeldUntilTheFlashIsWhole) {
         EXPECT_EQ(r.signal, row.sig);
     } else {
         EXPECT_EQ(r.status, 128 + row.sig) << r.out << r.err;
-        EXPECT_NE(r.out.find("Firmware sent OK"), std::string::npos) << r.out;
+        EXPECT_NE(r.out.find(firmware::kFirmwareSentLog), std::string::npos) << r.out;
         sim.Signal(SIGTERM);
         sim.Wait();  // the images are written on the restart; the wait only orders the reads
         std::ifstream firmware(examples + "/upgrade/firmware.txt", std::ios::binary);

@@ -14,7 +14,6 @@
 #include <string>
 #include <vector>
 
-#include "sim/bootloader_config.h"
 #include "sim/instrument_config.h"
 #include "sim/sim_options.h"
 #include "support/posix_peers.h"
@@ -53,11 +52,6 @@ TEST(SimExecutable, UsageErrorsNameWhatWasWrongAndExit64) {
         EXPECT_EQ(r.err.rfind("orvane2-sim: ", 0), 0u) << r.err;
         EXPECT_NE(r.err.find(row.args.back()), std::string::npos) << r.err;
     }
-    // A late answer without its time comes after the console's 5 s time-out.
-    sim::BootloaderConfig late;
-    std::string error;
-    ASSERT_TRUE(sim::ParseBootloaderOptions("late-at=3", late, error)) << error;
-    EXPECT_GT(late.lateMs, 5000u);
 }
 
 TEST(SimExecutable, ServesPtyAndTcpUntilTerminatedAndNeverLinksOverAFile) {

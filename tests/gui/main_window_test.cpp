@@ -105,10 +105,6 @@ TEST_F(MainWindowTest, OpensTheConnectDialogAtStartAndConnectsOverAPseudoTermina
         QTest::mouseClick(Child<QPushButton>(d, gui::kConnectButtonId), Qt::LeftButton);
     });
     gui::MainWindow w(Options(&demo));
-    // Before the loop runs: everything disabled, the Instrument items grayed.
-    EXPECT_FALSE(w.commandLine()->isEnabled());
-    EXPECT_FALSE(w.MenuAction(ui::kCmdUpgradeFirmware)->isEnabled());
-    EXPECT_EQ(w.infoPane()->toPlainText(), app::kInfoNoConnection);
     w.show();
 
     ASSERT_TRUE(WaitFor([&] { return Connected(w); }));
@@ -337,7 +333,6 @@ TEST_F(MainWindowTest, SearchesTheLanAndConnectsToTheInstrumentChosen) {
             auto* ok = Child<QPushButton>(find, gui::kLanFindOkId);
             ASSERT_EQ(list->topLevelItemCount(), 3);
             EXPECT_EQ(list->topLevelItem(1)->text(1).toStdString(), sim::IdentityText(second));
-            EXPECT_EQ(list->topLevelItem(2)->text(1), connection::kConnectionFailed1);
             EXPECT_FALSE(ok->isEnabled());  // several rows: nothing chosen yet
             QTreeWidgetItem* row = list->topLevelItem(1);
             QTest::mouseClick(list->viewport(), Qt::LeftButton, {},

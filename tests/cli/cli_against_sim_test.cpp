@@ -36,10 +36,17 @@ bool Has(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
 
+// A loopback address of this process's own (all of 127/8 is loopback), so that
+// no other test, here or in another checkout, meets it on port 10001.
+std::string OwnAddress() {
+    const unsigned pid = static_cast<unsigned>(::getpid());
+    return "127.41." + std::to_string((pid >> 8) & 0xff) + "." + std::to_string(1 + pid % 254);
+}
+
 // A simulated instrument on its own loopback address, port 10001, and a pty.
 struct Instrument {
-    explicit Instrument(const std::string& address, std::vector<std::string> extra = {})
-        : address(address), sim([&] {
+    explicit Instrument(std::vector<std::string> extra = {})
+        : address(OwnAddress()), sim([&] {
               extra.insert(extra.begin(), {"--pty", "--tcp", address + ":10001"});
               return extra;
           }()) {
@@ -59,7 +66,7 @@ std::vector<std::string> operator+(std::vector<std::string> a, const std::vector
 const sim::InstrumentConfig kDefault;
 
 TEST(CliAgainstSim, IdentifyOverPtyAndLanQueryAndSetClock) {
-    Instrument inst("127.0.41.1");
+    Instrument inst;
     for (const std::vector<std::string>& via : {inst.Usb(), inst.Lan()}) {
         SCOPED_TRACE(via[0]);
         ProgramResult r = Cli(via + std::vector<std::string>{"identify"});
@@ -95,7 +102,7 @@ TEST(CliAgainstSim, IdentifyOverPtyAndLanQueryAndSetClock) {
 }
 
 TEST(CliAgainstSim, ScriptsExitByTheirOutcome) {
-    Instrument inst("127.0.41.2");
+    Instrument inst;
     TempFolder dir;
     const std::string reading = sim::MeasurementText(kDefault.reading) + "\n";
     struct Row {
@@ -151,10 +158,10 @@ TEST(CliAgainstSim, NoConnectionAndUsage) {
 }
 
 TEST(CliAgainstSim, DiscoverListsTheRowsOrSaysNothingWasFound) {
-    Instrument inst("127.0.41.5", {"--discover", "query", "--discover-on", "127.0.41.5"});
-    ProgramResult r = Cli({"discover"}, {"ORVANE2_DISCOVERY_ADDRESS=127.0.41.5"});
+    Instrument inst({"--discover", "query", "--discover-on", OwnAddress()});
+    ProgramResult r = Cli({"discover"}, {"ORVANE2_DISCOVERY_ADDRESS=" + inst.address});
     EXPECT_EQ(r.status, cli::kExitOk) << r.err;
-    EXPECT_EQ(r.out, "127.0.41.5\t" + sim::IdentityText(kDefault) + "\n");
+    EXPECT_EQ(r.out, inst.address + "\t" + sim::IdentityText(kDefault) + "\n");
     r = Cli({"discover"}, {"ORVANE2_DISCOVERY_ADDRESS=127.0.41.6"});
     EXPECT_EQ(r.status, cli::kExitRefused);
     EXPECT_TRUE(Has(r.err, connection::kNoInstrumentsFound)) << r.err;
@@ -172,7 +179,7 @@ TEST(CliAgainstSim, UpgradeSucceedsIsRefusedOrFails) {
     EXPECT_TRUE(Has(r.err, "This is the demo instrument")) << r.err;
 
     // A bootloader that refuses every record: the upgrade fails after it started.
-    Instrument refusing("127.0.41.7", {"--bootloader", "refuse-record=1x99"});
+    Instrument refusing({"--bootloader", "refuse-record=1x99"});
     r = Cli(refusing.Usb() + std::vector<std::string>{"upgrade", descriptor, "--yes"});
     EXPECT_EQ(r.status, cli::kExitSendFailed) << r.out << r.err;
     EXPECT_TRUE(Has(r.out, platform::Format(firmware::kSendFailedLog, "main.hex"))) << r.out;

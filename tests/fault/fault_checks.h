@@ -53,6 +53,5 @@ class ScopedFileSizeLimit {
 };
 
 // The old name of the shared temp folder, until its last user moves to TempFolder.
-using ScratchFolder = TempFolder;
 
 }  // namespace orvane::testing

@@ -8,6 +8,10 @@
 
 namespace orvane::testing {
 
+// Reads fd until nothing has come for quietMs; writes all of bytes.
+std::string ReadQuiet(int fd, int quietMs);
+void WriteAll(int fd, const std::string& bytes);
+
 class PtyPeer {
   public:
     PtyPeer();  // a raw pseudo-terminal; its slave is what the driver opens

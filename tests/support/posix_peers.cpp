@@ -50,13 +50,6 @@ PtyPeer::~PtyPeer() {
     if (slave_ >= 0) ::close(slave_);
 }
 
-void PtyPeer::Write(const std::string& bytes) {
-    WriteAll(master_, bytes);
-}
-std::string PtyPeer::Read(int quietMs) {
-    return ReadQuiet(master_, quietMs);
-}
-
 void PtyPeer::Unplug() {
     if (master_ >= 0) ::close(master_);
     master_ = -1;
@@ -89,13 +82,6 @@ int LoopbackListener::Accept() {
     CloseClient();
     client_ = ::accept(listener_, nullptr, nullptr);
     return client_;
-}
-
-void LoopbackListener::Write(const std::string& bytes) {
-    WriteAll(client_, bytes);
-}
-std::string LoopbackListener::Read(int quietMs) {
-    return ReadQuiet(client_, quietMs);
 }
 
 void LoopbackListener::CloseClient() {

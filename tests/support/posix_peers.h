@@ -17,8 +17,8 @@ class PtyPeer {
     PtyPeer();  // a raw pseudo-terminal; its slave is what the driver opens
     ~PtyPeer();
     const std::string& path() const { return path_; }
-    void Write(const std::string& bytes);
-    std::string Read(int quietMs = 50);
+    void Write(const std::string& bytes) { WriteAll(master_, bytes); }
+    std::string Read(int quietMs = 50) { return ReadQuiet(master_, quietMs); }
     void Unplug();  // closes the master, as a pulled cable
 
   private:
@@ -33,8 +33,8 @@ class LoopbackListener {
     ~LoopbackListener();
     uint16_t port() const { return port_; }
     int Accept();  // the next connection (waiting up to 2 s); -1 when none came
-    void Write(const std::string& bytes);
-    std::string Read(int quietMs = 50);
+    void Write(const std::string& bytes) { WriteAll(client_, bytes); }
+    std::string Read(int quietMs = 50) { return ReadQuiet(client_, quietMs); }
     void CloseClient();
 
   private:

@@ -24,15 +24,6 @@ using orvane::testing::LanLab;
 
 namespace {
 
-struct Bench : orvane::testing::VirtualLab {
-    Bench() { lab.Settings().diagnostics = &diagnostics; }
-    sim::DiscoveryResponder& Responder(DiscoveryMethod m, std::vector<std::string> at,
-                                       DiscoveryAnswer a = DiscoveryAnswer::Valid) {
-        return lab.AddResponder(m, std::move(at), a, false);
-    }
-    platform::Diagnostics diagnostics{clock};
-};
-
 std::vector<std::string> Listed(const FoundInstrument* list, int count) {
     std::vector<std::string> out;
     for (int i = 0; i < count && !list[i].ipText.empty(); ++i) out.push_back(list[i].ipText.str());
@@ -58,13 +49,15 @@ void SendTo(int fd, const std::string& bytes, uint16_t port) {
 
 }  // namespace
 
-TEST(DiscoveryLoopback, UnboundPortOrNoTargetFindsNothingAndTheTraceSaysWhy) {
-    Bench v;
-    v.Responder(DiscoveryMethod::Echo, {v.lab.Address(0)});
-    v.Responder(DiscoveryMethod::Query, {v.lab.Address(0)});
+TEST(DiscoveryLoopback, AHeldPortFindsNothingByThatMethodAndTheTraceSaysWhy) {
+    orvane::testing::VirtualLab v;
+    platform::Diagnostics diagnostics{v.clock};
+    v.lab.Settings().diagnostics = &diagnostics;
+    for (DiscoveryMethod m : {DiscoveryMethod::Echo, DiscoveryMethod::Query})
+        v.lab.AddResponder(m, {v.lab.Address(0)}, DiscoveryAnswer::Valid, false);
     v.lab.Target({v.lab.Address(0)});
     std::string trace;
-    v.diagnostics.SetSink([&](std::string_view s) { trace += s; });
+    diagnostics.SetSink([&](std::string_view s) { trace += s; });
 
     // Another program holds the echo method's port, without sharing it.
     int holder = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
@@ -78,14 +71,6 @@ TEST(DiscoveryLoopback, UnboundPortOrNoTargetFindsNothingAndTheTraceSaysWhy) {
               std::string::npos);
     EXPECT_EQ(Discovery(v.lab.Settings()).DiscoverByQuery(list.data(), kFoundListSize), 1);
     ::close(holder);
-
-    trace.clear();
-    v.lab.Settings().addresses = "no-such-host";
-    uint32_t start = v.clock.TickCount();
-    EXPECT_EQ(Discovery(v.lab.Settings()).DiscoverByEcho(list.data(), kFoundListSize), 0);
-    EXPECT_EQ(v.clock.TickCount(), start);
-    EXPECT_NE(trace.find("no-such-host"), std::string::npos);
-    EXPECT_TRUE(list[0].ipText.empty());
 }
 
 // Real time: the flood comes from another thread while the method runs.

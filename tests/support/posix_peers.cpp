@@ -55,13 +55,13 @@ void PtyPeer::Unplug() {
     master_ = -1;
 }
 
-LoopbackListener::LoopbackListener(const char* address) {
+LoopbackListener::LoopbackListener() {
     listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     int one = 1;
     ::setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
-    ::inet_pton(AF_INET, address, &addr.sin_addr);
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     if (::bind(listener_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
         ::listen(listener_, 8) != 0) {
         throw std::runtime_error("listen failed");

@@ -29,7 +29,7 @@ class PtyPeer {
 
 class LoopbackListener {
   public:
-    explicit LoopbackListener(const char* address = "127.0.0.1");
+    LoopbackListener();  // on 127.0.0.1, a free port
     ~LoopbackListener();
     uint16_t port() const { return port_; }
     int Accept();  // the next connection (waiting up to 2 s); -1 when none came

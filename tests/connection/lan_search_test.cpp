@@ -34,7 +34,6 @@ struct Bench : orvane::testing::VirtualLab {
         for (int i = 0; i < count; ++i) list[std::size_t(i)].ipText = lab.Address(i);
         return list;
     }
-    Bench() { view.ok.enabled = false; }  // as the template has it
     LanSearchResult Search() { return RunLanSearch(connectView, runner, lab.Settings(), 1); }
     void Pick(int row) {
         runner.script = [row](FakeLanFindView& v, ui::LanFindDialogEvents& e) {

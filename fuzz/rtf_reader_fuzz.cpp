@@ -2,9 +2,6 @@
 // in the command-line front end, so beyond not crashing it must keep its
 // promise: UTF-8 text with no control characters but line feed and tab.
 
-#include <cstdint>
-#include <string_view>
-
 #include "firmware/rtf_reader.h"
 #include "fuzz_support.h"
 

@@ -2,14 +2,6 @@
 // and that preview read back as RTF: the model and the file names a descriptor
 // brings in must show as themselves, whatever characters they hold.
 
-#include <cstdint>
-#include <filesystem>
-#include <memory>
-#include <optional>
-#include <span>
-#include <string>
-#include <string_view>
-
 #include "firmware/plan_preview.h"
 #include "firmware/rtf_reader.h"
 #include "firmware/serial_rule.h"
@@ -30,7 +22,6 @@ void MakeFirmwareFolder() {
         fuzz::WriteScratchFile("dsp_1234.hex", ":0400000001020304F3\r\n:00000001FF\r\n");
         fuzz::WriteScratchFile("fpg_1234.hex", ":0400000001020304F2\r\n");
         fuzz::WriteScratchFile("Loader [v2].HEX", sound);
-        std::filesystem::create_directories(fuzz::ScratchDir() + "/common");
         fuzz::WriteScratchFile("common/boot.hex", sound);
         return true;
     }();
@@ -60,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     // the fuzzer glob its way across the whole disk.
     if (input.find("..") != std::string_view::npos) return 0;
     MakeFirmwareFolder();
-    std::string path = fuzz::WriteScratchFile("fuzz.upg", data, size);
+    std::string path = fuzz::WriteScratchFile("fuzz.upg", input);
 
     auto plan = std::make_unique<LoadPlan>();
     UpgradeContext context;

@@ -2,9 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-
-#include "firmware_test_files.h"
 #include "platform/diagnostics.h"
 #include "upgrade_test_bench.h"
 

@@ -3,26 +3,15 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <memory>
-#include <string>
-#include <vector>
-
 #include "firmware/firmware_texts.h"
-#include "firmware_test_files.h"
+#include "support/fake_ui.h"
+#include "upgrade_test_bench.h"
 
 namespace orvane::firmware {
 namespace {
 
 using testing::HexFile;
 using testing::TempFolder;
-
-struct RecordedBoxes : ui::MessageBoxes {
-    ui::MessageAnswer Show(const ui::MessageRequest& request) override {
-        shown.push_back(request);
-        return ui::MessageAnswer::Ok;
-    }
-    std::vector<ui::MessageRequest> shown;
-};
 
 class HexPlan : public ::testing::Test {
   protected:
@@ -34,7 +23,7 @@ class HexPlan : public ::testing::Test {
     const LoadEntry& entry(int i) const { return plan_->slots[0][i]; }
 
     TempFolder folder_;
-    RecordedBoxes boxes_;
+    orvane::testing::FakeMessageBoxes boxes_;
     std::unique_ptr<LoadPlan> plan_;
     bool planError_ = false;
 };
@@ -50,7 +39,7 @@ TEST_F(HexPlan, MainFileBringsItsCompanionsOrMarksThemMissing) {
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(entry(i).sector, sectors[i]);
         EXPECT_EQ(entry(i).facts.name, names[i]);
-        EXPECT_EQ(entry(i).path, folder_.path() + names[i]);
+        EXPECT_EQ(entry(i).path, folder_ / names[i]);
         EXPECT_EQ(entry(i).present, i > 0);
     }
     EXPECT_EQ(entry(1).facts.size, HexFile(3).size());
@@ -87,13 +76,13 @@ TEST_F(HexPlan, NoFpgaPrefixesInAnyCaseTakeOnlyTheDsp) {
 TEST_F(HexPlan, NamesOutsideTheRuleAreRefusedWithAMessage) {
     for (const char* name : {"1A_x.hex", "A_x.hex", "AB-x.hex", "A", ""}) {
         boxes_.shown.clear();
-        EXPECT_EQ(Build(folder_.path() + name), -1) << name;
+        EXPECT_EQ(Build(folder_ / name), -1) << name;
         ASSERT_EQ(boxes_.shown.size(), 1u);
         EXPECT_EQ(boxes_.shown[0].text, kChooseMainHexFileText);
         EXPECT_EQ(boxes_.shown[0].caption, kUpgradeFirmwareTitle);
         EXPECT_EQ(plan_->entryCount[0], 0);
     }
-    EXPECT_EQ(Build(folder_.path() + "A1_x.hex"), 3);
+    EXPECT_EQ(Build(folder_ / "A1_x.hex"), 3);
 }
 
 }  // namespace

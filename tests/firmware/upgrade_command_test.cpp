@@ -5,7 +5,6 @@
 #include "app/shell_bench.h"
 #include "connection/connect_and_identify.h"
 #include "firmware/firmware_texts.h"
-#include "firmware_test_files.h"
 #include "sim/memory_link.h"
 #include "support/fake_upgrade_dialogs.h"
 #include "transport/tcp_link.h"
@@ -28,7 +27,7 @@ TEST(UpgradeCommand, StopsARunningScriptFirst) {
                                                   r.linkOptions);
     r.channelOpen = true;
     r.instrumentReady = true;
-    testing::TempFolder dir;
+    orvane::testing::TempFolder dir;
     bench.w.files.openAnswers = {
         dir.Write("long.txt", "#echo,start\r\n#pause,60\r\n#echo,never\r\n")};
     bench.shell.HandleCommand(ui::kCmdScript);
@@ -58,7 +57,7 @@ TEST(UpgradeCommand, TheWindowFollowsTheFreshIdentification) {
     bench.w.menu.enabled[ui::kCmdUpgradeFirmware] = false;
 
     // Not connected at the start; the user goes on, and the flow finds the instrument.
-    testing::TempFolder dir;
+    orvane::testing::TempFolder dir;
     dir.Write("main.hex", testing::HexFile(2));
     bench.w.files.openAnswers.push_back(dir.Write("fw.upg", "TARGET,TRV88\nLOAD,0,main.hex\n"));
     bench.shell.HandleCommand(ui::kCmdUpgradeFirmware);

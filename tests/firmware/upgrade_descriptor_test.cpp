@@ -4,10 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <memory>
-#include <string>
-
-#include "firmware_test_files.h"
+#include "upgrade_test_bench.h"
 
 namespace orvane::firmware {
 namespace {
@@ -50,7 +47,7 @@ TEST_F(Descriptor, LoadWithoutTargetFillsSlotZeroWithNoVersionCondition) {
     EXPECT_TRUE(p.context.targetModel.empty());
     EXPECT_FALSE(p.planError);
     EXPECT_TRUE(p.entry(0).present);
-    EXPECT_EQ(p.entry(0).path, folder_.path() + "main.hex");
+    EXPECT_EQ(p.entry(0).path, folder_ / "main.hex");
     EXPECT_EQ(p.entry(0).facts.size, HexFile(2).size());
     EXPECT_FALSE(p.entry(1).present);
     EXPECT_EQ(p.entry(1).facts.name, "missing.hex");
@@ -148,7 +145,7 @@ TEST_F(Descriptor, LoadLineFields) {
     EXPECT_TRUE(p.entry(0).present);
     EXPECT_TRUE(p.entry(1).noErase);
     EXPECT_TRUE(p.entry(1).present);  // trailing blanks are not part of the name
-    EXPECT_EQ(p.entry(2).path, folder_.path() + "sub/deep.hex");
+    EXPECT_EQ(p.entry(2).path, folder_ / "sub/deep.hex");
 
     auto range = Parse("LOAD,99\n");
     EXPECT_EQ(range.result, 0);
@@ -169,7 +166,7 @@ TEST_F(Descriptor, FileFieldsFindTheFileThatWillBeSent) {
     // The path becomes the match, so the worker opens what the preview showed.
     auto climb = ParseAt(folder_.Write("up/fw.upg", "LOAD,0,main_v?.hex\nLOAD,1,../dsp.hex\n"));
     ASSERT_EQ(climb.result, 2);
-    EXPECT_EQ(climb.entry(0).path, folder_.path() + "up/main_v2.hex");
+    EXPECT_EQ(climb.entry(0).path, folder_ / "up/main_v2.hex");
     EXPECT_EQ(climb.entry(0).facts.name, "main_v2.hex");
     EXPECT_TRUE(climb.entry(1).present);
     EXPECT_EQ(climb.entry(1).facts.name, "../dsp.hex");
@@ -178,7 +175,7 @@ TEST_F(Descriptor, FileFieldsFindTheFileThatWillBeSent) {
     EXPECT_TRUE(brackets.entry(0).present);
 
     std::string deep = folder_.Folder(std::string(120, 'd') + "/" + std::string(120, 'e'));
-    auto tooLong = Parse("LOAD,0," + deep.substr(folder_.path().size()) + "/main.hex\n");
+    auto tooLong = Parse("LOAD,0," + deep.substr(folder_.path().size() + 1) + "/main.hex\n");
     EXPECT_EQ(tooLong.result, 1);
     EXPECT_FALSE(tooLong.entry(0).present);
     EXPECT_TRUE(tooLong.entry(0).pathTooLong);
@@ -207,7 +204,7 @@ TEST_F(Descriptor, FileNamesMatchWhateverTheirLetterCase) {
         SCOPED_TRACE(field);
         EXPECT_EQ(p.entry(i).present, !found.empty());
         EXPECT_EQ(p.entry(i).facts.name, found.empty() ? field : found);
-        EXPECT_EQ(p.entry(i).path, folder_.path() + (found.empty() ? field : found));
+        EXPECT_EQ(p.entry(i).path, folder_ / (found.empty() ? field : found));
     }
 }
 
@@ -223,10 +220,10 @@ TEST_F(Descriptor, AnyInputEndsWithTheDocumentedResult) {
     EXPECT_EQ(Parse(many, 500).result, 50);  // never beyond the slot
     EXPECT_EQ(Parse(many, -3).result, 0);
 
-    EXPECT_EQ(ParseAt(folder_.path() + "none.upg").result, 0);
+    EXPECT_EQ(ParseAt(folder_ / "none.upg").result, 0);
     EXPECT_EQ(ParseAt(folder_.Folder("dir.upg")).result, 0);
     // Neither may hold the upgrade for ever: a FIFO without a writer, endless zero bytes.
-    const std::string fifo = folder_.path() + "fifo.upg", zero = folder_.path() + "zero.upg";
+    const std::string fifo = folder_ / "fifo.upg", zero = folder_ / "zero.upg";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600) | ::symlink("/dev/zero", zero.c_str()), 0);
     EXPECT_EQ(ParseAt(fifo).result, 0);
     EXPECT_EQ(ParseAt(zero).result, 0);

@@ -4,8 +4,8 @@
 
 #include <string>
 
+#include "firmware/files_list_dialog.h"
 #include "firmware/firmware_texts.h"
-#include "firmware_test_files.h"
 #include "support/fake_upgrade_dialogs.h"
 #include "ui/connect_dialog.h"
 #include "upgrade_test_bench.h"
@@ -13,6 +13,7 @@
 namespace orvane::firmware {
 namespace {
 
+using orvane::testing::FakeUpgradeDialogs;
 using orvane::testing::FakeUpgradeView;
 using testing::Entry;
 using testing::HexFile;
@@ -25,7 +26,7 @@ struct Plan {
     UpgradeContext context{};
     Plan() {
         dir.Write("main.hex", HexFile(8));
-        slot[0] = Entry(dir.path(), "main.hex", 2);
+        slot[0] = Entry(dir, "main.hex", 2);
         context.entries = slot.data();
     }
 };
@@ -102,6 +103,34 @@ TEST(UpgradeDialog, AFailedUpgradeKeepsTheConnection) {
     EXPECT_EQ(view.log, std::vector<std::string>{kInitFailedLog});
     EXPECT_EQ(view.cancel.caption, kFinishedCaption);
     EXPECT_EQ(bench.engine().counters().connections, 1u);
+}
+
+TEST(FilesListDialog, AcceptOnlyForASoundPlan) {
+    struct Row {
+        const char* name;
+        int pressed;
+        bool planError;
+        int result;
+    } const rows[] = {
+        {"accepted", ui::kFilesListAcceptId, false, ui::kFilesListAcceptId},
+        // A front end that lets Accept through anyway still cannot start the upgrade.
+        {"accepted despite a plan error", ui::kFilesListAcceptId, true, ui::kFilesListCancelId},
+        {"cancelled", ui::kFilesListCancelId, false, ui::kFilesListCancelId},
+        {"closed", 0, false, ui::kFilesListCancelId},
+        {"failed", -1, false, ui::kFilesListCancelId},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        FakeUpgradeDialogs dialogs;
+        dialogs.filesListAnswer = row.pressed;
+        EXPECT_EQ(
+            RunFilesListDialog(*dialogs.MakeFilesListWindow(), row.planError, "{\\rtf1 plan}"),
+            row.result);
+        ASSERT_EQ(dialogs.filesLists.size(), 1u);
+        EXPECT_EQ(dialogs.filesLists[0].title, kFilesListTitle);
+        EXPECT_EQ(dialogs.filesLists[0].rtf, "{\\rtf1 plan}");
+        EXPECT_EQ(dialogs.filesLists[0].acceptEnabled, !row.planError);
+    }
 }
 
 }  // namespace

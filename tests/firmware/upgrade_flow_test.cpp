@@ -2,13 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <optional>
-#include <string>
-#include <vector>
-
 #include "connection/connect_and_identify.h"
 #include "firmware/firmware_texts.h"
-#include "firmware_test_files.h"
 #include "platform/text_format.h"
 #include "support/fake_main_window.h"
 #include "support/fake_upgrade_dialogs.h"

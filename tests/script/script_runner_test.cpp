@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-
 #include "platform/text_format.h"
 #include "script/script_texts.h"
 #include "script_bench.h"
@@ -12,7 +10,6 @@
 using namespace std::string_literals;
 using namespace orvane;
 using namespace orvane::script;
-namespace ot = orvane::testing;
 using orvane::testing::ScriptBench;
 using Times = std::vector<uint32_t>;
 constexpr int kRunStop = ui::kCmdScriptRunStop;
@@ -151,13 +148,10 @@ TEST(ScriptRunner, StopRequestsOnlyEverStop) {
 
 TEST(ScriptRunner, ScriptCommandLoadsShowsAndClosesThePanel) {
     ScriptBench b;
-    ot::TestDir dir;
-    std::string good = dir / "good.txt", other = dir / "other.txt", bad = dir / "bad.txt",
-                tooLong = dir / "long.txt";
-    std::ofstream(good) << "\"*IDN?\n\n#echo,x\n\x1A";
-    std::ofstream(other) << "#beep\n";
-    std::ofstream(bad) << "no script here\n";
-    std::ofstream(tooLong) << "\"" << std::string(2100, 'x') << "\n";
+    const std::string good = b.dir.Write("good.txt", "\"*IDN?\n\n#echo,x\n\x1A"),
+                      other = b.dir.Write("other.txt", "#beep\n"),
+                      bad = b.dir.Write("bad.txt", "no script here\n"),
+                      tooLong = b.dir.Write("long.txt", "\"" + std::string(2100, 'x') + "\n");
     b.runner.RunStopCommand(0);  // no script: nothing to run
     EXPECT_EQ(b.runner.mode(), ScriptMode::None);
 

@@ -2,12 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-
 #include "firmware/files_list_dialog.h"
 #include "firmware/firmware_texts.h"
 #include "support/fake_upgrade_dialogs.h"
-#include "ui/connect_dialog.h"
 #include "upgrade_test_bench.h"
 
 namespace orvane::firmware {
@@ -30,43 +27,6 @@ struct Plan {
         context.entries = slot.data();
     }
 };
-
-TEST(UpgradeDialog, StartsOnOpeningAndReopensTheLanConnectionWhenFinished) {
-    Plan plan;
-    SimBench bench;
-    ASSERT_TRUE(bench.Open());
-    FakeUpgradeView view;
-    int result;
-    {
-        UpgradeDialog dialog(plan.context, bench.record);
-        result = view.Run(dialog, /*tryClosing=*/true);
-        EXPECT_FALSE(dialog.running());
-    }
-    EXPECT_FALSE(view.timedOut);
-    EXPECT_EQ(result, ui::kDialogResultCancel);
-    EXPECT_EQ(view.title, kUpgradeFirmwareTitle);
-    EXPECT_TRUE(plan.context.succeeded);
-    EXPECT_EQ(plan.context.dialogWindow, nullptr);
-    // Neither button, nor the close box tried after every note, could end it while the worker ran.
-    ASSERT_FALSE(view.statuses.empty());
-    EXPECT_EQ(view.buttonsWhileWorking, std::vector<bool>(view.statuses.size(), false));
-    EXPECT_EQ(view.statuses.front(), kInitialisingStatus);
-    EXPECT_EQ(view.statuses.back(), kFinishedStatus);
-    EXPECT_EQ(view.log.back(), kFirmwareSentLog);
-    EXPECT_EQ(view.progress.back(), 100);
-    EXPECT_EQ(view.cancel.caption, kFinishedCaption);
-    EXPECT_FALSE(view.start.enabled);
-    EXPECT_EQ(bench.Image(2).size(), 128u);
-
-    // The restarted instrument dropped the connection; the dialog made a new one
-    // and the application answers on it.
-    EXPECT_EQ(bench.engine().counters().connections, 2u);
-    ASSERT_TRUE(bench.record.channelOpen);
-    transport::ChannelSend("*IDN?\n", bench.record);
-    std::string reply;
-    transport::ChannelReceiveLine(reply, 128, bench.record);
-    EXPECT_EQ(reply, sim::IdentityText(bench.engine().config()));
-}
 
 TEST(UpgradeDialog, NoThreadLeavesStartEnabledAndNothingSent) {
     Plan plan;

@@ -69,6 +69,7 @@ TEST(UpgradeFlow, ChoosesTheSecondTargetAndUpgradesWithIt) {
     FlowBench bench;
     bench.dir.Write("new.hex", HexFile(6));
     bench.Connect();
+    bench.dialogs.tryClosing = true;
     EXPECT_TRUE(
         bench.Run("fw.upg",
                   "TARGET,TRV88,100,gteq\nWARNING,first target\nLOAD,0,main.hex\n"
@@ -80,13 +81,30 @@ TEST(UpgradeFlow, ChoosesTheSecondTargetAndUpgradesWithIt) {
     ASSERT_EQ(bench.dialogs.filesLists.size(), 1u);
     EXPECT_NE(bench.dialogs.filesLists[0].rtf.find("new.hex"), std::string::npos);
     EXPECT_EQ(bench.dialogs.filesLists[0].rtf.find("main.hex"), std::string::npos);
-    ASSERT_EQ(bench.dialogs.views.size(), 1u);
-    EXPECT_EQ(bench.dialogs.views[0]->log.back(), kFirmwareSentLog);
     EXPECT_EQ(bench.sim.Image(1).size(), 96u);
     EXPECT_TRUE(bench.sim.Image(0).empty());
-    // Identified twice more by the flow, then re-opened after the restart.
+
+    ASSERT_EQ(bench.dialogs.views.size(), 1u);
+    const orvane::testing::FakeUpgradeView& view = *bench.dialogs.views[0];
+    EXPECT_FALSE(view.timedOut);
+    EXPECT_EQ(view.title, kUpgradeFirmwareTitle);
+    // Neither button, nor the close box tried after every note, could end it while the worker ran.
+    ASSERT_FALSE(view.statuses.empty());
+    EXPECT_EQ(view.buttonsWhileWorking, std::vector<bool>(view.statuses.size(), false));
+    EXPECT_EQ(view.statuses.back(), kFinishedStatus);
+    EXPECT_EQ(view.log.back(), kFirmwareSentLog);
+    EXPECT_EQ(view.progress.back(), 100);
+    EXPECT_EQ(view.cancel.caption, kFinishedCaption);
+    EXPECT_FALSE(view.start.enabled);
+
+    // Identified twice more by the flow; the restarted instrument dropped the
+    // connection, and the dialog made a new one on which the application answers.
     EXPECT_EQ(bench.sim.engine().counters().connections, 4u);
-    EXPECT_TRUE(bench.sim.record.channelOpen && bench.sim.record.pollReplies);
+    ASSERT_TRUE(bench.sim.record.channelOpen && bench.sim.record.pollReplies);
+    transport::ChannelSend("*IDN?\n", bench.sim.record);
+    std::string reply;
+    transport::ChannelReceiveLine(reply, 128, bench.sim.record);
+    EXPECT_EQ(reply, sim::IdentityText(bench.sim.engine().config()));
     EXPECT_GT(bench.cursor.begins, 0);
     EXPECT_EQ(bench.cursor.depth, 0);
 }

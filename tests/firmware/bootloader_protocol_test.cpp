@@ -20,6 +20,7 @@ TEST(BootloaderProtocol, PercentDone) {
     // Past 20,000,000 bytes done the other formula keeps the product small.
     EXPECT_EQ(PercentDone(40'000'000, 30'000'000), 76);
     EXPECT_EQ(PercentDone(50, 30'000'000), 100);
+    EXPECT_EQ(PercentDone(40'000'099, 20'000'000), 50) << "the last done count of the first";
     EXPECT_EQ(PercentDone(UINT64_MAX, UINT64_MAX / 2), 51);
 }
 
@@ -66,6 +67,7 @@ TEST(BootloaderProtocol, SectorCodesOnlyWhereTheBootloaderHasThem) {
 TEST(BootloaderProtocol, FollowsExtendedAddresses) {
     HexAddressTracker tracker;
     EXPECT_EQ(tracker.Follow(HexRecord(0, 0x1234, {1})), 0x1234u);
+    EXPECT_EQ(tracker.Follow(HexRecord(0, 0x1235, {})), 0x1235u);
     EXPECT_EQ(tracker.Follow(HexRecord(4, 0, {0x00, 0x02})), 0x20000u);
     EXPECT_EQ(tracker.Follow(HexRecord(0, 0x0010, {1})), 0x20010u);
     EXPECT_EQ(tracker.Follow(HexRecord(2, 0, {0x10, 0x00})), 0x10000u);

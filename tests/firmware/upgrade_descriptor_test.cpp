@@ -54,7 +54,11 @@ TEST_F(Descriptor, LoadWithoutTargetFillsSlotZeroWithNoVersionCondition) {
     EXPECT_TRUE(Parse("LOAD,8,main.hex\n").planError);  // MaxSector 7 without a model
 }
 
-TEST_F(Descriptor, TargetLinesSetModelAndVersionRule) {
+TEST_F(Descriptor, TargetAndWarningLinesSetTheRule) {
+    EXPECT_EQ(Parse("WARNING,Do not switch off, wait\nWARNING without comma\nLOAD,0,main.hex\n")
+                  .rule(0)
+                  .warning,
+              "Do not switch off, wait");
     struct Case {
         const char* line;
         const char* model;
@@ -110,20 +114,30 @@ TEST_F(Descriptor, FurtherTargetsOpenSlotOneRewriteSlotZeroOrAreRefused) {
     EXPECT_FALSE(modelOnly.planError);
 }
 
-TEST_F(Descriptor, WarningAndSerialRules) {
-    auto p = Parse(
-        "WARNING,Do not switch off, wait\nWARNING without comma\n"
-        "SERIAL,2,100,199\nLOAD,0,main.hex\nOVER,1,main.hex\nLOAD,2,main.hex\n"
-        "SERIAL,10,1,2\nLOAD,3,main.hex\nSerial,1,1,2\nLOAD,4,main.hex\n"
-        "SERIAL,1,-1,2\nLOAD,5,main.hex\nSERIAL,1,5\nLOAD,6,main.hex\n"
-        "SERIAL,1,12000,0\nLOAD,7,main.hex\n");
-    EXPECT_EQ(p.rule(0).warning, "Do not switch off, wait");
-    ASSERT_EQ(p.result, 8);
-    const int32_t low[] = {100, 100, 0, 0, 0, 0, 0, 12000};
-    for (int i = 0; i < 8; ++i) {
-        EXPECT_EQ(p.entry(i).serialLow, low[i]) << i;
-        EXPECT_EQ(p.entry(i).serialHigh, i < 2 ? 199 : 0) << i;
-        EXPECT_EQ(p.entry(i).noErase, i == 1) << i;
+// A SERIAL line covers the next one to nine LOAD or OVER lines.
+TEST_F(Descriptor, SerialRulesCoverTheNextEntries) {
+    struct Row {
+        const char* line;
+        int32_t low, high;
+        int covered;  // of the three entries that follow
+    } const rows[] = {
+        {"SERIAL,2,100,199", 100, 199, 2}, {"SERIAL,9,100,199", 100, 199, 3},
+        {"SERIAL,1,12000,0", 12000, 0, 1},  // no upper bound
+        {"SERIAL,10,1,2", 0, 0, 0},         // too many entries
+        {"Serial,1,1,2", 0, 0, 0},          // no keyword
+        {"SERIAL,1,-1,2", 0, 0, 0},        {"SERIAL,1,5", 0, 0, 0},
+        {"SERIAL,1,5,-1", 0, 0, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.line);
+        auto p =
+            Parse(std::string(row.line) + "\nLOAD,0,main.hex\nOVER,1,main.hex\nLOAD,2,main.hex\n");
+        ASSERT_EQ(p.result, 3);
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_EQ(p.entry(i).serialLow, i < row.covered ? row.low : 0) << i;
+            EXPECT_EQ(p.entry(i).serialHigh, i < row.covered ? row.high : 0) << i;
+            EXPECT_EQ(p.entry(i).noErase, i == 1) << i;
+        }
     }
 }
 

@@ -60,8 +60,8 @@ uint32_t FaultSeed() {
 // Runs over a pseudo-terminal (true) and over TCP (false).
 class UpgradeFaults : public ::testing::TestWithParam<bool> {
   protected:
-    UpgradeFaults() { dir_.Write("main.hex", HexFile(kRecords)); }
     TempFolder dir_;
+    const std::string hex_ = dir_.Write("main.hex", HexFile(kRecords));
 };
 
 TEST_P(UpgradeFaults, HangUpAtRandomRecordsKeepsWhatWasTaken) {

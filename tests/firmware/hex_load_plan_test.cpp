@@ -11,7 +11,6 @@ namespace orvane::firmware {
 namespace {
 
 using testing::HexFile;
-using testing::TempFolder;
 
 class HexPlan : public ::testing::Test {
   protected:
@@ -22,7 +21,7 @@ class HexPlan : public ::testing::Test {
     }
     const LoadEntry& entry(int i) const { return plan_->slots[0][i]; }
 
-    TempFolder folder_;
+    testing::TempFolder folder_;
     orvane::testing::FakeMessageBoxes boxes_;
     std::unique_ptr<LoadPlan> plan_;
     bool planError_ = false;
@@ -33,7 +32,6 @@ TEST_F(HexPlan, MainFileBringsItsCompanionsOrMarksThemMissing) {
     folder_.Write("fpg_1234.hex", HexFile(3));  // packages mix letter case
     ASSERT_EQ(Build(main), 3);
     EXPECT_TRUE(planError_);
-    EXPECT_EQ(plan_->entryCount[0], 3);
     const int sectors[] = {2, 1, 0};
     const char* names[] = {"DSP_1234.hex", "fpg_1234.hex", "AB_1234.hex"};
     for (int i = 0; i < 3; ++i) {
@@ -44,12 +42,8 @@ TEST_F(HexPlan, MainFileBringsItsCompanionsOrMarksThemMissing) {
     }
     EXPECT_EQ(entry(1).facts.size, HexFile(3).size());
 
-    folder_.Write("DSP_1234.hex", HexFile(2));
-    EXPECT_EQ(Build(main), 3);
-    EXPECT_FALSE(planError_);
-    EXPECT_TRUE(boxes_.shown.empty());
-
     // A bare name looks for its companions beside itself, not at the root.
+    folder_.Write("DSP_1234.hex", HexFile(2));
     char previous[4096];
     ASSERT_NE(::getcwd(previous, sizeof previous), nullptr);
     ASSERT_EQ(::chdir(folder_.path().c_str()), 0);
@@ -57,14 +51,15 @@ TEST_F(HexPlan, MainFileBringsItsCompanionsOrMarksThemMissing) {
     ASSERT_EQ(::chdir(previous), 0);
     EXPECT_EQ(made, 3);
     EXPECT_FALSE(planError_);
+    EXPECT_TRUE(boxes_.shown.empty());
 }
 
 TEST_F(HexPlan, NoFpgaPrefixesInAnyCaseTakeOnlyTheDsp) {
     folder_.Write("DSP_77.hex", HexFile(1));
     for (std::string_view prefix : kNoFpgaPrefixes) {
         std::string lower{static_cast<char>(prefix[0] | 0x20), static_cast<char>(prefix[1] | 0x20)};
-        std::string mixed{prefix[0], static_cast<char>(prefix[1] | 0x20)};
-        for (const std::string& code : {std::string(prefix), lower, mixed}) {
+        for (const std::string& code :
+             {std::string(prefix), lower, lower.substr(0, 1) + prefix[1]}) {
             ASSERT_EQ(Build(folder_.Write(code + "_77.hex", HexFile(1))), 2) << code;
             EXPECT_EQ(entry(0).sector, 2);
             EXPECT_EQ(entry(1).facts.name, code + "_77.hex");
@@ -77,8 +72,7 @@ TEST_F(HexPlan, NamesOutsideTheRuleAreRefusedWithAMessage) {
     for (const char* name : {"1A_x.hex", "A_x.hex", "AB-x.hex", "A", ""}) {
         boxes_.shown.clear();
         EXPECT_EQ(Build(folder_ / name), -1) << name;
-        ASSERT_EQ(boxes_.shown.size(), 1u);
-        EXPECT_EQ(boxes_.shown[0].text, kChooseMainHexFileText);
+        EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{kChooseMainHexFileText});
         EXPECT_EQ(boxes_.shown[0].caption, kUpgradeFirmwareTitle);
         EXPECT_EQ(plan_->entryCount[0], 0);
     }

@@ -9,8 +9,8 @@
 #include <mutex>
 
 #include "support/fake_ui.h"
-#include "ui/memory_controls.h"
 #include "ui/files_list_window.h"
+#include "ui/memory_controls.h"
 #include "ui/upgrade_dialog.h"
 
 namespace orvane::testing {

@@ -34,7 +34,8 @@ TEST(UpgradeWorker, ErasesOnceAndProgramsEveryFileInPlanOrder) {
     std::string b1 = HexRecord(0, 0, Bytes(16, 0x40)), b2 = HexRecord(0, 16, Bytes(16, 0x50));
     dir.Write("b.hex", "; built by hand\n\n" + b1 + "\n" + b2 + "\n" + HexRecord(1, 0, {}) +
                            "\nnot a record\n");
-    dir.Write("c.hex", HexRecord(0, 0x100, Bytes(16, 0xA0)) + "\n" + HexRecord(1, 0, {}) + "\n");
+    // No line end after the last record.
+    dir.Write("c.hex", HexRecord(0, 0x100, Bytes(16, 0xA0)) + "\n" + HexRecord(1, 0, {}));
     dir.Write("d.hex", HexFile(1));
     LoadEntry excluded = Entry(dir, "d.hex", 5);
     excluded.serialLow = 20000;  // the instrument is 10234
@@ -57,6 +58,7 @@ TEST(UpgradeWorker, ErasesOnceAndProgramsEveryFileInPlanOrder) {
 
     std::string_view wire = bench.engine().received();
     EXPECT_NE(wire.find(b1 + "\n\r\n"), wire.npos);
+    EXPECT_NE(wire.find(HexRecord(1, 0, {}) + "\r\n"), wire.npos);
     for (const char* never : {"\r\n\r\n", "built by hand", "not a record"})
         EXPECT_EQ(wire.find(never), wire.npos) << never;
 
@@ -80,7 +82,8 @@ TEST(UpgradeWorker, SkipsNoEraseSectorsAndInitialisesOnTheSecondTry) {
     TempFolder dir;
     std::vector<LoadEntry> entries;
     for (int sector = 0; sector < 4; ++sector) {
-        dir.Write("s" + std::to_string(sector) + ".hex", HexFile(1));
+        // 58 bytes each, and a blank line that counts as read.
+        dir.Write("s" + std::to_string(sector) + ".hex", (sector ? "" : "\n") + HexFile(1));
         entries.push_back(Entry(dir, "s" + std::to_string(sector) + ".hex", sector, true));
     }
     WorkerRun run(entries);
@@ -96,8 +99,9 @@ TEST(UpgradeWorker, SkipsNoEraseSectorsAndInitialisesOnTheSecondTry) {
     for (int sector = 0; sector < 4; ++sector)
         EXPECT_EQ(run.notes.statuses[1 + sector], Format(kSkippingSectorStatus, sector));
     EXPECT_EQ(bench.engine().received().find('x'), std::string_view::npos) << "no erase command";
-    EXPECT_EQ((std::vector<int>(run.notes.progress.begin(), run.notes.progress.begin() + 6)),
-              (std::vector<int>{0, 26, 51, 76, 100, 0}));
+    // Sectors skipped, then the bytes read of 233, after each line.
+    EXPECT_EQ(run.notes.progress,
+              (std::vector<int>{0, 26, 51, 76, 100, 0, 1, 20, 26, 45, 51, 70, 76, 95, 100}));
 }
 
 // Each record is tried four times. A stray "ok" (twice, or late behind the

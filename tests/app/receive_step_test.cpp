@@ -4,15 +4,12 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "platform/diagnostics.h"
 #include "sim/memory_link.h"
-#include "support/fake_clock.h"
 #include "support/posix_peers.h"
+#include "support/temp_folder.h"
 #include "transport/channel.h"
 #include "transport/comms_log.h"
 #include "transport/serial_link.h"
@@ -21,7 +18,6 @@
 
 using namespace orvane;
 using app::ReceiveStep;
-using orvane::ui::MemoryTextBox;
 
 namespace {
 // An instrument at the end of a socket pair whose bytes the test writes directly.
@@ -54,42 +50,34 @@ struct Wire {
 };
 }  // namespace
 
-TEST(ReceiveStep, FramesLinesAtLineEndsAndZeroBytes) {
-    Wire w;
-    w.Write("1.234\r\n");
-    EXPECT_EQ(w.Run(), ReceiveStep::Result::Idle);
-    EXPECT_EQ(w.pane.text, "1.234\r\n");  // the LF after the CR ends an empty line: nothing
-    EXPECT_EQ(w.counted, 5u);
-    EXPECT_EQ(w.pane.appendCount, 1);  // one append per line
-
-    w.Write(std::string("A\0B", 3) + "par");
-    w.Run();
-    EXPECT_EQ(w.pane.text, "1.234\r\nA\r\n");
-    EXPECT_EQ(w.step.pending(), 4u);  // "Bpar" waits for its end
-    w.Write("tial\n");
-    w.Run();
-    EXPECT_EQ(w.pane.text, "1.234\r\nA\r\nBpartial\r\n");
-}
-
-TEST(ReceiveStep, LongLinesEndAtOnceAndBinaryValuesConvert) {
-    Wire w;
-    std::string big(20479, 'x');
-    w.Write(big + "yz\n");
-    w.Run();
-    EXPECT_EQ(w.pane.text, big + "\r\nyz\r\n");
-
-    w.pane.text.clear();
-    const std::string value("\xC1\xA0\x80\x80", 4);
-    w.Write(value + "\n");
-    w.Run(true);
-    EXPECT_EQ(w.pane.text, "5.42101E-20\r\n");  // 0.5 * 2^-63
-    w.pane.text.clear();
-    w.Write(value + "\n");
-    w.Run(false);
-    EXPECT_EQ(w.pane.text, value + "\r\n");
-
+TEST(ReceiveStep, FramesLinesAndConvertsBinaryValues) {
+    const std::string value("\xC1\xA0\x80\x80", 4);  // 0.5 * 2^-63
+    const std::string big(20479, 'x');
+    struct Row {
+        const char* name;
+        std::string wire;
+        bool convert;
+        std::string shown;
+    } rows[] = {
+        {"the LF after a CR ends an empty line: nothing", "1.234\r\n", true, "1.234\r\n"},
+        {"a zero byte ends a line", std::string("A\0B\n", 4), true, "A\r\nB\r\n"},
+        {"a line as long as the buffer ends at once", big + "yz\n", true, big + "\r\nyz\r\n"},
+        {"a binary value is shown as its text", value + "\n", true, "5.42101E-20\r\n"},
+        {"unless conversion is off", value + "\n", false, value + "\r\n"},
+        {"0x80 starts a value", "\x80\xA0\x80\x80\n", true, "5.00000E-1\r\n"},
+        // After a longer line, so that what the buffer held before would show.
+        {"a value cut by the line end reads its missing bytes as zero", "1.234\r\nx\xC1\xA0\n",
+         true, "1.234\r\nx5.42101E-20\r\n"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        Wire w;
+        w.Write(row.wire);
+        EXPECT_EQ(w.Run(row.convert), ReceiveStep::Result::Idle);
+        EXPECT_EQ(w.pane.text, row.shown);
+    }
     // A line of nothing but binary values grows past the buffer: cut, not overrun.
-    w.pane.text.clear();
+    Wire w;
     std::string many;
     while (many.size() < 20000) many += "\xC1\xA1\x81\x81";
     w.Write(many + "\n");
@@ -97,25 +85,43 @@ TEST(ReceiveStep, LongLinesEndAtOnceAndBinaryValuesConvert) {
     EXPECT_EQ(w.pane.text.size(), 20479u + 2u);
 }
 
+// One append per line, the counter told its length; a part line waits for its
+// end, even a single byte, until the step is cleared.
+TEST(ReceiveStep, PartLinesWaitAndClearForgetsThem) {
+    Wire w;
+    w.Write("1.234\r\nBpar");
+    w.Run();
+    EXPECT_EQ(w.pane.appendCount, 1);
+    EXPECT_EQ(w.counted, 5u);
+    EXPECT_EQ(w.step.pending(), 4u);
+    w.Write("tial\n");
+    w.Run();
+    EXPECT_EQ(w.pane.text, "1.234\r\nBpartial\r\n");
+    w.Write("x");
+    w.Run();
+    EXPECT_EQ(w.step.pending(), 1u);
+    w.step.Clear();
+    EXPECT_EQ(w.step.pending(), 0u);
+    w.Write("y\n");
+    w.Run();
+    EXPECT_EQ(w.pane.text, "1.234\r\nBpartial\r\ny\r\n");
+}
+
 TEST(ReceiveStep, EachLineGoesToTheCommsLogAsReceived) {
-    char dir[] = "/tmp/orvane_rx_XXXXXX";
-    ASSERT_NE(::mkdtemp(dir), nullptr);
-    const std::string path = std::string(dir) + "/comms.log";
+    orvane::testing::TempFolder folder;
     platform::SystemClock clock;
     platform::Diagnostics diagnostics(clock);
-    ASSERT_EQ(diagnostics.SetCommsLogFile(path), "");
+    ASSERT_EQ(diagnostics.SetCommsLogFile(folder / "comms.log"), "");
     Wire w;
     w.record.linkOptions.diagnostics = &diagnostics;
     const std::string value("\xC1\xA0\x80\x80", 4);
     w.Write("1.234\r\n" + value + "\nparti");
     w.Run(true);
-    std::ifstream in(path, std::ios::binary);
-    const std::string log{std::istreambuf_iterator<char>(in), {}};
+    const std::string log = folder.Read("comms.log");
     EXPECT_NE(log.find("] <<\t1.234\n"), std::string::npos) << log;
     EXPECT_NE(log.find("] <<\t" + value + "\n"), std::string::npos) << "before decoding";
     EXPECT_EQ(log.find("<<\t\n"), std::string::npos) << "no entry for the LF after the CR";
     EXPECT_EQ(log.find("parti"), std::string::npos) << "not a line yet";
-    std::filesystem::remove_all(dir);
 }
 
 TEST(ReceiveStep, ClosedConnectionIsAReadFailureAfterShowingWhatCame) {

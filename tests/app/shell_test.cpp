@@ -2,15 +2,13 @@
 
 #include <gtest/gtest.h>
 #include <sys/socket.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <sstream>
 
+#include "app/instrument_info.h"
 #include "app/layout.h"
 #include "app/shell_texts.h"
 #include "connection/model_table.h"
@@ -18,65 +16,55 @@
 #include "platform/text_format.h"
 #include "shell_bench.h"
 #include "sim/memory_link.h"
+#include "sim/tcp_endpoint.h"
+#include "support/fake_clock.h"
+#include "support/temp_folder.h"
 #include "transport/channel.h"
 #include "transport/tcp_link.h"
 #include "ui/app_strings.h"
-#include "ui/command_ids.h"
-#include "ui/memory_controls.h"
 
 using namespace orvane;
-using app::Shell;
 using orvane::testing::ShellBench;
 using transport::InterfaceKind;
 
 namespace {
 
-std::string TempDir() {
-    char tmpl[] = "/tmp/orvane_shell_XXXXXX";
-    return mkdtemp(tmpl);
-}
-
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
 // Marks the shell connected to an instrument at the end of a socket pair.
 struct Connected {
-    explicit Connected(ShellBench& b) : bench(b) {
+    explicit Connected(ShellBench& b) {
         auto& r = b.shell.record();
         r.interfaceKind = InterfaceKind::Lan;
         r.link = std::make_unique<transport::TcpLink>(platform::UniqueFd(link.ReleaseClientFd()),
                                                       r.linkOptions);
-        r.channelOpen = true;
-        r.instrumentReady = true;
-        r.pollReplies = true;
+        r.channelOpen = r.instrumentReady = r.pollReplies = true;
     }
-    ShellBench& bench;
     sim::MemoryLink link;
 };
 
 }  // namespace
 
-TEST(Shell, TitleAndCaptions) {
-    EXPECT_EQ(app::WindowTitle(), "Orvane2 v1_4");
-    transport::ConnectionRecord r;
-    r.interfaceKind = InterfaceKind::Usb;
-    r.modelCode = connection::kModelTrv88;
-    r.identity = "Kelmscot,TRV88,123,V1";
-    EXPECT_EQ(app::ConnectedCaption(r), "Orvane2 v1_4     USB,TRV88,123,V1");
-    r.interfaceKind = InterfaceKind::Lan;
-    EXPECT_EQ(app::ConnectedCaption(r), "Orvane2 v1_4     LAN,TRV88,123,V1");
-    r.interfaceKind = InterfaceKind::Serial;
-    r.identity = "NoCommaHere";
-    EXPECT_EQ(app::ConnectedCaption(r), "Orvane2 v1_4     SER");
-    r.identity.Clear();
-    EXPECT_EQ(app::ConnectedCaption(r), "Orvane2 v1_4     SER,Unknown Connection");
-    r.modelCode = connection::kModelBootcode;
-    r.identity = "0000000:    32 32 32 32";
-    EXPECT_EQ(app::ConnectedCaption(r), "Orvane2 v1_4     SER,Bootcode Instrument");
+TEST(Shell, CaptionNamesTheLinkAndWhatAnswered) {
+    struct Row {
+        InterfaceKind kind;
+        uint32_t model;
+        const char* identity;
+        std::string suffix;
+    } rows[] = {
+        {InterfaceKind::Usb, connection::kModelTrv88, "Kelmscot,TRV88,123,V1", "USB,TRV88,123,V1"},
+        {InterfaceKind::Lan, connection::kModelTrv88, "Kelmscot,TRV88,123,V1", "LAN,TRV88,123,V1"},
+        {InterfaceKind::Serial, connection::kModelTrv88, "NoCommaHere", "SER"},
+        {InterfaceKind::Serial, connection::kModelTrv88, "",
+         std::string("SER") + app::kCaptionSuffixUnknown},
+        {InterfaceKind::Serial, connection::kModelBootcode, "0000000:    32 32 32 32",
+         std::string("SER") + app::kCaptionSuffixBootcode},
+    };
+    for (const Row& row : rows) {
+        transport::ConnectionRecord r;
+        r.interfaceKind = row.kind;
+        r.modelCode = row.model;
+        r.identity = row.identity;
+        EXPECT_EQ(app::ConnectedCaption(r), app::WindowTitle() + "     " + row.suffix);
+    }
 }
 
 TEST(Shell, LayoutGrowsAndAnchorsControls) {
@@ -105,31 +93,26 @@ TEST(Shell, LayoutGrowsAndAnchorsControls) {
 }
 
 TEST(Shell, SettingsFileCreatedOnceAndSizesRestoredWithinTheScreen) {
-    std::string dir = TempDir();
-    std::string file = dir + "/Kelmscot/Orvaner/Orvaner.ini";
+    orvane::testing::TempFolder dir;
+    const std::string file = dir / "Kelmscot/Orvaner/Orvaner.ini";
+    auto saved = [&] { return dir.Read("Kelmscot/Orvaner/Orvaner.ini"); };
     {
         ShellBench b(file);
         EXPECT_EQ(b.shell.Start({"orvane2"}), app::kDesignOuterSize);
-        EXPECT_NE(Slurp(file).find("[Init]\nCreated="), std::string::npos);
+        EXPECT_NE(saved().find("[Init]\nCreated="), std::string::npos);
         b.shell.Shutdown();  // nothing changed: nothing written
     }
-    std::string created = Slurp(file);
-    EXPECT_EQ(created.find("MainWindow"), std::string::npos);
-
+    EXPECT_EQ(saved().find("MainWindow"), std::string::npos);
     {
         ShellBench b(file);
         b.shell.Start({"orvane2"});
         b.w.frame.outer = {1000, 700};
         b.shell.Shutdown();
     }
-    EXPECT_NE(Slurp(file).find("MainWindowHeight=700\nMainWindowWidth=1000\n"), std::string::npos);
+    EXPECT_NE(saved().find("MainWindowHeight=700\nMainWindowWidth=1000\n"), std::string::npos);
     {
         ShellBench b(file);
         EXPECT_EQ(b.shell.Start({"orvane2"}), (ui::Size{1000, 700}));
-        b.w.frame.screen = {900, 2000};
-    }
-    {
-        ShellBench b(file);
         b.w.frame.screen = {900, 2000};  // the saved width no longer fits
         EXPECT_EQ(b.shell.Start({"orvane2"}), (ui::Size{808, 700}));
         b.w.frame.workArea = {640, 490};  // a desktop scaled by two, less its panel
@@ -151,12 +134,12 @@ TEST(Shell, SettingsFileCreatedOnceAndSizesRestoredWithinTheScreen) {
     }
     ::unlink(app::kDebugFilePath);
 
-    ShellBench folder(dir);  // a folder where the file should be
+    ShellBench folder(dir.path());  // a folder where the file should be
     folder.shell.Start({"orvane2"});
     ASSERT_EQ(folder.w.boxes.shown.size(), 1u);
-    EXPECT_EQ(folder.w.boxes.shown[0].text,
-              platform::Format(app::kSettingsUnreadable, dir.c_str(), std::strerror(EISDIR)));
-    std::system(("rm -rf " + dir).c_str());
+    EXPECT_EQ(
+        folder.w.boxes.shown[0].text,
+        platform::Format(app::kSettingsUnreadable, dir.path().c_str(), std::strerror(EISDIR)));
 }
 
 TEST(Shell, SendEchoesKeepsHistoryAndDisconnectsOnFailure) {
@@ -231,12 +214,12 @@ TEST(Shell, PickingACommandFromTheResultsPane) {
 }
 
 TEST(Shell, SaveToFileWritesTheExactBytesOrSaysWhy) {
-    std::string dir = TempDir();
+    orvane::testing::TempFolder dir;
     ShellBench b;
     b.w.results.text = "> *IDN?\r\nKelmscot,TRV88,1,V\r\n";
-    b.w.files.saveAnswers = {dir + "/out.txt"};
+    b.w.files.saveAnswers = {dir / "out.txt"};
     b.shell.HandleCommand(ui::kCmdSaveToFile);
-    EXPECT_EQ(Slurp(dir + "/out.txt"), "> *IDN?\r\nKelmscot,TRV88,1,V\r\n");
+    EXPECT_EQ(dir.Read("out.txt"), b.w.results.text);
     ASSERT_EQ(b.w.files.saveRequests.size(), 1u);
     EXPECT_EQ(b.w.files.saveRequests[0].filters[0].name, app::kTextFileFilterName);
     EXPECT_EQ(b.w.files.saveRequests[0].defaultExtension, "txt");
@@ -251,11 +234,10 @@ TEST(Shell, SaveToFileWritesTheExactBytesOrSaysWhy) {
 
     // A file that cannot be created says so and leaves nothing behind.
     b.w.boxes.shown.clear();
-    b.w.files.saveAnswers = {dir + "/missing/out.txt"};
+    b.w.files.saveAnswers = {dir / "missing/out.txt"};
     b.shell.HandleCommand(ui::kCmdSaveToFile);
     ASSERT_EQ(b.w.boxes.shown.size(), 1u);
     EXPECT_EQ(b.w.boxes.shown[0].text.rfind(app::kUnableToCreateTextFile, 0), 0u);
-    std::system(("rm -rf " + dir).c_str());
 }
 
 TEST(Shell, ConvertBinaryAndClear) {
@@ -264,7 +246,7 @@ TEST(Shell, ConvertBinaryAndClear) {
     EXPECT_TRUE(b.w.menu.checked[ui::kCmdConvertBinary]);
     EXPECT_FALSE(b.w.menu.enabled[ui::kCmdUpgradeFirmware]);
     EXPECT_FALSE(b.w.menu.enabled[ui::kCmdSetDateTime]);
-    EXPECT_EQ(b.w.info.Text(), "No connection");
+    EXPECT_EQ(b.w.info.Text(), app::kInfoNoConnection);
     EXPECT_FALSE(b.w.commandLine.enabled);
     EXPECT_TRUE(b.w.results.enabled);  // what came stays readable while disconnected
     EXPECT_FALSE(b.w.scriptList.visible);
@@ -277,7 +259,51 @@ TEST(Shell, ConvertBinaryAndClear) {
     EXPECT_EQ(b.w.results.text, "");
     b.shell.HandleCommand(ui::kCmdAbout);
     EXPECT_EQ(b.w.dialogs.about,
-              (std::vector<std::string>{"Orvane2", "v1_4 Sep  9 2026", ui::kAppNotice}));
+              (std::vector<std::string>{ui::kAppName, ui::kAppVersion, ui::kAppNotice}));
+}
+
+// Connected through the 1 ms timer in virtual time: a reply shows, a hang-up
+// asks once, and Yes reconnects with the same settings, without the dialog.
+TEST(Shell, AnInstrumentLostAndReestablished) {
+    orvane::testing::FakeClock clock;
+    sim::TcpEndpoint instrument({}, "127.0.0.1", 0);
+    int pump = clock.AddPump([&](uint32_t now) { instrument.Pump(now); });
+    ShellBench b;
+    auto& r = b.shell.record();
+    r.linkOptions = {.tcpPort = instrument.Port(), .clock = &clock};
+    r.interfaceKind = InterfaceKind::Lan;
+    r.ipAddress = "127.0.0.1";
+    auto tickUntil = [&](auto done) {
+        for (int i = 0; i < 2000 && !done(); ++i) {
+            clock.Advance(1);
+            b.shell.Tick();
+            b.RunPosted();
+        }
+        return done();
+    };
+    b.shell.HandleCommand(ui::kCmdConnection, 1);
+    b.RunPosted();
+    ASSERT_TRUE(r.instrumentReady);
+    EXPECT_EQ(b.w.frame.title, app::ConnectedCaption(r));
+    EXPECT_TRUE(b.w.commandLine.enabled);
+    b.Type("*IDN?");
+    const std::string shown = "> *IDN?\r\n" + sim::IdentityText({}) + "\r\n";
+    EXPECT_TRUE(tickUntil([&] { return b.w.results.text == shown; })) << b.w.results.text;
+
+    instrument.Unplug();
+    EXPECT_TRUE(tickUntil([&] { return !b.w.boxes.shown.empty(); }));
+    EXPECT_EQ(b.w.boxes.Texts(), std::vector<std::string>{app::kReestablishQuestion});
+    EXPECT_EQ(b.w.boxes.shown[0].buttons, ui::MessageButtons::YesNo);
+    EXPECT_EQ(b.w.dialogs.connectRuns, 0);
+    EXPECT_TRUE(r.instrumentReady);  // the fake answered Yes
+    EXPECT_TRUE(r.pollReplies);
+
+    const std::string caption = b.w.frame.title;
+    b.shell.HandleCommand(ui::kCmdDisconnect, 0);
+    EXPECT_EQ(b.w.frame.title, caption);  // the caption keeps naming the last connection
+    EXPECT_EQ(b.w.info.Text(), app::kInfoNoConnection);
+    EXPECT_FALSE(b.w.commandLine.enabled);
+    clock.RemovePump(pump);
 }
 
 // The in-memory controls the command line runs on answer as widgets would.

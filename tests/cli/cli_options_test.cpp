@@ -77,8 +77,8 @@ TEST(CliContract, PipedConsoleLinesAreSentAtOnceEachAfterItsReplies) {
     sim.LinesUntilReady();
     const orvane::sim::InstrumentConfig c;
     const std::string reading = orvane::sim::MeasurementText(c.reading) + "\n";
-    auto r = RunProgram(ORVANE2_CLI_PATH, {"--usb", sim.PtyPath(), "console"}, "*IDN?\nread?\n", {},
-                        30000, reading);
+    auto r = RunProgram(ORVANE2_CLI_PATH, {"--usb", sim.PtyPath(), "console"},
+                        {.input = "*IDN?\nread?\n", .holdInputUntil = reading});
     EXPECT_EQ(r.status, kExitOk) << r.err;
     EXPECT_EQ(r.out, "> *IDN?\n" + orvane::sim::IdentityText(c) + "\n> read?\n" + reading);
 }

@@ -2,15 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
-
 #include "connection/connection_settings.h"
 #include "connection/connection_texts.h"
 #include "platform/ini_file.h"
 #include "sim/tcp_endpoint.h"
 #include "support/fake_clock.h"
 #include "support/fake_main_window.h"
+#include "support/temp_folder.h"
 #include "transport/channel.h"
 
 using namespace orvane;
@@ -37,42 +35,31 @@ struct Dialog {
     ConnectDialog logic;
 };
 
-std::string TempFile() {
-    char tmpl[] = "/tmp/orvane_ini_XXXXXX";
-    int fd = mkstemp(tmpl);
-    ::close(fd);
-    ::unlink(tmpl);
-    return tmpl;
-}
-
 }  // namespace
 
 TEST(ConnectDialog, InterfaceChoiceShowsTheRightControls) {
     ConnectionRecord r;
     Dialog d(r);
-    EXPECT_EQ(d.view.interfaces.items, (std::vector<std::string>{"USB", "LAN", "Serial"}));
-    EXPECT_EQ(d.view.bauds.items,
-              (std::vector<std::string>{"1200", "2400", "4800", "9600", "19200", "38400"}));
     EXPECT_EQ(d.view.ports.items, (std::vector<std::string>{"ttyS0", "ttyUSB0"}));
     EXPECT_EQ(d.view.interfaces.current, -1);
     EXPECT_EQ(d.view.portLabel.text, "Com Port:");  // no saved interface: the template's label
-    EXPECT_TRUE(d.view.test.visible);
-
-    d.Choose("LAN");
-    EXPECT_TRUE(d.view.ip.visible);
-    EXPECT_TRUE(d.view.search.visible);
-    EXPECT_FALSE(d.view.ports.visible);
-    EXPECT_FALSE(d.view.bauds.visible);
-    EXPECT_FALSE(d.view.baudLabel.visible);
-    EXPECT_EQ(d.view.portLabel.text, kLabelIpAddress);
-
-    d.Choose("USB");
-    EXPECT_FALSE(d.view.ip.visible);
-    EXPECT_TRUE(d.view.bauds.visible);
-    EXPECT_FALSE(d.view.bauds.enabled);  // shown, but USB runs at 19200
-    EXPECT_EQ(d.view.portLabel.text, kLabelComPort);
-    d.Choose("Serial");
-    EXPECT_TRUE(d.view.bauds.enabled);
+    struct Row {
+        const char* kind;
+        bool lan, baudEnabled;  // USB shows its baud rate, fixed at 19200
+        const char* label;
+    } rows[] = {{"LAN", true, true, kLabelIpAddress},
+                {"USB", false, false, kLabelComPort},
+                {"Serial", false, true, kLabelComPort}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.kind);
+        d.Choose(row.kind);
+        for (bool shown : {d.view.ip.visible, d.view.search.visible}) EXPECT_EQ(shown, row.lan);
+        for (bool shown : {d.view.ports.visible, d.view.bauds.visible, d.view.baudLabel.visible})
+            EXPECT_EQ(shown, !row.lan);
+        EXPECT_EQ(d.view.portLabel.text, row.label);
+        EXPECT_EQ(d.view.bauds.enabled, row.baudEnabled);
+        EXPECT_TRUE(d.view.test.visible);
+    }
 }
 
 TEST(ConnectDialog, ReadingAndValidatingTheChoices) {
@@ -85,6 +72,12 @@ TEST(ConnectDialog, ReadingAndValidatingTheChoices) {
     EXPECT_EQ(r.interfaceKind, InterfaceKind::Usb);
     EXPECT_EQ(r.comPort, "ttyUSB0");
     EXPECT_EQ(r.baudRate, kUsbBaudRate);
+    // A typed device path is taken when no list item is chosen.
+    d.Choose("Serial");
+    d.view.ports.SetCurrentIndex(-1);
+    d.view.ports.SetEditText("/dev/serial/by-id/usb-x");
+    ReadConnectDialog(d.view, r);
+    EXPECT_EQ(r.comPort, "/dev/serial/by-id/usb-x");
 
     // Messages in their order: port before baud rate, one at a time.
     orvane::testing::FakeMessageBoxes boxes;
@@ -110,18 +103,11 @@ TEST(ConnectDialog, ReadingAndValidatingTheChoices) {
     d.logic.OnTest();
     EXPECT_EQ(d.view.boxes.Texts(), (std::vector<std::string>{kPleaseEnterIp, kPleaseEnterIp}));
     EXPECT_FALSE(d.view.result);
-
-    // A typed device path is taken when no list item is chosen.
-    Dialog typed(r);
-    typed.Choose("Serial");
-    typed.view.ports.SetEditText("/dev/serial/by-id/usb-x");
-    ReadConnectDialog(typed.view, r);
-    EXPECT_EQ(r.comPort, "/dev/serial/by-id/usb-x");
 }
 
 TEST(ConnectDialog, SavedSettingsRestoreTheDialogAndSaveAsDefaultSticks) {
-    std::string file = TempFile();
-    platform::IniFile ini(file);
+    orvane::testing::TempFolder folder;
+    platform::IniFile ini(folder / "s.ini");
     ASSERT_TRUE(ini.WriteString("Other", "Keep", "me").ok());
     ConnectionRecord saved;
     saved.interfaceKind = InterfaceKind::Lan;
@@ -154,7 +140,6 @@ TEST(ConnectDialog, SavedSettingsRestoreTheDialogAndSaveAsDefaultSticks) {
     EXPECT_EQ(ini.ReadInt(kSectionConnect, kKeyBaudRate, 0), 1200);
     EXPECT_EQ(ini.ReadString(kSectionConnect, kKeyIpAddr, ""), "192.168.7.9");
     EXPECT_EQ(ini.ReadString("Other", "Keep", ""), "me");
-    ::unlink(file.c_str());
 }
 
 TEST(ConnectDialog, TestLeavesTheChannelClosedAndConnectClosesTheDialog) {
@@ -190,8 +175,8 @@ TEST(ConnectDialog, TestLeavesTheChannelClosedAndConnectClosesTheDialog) {
 }
 
 TEST(ConnectionSettings, OverlongValuesAreCutToTheirFields) {
-    std::string file = TempFile();
-    platform::IniFile ini(file);
+    orvane::testing::TempFolder folder;
+    platform::IniFile ini(folder / "s.ini");
     ini.WriteString(kSectionConnect, kKeyComPort, std::string(300, 'p'));
     ini.WriteString(kSectionConnect, kKeyIpAddr, "192.168.100.200.extra");
     ini.WriteString(kSectionConnect, kKeyInterface, "2junk");
@@ -204,5 +189,4 @@ TEST(ConnectionSettings, OverlongValuesAreCutToTheirFields) {
     LoadConnectionSettings(nullptr, r);  // no settings file: the defaults
     EXPECT_EQ(r.interfaceKind, InterfaceKind::None);
     EXPECT_TRUE(r.comPort.empty());
-    ::unlink(file.c_str());
 }

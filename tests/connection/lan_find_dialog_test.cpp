@@ -74,10 +74,6 @@ TEST(LanFindDialog, ListsEveryAddressInOrderWithItsIdentityOrWhyItFailed) {
                                            {v.lab.Address(4), kConnectionFailed3, 4}}));
     EXPECT_EQ(list[0].identity, identity);
     for (std::size_t i = 1; i < 5; ++i) EXPECT_TRUE(list[i].identity.empty());
-    ASSERT_EQ(view.columns.size(), 2u);
-    EXPECT_EQ(view.columns[0].caption, kColumnIpAddress);
-    EXPECT_EQ(view.columns[1].percent, kColumnInstrumentPercent);
-    EXPECT_TRUE(view.fullRowSelect);
     // The silent one waited out the short reply time-out after the open's drain.
     EXPECT_GE(dialog.Results()[2].elapsedMs, 600u);
     EXPECT_LT(dialog.Results()[2].elapsedMs, 700u);
@@ -103,7 +99,6 @@ TEST(LanFindDialog, SingleRowIsPreselectedAndDoubleClickChooses) {
     view.ok.enabled = false;
     dialog.OnStart(view);
     EXPECT_EQ(view.selected, 0);
-    EXPECT_EQ(view.focusedRows, 1);
     EXPECT_TRUE(view.ok.enabled);
     dialog.OnDoubleClick();
     EXPECT_EQ(view.result, 0);

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <string>
 
 #include "connection/connect_dialog.h"
 #include "connection/lan_search_texts.h"
@@ -98,15 +97,11 @@ TEST(LanSearch, SearchButtonFillsTheChosenAddressEvenOfAFailedRow) {
     };
     dialog.OnSearch();
     ASSERT_TRUE(b.runner.last);
-    std::string identity = sim::IdentityText({});
-    const auto& rows = b.runner.last->rows;
-    ASSERT_EQ(rows.size(), 3u);
-    EXPECT_EQ(rows[0].address, b.lab.Address(0));
-    EXPECT_EQ(rows[0].text, identity);
-    EXPECT_EQ(rows[1].address, b.lab.Address(1));
-    EXPECT_EQ(rows[1].text, kConnectionFailed1);
-    EXPECT_EQ(rows[2].address, b.lab.Address(0));
-    EXPECT_EQ(rows[2].text, identity);
+    const std::string identity = sim::IdentityText({});
+    EXPECT_EQ(b.runner.last->rows,
+              (std::vector<FakeLanFindView::Row>{{b.lab.Address(0), identity, 0},
+                                                 {b.lab.Address(1), kConnectionFailed1, 1},
+                                                 {b.lab.Address(0), identity, 2}}));
     EXPECT_EQ(b.view.ip.text, b.lab.Address(1));
     EXPECT_TRUE(b.view.boxes.shown.empty());
     EXPECT_EQ(b.view.cursor.depth, 0);

@@ -1,7 +1,6 @@
-// The command line's rows of the fault matrix: orvane2-cli against orvane2-sim,
-// both as processes, over a pseudo-terminal and over TCP, with the instrument
-// hanging up part-way through a reply. The question is printed once, answered No
-// (there is no terminal), what came is printed, and the exit status says why.
+// The command line's rows of the fault matrix: orvane2-cli (and where it shares
+// the fault, orvane2) against orvane2-sim, all as processes: hang-ups, signals,
+// closed standard descriptors, a comms log it cannot write, a file-size limit.
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -13,13 +12,10 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <memory>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "app/instrument_info.h"
@@ -27,24 +23,20 @@
 #include "cli/cli_options.h"
 #include "cli/line_editor.h"
 #include "cli/stop_signals.h"
-#include "fault_checks.h"
+#include "firmware/firmware_texts.h"
 #include "platform/diagnostics.h"
 #include "platform/text_format.h"
+#include "script/script_texts.h"
 #include "sim/command_interpreter.h"
 #include "sim/instrument_config.h"
 #include "support/run_program.h"
 #include "support/sim_process.h"
+#include "support/temp_folder.h"
 #include "transport/comms_log.h"
 #include "ui/app_strings.h"
 
 namespace orvane::testing {
 namespace {
-
-enum class Link { Pty, Tcp };
-
-std::string LinkName(const ::testing::TestParamInfo<Link>& info) {
-    return info.param == Link::Pty ? "Pty" : "Tcp";
-}
 
 // What identification takes from the instrument before the first command: the
 // answers to "*IDN?", "calstr?", "calver?" and "version?", each with CR LF.
@@ -54,89 +46,61 @@ std::size_t IdentificationBytes() {
            4 * 2;
 }
 
-class CliFault : public ::testing::TestWithParam<Link> {
-  protected:
-    // The simulated instrument drops the line once it has sent this many bytes.
-    ProgramResult RunAgainstHangUp(std::size_t hangUpAfter, std::vector<std::string> args,
-                                   const std::string& input) {
-        const bool pty = GetParam() == Link::Pty;
+// The instrument drops the line part-way through a reply: the question is
+// printed once and answered No (there is no terminal), what came is printed, and
+// the exit status says what failed. One link each; both links' hang-ups are
+// proven in the link tests.
+TEST(CliFault, HangUpMidReplyAsksOnceAndExitsByWhatFailed) {
+    const std::string identity = sim::IdentityText({});
+    TempFolder dir;
+    struct Row {
+        const char* name;
+        bool tcp;
+        std::size_t hangUpAfter;  // bytes the instrument sends before it drops the line
+        std::vector<std::string> args;
+        std::string input;
+        int status;
+        std::string outEnd;  // how stdout ends
+    } rows[] = {
+        {"console, in the second reply",
+         false,
+         IdentificationBytes() + identity.size() + 2 + 20,
+         {"console"},
+         "*IDN?\n*IDN?\n",
+         cli::kExitNoConnection,
+         identity.substr(0, 20) + "\n"},
+        // The query sent as the line dropped waits out its time-out; the next send fails.
+        {"script, after the first reply",
+         true,
+         IdentificationBytes() + identity.size() + 2,
+         {"run", dir.Write("check.txt", "\"*IDN?\r\n\"read?\r\n\"temp?\r\n")},
+         "",
+         cli::kExitSendFailed,
+         std::string(script::kSendFailed, std::strlen(script::kSendFailed) - 2) + "\n"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
         // An address of this process's own (all of 127/8 is loopback), so that no
         // other test, here or in another checkout, meets it on port 10001.
         const unsigned pid = static_cast<unsigned>(::getpid());
         const std::string address =
             "127.43." + std::to_string((pid >> 8) & 0xff) + "." + std::to_string(1 + pid % 254);
-        std::vector<std::string> simArgs = {"--hang-up-after", std::to_string(hangUpAfter),
+        std::vector<std::string> simArgs = {"--hang-up-after", std::to_string(row.hangUpAfter),
                                             "--pty"};
-        if (!pty) simArgs.back() = "--tcp", simArgs.push_back(address + ":10001");
+        if (row.tcp) simArgs.back() = "--tcp", simArgs.push_back(address + ":10001");
         SimProcess sim(simArgs);
         sim.LinesUntilReady();
-        std::vector<std::string> all = {pty ? "--usb" : "--lan", pty ? sim.PtyPath() : address};
-        all.insert(all.end(), args.begin(), args.end());
-        const auto start = std::chrono::steady_clock::now();
-        ProgramResult result = RunProgram(ORVANE2_CLI_PATH, all, input, {"NO_COLOR=1"});
-        elapsedMs_ = std::chrono::duration_cast<std::chrono::milliseconds>(
-                         std::chrono::steady_clock::now() - start)
-                         .count();
-        return result;
+        std::vector<std::string> args = {row.tcp ? "--lan" : "--usb",
+                                         row.tcp ? address : sim.PtyPath()};
+        args.insert(args.end(), row.args.begin(), row.args.end());
+        ProgramResult r =
+            RunProgram(ORVANE2_CLI_PATH, args, {.input = row.input, .env = {"NO_COLOR=1"}});
+        EXPECT_EQ(r.status, row.status) << r.out << r.err;
+        EXPECT_EQ(r.err, std::string(ui::kAppName) + ": " + app::kReestablishQuestion + "\n");
+        EXPECT_EQ(r.out.rfind("> *IDN?\n" + identity + "\n", 0), 0u) << r.out;
+        ASSERT_GE(r.out.size(), row.outEnd.size());
+        EXPECT_EQ(r.out.substr(r.out.size() - row.outEnd.size()), row.outEnd) << r.out;
     }
-    long long elapsedMs_ = 0;
-};
-
-const std::string kQuestionLine =
-    std::string(ui::kAppName) + ": " + app::kReestablishQuestion + "\n";
-
-TEST_P(CliFault, ConsoleHangUpMidLine) {
-    const std::string identity = sim::IdentityText({});
-    ProgramResult r = RunAgainstHangUp(IdentificationBytes() + identity.size() + 2 + 20,
-                                       {"console"}, "*IDN?\n*IDN?\n");
-    EXPECT_EQ(r.status, cli::kExitNoConnection);
-    EXPECT_EQ(r.err, kQuestionLine) << "asked once";
-    // The first reply whole; of the second, what came before the line dropped.
-    EXPECT_NE(r.out.find(identity + "\n"), std::string::npos) << r.out;
-    EXPECT_EQ(r.out.substr(r.out.size() - 21), identity.substr(0, 20) + "\n") << r.out;
-    // Connecting takes a few hundred milliseconds; the hang-up is noticed at once
-    // (the pseudo-terminal waits up to a second for its bytes to be read first).
-    EXPECT_LT(elapsedMs_, 3000);
-}
-
-TEST_P(CliFault, ScriptHangUpStopsAtTheNextSend) {
-    char name[] = "/tmp/orvane2-fault-XXXXXX.txt";
-    int fd = ::mkstemps(name, 4);
-    const std::string script = "\"*IDN?\r\n\"read?\r\n\"temp?\r\n";
-    ASSERT_EQ(::write(fd, script.data(), script.size()), static_cast<ssize_t>(script.size()));
-    ::close(fd);
-    const std::string identity = sim::IdentityText({});
-    ProgramResult r =
-        RunAgainstHangUp(IdentificationBytes() + identity.size() + 2, {"run", name}, "");
-    ::unlink(name);
-    EXPECT_EQ(r.status, cli::kExitSendFailed) << r.out << r.err;
-    EXPECT_EQ(r.err, kQuestionLine);
-    EXPECT_EQ(r.out.rfind("> *IDN?\n" + identity + "\n", 0), 0u) << r.out;
-    EXPECT_NE(r.out.find("ERROR SENDING THIS COMMAND"), std::string::npos) << r.out;
-    // At worst the query sent as the line dropped waits out its 5 s.
-    EXPECT_LT(elapsedMs_, 5000 + 3000);
-}
-
-INSTANTIATE_TEST_SUITE_P(OverBothLinks, CliFault, ::testing::Values(Link::Pty, Link::Tcp),
-                         LinkName);
-
-// Without a fault: the reply to the script's last line is printed before the
-// command ends, not lost with it.
-TEST(CliScript, LastRepliesArePrintedBeforeTheEnd) {
-    SimProcess sim({"--pty"});
-    sim.LinesUntilReady();
-    char name[] = "/tmp/orvane2-fault-XXXXXX.txt";
-    int fd = ::mkstemps(name, 4);
-    const std::string script = "\"*IDN?\r\n\"temp?\r\n";
-    ASSERT_EQ(::write(fd, script.data(), script.size()), static_cast<ssize_t>(script.size()));
-    ::close(fd);
-    ProgramResult r =
-        RunProgram(ORVANE2_CLI_PATH, {"--usb", sim.PtyPath(), "run", name}, "", {"NO_COLOR=1"});
-    ::unlink(name);
-    EXPECT_EQ(r.status, cli::kExitOk) << r.err;
-    const sim::InstrumentConfig c;
-    EXPECT_EQ(r.out, "> *IDN?\n" + sim::IdentityText(c) + "\n> temp?\n" +
-                         sim::MeasurementText(c.temperature) + "\n");
 }
 
 // A comms log in a folder that is not there, in either front end: a usage
@@ -182,14 +146,16 @@ class CliUpgradeSignal : public ::testing::TestWithParam<HeldSignal> {};
 TEST_P(CliUpgradeSignal, IsHeldUntilTheFlashIsWhole) {
     const HeldSignal row = GetParam();
     const std::string examples = ORVANE2_EXAMPLES_DIR;
-    ScratchFolder dir;
+    TempFolder dir;
     // Record 2's answer comes late, so the signals surely come while records are being sent.
     SimProcess sim({"--pty", "--bootloader", "late-at=2:2500,image=" + dir / "flash"});
     sim.LinesUntilReady();
-    ProgramResult r = RunProgram(
-        ORVANE2_CLI_PATH,
-        {"--usb", sim.PtyPath(), "upgrade", examples + "/upgrade/demo.upg", "--yes"}, "",
-        {"NO_COLOR=1"}, 30000, {}, {"Sending file", std::vector<int>(row.presses, row.sig)});
+    ProgramResult r =
+        RunProgram(ORVANE2_CLI_PATH,
+                   {"--usb", sim.PtyPath(), "upgrade", examples + "/upgrade/demo.upg", "--yes"},
+                   {.env = {"NO_COLOR=1"},
+                    .signalAfter = "Sending file",
+                    .signals = std::vector<int>(row.presses, row.sig)});
     const bool stopped = row.presses >= 3;
     EXPECT_NE(r.err.find(cli::kHoldNotice), std::string::npos) << r.err;
     EXPECT_EQ(r.err.find(cli::kHoldWarning) != std::string::npos, row.presses >= 2) << r.err;
@@ -198,7 +164,7 @@ TEST_P(CliUpgradeSignal, IsHeldUntilTheFlashIsWhole) {
         EXPECT_EQ(r.signal, row.sig);
     } else {
         EXPECT_EQ(r.status, 128 + row.sig) << r.out << r.err;
-        EXPECT_NE(r.out.find("Firmware sent OK"), std::string::npos) << r.out;
+        EXPECT_NE(r.out.find(firmware::kFirmwareSentLog), std::string::npos) << r.out;
         sim.Signal(SIGTERM);
         sim.Wait();  // the images are written on the restart; the wait only orders the reads
         std::ifstream firmware(examples + "/upgrade/firmware.txt", std::ios::binary);
@@ -287,7 +253,7 @@ TEST(ClosedStandardDescriptor, IsNeverTakenByThePort) {
         for (int fd : {0, 1, 2}) {
             SCOPED_TRACE((inSim ? "orvane2-sim without " : "orvane2-cli without ") +
                          std::to_string(fd));
-            ScratchFolder scratch;
+            TempFolder scratch;
             const std::string port = scratch / "port";
             SimProcess sim(
                 {"--trace", "--pty", "--link", port},
@@ -297,8 +263,8 @@ TEST(ClosedStandardDescriptor, IsNeverTakenByThePort) {
                 ::usleep(10000);
             const std::string command = !inSim && fd == 0 ? "console" : "identify";
             ProgramResult r = RunProgram(
-                ORVANE2_CLI_PATH, {"--trace", "--usb", port, command}, "", {"NO_COLOR=1"}, 10000,
-                {}, {}, {.closed = inSim ? -1 : fd, .fileSizeLimit = 0, .errFile = {}});
+                ORVANE2_CLI_PATH, {"--trace", "--usb", port, command},
+                {.env = {"NO_COLOR=1"}, .limitMs = 10000, .setup = {.closed = inSim ? -1 : fd}});
             EXPECT_EQ(r.status, cli::kExitOk) << r.err;
             if (inSim || fd == 2) {
                 EXPECT_NE(r.out.find(model), std::string::npos) << r.out;
@@ -317,19 +283,20 @@ TEST(ClosedStandardDescriptor, IsNeverTakenByThePort) {
 // says so where it has something to say, goes on (a lost comms log fails the
 // command at its end), and leaves no temporary file behind.
 TEST(FileSizeLimit, AWriteBeyondItFailsWithoutEndingTheProgram) {
-    ScratchFolder scratch;
-    ProgramResult cli = RunProgram(
-        ORVANE2_CLI_PATH, {"--demo", "--comms-log", scratch / "comms.log", "identify"}, "",
-        {"NO_COLOR=1"}, 30000, {}, {}, {.closed = -1, .fileSizeLimit = 100, .errFile = {}});
+    TempFolder scratch;
+    ProgramResult cli =
+        RunProgram(ORVANE2_CLI_PATH, {"--demo", "--comms-log", scratch / "comms.log", "identify"},
+                   {.env = {"NO_COLOR=1"}, .setup = {.fileSizeLimit = 100}});
     EXPECT_EQ(cli.status, cli::kExitOutputFailed) << "signal " << cli.signal;
     EXPECT_NE(cli.err.find(transport::kCommsLogOpenErrorText), std::string::npos) << cli.err;
 #ifdef ORVANE2_GUI_PATH
     // The first start writes the settings file, which the limit cuts short. The
     // window stays up until the run's time is over; stdin closed as well.
     ProgramResult gui =
-        RunProgram(ORVANE2_GUI_PATH, {}, "",
-                   {"XDG_CONFIG_HOME=" + scratch.path(), "QT_QPA_PLATFORM=offscreen"}, 3000, {}, {},
-                   {.closed = 0, .fileSizeLimit = 16, .errFile = {}});
+        RunProgram(ORVANE2_GUI_PATH, {},
+                   {.env = {"XDG_CONFIG_HOME=" + scratch.path(), "QT_QPA_PLATFORM=offscreen"},
+                    .limitMs = 3000,
+                    .setup = {.closed = 0, .fileSizeLimit = 16}});
     EXPECT_EQ(gui.signal, SIGKILL) << gui.err;
     // The folder is made just before the file is written; only the writers' lock file may be left
     // in it.

@@ -7,9 +7,6 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <stdexcept>
 
 namespace orvane::testing {
@@ -86,32 +83,6 @@ ScopedFileSizeLimit::~ScopedFileSizeLimit() {
     limit.rlim_cur = oldSoft_;
     ::setrlimit(RLIMIT_FSIZE, &limit);
     ::signal(SIGXFSZ, oldHandler_);
-}
-
-ScratchFolder::ScratchFolder() {
-    char pattern[] = "/tmp/orvane2-fault-XXXXXX";
-    if (!::mkdtemp(pattern)) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
-}
-
-ScratchFolder::~ScratchFolder() {
-    std::error_code ec;
-    for (auto it = std::filesystem::recursive_directory_iterator(path_, ec);
-         it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
-        if (it->is_directory(ec))
-            std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all, ec);
-    }
-    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ec);
-    std::filesystem::remove_all(path_, ec);
-}
-
-void ScratchFolder::Write(const std::string& name, const std::string& bytes) const {
-    std::ofstream(*this / name, std::ios::binary) << bytes;
-}
-
-std::string ScratchFolder::Read(const std::string& name) const {
-    std::ifstream in(*this / name, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 }  // namespace orvane::testing

@@ -7,6 +7,8 @@
 #include <set>
 #include <string>
 
+#include "support/temp_folder.h"
+
 namespace orvane::testing {
 
 // The descriptors this process has open, as "fd -> what it refers to" lines.
@@ -50,21 +52,6 @@ class ScopedFileSizeLimit {
     void (*oldHandler_)(int) = nullptr;
 };
 
-// A fresh folder under /tmp, removed with everything in it (permissions restored
-// first) at the end.
-class ScratchFolder {
-  public:
-    ScratchFolder();
-    ~ScratchFolder();
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-    const std::string& path() const { return path_; }
-    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-    void Write(const std::string& name, const std::string& bytes) const;
-    std::string Read(const std::string& name) const;
-
-  private:
-    std::string path_;
-};
+// The old name of the shared temp folder, until its last user moves to TempFolder.
 
 }  // namespace orvane::testing

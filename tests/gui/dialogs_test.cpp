@@ -12,7 +12,6 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTextEdit>
-#include <fstream>
 #include <span>
 #include <thread>
 
@@ -51,12 +50,12 @@ std::pair<QString, QColor> LineWith(QTextDocument& doc, const QString& fragment)
 TEST_F(DialogsTest, FirmwareFilesListShowsTheMissingFileInRedAndOnlyCancels) {
     // A main hex file and its DSP companion; the FPGA file is missing.
     const std::string hex = ":0400000001020304F2\r\n:00000001FF\r\n";
-    std::ofstream(dir() + "/AB_1234.hex") << hex;
-    std::ofstream(dir() + "/DSP_1234.hex") << hex;
+    folder().Write("DSP_1234.hex", hex);
     firmware::LoadPlan plan;
     bool planError = false;
     gui::MessageBoxWindow boxesForPlan(nullptr);
-    int count = firmware::BuildHexLoadPlan(boxesForPlan, dir() + "/AB_1234.hex", plan, planError);
+    int count = firmware::BuildHexLoadPlan(boxesForPlan, folder().Write("AB_1234.hex", hex), plan,
+                                           planError);
     ASSERT_EQ(count, 3);
     auto rtf =
         firmware::BuildPlanPreview(std::span(plan.slots[0].data(), static_cast<std::size_t>(count)),
@@ -64,43 +63,27 @@ TEST_F(DialogsTest, FirmwareFilesListShowsTheMissingFileInRedAndOnlyCancels) {
     ASSERT_TRUE(rtf);
     ASSERT_TRUE(planError);
 
-    int tries = 0;
-    auto look = [&](QDialog& d) {
-        ++tries;
-        EXPECT_EQ(d.windowTitle(), firmware::kFilesListTitle);
-        auto* text = Child<QTextEdit>(d, ui::kFilesListTextId);
-        ASSERT_NE(text, nullptr);
-        EXPECT_TRUE(text->isReadOnly());
-        QTextDocument& doc = *text->document();
-        EXPECT_TRUE(doc.toPlainText().startsWith("Proposed Operation"))
-            << doc.toPlainText().toStdString();
-        auto [missing, red] = LineWith(doc, "fpg_1234.hex");
-        EXPECT_FALSE(missing.isEmpty()) << doc.toPlainText().toStdString();
-        EXPECT_EQ(red, QColor(255, 0, 0));
-        auto [present, black] = LineWith(doc, "dsp_1234.hex");
-        EXPECT_NE(black, QColor(255, 0, 0)) << present.toStdString();
-        // The columns line up only in a fixed-pitch face.
-        QTextCursor c(doc.findBlock(doc.toPlainText().indexOf("dsp_1234.hex")));
-        EXPECT_TRUE(QFontInfo(c.charFormat().font()).fixedPitch());
-
-        auto* accept = Child<QPushButton>(d, ui::kFilesListAcceptId);
-        auto* cancel = Child<QPushButton>(d, ui::kFilesListCancelId);
-        EXPECT_FALSE(accept->isEnabled());
-        EXPECT_TRUE(cancel->isDefault());
-        if (tries == 1) {
+    // Cancel is the default; Escape, or even an Accept forced past the disabled
+    // button, is Cancel too.
+    for (auto close : {+[](QDialog& d) { QTest::keyClick(&d, Qt::Key_Escape); },
+                       +[](QDialog& d) { d.done(ui::kFilesListAcceptId); }}) {
+        dialogs.push_back([&](QDialog& d) {
+            QTextDocument& doc = *Child<QTextEdit>(d, ui::kFilesListTextId)->document();
+            auto [missing, red] = LineWith(doc, "fpg_1234.hex");
+            EXPECT_EQ(red, QColor(255, 0, 0)) << doc.toPlainText().toStdString();
+            auto [present, black] = LineWith(doc, "dsp_1234.hex");
+            EXPECT_NE(black, QColor(255, 0, 0)) << present.toStdString();
+            // The columns line up only in a fixed-pitch face.
+            QTextCursor c(doc.findBlock(doc.toPlainText().indexOf("dsp_1234.hex")));
+            EXPECT_TRUE(QFontInfo(c.charFormat().font()).fixedPitch());
+            EXPECT_FALSE(Child<QPushButton>(d, ui::kFilesListAcceptId)->isEnabled());
+            EXPECT_TRUE(Child<QPushButton>(d, ui::kFilesListCancelId)->isDefault());
             Screenshot(d, "firmware-files-list");
-            QTest::mouseClick(cancel, Qt::LeftButton);
-        } else {
-            // Escape, or even an Accept forced past the disabled button, is Cancel.
-            d.done(ui::kFilesListAcceptId);
-        }
-    };
-    dialogs.push_back(look);
-    dialogs.push_back(look);
-    gui::FilesListDialogWindow first(nullptr);
-    EXPECT_EQ(firmware::RunFilesListDialog(first, planError, *rtf), ui::kFilesListCancelId);
-    gui::FilesListDialogWindow second(nullptr);
-    EXPECT_EQ(firmware::RunFilesListDialog(second, planError, *rtf), ui::kFilesListCancelId);
+            close(d);
+        });
+        gui::FilesListDialogWindow window(nullptr);
+        EXPECT_EQ(firmware::RunFilesListDialog(window, planError, *rtf), ui::kFilesListCancelId);
+    }
 }
 
 // The comms log reports a failed write from the thread that wrote, the
@@ -172,27 +155,21 @@ TEST_F(DialogsTest, FindsTheWaylandDisplayThatAnswers) {
     ::close(listener);
 }
 
+// The program's own options are taken out; Qt's are left for Qt.
 TEST(GuiOptions, TakesItsOwnOptionsAndLeavesTheRest) {
     gui::GuiOptions o;
     std::string error;
-    const char* args[] = {"orvane2",      "--demo", "--trace", "--comms-log",
-                          "/tmp/log.txt", "-d1",    "-style",  "fusion"};
-    ASSERT_TRUE(gui::ParseGuiOptions(8, args, o, error)) << error;
-    EXPECT_TRUE(o.demo);
-    EXPECT_TRUE(o.trace);
+    const char* args[] = {"orvane2", "--demo", "--trace", "--comms-log=/tmp/log.txt",
+                          "-d1",     "-style", "fusion"};
+    ASSERT_TRUE(gui::ParseGuiOptions(7, args, o, error)) << error;
+    EXPECT_TRUE(o.demo && o.trace);
     EXPECT_EQ(o.commsLog, "/tmp/log.txt");
     EXPECT_EQ(o.rest, (std::vector<std::string>{"orvane2", "-d1", "-style", "fusion"}));
-
-    const char* joined[] = {"orvane2", "--comms-log=/tmp/x"};
-    ASSERT_TRUE(gui::ParseGuiOptions(2, joined, o, error));
-    EXPECT_EQ(o.commsLog, "/tmp/x");
-
-    const char* missing[] = {"orvane2", "--comms-log"};
-    EXPECT_FALSE(gui::ParseGuiOptions(2, missing, o, error));
-    EXPECT_NE(error.find("--comms-log"), std::string::npos);
-    const char* unknown[] = {"orvane2", "--dmeo"};
-    EXPECT_FALSE(gui::ParseGuiOptions(2, unknown, o, error));
-    EXPECT_NE(error.find("--dmeo"), std::string::npos);
+    for (const char* bad : {"--comms-log", "--dmeo"}) {
+        const char* wrong[] = {"orvane2", bad};
+        EXPECT_FALSE(gui::ParseGuiOptions(2, wrong, o, error));
+        EXPECT_NE(error.find(bad), std::string::npos);
+    }
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "gui/interaction.h"
+#include "support/temp_folder.h"
 #include "ui/message_box.h"
 
 namespace orvane::testing {
@@ -24,8 +25,9 @@ class GuiTest : public ::testing::Test {
     ~GuiTest() override;
 
     // A fresh folder for this test's files.
-    const std::string& dir() const { return dir_; }
-    std::string settingsFile() const { return dir_ + "/Orvaner.ini"; }
+    const TempFolder& folder() const { return dir_; }
+    const std::string& dir() const { return dir_.path(); }
+    std::string settingsFile() const { return dir_ / "Orvaner.ini"; }
 
     // Runs the event loop until done() or ms pass; false when time ran out.
     static bool WaitFor(const std::function<bool()>& done, int ms = 5000);
@@ -44,14 +46,12 @@ class GuiTest : public ::testing::Test {
     std::deque<ui::MessageAnswer> answers;
     // Called with each box before it is answered (for a screenshot).
     std::function<void(QMessageBox&)> onBox;
-    // File dialogs: what was asked, the file types each showed, and the paths
-    // to answer (cancel when none).
+    // File dialogs: what was asked, and the paths to answer (cancel when none).
     std::vector<gui::FileDialogCall> fileDialogs;
-    std::vector<QStringList> fileTypesShown;
     std::deque<std::optional<std::string>> files;
 
   private:
-    std::string dir_;
+    TempFolder dir_;
 };
 
 // Finds a dialog's child by its object name (the design's control id).

@@ -1,7 +1,7 @@
 // The main window through its real widgets, against the simulated instrument:
-// the Connect dialog at start, USB and LAN connections, typing, history,
-// picking an echo, Convert Binary, saving, losing the instrument, the menu and
-// the window's size.
+// the flows a user goes through, and what of them is Qt's own (keys, focus,
+// clicks, fonts, the window's size). What the shell decides is tested on the
+// shell with in-memory controls.
 
 #include "gui/main_window.h"
 
@@ -9,8 +9,6 @@
 
 #include <QComboBox>
 #include <QLabel>
-#include <QListWidget>
-#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -18,8 +16,6 @@
 #include <QTextBlock>
 #include <QTextEdit>
 #include <QTreeWidget>
-#include <fstream>
-#include <sstream>
 
 #include "app/instrument_info.h"
 #include "app/shell_texts.h"
@@ -32,12 +28,9 @@
 #include "gui/lan_find_window.h"
 #include "gui_fixture.h"
 #include "platform/ini_file.h"
-#include "script/script_texts.h"
-#include "sim/binary_value.h"
-#include "sim/pty_endpoint.h"
+#include "sim/command_interpreter.h"
 #include "sim/tcp_endpoint.h"
 #include "support/lan_lab.h"
-#include "transport/channel.h"
 #include "ui/app_strings.h"
 #include "ui/command_ids.h"
 #include "ui/files_list_window.h"
@@ -59,13 +52,6 @@ std::string Identity(const sim::InstrumentConfig& config = {}) {
 std::string CaptionFor(const std::string& tag, const sim::InstrumentConfig& config = {}) {
     std::string id = Identity(config);
     return app::WindowTitle() + "     " + tag + id.substr(id.find(','));
-}
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
 }
 
 class MainWindowTest : public orvane::testing::GuiTest {
@@ -112,49 +98,30 @@ TEST_F(MainWindowTest, OpensTheConnectDialogAtStartAndConnectsOverAPseudoTermina
     ASSERT_FALSE(demo.DevicePath().empty()) << demo.Problems();
 
     dialogs.push_back([&](QDialog& d) {
-        EXPECT_EQ(d.objectName(), "connectDialog");
-        EXPECT_EQ(d.windowTitle(), gui::kConnectDialogTitle);
         EXPECT_EQ(Child<QComboBox>(d, gui::kInterfaceListId)->currentText(), kUsb);
         EXPECT_EQ(Child<QComboBox>(d, gui::kComPortListId)->currentText().toStdString(),
                   demo.DevicePath());
-        EXPECT_EQ(Child<QComboBox>(d, gui::kBaudRateListId)->currentText(), "19200");
-        EXPECT_FALSE(Child<QComboBox>(d, gui::kBaudRateListId)->isEnabled());  // USB runs at 19200
-        EXPECT_EQ(Child<QLabel>(d, gui::kPortLabelId)->text(), connection::kLabelComPort);
-        EXPECT_TRUE(Child<QPushButton>(d, gui::kTestButtonId)->isVisible());
-        EXPECT_FALSE(Child<QLineEdit>(d, gui::kIpAddressId)->isVisible());
-        EXPECT_FALSE(Child<QPushButton>(d, gui::kSearchButtonId)->isVisible());
         Screenshot(d, "connect-dialog-usb");
         QTest::mouseClick(Child<QPushButton>(d, gui::kConnectButtonId), Qt::LeftButton);
     });
     gui::MainWindow w(Options(&demo));
-    // Before the loop runs: everything disabled, the Instrument items grayed.
-    EXPECT_FALSE(w.commandLine()->isEnabled());
-    EXPECT_FALSE(w.MenuAction(ui::kCmdUpgradeFirmware)->isEnabled());
-    EXPECT_EQ(w.infoPane()->toPlainText(), app::kInfoNoConnection);
     w.show();
 
     ASSERT_TRUE(WaitFor([&] { return Connected(w); }));
-    EXPECT_EQ(dialogsSeen, std::vector<std::string>{"connectDialog"});
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].caption, connection::kTestConnectionCaption);
     EXPECT_EQ(boxes[0].text.rfind(connection::kConnectionSuccessful, 0), 0u) << boxes[0].text;
     EXPECT_EQ(w.windowTitle().toStdString(), CaptionFor("USB", config));
     EXPECT_TRUE(w.MenuAction(ui::kCmdUpgradeFirmware)->isEnabled());
-    EXPECT_TRUE(w.MenuAction(ui::kCmdSetDateTime)->isEnabled());
     EXPECT_EQ(w.focusWidget(), w.commandLine());
 
-    // The pane: bold headings, plain values, the calibration warning in red.
+    // The pane: plain values, the calibration warning in bold red.
     QTextDocument* info = w.infoPane()->document();
-    const QString text = info->toPlainText();
-    EXPECT_TRUE(text.contains("  Model:  TRV8844")) << text.toStdString();
-    EXPECT_TRUE(text.contains(app::kInfoOverdueWarning)) << text.toStdString();
     auto formatAt = [&](const QString& fragment) {
         QTextCursor c(info);
-        c.setPosition(static_cast<int>(text.indexOf(fragment)) + 1);
+        c.setPosition(static_cast<int>(info->toPlainText().indexOf(fragment)) + 1);
         return c.charFormat();
     };
-    EXPECT_EQ(formatAt("Connection Info.").fontWeight(), QFont::Bold);
-    EXPECT_EQ(formatAt("TRV8844").fontWeight(), QFont::Normal);
+    EXPECT_EQ(formatAt(QString::fromStdString(config.model)).fontWeight(), QFont::Normal);
     QTextCharFormat warning = formatAt(QString(app::kInfoOverdueWarning).trimmed());
     EXPECT_EQ(warning.fontWeight(), QFont::Bold);
     EXPECT_EQ(warning.foreground().color(), QColor(255, 40, 40));
@@ -180,20 +147,12 @@ TEST_F(MainWindowTest, SendsTypedLinesWalksTheHistoryPicksEchoesAndSaves) {
     EXPECT_EQ(w.commandLine()->selectedText(), "*IDN?");
 
     Type(w, "temp?");
-    Type(w, "freq?");
-    ASSERT_TRUE(WaitFor([&] { return Results(w).find("> freq?\n") != std::string::npos; }));
-    auto key = [&](Qt::Key k) {
-        QTest::keyClick(w.commandLine(), k);
+    ASSERT_TRUE(WaitFor([&] { return Results(w).find("> temp?\n") != std::string::npos; }));
+    for (const char* previous : {"*IDN?", "temp?"}) {  // the oldest, then round to the newest
+        QTest::keyClick(w.commandLine(), Qt::Key_Up);
         Settle();
-    };
-    key(Qt::Key_Up);
-    EXPECT_EQ(w.commandLine()->text(), "temp?");
-    key(Qt::Key_Up);
-    EXPECT_EQ(w.commandLine()->text(), "*IDN?");
-    key(Qt::Key_Up);
-    EXPECT_EQ(w.commandLine()->text(), "freq?");  // wraps round
-    key(Qt::Key_Down);
-    EXPECT_EQ(w.commandLine()->text(), "*IDN?");
+        EXPECT_EQ(w.commandLine()->text(), previous);
+    }
 
     // A click on the echo line brings its command back; one on a reply does not.
     w.commandLine()->clear();
@@ -219,38 +178,12 @@ TEST_F(MainWindowTest, SendsTypedLinesWalksTheHistoryPicksEchoesAndSaves) {
     EXPECT_EQ(pane->textCursor().selectedText().size(), pane->toPlainText().size());
     EXPECT_EQ(w.focusWidget(), w.commandLine());
 
-    // Convert Binary: checked at start, each choice flips the mark. Off, the
-    // value's four bytes are shown (and saved) as they came.
-    const sim::BinaryValue value = sim::EncodeBinaryValue(sim::InstrumentConfig{}.reading);
-    const std::string decoded = transport::BinaryValueText(value.data());
-    const std::string raw(value.begin(), value.end());
-    QAction* convert = w.MenuAction(ui::kCmdConvertBinary);
-    EXPECT_TRUE(convert->isChecked());
-    Type(w, "readbin?");
-    ASSERT_TRUE(
-        WaitFor([&] { return Results(w).find(std::string(decoded) + "\n") != std::string::npos; }));
-    convert->trigger();
-    EXPECT_FALSE(convert->isChecked());
-    EXPECT_FALSE(w.shell().convertBinary());
-    Type(w, "readbin?");
-    ASSERT_TRUE(WaitFor(
-        [&] { return w.shell().ui().results.Text().find(raw + "\r\n") != std::string::npos; }));
-    convert->trigger();
-    EXPECT_TRUE(convert->isChecked());
-
-    // Save to File: CR LF line ends, nothing after the last line.
-    const std::string path = dir() + "/results.txt";
-    files.push_back(path);
+    // Save to File writes what the pane holds, with CR LF line ends.
+    files.push_back(folder() / "results.txt");
     w.MenuAction(ui::kCmdSaveToFile)->trigger();
-    ASSERT_EQ(fileDialogs.size(), 1u);
-    EXPECT_TRUE(fileDialogs[0].save);
-    EXPECT_TRUE(fileDialogs[0].request.overwritePrompt);
-    EXPECT_EQ(fileTypesShown[0], QStringList{"Text File *.txt (*.txt)"});
-    const std::string saved = ReadFile(path);
+    const std::string saved = folder().Read("results.txt");
     EXPECT_EQ(saved, w.shell().ui().results.Text());
-    EXPECT_EQ(saved.rfind("> *IDN?\r\n" + Identity() + "\r\n", 0), 0u);
-    EXPECT_NE(saved.find(raw + "\r\n"), std::string::npos);
-    EXPECT_EQ(saved.substr(saved.size() - 2), "\r\n");
+    EXPECT_EQ(saved.rfind("> *IDN?\r\n" + Identity() + "\r\n", 0), 0u) << saved;
     EXPECT_TRUE(boxes.size() == 1u);  // only the connect message
 
     // Cancelling the dialog is no failure.
@@ -258,8 +191,8 @@ TEST_F(MainWindowTest, SendsTypedLinesWalksTheHistoryPicksEchoesAndSaves) {
     EXPECT_EQ(fileDialogs.size(), 2u);
     EXPECT_EQ(boxes.size(), 1u);
 
-    // After a reconnect the keyboard is back in the command line, the last
-    // command selected so that the next one replaces it.
+    // After a reconnect the keyboard is back in the command line, its text
+    // selected so that the next typing replaces it.
     w.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
     ExpectConnectPressed();
@@ -267,7 +200,7 @@ TEST_F(MainWindowTest, SendsTypedLinesWalksTheHistoryPicksEchoesAndSaves) {
     ASSERT_TRUE(WaitFor([&] { return Connected(w); }));
     EXPECT_EQ(QApplication::activeWindow(), &w);
     EXPECT_EQ(w.focusWidget(), w.commandLine());
-    EXPECT_EQ(w.commandLine()->selectedText(), "readbin?");
+    EXPECT_EQ(w.commandLine()->selectedText(), "*IDN?");
 
     Screenshot(w, "main-window-console");
 }
@@ -284,20 +217,7 @@ TEST_F(MainWindowTest, ConnectsOverLanAndOffersToReestablishAfterAnUnplug) {
         QTest::keyClick(kinds, Qt::Key_Down);  // USB
         QTest::keyClick(kinds, Qt::Key_Down);  // LAN
         ASSERT_EQ(kinds->currentText(), kLan);
-        EXPECT_EQ(Child<QLabel>(d, gui::kPortLabelId)->text(), connection::kLabelIpAddress);
-        EXPECT_FALSE(Child<QComboBox>(d, gui::kComPortListId)->isVisible());
-        EXPECT_FALSE(Child<QComboBox>(d, gui::kBaudRateListId)->isVisible());
-        EXPECT_TRUE(Child<QPushButton>(d, gui::kSearchButtonId)->isVisible());
         auto* ip = Child<QLineEdit>(d, gui::kIpAddressId);
-        ASSERT_TRUE(ip->isVisible());
-
-        // No address: told so, and the dialog stays.
-        QTest::mouseClick(Child<QPushButton>(d, gui::kConnectButtonId), Qt::LeftButton);
-        ASSERT_EQ(boxes.size(), 1u);
-        EXPECT_EQ(boxes[0].text, connection::kPleaseEnterIp);
-        EXPECT_EQ(boxes[0].caption, connection::kTestConnectionCaption);
-        EXPECT_TRUE(d.isVisible());
-
         QTest::keyClicks(ip, "127.0.0.1.x");  // the validator keeps it an address
         EXPECT_EQ(ip->text(), "127.0.0.1");
         Screenshot(d, "connect-dialog-lan");
@@ -324,13 +244,13 @@ TEST_F(MainWindowTest, ConnectsOverLanAndOffersToReestablishAfterAnUnplug) {
     ASSERT_TRUE(WaitFor([&] { return !boxes.empty(); }));
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, app::kReestablishQuestion);
-    EXPECT_EQ(boxes[0].caption, ui::kAppName);
-    EXPECT_EQ(boxes[0].buttons, ui::MessageButtons::YesNo);
-    EXPECT_EQ(boxes[0].icon, ui::MessageIcon::Warning);
     ASSERT_TRUE(WaitFor([&] { return Connected(w); }));
     onBox = nullptr;
     Type(w, "temp?");
-    ASSERT_TRUE(WaitFor([&] { return Results(w).find("2.35000E+01") != std::string::npos; }));
+    ASSERT_TRUE(WaitFor([&] {
+        return Results(w).find(sim::MeasurementText(sim::InstrumentConfig{}.temperature)) !=
+               std::string::npos;
+    }));
 
     // Again, and No: disconnected, the caption still naming the instrument.
     answers.push_back(ui::MessageAnswer::No);
@@ -339,8 +259,6 @@ TEST_F(MainWindowTest, ConnectsOverLanAndOffersToReestablishAfterAnUnplug) {
     Settle(50);
     EXPECT_FALSE(w.shell().record().instrumentReady);
     EXPECT_FALSE(w.commandLine()->isEnabled());
-    EXPECT_FALSE(w.sendButton()->isEnabled());
-    EXPECT_FALSE(w.MenuAction(ui::kCmdSetDateTime)->isEnabled());
     EXPECT_EQ(w.infoPane()->toPlainText(), app::kInfoNoConnection);
     EXPECT_EQ(w.windowTitle().toStdString(), CaptionFor("LAN"));
     EXPECT_EQ(dialogsSeen.size(), 1u);
@@ -357,31 +275,25 @@ TEST_F(MainWindowTest, LoadsRunsAndStopsAScript) {
     w.show();
     ASSERT_TRUE(WaitFor([&] { return Connected(w); }));
 
-    const std::string script = dir() + "/check.txt";
-    std::ofstream(script) << "; a check of the demo instrument\r\n#echo,Script start\r\n\"*IDN?\r\n"
-                             "\"temp?\r\n#pause,30\r\n\"freq?\r\n";
+    const std::string script =
+        folder().Write("check.txt",
+                       "; a check of the demo instrument\r\n#echo,Script start\r\n\"*IDN?\r\n"
+                       "\"temp?\r\n#pause,30\r\n\"freq?\r\n");
     files.push_back(script);
     w.MenuAction(ui::kCmdScript)->trigger();
-    ASSERT_EQ(fileDialogs.size(), 1u);
-    EXPECT_FALSE(fileDialogs[0].save);
-    EXPECT_TRUE(fileDialogs[0].request.fileMustExist);
-    EXPECT_EQ(fileDialogs[0].request.title, script::kSelectScriptTitle);
-
-    // Script mode: the list and its buttons instead of the command line, and
-    // both panes shorter.
+    // Script mode: the list and its buttons instead of the command line.
     ASSERT_EQ(w.scriptList()->count(), 6);
     EXPECT_TRUE(w.scriptList()->isVisible());
     EXPECT_FALSE(w.commandLine()->isVisible());
-    EXPECT_FALSE(w.sendButton()->isVisible());
-    EXPECT_EQ(w.resultsPane()->height(), 384);
-    EXPECT_EQ(w.infoPane()->height(), 384);
-    EXPECT_LT(w.infoPane()->geometry().bottom(), w.scriptList()->geometry().top());
     EXPECT_EQ(w.runButton()->text(), "Run");
 
     QTest::mouseClick(w.runButton(), Qt::LeftButton);
     EXPECT_EQ(w.runButton()->text(), "Stop");
     EXPECT_FALSE(w.stepButton()->isEnabled());
-    ASSERT_TRUE(WaitFor([&] { return Results(w).find("2.35000E+01") != std::string::npos; }));
+    ASSERT_TRUE(WaitFor([&] {
+        return Results(w).find(sim::MeasurementText(sim::InstrumentConfig{}.temperature)) !=
+               std::string::npos;
+    }));
     Screenshot(w, "main-window-script");
 
     // The pause holds the run; Stop ends it before the next line.
@@ -395,8 +307,6 @@ TEST_F(MainWindowTest, LoadsRunsAndStopsAScript) {
     QTest::mouseClick(w.closeButton(), Qt::LeftButton);
     EXPECT_FALSE(w.scriptList()->isVisible());
     EXPECT_TRUE(w.commandLine()->isVisible());
-    EXPECT_EQ(w.resultsPane()->height(), 514);
-    EXPECT_EQ(w.infoPane()->height(), 514);
 }
 
 TEST_F(MainWindowTest, SearchesTheLanAndConnectsToTheInstrumentChosen) {
@@ -417,20 +327,12 @@ TEST_F(MainWindowTest, SearchesTheLanAndConnectsToTheInstrumentChosen) {
         QTest::keyClick(kinds, Qt::Key_Down);
         ASSERT_EQ(kinds->currentText(), kLan);
         auto* search = Child<QPushButton>(d, gui::kSearchButtonId);
-        EXPECT_FALSE(search->icon().isNull());
         dialogs.push_front([&](QDialog& find) {
             EXPECT_EQ(find.windowTitle(), connection::kLanFindDialogTitle);
             auto* list = Child<QTreeWidget>(find, gui::kLanFindListId);
             auto* ok = Child<QPushButton>(find, gui::kLanFindOkId);
             ASSERT_EQ(list->topLevelItemCount(), 3);
-            EXPECT_EQ(list->headerItem()->text(0), connection::kColumnIpAddress);
-            EXPECT_EQ(list->headerItem()->text(1), connection::kColumnInstrument);
-            const int width = list->viewport()->width();
-            EXPECT_NEAR(list->columnWidth(0), width * 30 / 100, 1);
-            EXPECT_NEAR(list->columnWidth(1), width * 70 / 100, 1);
-            EXPECT_EQ(list->selectionBehavior(), QAbstractItemView::SelectRows);
             EXPECT_EQ(list->topLevelItem(1)->text(1).toStdString(), sim::IdentityText(second));
-            EXPECT_EQ(list->topLevelItem(2)->text(1), connection::kConnectionFailed1);
             EXPECT_FALSE(ok->isEnabled());  // several rows: nothing chosen yet
             QTreeWidgetItem* row = list->topLevelItem(1);
             QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
@@ -464,10 +366,8 @@ TEST_F(MainWindowTest, UpgradesTheFirmwareThroughThePreviewToFinished) {
     ASSERT_TRUE(WaitFor([&] { return Connected(w); }));
     boxes.clear();
 
-    std::ofstream(dir() + "/fw.hex")
-        << ":0400000001020304F2\r\n:0400040005060708DE\r\n:00000001FF\r\n";
-    std::ofstream(dir() + "/fw.upg") << "TARGET,TRV88,3,gteq\nLOAD,0,fw.hex\n";
-    files.push_back(dir() + "/fw.upg");
+    folder().Write("fw.hex", ":0400000001020304F2\r\n:0400040005060708DE\r\n:00000001FF\r\n");
+    files.push_back(folder().Write("fw.upg", "TARGET,TRV88,3,gteq\nLOAD,0,fw.hex\n"));
     dialogs.push_back([](QDialog& d) {
         EXPECT_EQ(d.windowTitle(), firmware::kFilesListTitle);
         auto* accept = Child<QPushButton>(d, ui::kFilesListAcceptId);
@@ -502,8 +402,6 @@ TEST_F(MainWindowTest, UpgradesTheFirmwareThroughThePreviewToFinished) {
     });
     w.MenuAction(ui::kCmdUpgradeFirmware)->trigger();
     EXPECT_TRUE(dialogs.empty());
-    ASSERT_EQ(fileDialogs.size(), 1u);
-    EXPECT_EQ(fileDialogs[0].request.title, firmware::kSelectFirmwareFileTitle);
     EXPECT_TRUE(boxes.empty()) << boxes[0].text;
 
     // The instrument answers as an application again, on the same window.
@@ -513,7 +411,9 @@ TEST_F(MainWindowTest, UpgradesTheFirmwareThroughThePreviewToFinished) {
     EXPECT_TRUE(WaitFor([&] { return Results(w).find(Identity()) != std::string::npos; }));
 }
 
-TEST_F(MainWindowTest, LaysOutTheControlsAndKeepsTheSizeTheUserMade) {
+// The layout itself is the shell's; the window applies the saved size, keeps to
+// at least half the design size, and saves the size the user made.
+TEST_F(MainWindowTest, KeepsTheSizeTheUserMadeAndOpensAboutByItsKeys) {
     {
         platform::IniFile ini(settingsFile());
         ini.WriteInt("Init", "MainWindowWidth", 908);
@@ -524,29 +424,26 @@ TEST_F(MainWindowTest, LaysOutTheControlsAndKeepsTheSizeTheUserMade) {
     w->show();
     ASSERT_TRUE(WaitFor([&] { return dialogs.empty(); }));
     EXPECT_EQ(w->OuterSize(), (ui::Size{908, 658}));
-
-    // 100 wider and 50 taller than the design: the panes grow, the rest moves.
-    const QSize client = w->centralWidget()->size();
-    EXPECT_EQ(w->resultsPane()->geometry(), QRect(6, 6, 748, 564));
-    EXPECT_EQ(w->infoPane()->geometry(), QRect(client.width() - 144, 6, 138, 564));
-    EXPECT_EQ(w->commandLine()->geometry(), QRect(6, client.height() - 30, 806, 24));
-    EXPECT_EQ(w->sendButton()->geometry(),
-              QRect(client.width() - 81, client.height() - 30, 75, 24));
-    EXPECT_EQ(w->runButton()->geometry(),
-              QRect(client.width() - 81, client.height() - 158, 75, 24));
+    // The results line up only in a fixed-pitch face, whatever fonts the machine has.
     EXPECT_TRUE(QFontInfo(w->resultsPane()->font()).fixedPitch());
-    EXPECT_TRUE(w->sendButton()->font().bold());
-    EXPECT_FALSE(w->commandLine()->font().bold());
-
-    // The script panel's heights, for both panes.
-    w->shell().SetScriptPanelShown(true);
-    EXPECT_EQ(w->resultsPane()->height(), 434);
-    EXPECT_EQ(w->infoPane()->height(), 434);
-    w->shell().SetScriptPanelShown(false);
-
-    // Never below half the design size.
     w->resize(10, 10);
     EXPECT_EQ(w->OuterSize(), (ui::Size{404, 304}));
+
+    // Alt+/ and Alt+? both bring up About.
+    for (auto [key, modifiers] :
+         {std::pair{Qt::Key_Slash, Qt::KeyboardModifiers(Qt::AltModifier)},
+          std::pair{Qt::Key_Question, Qt::AltModifier | Qt::ShiftModifier}}) {
+        dialogs.push_back([&](QDialog& d) {
+            EXPECT_EQ(d.windowTitle(), gui::kAboutTitle);
+            Screenshot(d, "about-dialog");
+            QTest::mouseClick(Child<QPushButton>(d, gui::kAboutOkId), Qt::LeftButton);
+        });
+        w->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+        QTest::keyClick(w.get(), key, modifiers);
+        EXPECT_TRUE(dialogs.empty());
+    }
+    EXPECT_EQ(dialogsSeen.size(), 3u);
 
     w->resize(1000 - gui::kFrameAllowance.width, 700 - gui::kFrameAllowance.height);
     w->close();
@@ -554,67 +451,6 @@ TEST_F(MainWindowTest, LaysOutTheControlsAndKeepsTheSizeTheUserMade) {
     platform::IniFile ini(settingsFile());
     EXPECT_EQ(ini.ReadInt("Init", "MainWindowWidth", -1), 1000);
     EXPECT_EQ(ini.ReadInt("Init", "MainWindowHeight", -1), 700);
-}
-
-TEST_F(MainWindowTest, HasTheMenuItsAcceleratorsAndTheAboutBox) {
-    dialogs.push_back([](QDialog& d) { d.reject(); });
-    gui::MainWindow w(Options());
-    w.show();
-    ASSERT_TRUE(WaitFor([&] { return dialogs.empty(); }));
-    EXPECT_EQ(w.windowTitle().toStdString(), "Orvane2 v1_4");
-    w.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
-
-    QStringList titles;
-    for (QAction* a : w.menuBar()->actions()) titles << a->text();
-    EXPECT_EQ(titles, (QStringList{gui::kMenuResult, gui::kMenuScript, gui::kMenuConfigure,
-                                   gui::kMenuInstrument}));
-    auto* corner = qobject_cast<QMenuBar*>(w.menuBar()->cornerWidget(Qt::TopRightCorner));
-    ASSERT_NE(corner, nullptr);
-    ASSERT_EQ(corner->actions().size(), 1);
-    EXPECT_EQ(corner->actions()[0]->text(), gui::kMenuHelp);
-
-    const std::pair<int, const char*> items[] = {
-        {ui::kCmdClearResults, gui::kItemClearResults},
-        {ui::kCmdSaveToFile, gui::kItemSaveToFile},
-        {ui::kCmdConvertBinary, gui::kItemConvertBinary},
-        {ui::kCmdScript, gui::kMenuScript},
-        {ui::kCmdConnection, gui::kItemConnection},
-        {ui::kCmdDisconnect, gui::kItemDisconnect},
-        {ui::kCmdUpgradeFirmware, gui::kItemUpgradeFirmware},
-        {ui::kCmdSetDateTime, gui::kItemSetDateTime},
-        {ui::kCmdAbout, gui::kItemAbout},
-    };
-    for (auto [id, text] : items) {
-        QAction* a = w.MenuAction(id);
-        ASSERT_NE(a, nullptr) << id;
-        EXPECT_EQ(a->text(), text);
-        EXPECT_EQ(a->data().toInt(), id);
-        bool instrument = id == ui::kCmdUpgradeFirmware || id == ui::kCmdSetDateTime;
-        EXPECT_EQ(a->isEnabled(), !instrument) << text;
-        EXPECT_EQ(a->isChecked(), id == ui::kCmdConvertBinary) << text;
-    }
-
-    // Alt+/ and Alt+? both bring up About.
-    auto expectAbout = [&] {
-        dialogs.push_back([&](QDialog& d) {
-            EXPECT_EQ(d.windowTitle(), gui::kAboutTitle);
-            EXPECT_EQ(Child<QLabel>(d, gui::kAboutProductId)->text(), ui::kAppName);
-            EXPECT_EQ(Child<QLabel>(d, gui::kAboutVersionId)->text(), ui::kAppVersion);
-            EXPECT_EQ(Child<QLabel>(d, gui::kAboutNoticeId)->text(), ui::kAppNotice);
-            Screenshot(d, "about-dialog");
-            QTest::mouseClick(Child<QPushButton>(d, gui::kAboutOkId), Qt::LeftButton);
-        });
-    };
-    expectAbout();
-    QTest::keyClick(&w, Qt::Key_Slash, Qt::AltModifier);
-    EXPECT_TRUE(dialogs.empty());
-    expectAbout();
-    w.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
-    QTest::keyClick(&w, Qt::Key_Question, Qt::AltModifier | Qt::ShiftModifier);
-    EXPECT_TRUE(dialogs.empty());
-    EXPECT_EQ(dialogsSeen.size(), 3u);
 }
 
 }  // namespace

@@ -1,84 +1,99 @@
-// Spawns orvane2-sim as other tests and the benchmarks will, and talks to it.
+// What a user of orvane2-sim relies on that the tests driving it do not show:
+// its usage errors, the pty link it makes (never over a file), and both links
+// served until it is told to stop. Its answers, faults and flash images are
+// what every process test of the command line and the desktop program drives.
 
+#include <arpa/inet.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <spawn.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
-#include <cstdlib>
 #include <string>
-#include <thread>
 #include <vector>
 
-#include "io_helpers.h"
-#include "platform/product.h"
 #include "sim/instrument_config.h"
 #include "sim/sim_options.h"
+#include "support/posix_peers.h"
+#include "support/run_program.h"
 #include "support/sim_process.h"
+#include "support/temp_folder.h"
 
-using namespace std::string_view_literals;
-using namespace orvane::sim::testio;
-using orvane::sim::IdentityText;
-using orvane::sim::InstrumentConfig;
-using orvane::testing::SimProcess;
-
+namespace orvane::testing {
 namespace {
 
-std::string ValueAfter(const std::string& line, const std::string& prefix) {
-    return line.rfind(prefix, 0) == 0 ? line.substr(prefix.size()) : std::string();
+TEST(SimExecutable, UsageErrorsNameWhatWasWrongAndExit64) {
+    struct Row {
+        const char* name;
+        std::vector<std::string> args;  // the last one is what the message must name
+    };
+    const Row rows[] = {
+        {"port out of range", {"--tcp", "127.0.0.1:99999"}},
+        {"unknown option", {"--frob"}},
+        {"not a number", {"--trickle", "x"}},
+        {"bootloader value missing", {"--bootloader", "erase-ms="}},
+        {"fill past a byte", {"--bootloader", "fill=256"}},
+        {"late without its time", {"--bootloader", "late-at=3:"}},
+        {"unknown bootloader setting", {"--bootloader", "colour=red"}},
+        {"unknown discovery method", {"--discover", "all"}},
+        {"answer the method cannot carry", {"--discover", "both", "--discover-answer", "short"}},
+        {"discovery address", {"--discover", "echo", "--discover-on", "127.0.0.300"}},
+        {"port zero", {"--discover", "echo", "--echo-port", "0"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        ProgramResult r = RunProgram(ORVANE2_SIM_PATH, row.args);
+        EXPECT_EQ(r.status, sim::kSimUsageError);
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(r.err.rfind("orvane2-sim: ", 0), 0u) << r.err;
+        EXPECT_NE(r.err.find(row.args.back()), std::string::npos) << r.err;
+    }
 }
 
-}  // namespace
+TEST(SimExecutable, ServesPtyAndTcpUntilTerminatedAndNeverLinksOverAFile) {
+    TempFolder dir;
+    const std::string file = dir.Write("file", "kept");
+    ProgramResult refused = RunProgram(ORVANE2_SIM_PATH, {"--pty", "--link", file});
+    EXPECT_NE(refused.status, 0);
+    EXPECT_EQ(dir.Read("file"), "kept");
 
-TEST(SimExecutable, HelpAndBadOptions) {
-    SimProcess help({"--help"});
-    EXPECT_NE(help.RestOfOutput().find("--hang-up-after"), std::string::npos);
-    EXPECT_EQ(help.Wait(), 0);
-
-    SimProcess bad({"--tcp", "127.0.0.1:99999"});
-    EXPECT_EQ(bad.RestOfOutput(), "");
-    EXPECT_EQ(bad.Wait(), orvane::sim::kSimUsageError);
-
-    SimProcess version({"--version"});
-    EXPECT_EQ(version.RestOfOutput(), orvane::platform::VersionLine("orvane2-sim"));
-    EXPECT_EQ(version.Wait(), 0);
-}
-
-TEST(SimExecutable, ServesPtyAndTcpUntilTerminated) {
-    char dir[] = "/tmp/orvane2-sim-exe-XXXXXX";
-    ASSERT_NE(::mkdtemp(dir), nullptr);
-    const std::string link = std::string(dir) + "/instrument";
-    InstrumentConfig config;
+    // A stale link from a run that was killed is replaced.
+    const std::string link = dir / "instrument";
+    ASSERT_EQ(::symlink("/nonexistent", link.c_str()), 0);
+    sim::InstrumentConfig config;
     config.serial = "4711";
-    const std::string identity = IdentityText(config) + "\r\n";
-
+    const std::string identity = sim::IdentityText(config) + "\r\n";
     SimProcess sim({"--pty", "--link", link, "--tcp", "127.0.0.1:0", "--serial", config.serial});
-    std::vector<std::string> lines = sim.LinesUntilReady();
+    const std::vector<std::string> lines = sim.LinesUntilReady();
     ASSERT_EQ(lines.size(), 4u);
-    EXPECT_EQ(ValueAfter(lines[0], "pty: ").rfind("/dev/pts/", 0), 0u) << lines[0];
-    EXPECT_EQ(ValueAfter(lines[1], "link: "), link);
-    const std::string tcp = ValueAfter(lines[2], "tcp: 127.0.0.1:");
-    ASSERT_FALSE(tcp.empty()) << lines[2];
+    char target[256] = {};
+    ASSERT_GT(::readlink(link.c_str(), target, sizeof target - 1), 0);
+    EXPECT_EQ(sim.PtyPath(), target);
+    EXPECT_EQ(lines[1], "link: " + link);
 
-    int pty = ::open(link.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    const int pty = ::open(link.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
     ASSERT_GE(pty, 0);
-    ASSERT_EQ(::write(pty, "*IDN?\r", 6), 6);
-    EXPECT_EQ(ReadLine(pty), identity);
+    WriteAll(pty, "*IDN?\r");  // what a terminal program sends on Enter
+    EXPECT_EQ(ReadQuiet(pty, 500), identity);
 
-    int sock = ConnectTcp("127.0.0.1", static_cast<uint16_t>(std::stoi(tcp)));
-    ASSERT_GE(sock, 0);
-    ASSERT_TRUE(SendAll(sock, "\x14\0*IDN?\n\0"sv));
-    EXPECT_EQ(ReadLine(sock), identity);
+    const int sock = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(sim.TcpPort());
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::connect(sock, reinterpret_cast<sockaddr*>(&to), sizeof to), 0);
+    WriteAll(sock, std::string("\x14\0*IDN?\n\0", 9));
+    EXPECT_EQ(ReadQuiet(sock, 500), identity);
 
     sim.Signal(SIGTERM);
     EXPECT_EQ(sim.Wait(), 0);
     struct stat st {};
-    EXPECT_NE(::lstat(link.c_str(), &st), 0);  // the link went with it
+    EXPECT_NE(::lstat(link.c_str(), &st), 0) << "the link goes with it";
     ::close(pty);
     ::close(sock);
-    ::rmdir(dir);
 }
+
+}  // namespace
+}  // namespace orvane::testing

@@ -4,14 +4,6 @@
 
 namespace orvane::testing {
 
-namespace {
-bool ReadableNow(int fd) {
-    if (fd < 0) return false;
-    pollfd p{fd, POLLIN, 0};
-    return ::poll(&p, 1, 0) > 0;
-}
-}  // namespace
-
 void FakeClock::RunPumps() {
     // A pump may add or remove pumps; iterate over a snapshot of the ids.
     std::map<int, Pump> snapshot = pumps_;
@@ -21,7 +13,6 @@ void FakeClock::RunPumps() {
 }
 
 void FakeClock::Advance(uint32_t ms) {
-    ++sleeps_;
     for (uint32_t i = 0; i < ms; ++i) {
         ++now_;
         RunPumps();
@@ -30,20 +21,18 @@ void FakeClock::Advance(uint32_t ms) {
 }
 
 bool FakeClock::WaitReadable(int fd, uint32_t ms) {
-    RunPumps();
-    if (ReadableNow(fd)) return true;
-    for (uint32_t i = 0; i < ms; ++i) {
-        ++now_;
+    pollfd p{fd, POLLIN, 0};
+    for (uint32_t i = 0;; ++i) {
         RunPumps();
-        if (ReadableNow(fd)) return true;
+        if (fd >= 0 && ::poll(&p, 1, 0) > 0) return true;
+        if (i == ms) return false;
+        ++now_;
     }
-    return false;
 }
 
 int FakeClock::AddPump(Pump pump) {
-    int id = nextPump_++;
-    pumps_[id] = std::move(pump);
-    return id;
+    pumps_[nextPump_] = std::move(pump);
+    return nextPump_++;
 }
 
 void FakeClock::RemovePump(int id) {

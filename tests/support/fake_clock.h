@@ -29,14 +29,11 @@ class FakeClock final : public platform::Clock {
     void RemovePump(int id);
     void RunPumps();
 
-    uint32_t sleeps() const { return sleeps_; }
-
   private:
     uint32_t now_;
     platform::LocalTime local_{};
     std::map<int, Pump> pumps_;
     int nextPump_ = 1;
-    uint32_t sleeps_ = 0;
 };
 
 }  // namespace orvane::testing

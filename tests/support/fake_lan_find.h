@@ -2,7 +2,6 @@
 // The LAN Find Instrument dialog in memory: a list of rows, an OK button, and a
 // runner that plays a test's script of user actions once the list is filled.
 
-#include <deque>
 #include <functional>
 #include <optional>
 #include <string>
@@ -21,15 +20,8 @@ class FakeLanFindView : public ui::LanFindDialogView {
         int data = 0;
         bool operator==(const Row&) const = default;
     };
-    struct Column {
-        std::string caption;
-        int percent = 0;
-    };
-
-    void AddColumn(std::string_view caption, int percent) override {
-        columns.push_back({std::string(caption), percent});
-    }
-    void SetFullRowSelect(bool on) override { fullRowSelect = on; }
+    void AddColumn(std::string_view, int) override {}
+    void SetFullRowSelect(bool) override {}
     int AddRow(std::string_view address, std::string_view text, int data) override {
         rows.push_back({std::string(address), std::string(text), data});
         return static_cast<int>(rows.size()) - 1;
@@ -37,10 +29,7 @@ class FakeLanFindView : public ui::LanFindDialogView {
     int RowCount() const override { return static_cast<int>(rows.size()); }
     int RowData(int row) const override { return rows.at(static_cast<std::size_t>(row)).data; }
     int SelectedRow() const override { return selected; }
-    void SelectRow(int row) override {
-        selected = row >= 0 && row < RowCount() ? row : -1;
-        ++focusedRows;
-    }
+    void SelectRow(int row) override { selected = row >= 0 && row < RowCount() ? row : -1; }
     ui::Button& OkButton() override { return ok; }
     ui::WaitCursor& Cursor() override { return cursor; }
     void Close(int r) override { result = r; }
@@ -51,11 +40,8 @@ class FakeLanFindView : public ui::LanFindDialogView {
         selected = row;
     }
 
-    std::vector<Column> columns;
-    bool fullRowSelect = false;
     std::vector<Row> rows;
     int selected = -1;
-    int focusedRows = 0;
     ui::MemoryButton ok;
     FakeWaitCursor cursor;
     std::optional<int> result;

@@ -52,13 +52,9 @@ class FakeWaitCursor : public ui::WaitCursor {
         ++begins;
         ++depth;
     }
-    void End() override {
-        ++ends;
-        --depth;
-    }
+    void End() override { --depth; }
     int begins = 0;
-    int ends = 0;
-    int depth = 0;
+    int depth = 0;  // 0 again once every Begin is matched
 };
 
 class FakeBeeper : public ui::Beeper {

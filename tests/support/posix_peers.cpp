@@ -1,8 +1,6 @@
 #include "support/posix_peers.h"
 
 #include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <pty.h>
 #include <sys/socket.h>
@@ -13,6 +11,7 @@
 #include <stdexcept>
 
 namespace orvane::testing {
+namespace {
 
 std::string ReadQuiet(int fd, int quietMs) {
     std::string out;
@@ -37,6 +36,8 @@ void WriteAll(int fd, const std::string& bytes) {
         done += static_cast<std::size_t>(n);
     }
 }
+
+}  // namespace
 
 PtyPeer::PtyPeer() {
     char name[256];

@@ -1,6 +1,7 @@
 #pragma once
 // The far end of a link for driver tests: a pseudo-terminal master and a TCP
-// listener on loopback, with small blocking helpers.
+// listener on loopback. Read() takes what arrives until nothing has come for
+// quietMs of real time.
 
 #include <cstdint>
 #include <string>
@@ -12,9 +13,7 @@ class PtyPeer {
     PtyPeer();  // a raw pseudo-terminal; its slave is what the driver opens
     ~PtyPeer();
     const std::string& path() const { return path_; }
-    int master() const { return master_; }
     void Write(const std::string& bytes);
-    // Everything that arrives until nothing has come for quietMs (real time).
     std::string Read(int quietMs = 50);
     void Unplug();  // closes the master, as a pulled cable
 
@@ -29,9 +28,7 @@ class LoopbackListener {
     explicit LoopbackListener(const char* address = "127.0.0.1");
     ~LoopbackListener();
     uint16_t port() const { return port_; }
-    // Accepts the next connection (waits up to 2 s); -1 when none came.
-    int Accept();
-    int client() const { return client_; }
+    int Accept();  // the next connection (waiting up to 2 s); -1 when none came
     void Write(const std::string& bytes);
     std::string Read(int quietMs = 50);
     void CloseClient();
@@ -41,9 +38,5 @@ class LoopbackListener {
     int client_ = -1;
     uint16_t port_ = 0;
 };
-
-// Reads from fd until nothing has come for quietMs.
-std::string ReadQuiet(int fd, int quietMs);
-void WriteAll(int fd, const std::string& bytes);
 
 }  // namespace orvane::testing

@@ -47,27 +47,23 @@ pid_t SpawnChild(const std::string& path, const ChildSetup& setup,
 }
 
 ProgramResult RunProgram(const std::string& path, const std::vector<std::string>& args,
-                         const std::string& input, const std::vector<std::string>& env, int limitMs,
-                         const std::string& holdInputUntil, const SignalsOnOutput& send,
-                         const ChildSetup& setup) {
+                         const RunOptions& o) {
+    constexpr int kSignalGapMs = 300;
     ProgramResult result;
-    std::vector<std::string> argStore = args;
+    const std::vector<std::string>& env = o.env;
+    std::vector<std::string> argStore = args, envStore = env;
     argStore.insert(argStore.begin(), path);
-    std::vector<char*> argv;
-    for (std::string& a : argStore) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    std::vector<std::string> envStore;
     // A variable given in env replaces the one of the same name.
     for (char** e = environ; *e; ++e) {
-        std::string_view name(*e, std::string_view(*e).find('='));
-        bool replaced = false;
-        for (const std::string& given : env)
-            replaced = replaced || given.rfind(std::string(name) + "=", 0) == 0;
-        if (!replaced) envStore.emplace_back(*e);
+        const std::string_view name(*e, std::string_view(*e).find('=') + 1);
+        if (std::none_of(env.begin(), env.end(),
+                         [&](const std::string& g) { return g.starts_with(name); }))
+            envStore.emplace_back(*e);
     }
-    for (const std::string& e : env) envStore.push_back(e);
-    std::vector<char*> envp;
+    std::vector<char*> argv, envp;
+    for (std::string& a : argStore) argv.push_back(a.data());
     for (std::string& e : envStore) envp.push_back(e.data());
+    argv.push_back(nullptr);
     envp.push_back(nullptr);
 
     int in[2], out[2], err[2];
@@ -78,65 +74,53 @@ ProgramResult RunProgram(const std::string& path, const std::vector<std::string>
     posix_spawn_file_actions_adddup2(&actions, in[0], STDIN_FILENO);
     posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
     posix_spawn_file_actions_adddup2(&actions, err[1], STDERR_FILENO);
-    pid_t pid = SpawnChild(path, setup, actions, argv.data(), envp.data());
+    const pid_t pid = SpawnChild(path, o.setup, actions, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
-    ::close(in[0]);
-    ::close(out[1]);
-    ::close(err[1]);
-    if (pid < 0) {
-        ::close(in[1]);
-        ::close(out[0]);
-        ::close(err[0]);
-        return result;
-    }
+    for (int fd : {in[0], out[1], err[1]}) ::close(fd);
     signal(SIGPIPE, SIG_IGN);
-    if (!input.empty()) (void)!::write(in[1], input.data(), input.size());
-    if (holdInputUntil.empty()) ::close(std::exchange(in[1], -1));
+    if (pid >= 0 && !o.input.empty()) (void)!::write(in[1], o.input.data(), o.input.size());
+    if (pid < 0 || o.holdInputUntil.empty()) ::close(std::exchange(in[1], -1));
 
-    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
-    bool outOpen = true, errOpen = true;
+    using Clock = std::chrono::steady_clock;
+    const auto end = Clock::now() + std::chrono::milliseconds(o.limitMs);
+    pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
+    std::string* into[2] = {&result.out, &result.err};
     std::size_t sent = 0;
-    auto nextSignal = std::chrono::steady_clock::now();
-    while (outOpen || errOpen) {
-        auto now = std::chrono::steady_clock::now();
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - now);
-        if (left.count() <= 0) break;
-        bool signalling = sent < send.signals.size() &&
-                          (result.out + result.err).find(send.after) != std::string::npos;
+    auto nextSignal = Clock::now();
+    while (pid >= 0 && (fds[0].fd >= 0 || fds[1].fd >= 0)) {
+        const auto now = Clock::now();
+        const int left = static_cast<int>(
+            std::chrono::duration_cast<std::chrono::milliseconds>(end - now).count());
+        if (left <= 0) break;
+        const bool signalling = sent < o.signals.size() &&
+                                (result.out + result.err).find(o.signalAfter) != std::string::npos;
         if (signalling && now >= nextSignal) {
-            ::kill(pid, send.signals[sent++]);
-            nextSignal = now + std::chrono::milliseconds(send.gapMs);
+            ::kill(pid, o.signals[sent++]);
+            nextSignal = now + std::chrono::milliseconds(kSignalGapMs);
         }
-        int waitMs = signalling ? std::min(send.gapMs, static_cast<int>(left.count()))
-                                : static_cast<int>(left.count());
-        pollfd fds[2] = {{outOpen ? out[0] : -1, POLLIN, 0}, {errOpen ? err[0] : -1, POLLIN, 0}};
-        int ready = ::poll(fds, 2, waitMs);
+        const int ready = ::poll(fds, 2, signalling ? std::min(kSignalGapMs, left) : left);
         if (ready < 0 || (ready == 0 && !signalling)) break;
-        char buf[4096];
-        if (fds[0].revents) {
-            ssize_t n = ::read(out[0], buf, sizeof buf);
-            if (n > 0)
-                result.out.append(buf, static_cast<std::size_t>(n));
-            else
-                outOpen = false;
-            if (in[1] >= 0 && result.out.find(holdInputUntil) != std::string::npos)
-                ::close(std::exchange(in[1], -1));
+        for (int i = 0; i < 2; ++i) {
+            if (!fds[i].revents) continue;
+            char buf[4096];
+            const ssize_t n = ::read(fds[i].fd, buf, sizeof buf);
+            if (n > 0) {
+                into[i]->append(buf, static_cast<std::size_t>(n));
+            } else {
+                ::close(std::exchange(fds[i].fd, -1));
+            }
         }
-        if (fds[1].revents) {
-            ssize_t n = ::read(err[0], buf, sizeof buf);
-            if (n > 0)
-                result.err.append(buf, static_cast<std::size_t>(n));
-            else
-                errOpen = false;
-        }
+        if (in[1] >= 0 && result.out.find(o.holdInputUntil) != std::string::npos)
+            ::close(std::exchange(in[1], -1));
     }
-    if (in[1] >= 0) ::close(in[1]);
-    ::close(out[0]);
-    ::close(err[0]);
+    const bool ended = fds[0].fd < 0 && fds[1].fd < 0;
+    for (int fd : {in[1], fds[0].fd, fds[1].fd})
+        if (fd >= 0) ::close(fd);
+    if (pid < 0) return result;
+    if (!ended) ::kill(pid, SIGKILL);
     int status = 0;
-    if (outOpen || errOpen) ::kill(pid, SIGKILL);
     ::waitpid(pid, &status, 0);
-    result.status = (!outOpen && !errOpen && WIFEXITED(status)) ? WEXITSTATUS(status) : -1;
+    result.status = ended && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
     return result;
 }

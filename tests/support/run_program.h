@@ -1,7 +1,5 @@
 #pragma once
-// Runs a program to its end, with text on its stdin, and keeps what it printed.
-// With holdInputUntil, stdin stays open until stdout has shown that text. Variables
-// in env replace those of the same name.
+// Runs a program to its end and keeps what it printed, or starts one that runs on.
 
 #include <spawn.h>
 
@@ -18,19 +16,22 @@ struct ProgramResult {
     int signal = 0;  // the signal that ended it; SIGKILL when it outlived the limit
 };
 
-// Once stdout or stderr has shown `after`, each of `signals` is sent in turn, gapMs apart.
-struct SignalsOnOutput {
-    std::string after;
-    std::vector<int> signals;
-    int gapMs = 300;
-};
-
 // How a child differs from this process. SIGXFSZ is always at its default
 // action in the child, whatever this process does with it.
 struct ChildSetup {
     int closed = -1;             // a standard descriptor the child starts without
     uint64_t fileSizeLimit = 0;  // RLIMIT_FSIZE in bytes; 0 leaves it as it is
-    std::string errFile;         // where its stderr goes, when not given otherwise
+    std::string errFile{};       // where its stderr goes, when not given otherwise
+};
+
+struct RunOptions {
+    std::string input{};             // on stdin, which is closed after it...
+    std::string holdInputUntil{};    // ...or once stdout has shown this
+    std::vector<std::string> env{};  // NAME=value, each replacing the variable of that name
+    int limitMs = 30000;
+    std::string signalAfter{};   // once stdout or stderr shows this, each of signals
+    std::vector<int> signals{};  // is sent in turn, 300 ms apart
+    ChildSetup setup{};
 };
 
 // posix_spawn with the setup added to the file actions; -1 when it failed.
@@ -38,8 +39,6 @@ pid_t SpawnChild(const std::string& path, const ChildSetup& setup,
                  posix_spawn_file_actions_t& actions, char* const argv[], char* const envp[]);
 
 ProgramResult RunProgram(const std::string& path, const std::vector<std::string>& args,
-                         const std::string& input = {}, const std::vector<std::string>& env = {},
-                         int limitMs = 30000, const std::string& holdInputUntil = {},
-                         const SignalsOnOutput& send = {}, const ChildSetup& setup = {});
+                         const RunOptions& options = {});
 
 }  // namespace orvane::testing

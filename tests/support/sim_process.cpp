@@ -1,38 +1,14 @@
 #include "support/sim_process.h"
 
 #include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdlib>
-#include <thread>
 
 extern char** environ;
 
 namespace orvane::testing {
-namespace {
-
-// Reads up to and including a line feed, or what came before the time ran out.
-std::string ReadLine(int fd, int timeoutMs) {
-    std::string line;
-    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (line.empty() || line.back() != '\n') {
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            end - std::chrono::steady_clock::now());
-        pollfd p{fd, POLLIN, 0};
-        if (left.count() <= 0 || ::poll(&p, 1, static_cast<int>(left.count())) <= 0) break;
-        char c;
-        if (::read(fd, &c, 1) != 1) break;
-        line += c;
-    }
-    return line;
-}
-
-}  // namespace
 
 SimProcess::SimProcess(std::vector<std::string> args, const ChildSetup& setup) {
     args.insert(args.begin(), ORVANE2_SIM_PATH);
@@ -47,25 +23,26 @@ SimProcess::SimProcess(std::vector<std::string> args, const ChildSetup& setup) {
     pid_ = SpawnChild(argv[0], setup, actions, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     ::close(out[1]);
-    out_ = out[0];
+    out_ = ::fdopen(out[0], "r");
 }
 
 SimProcess::~SimProcess() {
-    if (pid_ > 0) {
-        ::kill(pid_, SIGKILL);
-        ::waitpid(pid_, nullptr, 0);
-    }
-    if (out_ >= 0) ::close(out_);
+    Signal(SIGKILL);
+    Wait();
+    if (out_) std::fclose(out_);
 }
 
+// The simulator says "ready" as soon as it serves, or ends its output by exiting.
 std::vector<std::string> SimProcess::LinesUntilReady() {
-    for (;;) {
-        std::string line = ReadLine(out_, 10000);
-        if (line.empty()) return lines_;
-        if (line.back() == '\n') line.pop_back();
-        lines_.push_back(line);
-        if (line == "ready") return lines_;
+    char* line = nullptr;
+    std::size_t size = 0;
+    while (out_ && (lines_.empty() || lines_.back() != "ready") &&
+           ::getline(&line, &size, out_) > 0) {
+        lines_.emplace_back(line);
+        if (lines_.back().back() == '\n') lines_.back().pop_back();
     }
+    std::free(line);
+    return lines_;
 }
 
 std::string SimProcess::Value(const std::string& prefix) const {
@@ -75,39 +52,15 @@ std::string SimProcess::Value(const std::string& prefix) const {
     return {};
 }
 
-std::string SimProcess::PtyPath() const {
-    return Value("pty: ");
-}
-std::string SimProcess::TcpAddress() const {
-    return Value("tcp: ");
-}
-
 uint16_t SimProcess::TcpPort() const {
-    std::string a = TcpAddress();
-    auto colon = a.rfind(':');
-    return colon == std::string::npos ? 0 : static_cast<uint16_t>(std::atoi(a.c_str() + colon + 1));
-}
-
-std::string SimProcess::RestOfOutput() {
-    std::string all;
-    for (;;) {
-        std::string line = ReadLine(out_, 5000);
-        if (line.empty()) return all;
-        all += line;
-    }
-}
-
-void SimProcess::Signal(int sig) {
-    if (pid_ > 0) ::kill(pid_, sig);
+    const std::string address = Value("tcp: ");
+    const auto colon = address.rfind(':');
+    return colon == std::string::npos ? 0 : static_cast<uint16_t>(std::atoi(&address[colon + 1]));
 }
 
 int SimProcess::Wait() {
     int status = 0;
-    auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (::waitpid(pid_, &status, WNOHANG) != pid_) {
-        if (std::chrono::steady_clock::now() > end) return -1;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
+    if (pid_ <= 0 || ::waitpid(pid_, &status, 0) != pid_) return -1;
     pid_ = -1;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }

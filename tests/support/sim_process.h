@@ -1,8 +1,9 @@
 #pragma once
 // orvane2-sim as a separate process, the way users and scripts run it.
 
-#include <sys/types.h>
+#include <signal.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -18,24 +19,18 @@ class SimProcess {
     SimProcess(const SimProcess&) = delete;
     SimProcess& operator=(const SimProcess&) = delete;
 
-    bool Started() const { return pid_ > 0; }
     // Lines of stdout up to and including "ready" (or up to the end of output).
     std::vector<std::string> LinesUntilReady();
-    // The value after "pty: " or "tcp: " in the lines read so far.
-    std::string PtyPath() const;
-    std::string TcpAddress() const;  // ADDRESS:PORT
-    uint16_t TcpPort() const;
-    std::string RestOfOutput();
-
-    void Signal(int sig);
-    // The exit code, or -1 when it did not exit normally within five seconds.
-    int Wait();
+    std::string PtyPath() const { return Value("pty: "); }
+    uint16_t TcpPort() const;  // from "tcp: ADDRESS:PORT"
+    void Signal(int sig) { pid_ > 0 && ::kill(pid_, sig); }
+    int Wait();  // the exit code, or -1 when it did not exit normally
 
   private:
     std::string Value(const std::string& prefix) const;
 
     pid_t pid_ = -1;
-    int out_ = -1;
+    FILE* out_ = nullptr;
     std::vector<std::string> lines_;
 };
 

@@ -19,8 +19,8 @@ TempFolder::TempFolder() {
 
 TempFolder::~TempFolder() {
     std::error_code ec;
-    for (auto it = fs::recursive_directory_iterator(path_, ec); it != fs::recursive_directory_iterator();
-         it.increment(ec)) {
+    for (auto it = fs::recursive_directory_iterator(path_, ec);
+         it != fs::recursive_directory_iterator(); it.increment(ec)) {
         if (it->is_directory(ec)) fs::permissions(it->path(), fs::perms::owner_all, ec);
     }
     fs::permissions(path_, fs::perms::owner_all, ec);

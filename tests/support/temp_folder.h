@@ -17,7 +17,7 @@ class TempFolder {
     std::string operator/(const std::string& name) const { return path_ + "/" + name; }
     // Writes the file (making its folders) and returns its full path.
     std::string Write(const std::string& name, const std::string& bytes) const;
-    std::string Read(const std::string& name) const;  // empty when there is none
+    std::string Read(const std::string& name) const;    // empty when there is none
     std::string Folder(const std::string& name) const;  // made, with its parents
 
   private:

@@ -3,16 +3,14 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <cstdlib>
-#include <fstream>
 #include <functional>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "platform/diagnostics.h"
 #include "platform/text_format.h"
 #include "support/fake_clock.h"
+#include "support/temp_folder.h"
 #include "transport/connection_record.h"
 #include "ui/message_box.h"
 
@@ -30,13 +28,6 @@ struct RecordingBoxes : orvane::ui::MessageBoxes {
         return orvane::ui::MessageAnswer::Ok;
     }
 };
-
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
 }  // namespace
 
 TEST(CommsLog, TraceLineStampsAndPassesTextUnchanged) {
@@ -56,9 +47,8 @@ TEST(CommsLog, FileGetsHeaderAndOneLinePerTransaction) {
     FakeClock clock;
     clock.SetLocalTime({2026, 1, 3, 6, 9, 5, 3, 7});
     Diagnostics log(clock);
-    char tmpl[] = "/tmp/orvane_log_XXXXXX";
-    std::string dir = mkdtemp(tmpl);
-    std::string path = dir + "/comms.log";
+    orvane::testing::TempFolder folder;
+    const std::string& dir = folder.path();
     // A folder that is not there is refused, not made.
     EXPECT_EQ(log.SetCommsLogFile(dir + "/deep/comms.log"),
               Format(kCommsLogNoFolder, (dir + "/deep").c_str()));
@@ -84,7 +74,7 @@ TEST(CommsLog, FileGetsHeaderAndOneLinePerTransaction) {
     CommsLogSend("*IDN?\n", known);  // switch off: counted, not written
     EXPECT_EQ(log.Transactions(), before + 1);
 
-    EXPECT_EQ(log.SetCommsLogFile(path), "");
+    EXPECT_EQ(log.SetCommsLogFile(folder / "comms.log"), "");
     ConnectionRecord withSerial;
     withSerial.identity = "Kelmscot,TRV88,12345,V1";
     withSerial.linkOptions.diagnostics = &log;
@@ -94,18 +84,17 @@ TEST(CommsLog, FileGetsHeaderAndOneLinePerTransaction) {
     CommsLogSend("^[", known);  // no line end of its own
     log.SetCommsLogFile("");
 
-    char n1[16], n2[16], n3[16], n4[16];
-    snprintf(n1, sizeof n1, "(%05llu)", static_cast<unsigned long long>(before + 2));
-    snprintf(n2, sizeof n2, "(%05llu)", static_cast<unsigned long long>(before + 3));
-    snprintf(n3, sizeof n3, "(%05llu)", static_cast<unsigned long long>(before + 4));
-    snprintf(n4, sizeof n4, "(%05llu)", static_cast<unsigned long long>(before + 5));
-    std::string stamp = "[09:05:03.007] ";
-    EXPECT_EQ(Slurp(path), "Kelmscot Orvane2 CommsLog\nSoftware Version 1_4 (build 18)\n" + stamp +
-                               "***\tLOG FILE OPENED\t***\n" + stamp + n1 +
-                               " [serial:12345]>>\t\\024\n" + stamp + n2 + " [serial:]>>\t*IDN?\n" +
-                               stamp + n3 + " [serial:unknown] <<\tKelmscot,TRV88,12345,V1\n" +
-                               stamp + n4 + " [serial:]>>\t^[\n");
-    std::system(("rm -rf " + dir).c_str());
+    auto entry = [&](uint64_t n) {  // stamp and transaction number
+        char number[16];
+        snprintf(number, sizeof number, "(%05llu)", static_cast<unsigned long long>(before + n));
+        return "[09:05:03.007] " + std::string(number);
+    };
+    EXPECT_EQ(folder.Read("comms.log"),
+              "Kelmscot Orvane2 CommsLog\nSoftware Version 1_4 (build 18)\n[09:05:03.007] "
+              "***\tLOG FILE OPENED\t***\n" +
+                  entry(2) + " [serial:12345]>>\t\\024\n" + entry(3) + " [serial:]>>\t*IDN?\n" +
+                  entry(4) + " [serial:unknown] <<\tKelmscot,TRV88,12345,V1\n" + entry(5) +
+                  " [serial:]>>\t^[\n");
 }
 
 TEST(CommsLog, UnwritableFileSwitchesTheLogOffWithAMessage) {
@@ -121,8 +110,8 @@ TEST(CommsLog, UnwritableFileSwitchesTheLogOffWithAMessage) {
     std::string out;
     log.SetSink([&](std::string_view s) { out += s; });
     // A file that cannot be made, and one that became a FIFO after it was chosen.
-    char tmpl[] = "/tmp/orvane_log_XXXXXX";
-    const std::string fifo = std::string(mkdtemp(tmpl)) + "/comms.log";
+    orvane::testing::TempFolder folder;
+    const std::string fifo = folder / "comms.log";
     for (const std::string& path : {std::string("/proc/orvane-comms.log"), fifo}) {
         SCOPED_TRACE(path);
         boxes.shown.clear();
@@ -139,5 +128,4 @@ TEST(CommsLog, UnwritableFileSwitchesTheLogOffWithAMessage) {
         EXPECT_EQ(out.find("dropped"), std::string::npos);  // the line that failed is dropped
         EXPECT_NE(out.find("while the box is up"), std::string::npos);
     }
-    std::system(("rm -rf " + fifo.substr(0, fifo.rfind('/'))).c_str());
 }

@@ -12,49 +12,58 @@ using namespace orvane::transport;
 
 namespace {
 
-bool Echo(const std::string& bytes, uint16_t port = 10001) {
-    return IsEchoAnswer(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), port);
-}
-bool Query(const std::string& bytes) {
-    return IsQueryAnswer(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
-}
 std::string Padded(std::string text, std::size_t length = 26) {
     text.resize(length, ' ');
     return text;
 }
+std::string Marked(std::size_t length, char marker) {
+    std::string answer(length, '\0');
+    answer[3] = marker;
+    return answer;
+}
 
 }  // namespace
 
-TEST(DiscoveryWire, EchoAnswerNeedsLengthLeadingAAndThePortAfterTheFirstSlash) {
-    EXPECT_TRUE(Echo(Padded("Asomething/10001")));
-    EXPECT_TRUE(Echo(Padded("A/010001")));                     // leading zeros
-    EXPECT_TRUE(Echo(Padded("A x/10001xyz/23")));              // text after the digits
-    EXPECT_TRUE(Echo(Padded(std::string("A\0\0/10001", 9))));  // zero bytes are just bytes
-    EXPECT_TRUE(Echo(Padded("A/23"), 23));  // the number is the instrument port in use
-
-    EXPECT_FALSE(Echo(Padded("A/10001", 25)));
-    EXPECT_FALSE(Echo(Padded("B/10001")));
-    EXPECT_FALSE(Echo(Padded("a/10001")));
-    EXPECT_FALSE(Echo(Padded("A/10002")));
-    EXPECT_FALSE(Echo(Padded("A/23/10001")));  // only the first "/" counts
-    EXPECT_FALSE(Echo(Padded("A no slash 10001")));
-    EXPECT_FALSE(Echo(Padded("A/ 10001")));
-    EXPECT_FALSE(Echo(Padded("A/+10001")));
-    EXPECT_FALSE(Echo(Padded("A/", 30)));
-    // 2^32 + 10001 must not wrap round to the port.
-    EXPECT_FALSE(Echo(Padded("A/4294977297")));
-    EXPECT_FALSE(Echo(Padded("A/65537"), 1));
+// Each answer form: what makes an echo answer (26 bytes or more, a leading
+// "A", the port in use after the first "/") and a query answer (30 bytes, F7).
+TEST(DiscoveryWire, AnswerFormsAreTakenOrRefused) {
+    struct Row {
+        const char* name;
+        std::string bytes;
+        bool echo;  // which test it is for
+        bool taken;
+    } rows[] = {
+        {"echo", Padded("Asomething/10001"), true, true},
+        {"leading zeros", Padded("A/010001"), true, true},
+        {"text after the digits", Padded("A x/10001xyz/23"), true, true},
+        {"zero bytes are just bytes", Padded(std::string("A\0\0/10001", 9)), true, true},
+        {"one byte short", Padded("A/10001", 25), true, false},
+        {"not an A", Padded("B/10001"), true, false},
+        {"a lower-case a", Padded("a/10001"), true, false},
+        {"another port", Padded("A/10002"), true, false},
+        {"only the first slash counts", Padded("A/23/10001"), true, false},
+        {"no slash", Padded("A no slash 10001"), true, false},
+        {"a space before the digits", Padded("A/ 10001"), true, false},
+        {"a sign before the digits", Padded("A/+10001"), true, false},
+        {"no digits", Padded("A/", 30), true, false},
+        {"2^32 + 10001 does not wrap round to the port", Padded("A/4294977297"), true, false},
+        {"query", Marked(30, '\xF7'), false, true},
+        {"29 bytes", Marked(29, '\xF7'), false, false},
+        {"31 bytes", Marked(31, '\xF7'), false, false},
+        {"another marker", Marked(30, '\xF6'), false, false},
+    };
+    for (const Row& row : rows) {
+        const auto* bytes = reinterpret_cast<const uint8_t*>(row.bytes.data());
+        EXPECT_EQ(row.echo ? IsEchoAnswer(bytes, row.bytes.size(), 10001)
+                           : IsQueryAnswer(bytes, row.bytes.size()),
+                  row.taken)
+            << row.name;
+    }
+    // The number is the instrument port in use, and 65537 is not port 1.
+    const std::string other = Padded("A/23"), wrapped = Padded("A/65537");
+    EXPECT_TRUE(IsEchoAnswer(reinterpret_cast<const uint8_t*>(other.data()), 26, 23));
+    EXPECT_FALSE(IsEchoAnswer(reinterpret_cast<const uint8_t*>(wrapped.data()), 26, 1));
     EXPECT_FALSE(IsEchoAnswer(nullptr, 30, 10001));
-}
-
-TEST(DiscoveryWire, QueryAnswerIsExactlyThirtyBytesMarkedF7) {
-    std::string answer(30, '\0');
-    answer[3] = '\xF7';
-    EXPECT_TRUE(Query(answer));
-    EXPECT_FALSE(Query(answer.substr(0, 29)));
-    EXPECT_FALSE(Query(answer + '\0'));
-    answer[3] = '\xF6';
-    EXPECT_FALSE(Query(answer));
     EXPECT_FALSE(IsQueryAnswer(nullptr, 30));
 }
 

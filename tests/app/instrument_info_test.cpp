@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "connection/model_table.h"
 
 using namespace orvane::app;
@@ -13,11 +15,7 @@ using orvane::transport::InterfaceKind;
 
 namespace {
 LocalTime Day(int y, int m, int d) {
-    LocalTime t;
-    t.year = y;
-    t.month = m;
-    t.day = d;
-    return t;
+    return {.year = y, .month = m, .day = d};
 }
 
 ConnectionRecord Trv88(const char* calibration) {
@@ -34,10 +32,8 @@ ConnectionRecord Trv88(const char* calibration) {
 }
 
 bool Warned(const std::vector<InfoRun>& runs) {
-    for (const auto& run : runs) {
-        if (run.style == InfoStyle::Warning) return true;
-    }
-    return false;
+    return std::ranges::any_of(runs,
+                               [](const InfoRun& r) { return r.style == InfoStyle::Warning; });
 }
 }  // namespace
 

@@ -20,6 +20,7 @@ class FakeLanFindView : public ui::LanFindDialogView {
         int data = 0;
         bool operator==(const Row&) const = default;
     };
+    FakeLanFindView() { ok.enabled = false; }  // as the template has it
     void AddColumn(std::string_view, int) override {}
     void SetFullRowSelect(bool) override {}
     int AddRow(std::string_view address, std::string_view text, int data) override {
@@ -53,7 +54,6 @@ class FakeLanFindRunner : public ui::LanFindDialogRunner {
 
     int RunLanFindDialog(ui::LanFindDialogEvents& events) override {
         FakeLanFindView view;
-        view.ok.enabled = false;  // as the template has it
         events.OnStart(view);
         ++runs;
         if (script) script(view, events);

@@ -19,7 +19,12 @@ class FakeMessageBoxes : public ui::MessageBoxes {
   public:
     ui::MessageAnswer Show(const ui::MessageRequest& request) override {
         shown.push_back(request);
-        if (answers.empty()) return DefaultAnswer(request.buttons);
+        if (answers.empty()) {  // a user who agrees
+            using B = ui::MessageButtons;
+            using A = ui::MessageAnswer;
+            bool yes = request.buttons == B::YesNo || request.buttons == B::YesNoCancel;
+            return yes ? A::Yes : request.buttons == B::RetryCancel ? A::Retry : A::Ok;
+        }
         ui::MessageAnswer a = answers.front();
         answers.pop_front();
         return a;
@@ -29,17 +34,6 @@ class FakeMessageBoxes : public ui::MessageBoxes {
         std::vector<std::string> out;
         for (const auto& r : shown) out.push_back(r.text);
         return out;
-    }
-    static ui::MessageAnswer DefaultAnswer(ui::MessageButtons b) {
-        switch (b) {
-            case ui::MessageButtons::YesNo:
-            case ui::MessageButtons::YesNoCancel:
-                return ui::MessageAnswer::Yes;
-            case ui::MessageButtons::RetryCancel:
-                return ui::MessageAnswer::Retry;
-            default:
-                return ui::MessageAnswer::Ok;
-        }
     }
 
     std::vector<ui::MessageRequest> shown;

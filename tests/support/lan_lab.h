@@ -1,9 +1,9 @@
 #pragma once
-// A small LAN on loopback for discovery tests and benchmarks: simulated
-// instruments each on an address of its own (127.X.Y.Z), all on one TCP port,
-// discovery responders, and addresses where nothing answers. Every port is a
-// free one picked for this run, and every discovery target is a loopback
-// address, so runs side by side never meet and nothing leaves the machine.
+// A small LAN on loopback: simulated instruments each on an address of its own
+// (127.X.Y.Z), all on one TCP port, discovery responders, and addresses where
+// nothing answers. Every port is a free one picked for this run and every
+// target a loopback address, so runs side by side never meet and nothing
+// leaves the machine.
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -18,6 +18,7 @@
 #include "platform/clock.h"
 #include "sim/discovery_responder.h"
 #include "sim/tcp_endpoint.h"
+#include "support/fake_clock.h"
 #include "transport/discovery.h"
 #include "transport/discovery_targets.h"
 #include "transport/link.h"
@@ -57,12 +58,8 @@ class LanLab {
         settings_.queryQuery = settings_.queryLocal;  // as on a real network: one port both ways
     }
     ~LanLab() {
-        responders_.clear();
-        instruments_.clear();
         for (int fd : holes_) ::close(fd);
     }
-    LanLab(const LanLab&) = delete;
-    LanLab& operator=(const LanLab&) = delete;
 
     // The n-th address of the lab (n from 0): 127.X.Y.Z, never .0, .1 or .255.
     std::string Address(int n) const {
@@ -156,6 +153,16 @@ class LanLab {
     std::vector<std::unique_ptr<sim::TcpEndpoint>> instruments_;
     std::vector<std::unique_ptr<sim::DiscoveryResponder>> responders_;
     std::vector<int> holes_;
+};
+
+// The lab in virtual time: instruments and responders added with start = false
+// answer whenever the code under test sleeps.
+struct VirtualLab {
+    VirtualLab() : pump(clock.AddPump([this](uint32_t now) { lab.Pump(now); })) {}
+    ~VirtualLab() { clock.RemovePump(pump); }
+    FakeClock clock;
+    LanLab lab{&clock};
+    int pump;
 };
 
 }  // namespace orvane::testing

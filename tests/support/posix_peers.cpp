@@ -50,25 +50,18 @@ PtyPeer::~PtyPeer() {
     if (slave_ >= 0) ::close(slave_);
 }
 
-void PtyPeer::Write(const std::string& bytes) {
-    WriteAll(master_, bytes);
-}
-std::string PtyPeer::Read(int quietMs) {
-    return ReadQuiet(master_, quietMs);
-}
-
 void PtyPeer::Unplug() {
     if (master_ >= 0) ::close(master_);
     master_ = -1;
 }
 
-LoopbackListener::LoopbackListener(const char* address) {
+LoopbackListener::LoopbackListener() {
     listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     int one = 1;
     ::setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
-    ::inet_pton(AF_INET, address, &addr.sin_addr);
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     if (::bind(listener_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
         ::listen(listener_, 8) != 0) {
         throw std::runtime_error("listen failed");
@@ -89,13 +82,6 @@ int LoopbackListener::Accept() {
     CloseClient();
     client_ = ::accept(listener_, nullptr, nullptr);
     return client_;
-}
-
-void LoopbackListener::Write(const std::string& bytes) {
-    WriteAll(client_, bytes);
-}
-std::string LoopbackListener::Read(int quietMs) {
-    return ReadQuiet(client_, quietMs);
 }
 
 void LoopbackListener::CloseClient() {

@@ -8,13 +8,17 @@
 
 namespace orvane::testing {
 
+// Reads fd until nothing has come for quietMs; writes all of bytes.
+std::string ReadQuiet(int fd, int quietMs);
+void WriteAll(int fd, const std::string& bytes);
+
 class PtyPeer {
   public:
     PtyPeer();  // a raw pseudo-terminal; its slave is what the driver opens
     ~PtyPeer();
     const std::string& path() const { return path_; }
-    void Write(const std::string& bytes);
-    std::string Read(int quietMs = 50);
+    void Write(const std::string& bytes) { WriteAll(master_, bytes); }
+    std::string Read(int quietMs = 50) { return ReadQuiet(master_, quietMs); }
     void Unplug();  // closes the master, as a pulled cable
 
   private:
@@ -25,12 +29,12 @@ class PtyPeer {
 
 class LoopbackListener {
   public:
-    explicit LoopbackListener(const char* address = "127.0.0.1");
+    LoopbackListener();  // on 127.0.0.1, a free port
     ~LoopbackListener();
     uint16_t port() const { return port_; }
     int Accept();  // the next connection (waiting up to 2 s); -1 when none came
-    void Write(const std::string& bytes);
-    std::string Read(int quietMs = 50);
+    void Write(const std::string& bytes) { WriteAll(client_, bytes); }
+    std::string Read(int quietMs = 50) { return ReadQuiet(client_, quietMs); }
     void CloseClient();
 
   private:
@@ -38,9 +42,5 @@ class LoopbackListener {
     int client_ = -1;
     uint16_t port_ = 0;
 };
-
-// Reads from fd until nothing has come for quietMs; writes all of bytes.
-std::string ReadQuiet(int fd, int quietMs);
-void WriteAll(int fd, const std::string& bytes);
 
 }  // namespace orvane::testing

@@ -66,11 +66,23 @@ class MainWindowTest : public orvane::testing::GuiTest {
         return o;
     }
 
-    // The Connect dialog that opens at start: Connect pressed as it stands.
-    void ExpectConnectPressed() {
-        dialogs.push_back([](QDialog& d) {
+    // The Connect dialog that opens at start, or on the menu: check() looks at it,
+    // then Connect is pressed as it stands.
+    void ExpectConnectPressed(std::function<void(QDialog&)> check = nullptr) {
+        dialogs.push_back([check](QDialog& d) {
+            if (check) check(d);
             QTest::mouseClick(Child<QPushButton>(d, gui::kConnectButtonId), Qt::LeftButton);
         });
+    }
+
+    // A shown window on the demo instrument, connecting as it starts.
+    std::unique_ptr<gui::MainWindow> OnDemo(const gui::DemoInstrument& demo,
+                                            std::function<void(QDialog&)> check = nullptr) {
+        EXPECT_FALSE(demo.DevicePath().empty()) << demo.Problems();
+        ExpectConnectPressed(std::move(check));
+        auto w = std::make_unique<gui::MainWindow>(Options(&demo));
+        w->show();
+        return w;
     }
 
     static bool Connected(gui::MainWindow& w) {
@@ -91,22 +103,17 @@ class MainWindowTest : public orvane::testing::GuiTest {
     }
 };
 
-TEST_F(MainWindowTest, OpensTheConnectDialogAtStartAndConnectsOverAPseudoTerminal) {
+TEST_F(MainWindowTest, ConnectsOverAPtyAtStartSendsTypedLinesWalksTheHistoryPicksAndSaves) {
     sim::InstrumentConfig config;
-    config.calstr = "15_Mar_2023,KSL";  // a TRV88 long overdue for calibration
+    config.calstr = "15_Mar_2023,KSL";  // long overdue for calibration
     gui::DemoInstrument demo(config, 0);
-    ASSERT_FALSE(demo.DevicePath().empty()) << demo.Problems();
-
-    dialogs.push_back([&](QDialog& d) {
+    auto window = OnDemo(demo, [&](QDialog& d) {
         EXPECT_EQ(Child<QComboBox>(d, gui::kInterfaceListId)->currentText(), kUsb);
         EXPECT_EQ(Child<QComboBox>(d, gui::kComPortListId)->currentText().toStdString(),
                   demo.DevicePath());
         Screenshot(d, "connect-dialog-usb");
-        QTest::mouseClick(Child<QPushButton>(d, gui::kConnectButtonId), Qt::LeftButton);
     });
-    gui::MainWindow w(Options(&demo));
-    w.show();
-
+    gui::MainWindow& w = *window;
     ASSERT_TRUE(WaitFor([&] { return Connected(w); }));
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text.rfind(connection::kConnectionSuccessful, 0), 0u) << boxes[0].text;
@@ -130,18 +137,9 @@ TEST_F(MainWindowTest, OpensTheConnectDialogAtStartAndConnectsOverAPseudoTermina
     // Settings file: the demo's choice was not saved.
     platform::IniFile ini(settingsFile());
     EXPECT_EQ(ini.ReadString("Connect", "ComPort", "none"), "none");
-}
-
-TEST_F(MainWindowTest, SendsTypedLinesWalksTheHistoryPicksEchoesAndSaves) {
-    gui::DemoInstrument demo({}, 0);
-    ASSERT_FALSE(demo.DevicePath().empty()) << demo.Problems();
-    ExpectConnectPressed();
-    gui::MainWindow w(Options(&demo));
-    w.show();
-    ASSERT_TRUE(WaitFor([&] { return Connected(w); }));
 
     Type(w, "*IDN?");
-    const std::string expected = "> *IDN?\n" + Identity() + "\n";
+    const std::string expected = "> *IDN?\n" + Identity(config) + "\n";
     ASSERT_TRUE(WaitFor([&] { return Results(w) == expected; })) << Results(w);
     // The whole line stays selected, so the next typing replaces it.
     EXPECT_EQ(w.commandLine()->selectedText(), "*IDN?");
@@ -183,7 +181,7 @@ TEST_F(MainWindowTest, SendsTypedLinesWalksTheHistoryPicksEchoesAndSaves) {
     w.MenuAction(ui::kCmdSaveToFile)->trigger();
     const std::string saved = folder().Read("results.txt");
     EXPECT_EQ(saved, w.shell().ui().results.Text());
-    EXPECT_EQ(saved.rfind("> *IDN?\r\n" + Identity() + "\r\n", 0), 0u) << saved;
+    EXPECT_EQ(saved.rfind("> *IDN?\r\n" + Identity(config) + "\r\n", 0), 0u) << saved;
     EXPECT_TRUE(boxes.size() == 1u);  // only the connect message
 
     // Cancelling the dialog is no failure.
@@ -205,74 +203,10 @@ TEST_F(MainWindowTest, SendsTypedLinesWalksTheHistoryPicksEchoesAndSaves) {
     Screenshot(w, "main-window-console");
 }
 
-TEST_F(MainWindowTest, ConnectsOverLanAndOffersToReestablishAfterAnUnplug) {
-    sim::TcpEndpoint instrument({}, "127.0.0.1", 0);
-    ASSERT_TRUE(instrument.Ok()) << instrument.Error();
-    ASSERT_TRUE(instrument.Start());
-
-    dialogs.push_back([&](QDialog& d) {
-        auto* kinds = Child<QComboBox>(d, gui::kInterfaceListId);
-        EXPECT_EQ(kinds->currentIndex(), -1);  // no saved interface
-        kinds->setFocus();
-        QTest::keyClick(kinds, Qt::Key_Down);  // USB
-        QTest::keyClick(kinds, Qt::Key_Down);  // LAN
-        ASSERT_EQ(kinds->currentText(), kLan);
-        auto* ip = Child<QLineEdit>(d, gui::kIpAddressId);
-        QTest::keyClicks(ip, "127.0.0.1.x");  // the validator keeps it an address
-        EXPECT_EQ(ip->text(), "127.0.0.1");
-        Screenshot(d, "connect-dialog-lan");
-        QTest::mouseClick(Child<QPushButton>(d, gui::kConnectButtonId), Qt::LeftButton);
-    });
-    gui::MainWindowOptions options = Options();
-    options.presetConnection = [&](transport::ConnectionRecord& r) {
-        r.linkOptions.tcpPort = instrument.Port();
-    };
-    gui::MainWindow w(std::move(options));
-    w.show();
-    ASSERT_TRUE(WaitFor([&] { return Connected(w); }));
-    EXPECT_EQ(w.windowTitle().toStdString(), CaptionFor("LAN"));
-    boxes.clear();
-
-    // Pulled cable: one question; Yes reconnects without the dialog.
-    onBox = [](QMessageBox& box) {
-        box.show();  // laid out as a person would see it
-        Settle();
-        Screenshot(box, "message-box-reestablish");
-        box.hide();
-    };
-    instrument.Unplug();
-    ASSERT_TRUE(WaitFor([&] { return !boxes.empty(); }));
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, app::kReestablishQuestion);
-    ASSERT_TRUE(WaitFor([&] { return Connected(w); }));
-    onBox = nullptr;
-    Type(w, "temp?");
-    ASSERT_TRUE(WaitFor([&] {
-        return Results(w).find(sim::MeasurementText(sim::InstrumentConfig{}.temperature)) !=
-               std::string::npos;
-    }));
-
-    // Again, and No: disconnected, the caption still naming the instrument.
-    answers.push_back(ui::MessageAnswer::No);
-    instrument.Unplug();
-    ASSERT_TRUE(WaitFor([&] { return boxes.size() == 2; }));
-    Settle(50);
-    EXPECT_FALSE(w.shell().record().instrumentReady);
-    EXPECT_FALSE(w.commandLine()->isEnabled());
-    EXPECT_EQ(w.infoPane()->toPlainText(), app::kInfoNoConnection);
-    EXPECT_EQ(w.windowTitle().toStdString(), CaptionFor("LAN"));
-    EXPECT_EQ(dialogsSeen.size(), 1u);
-
-    w.close();
-    instrument.Stop();
-}
-
 TEST_F(MainWindowTest, LoadsRunsAndStopsAScript) {
     gui::DemoInstrument demo({}, 0);
-    ASSERT_FALSE(demo.DevicePath().empty()) << demo.Problems();
-    ExpectConnectPressed();
-    gui::MainWindow w(Options(&demo));
-    w.show();
+    auto window = OnDemo(demo);
+    gui::MainWindow& w = *window;
     ASSERT_TRUE(WaitFor([&] { return Connected(w); }));
 
     const std::string script =
@@ -309,24 +243,28 @@ TEST_F(MainWindowTest, LoadsRunsAndStopsAScript) {
     EXPECT_TRUE(w.commandLine()->isVisible());
 }
 
-TEST_F(MainWindowTest, SearchesTheLanAndConnectsToTheInstrumentChosen) {
+TEST_F(MainWindowTest, SearchesTheLanConnectsToTheChosenAndOffersToReestablishAfterAnUnplug) {
     orvane::testing::LanLab lab;
     sim::InstrumentConfig second;
     second.model = "TRV68";
     second.serial = "777";
     lab.AddInstrument(0);
-    lab.AddInstrument(1, second);
+    sim::TcpEndpoint& chosen = lab.AddInstrument(1, second);
     // Answers the search but takes no connection: listed with why.
     lab.AddResponder(sim::DiscoveryMethod::Echo, {lab.Address(0), lab.Address(1), lab.Address(2)});
     lab.Target({lab.Address(0), lab.Address(1), lab.Address(2)});
 
     dialogs.push_back([&](QDialog& d) {
         auto* kinds = Child<QComboBox>(d, gui::kInterfaceListId);
+        EXPECT_EQ(kinds->currentIndex(), -1);  // no saved interface
         kinds->setFocus();
-        QTest::keyClick(kinds, Qt::Key_Down);
-        QTest::keyClick(kinds, Qt::Key_Down);
+        QTest::keyClick(kinds, Qt::Key_Down);  // USB
+        QTest::keyClick(kinds, Qt::Key_Down);  // LAN
         ASSERT_EQ(kinds->currentText(), kLan);
-        auto* search = Child<QPushButton>(d, gui::kSearchButtonId);
+        auto* ip = Child<QLineEdit>(d, gui::kIpAddressId);
+        QTest::keyClicks(ip, "127.0.0.1.x");  // the validator keeps it an address
+        EXPECT_EQ(ip->text(), "127.0.0.1");
+        Screenshot(d, "connect-dialog-lan");
         dialogs.push_front([&](QDialog& find) {
             EXPECT_EQ(find.windowTitle(), connection::kLanFindDialogTitle);
             auto* list = Child<QTreeWidget>(find, gui::kLanFindListId);
@@ -341,8 +279,8 @@ TEST_F(MainWindowTest, SearchesTheLanAndConnectsToTheInstrumentChosen) {
             Screenshot(find, "lan-find-instrument");
             QTest::mouseClick(ok, Qt::LeftButton);
         });
-        QTest::mouseClick(search, Qt::LeftButton);
-        EXPECT_EQ(Child<QLineEdit>(d, gui::kIpAddressId)->text().toStdString(), lab.Address(1));
+        QTest::mouseClick(Child<QPushButton>(d, gui::kSearchButtonId), Qt::LeftButton);
+        EXPECT_EQ(ip->text().toStdString(), lab.Address(1));
         QTest::mouseClick(Child<QPushButton>(d, gui::kConnectButtonId), Qt::LeftButton);
     });
     gui::MainWindowOptions options = Options();
@@ -355,14 +293,43 @@ TEST_F(MainWindowTest, SearchesTheLanAndConnectsToTheInstrumentChosen) {
     ASSERT_TRUE(WaitFor([&] { return Connected(w); }, 10000));
     EXPECT_EQ(w.windowTitle().toStdString(), CaptionFor("LAN", second));
     EXPECT_EQ(dialogsSeen, (std::vector<std::string>{"connectDialog", "lanFindDialog"}));
+    boxes.clear();
+
+    // Pulled cable: one question; Yes reconnects without the dialog.
+    onBox = [](QMessageBox& box) {
+        box.show();  // laid out as a person would see it
+        Settle();
+        Screenshot(box, "message-box-reestablish");
+        box.hide();
+    };
+    chosen.Unplug();
+    ASSERT_TRUE(WaitFor([&] { return !boxes.empty(); }));
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, app::kReestablishQuestion);
+    ASSERT_TRUE(WaitFor([&] { return Connected(w); }));
+    onBox = nullptr;
+    Type(w, "temp?");
+    ASSERT_TRUE(WaitFor([&] {
+        return Results(w).find(sim::MeasurementText(second.temperature)) != std::string::npos;
+    }));
+
+    // Again, and No: disconnected, the caption still naming the instrument.
+    answers.push_back(ui::MessageAnswer::No);
+    chosen.Unplug();
+    ASSERT_TRUE(WaitFor([&] { return boxes.size() == 2; }));
+    Settle(50);
+    EXPECT_FALSE(w.shell().record().instrumentReady);
+    EXPECT_FALSE(w.commandLine()->isEnabled());
+    EXPECT_EQ(w.infoPane()->toPlainText(), app::kInfoNoConnection);
+    EXPECT_EQ(w.windowTitle().toStdString(), CaptionFor("LAN", second));
+    EXPECT_EQ(dialogsSeen.size(), 2u);
+    w.close();
 }
 
 TEST_F(MainWindowTest, UpgradesTheFirmwareThroughThePreviewToFinished) {
     gui::DemoInstrument demo({}, 0);
-    ASSERT_FALSE(demo.DevicePath().empty()) << demo.Problems();
-    ExpectConnectPressed();
-    gui::MainWindow w(Options(&demo));
-    w.show();
+    auto window = OnDemo(demo);
+    gui::MainWindow& w = *window;
     ASSERT_TRUE(WaitFor([&] { return Connected(w); }));
     boxes.clear();
 

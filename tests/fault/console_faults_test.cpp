@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <time.h>
 
 #include <cstring>
 #include <filesystem>
@@ -103,14 +102,10 @@ class Console {
     // The share of a core the whole process used while the window ticked on for
     // 300 ms of real time: nothing of the fault may keep a thread busy.
     double CpuShareWhileTicking() {
-        const double cpu0 = CpuSeconds();
-        const uint32_t start = real_.TickCount();
-        while (real_.TickCount() - start < 300) {
+        return CpuShareWhileSleeping(300, [this] {
             bench_.shell.Tick();
             bench_.RunPosted();
-            real_.Sleep(1);
-        }
-        return (CpuSeconds() - cpu0) / 0.3;
+        });
     }
     std::set<std::string> LeftOpen() {
         if (clock_) clock_->Advance(100);  // a pumped instrument sees a closed client when pumped
@@ -118,12 +113,6 @@ class Console {
     }
 
   private:
-    static double CpuSeconds() {
-        timespec t{};
-        ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
-    }
-
     std::optional<FakeClock> clock_;
     platform::SystemClock real_;
     ShellBench bench_;

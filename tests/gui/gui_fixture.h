@@ -26,7 +26,6 @@ class GuiTest : public ::testing::Test {
 
     // A fresh folder for this test's files.
     const TempFolder& folder() const { return dir_; }
-    const std::string& dir() const { return dir_.path(); }
     std::string settingsFile() const { return dir_ / "Orvaner.ini"; }
 
     // Runs the event loop until done() or ms pass; false when time ran out.

@@ -44,13 +44,9 @@ namespace {
 const char* const kUsb = connection::kInterfaceNames[0];
 const char* const kLan = connection::kInterfaceNames[1];
 
-std::string Identity(const sim::InstrumentConfig& config = {}) {
-    return sim::IdentityText(config);
-}
-
 // What the caption says after a connect: the model and the fields after it.
 std::string CaptionFor(const std::string& tag, const sim::InstrumentConfig& config = {}) {
-    std::string id = Identity(config);
+    std::string id = sim::IdentityText(config);
     return app::WindowTitle() + "     " + tag + id.substr(id.find(','));
 }
 
@@ -139,7 +135,7 @@ TEST_F(MainWindowTest, ConnectsOverAPtyAtStartSendsTypedLinesWalksTheHistoryPick
     EXPECT_EQ(ini.ReadString("Connect", "ComPort", "none"), "none");
 
     Type(w, "*IDN?");
-    const std::string expected = "> *IDN?\n" + Identity(config) + "\n";
+    const std::string expected = "> *IDN?\n" + sim::IdentityText(config) + "\n";
     ASSERT_TRUE(WaitFor([&] { return Results(w) == expected; })) << Results(w);
     // The whole line stays selected, so the next typing replaces it.
     EXPECT_EQ(w.commandLine()->selectedText(), "*IDN?");
@@ -181,7 +177,7 @@ TEST_F(MainWindowTest, ConnectsOverAPtyAtStartSendsTypedLinesWalksTheHistoryPick
     w.MenuAction(ui::kCmdSaveToFile)->trigger();
     const std::string saved = folder().Read("results.txt");
     EXPECT_EQ(saved, w.shell().ui().results.Text());
-    EXPECT_EQ(saved.rfind("> *IDN?\r\n" + Identity(config) + "\r\n", 0), 0u) << saved;
+    EXPECT_EQ(saved.rfind("> *IDN?\r\n" + sim::IdentityText(config) + "\r\n", 0), 0u) << saved;
     EXPECT_TRUE(boxes.size() == 1u);  // only the connect message
 
     // Cancelling the dialog is no failure.
@@ -375,7 +371,8 @@ TEST_F(MainWindowTest, UpgradesTheFirmwareThroughThePreviewToFinished) {
     ASSERT_TRUE(WaitFor([&] { return Connected(w); }));
     w.resultsPane()->clear();
     Type(w, "*IDN?");
-    EXPECT_TRUE(WaitFor([&] { return Results(w).find(Identity()) != std::string::npos; }));
+    EXPECT_TRUE(
+        WaitFor([&] { return Results(w).find(sim::IdentityText({})) != std::string::npos; }));
 }
 
 // The layout itself is the shell's; the window applies the saved size, keeps to

@@ -324,10 +324,8 @@ TEST_F(MainWindowTest, UpgradesTheFirmwareThroughThePreviewToFinished) {
         EXPECT_EQ(cancel->text(), firmware::kFinishedCaption);
         EXPECT_EQ(status->text(), firmware::kFinishedStatus);
         EXPECT_EQ(progress->value(), 100);
-        const QString text = log->toPlainText();
-        EXPECT_TRUE(text.contains(firmware::kInitialisedLog)) << text.toStdString();
-        EXPECT_TRUE(text.contains(firmware::kAllErasedLog)) << text.toStdString();
-        EXPECT_TRUE(text.contains(firmware::kFirmwareSentLog)) << text.toStdString();
+        // What the log says at each step is the worker's test; here, that it shows.
+        EXPECT_TRUE(log->toPlainText().contains(firmware::kFirmwareSentLog));
         Screenshot(d, "upgrade-firmware-finished");
         QTest::mouseClick(cancel, Qt::LeftButton);
     });

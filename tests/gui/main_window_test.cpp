@@ -198,40 +198,32 @@ TEST_F(MainWindowTest, ConnectsOverAPtyAtStartSendsTypedLinesWalksTheHistoryPick
     Screenshot(w, "main-window-console");
 }
 
-TEST_F(MainWindowTest, LoadsRunsAndStopsAScript) {
+// How a run paces, steps and stops is the script runner's test; here, that the
+// window's own widgets show it and drive it.
+TEST_F(MainWindowTest, LoadsRunsAndClosesAScript) {
     gui::DemoInstrument demo({}, 0);
     auto window = OnDemo(demo);
     gui::MainWindow& w = *window;
     ASSERT_TRUE(WaitFor([&] { return Connected(w); }));
 
-    const std::string script =
-        folder().Write("check.txt",
-                       "; a check of the demo instrument\r\n#echo,Script start\r\n\"*IDN?\r\n"
-                       "\"temp?\r\n#pause,30\r\n\"freq?\r\n");
-    files.push_back(script);
+    files.push_back(folder().Write("check.txt", "#echo,Script start\r\n\"*IDN?\r\n\"temp?\r\n"));
     w.MenuAction(ui::kCmdScript)->trigger();
     // Script mode: the list and its buttons instead of the command line.
-    ASSERT_EQ(w.scriptList()->count(), 6);
+    ASSERT_EQ(w.scriptList()->count(), 3);
     EXPECT_TRUE(w.scriptList()->isVisible());
     EXPECT_FALSE(w.commandLine()->isVisible());
-    EXPECT_EQ(w.runButton()->text(), "Run");
 
     QTest::mouseClick(w.runButton(), Qt::LeftButton);
-    EXPECT_EQ(w.runButton()->text(), "Stop");
+    EXPECT_EQ(w.runButton()->text(), ui::kCaptionStop);
     EXPECT_FALSE(w.stepButton()->isEnabled());
+    const std::string temperature = sim::MeasurementText(sim::InstrumentConfig{}.temperature);
     ASSERT_TRUE(WaitFor([&] {
-        return Results(w).find(sim::MeasurementText(sim::InstrumentConfig{}.temperature)) !=
-               std::string::npos;
+        return w.runButton()->text() == ui::kCaptionRun &&
+               Results(w).find(temperature) != std::string::npos;
     }));
-    Screenshot(w, "main-window-script");
-
-    // The pause holds the run; Stop ends it before the next line.
-    QTest::mouseClick(w.runButton(), Qt::LeftButton);
-    EXPECT_EQ(w.runButton()->text(), "Run");
-    EXPECT_TRUE(w.stepButton()->isEnabled());
-    Settle(300);
-    EXPECT_EQ(Results(w).find("> freq?"), std::string::npos);
     EXPECT_EQ(Results(w).rfind("Script start\n> *IDN?\n", 0), 0u) << Results(w);
+    EXPECT_TRUE(w.stepButton()->isEnabled());
+    Screenshot(w, "main-window-script");
 
     QTest::mouseClick(w.closeButton(), Qt::LeftButton);
     EXPECT_FALSE(w.scriptList()->isVisible());

@@ -4,11 +4,6 @@
 
 #include <arpa/inet.h>
 
-#include <cstdint>
-#include <cstring>
-#include <string>
-#include <string_view>
-
 #include "fuzz_support.h"
 #include "transport/discovery.h"
 

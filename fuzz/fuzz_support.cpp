@@ -1,58 +1,41 @@
 #include "fuzz_support.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
+#include <sys/socket.h>
 
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
+
+#include "support/temp_folder.h"
+#include "transport/tcp_link.h"
 
 namespace orvane::fuzz {
 namespace {
 
-std::string MakeScratchDir() {
-    std::string base = "/dev/shm";
-    if (::access(base.c_str(), W_OK) != 0) {
-        const char* tmp = std::getenv("TMPDIR");
-        base = tmp && *tmp ? tmp : "/tmp";
-    }
-    std::string pattern = base + "/orvane_fuzz_XXXXXX";
-    if (!::mkdtemp(pattern.data())) {
-        std::perror("fuzz: no scratch folder");
-        std::abort();
-    }
-    return pattern;
-}
-
-void RemoveScratchDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(ScratchDir(), ignored);
+const orvane::testing::TempFolder& Scratch() {
+    static const orvane::testing::TempFolder folder;
+    return folder;
 }
 
 }  // namespace
 
 const std::string& ScratchDir() {
-    // Never destroyed: the exit handler that removes the folder needs its name.
-    static const std::string* const dir = [] {
-        auto* made = new std::string(MakeScratchDir());
-        std::atexit(RemoveScratchDir);
-        return made;
-    }();
-    return *dir;
+    return Scratch().path();
 }
 
-std::string WriteScratchFile(std::string_view name, const uint8_t* data, std::size_t size) {
-    std::string path = ScratchDir() + "/" + std::string(name);
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f || (size > 0 && std::fwrite(data, 1, size, f) != size) || std::fclose(f) != 0) {
-        std::perror(path.c_str());
-        std::abort();
-    }
-    return path;
+std::string WriteScratchFile(std::string_view name, std::string_view bytes) {
+    return Scratch().Write(std::string(name), std::string(bytes));
 }
 
-std::string WriteScratchFile(std::string_view name, std::string_view text) {
-    return WriteScratchFile(name, reinterpret_cast<const uint8_t*>(text.data()), text.size());
+platform::UniqueFd ConnectInstrument(transport::ConnectionRecord& record,
+                                     transport::LinkOptions options) {
+    int fds[2];
+    FUZZ_CHECK(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) == 0);
+    record.interfaceKind = transport::InterfaceKind::Lan;
+    record.ipAddress = "127.0.0.1";
+    record.linkOptions = options;
+    record.link = std::make_unique<transport::TcpLink>(platform::UniqueFd(fds[0]), options);
+    record.channelOpen = true;  // the connect itself is the TCP client's business
+    return platform::UniqueFd(fds[1]);
 }
 
 void Fail(const char* what, const char* file, int line) {

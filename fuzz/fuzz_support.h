@@ -1,21 +1,27 @@
 #pragma once
-// What the harnesses share: a scratch folder of their own for the parsers that
-// read a path, and a check that fails loudly enough for libFuzzer and ctest.
+// What the harnesses share: a scratch folder for the parsers that read a path,
+// an instrument at the other end of a socket pair, and a check that fails
+// loudly enough for libFuzzer and ctest.
 
-#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "platform/unique_fd.h"
+#include "transport/connection_record.h"
+
 namespace orvane::fuzz {
 
-// A folder private to this process, made on first use and removed at exit. It
-// lies in /dev/shm when that can be written, so fuzzing does not wear the disk.
+// A folder private to this process, made on first use and removed at exit.
 const std::string& ScratchDir();
 
 // Writes the bytes to name inside the scratch folder and returns the full path.
-std::string WriteScratchFile(std::string_view name, const uint8_t* data, std::size_t size);
-std::string WriteScratchFile(std::string_view name, std::string_view text);
+std::string WriteScratchFile(std::string_view name, std::string_view bytes);
+
+// Makes the record a connected LAN record, with these options, whose link is
+// one end of a socket pair; returns the other end, the fuzzed instrument's.
+platform::UniqueFd ConnectInstrument(transport::ConnectionRecord& record,
+                                     transport::LinkOptions options = {});
 
 // A promise of the code under test did not hold: abort, so that libFuzzer keeps
 // the input and the replay test fails.

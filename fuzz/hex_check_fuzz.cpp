@@ -1,18 +1,13 @@
 // The Intel HEX check that proves a firmware file before anything is erased.
 
-#include <cstdint>
-#include <string>
-#include <string_view>
-
 #include "firmware/hex_check.h"
 #include "fuzz_support.h"
 
-using namespace orvane;
 using namespace orvane::firmware;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     std::string_view input(reinterpret_cast<const char*>(data), size);
-    HexCheck check = CheckHexFile(fuzz::WriteScratchFile("fuzz.hex", data, size));
+    HexCheck check = CheckHexFile(orvane::fuzz::WriteScratchFile("fuzz.hex", input));
     std::string said = DescribeHexCheck(check);
 
     FUZZ_CHECK(check.fault != HexFault::CannotRead && check.fault != HexFault::IsFolder &&

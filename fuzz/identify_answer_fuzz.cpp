@@ -7,9 +7,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdint>
-#include <memory>
-#include <string>
 
 #include "connection/connect_and_identify.h"
 #include "connection/connection_texts.h"
@@ -18,8 +15,6 @@
 #include "platform/diagnostics.h"
 #include "support/fake_clock.h"
 #include "support/fake_ui.h"
-#include "transport/connection_record.h"
-#include "transport/tcp_link.h"
 
 using namespace orvane;
 using namespace orvane::connection;
@@ -44,18 +39,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     platform::Diagnostics log(clock);
     log.SetCommsLogFile("/dev/null");
 
-    int fds[2];
-    FUZZ_CHECK(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) == 0);
-    FUZZ_CHECK(size == 0 || ::write(fds[1], data, size) == static_cast<ssize_t>(size));
-    ::shutdown(fds[1], SHUT_WR);
-
     auto record = std::make_unique<transport::ConnectionRecord>();
-    record->interfaceKind = transport::InterfaceKind::Lan;
-    record->ipAddress = "127.0.0.1";
-    record->linkOptions = {.clock = &clock, .diagnostics = &log};
-    record->link =
-        std::make_unique<transport::TcpLink>(platform::UniqueFd(fds[0]), record->linkOptions);
-    record->channelOpen = true;  // the connect itself is the TCP client's business
+    platform::UniqueFd instrument =
+        fuzz::ConnectInstrument(*record, {.clock = &clock, .diagnostics = &log});
+    FUZZ_CHECK(size == 0 || ::write(instrument.get(), data, size) == static_cast<ssize_t>(size));
+    ::shutdown(instrument.get(), SHUT_WR);
     testing::FakeMessageBoxes boxes;
     testing::FakeWaitCursor cursor;
     const uint32_t start = clock.TickCount();
@@ -75,7 +63,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
             FUZZ_CHECK(!record->identity.empty());
         }
     }
-    ::close(fds[0]);
-    ::close(fds[1]);
     return 0;
 }

@@ -3,19 +3,12 @@
 // size of the pieces the bytes are taken in, and a run of filler in front that
 // brings the rest up to the 20479-byte line limit.
 
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdint>
-#include <memory>
-#include <string>
-#include <string_view>
 
 #include "app/receive_step.h"
 #include "fuzz_support.h"
-#include "transport/connection_record.h"
-#include "transport/tcp_link.h"
 #include "ui/memory_controls.h"
 
 using namespace orvane;
@@ -73,13 +66,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     bytes.append(input);
     const std::string kept = std::string(filler, 'x') + WithoutLineEnds(input);
 
-    int fds[2];
-    FUZZ_CHECK(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) == 0);
     auto record = std::make_unique<transport::ConnectionRecord>();
-    record->interfaceKind = transport::InterfaceKind::Lan;
-    record->link =
-        std::make_unique<transport::TcpLink>(platform::UniqueFd(fds[0]), record->linkOptions);
-    record->channelOpen = true;
+    platform::UniqueFd instrument = fuzz::ConnectInstrument(*record);
     ReceiveStep step(piece);
     Pane pane;
     if (!convert) pane.unconverted = &kept;
@@ -89,7 +77,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     // All is sent at once and taken a piece per call: the same cuts as bytes
     // arriving in pieces, without three system calls per piece. The last call
     // finds nothing more.
-    FUZZ_CHECK(::write(fds[1], bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size()));
+    FUZZ_CHECK(::write(instrument.get(), bytes.data(), bytes.size()) ==
+               static_cast<ssize_t>(bytes.size()));
     for (std::size_t at = 0; at <= bytes.size(); at += piece) {
         FUZZ_CHECK(step.Run(*record, pane, convert, counter) == ReceiveStep::Result::Idle);
         FUZZ_CHECK(step.pending() < app::kReceiveBufferSize);
@@ -99,8 +88,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     if (!convert) FUZZ_CHECK(pane.shown == counted);
 
     // The instrument hangs up: reported once everything it sent has been taken.
-    ::close(fds[1]);
+    instrument.reset();
     FUZZ_CHECK(step.Run(*record, pane, convert, counter) == ReceiveStep::Result::ReadFailure);
-    ::close(fds[0]);
     return 0;
 }

@@ -4,65 +4,27 @@
 // a socket pair, in virtual time.
 
 #include <fcntl.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <cctype>
-#include <cstdint>
-#include <string>
-#include <string_view>
 
 #include "fuzz_support.h"
 #include "script/script_file.h"
 #include "script/script_interpreter.h"
+#include "script/script_window.h"
 #include "support/fake_clock.h"
-#include "support/fake_main_window.h"
-#include "support/fake_ui.h"
-#include "transport/tcp_link.h"
-#include "ui/memory_controls.h"
 
 using namespace orvane;
 using namespace orvane::script;
-namespace ot = orvane::testing;
 
 namespace {
 
-struct Bench {
-    Bench() {
-        int fds[2];
-        FUZZ_CHECK(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) == 0);
-        record.interfaceKind = transport::InterfaceKind::Lan;
-        record.linkOptions.clock = &clock;
-        record.link =
-            std::make_unique<transport::TcpLink>(platform::UniqueFd(fds[0]), record.linkOptions);
-        record.channelOpen = record.instrumentReady = true;
-        peer = fds[1];
-        ::fcntl(peer, F_SETFL, O_NONBLOCK);
+// The instrument takes whatever was sent, so a long script never blocks a send.
+void Drain(int instrument) {
+    char sink[4096];
+    while (::read(instrument, sink, sizeof sink) > 0) {
     }
-    ~Bench() { ::close(peer); }
-    // The instrument takes whatever was sent, so a long script never blocks a send.
-    void Drain() {
-        char sink[4096];
-        while (::read(peer, sink, sizeof sink) > 0) {
-        }
-    }
-
-    ot::FakeClock clock;
-    int peer = -1;
-    transport::ConnectionRecord record;
-    bool convertBinary = true;
-    ui::MemoryTextBox results;
-    ui::MemoryControl commandLine, sendButton;
-    ui::MemoryListBox list;
-    ui::MemoryButton runButton, stepButton, closeButton;
-    ui::CommandQueue poster;
-    ot::FakePaneLayout layout;
-    ot::FakeFileDialogs dialogs;
-    ot::FakeMessageBoxes boxes;
-    ot::FakeBeeper beeper;
-    ScriptHost host{results, commandLine, sendButton, list,  runButton, stepButton, closeButton,
-                    poster,  layout,      dialogs,    boxes, beeper,    record,     convertBinary};
-};
+}
 
 // "#print,<path>" writes the results pane to any path; here it writes to the
 // scratch folder only.
@@ -80,7 +42,10 @@ bool IsPrintLine(std::string_view line) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     std::string_view script(reinterpret_cast<const char*>(data), size);
     static const std::string printPath = fuzz::ScratchDir() + "/print.txt";
-    Bench b;
+    testing::FakeClock clock;
+    testing::ScriptWindow b;
+    platform::UniqueFd instrument = fuzz::ConnectInstrument(b.record, {.clock = &clock});
+    ::fcntl(instrument.get(), F_SETFL, O_NONBLOCK);
 
     bool loaded = LoadScriptText(b.boxes, b.list, "fuzz_script.txt", script);
     FUZZ_CHECK(b.boxes.shown.size() == (loaded ? 0u : 1u));
@@ -99,17 +64,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         const int at = index;
         engine.nextStepTime = 0;
         ExecuteScriptLine(b.host, engine, mode, index, count);
-        b.Drain();
+        Drain(instrument.get());
         // Only a "#reply" line after a query is consumed along with it.
         FUZZ_CHECK(index == at || (index == at + 1 && index < count));
         if (mode == ScriptMode::Running) {
             // A due time beyond the longest wait would read as one in the past
             // and the next line would run at once.
-            FUZZ_CHECK(TickBefore(b.clock.TickCount(), engine.nextStepTime));
+            FUZZ_CHECK(TickBefore(clock.TickCount(), engine.nextStepTime));
         }
         FUZZ_CHECK(engine.stepInterval == kFastStepMs || engine.stepInterval == kNormalStepMs ||
                    engine.stepInterval == kSlowStepMs);
-        b.clock.Advance(1);
+        clock.Advance(1);
     }
     FUZZ_CHECK(engine.calculator.failCount() >= 0);
     int beyond = count;

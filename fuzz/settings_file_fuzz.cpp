@@ -3,10 +3,6 @@
 // Init section. A write must change only its own lines: whatever else the file
 // holds reads the same afterwards.
 
-#include <cstdint>
-#include <string>
-#include <string_view>
-
 #include "connection/connection_settings.h"
 #include "fuzz_support.h"
 #include "platform/ini_file.h"

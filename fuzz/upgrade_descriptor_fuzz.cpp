@@ -2,13 +2,7 @@
 // and that preview read back as RTF: the model and the file names a descriptor
 // brings in must show as themselves, whatever characters they hold.
 
-#include <cstdint>
-#include <filesystem>
-#include <memory>
-#include <optional>
-#include <span>
-#include <string>
-#include <string_view>
+#include <algorithm>
 
 #include "firmware/plan_preview.h"
 #include "firmware/rtf_reader.h"
@@ -23,25 +17,18 @@ namespace {
 
 // Files for LOAD and OVER lines to find: sound and unsound hex files, and one
 // in a sub-folder.
-void MakeFirmwareFolder() {
-    static const bool made = [] {
-        const std::string sound = ":0400000001020304F2\r\n:00000001FF\r\n";
-        fuzz::WriteScratchFile("ab_1234.hex", sound);
-        fuzz::WriteScratchFile("dsp_1234.hex", ":0400000001020304F3\r\n:00000001FF\r\n");
-        fuzz::WriteScratchFile("fpg_1234.hex", ":0400000001020304F2\r\n");
-        fuzz::WriteScratchFile("Loader [v2].HEX", sound);
-        std::filesystem::create_directories(fuzz::ScratchDir() + "/common");
-        fuzz::WriteScratchFile("common/boot.hex", sound);
-        return true;
-    }();
-    (void)made;
+bool MakeFirmwareFolder() {
+    const std::string sound = ":0400000001020304F2\r\n:00000001FF\r\n";
+    fuzz::WriteScratchFile("ab_1234.hex", sound);
+    fuzz::WriteScratchFile("dsp_1234.hex", ":0400000001020304F3\r\n:00000001FF\r\n");
+    fuzz::WriteScratchFile("fpg_1234.hex", ":0400000001020304F2\r\n");
+    fuzz::WriteScratchFile("Loader [v2].HEX", sound);
+    fuzz::WriteScratchFile("common/boot.hex", sound);
+    return true;
 }
 
 bool PrintableAscii(std::string_view text) {
-    for (char c : text) {
-        if (c < 0x20 || c > 0x7E) return false;
-    }
-    return true;
+    return std::all_of(text.begin(), text.end(), [](char c) { return c >= 0x20 && c <= 0x7E; });
 }
 
 std::string ShownText(const std::string& rtf) {
@@ -59,8 +46,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     // File fields may climb out of the descriptor's folder; here that would let
     // the fuzzer glob its way across the whole disk.
     if (input.find("..") != std::string_view::npos) return 0;
-    MakeFirmwareFolder();
-    std::string path = fuzz::WriteScratchFile("fuzz.upg", data, size);
+    static const bool folderMade = MakeFirmwareFolder();
+    FUZZ_CHECK(folderMade);
+    std::string path = fuzz::WriteScratchFile("fuzz.upg", input);
 
     auto plan = std::make_unique<LoadPlan>();
     UpgradeContext context;

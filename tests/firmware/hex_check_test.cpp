@@ -3,11 +3,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <cerrno>
 #include <cstring>
-#include <string>
 
-#include "firmware_test_files.h"
+#include "upgrade_test_bench.h"
 
 namespace orvane::firmware {
 namespace {
@@ -19,16 +17,16 @@ using testing::TempFolder;
 
 TEST(HexCheck, SoundFilesPassWhateverTheLineEndsAndComments) {
     TempFolder folder;
-    EXPECT_TRUE(CheckHexFile(folder.Write("crlf.hex", HexFile(20))).ok());
-    EXPECT_TRUE(CheckHexFile(folder.Write("lf.hex", HexFile(20, "\n"))).ok());
-    std::string mixed = "; built 2021\r\n\r\n" + HexRecord(4, 0, {0, 1}) + "\r\n" +
-                        ":0300300002337A1E\n" + HexRecord(5, 0, {0, 0, 1, 0}) + "\r\n" +
-                        ":00000001ff\r\n  :not sent\r\n\x1a";
-    EXPECT_TRUE(CheckHexFile(folder.Write("mixed.hex", mixed)).ok());
-    EXPECT_TRUE(CheckHexFile(folder.Write("noeol.hex", ":00000001FF")).ok());
+    const std::string mixed = "; built 2021\r\n\r\n" + HexRecord(4, 0, {0, 1}) + "\r\n" +
+                              ":0300300002337A1E\n" + HexRecord(5, 0, {0, 0, 1, 0}) + "\r\n" +
+                              ":00000001ff\r\n  :not sent\r\n\x1a";
     // The longest record the loader takes whole.
-    std::string longest = HexRecord(0, 0, std::vector<uint8_t>(249, 7));
-    EXPECT_TRUE(CheckHexFile(folder.Write("max.hex", longest + "\r\n:00000001FF\n")).ok());
+    const std::string longest = HexRecord(0, 0, std::vector<uint8_t>(249, 7)) + "\r\n";
+    for (const std::string& sound :
+         {HexFile(20), HexFile(20, "\n"), mixed, ":00000001FF"s, longest + ":00000001FF\n",
+          std::string(10 << 20, 'x') + "\n:00000001FF\n"}) {
+        EXPECT_TRUE(CheckHexFile(folder.Write("sound.hex", sound)).ok()) << sound.substr(0, 80);
+    }
 }
 
 TEST(HexCheck, FaultsAreFoundWithTheirLine) {
@@ -51,19 +49,21 @@ TEST(HexCheck, FaultsAreFoundWithTheirLine) {
         {":00000001FF\0\n"s, HexFault::NotHexDigit, 1},
         {":0500000001020304F1\n" + end, HexFault::ByteCountMismatch, 1},
         {":00000001F\n", HexFault::ByteCountMismatch, 1},
+        // The loader's limit of 510 characters, an odd count of digits within it.
+        {":" + std::string(509, '0') + "\n" + end, HexFault::ByteCountMismatch, 1},
         {HexRecord(6, 0, {}) + "\n" + end, HexFault::UnknownRecordType, 1},
         {HexRecord(4, 0, {0}) + "\n" + end, HexFault::WrongLengthForType, 1},
         {HexRecord(0, 0, std::vector<uint8_t>(250, 7)) + "\n" + end, HexFault::RecordTooLong, 1},
+        {":" + std::string(10 << 20, '0') + "\n", HexFault::RecordTooLong, 1},
         {std::string(510, ';') + ":00000001FF\n" + end, HexFault::LineTooLong, 1},
         {end + data, HexFault::RecordAfterEnd, 2},
         {data, HexFault::NoEndRecord, 0},
         {"\0\0:\0\n"s, HexFault::NoEndRecord, 0},
     };
-    int n = 0;
     for (const auto& c : cases) {
-        HexCheck check = CheckHexFile(folder.Write(std::to_string(n) + ".hex", c.content));
-        EXPECT_EQ(check.fault, c.fault) << n;
-        EXPECT_EQ(check.line, c.line) << n++;
+        HexCheck check = CheckHexFile(folder.Write("bad.hex", c.content));
+        EXPECT_EQ(check.fault, c.fault) << c.content.substr(0, 80);
+        EXPECT_EQ(check.line, c.line) << c.content.substr(0, 80);
     }
     EXPECT_EQ(DescribeHexCheck(CheckHexFile(folder.Write("bad.hex", altered))),
               std::string(kHexBadChecksumText) + " at line 1207");
@@ -72,17 +72,14 @@ TEST(HexCheck, FaultsAreFoundWithTheirLine) {
 
 TEST(HexCheck, WhatIsNoReadableFileIsReportedWithoutHanging) {
     TempFolder folder;
-    EXPECT_EQ(CheckHexFile(folder.Folder("dir.hex")).fault, HexFault::IsFolder);
-    EXPECT_EQ(DescribeHexCheck(CheckHexFile(folder.path() + "none.hex")),
-              std::string(kHexCannotReadText) + ": " + std::strerror(ENOENT));
-    std::string fifo = folder.path() + "pipe.hex";
+    const std::string fifo = folder / "pipe.hex";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    EXPECT_EQ(CheckHexFile(fifo).fault, HexFault::NotAFile);
-
-    std::string huge(10 << 20, 'x');
-    EXPECT_TRUE(CheckHexFile(folder.Write("huge.hex", huge + "\n:00000001FF\n")).ok());
-    EXPECT_EQ(CheckHexFile(folder.Write("hugerec.hex", ":" + huge + "\n")).fault,
-              HexFault::RecordTooLong);
+    const std::pair<std::string, std::string> cases[] = {
+        {folder.Folder("dir.hex"), kHexIsFolderText},
+        {folder / "none.hex", kHexCannotReadText + ": "s + std::strerror(ENOENT)},
+        {fifo, kHexNotAFileText},
+    };
+    for (const auto& [path, said] : cases) EXPECT_EQ(DescribeHexCheck(CheckHexFile(path)), said);
 }
 
 }  // namespace

@@ -3,15 +3,10 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include <ctime>
-#include <memory>
-#include <string>
-#include <vector>
-
 #include "firmware/hex_check.h"
 #include "firmware/rtf_reader.h"
 #include "firmware/upgrade_descriptor.h"
-#include "firmware_test_files.h"
+#include "upgrade_test_bench.h"
 
 namespace orvane::firmware {
 namespace {
@@ -22,13 +17,6 @@ using testing::TempFolder;
 constexpr int64_t kMarch2021 = 1615000000;     // 06/03/21 03:06 UTC
 constexpr int64_t kNovember2023 = 1700000000;  // 14/11/23 22:13 UTC
 
-constexpr char kHead[] =
-    "{\\rtf1\\ansi\\ansicpg1252\\deff0\\deflang2057"
-    "{\\fonttbl{\\f0\\fswiss\\fcharset0 Courier New;}}"
-    "{\\colortbl ;\\red0\\green0\\blue0;\\red0\\green192\\blue0;\\red255\\green0\\blue0;"
-    "\\red127\\green127\\blue127;}"
-    "\\deftab1000\\viewkind4\\uc1\\ul\\pard\\cf4\\b\\f0\\fs20 Proposed Operation\\par"
-    "\\fs20\\ulnone\\b0\\par";
 constexpr char kProgramHeading[] =
     "\\par\\cf0\\par\\cf4 Program Sectors with the following code:\\par\\cf0\\par\\cf4 File Sector "
     "Filename            Date & Time\\par";
@@ -81,6 +69,12 @@ class Preview : public ::testing::Test {
         planError_ = false;
         return BuildPlanPreview(entries, identity, model, planError_).value_or("none");
     }
+    // The preview after its fixed head, whose styles the reader test shows.
+    std::string Body(std::span<LoadEntry> entries, std::string_view identity,
+                     std::string_view model) {
+        std::string text = Build(entries, identity, model);
+        return text.substr(std::min(text.find("\\cf4 Instrument: "), text.size()));
+    }
 
     TempFolder folder_;
     std::unique_ptr<LoadPlan> plan_ = std::make_unique<LoadPlan>();
@@ -90,11 +84,10 @@ class Preview : public ::testing::Test {
 
 TEST_F(Preview, DescriptorPlanIsRenderedByteForByte) {
     auto entries = DescriptorPlan();
-    EXPECT_EQ(Build(entries, "KSL,TRV88,12345,1.00", "TRV88"),
-              std::string(kHead) +
-                  "\\cf4 Instrument: \\cf0 KSL,TRV88,12345,1.00\\par"
-                  "\\cf4 Target: \\cf0 TRV88\\par"
-                  "\\cf4 Erase Sectors: \\cf0 0,\\cf0 3,\\cf0 6,\\cf0 7," +
+    EXPECT_EQ(Body(entries, "KSL,TRV88,12345,1.00", "TRV88"),
+              std::string("\\cf4 Instrument: \\cf0 KSL,TRV88,12345,1.00\\par"
+                          "\\cf4 Target: \\cf0 TRV88\\par"
+                          "\\cf4 Erase Sectors: \\cf0 0,\\cf0 3,\\cf0 6,\\cf0 7,") +
                   kProgramHeading +
                   "\\cf0 1    0      \\cf0main.hex            \\cf0 06/03/21 03:06\\par"
                   "\\cf0 2    3      \\cf0dsp.hex             \\cf0 14/11/23 22:13\\par"
@@ -113,10 +106,9 @@ TEST_F(Preview, HexPlanWithoutTargetShowsAnUnsoundFileWithItsReason) {
     entries[0].facts.lastWriteTime = kNovember2023;
     entries[1].serialLow = 100;  // a two-field identity has no serial number to exclude by
     entries[1].serialHigh = 199;
-    EXPECT_EQ(Build(entries, "KSL,TRV88", ""),
-              std::string(kHead) +
-                  "\\cf4 Instrument: \\cf0 KSL,TRV88\\par"
-                  "\\cf4 Erase Sectors: \\cf0 2,\\cf0 0,\\cf0 3," +
+    EXPECT_EQ(Body(entries, "KSL,TRV88", ""),
+              std::string("\\cf4 Instrument: \\cf0 KSL,TRV88\\par"
+                          "\\cf4 Erase Sectors: \\cf0 2,\\cf0 0,\\cf0 3,") +
                   kProgramHeading +
                   "\\cf0 1    2      \\cf3dsp_5.hex           \\cf0 14/11/23 22:13\\par"
                   "\\cf0 2    0      \\cf0ab_5.hex            \\cf0 06/03/21 03:06\\par"

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
 #include <string>
 
 namespace orvane::firmware {
@@ -58,26 +57,9 @@ TEST(RtfReader, ReadsWhatOtherWritersMakeOfStyledText) {
               "a[2Jb\xc3\x82\xe2\x80\xba\xc3\x82\xe2\x80\xba");
 }
 
-TEST(RtfReader, AnyInputIsSafeAndPassesNoControlCharacters) {
-    auto clean = [](const std::vector<RtfRun>& runs) {
-        for (unsigned char c : AllText(runs)) {
-            if ((c < 0x20 && c != '\n' && c != '\t') || c == 0x7F) return false;
-        }
-        return true;
-    };
-    std::string preview =
-        "{\\rtf1\\ansi{\\fonttbl{\\f0 Courier New;}}{\\colortbl ;\\red255\\green0\\blue0;}"
-        "\\cf1\\b A\\'e9\\u8364?\\par\\cf0 B\\bin99999999999 }";
-    for (std::size_t cut = 0; cut <= preview.size(); ++cut) {
-        EXPECT_TRUE(clean(ReadRtf(std::string_view(preview).substr(0, cut))));
-    }
-    std::mt19937 random(6);
-    const std::string alphabet = "{}\\'*;0123456789-abcfrtu \r\n\x1b\xff\0"s;
-    for (int round = 0; round < 300; ++round) {
-        std::string junk = "{\\rtf1";
-        for (int i = 0; i < 400; ++i) junk += alphabet[random() % alphabet.size()];
-        EXPECT_TRUE(clean(ReadRtf(junk)));
-    }
+// Any input is safe and passes no control characters: the rtf_reader fuzz
+// harness. Its corpus holds no input this deep or this long.
+TEST(RtfReader, DeepGroupsAndLongControlWordsAreRead) {
     std::string deep = "{\\rtf1" + std::string(1000000, '{') + "x" + std::string(1000000, '}');
     EXPECT_EQ(AllText(ReadRtf(deep)), "x");
     EXPECT_EQ(AllText(ReadRtf("{\\rtf1 a\\" + std::string(100000, 'z') + "99999999999999 b}")),

@@ -4,10 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <memory>
-#include <string>
-
-#include "firmware_test_files.h"
+#include "upgrade_test_bench.h"
 
 namespace orvane::firmware {
 namespace {
@@ -50,14 +47,18 @@ TEST_F(Descriptor, LoadWithoutTargetFillsSlotZeroWithNoVersionCondition) {
     EXPECT_TRUE(p.context.targetModel.empty());
     EXPECT_FALSE(p.planError);
     EXPECT_TRUE(p.entry(0).present);
-    EXPECT_EQ(p.entry(0).path, folder_.path() + "main.hex");
+    EXPECT_EQ(p.entry(0).path, folder_ / "main.hex");
     EXPECT_EQ(p.entry(0).facts.size, HexFile(2).size());
     EXPECT_FALSE(p.entry(1).present);
     EXPECT_EQ(p.entry(1).facts.name, "missing.hex");
     EXPECT_TRUE(Parse("LOAD,8,main.hex\n").planError);  // MaxSector 7 without a model
 }
 
-TEST_F(Descriptor, TargetLinesSetModelAndVersionRule) {
+TEST_F(Descriptor, TargetAndWarningLinesSetTheRule) {
+    EXPECT_EQ(Parse("WARNING,Do not switch off, wait\nWARNING without comma\nLOAD,0,main.hex\n")
+                  .rule(0)
+                  .warning,
+              "Do not switch off, wait");
     struct Case {
         const char* line;
         const char* model;
@@ -113,20 +114,30 @@ TEST_F(Descriptor, FurtherTargetsOpenSlotOneRewriteSlotZeroOrAreRefused) {
     EXPECT_FALSE(modelOnly.planError);
 }
 
-TEST_F(Descriptor, WarningAndSerialRules) {
-    auto p = Parse(
-        "WARNING,Do not switch off, wait\nWARNING without comma\n"
-        "SERIAL,2,100,199\nLOAD,0,main.hex\nOVER,1,main.hex\nLOAD,2,main.hex\n"
-        "SERIAL,10,1,2\nLOAD,3,main.hex\nSerial,1,1,2\nLOAD,4,main.hex\n"
-        "SERIAL,1,-1,2\nLOAD,5,main.hex\nSERIAL,1,5\nLOAD,6,main.hex\n"
-        "SERIAL,1,12000,0\nLOAD,7,main.hex\n");
-    EXPECT_EQ(p.rule(0).warning, "Do not switch off, wait");
-    ASSERT_EQ(p.result, 8);
-    const int32_t low[] = {100, 100, 0, 0, 0, 0, 0, 12000};
-    for (int i = 0; i < 8; ++i) {
-        EXPECT_EQ(p.entry(i).serialLow, low[i]) << i;
-        EXPECT_EQ(p.entry(i).serialHigh, i < 2 ? 199 : 0) << i;
-        EXPECT_EQ(p.entry(i).noErase, i == 1) << i;
+// A SERIAL line covers the next one to nine LOAD or OVER lines.
+TEST_F(Descriptor, SerialRulesCoverTheNextEntries) {
+    struct Row {
+        const char* line;
+        int32_t low, high;
+        int covered;  // of the three entries that follow
+    } const rows[] = {
+        {"SERIAL,2,100,199", 100, 199, 2}, {"SERIAL,9,100,199", 100, 199, 3},
+        {"SERIAL,1,12000,0", 12000, 0, 1},  // no upper bound
+        {"SERIAL,10,1,2", 0, 0, 0},         // too many entries
+        {"Serial,1,1,2", 0, 0, 0},          // no keyword
+        {"SERIAL,1,-1,2", 0, 0, 0},        {"SERIAL,1,5", 0, 0, 0},
+        {"SERIAL,1,5,-1", 0, 0, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.line);
+        auto p =
+            Parse(std::string(row.line) + "\nLOAD,0,main.hex\nOVER,1,main.hex\nLOAD,2,main.hex\n");
+        ASSERT_EQ(p.result, 3);
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_EQ(p.entry(i).serialLow, i < row.covered ? row.low : 0) << i;
+            EXPECT_EQ(p.entry(i).serialHigh, i < row.covered ? row.high : 0) << i;
+            EXPECT_EQ(p.entry(i).noErase, i == 1) << i;
+        }
     }
 }
 
@@ -148,7 +159,7 @@ TEST_F(Descriptor, LoadLineFields) {
     EXPECT_TRUE(p.entry(0).present);
     EXPECT_TRUE(p.entry(1).noErase);
     EXPECT_TRUE(p.entry(1).present);  // trailing blanks are not part of the name
-    EXPECT_EQ(p.entry(2).path, folder_.path() + "sub/deep.hex");
+    EXPECT_EQ(p.entry(2).path, folder_ / "sub/deep.hex");
 
     auto range = Parse("LOAD,99\n");
     EXPECT_EQ(range.result, 0);
@@ -169,7 +180,7 @@ TEST_F(Descriptor, FileFieldsFindTheFileThatWillBeSent) {
     // The path becomes the match, so the worker opens what the preview showed.
     auto climb = ParseAt(folder_.Write("up/fw.upg", "LOAD,0,main_v?.hex\nLOAD,1,../dsp.hex\n"));
     ASSERT_EQ(climb.result, 2);
-    EXPECT_EQ(climb.entry(0).path, folder_.path() + "up/main_v2.hex");
+    EXPECT_EQ(climb.entry(0).path, folder_ / "up/main_v2.hex");
     EXPECT_EQ(climb.entry(0).facts.name, "main_v2.hex");
     EXPECT_TRUE(climb.entry(1).present);
     EXPECT_EQ(climb.entry(1).facts.name, "../dsp.hex");
@@ -178,7 +189,7 @@ TEST_F(Descriptor, FileFieldsFindTheFileThatWillBeSent) {
     EXPECT_TRUE(brackets.entry(0).present);
 
     std::string deep = folder_.Folder(std::string(120, 'd') + "/" + std::string(120, 'e'));
-    auto tooLong = Parse("LOAD,0," + deep.substr(folder_.path().size()) + "/main.hex\n");
+    auto tooLong = Parse("LOAD,0," + deep.substr(folder_.path().size() + 1) + "/main.hex\n");
     EXPECT_EQ(tooLong.result, 1);
     EXPECT_FALSE(tooLong.entry(0).present);
     EXPECT_TRUE(tooLong.entry(0).pathTooLong);
@@ -207,7 +218,7 @@ TEST_F(Descriptor, FileNamesMatchWhateverTheirLetterCase) {
         SCOPED_TRACE(field);
         EXPECT_EQ(p.entry(i).present, !found.empty());
         EXPECT_EQ(p.entry(i).facts.name, found.empty() ? field : found);
-        EXPECT_EQ(p.entry(i).path, folder_.path() + (found.empty() ? field : found));
+        EXPECT_EQ(p.entry(i).path, folder_ / (found.empty() ? field : found));
     }
 }
 
@@ -223,10 +234,10 @@ TEST_F(Descriptor, AnyInputEndsWithTheDocumentedResult) {
     EXPECT_EQ(Parse(many, 500).result, 50);  // never beyond the slot
     EXPECT_EQ(Parse(many, -3).result, 0);
 
-    EXPECT_EQ(ParseAt(folder_.path() + "none.upg").result, 0);
+    EXPECT_EQ(ParseAt(folder_ / "none.upg").result, 0);
     EXPECT_EQ(ParseAt(folder_.Folder("dir.upg")).result, 0);
     // Neither may hold the upgrade for ever: a FIFO without a writer, endless zero bytes.
-    const std::string fifo = folder_.path() + "fifo.upg", zero = folder_.path() + "zero.upg";
+    const std::string fifo = folder_ / "fifo.upg", zero = folder_ / "zero.upg";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600) | ::symlink("/dev/zero", zero.c_str()), 0);
     EXPECT_EQ(ParseAt(fifo).result, 0);
     EXPECT_EQ(ParseAt(zero).result, 0);

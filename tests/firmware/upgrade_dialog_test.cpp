@@ -2,17 +2,15 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-
+#include "firmware/files_list_dialog.h"
 #include "firmware/firmware_texts.h"
-#include "firmware_test_files.h"
 #include "support/fake_upgrade_dialogs.h"
-#include "ui/connect_dialog.h"
 #include "upgrade_test_bench.h"
 
 namespace orvane::firmware {
 namespace {
 
+using orvane::testing::FakeUpgradeDialogs;
 using orvane::testing::FakeUpgradeView;
 using testing::Entry;
 using testing::HexFile;
@@ -25,47 +23,10 @@ struct Plan {
     UpgradeContext context{};
     Plan() {
         dir.Write("main.hex", HexFile(8));
-        slot[0] = Entry(dir.path(), "main.hex", 2);
+        slot[0] = Entry(dir, "main.hex", 2);
         context.entries = slot.data();
     }
 };
-
-TEST(UpgradeDialog, StartsOnOpeningAndReopensTheLanConnectionWhenFinished) {
-    Plan plan;
-    SimBench bench;
-    ASSERT_TRUE(bench.Open());
-    FakeUpgradeView view;
-    int result;
-    {
-        UpgradeDialog dialog(plan.context, bench.record);
-        result = view.Run(dialog, /*tryClosing=*/true);
-        EXPECT_FALSE(dialog.running());
-    }
-    EXPECT_FALSE(view.timedOut);
-    EXPECT_EQ(result, ui::kDialogResultCancel);
-    EXPECT_EQ(view.title, kUpgradeFirmwareTitle);
-    EXPECT_TRUE(plan.context.succeeded);
-    EXPECT_EQ(plan.context.dialogWindow, nullptr);
-    // Neither button, nor the close box tried after every note, could end it while the worker ran.
-    ASSERT_FALSE(view.statuses.empty());
-    EXPECT_EQ(view.buttonsWhileWorking, std::vector<bool>(view.statuses.size(), false));
-    EXPECT_EQ(view.statuses.front(), kInitialisingStatus);
-    EXPECT_EQ(view.statuses.back(), kFinishedStatus);
-    EXPECT_EQ(view.log.back(), kFirmwareSentLog);
-    EXPECT_EQ(view.progress.back(), 100);
-    EXPECT_EQ(view.cancel.caption, kFinishedCaption);
-    EXPECT_FALSE(view.start.enabled);
-    EXPECT_EQ(bench.Image(2).size(), 128u);
-
-    // The restarted instrument dropped the connection; the dialog made a new one
-    // and the application answers on it.
-    EXPECT_EQ(bench.engine().counters().connections, 2u);
-    ASSERT_TRUE(bench.record.channelOpen);
-    transport::ChannelSend("*IDN?\n", bench.record);
-    std::string reply;
-    transport::ChannelReceiveLine(reply, 128, bench.record);
-    EXPECT_EQ(reply, sim::IdentityText(bench.engine().config()));
-}
 
 TEST(UpgradeDialog, NoThreadLeavesStartEnabledAndNothingSent) {
     Plan plan;
@@ -102,6 +63,34 @@ TEST(UpgradeDialog, AFailedUpgradeKeepsTheConnection) {
     EXPECT_EQ(view.log, std::vector<std::string>{kInitFailedLog});
     EXPECT_EQ(view.cancel.caption, kFinishedCaption);
     EXPECT_EQ(bench.engine().counters().connections, 1u);
+}
+
+TEST(FilesListDialog, AcceptOnlyForASoundPlan) {
+    struct Row {
+        const char* name;
+        int pressed;
+        bool planError;
+        int result;
+    } const rows[] = {
+        {"accepted", ui::kFilesListAcceptId, false, ui::kFilesListAcceptId},
+        // A front end that lets Accept through anyway still cannot start the upgrade.
+        {"accepted despite a plan error", ui::kFilesListAcceptId, true, ui::kFilesListCancelId},
+        {"cancelled", ui::kFilesListCancelId, false, ui::kFilesListCancelId},
+        {"closed", 0, false, ui::kFilesListCancelId},
+        {"failed", -1, false, ui::kFilesListCancelId},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        FakeUpgradeDialogs dialogs;
+        dialogs.filesListAnswer = row.pressed;
+        EXPECT_EQ(
+            RunFilesListDialog(*dialogs.MakeFilesListWindow(), row.planError, "{\\rtf1 plan}"),
+            row.result);
+        ASSERT_EQ(dialogs.filesLists.size(), 1u);
+        EXPECT_EQ(dialogs.filesLists[0].title, kFilesListTitle);
+        EXPECT_EQ(dialogs.filesLists[0].rtf, "{\\rtf1 plan}");
+        EXPECT_EQ(dialogs.filesLists[0].acceptEnabled, !row.planError);
+    }
 }
 
 }  // namespace

@@ -1,40 +1,69 @@
 #pragma once
-// A simulated instrument on loopback TCP (or a pseudo-terminal) answering in
-// virtual time, with the connection record that reaches it, for the worker,
-// dialog, flow and fault tests; the worker run against it; and plan entries
-// made from files written in the test.
+// Hex files built in the test, a simulated instrument on loopback TCP or a
+// pseudo-terminal with the record that reaches it, and the worker run against
+// it in virtual time.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <memory>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "firmware/file_lookup.h"
 #include "firmware/upgrade_notes.h"
-#include "firmware/upgrade_plan.h"
 #include "firmware/upgrade_worker.h"
 #include "sim/bootloader.h"
 #include "sim/engine.h"
 #include "sim/pty_endpoint.h"
 #include "sim/tcp_endpoint.h"
 #include "support/fake_clock.h"
+#include "support/temp_folder.h"
 #include "transport/channel.h"
 
 namespace orvane::firmware::testing {
 
-// The instrument was told to restart: "z\n" or the restart byte reached it
-// (wire: what it received) outside the code 0 that also ends in "z\n".
+using orvane::testing::TempFolder;
+
+// One Intel HEX record with its checksum, without a line end.
+inline std::string HexRecord(uint8_t type, uint16_t address, const std::vector<uint8_t>& data) {
+    std::vector<uint8_t> bytes = {static_cast<uint8_t>(data.size()),
+                                  static_cast<uint8_t>(address >> 8),
+                                  static_cast<uint8_t>(address & 0xFF), type};
+    bytes.insert(bytes.end(), data.begin(), data.end());
+    uint8_t sum = 0;
+    for (uint8_t b : bytes) sum = static_cast<uint8_t>(sum - b);
+    bytes.push_back(sum);
+    std::string out = ":";
+    char hex[3];
+    for (uint8_t b : bytes) {
+        std::snprintf(hex, sizeof hex, "%02X", b);
+        out += hex;
+    }
+    return out;
+}
+
+// A sound hex file: `records` data records of 16 bytes counting up from 0, then the end record.
+inline std::string HexFile(int records, const std::string& lineEnd = "\r\n") {
+    std::string out;
+    for (int i = 0; i < records; ++i) {
+        std::vector<uint8_t> data(16);
+        for (int k = 0; k < 16; ++k) data[k] = static_cast<uint8_t>(i * 16 + k);
+        out += HexRecord(0, static_cast<uint16_t>(i * 16), data) + lineEnd;
+    }
+    return out + HexRecord(1, 0, {}) + lineEnd;
+}
+
+// The instrument was told to restart: "z\n" outside the code 0 that also ends
+// in it, or the restart byte, is in what it received.
 inline bool ToldToRestart(std::string_view wire) {
     std::size_t restarts = 0, codes = 0;
-    for (std::size_t at = wire.find("z\n"); at != std::string_view::npos;
-         at = wire.find("z\n", at + 1)) {
+    for (auto at = wire.find("z\n"); at != wire.npos; at = wire.find("z\n", at + 1)) {
         ++restarts;
-        if (at >= 4 && wire.substr(at - 4, 6) == "6E0Bz\n") ++codes;
+        codes += at >= 4 && wire.substr(at - 4, 6) == "6E0Bz\n";
     }
-    return restarts > codes || wire.find('\x15') != std::string_view::npos;
+    return restarts > codes || wire.find('\x15') != wire.npos;
 }
 
 inline sim::InstrumentConfig Instrument(sim::BootloaderConfig boot = {}) {
@@ -43,23 +72,30 @@ inline sim::InstrumentConfig Instrument(sim::BootloaderConfig boot = {}) {
     return config;
 }
 
+// A simulated instrument over a pseudo-terminal (a USB port) or TCP, and the
+// record set up to reach it.
+inline std::unique_ptr<sim::Endpoint> MakeInstrument(const sim::InstrumentConfig& config,
+                                                     bool serial,
+                                                     transport::ConnectionRecord& record) {
+    if (serial) {
+        auto pty = std::make_unique<sim::PtyEndpoint>(config);
+        record.interfaceKind = transport::InterfaceKind::Usb;
+        record.comPort = pty->DevicePath();
+        record.baudRate = 19200;
+        return pty;
+    }
+    auto tcp = std::make_unique<sim::TcpEndpoint>(config, "127.0.0.1", 0);
+    record.linkOptions.tcpPort = tcp->Port();
+    record.interfaceKind = transport::InterfaceKind::Lan;
+    record.ipAddress = "127.0.0.1";
+    return tcp;
+}
+
+// The instrument answering in the virtual time of a fake clock.
 class SimBench {
   public:
-    // serial: a pseudo-terminal as a USB port; otherwise TCP.
-    explicit SimBench(sim::InstrumentConfig config = Instrument(), bool serial = false) {
-        if (serial) {
-            pty_ = std::make_unique<sim::PtyEndpoint>(config);
-            endpoint_ = pty_.get();
-            record.interfaceKind = transport::InterfaceKind::Usb;
-            record.comPort = pty_->DevicePath();
-            record.baudRate = 19200;
-        } else {
-            tcp_ = std::make_unique<sim::TcpEndpoint>(config, "127.0.0.1", 0);
-            endpoint_ = tcp_.get();
-            record.linkOptions.tcpPort = tcp_->Port();
-            record.interfaceKind = transport::InterfaceKind::Lan;
-            record.ipAddress = "127.0.0.1";
-        }
+    explicit SimBench(sim::InstrumentConfig config = Instrument(), bool serial = false)
+        : endpoint_(MakeInstrument(config, serial, record)) {
         pump_ = clock.AddPump([this](uint32_t now) { endpoint_->Pump(now); });
         record.linkOptions.clock = &clock;
         record.identity = sim::IdentityText(config);
@@ -68,8 +104,6 @@ class SimBench {
         transport::CloseChannel(record);
         clock.RemovePump(pump_);
     }
-    SimBench(const SimBench&) = delete;
-    SimBench& operator=(const SimBench&) = delete;
 
     bool Open() { return transport::OpenChannel(record) == 0; }
     sim::Engine& engine() { return endpoint_->engine(); }
@@ -81,9 +115,7 @@ class SimBench {
     transport::ConnectionRecord record;
 
   private:
-    std::unique_ptr<sim::TcpEndpoint> tcp_;
-    std::unique_ptr<sim::PtyEndpoint> pty_;
-    sim::Endpoint* endpoint_ = nullptr;
+    std::unique_ptr<sim::Endpoint> endpoint_;
     int pump_ = 0;
 };
 
@@ -94,8 +126,7 @@ struct RecordedNotes : UpgradeNotes {
     void NoteProgress(int percent) override { progress.push_back(percent); }
     void NoteFinished() override { ++finished; }
 
-    std::vector<std::string> statuses;
-    std::vector<std::string> log;
+    std::vector<std::string> statuses, log;
     std::vector<int> progress;
     int finished = 0;
 };
@@ -121,10 +152,10 @@ struct WorkerRun {
 };
 
 // A plan entry for a file of the folder, looked up as the descriptor parser does.
-inline LoadEntry Entry(const std::string& folder, const std::string& name, int32_t sector,
+inline LoadEntry Entry(const TempFolder& folder, const std::string& name, int32_t sector,
                        bool noErase = false) {
     LoadEntry entry;
-    LookUpEntryFile(entry, folder, name, NameKind::Exact);
+    LookUpEntryFile(entry, folder.path() + "/", name, NameKind::Exact);
     entry.sector = sector;
     entry.noErase = noErase;
     return entry;

@@ -1,49 +1,21 @@
 #pragma once
-// A main window for the script engine made of fakes, a simulated instrument on
-// an in-memory LAN link, and a clock in virtual milliseconds.
+// The script engine in a window of in-memory controls, against a simulated
+// instrument on an in-memory LAN link, in virtual milliseconds.
 
-#include <gtest/gtest.h>
-#include <unistd.h>
-
-#include <filesystem>
-#include <fstream>
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "script/script_runner.h"
+#include "script_window.h"
 #include "sim/memory_link.h"
 #include "support/fake_clock.h"
-#include "support/fake_ui.h"
+#include "support/temp_folder.h"
 #include "transport/tcp_link.h"
 #include "ui/command_ids.h"
-#include "ui/memory_controls.h"
 
 namespace orvane::testing {
 
-// A fresh directory per process and test (ctest runs tests side by side).
-class TestDir {
-  public:
-    TestDir() {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        path_ = std::filesystem::path(::testing::TempDir()) /
-                ("orvane_" + std::to_string(::getpid()) + "_" + info->test_suite_name() + "_" +
-                 info->name());
-        std::filesystem::remove_all(path_);
-        std::filesystem::create_directories(path_);
-    }
-    ~TestDir() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    const std::filesystem::path& path() const { return path_; }
-    std::string operator/(const std::string& name) const { return (path_ / name).string(); }
-
-  private:
-    std::filesystem::path path_;
-};
-
-class ScriptBench {
+class ScriptBench : public ScriptWindow {
   public:
     explicit ScriptBench(uint32_t start = 1000) : clock(start) {
         record.interfaceKind = transport::InterfaceKind::Lan;
@@ -58,10 +30,7 @@ class ScriptBench {
     // Puts lines into the list as if loaded, the runner stopped at the top.
     void Load(const std::vector<std::string>& lines) {
         if (runner.mode() == script::ScriptMode::None) {
-            TestDir dir;
-            std::string path = dir / "load.txt";
-            std::ofstream(path) << "#beep\n";
-            dialogs.openAnswers = {path};
+            dialogs.openAnswers = {dir.Write("load.txt", "#beep\n")};
             runner.ScriptCommand();
             poster.Take();
         }
@@ -106,22 +75,8 @@ class ScriptBench {
     FakeClock clock;
     sim::MemoryLink link;
     int pump = 0;
-    transport::ConnectionRecord record;
-    bool convertBinary = true;
-    ui::MemoryTextBox results;
-    ui::MemoryControl commandLine, sendButton;
-    ui::MemoryListBox list;
-    ui::MemoryButton runButton, stepButton, closeButton;
-    ui::CommandQueue poster;
-    FakePaneLayout layout;
-    FakeFileDialogs dialogs;
-    FakeMessageBoxes boxes;
-    FakeBeeper beeper;
-    script::ScriptHost host{results,    commandLine, sendButton, list,         runButton,
-                            stepButton, closeButton, poster,     layout,       dialogs,
-                            boxes,      beeper,      record,     convertBinary};
+    TempFolder dir;
     script::ScriptRunner runner{host};
-
     std::vector<uint32_t> times;  // when the results pane grew
 };
 

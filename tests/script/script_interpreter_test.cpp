@@ -5,8 +5,6 @@
 #include <sys/stat.h>
 
 #include <csignal>
-#include <fstream>
-#include <sstream>
 
 #include "script/script_texts.h"
 #include "script_bench.h"
@@ -14,9 +12,7 @@
 using namespace std::string_literals;
 using namespace orvane;
 using namespace orvane::script;
-namespace ot = orvane::testing;
 using orvane::testing::ScriptBench;
-using orvane::ui::PostedCommand;
 using Posts = std::vector<ui::PostedCommand>;
 
 namespace {
@@ -161,22 +157,20 @@ TEST(ScriptInterpreter, DirectivesMatchCaseInsensitivePrefixes) {
 
 TEST(ScriptInterpreter, PrintAndCalculatorStops) {
     ScriptBench b;
-    ot::TestDir dir;
-    std::string file = dir / "results out.txt";
-    std::ofstream(file) << "old content that must go\n";
+    const std::string file = b.dir.Write("results out.txt", "old content that must go\n");
     b.list.items = {"#print," + file};
     b.results.text = "> *IDN?\r\nKelmscot\r\n";
     int index = 0;
     ExecuteScriptLine(b.host, b.runner.engine(), ScriptMode::Running, index, 1);
-    std::stringstream written;
-    written << std::ifstream(file, std::ios::binary).rdbuf();
-    EXPECT_EQ(written.str(), "> *IDN?\nKelmscot\n");  // LF here, unlike Save to File's CR LF
+    EXPECT_EQ(b.dir.Read("results out.txt"),
+              "> *IDN?\nKelmscot\n");  // LF here, unlike Save to File's CR LF
     EXPECT_EQ(b.results.text, "> *IDN?\r\nKelmscot\r\n");
     // Only a regular file will do: a FIFO without a reader would hang the script.
-    const std::string fifo = dir / "fifo";
+    const std::string fifo = b.dir / "fifo";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    for (const std::string& line : {"#print"s, "#print,"s, "#Print," + dir / "none/x.txt",
-                                    "#print," + dir / "", "#print,/dev/full"s, "#print," + fifo}) {
+    for (const std::string& line :
+         {"#print"s, "#print,"s, "#Print," + b.dir / "none/x.txt", "#print," + b.dir / "",
+          "#print,/dev/full"s, "#print," + fifo}) {
         EXPECT_EQ(Line(b, {line, "#echo"}, ScriptMode::Running), kInvalidFileLocation) << line;
     }
     // A full disk: the file opens, the writing fails (the size limit stands in for it).

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-
 #include "platform/text_format.h"
 #include "script/script_texts.h"
 #include "script_bench.h"
@@ -12,7 +10,6 @@
 using namespace std::string_literals;
 using namespace orvane;
 using namespace orvane::script;
-namespace ot = orvane::testing;
 using orvane::testing::ScriptBench;
 using Times = std::vector<uint32_t>;
 constexpr int kRunStop = ui::kCmdScriptRunStop;
@@ -151,13 +148,16 @@ TEST(ScriptRunner, StopRequestsOnlyEverStop) {
 
 TEST(ScriptRunner, ScriptCommandLoadsShowsAndClosesThePanel) {
     ScriptBench b;
-    ot::TestDir dir;
-    std::string good = dir / "good.txt", other = dir / "other.txt", bad = dir / "bad.txt",
-                tooLong = dir / "long.txt";
-    std::ofstream(good) << "\"*IDN?\n\n#echo,x\n\x1A";
-    std::ofstream(other) << "#beep\n";
-    std::ofstream(bad) << "no script here\n";
-    std::ofstream(tooLong) << "\"" << std::string(2100, 'x') << "\n";
+    const std::string good = b.dir.Write("good.txt", "\"*IDN?\n\n#echo,x\n\x1A"),
+                      other = b.dir.Write("other.txt", "#beep\n"),
+                      bad = b.dir.Write("bad.txt", "no script here\n");
+    // The script panel in place of the command line, all or nothing.
+    auto panel = [&] {
+        return std::vector<bool>{b.layout.scriptPanelShown, b.list.Visible(),
+                                 b.runButton.Visible(),     b.stepButton.Visible(),
+                                 b.closeButton.Visible(),   !b.commandLine.Visible(),
+                                 !b.sendButton.Visible()};
+    };
     b.runner.RunStopCommand(0);  // no script: nothing to run
     EXPECT_EQ(b.runner.mode(), ScriptMode::None);
 
@@ -176,10 +176,7 @@ TEST(ScriptRunner, ScriptCommandLoadsShowsAndClosesThePanel) {
     EXPECT_EQ(b.runner.mode(), ScriptMode::Stopped);
     EXPECT_EQ(b.runner.scriptPath(), good);
     EXPECT_EQ(b.list.items, (std::vector<std::string>{"\"*IDN?", "#echo,x"}));
-    EXPECT_FALSE(b.commandLine.Visible() || b.sendButton.Visible());
-    EXPECT_TRUE(b.list.Visible() && b.runButton.Visible() && b.stepButton.Visible() &&
-                b.closeButton.Visible());
-    EXPECT_TRUE(b.layout.scriptPanelShown);
+    EXPECT_EQ(panel(), std::vector<bool>(7, true));
 
     // A refused file is reported once; the loaded script and its place stay.
     b.list.current = 1;
@@ -187,7 +184,6 @@ TEST(ScriptRunner, ScriptCommandLoadsShowsAndClosesThePanel) {
     b.Press(ui::kCmdScript);
     EXPECT_EQ(b.boxes.Texts(),
               std::vector<std::string>{platform::Format(kNotAScriptFile, bad.c_str())});
-    EXPECT_EQ(b.runner.mode(), ScriptMode::Stopped);
     EXPECT_EQ(b.runner.scriptPath(), good);
     EXPECT_EQ(b.list.items.size(), 2u);
     EXPECT_EQ(b.list.current, 1);
@@ -202,7 +198,7 @@ TEST(ScriptRunner, ScriptCommandLoadsShowsAndClosesThePanel) {
     EXPECT_EQ(b.list.items, std::vector<std::string>{"#beep"});
 
     // Every line too long for the list: a run ends at once.
-    b.dialogs.openAnswers = {tooLong};
+    b.dialogs.openAnswers = {b.dir.Write("long.txt", "\"" + std::string(2100, 'x') + "\n")};
     b.Press(ui::kCmdScript);
     EXPECT_TRUE(b.list.items.empty());
     b.Press(kRunStop);
@@ -212,21 +208,17 @@ TEST(ScriptRunner, ScriptCommandLoadsShowsAndClosesThePanel) {
     b.poster.Take();
     b.Press(ui::kCmdScriptClose);
     EXPECT_EQ(b.runner.mode(), ScriptMode::None);
-    EXPECT_TRUE(b.commandLine.Visible() && b.sendButton.Visible());
-    EXPECT_FALSE(b.list.Visible() || b.runButton.Visible() || b.stepButton.Visible() ||
-                 b.closeButton.Visible());
-    EXPECT_FALSE(b.layout.scriptPanelShown);
+    EXPECT_EQ(panel(), std::vector<bool>(7, false));
     EXPECT_EQ(b.poster.Take().at(0).id, ui::kCmdFocusCommandLine);
 }
 
 TEST(ScriptRunner, RemembersWhyTheScriptStoppedItself) {
-    using orvane::script::StopReason;
-    orvane::testing::ScriptBench b;
+    ScriptBench b;
     b.Load({"#wait", "#echo,after", "=stop,onfail", "=5", "=1", "=test,lo", "#echo,never"});
-    b.Press(orvane::ui::kCmdScriptRunStop);
+    b.Press(kRunStop);
     b.RunToStop(5000);
     EXPECT_EQ(b.runner.engine().lastStopReason, StopReason::Wait);
-    b.Press(orvane::ui::kCmdScriptRunStop);
+    b.Press(kRunStop);
     EXPECT_EQ(b.runner.engine().lastStopReason, StopReason::None);
     b.RunToStop(5000);
     EXPECT_EQ(b.runner.engine().lastStopReason, StopReason::TestFailed);

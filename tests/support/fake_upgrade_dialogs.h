@@ -4,19 +4,13 @@
 // front end's modal loop would: posted calls run in order, and Cancel (or
 // "Finished") is pressed as soon as it is enabled and nothing is pending.
 
-#include <chrono>
 #include <condition_variable>
 #include <deque>
-#include <functional>
-#include <memory>
 #include <mutex>
-#include <optional>
-#include <string>
-#include <vector>
 
-#include "support/fake_main_window.h"
 #include "support/fake_ui.h"
 #include "ui/files_list_window.h"
+#include "ui/memory_controls.h"
 #include "ui/upgrade_dialog.h"
 
 namespace orvane::testing {
@@ -69,10 +63,9 @@ class FakeUpgradeView : public ui::UpgradeDialogView {
     }
 
     std::string title;
-    std::vector<std::string> statuses;
+    std::vector<std::string> statuses, log;
     std::vector<bool> buttonsWhileWorking;  // either button enabled, at each status
     std::vector<int> progress;
-    std::vector<std::string> log;
     ui::MemoryButton start, cancel;
     FakeMessageBoxes boxes;
     std::optional<int> result;

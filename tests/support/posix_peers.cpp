@@ -11,7 +11,6 @@
 #include <stdexcept>
 
 namespace orvane::testing {
-namespace {
 
 std::string ReadQuiet(int fd, int quietMs) {
     std::string out;
@@ -36,8 +35,6 @@ void WriteAll(int fd, const std::string& bytes) {
         done += static_cast<std::size_t>(n);
     }
 }
-
-}  // namespace
 
 PtyPeer::PtyPeer() {
     char name[256];

@@ -39,4 +39,8 @@ class LoopbackListener {
     uint16_t port_ = 0;
 };
 
+// Reads from fd until nothing has come for quietMs; writes all of bytes.
+std::string ReadQuiet(int fd, int quietMs);
+void WriteAll(int fd, const std::string& bytes);
+
 }  // namespace orvane::testing

@@ -36,17 +36,10 @@ bool Has(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
 
-// A loopback address of this process's own (all of 127/8 is loopback), so that
-// no other test, here or in another checkout, meets it on port 10001.
-std::string OwnAddress() {
-    const unsigned pid = static_cast<unsigned>(::getpid());
-    return "127.41." + std::to_string((pid >> 8) & 0xff) + "." + std::to_string(1 + pid % 254);
-}
-
 // A simulated instrument on its own loopback address, port 10001, and a pty.
 struct Instrument {
     explicit Instrument(std::vector<std::string> extra = {})
-        : address(OwnAddress()), sim([&] {
+        : address(OwnLoopbackAddress(41)), sim([&] {
               extra.insert(extra.begin(), {"--pty", "--tcp", address + ":10001"});
               return extra;
           }()) {
@@ -65,8 +58,8 @@ std::vector<std::string> operator+(std::vector<std::string> a, const std::vector
 
 const sim::InstrumentConfig kDefault;
 
-TEST(CliAgainstSim, IdentifyOverPtyAndLanQueryAndSetClock) {
-    Instrument inst;
+TEST(CliAgainstSim, IdentifyOverPtyAndLanDiscoverQueryAndSetClock) {
+    Instrument inst({"--discover", "query", "--discover-on", OwnLoopbackAddress(41)});
     for (const std::vector<std::string>& via : {inst.Usb(), inst.Lan()}) {
         SCOPED_TRACE(via[0]);
         ProgramResult r = Cli(via + std::vector<std::string>{"identify"});
@@ -74,7 +67,14 @@ TEST(CliAgainstSim, IdentifyOverPtyAndLanQueryAndSetClock) {
         EXPECT_TRUE(Has(r.out, "  Model:  TRV8844\n  Serial No:  10234\n")) << r.out;
         EXPECT_TRUE(Has(r.out, "  Main release:  1.20\n  FPGA release:  2.05\n")) << r.out;
     }
-    ProgramResult r = Cli(inst.Lan() + std::vector<std::string>{"query", "*IDN?", "temp?"});
+    ProgramResult r = Cli({"discover"}, {"ORVANE2_DISCOVERY_ADDRESS=" + inst.address});
+    EXPECT_EQ(r.status, cli::kExitOk) << r.err;
+    EXPECT_EQ(r.out, inst.address + "\t" + sim::IdentityText(kDefault) + "\n");
+    r = Cli({"discover"}, {"ORVANE2_DISCOVERY_ADDRESS=127.0.41.6"});
+    EXPECT_EQ(r.status, cli::kExitRefused);
+    EXPECT_TRUE(Has(r.err, connection::kNoInstrumentsFound)) << r.err;
+
+    r = Cli(inst.Lan() + std::vector<std::string>{"query", "*IDN?", "temp?"});
     EXPECT_EQ(r.status, cli::kExitOk) << r.err;
     EXPECT_EQ(r.out, sim::IdentityText(kDefault) + "\n" +
                          sim::MeasurementText(kDefault.temperature) + "\n");
@@ -155,16 +155,6 @@ TEST(CliAgainstSim, NoConnectionAndUsage) {
     r = Cli({"--version"});
     EXPECT_EQ(r.status, cli::kExitOk);
     EXPECT_EQ(r.out, cli::CliVersion());
-}
-
-TEST(CliAgainstSim, DiscoverListsTheRowsOrSaysNothingWasFound) {
-    Instrument inst({"--discover", "query", "--discover-on", OwnAddress()});
-    ProgramResult r = Cli({"discover"}, {"ORVANE2_DISCOVERY_ADDRESS=" + inst.address});
-    EXPECT_EQ(r.status, cli::kExitOk) << r.err;
-    EXPECT_EQ(r.out, inst.address + "\t" + sim::IdentityText(kDefault) + "\n");
-    r = Cli({"discover"}, {"ORVANE2_DISCOVERY_ADDRESS=127.0.41.6"});
-    EXPECT_EQ(r.status, cli::kExitRefused);
-    EXPECT_TRUE(Has(r.err, connection::kNoInstrumentsFound)) << r.err;
 }
 
 TEST(CliAgainstSim, UpgradeSucceedsIsRefusedOrFails) {

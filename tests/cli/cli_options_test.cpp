@@ -27,21 +27,20 @@ bool Parse(std::vector<const char*> args, CliOptions& o, std::string& error) {
 TEST(CliOptions, TheContractsWordsAndItsUsageErrors) {
     CliOptions o;
     std::string error;
-    ASSERT_TRUE(
-        Parse({"--serial", "ttyS0", "--baud", "38400", "query", "*IDN?", "-5", "--quiet-ms", "50"},
-              o, error))
+    // After the command a word that looks like an option is an argument ("-5").
+    ASSERT_TRUE(Parse({"--serial", "ttyS0", "--baud", "38400", "--yes", "--trace", "query", "*IDN?",
+                       "-5", "--quiet-ms", "50"},
+                      o, error))
         << error;
     EXPECT_EQ(o.kind, orvane::transport::InterfaceKind::Serial);
     EXPECT_EQ(o.baud, 38400u);
     EXPECT_EQ(o.command, "query");
     EXPECT_EQ(o.args, (std::vector<std::string>{"*IDN?", "-5"}));
     EXPECT_EQ(o.quietMs, 50u);
-
-    CliOptions d;
-    ASSERT_TRUE(Parse(
-        {"--settings", "/tmp/x.ini", "--yes", "--trace", "run", "--", "--odd name.txt"}, d, error));
+    EXPECT_TRUE(o.yes && o.trace);
+    CliOptions d;  // "--" ends the options and is no argument itself
+    ASSERT_TRUE(Parse({"run", "--", "--odd name.txt"}, d, error));
     EXPECT_EQ(d.args, (std::vector<std::string>{"--odd name.txt"}));
-    EXPECT_TRUE(d.yes && d.trace);
 
     struct Bad {
         std::vector<const char*> args;

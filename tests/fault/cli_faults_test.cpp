@@ -80,11 +80,7 @@ TEST(CliFault, HangUpMidReplyAsksOnceAndExitsByWhatFailed) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        // An address of this process's own (all of 127/8 is loopback), so that no
-        // other test, here or in another checkout, meets it on port 10001.
-        const unsigned pid = static_cast<unsigned>(::getpid());
-        const std::string address =
-            "127.43." + std::to_string((pid >> 8) & 0xff) + "." + std::to_string(1 + pid % 254);
+        const std::string address = OwnLoopbackAddress(43);
         std::vector<std::string> simArgs = {"--hang-up-after", std::to_string(row.hangUpAfter),
                                             "--pty"};
         if (row.tcp) simArgs.back() = "--tcp", simArgs.push_back(address + ":10001");

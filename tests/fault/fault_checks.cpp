@@ -48,12 +48,13 @@ double Seconds(clockid_t id) {
 }
 }  // namespace
 
-double CpuShareWhileSleeping(int periodMs) {
+double CpuShareWhileSleeping(int periodMs, const std::function<void()>& everyMs) {
     const double cpu0 = Seconds(CLOCK_PROCESS_CPUTIME_ID), wall0 = Seconds(CLOCK_MONOTONIC);
-    ::usleep(static_cast<useconds_t>(periodMs) * 1000);
-    const double cpu = Seconds(CLOCK_PROCESS_CPUTIME_ID) - cpu0,
-                 wall = Seconds(CLOCK_MONOTONIC) - wall0;
-    return wall > 0 ? cpu / wall : 0;
+    do {
+        if (everyMs) everyMs();
+        ::usleep(everyMs ? 1000 : static_cast<useconds_t>(periodMs) * 1000);
+    } while (Seconds(CLOCK_MONOTONIC) - wall0 < periodMs / 1000.0);
+    return (Seconds(CLOCK_PROCESS_CPUTIME_ID) - cpu0) / (Seconds(CLOCK_MONOTONIC) - wall0);
 }
 
 ScopedOrdinaryUser::ScopedOrdinaryUser() : wasRoot_(::geteuid() == 0) {

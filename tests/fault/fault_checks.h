@@ -4,10 +4,11 @@
 // file-system faults that work for root as well (who ignores permission bits).
 
 #include <cstdint>
+#include <functional>
 #include <set>
 #include <string>
 
-#include "support/temp_folder.h"
+#include "support/temp_folder.h"  // the rows make their files in one
 
 namespace orvane::testing {
 
@@ -20,8 +21,8 @@ std::set<std::string> DescriptorsLeftOpen(const std::set<std::string>& baseline,
                                           int withinMs = 1000);
 
 // The share of one core this process used over periodMs of real time while the
-// caller's thread only slept (its other threads keep running).
-double CpuShareWhileSleeping(int periodMs = 300);
+// caller's thread only slept, or only called everyMs each millisecond.
+double CpuShareWhileSleeping(int periodMs = 300, const std::function<void()>& everyMs = nullptr);
 
 // While alive, file permissions are checked as an ordinary user, so a folder
 // without write permission refuses writes even in a root test run.
@@ -51,7 +52,5 @@ class ScopedFileSizeLimit {
     uint64_t oldSoft_ = 0;
     void (*oldHandler_)(int) = nullptr;
 };
-
-// The old name of the shared temp folder, until its last user moves to TempFolder.
 
 }  // namespace orvane::testing

@@ -6,23 +6,17 @@
 namespace orvane::testing {
 
 GuiTest::GuiTest() {
-    gui::SetMessageBoxPolicy([this](const ui::MessageRequest& request, QMessageBox& box) {
+    gui::SetMessageBoxPolicy([this](const ui::MessageRequest& request, QMessageBox&) {
         boxes.push_back(request);
-        if (onBox) onBox(box);
-        if (answers.empty()) {
-            switch (request.buttons) {
-                case ui::MessageButtons::YesNo:
-                case ui::MessageButtons::YesNoCancel:
-                    return ui::MessageAnswer::Yes;
-                case ui::MessageButtons::RetryCancel:
-                    return ui::MessageAnswer::Retry;
-                default:
-                    return ui::MessageAnswer::Ok;
-            }
+        switch (request.buttons) {  // the first button
+            case ui::MessageButtons::YesNo:
+            case ui::MessageButtons::YesNoCancel:
+                return ui::MessageAnswer::Yes;
+            case ui::MessageButtons::RetryCancel:
+                return ui::MessageAnswer::Retry;
+            default:
+                return ui::MessageAnswer::Ok;
         }
-        ui::MessageAnswer a = answers.front();
-        answers.pop_front();
-        return a;
     });
     gui::SetFileDialogPolicy(
         [this](const gui::FileDialogCall& call, QFileDialog&) -> std::optional<std::string> {

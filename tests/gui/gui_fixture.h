@@ -26,7 +26,6 @@ class GuiTest : public ::testing::Test {
 
     // A fresh folder for this test's files.
     const TempFolder& folder() const { return dir_; }
-    const std::string& dir() const { return dir_.path(); }
     std::string settingsFile() const { return dir_ / "Orvaner.ini"; }
 
     // Runs the event loop until done() or ms pass; false when time ran out.
@@ -40,12 +39,8 @@ class GuiTest : public ::testing::Test {
     // widgets and closes it.
     std::deque<std::function<void(QDialog&)>> dialogs;
     std::vector<std::string> dialogsSeen;  // object names
-    // Message boxes: what was asked, and the answers to give (the first button
-    // when none is queued).
+    // Message boxes asked for, each answered by its first button.
     std::vector<ui::MessageRequest> boxes;
-    std::deque<ui::MessageAnswer> answers;
-    // Called with each box before it is answered (for a screenshot).
-    std::function<void(QMessageBox&)> onBox;
     // File dialogs: what was asked, and the paths to answer (cancel when none).
     std::vector<gui::FileDialogCall> fileDialogs;
     std::deque<std::optional<std::string>> files;

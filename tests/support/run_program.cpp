@@ -125,4 +125,10 @@ ProgramResult RunProgram(const std::string& path, const std::vector<std::string>
     return result;
 }
 
+std::string OwnLoopbackAddress(int net) {
+    const unsigned pid = static_cast<unsigned>(::getpid());
+    return "127." + std::to_string(net) + "." + std::to_string((pid >> 8) & 0xff) + "." +
+           std::to_string(1 + pid % 254);
+}
+
 }  // namespace orvane::testing

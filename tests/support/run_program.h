@@ -41,4 +41,8 @@ pid_t SpawnChild(const std::string& path, const ChildSetup& setup,
 ProgramResult RunProgram(const std::string& path, const std::vector<std::string>& args,
                          const RunOptions& options = {});
 
+// 127.NET.x.y, made from this process's id (all of 127/8 is loopback), so that no
+// other test, here or in another checkout, meets it on a fixed port.
+std::string OwnLoopbackAddress(int net);
+
 }  // namespace orvane::testing

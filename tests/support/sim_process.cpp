@@ -52,12 +52,6 @@ std::string SimProcess::Value(const std::string& prefix) const {
     return {};
 }
 
-uint16_t SimProcess::TcpPort() const {
-    const std::string address = Value("tcp: ");
-    const auto colon = address.rfind(':');
-    return colon == std::string::npos ? 0 : static_cast<uint16_t>(std::atoi(&address[colon + 1]));
-}
-
 int SimProcess::Wait() {
     int status = 0;
     if (pid_ <= 0 || ::waitpid(pid_, &status, 0) != pid_) return -1;

@@ -22,7 +22,6 @@ class SimProcess {
     // Lines of stdout up to and including "ready" (or up to the end of output).
     std::vector<std::string> LinesUntilReady();
     std::string PtyPath() const { return Value("pty: "); }
-    uint16_t TcpPort() const;  // from "tcp: ADDRESS:PORT"
     void Signal(int sig) { pid_ > 0 && ::kill(pid_, sig); }
     int Wait();  // the exit code, or -1 when it did not exit normally
 

@@ -18,6 +18,7 @@
 #include "firmware/upgrade_flow.h"
 #include "platform/text_format.h"
 #include "support/fake_upgrade_dialogs.h"
+#include "support/temp_folder.h"
 
 namespace orvane::firmware {
 namespace {

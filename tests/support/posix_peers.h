@@ -1,45 +1,43 @@
 #pragma once
-// The far end of a link for driver tests: a pseudo-terminal master and a TCP
-// listener on loopback. Read() takes what arrives until nothing has come for
-// quietMs of real time.
+// The far end of a link for driver tests: a pseudo-terminal master or a TCP
+// connection on loopback.
 
 #include <cstdint>
 #include <string>
 
 namespace orvane::testing {
 
-// Reads fd until nothing has come for quietMs; writes all of bytes.
-std::string ReadQuiet(int fd, int quietMs);
-void WriteAll(int fd, const std::string& bytes);
-
-class PtyPeer {
+class Peer {
   public:
-    PtyPeer();  // a raw pseudo-terminal; its slave is what the driver opens
-    ~PtyPeer();
+    virtual ~Peer() { Unplug(); }
+    void Write(const std::string& bytes);
+    std::string Read(int quietMs = 50);  // until nothing has come for quietMs of real time
+    void Unplug();                       // as a pulled cable
+
+  protected:
+    int fd_ = -1;
+};
+
+class PtyPeer : public Peer {
+  public:
+    PtyPeer();  // raw; its slave is what the driver opens
+    ~PtyPeer() override;
     const std::string& path() const { return path_; }
-    void Write(const std::string& bytes) { WriteAll(master_, bytes); }
-    std::string Read(int quietMs = 50) { return ReadQuiet(master_, quietMs); }
-    void Unplug();  // closes the master, as a pulled cable
 
   private:
-    int master_ = -1;
     int slave_ = -1;  // held so the line stays up between the driver's opens
     std::string path_;
 };
 
-class LoopbackListener {
+class LoopbackListener : public Peer {
   public:
     LoopbackListener();  // on 127.0.0.1, a free port
-    ~LoopbackListener();
+    ~LoopbackListener() override;
     uint16_t port() const { return port_; }
     int Accept();  // the next connection (waiting up to 2 s); -1 when none came
-    void Write(const std::string& bytes) { WriteAll(client_, bytes); }
-    std::string Read(int quietMs = 50) { return ReadQuiet(client_, quietMs); }
-    void CloseClient();
 
   private:
     int listener_ = -1;
-    int client_ = -1;
     uint16_t port_ = 0;
 };
 

@@ -56,22 +56,20 @@ TEST(CommsLog, FileGetsHeaderAndOneLinePerTransaction) {
     EXPECT_EQ(log.SetCommsLogFile(fifo), Format(kCommsLogNotAFile, fifo.c_str()));
     EXPECT_FALSE(log.CommsLogEnabled());
 
-    ConnectionRecord known;
-    known.linkOptions.diagnostics = &log;
-    known.identity = "Kelmscot,TRV88,,V1";  // empty third field still counts
-    ConnectionRecord unknown;
-    unknown.linkOptions.diagnostics = &log;
-    unknown.identity = "Kelmscot,TRV88";
-
+    auto record = [&](const char* identity) {
+        ConnectionRecord r;
+        r.linkOptions.diagnostics = &log;
+        r.identity = identity;
+        return r;
+    };
+    // An empty serial field still counts; an identity without one has "unknown".
+    ConnectionRecord known = record("Kelmscot,TRV88,,V1"), unknown = record("Kelmscot,TRV88");
     uint64_t before = log.Transactions();
     CommsLogSend("*IDN?\n", known);  // switch off: counted, not written
     EXPECT_EQ(log.Transactions(), before + 1);
 
     EXPECT_EQ(log.SetCommsLogFile(folder / "comms.log"), "");
-    ConnectionRecord withSerial;
-    withSerial.identity = "Kelmscot,TRV88,12345,V1";
-    withSerial.linkOptions.diagnostics = &log;
-    CommsLogSend("\x14", withSerial);
+    CommsLogSend("\x14", record("Kelmscot,TRV88,12345,V1"));
     CommsLogSend("*IDN?\n", known);
     CommsLogReceive("Kelmscot,TRV88,12345,V1", unknown);
     CommsLogSend("^[", known);  // no line end of its own
@@ -110,9 +108,7 @@ TEST(CommsLog, UnwritableFileSwitchesTheLogOffWithAMessage) {
         boxes.shown.clear();
         out.clear();
         ASSERT_EQ(log.SetCommsLogFile(path), "");
-        if (path == fifo) {
-            ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-        }
+        ASSERT_TRUE(path != fifo || ::mkfifo(fifo.c_str(), 0600) == 0);
         log.TraceLine("dropped\n");
         EXPECT_FALSE(log.CommsLogEnabled());
         ASSERT_EQ(boxes.shown.size(), 1u);

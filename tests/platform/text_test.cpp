@@ -4,8 +4,10 @@
 
 #include <cstdint>
 #include <limits>
-#include <optional>
+#include <string>
 #include <string_view>
+
+#include "platform/fixed_text.h"
 
 using namespace orvane::platform;
 
@@ -36,18 +38,20 @@ TEST(Text, DecimalRules) {
     }
 }
 
-TEST(Text, HexRules) {
-    const std::pair<std::string_view, std::optional<uint32_t>> rows[] = {
-        {"09", 9},
-        {"aF", 0xAF},
-        {"FFFFFFFF", 0xFFFFFFFF},
-        {"", std::nullopt},
-        {"g0", std::nullopt},
-        {"+1", std::nullopt},
-        {"123456789", std::nullopt}};
-    for (const auto& [digits, value] : rows) EXPECT_EQ(ReadHex(digits), value) << digits;
-    // Option values: the whole text, digits only.
-    EXPECT_EQ(ReadUnsigned("4294967295"), 4294967295u);
-    for (std::string_view bad : {"", "+1", " 1", "1x", "4294967296"})
-        EXPECT_EQ(ReadUnsigned(bad), std::nullopt) << bad;
+TEST(FixedText, CutsAtCapacityAndStopsAtZeroByte) {
+    FixedText<7> port;
+    EXPECT_TRUE(port.empty());
+    port = "ttyUSB12345";
+    EXPECT_EQ(port.view(), "ttyUSB");
+    EXPECT_EQ(port.size(), 6u);
+
+    port = std::string_view("ab\0cd", 5);
+    EXPECT_EQ(port, "ab");
+    port = static_cast<const char*>(nullptr);
+    EXPECT_TRUE(port.empty());
+
+    // Assigning a part of itself is safe.
+    FixedText<16> t("hello world");
+    t = t.view().substr(6);
+    EXPECT_EQ(t, "world");
 }

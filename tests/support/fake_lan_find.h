@@ -35,8 +35,7 @@ class FakeLanFindView : public ui::LanFindDialogView {
     ui::WaitCursor& Cursor() override { return cursor; }
     void Close(int r) override { result = r; }
 
-    // What a user's click on a row does: the item change, then the selection.
-    void Click(ui::LanFindDialogEvents& events, int row) {
+    void Click(ui::LanFindDialogEvents& events, int row) {  // as a user's: the change, then the row
         events.OnItemChanging();
         selected = row;
     }

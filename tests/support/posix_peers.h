@@ -2,7 +2,15 @@
 // The far end of a link for driver tests: a pseudo-terminal master or a TCP
 // connection on loopback.
 
+#include <arpa/inet.h>
+#include <poll.h>
+#include <pty.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdint>
+#include <stdexcept>
 #include <string>
 
 namespace orvane::testing {
@@ -10,9 +18,30 @@ namespace orvane::testing {
 class Peer {
   public:
     virtual ~Peer() { Unplug(); }
-    void Write(const std::string& bytes);
-    std::string Read(int quietMs = 50);  // until nothing has come for quietMs of real time
-    void Unplug();                       // as a pulled cable
+    void Write(const std::string& bytes) {
+        for (std::size_t done = 0; done < bytes.size();) {
+            // No SIGPIPE when the link has already gone.
+            ssize_t n = ::send(fd_, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
+            if (n < 0 && errno == ENOTSOCK)
+                n = ::write(fd_, bytes.data() + done, bytes.size() - done);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) throw std::runtime_error("peer write failed");
+            done += static_cast<std::size_t>(n);
+        }
+    }
+    // Until nothing has come for quietMs of real time.
+    std::string Read(int quietMs = 50) {
+        std::string out;
+        char buf[4096];
+        pollfd p{fd_, POLLIN, 0};
+        for (ssize_t n; ::poll(&p, 1, quietMs) > 0 && (n = ::read(fd_, buf, sizeof buf)) > 0;)
+            out.append(buf, static_cast<std::size_t>(n));
+        return out;
+    }
+    void Unplug() {  // as a pulled cable
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = -1;
+    }
 
   protected:
     int fd_ = -1;
@@ -20,8 +49,15 @@ class Peer {
 
 class PtyPeer : public Peer {
   public:
-    PtyPeer();  // raw; its slave is what the driver opens
-    ~PtyPeer() override;
+    PtyPeer() {  // raw; its slave is what the driver opens
+        char name[256];
+        termios raw{};
+        ::cfmakeraw(&raw);
+        if (::openpty(&fd_, &slave_, name, &raw, nullptr) != 0)
+            throw std::runtime_error("openpty failed");
+        path_ = name;
+    }
+    ~PtyPeer() override { ::close(slave_); }
     const std::string& path() const { return path_; }
 
   private:
@@ -31,10 +67,26 @@ class PtyPeer : public Peer {
 
 class LoopbackListener : public Peer {
   public:
-    LoopbackListener();  // on 127.0.0.1, a free port
-    ~LoopbackListener() override;
+    LoopbackListener() {  // on 127.0.0.1, a free port
+        listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in addr{};
+        addr.sin_family = AF_INET;
+        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t len = sizeof addr;
+        if (::bind(listener_, reinterpret_cast<sockaddr*>(&addr), len) != 0 ||
+            ::listen(listener_, 8) != 0 ||
+            ::getsockname(listener_, reinterpret_cast<sockaddr*>(&addr), &len) != 0)
+            throw std::runtime_error("listen failed");
+        port_ = ntohs(addr.sin_port);
+    }
+    ~LoopbackListener() override { ::close(listener_); }
     uint16_t port() const { return port_; }
-    int Accept();  // the next connection (waiting up to 2 s); -1 when none came
+    int Accept() {  // the next connection (waiting up to 2 s); -1 when none came
+        pollfd p{listener_, POLLIN, 0};
+        if (::poll(&p, 1, 2000) <= 0) return -1;
+        Unplug();
+        return fd_ = ::accept(listener_, nullptr, nullptr);
+    }
 
   private:
     int listener_ = -1;

@@ -1,9 +1,7 @@
 #pragma once
 // A small LAN on loopback: simulated instruments each on an address of its own
-// (127.X.Y.Z), all on one TCP port, discovery responders, and addresses where
-// nothing answers. Every port is a free one picked for this run and every
-// target a loopback address, so runs side by side never meet and nothing
-// leaves the machine.
+// (127.X.Y.Z), discovery responders, and addresses where nothing answers. Every
+// port is a free one picked for this run, so runs side by side never meet.
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -53,10 +51,9 @@ class LanLab {
         for (int n = first; n < first + count; ++n) out.push_back(Address(n));
         return out;
     }
-
     // Links to the lab's instruments.
     transport::LinkOptions Options() const {
-        return {.tcpPort = settings_.tcpPort, .clock = settings_.clock};
+        return {.tcpPort = settings_.tcpPort, .clock = clock_};
     }
 
     // The queries go to these addresses only.
@@ -82,9 +79,8 @@ class LanLab {
         return Started(responders_, std::move(c));
     }
 
-    // Address(n) accepts no connection: a listener whose queue is full drops
-    // further attempts, which then wait out the whole connect limit, as an
-    // address where no machine answers does.
+    // Address(n) accepts no connection: a full listen queue drops further attempts,
+    // which wait out the connect limit as for an address where nothing answers.
     bool AddBlackHole(int n) {
         sockaddr_in sa{};
         sa.sin_family = AF_INET;

@@ -73,9 +73,8 @@ TEST(CommsLog, FileGetsHeaderAndOneLinePerTransaction) {
     log.SetCommsLogFile("");
 
     auto entry = [&](uint64_t n) {  // stamp and transaction number
-        char number[16];
-        snprintf(number, sizeof number, "(%05llu)", static_cast<unsigned long long>(before + n));
-        return "[09:05:03.007] " + std::string(number);
+        const std::string number = std::to_string(before + n);
+        return "[09:05:03.007] (" + std::string(5 - number.size(), '0') + number + ")";
     };
     EXPECT_EQ(folder.Read("comms.log"),
               "Kelmscot Orvane2 CommsLog\nSoftware Version 1_4 (build 18)\n[09:05:03.007] "

@@ -56,26 +56,18 @@ class Links : public ::testing::TestWithParam<bool> {
 
 TEST_P(Links, FrameLinesAsTheirInterfaceDoes) {
     struct Row {
-        const char* name;
         std::string wire;
         std::size_t capacity;
         std::vector<std::string> serial, tcp;  // the lines each reads, in order
     } rows[] = {
-        {"CR LF ends a line", "1.234\r\n", 64, {"1.234"}, {"1.234"}},
-        {"a lone LF is kept on serial only", "1.234\n", 64, {"1.234\n"}, {"1.234"}},
-        {"serial stops at a CR, TCP drops CRs anywhere",
-         "1.0\r2.0\n1.2\r34\n",
-         64,
-         {"1.0", "1.2"},
-         {"1.02.0", "1.234"}},
-        {"a long line is cut at capacity - 1: serial keeps the rest, TCP drops it",
-         "ABCDEFGHIJ\nnext\n",
-         5,
-         {"ABCD", "EFGH"},
-         {"ABCD", "next"}},
+        {"1.234\n", 64, {"1.234\n"}, {"1.234"}},  // a lone LF is kept on serial only
+        // Serial stops at a CR, TCP drops CRs anywhere.
+        {"1.0\r2.0\n1.2\r34\n", 64, {"1.0", "1.2"}, {"1.02.0", "1.234"}},
+        // A long line is cut at capacity - 1: serial keeps the rest, TCP drops it.
+        {"ABCDEFGHIJ\nnext\n", 5, {"ABCD", "EFGH"}, {"ABCD", "next"}},
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
+        SCOPED_TRACE(row.wire);
         Far peer(serial());
         auto link = peer.Open();
         ASSERT_TRUE(link);

@@ -18,11 +18,13 @@ using transport::InterfaceKind;
 
 namespace {
 
+std::vector<std::string> Ports() {
+    return {"ttyS0", "ttyUSB0"};
+}
+
 struct Dialog {
     explicit Dialog(ConnectionRecord& r, platform::IniFile* settings = nullptr)
-        : logic(r, settings, [] {
-              return std::vector<std::string>{"ttyS0", "ttyUSB0"};
-          }) {
+        : logic(r, settings, Ports) {
         logic.OnStart(view);
     }
     void Choose(const char* kind) {

@@ -52,10 +52,9 @@ TEST(IniFile, WritersAtOnceKeepEveryKeyAndAnUnreadableFileIsKept) {
     a.join();
     b.join();
     int present = 0;
-    for (const char* prefix : {"a", "b"}) {
+    for (const char* prefix : {"a", "b"})
         for (int i = 0; i < 100; ++i)
             present += IniFile(path).ReadInt("Keys", prefix + std::to_string(i), -1) == i;
-    }
     EXPECT_EQ(present, 200);
 
     // A write-only file: the write fails and the file keeps its keys.

@@ -20,7 +20,6 @@ class FakeLanFindView : public ui::LanFindDialogView {
         int data = 0;
         bool operator==(const Row&) const = default;
     };
-    FakeLanFindView() { ok.enabled = false; }  // as the template has it
     void AddColumn(std::string_view, int) override {}
     void SetFullRowSelect(bool) override {}
     int AddRow(std::string_view address, std::string_view text, int data) override {

@@ -102,6 +102,10 @@ class LanLab {
     transport::DiscoverySettings& Settings() { return settings_; }
 
   private:
+    void Pump(uint32_t now) {
+        for (auto& i : instruments_) i->Pump(now);
+        for (auto& r : responders_) r->Pump(now);
+    }
     static uint16_t FreePort(int type) {
         int fd = ::socket(AF_INET, type | SOCK_CLOEXEC, 0);
         sockaddr_in sa{};
@@ -117,10 +121,6 @@ class LanLab {
         all.push_back(std::make_unique<T>(std::forward<Args>(args)...));
         if (!clock_ && all.back()->Ok()) all.back()->Start();
         return *all.back();
-    }
-    void Pump(uint32_t now) {
-        for (auto& i : instruments_) i->Pump(now);
-        for (auto& r : responders_) r->Pump(now);
     }
 
     FakeClock* clock_;

@@ -92,16 +92,14 @@ TEST(DiscoveryWire, TargetsComeFromTheSettingTheVariableOrTheBroadcast) {
 
     // Neither given: the limited broadcast first (worked out here, never sent).
     ::unsetenv(kDiscoveryAddressVariable);
-    std::string note;
-    auto broadcast = ResolveDiscoveryTargets(std::nullopt, &note);
-    ASSERT_FALSE(broadcast.empty());
-    EXPECT_EQ(broadcast[0], kLimitedBroadcast);
+    EXPECT_EQ(ResolveDiscoveryTargets(std::nullopt).at(0), kLimitedBroadcast);
 
     ::setenv(kDiscoveryAddressVariable, "127.0.0.9", 1);
     EXPECT_EQ(ResolveDiscoveryTargets(std::nullopt), std::vector<uint32_t>{0x7F000009});
     // The program's setting wins over the variable.
     EXPECT_EQ(ResolveDiscoveryTargets("127.0.0.7"), std::vector<uint32_t>{0x7F000007});
     // A list given but holding nothing usable, or a mistake, sends nowhere, not to the broadcast.
+    std::string note;
     EXPECT_TRUE(ResolveDiscoveryTargets("127.0.0.7,nonsense", &note).empty());
     EXPECT_NE(note.find("\"nonsense\""), std::string::npos);
     ::setenv(kDiscoveryAddressVariable, "", 1);
@@ -137,7 +135,8 @@ TEST(DiscoveryLoopback, FloodDuringASearchIsTakenOrDroppedByTheRules) {
     auto& echo = lab.AddResponder(DiscoveryMethod::Echo, {lab.Address(0)});
     ASSERT_TRUE(echo.Ok()) << echo.Error();
     // Half the senders were searched; the others are strangers whatever they send.
-    lab.Target(lab.Addresses(0, 21));
+    const std::vector<std::string> targets = lab.Addresses(0, 21);
+    lab.Target(targets);
 
     // Valid answers from 40 senders among junk of every size from 0 to 64 KiB.
     std::thread flood([&] {
@@ -156,12 +155,9 @@ TEST(DiscoveryLoopback, FloodDuringASearchIsTakenOrDroppedByTheRules) {
         std::mt19937 random(8);
         if (!echo.WaitForQueries(1, 5000)) return;
         for (int i = 0; i < 10000; ++i) {
-            std::string bytes;
-            if (i % 7 == 0) {
-                bytes = "A/" + std::to_string(lab.Settings().tcpPort) + std::string(30, ' ');
-            } else {
-                bytes.assign(random() % 65508, static_cast<char>(random()));
-            }
+            const std::string bytes =
+                i % 7 == 0 ? "A/" + std::to_string(lab.Settings().tcpPort) + std::string(30, ' ')
+                           : std::string(random() % 65508, static_cast<char>(random()));
             ::sendto(senders[std::size_t(i) % senders.size()], bytes.data(), bytes.size(), 0,
                      reinterpret_cast<sockaddr*>(&to), sizeof to);
         }
@@ -172,8 +168,7 @@ TEST(DiscoveryLoopback, FloodDuringASearchIsTakenOrDroppedByTheRules) {
     int found = Discovery(lab.Settings()).DiscoverByEcho(list.data(), kFoundListSize);
     flood.join();
     // Each sender listed once, the instrument among them: its first answer came before the flood.
-    std::set<std::string> distinct, searched{lab.Address(0)};
-    for (int n = 1; n <= 20; ++n) searched.insert(lab.Address(n));
+    std::set<std::string> distinct, searched(targets.begin(), targets.end());
     for (int i = 0; i < found; ++i) {
         const std::string a = list[std::size_t(i)].ipText.str();
         EXPECT_TRUE(distinct.insert(a).second && searched.count(a)) << a;

@@ -206,8 +206,7 @@ TEST(TcpLink, TrickleIsReadWholeAndAnEndlessLineIsCutAfterOneTimeOut) {
         EXPECT_EQ(got, flood == 'A' ? std::string(15, 'A') : "");
         EXPECT_EQ(count, int(got.size()));
         clock.RemovePump(pump);
-        while (link->ReadByte() >= 0) {
-        }
+        while (link->ReadByte() >= 0) continue;
     }
 }
 

@@ -21,7 +21,6 @@
 
 using namespace orvane;
 using namespace orvane::connection;
-using orvane::testing::FakeClock;
 using orvane::testing::FakeMessageBoxes;
 using orvane::testing::FakeWaitCursor;
 using transport::ConnectionRecord;
@@ -45,7 +44,7 @@ struct LanBench {
     bool Connect() { return ConnectAndIdentify(boxes, cursor, record, true); }
     uint32_t Queries() { return endpoint.engine().counters().identificationQueries; }
 
-    FakeClock clock;
+    orvane::testing::FakeClock clock;
     sim::TcpEndpoint endpoint;
     int pump;
     ConnectionRecord record;

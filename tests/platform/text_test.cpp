@@ -4,7 +4,6 @@
 
 #include <cstdint>
 #include <limits>
-#include <string>
 #include <string_view>
 
 #include "platform/fixed_text.h"

@@ -1,6 +1,6 @@
 // Both links (a serial line over a pseudo-terminal, TCP on loopback) and the
-// channel over them: what they do alike runs on both; where the design makes
-// them differ, each row says what each does.
+// channel over them: what they do alike runs on both; where they differ, each
+// row says what each does.
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

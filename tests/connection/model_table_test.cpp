@@ -4,9 +4,8 @@
 
 using namespace orvane::connection;
 
-// The rules of the lookup, not the table again: the first matching prefix
-// wins, so longer names sit before their shorter prefixes; case counts, and
-// only the start of the model field is looked at.
+// The rules of the lookup, not the table again: longer names sit before their
+// shorter prefixes; case counts; only the start of the model field is looked at.
 TEST(ModelTable, FirstPrefixWinsCaseSensitivelyAtTheStart) {
     const struct {
         const char* text;

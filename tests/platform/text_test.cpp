@@ -4,30 +4,11 @@
 
 #include <cstdint>
 #include <limits>
-#include <optional>
 #include <string_view>
-#include <vector>
+
+#include "platform/fixed_text.h"
 
 using namespace orvane::platform;
-
-TEST(Text, SplitRules) {
-    using Fields = std::vector<std::string_view>;
-    struct Row {
-        const char* rule;
-        std::string_view text;
-        Fields terminated, separated;
-    };
-    const Row rows[] = {
-        {"empty text has no field", "", {}, {}},
-        {"separators in a row give empty fields", "a,,b", {"a", "", "b"}, {"a", "", "b"}},
-        {"a final separator adds a field only between fields", "a,", {"a"}, {"a", ""}},
-        {"a lone separator", ",", {""}, {"", ""}},
-    };
-    for (const Row& row : rows) {
-        EXPECT_EQ(SplitTerminated(row.text, ','), row.terminated) << row.rule;
-        EXPECT_EQ(SplitSeparated(row.text, ','), row.separated) << row.rule;
-    }
-}
 
 TEST(Text, DecimalRules) {
     constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
@@ -42,7 +23,6 @@ TEST(Text, DecimalRules) {
     const Row rows[] = {
         {"white space, sign and digits, the rest left", " \t\v-42x", kWhiteSpace, -42, true, 6},
         {"skips only what it is told", "\v7", kBlanks, 0, false, 0},
-        {"nothing skipped", " 7", {}, 0, false, 0},
         {"a plus sign", "+7", {}, 7, true, 2},
         {"a sign without digits", "-", kWhiteSpace, 0, false, 1},
         {"stops at the top of the range", "99999999999999999999", {}, kMax, true, 20},
@@ -57,34 +37,20 @@ TEST(Text, DecimalRules) {
     }
 }
 
-TEST(Text, HexRules) {
-    const std::pair<std::string_view, std::optional<uint32_t>> rows[] = {
-        {"09", 9},
-        {"aF", 0xAF},
-        {"FFFFFFFF", 0xFFFFFFFF},
-        {"", std::nullopt},
-        {"g0", std::nullopt},
-        {"+1", std::nullopt},
-        {"123456789", std::nullopt}};
-    for (const auto& [digits, value] : rows) EXPECT_EQ(ReadHex(digits), value) << digits;
-    // Option values: the whole text, digits only.
-    EXPECT_EQ(ReadUnsigned("4294967295"), 4294967295u);
-    for (std::string_view bad : {"", "+1", " 1", "1x", "4294967296"})
-        EXPECT_EQ(ReadUnsigned(bad), std::nullopt) << bad;
-}
+TEST(FixedText, CutsAtCapacityAndStopsAtZeroByte) {
+    FixedText<7> port;
+    EXPECT_TRUE(port.empty());
+    port = "ttyUSB12345";
+    EXPECT_EQ(port.view(), "ttyUSB");
+    EXPECT_EQ(port.size(), 6u);
 
-TEST(Text, TrimAndLetterCase) {
-    EXPECT_EQ(Trim(" \tab c\t ", kBlanks), "ab c");
-    EXPECT_EQ(Trim(" \r ", kBlanks), "\r");
-    EXPECT_EQ(TrimRight(" a \r", " \r"), " a");
-    EXPECT_EQ(TrimLeft("  ", kBlanks), "");
+    port = std::string_view("ab\0cd", 5);
+    EXPECT_EQ(port, "ab");
+    port = static_cast<const char*>(nullptr);
+    EXPECT_TRUE(port.empty());
 
-    EXPECT_EQ(ToLowerAscii("AbZ@[\xC4"), "abz@[\xC4");
-    EXPECT_EQ(ToUpperAscii('z'), 'Z');
-    EXPECT_EQ(ToUpperAscii('{'), '{');
-    EXPECT_TRUE(EqualsNoCase("Settings", "sETTINGS"));
-    EXPECT_FALSE(EqualsNoCase("ab", "abc"));
-    EXPECT_FALSE(EqualsNoCase("xb", "Ab"));
-    EXPECT_TRUE(StartsWithNoCase("WAIT 5", "wait"));
-    EXPECT_FALSE(StartsWithNoCase("wa", "wait"));
+    // Assigning a part of itself is safe.
+    FixedText<16> t("hello world");
+    t = t.view().substr(6);
+    EXPECT_EQ(t, "world");
 }

@@ -3,6 +3,8 @@
 // millisecond runs the registered pumps, which is how in-memory instruments get
 // to answer while the code under test waits for them.
 
+#include <poll.h>
+
 #include <functional>
 #include <map>
 
@@ -19,15 +21,36 @@ class FakeClock final : public platform::Clock {
     uint32_t TickCount() override { return now_; }
     void Sleep(uint32_t ms) override { Advance(ms); }
     platform::LocalTime Now() override { return local_; }
-    bool WaitReadable(int fd, uint32_t ms) override;
+    bool WaitReadable(int fd, uint32_t ms) override {
+        pollfd p{fd, POLLIN, 0};
+        for (uint32_t i = 0;; ++i, ++now_) {
+            RunPumps();
+            if (fd >= 0 && ::poll(&p, 1, 0) > 0) return true;
+            if (i == ms) return false;
+        }
+    }
 
-    // Moves virtual time on by ms, one millisecond at a time, running the pumps.
-    void Advance(uint32_t ms);
+    void Advance(uint32_t ms) {
+        if (ms == 0) RunPumps();
+        for (uint32_t i = 0; i < ms; ++i) {
+            ++now_;
+            RunPumps();
+        }
+    }
     void SetLocalTime(const platform::LocalTime& t) { local_ = t; }
 
-    int AddPump(Pump pump);
-    void RemovePump(int id);
-    void RunPumps();
+    int AddPump(Pump pump) {
+        pumps_[nextPump_] = std::move(pump);
+        return nextPump_++;
+    }
+    void RemovePump(int id) { pumps_.erase(id); }
+    void RunPumps() {
+        // A pump may add or remove pumps.
+        std::map<int, Pump> snapshot = pumps_;
+        for (auto& [id, pump] : snapshot) {
+            if (pumps_.count(id)) pump(now_);
+        }
+    }
 
   private:
     uint32_t now_;

@@ -20,7 +20,6 @@ class FakeLanFindView : public ui::LanFindDialogView {
         int data = 0;
         bool operator==(const Row&) const = default;
     };
-    FakeLanFindView() { ok.enabled = false; }  // as the template has it
     void AddColumn(std::string_view, int) override {}
     void SetFullRowSelect(bool) override {}
     int AddRow(std::string_view address, std::string_view text, int data) override {
@@ -35,8 +34,7 @@ class FakeLanFindView : public ui::LanFindDialogView {
     ui::WaitCursor& Cursor() override { return cursor; }
     void Close(int r) override { result = r; }
 
-    // What a user's click on a row does: the item change, then the selection.
-    void Click(ui::LanFindDialogEvents& events, int row) {
+    void Click(ui::LanFindDialogEvents& events, int row) {  // as a user's: the change, then the row
         events.OnItemChanging();
         selected = row;
     }

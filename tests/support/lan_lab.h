@@ -1,63 +1,43 @@
 #pragma once
 // A small LAN on loopback: simulated instruments each on an address of its own
-// (127.X.Y.Z), all on one TCP port, discovery responders, and addresses where
-// nothing answers. Every port is a free one picked for this run and every
-// target a loopback address, so runs side by side never meet and nothing
-// leaves the machine.
+// (127.X.Y.Z), discovery responders, and addresses where nothing answers. Every
+// port is a free one picked for this run, so runs side by side never meet.
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "platform/clock.h"
 #include "sim/discovery_responder.h"
 #include "sim/tcp_endpoint.h"
 #include "support/fake_clock.h"
 #include "transport/discovery.h"
-#include "transport/discovery_targets.h"
 #include "transport/link.h"
 
 namespace orvane::testing {
 
-// A port free on every local address for the given socket type.
-inline uint16_t FreePort(int type) {
-    int fd = ::socket(AF_INET, type | SOCK_CLOEXEC, 0);
-    sockaddr_in sa{};
-    sa.sin_family = AF_INET;
-    socklen_t len = sizeof sa;
-    uint16_t port = 0;
-    if (fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa) == 0 &&
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&sa), &len) == 0) {
-        port = ntohs(sa.sin_port);
-    }
-    if (fd >= 0) ::close(fd);
-    return port;
-}
-
 class LanLab {
   public:
-    // The clock the searches and links wait on; none: the system's.
-    explicit LanLab(platform::Clock* clock = nullptr) {
+    // On a fake clock the lab answers whenever the code under test waits;
+    // otherwise each instrument and responder runs on a thread of its own.
+    explicit LanLab(FakeClock* clock = nullptr) : clock_(clock) {
         // A /16 of loopback of this process's own, so parallel runs use other addresses.
         second_ = 20 + static_cast<int>(::getpid() % 200);
-        tcpPort_ = FreePort(SOCK_STREAM);
-        settings_ = {FreePort(SOCK_DGRAM),
-                     FreePort(SOCK_DGRAM),
-                     FreePort(SOCK_DGRAM),
-                     0,
-                     tcpPort_,
-                     "",
-                     clock,
-                     nullptr};
-        settings_.queryQuery = settings_.queryLocal;  // as on a real network: one port both ways
+        settings_.echoLocal = FreePort(SOCK_DGRAM);
+        settings_.echoQuery = FreePort(SOCK_DGRAM);
+        // As on a real network: one port both ways.
+        settings_.queryLocal = settings_.queryQuery = FreePort(SOCK_DGRAM);
+        settings_.tcpPort = FreePort(SOCK_STREAM);
+        settings_.addresses = "";
+        settings_.clock = clock;
+        if (clock_) pump_ = clock_->AddPump([this](uint32_t now) { Pump(now); });
     }
     ~LanLab() {
+        if (clock_) clock_->RemovePump(pump_);
         for (int fd : holes_) ::close(fd);
     }
 
@@ -71,10 +51,9 @@ class LanLab {
         for (int n = first; n < first + count; ++n) out.push_back(Address(n));
         return out;
     }
-
     // Links to the lab's instruments.
     transport::LinkOptions Options() const {
-        return {.tcpPort = tcpPort_, .clock = settings_.clock};
+        return {.tcpPort = settings_.tcpPort, .clock = clock_};
     }
 
     // The queries go to these addresses only.
@@ -84,85 +63,73 @@ class LanLab {
         settings_.addresses = list;
     }
 
-    // An instrument on TCP at Address(n); started on its own thread unless a
-    // fake clock pumps it.
-    sim::TcpEndpoint& AddInstrument(int n, sim::InstrumentConfig config = {}, bool start = true) {
-        instruments_.push_back(
-            std::make_unique<sim::TcpEndpoint>(std::move(config), Address(n), tcpPort_));
-        if (start && instruments_.back()->Ok()) instruments_.back()->Start();
-        return *instruments_.back();
+    sim::TcpEndpoint& AddInstrument(int n, sim::InstrumentConfig config = {}) {
+        return Started(instruments_, std::move(config), Address(n), settings_.tcpPort);
     }
 
-    sim::DiscoveryResponder& AddResponder(sim::DiscoveryMethod method,
-                                          std::vector<std::string> addresses,
-                                          sim::DiscoveryAnswer answer = sim::DiscoveryAnswer::Valid,
-                                          bool start = true) {
+    sim::DiscoveryResponder& AddResponder(
+        sim::DiscoveryMethod method, std::vector<std::string> addresses,
+        sim::DiscoveryAnswer answer = sim::DiscoveryAnswer::Valid) {
         sim::DiscoveryResponderConfig c;
         c.method = method;
         c.answer = answer;
         c.addresses = std::move(addresses);
         c.port = method == sim::DiscoveryMethod::Echo ? settings_.echoQuery : settings_.queryQuery;
-        c.tcpPort = tcpPort_;
-        responders_.push_back(std::make_unique<sim::DiscoveryResponder>(std::move(c)));
-        if (start && responders_.back()->Ok()) responders_.back()->Start();
-        return *responders_.back();
+        c.tcpPort = settings_.tcpPort;
+        return Started(responders_, std::move(c));
     }
 
-    // Address(n) accepts no connection: a listener whose queue is full drops
-    // further attempts, which then wait out the whole connect limit, as an
-    // address where no machine answers does.
+    // Address(n) accepts no connection: a full listen queue drops further attempts,
+    // which wait out the connect limit as for an address where nothing answers.
     bool AddBlackHole(int n) {
-        int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         sockaddr_in sa{};
         sa.sin_family = AF_INET;
-        sa.sin_port = htons(tcpPort_);
+        sa.sin_port = htons(settings_.tcpPort);
         ::inet_pton(AF_INET, Address(n).c_str(), &sa.sin_addr);
-        if (listener < 0 || ::bind(listener, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0 ||
-            ::listen(listener, 0) != 0) {
-            if (listener >= 0) ::close(listener);
-            return false;
-        }
+        int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         holes_.push_back(listener);
-        // Fill the queue.
+        if (::bind(listener, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0 ||
+            ::listen(listener, 0) != 0)
+            return false;
         for (int i = 0; i < 2; ++i) {
-            int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-            ::connect(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa);
-            holes_.push_back(fd);
+            holes_.push_back(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+            ::connect(holes_.back(), reinterpret_cast<sockaddr*>(&sa), sizeof sa);
         }
         return true;
     }
 
-    // Pumps every instrument and responder not on a thread (fake-clock tests).
-    void Pump(uint32_t now) {
-        for (auto& i : instruments_) {
-            if (!i->Running()) i->Pump(now);
-        }
-        for (auto& r : responders_) {
-            if (!r->Running()) r->Pump(now);
-        }
-    }
-
-    uint16_t TcpPort() const { return tcpPort_; }
     // How to search the lab: its ports, and nowhere until Target says where.
     transport::DiscoverySettings& Settings() { return settings_; }
 
   private:
+    void Pump(uint32_t now) {
+        for (auto& i : instruments_) i->Pump(now);
+        for (auto& r : responders_) r->Pump(now);
+    }
+    static uint16_t FreePort(int type) {
+        int fd = ::socket(AF_INET, type | SOCK_CLOEXEC, 0);
+        sockaddr_in sa{};
+        sa.sin_family = AF_INET;
+        socklen_t len = sizeof sa;
+        ::bind(fd, reinterpret_cast<sockaddr*>(&sa), len);
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&sa), &len);
+        ::close(fd);
+        return ntohs(sa.sin_port);
+    }
+    template <typename T, typename... Args>
+    T& Started(std::vector<std::unique_ptr<T>>& all, Args&&... args) {
+        all.push_back(std::make_unique<T>(std::forward<Args>(args)...));
+        if (!clock_ && all.back()->Ok()) all.back()->Start();
+        return *all.back();
+    }
+
+    FakeClock* clock_;
+    int pump_ = 0;
     int second_;
-    uint16_t tcpPort_;
     transport::DiscoverySettings settings_;
     std::vector<std::unique_ptr<sim::TcpEndpoint>> instruments_;
     std::vector<std::unique_ptr<sim::DiscoveryResponder>> responders_;
     std::vector<int> holes_;
-};
-
-// The lab in virtual time: instruments and responders added with start = false
-// answer whenever the code under test sleeps.
-struct VirtualLab {
-    VirtualLab() : pump(clock.AddPump([this](uint32_t now) { lab.Pump(now); })) {}
-    ~VirtualLab() { clock.RemovePump(pump); }
-    FakeClock clock;
-    LanLab lab{&clock};
-    int pump;
 };
 
 }  // namespace orvane::testing

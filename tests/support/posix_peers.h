@@ -1,45 +1,95 @@
 #pragma once
-// The far end of a link for driver tests: a pseudo-terminal master and a TCP
-// listener on loopback. Read() takes what arrives until nothing has come for
-// quietMs of real time.
+// The far end of a link for driver tests: a pseudo-terminal master or a TCP
+// connection on loopback.
 
+#include <arpa/inet.h>
+#include <poll.h>
+#include <pty.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdint>
+#include <stdexcept>
 #include <string>
 
 namespace orvane::testing {
 
-// Reads fd until nothing has come for quietMs; writes all of bytes.
-std::string ReadQuiet(int fd, int quietMs);
-void WriteAll(int fd, const std::string& bytes);
-
-class PtyPeer {
+class Peer {
   public:
-    PtyPeer();  // a raw pseudo-terminal; its slave is what the driver opens
-    ~PtyPeer();
+    virtual ~Peer() { Unplug(); }
+    void Write(const std::string& bytes) {
+        for (std::size_t done = 0; done < bytes.size();) {
+            // No SIGPIPE when the link has already gone.
+            ssize_t n = ::send(fd_, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
+            if (n < 0 && errno == ENOTSOCK)
+                n = ::write(fd_, bytes.data() + done, bytes.size() - done);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) throw std::runtime_error("peer write failed");
+            done += static_cast<std::size_t>(n);
+        }
+    }
+    // Until nothing has come for quietMs of real time.
+    std::string Read(int quietMs = 50) {
+        std::string out;
+        char buf[4096];
+        pollfd p{fd_, POLLIN, 0};
+        for (ssize_t n; ::poll(&p, 1, quietMs) > 0 && (n = ::read(fd_, buf, sizeof buf)) > 0;)
+            out.append(buf, static_cast<std::size_t>(n));
+        return out;
+    }
+    void Unplug() {  // as a pulled cable
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = -1;
+    }
+
+  protected:
+    int fd_ = -1;
+};
+
+class PtyPeer : public Peer {
+  public:
+    PtyPeer() {  // raw; its slave is what the driver opens
+        char name[256];
+        termios raw{};
+        ::cfmakeraw(&raw);
+        if (::openpty(&fd_, &slave_, name, &raw, nullptr) != 0)
+            throw std::runtime_error("openpty failed");
+        path_ = name;
+    }
+    ~PtyPeer() override { ::close(slave_); }
     const std::string& path() const { return path_; }
-    void Write(const std::string& bytes) { WriteAll(master_, bytes); }
-    std::string Read(int quietMs = 50) { return ReadQuiet(master_, quietMs); }
-    void Unplug();  // closes the master, as a pulled cable
 
   private:
-    int master_ = -1;
     int slave_ = -1;  // held so the line stays up between the driver's opens
     std::string path_;
 };
 
-class LoopbackListener {
+class LoopbackListener : public Peer {
   public:
-    LoopbackListener();  // on 127.0.0.1, a free port
-    ~LoopbackListener();
+    LoopbackListener() {  // on 127.0.0.1, a free port
+        listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in addr{};
+        addr.sin_family = AF_INET;
+        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t len = sizeof addr;
+        if (::bind(listener_, reinterpret_cast<sockaddr*>(&addr), len) != 0 ||
+            ::listen(listener_, 8) != 0 ||
+            ::getsockname(listener_, reinterpret_cast<sockaddr*>(&addr), &len) != 0)
+            throw std::runtime_error("listen failed");
+        port_ = ntohs(addr.sin_port);
+    }
+    ~LoopbackListener() override { ::close(listener_); }
     uint16_t port() const { return port_; }
-    int Accept();  // the next connection (waiting up to 2 s); -1 when none came
-    void Write(const std::string& bytes) { WriteAll(client_, bytes); }
-    std::string Read(int quietMs = 50) { return ReadQuiet(client_, quietMs); }
-    void CloseClient();
+    int Accept() {  // the next connection (waiting up to 2 s); -1 when none came
+        pollfd p{listener_, POLLIN, 0};
+        if (::poll(&p, 1, 2000) <= 0) return -1;
+        Unplug();
+        return fd_ = ::accept(listener_, nullptr, nullptr);
+    }
 
   private:
     int listener_ = -1;
-    int client_ = -1;
     uint16_t port_ = 0;
 };
 

@@ -8,9 +8,8 @@ using namespace orvane::transport;
 
 TEST(SerialPortList, HardwarePortsInNaturalOrder) {
     orvane::testing::TempFolder root;
-    for (const char* name : {"ttyS10", "ttyS2", "ttyS3", "ttyUSB0", "ttyACM1"}) {
+    for (const char* name : {"ttyS10", "ttyS2", "ttyS3", "ttyUSB0", "ttyACM1"})
         root.Folder(std::string(name) + "/device");
-    }
     root.Write("ttyS10/type", "4\n");
     root.Write("ttyS2/type", "4\n");
     root.Write("ttyS3/type", "0\n");  // a UART slot with nothing behind it
@@ -18,7 +17,4 @@ TEST(SerialPortList, HardwarePortsInNaturalOrder) {
     EXPECT_EQ(ListSerialPorts(root.path()),
               (std::vector<std::string>{"ttyACM1", "ttyS2", "ttyS10", "ttyUSB0"}));
     EXPECT_TRUE(ListSerialPorts(root / "missing").empty());
-    EXPECT_TRUE(NaturalLess("ttyUSB9", "ttyUSB10"));
-    EXPECT_FALSE(NaturalLess("ttyUSB10", "ttyUSB9"));
-    EXPECT_TRUE(NaturalLess("ttyS02", "ttyS3"));
 }

@@ -12,7 +12,6 @@
 #include "app/layout.h"
 #include "app/shell_texts.h"
 #include "connection/model_table.h"
-#include "platform/ini_file.h"
 #include "platform/text_format.h"
 #include "shell_bench.h"
 #include "sim/memory_link.h"
@@ -26,22 +25,6 @@
 using namespace orvane;
 using orvane::testing::ShellBench;
 using transport::InterfaceKind;
-
-namespace {
-
-// Marks the shell connected to an instrument at the end of a socket pair.
-struct Connected {
-    explicit Connected(ShellBench& b) {
-        auto& r = b.shell.record();
-        r.interfaceKind = InterfaceKind::Lan;
-        r.link = std::make_unique<transport::TcpLink>(platform::UniqueFd(link.ReleaseClientFd()),
-                                                      r.linkOptions);
-        r.channelOpen = r.instrumentReady = r.pollReplies = true;
-    }
-    sim::MemoryLink link;
-};
-
-}  // namespace
 
 TEST(Shell, CaptionNamesTheLinkAndWhatAnswered) {
     struct Row {
@@ -84,12 +67,10 @@ TEST(Shell, LayoutGrowsAndAnchorsControls) {
     for (int moves : {kCommand, kSend, kList, kRun, kStep, kClose})
         EXPECT_EQ(tall[moves].y, base[moves].y + 50);
     EXPECT_EQ(base[kResults], (ui::Rect{6, 6, 648, 514}));
-    EXPECT_EQ(base[kInfo], (ui::Rect{792 - 138 - 6, 6, 138, 514}));
     EXPECT_EQ(base[kSend], (ui::Rect{792 - 75 - 6, 550 - 24 - 6, 75, 24}));
     EXPECT_EQ(base[kRun].y, 550 - 24 - 134);
     auto script = ComputeLayout({808, 608}, client, app::kPaneHeightScript);
     EXPECT_EQ(script[kResults].height, 384);
-    EXPECT_EQ(app::MinimumWindowSize(), (ui::Size{404, 304}));
 }
 
 TEST(Shell, SettingsFileCreatedOnceAndSizesRestoredWithinTheScreen) {
@@ -118,11 +99,6 @@ TEST(Shell, SettingsFileCreatedOnceAndSizesRestoredWithinTheScreen) {
         b.w.frame.workArea = {640, 490};  // a desktop scaled by two, less its panel
         EXPECT_EQ(b.shell.Start({"orvane2"}), (ui::Size{640, 490}));
     }
-    platform::IniFile(file).WriteInt("Init", "MainWindowWidth", 0);
-    {
-        ShellBench b(file);
-        EXPECT_EQ(b.shell.Start({"orvane2"}).width, 808);
-    }
 
     // -d1 and -D1 delete the debug file; -d and -d2 do not.
     for (const char* arg : {"-d", "-d2", "-d1", "-D1"}) {
@@ -146,71 +122,36 @@ TEST(Shell, SendEchoesKeepsHistoryAndDisconnectsOnFailure) {
     ShellBench b;
     b.shell.WindowCreated();
     b.w.poster.posted.clear();
-
-    b.Type("*IDN?");  // not connected: nothing happens
+    b.Type("*IDN?");  // not connected: nothing happens, and there is no history
+    b.shell.HandleCommand(ui::kCmdHistoryPrevious);
     EXPECT_EQ(b.w.commandLine.text, "*IDN?");
     EXPECT_EQ(b.w.results.text, "");
 
-    Connected c(b);
+    auto& r = b.shell.record();
+    sim::MemoryLink link;
+    r.interfaceKind = InterfaceKind::Lan;
+    r.link = std::make_unique<transport::TcpLink>(platform::UniqueFd(link.ReleaseClientFd()),
+                                                  r.linkOptions);
+    r.channelOpen = r.instrumentReady = r.pollReplies = true;
     b.Type("*IDN?");
-    EXPECT_EQ(b.w.results.text, "> *IDN?\r\n");
-    EXPECT_EQ(b.w.commandLine.selection.end, 5u);  // selected, ready to be replaced
-    c.link.Pump(0);
-    EXPECT_EQ(std::string(c.link.engine().received()), std::string("*IDN?\n\0", 7));
     b.Type("");
     EXPECT_EQ(b.w.results.text, "> *IDN?\r\n");
+    link.Pump(0);
+    EXPECT_EQ(std::string(link.engine().received()), std::string("*IDN?\n\0", 7));
+
+    // The newest 50 are kept; Down from the newest wraps to the oldest.
+    for (int i = 2; i <= 51; ++i) b.Type("L" + std::to_string(i));
+    EXPECT_EQ(*b.shell.history().slot(49), "L51");
+    b.shell.HandleCommand(ui::kCmdHistoryNext);
+    EXPECT_EQ(b.w.commandLine.text, "L2");
 
     // A LAN send that fails closes the connection after telling the user.
-    ::shutdown(transport::ChannelDescriptor(b.shell.record()), SHUT_WR);
+    ::shutdown(transport::ChannelDescriptor(r), SHUT_WR);
     b.Type("meas?");
     EXPECT_EQ(b.w.boxes.Texts(), std::vector<std::string>{app::kCommsFailed});
     EXPECT_EQ(b.w.boxes.shown[0].caption, ui::kAppName);
-    EXPECT_FALSE(b.shell.record().instrumentReady);
-    EXPECT_FALSE(b.shell.record().channelOpen);
+    EXPECT_FALSE(r.instrumentReady || r.channelOpen);
     EXPECT_FALSE(b.w.commandLine.enabled);
-}
-
-TEST(Shell, HistoryWalksAndWraps) {
-    ShellBench b;
-    Connected c(b);
-    b.shell.HandleCommand(ui::kCmdHistoryPrevious);
-    EXPECT_EQ(b.w.commandLine.text, "");  // no history: unchanged
-    for (const char* line : {"L1", "L2", "L3"}) b.Type(line);
-    auto up = [&] {
-        b.shell.HandleCommand(ui::kCmdHistoryPrevious);
-        return b.w.commandLine.text;
-    };
-    auto down = [&] {
-        b.shell.HandleCommand(ui::kCmdHistoryNext);
-        return b.w.commandLine.text;
-    };
-    EXPECT_EQ(up(), "L2");
-    EXPECT_EQ(up(), "L1");
-    EXPECT_EQ(up(), "L3");
-    EXPECT_EQ(down(), "L1");
-
-    for (int i = 4; i <= 51; ++i) b.Type("L" + std::to_string(i));
-    EXPECT_EQ(b.shell.history().current(), 49);
-    EXPECT_EQ(*b.shell.history().slot(0), "L2");
-    EXPECT_EQ(*b.shell.history().slot(49), "L51");
-}
-
-TEST(Shell, PickingACommandFromTheResultsPane) {
-    ShellBench b;
-    b.w.results.text = "> *IDN?\r\nKelmscot,TRV88,1,V\r\n";
-    b.w.commandLine.text = "typed";
-    b.w.results.ClickOn("Kelmscot");
-    b.shell.HandleCommand(ui::kCmdPickFromResults);
-    EXPECT_EQ(b.w.commandLine.text, "typed");  // a reply line: nothing
-    b.w.results.ClickOn("*IDN?");
-    b.w.results.selection.end += 3;  // dragging a selection: nothing
-    b.shell.HandleCommand(ui::kCmdPickFromResults);
-    EXPECT_EQ(b.w.commandLine.text, "typed");
-    b.w.results.ClickOn("*IDN?");
-    b.shell.HandleCommand(ui::kCmdPickFromResults);
-    EXPECT_EQ(b.w.commandLine.text, "*IDN?");
-    ASSERT_FALSE(b.w.poster.posted.empty());
-    EXPECT_EQ(b.w.poster.posted.back().id, ui::kCmdFocusCommandLine);
 }
 
 TEST(Shell, SaveToFileWritesTheExactBytesOrSaysWhy) {
@@ -220,10 +161,7 @@ TEST(Shell, SaveToFileWritesTheExactBytesOrSaysWhy) {
     b.w.files.saveAnswers = {dir / "out.txt"};
     b.shell.HandleCommand(ui::kCmdSaveToFile);
     EXPECT_EQ(dir.Read("out.txt"), b.w.results.text);
-    ASSERT_EQ(b.w.files.saveRequests.size(), 1u);
-    EXPECT_EQ(b.w.files.saveRequests[0].filters[0].name, app::kTextFileFilterName);
-    EXPECT_EQ(b.w.files.saveRequests[0].defaultExtension, "txt");
-    EXPECT_TRUE(b.w.files.saveRequests[0].overwritePrompt);
+    EXPECT_TRUE(b.w.files.saveRequests.at(0).overwritePrompt);
     EXPECT_TRUE(b.w.boxes.shown.empty());
 
     b.w.files.saveAnswers = {std::nullopt, ""};  // cancelled: nothing to say; the dialog failed
@@ -244,12 +182,11 @@ TEST(Shell, ConvertBinaryAndClear) {
     ShellBench b;
     b.shell.WindowCreated();
     EXPECT_TRUE(b.w.menu.checked[ui::kCmdConvertBinary]);
-    EXPECT_FALSE(b.w.menu.enabled[ui::kCmdUpgradeFirmware]);
-    EXPECT_FALSE(b.w.menu.enabled[ui::kCmdSetDateTime]);
+    EXPECT_FALSE(b.w.menu.enabled[ui::kCmdUpgradeFirmware] ||
+                 b.w.menu.enabled[ui::kCmdSetDateTime]);
     EXPECT_EQ(b.w.info.Text(), app::kInfoNoConnection);
     EXPECT_FALSE(b.w.commandLine.enabled);
     EXPECT_TRUE(b.w.results.enabled);  // what came stays readable while disconnected
-    EXPECT_FALSE(b.w.scriptList.visible);
     EXPECT_EQ(b.w.poster.posted.front(), (orvane::ui::PostedCommand{ui::kCmdConnection, 0}));
     b.shell.HandleCommand(ui::kCmdConvertBinary);
     EXPECT_FALSE(b.shell.convertBinary());
@@ -262,8 +199,8 @@ TEST(Shell, ConvertBinaryAndClear) {
               (std::vector<std::string>{ui::kAppName, ui::kAppVersion, ui::kAppNotice}));
 }
 
-// Connected through the 1 ms timer in virtual time: a reply shows, a hang-up
-// asks once, and Yes reconnects with the same settings, without the dialog.
+// Connected in virtual time, a hang-up asks once, and Yes reconnects with the
+// same settings, without the dialog.
 TEST(Shell, AnInstrumentLostAndReestablished) {
     orvane::testing::FakeClock clock;
     sim::TcpEndpoint instrument({}, "127.0.0.1", 0);
@@ -273,27 +210,18 @@ TEST(Shell, AnInstrumentLostAndReestablished) {
     r.linkOptions = {.tcpPort = instrument.Port(), .clock = &clock};
     r.interfaceKind = InterfaceKind::Lan;
     r.ipAddress = "127.0.0.1";
-    auto tickUntil = [&](auto done) {
-        for (int i = 0; i < 2000 && !done(); ++i) {
-            clock.Advance(1);
-            b.shell.Tick();
-            b.RunPosted();
-        }
-        return done();
-    };
     b.shell.HandleCommand(ui::kCmdConnection, 1);
     b.RunPosted();
     ASSERT_TRUE(r.instrumentReady);
     EXPECT_EQ(b.w.frame.title, app::ConnectedCaption(r));
     EXPECT_TRUE(b.w.commandLine.enabled);
-    b.Type("*IDN?");
-    const std::string shown = "> *IDN?\r\n" + sim::IdentityText({}) + "\r\n";
-    EXPECT_TRUE(tickUntil([&] { return b.w.results.text == shown; })) << b.w.results.text;
-
     instrument.Unplug();
-    EXPECT_TRUE(tickUntil([&] { return !b.w.boxes.shown.empty(); }));
+    for (int i = 0; i < 2000 && b.w.boxes.shown.empty(); ++i) {
+        clock.Advance(1);
+        b.shell.Tick();
+        b.RunPosted();
+    }
     EXPECT_EQ(b.w.boxes.Texts(), std::vector<std::string>{app::kReestablishQuestion});
-    EXPECT_EQ(b.w.boxes.shown[0].buttons, ui::MessageButtons::YesNo);
     EXPECT_EQ(b.w.dialogs.connectRuns, 0);
     EXPECT_TRUE(r.instrumentReady);  // the fake answered Yes
     EXPECT_TRUE(r.pollReplies);
@@ -304,27 +232,4 @@ TEST(Shell, AnInstrumentLostAndReestablished) {
     EXPECT_EQ(b.w.info.Text(), app::kInfoNoConnection);
     EXPECT_FALSE(b.w.commandLine.enabled);
     clock.RemovePump(pump);
-}
-
-// The in-memory controls the command line runs on answer as widgets would.
-TEST(MemoryControls, CaretLineAndListBounds) {
-    ui::MemoryTextBox box;
-    box.SetText("one\r\ntwo\r\nthree");
-    EXPECT_EQ(box.CaretLine(), "three");
-    ASSERT_TRUE(box.ClickOn("two"));
-    EXPECT_EQ(box.CaretLine(), "two");
-    EXPECT_FALSE(box.ClickOn("four"));
-    box.selection = {0, 0};
-    EXPECT_EQ(box.CaretLine(), "one");
-
-    ui::MemoryListBox list;
-    list.items = {"a", "b"};
-    EXPECT_FALSE(list.Select("c"));
-    EXPECT_TRUE(list.Select("b"));
-    EXPECT_EQ(list.CurrentIndex(), 1);
-    for (int outside : {-1, 2}) {
-        EXPECT_EQ(list.ItemText(outside), "");
-        list.SetCurrentIndex(outside);
-        EXPECT_EQ(list.CurrentIndex(), -1);
-    }
 }

@@ -14,6 +14,7 @@
 #include "connection/model_table.h"
 #include "platform/text_format.h"
 #include "shell_bench.h"
+#include "sim/command_interpreter.h"
 #include "sim/memory_link.h"
 #include "sim/tcp_endpoint.h"
 #include "support/fake_clock.h"
@@ -27,21 +28,20 @@ using orvane::testing::ShellBench;
 using transport::InterfaceKind;
 
 TEST(Shell, CaptionNamesTheLinkAndWhatAnswered) {
-    struct Row {
-        InterfaceKind kind;
+    using K = InterfaceKind;
+    const struct {
+        K kind;
         uint32_t model;
         const char* identity;
         std::string suffix;
     } rows[] = {
-        {InterfaceKind::Usb, connection::kModelTrv88, "Kelmscot,TRV88,123,V1", "USB,TRV88,123,V1"},
-        {InterfaceKind::Lan, connection::kModelTrv88, "Kelmscot,TRV88,123,V1", "LAN,TRV88,123,V1"},
-        {InterfaceKind::Serial, connection::kModelTrv88, "NoCommaHere", "SER"},
-        {InterfaceKind::Serial, connection::kModelTrv88, "",
-         std::string("SER") + app::kCaptionSuffixUnknown},
-        {InterfaceKind::Serial, connection::kModelBootcode, "0000000:    32 32 32 32",
+        {K::Lan, connection::kModelTrv88, "Kelmscot,TRV88,123,V1", "LAN,TRV88,123,V1"},
+        {K::Serial, connection::kModelTrv88, "NoCommaHere", "SER"},
+        {K::Serial, connection::kModelTrv88, "", std::string("SER") + app::kCaptionSuffixUnknown},
+        {K::Serial, connection::kModelBootcode, "0000000:    32 32 32 32",
          std::string("SER") + app::kCaptionSuffixBootcode},
     };
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {
         transport::ConnectionRecord r;
         r.interfaceKind = row.kind;
         r.modelCode = row.model;
@@ -50,27 +50,20 @@ TEST(Shell, CaptionNamesTheLinkAndWhatAnswered) {
     }
 }
 
-TEST(Shell, LayoutGrowsAndAnchorsControls) {
+// The panes grow with the window; the buttons keep their distance from its corner.
+TEST(Shell, LayoutGrowsThePanesAndAnchorsTheButtons) {
     using app::ComputeLayout;
-    const ui::Size client{792, 550};
-    auto base = ComputeLayout({808, 608}, client, app::kPaneHeightConsole);
-    auto wide = ComputeLayout({908, 608}, {892, 550}, app::kPaneHeightConsole);
-    auto tall = ComputeLayout({808, 658}, {792, 600}, app::kPaneHeightConsole);
-    enum { kResults, kInfo, kCommand, kSend, kList, kRun, kStep, kClose };
-    for (int grows : {kResults, kCommand, kList})
-        EXPECT_EQ(wide[grows].width, base[grows].width + 100);
-    for (int moves : {kInfo, kSend, kRun, kStep, kClose}) {
-        EXPECT_EQ(wide[moves].x, base[moves].x + 100);
-        EXPECT_EQ(wide[moves].width, base[moves].width);
-    }
-    for (int grows : {kResults, kInfo}) EXPECT_EQ(tall[grows].height, base[grows].height + 50);
-    for (int moves : {kCommand, kSend, kList, kRun, kStep, kClose})
-        EXPECT_EQ(tall[moves].y, base[moves].y + 50);
-    EXPECT_EQ(base[kResults], (ui::Rect{6, 6, 648, 514}));
-    EXPECT_EQ(base[kSend], (ui::Rect{792 - 75 - 6, 550 - 24 - 6, 75, 24}));
-    EXPECT_EQ(base[kRun].y, 550 - 24 - 134);
-    auto script = ComputeLayout({808, 608}, client, app::kPaneHeightScript);
-    EXPECT_EQ(script[kResults].height, 384);
+    auto base = ComputeLayout({808, 608}, {792, 550}, app::kPaneHeightConsole);
+    auto big = ComputeLayout({908, 658}, {892, 600}, app::kPaneHeightConsole);
+    auto script = ComputeLayout({808, 608}, {792, 550}, app::kPaneHeightScript);
+    enum { kResults, kInfo, kCommand, kSend, kList, kRun };
+    EXPECT_EQ(big[kResults],
+              (ui::Rect{6, 6, base[kResults].width + 100, base[kResults].height + 50}));
+    EXPECT_EQ(big[kInfo], (ui::Rect{892 - 138 - 6, 6, 138, base[kInfo].height + 50}));
+    EXPECT_EQ(big[kCommand], (ui::Rect{6, 600 - 24 - 6, base[kCommand].width + 100, 24}));
+    EXPECT_EQ(big[kSend], (ui::Rect{892 - 75 - 6, 600 - 24 - 6, 75, 24}));
+    EXPECT_EQ(big[kRun].y - base[kRun].y, 50);
+    EXPECT_LT(script[kResults].height, base[kResults].height);  // room for the script list
 }
 
 TEST(Shell, SettingsFileCreatedOnceAndSizesRestoredWithinTheScreen) {
@@ -100,25 +93,16 @@ TEST(Shell, SettingsFileCreatedOnceAndSizesRestoredWithinTheScreen) {
         EXPECT_EQ(b.shell.Start({"orvane2"}), (ui::Size{640, 490}));
     }
 
-    // -d1 and -D1 delete the debug file; -d and -d2 do not.
-    for (const char* arg : {"-d", "-d2", "-d1", "-D1"}) {
-        std::ofstream(app::kDebugFilePath) << "x";
-        ShellBench b(file);
-        b.shell.Start({"orvane2", arg});
-        bool deleted = ::access(app::kDebugFilePath, F_OK) != 0;
-        EXPECT_EQ(deleted, std::string(arg).size() == 3 && arg[2] == '1') << arg;
-    }
-    ::unlink(app::kDebugFilePath);
-
     ShellBench folder(dir.path());  // a folder where the file should be
     folder.shell.Start({"orvane2"});
-    ASSERT_EQ(folder.w.boxes.shown.size(), 1u);
-    EXPECT_EQ(
-        folder.w.boxes.shown[0].text,
-        platform::Format(app::kSettingsUnreadable, dir.path().c_str(), std::strerror(EISDIR)));
+    EXPECT_EQ(folder.w.boxes.Texts(),
+              std::vector<std::string>{platform::Format(
+                  app::kSettingsUnreadable, dir.path().c_str(), std::strerror(EISDIR))});
 }
 
-TEST(Shell, SendEchoesKeepsHistoryAndDisconnectsOnFailure) {
+TEST(Shell, SendsTypedLinesAndTheClockKeepsHistoryAndDisconnectsOnFailure) {
+    orvane::testing::FakeClock clock;
+    clock.SetLocalTime({2026, 1, 3, 6, 9, 5, 7, 0});
     ShellBench b;
     b.shell.WindowCreated();
     b.w.poster.posted.clear();
@@ -129,6 +113,7 @@ TEST(Shell, SendEchoesKeepsHistoryAndDisconnectsOnFailure) {
 
     auto& r = b.shell.record();
     sim::MemoryLink link;
+    r.linkOptions.clock = &clock;
     r.interfaceKind = InterfaceKind::Lan;
     r.link = std::make_unique<transport::TcpLink>(platform::UniqueFd(link.ReleaseClientFd()),
                                                   r.linkOptions);
@@ -136,8 +121,15 @@ TEST(Shell, SendEchoesKeepsHistoryAndDisconnectsOnFailure) {
     b.Type("*IDN?");
     b.Type("");
     EXPECT_EQ(b.w.results.text, "> *IDN?\r\n");
-    link.Pump(0);
-    EXPECT_EQ(std::string(link.engine().received()), std::string("*IDN?\n\0", 7));
+    // The clock in six commands from one reading: the month from 0, the year in the century.
+    b.shell.HandleCommand(ui::kCmdSetDateTime);
+    link.Pump(clock.TickCount());
+    std::string wire("*IDN?\n\0", 7);
+    const char* fields[] = {"09", "05", "07", "03", "00", "26"};
+    for (int i = 0; i < 6; ++i)
+        wire += "config," + std::to_string(sim::kClockSettingFirst + i) + "," + fields[i] +
+                std::string("\n\0", 2);
+    EXPECT_EQ(std::string(link.engine().received()), wire);
 
     // The newest 50 are kept; Down from the newest wraps to the oldest.
     for (int i = 2; i <= 51; ++i) b.Type("L" + std::to_string(i));
@@ -149,7 +141,6 @@ TEST(Shell, SendEchoesKeepsHistoryAndDisconnectsOnFailure) {
     ::shutdown(transport::ChannelDescriptor(r), SHUT_WR);
     b.Type("meas?");
     EXPECT_EQ(b.w.boxes.Texts(), std::vector<std::string>{app::kCommsFailed});
-    EXPECT_EQ(b.w.boxes.shown[0].caption, ui::kAppName);
     EXPECT_FALSE(r.instrumentReady || r.channelOpen);
     EXPECT_FALSE(b.w.commandLine.enabled);
 }
@@ -223,13 +214,10 @@ TEST(Shell, AnInstrumentLostAndReestablished) {
     }
     EXPECT_EQ(b.w.boxes.Texts(), std::vector<std::string>{app::kReestablishQuestion});
     EXPECT_EQ(b.w.dialogs.connectRuns, 0);
-    EXPECT_TRUE(r.instrumentReady);  // the fake answered Yes
-    EXPECT_TRUE(r.pollReplies);
+    EXPECT_TRUE(r.instrumentReady && r.pollReplies);  // the fake answered Yes
 
     const std::string caption = b.w.frame.title;
     b.shell.HandleCommand(ui::kCmdDisconnect, 0);
     EXPECT_EQ(b.w.frame.title, caption);  // the caption keeps naming the last connection
-    EXPECT_EQ(b.w.info.Text(), app::kInfoNoConnection);
-    EXPECT_FALSE(b.w.commandLine.enabled);
     clock.RemovePump(pump);
 }

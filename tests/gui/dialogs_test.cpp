@@ -1,6 +1,5 @@
 // What the desktop program does around its windows: boxes asked for from other
-// threads, the file dialogs' filters, its command line and its start without a
-// display.
+// threads, the file dialogs' filters, and its start without a display.
 
 #include <fnmatch.h>
 #include <gtest/gtest.h>
@@ -8,10 +7,11 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <QTest>
 #include <thread>
+#include <tuple>
 
 #include "gui/display_check.h"
-#include "gui/gui_options.h"
 #include "gui/interaction.h"
 #include "gui_fixture.h"
 #include "platform/text_format.h"
@@ -29,7 +29,7 @@ TEST_F(DialogsTest, ABoxAskedForFromAnotherThreadShowsOnTheWindowsThread) {
     gui::MessageBoxWindow window(nullptr);
     std::thread([&] { EXPECT_EQ(window.Show({"notice", "Error"}), ui::MessageAnswer::Ok); }).join();
     EXPECT_TRUE(boxes.empty());
-    ASSERT_TRUE(WaitFor([&] { return !boxes.empty(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !boxes.empty(); }));
     EXPECT_EQ(boxes[0].text, "notice");
 }
 
@@ -45,11 +45,12 @@ TEST(FileDialogFilters, MatchNamesInAnyLetterCase) {
         }
         return false;
     };
-    for (auto [filter, name] :
-         {std::pair{0, "fw.upg"}, {0, "FW.UPG"}, {0, "Fw.Up2"}, {1, "RESULTS.TXT"}, {1, "r.Txt"}})
-        EXPECT_TRUE(matches(filter, name)) << name;
-    EXPECT_FALSE(matches(0, "FW.HEX"));
-    EXPECT_FALSE(matches(1, "R.TXT.BAK"));
+    for (auto [filter, name, match] : {std::tuple{0, "FW.UPG", true},
+                                       {0, "Fw.Up2", true},
+                                       {1, "r.Txt", true},
+                                       {0, "FW.HEX", false},
+                                       {1, "R.TXT.BAK", false}})
+        EXPECT_EQ(matches(filter, name), match) << name;
 }
 
 // Qt aborts when the display it is given does not answer; the program says so.
@@ -86,21 +87,6 @@ TEST_F(DialogsTest, FindsTheWaylandDisplayThatAnswers) {
     ::unsetenv("WAYLAND_DISPLAY");
     ::unsetenv("XDG_RUNTIME_DIR");
     ::close(listener);
-}
-
-// The program's own options are taken out; Qt's and the shell's are left to them.
-TEST(GuiOptions, TakesItsOwnOptionsAndLeavesTheRest) {
-    gui::GuiOptions o;
-    std::string error;
-    const char* args[] = {"orvane2", "--demo", "--trace", "--comms-log=/tmp/log.txt",
-                          "-d1",     "-style", "fusion"};
-    ASSERT_TRUE(gui::ParseGuiOptions(7, args, o, error)) << error;
-    EXPECT_TRUE(o.demo && o.trace);
-    EXPECT_EQ(o.commsLog, "/tmp/log.txt");
-    EXPECT_EQ(o.rest, (std::vector<std::string>{"orvane2", "-d1", "-style", "fusion"}));
-    const char* wrong[] = {"orvane2", "--dmeo"};
-    EXPECT_FALSE(gui::ParseGuiOptions(2, wrong, o, error));
-    EXPECT_NE(error.find("--dmeo"), std::string::npos);
 }
 
 }  // namespace

@@ -6,9 +6,7 @@
 #include <deque>
 #include <functional>
 #include <map>
-#include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "support/fake_ui.h"
@@ -23,8 +21,7 @@ class FakeMenu : public ui::MenuView {
   public:
     void EnableItem(int id, bool e) override { enabled[id] = e; }
     void CheckItem(int id, bool c) override { checked[id] = c; }
-    std::map<int, bool> enabled;
-    std::map<int, bool> checked;
+    std::map<int, bool> enabled, checked;
 };
 
 class FakeFrame : public ui::WindowFrameView {
@@ -35,10 +32,7 @@ class FakeFrame : public ui::WindowFrameView {
     ui::Size ScreenSize() const override { return screen; }
     ui::Size WorkArea() const override { return workArea; }
     std::string title;
-    ui::Size outer{808, 608};
-    ui::Size client{792, 550};
-    ui::Size screen{1920, 1080};
-    ui::Size workArea{1920, 1050};
+    ui::Size outer{808, 608}, client{792, 550}, screen{1920, 1080}, workArea{1920, 1050};
 };
 
 // The Connect dialog's widgets, with boxes and a cursor of its own.
@@ -58,17 +52,9 @@ class FakeModalDialogs : public ui::ModalDialogs {
 
     int RunConnectDialog(ui::ConnectDialogEvents& events) override {
         FakeConnectView view;
-        view.portLabel.text = "Com Port:";
-        view.ip.visible = false;
-        view.search.visible = false;
-        view.test.visible = false;
         events.OnStart(view);
         ++connectRuns;
-        if (!connectScripts.empty()) {
-            auto script = std::move(connectScripts.front());
-            connectScripts.pop_front();
-            script(view, events);
-        }
+        if (auto script = Next(connectScripts)) (*script)(view, events);
         if (!view.result) events.OnCancel();
         lastConnect = view.boxes.shown;
         return view.result.value_or(ui::kDialogResultCancel);

@@ -40,9 +40,8 @@ TEST(FileDialogFilters, MatchNamesInAnyLetterCase) {
         gui::NameFilters({{"Upgrade Descriptor", "*.up*"}, {"Text File *.txt", "*.txt"}});
     auto matches = [&](int filter, const char* name) {
         const QString& f = filters[filter];
-        for (const QString& p : f.mid(f.lastIndexOf('(') + 1).chopped(1).split(' ')) {
+        for (const QString& p : f.mid(f.lastIndexOf('(') + 1).chopped(1).split(' '))
             if (fnmatch(p.toUtf8().constData(), name, 0) == 0) return true;
-        }
         return false;
     };
     for (auto [filter, name, match] : {std::tuple{0, "FW.UPG", true},

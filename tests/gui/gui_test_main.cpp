@@ -1,5 +1,4 @@
-// GoogleTest with a QApplication: every test drives real widgets, offscreen
-// even when run by hand.
+// GoogleTest with a QApplication: the tests drive real widgets, offscreen.
 
 #include <gtest/gtest.h>
 

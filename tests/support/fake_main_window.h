@@ -48,8 +48,6 @@ class FakeConnectView : public ui::MemoryConnectView {
 // Runs each modal dialog through a test-supplied script of user actions.
 class FakeModalDialogs : public ui::ModalDialogs {
   public:
-    using ConnectScript = std::function<void(FakeConnectView&, ui::ConnectDialogEvents&)>;
-
     int RunConnectDialog(ui::ConnectDialogEvents& events) override {
         FakeConnectView view;
         events.OnStart(view);
@@ -63,13 +61,13 @@ class FakeModalDialogs : public ui::ModalDialogs {
         about = {p, v, n};
     }
 
-    std::deque<ConnectScript> connectScripts;
+    std::deque<std::function<void(FakeConnectView&, ui::ConnectDialogEvents&)>> connectScripts;
     int connectRuns = 0;
     std::vector<ui::MessageRequest> lastConnect;
     std::vector<std::string> about;
 };
 
-// A main window's worth of fakes, wired into the shell's ShellUi shape by the test.
+// A main window's worth of fakes, for a shell's ShellUi.
 struct FakeMainWindow {
     ui::MemoryTextBox results, commandLine;
     ui::MemoryInfoPane info;

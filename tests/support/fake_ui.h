@@ -77,10 +77,8 @@ class FakeFileDialogs : public ui::FileDialogs {
     std::optional<std::string> OpenFile(const ui::FileDialogRequest& request) override;
     ui::FileChoice SaveFile(const ui::FileDialogRequest& request) override;
 
-    std::deque<std::optional<std::string>> openAnswers;
-    std::deque<std::optional<std::string>> saveAnswers;
-    std::vector<ui::FileDialogRequest> openRequests;
-    std::vector<ui::FileDialogRequest> saveRequests;
+    std::deque<std::optional<std::string>> openAnswers, saveAnswers;
+    std::vector<ui::FileDialogRequest> openRequests, saveRequests;
 };
 
 }  // namespace orvane::testing

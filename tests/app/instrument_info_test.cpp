@@ -56,7 +56,6 @@ TEST(InstrumentInfo, FullPaneWithHeadingsValuesAndDates) {
     ConnectionRecord r = Trv88("15_Mar_2023,other");
     r.calverReply = "02_Feb_2024";
     auto runs = ShowInstrumentInfo(r, Day(2024, 9, 1));
-    EXPECT_EQ(runs.at(0), (InfoRun{"Connection Info.\n\n", InfoStyle::Bold}));
     EXPECT_EQ(InfoText(runs),
               "Connection Info.\n\n  Interface:  USB\n  Address:  ttyUSB0\n"
               "\n\nInstrument Info. \n\n  Model:  TRV8844\n  Serial No:  SN1234\n  Type:  Main\n"

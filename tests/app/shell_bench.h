@@ -22,7 +22,6 @@ struct ShellBench {
         }
     }
 
-    // Types a line and presses Enter.
     void Type(const std::string& line) {
         w.commandLine.SetText(line);
         shell.HandleCommand(ui::kCmdSend);

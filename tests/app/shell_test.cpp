@@ -174,7 +174,6 @@ TEST(Shell, ConvertBinaryAndClear) {
     EXPECT_EQ(b.w.info.Text(), app::kInfoNoConnection);
     EXPECT_FALSE(b.w.commandLine.enabled);
     EXPECT_TRUE(b.w.results.enabled);  // what came stays readable while disconnected
-    EXPECT_EQ(b.w.poster.posted.front(), (orvane::ui::PostedCommand{ui::kCmdConnection, 0}));
     b.shell.HandleCommand(ui::kCmdConvertBinary);
     EXPECT_FALSE(b.shell.convertBinary());
     EXPECT_FALSE(b.w.menu.checked[ui::kCmdConvertBinary]);

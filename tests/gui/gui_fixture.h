@@ -49,8 +49,7 @@ class GuiTest : public ::testing::Test {
     const TempFolder& folder() const { return dir_; }
     std::string settingsFile() const { return dir_ / "Orvaner.ini"; }
 
-    // The modal dialogs to expect, in order: each handler acts on the dialog's
-    // widgets and closes it.
+    // The modal dialogs to expect, in order; each handler acts on its dialog and closes it.
     std::deque<std::function<void(QDialog&)>> dialogs;
     std::vector<ui::MessageRequest> boxes;
     std::deque<std::optional<std::string>> files;  // the paths to answer; none: cancel

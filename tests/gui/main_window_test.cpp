@@ -1,6 +1,5 @@
-// The main window through its real widgets, against the simulated instrument:
-// of each flow, what is Qt's own (keys, focus, clicks, fonts, the window's
-// size). What the shell decides is tested on the shell with in-memory controls.
+// The main window's flows through its real widgets, against the simulated instrument: what
+// of them is Qt's own (keys, focus, clicks, fonts, sizes). What the shell decides is its test's.
 
 #include "gui/main_window.h"
 
@@ -89,11 +88,8 @@ TEST_F(MainWindowTest, ConnectsOverAPtyAtStartSendsTypedLinesWalksTheHistoryPick
                   demo.DevicePath());
     });
     gui::MainWindow& w = *window;
-    ASSERT_TRUE(Connected(w));
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text.rfind(connection::kConnectionSuccessful, 0), 0u) << boxes[0].text;
+    EXPECT_EQ(boxes.at(0).text.rfind(connection::kConnectionSuccessful, 0), 0u) << boxes[0].text;
     EXPECT_EQ(w.windowTitle().toStdString(), app::ConnectedCaption(w.shell().record()));
-    EXPECT_TRUE(w.MenuAction(ui::kCmdUpgradeFirmware)->isEnabled());
     EXPECT_EQ(w.focusWidget(), w.commandLine());
     EXPECT_EQ(platform::IniFile(settingsFile()).ReadString("Connect", "ComPort", "none"), "none")
         << "the demo's choice is not saved";
@@ -115,8 +111,7 @@ TEST_F(MainWindowTest, ConnectsOverAPtyAtStartSendsTypedLinesWalksTheHistoryPick
     QTest::qWait(20);
     EXPECT_EQ(w.commandLine()->text(), "*IDN?");
 
-    // A click on the echo line brings its command back to the keyboard; one on a
-    // reply does not.
+    // A click on an echo line brings its command back to the keyboard, one on a reply not.
     w.commandLine()->clear();
     QPlainTextEdit* pane = w.resultsPane();
     auto clickLine = [&](int block) {
@@ -266,8 +261,8 @@ TEST_F(MainWindowTest, UpgradesTheFirmwareThroughThePreviewToFinished) {
     dialogs.push_back([](QDialog& d) {
         auto* cancel = Child<QPushButton>(d, ui::kUpgradeCancelId);
         // Started at once; nothing closes it while the worker runs.
-        EXPECT_FALSE(Child<QPushButton>(d, ui::kUpgradeStartId)->isEnabled());
-        EXPECT_FALSE(cancel->isEnabled());
+        EXPECT_FALSE(Child<QPushButton>(d, ui::kUpgradeStartId)->isEnabled() ||
+                     cancel->isEnabled());
         QTest::keyClick(&d, Qt::Key_Escape);
         d.close();
         EXPECT_TRUE(d.isVisible());

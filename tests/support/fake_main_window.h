@@ -1,7 +1,6 @@
 #pragma once
-// The rest of a main window in memory: menu, frame, information pane, dialogs,
-// for driving the shell's logic as a user would. Plain data: tests read and set
-// the fields directly.
+// The rest of a main window in memory (menu, frame, dialogs) for driving the
+// shell as a user would: plain data that tests read and set directly.
 
 #include <deque>
 #include <functional>

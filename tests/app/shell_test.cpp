@@ -129,11 +129,13 @@ TEST(Shell, SendsTypedLinesAndTheClockKeepsHistoryAndDisconnectsOnFailure) {
                 std::string("\n\0", 2);
     EXPECT_EQ(std::string(link.engine().received()), wire);
 
-    // The newest 50 are kept; Down from the newest wraps to the oldest.
+    // The newest 50 are kept; Down from the newest wraps to the oldest, Up back again.
     for (int i = 2; i <= 51; ++i) b.Type("L" + std::to_string(i));
     EXPECT_EQ(*b.shell.history().slot(49), "L51");
     b.shell.HandleCommand(ui::kCmdHistoryNext);
     EXPECT_EQ(b.w.commandLine.text, "L2");
+    b.shell.HandleCommand(ui::kCmdHistoryPrevious);
+    EXPECT_EQ(b.w.commandLine.text, "L51");
 
     // A LAN send that fails closes the connection after telling the user.
     ::shutdown(transport::ChannelDescriptor(r), SHUT_WR);
@@ -169,8 +171,7 @@ TEST(Shell, ConvertBinaryAndClear) {
     ShellBench b;
     b.shell.WindowCreated();
     EXPECT_TRUE(b.w.menu.checked[ui::kCmdConvertBinary]);
-    EXPECT_FALSE(b.w.menu.enabled[ui::kCmdUpgradeFirmware] ||
-                 b.w.menu.enabled[ui::kCmdSetDateTime]);
+    EXPECT_FALSE(b.w.menu.enabled[ui::kCmdUpgradeFirmware]);
     EXPECT_EQ(b.w.info.Text(), app::kInfoNoConnection);
     EXPECT_FALSE(b.w.commandLine.enabled);
     EXPECT_TRUE(b.w.results.enabled);  // what came stays readable while disconnected
@@ -185,8 +186,7 @@ TEST(Shell, ConvertBinaryAndClear) {
               (std::vector<std::string>{ui::kAppName, ui::kAppVersion, ui::kAppNotice}));
 }
 
-// Connected in virtual time, a hang-up asks once, and Yes reconnects with the
-// same settings, without the dialog.
+// A hang-up asks once, and Yes reconnects with the same settings, without the dialog.
 TEST(Shell, AnInstrumentLostAndReestablished) {
     orvane::testing::FakeClock clock;
     sim::TcpEndpoint instrument({}, "127.0.0.1", 0);

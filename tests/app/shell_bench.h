@@ -11,26 +11,9 @@ namespace orvane::testing {
 
 struct ShellBench {
     explicit ShellBench(std::optional<std::string> settingsFile = std::nullopt)
-        : shell(Wire(w), std::move(settingsFile)) {}
-
-    static app::ShellUi Wire(FakeMainWindow& w) {
-        return {.results = w.results,
-                .info = w.info,
-                .commandLine = w.commandLine,
-                .send = w.send,
-                .scriptList = w.scriptList,
-                .runStop = w.runStop,
-                .step = w.step,
-                .close = w.close,
-                .menu = w.menu,
-                .poster = w.poster,
-                .boxes = w.boxes,
-                .files = w.files,
-                .cursor = w.cursor,
-                .frame = w.frame,
-                .dialogs = w.dialogs,
-                .beeper = w.beeper};
-    }
+        : shell({w.results, w.info, w.commandLine, w.send, w.scriptList, w.runStop, w.step, w.close,
+                 w.menu, w.poster, w.boxes, w.files, w.cursor, w.frame, w.dialogs, w.beeper},
+                std::move(settingsFile)) {}
 
     // Handles posted commands in order until none is left.
     void RunPosted() {
@@ -39,7 +22,6 @@ struct ShellBench {
         }
     }
 
-    // Types a line and presses Enter.
     void Type(const std::string& line) {
         w.commandLine.SetText(line);
         shell.HandleCommand(ui::kCmdSend);

@@ -1,12 +1,11 @@
 #pragma once
 // What every desktop-program test shares: a settings folder of its own, message
-// boxes and file dialogs answered by policy, modal dialogs handed to the test
-// once they show, waiting on the event loop, and screenshots.
+// boxes answered by their first button, file dialogs answered from a queue, and
+// modal dialogs handed to the test once they show.
 
 #include <gtest/gtest.h>
 
 #include <QDialog>
-#include <QWidget>
 #include <deque>
 #include <functional>
 #include <optional>
@@ -14,36 +13,46 @@
 #include <vector>
 
 #include "gui/interaction.h"
+#include "support/fake_ui.h"
 #include "support/temp_folder.h"
-#include "ui/message_box.h"
 
 namespace orvane::testing {
 
 class GuiTest : public ::testing::Test {
   protected:
-    GuiTest();
-    ~GuiTest() override;
+    GuiTest() {
+        gui::SetMessageBoxPolicy([this](const ui::MessageRequest& request, QMessageBox&) {
+            boxes.push_back(request);
+            return FirstButton(request.buttons);
+        });
+        gui::SetFileDialogPolicy([this](const gui::FileDialogCall&, QFileDialog&) {
+            return Next(files).value_or(std::nullopt);
+        });
+        gui::SetModalDialogPolicy([this](QDialog& dialog) {
+            const std::string name = dialog.objectName().toStdString();
+            if (auto handler = Next(dialogs)) {
+                (*handler)(dialog);
+                EXPECT_FALSE(dialog.isVisible()) << "the test left " << name << " open";
+            } else {
+                ADD_FAILURE() << "unexpected dialog " << name;
+            }
+            if (dialog.isVisible()) dialog.done(QDialog::Rejected);
+        });
+    }
+    ~GuiTest() override {
+        gui::SetMessageBoxPolicy({});
+        gui::SetFileDialogPolicy({});
+        gui::SetModalDialogPolicy({});
+        EXPECT_TRUE(dialogs.empty()) << dialogs.size() << " expected dialog(s) never came";
+    }
 
-    // A fresh folder for this test's files.
     const TempFolder& folder() const { return dir_; }
     std::string settingsFile() const { return dir_ / "Orvaner.ini"; }
 
-    // Runs the event loop until done() or ms pass; false when time ran out.
-    static bool WaitFor(const std::function<bool()>& done, int ms = 5000);
-    // Lets queued calls and timers run for a moment.
-    static void Settle(int ms = 20);
-    // Writes the widget as it looks to <build>/screenshots/<name>.png.
-    static void Screenshot(QWidget& widget, const std::string& name);
-
-    // The modal dialogs to expect, in order: each handler acts on the dialog's
-    // widgets and closes it.
+    // The modal dialogs to expect, in order; each handler acts on its dialog and closes it.
     std::deque<std::function<void(QDialog&)>> dialogs;
-    std::vector<std::string> dialogsSeen;  // object names
-    // Message boxes asked for, each answered by its first button.
     std::vector<ui::MessageRequest> boxes;
-    // File dialogs: what was asked, and the paths to answer (cancel when none).
-    std::vector<gui::FileDialogCall> fileDialogs;
-    std::deque<std::optional<std::string>> files;
+    std::deque<std::optional<std::string>> files;  // the paths to answer; none: cancel
 
   private:
     TempFolder dir_;

@@ -1,4 +1,4 @@
-// GoogleTest with a QApplication: every test drives real widgets offscreen.
+// GoogleTest with a QApplication: the tests drive real widgets, offscreen.
 
 #include <gtest/gtest.h>
 
@@ -6,8 +6,7 @@
 #include <cstdlib>
 
 int main(int argc, char** argv) {
-    // ctest sets the platform; a run by hand still needs no display.
-    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
     ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
     return RUN_ALL_TESTS();

@@ -1,14 +1,11 @@
 #pragma once
-// The rest of a main window in memory: menu, frame, information pane, dialogs,
-// for driving the shell's logic as a user would. Plain data: tests read and set
-// the fields directly.
+// The rest of a main window in memory (menu, frame, dialogs) for driving the
+// shell as a user would: plain data that tests read and set directly.
 
 #include <deque>
 #include <functional>
 #include <map>
-#include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "support/fake_ui.h"
@@ -23,8 +20,7 @@ class FakeMenu : public ui::MenuView {
   public:
     void EnableItem(int id, bool e) override { enabled[id] = e; }
     void CheckItem(int id, bool c) override { checked[id] = c; }
-    std::map<int, bool> enabled;
-    std::map<int, bool> checked;
+    std::map<int, bool> enabled, checked;
 };
 
 class FakeFrame : public ui::WindowFrameView {
@@ -35,10 +31,7 @@ class FakeFrame : public ui::WindowFrameView {
     ui::Size ScreenSize() const override { return screen; }
     ui::Size WorkArea() const override { return workArea; }
     std::string title;
-    ui::Size outer{808, 608};
-    ui::Size client{792, 550};
-    ui::Size screen{1920, 1080};
-    ui::Size workArea{1920, 1050};
+    ui::Size outer{808, 608}, client{792, 550}, screen{1920, 1080}, workArea{1920, 1050};
 };
 
 // The Connect dialog's widgets, with boxes and a cursor of its own.
@@ -54,21 +47,11 @@ class FakeConnectView : public ui::MemoryConnectView {
 // Runs each modal dialog through a test-supplied script of user actions.
 class FakeModalDialogs : public ui::ModalDialogs {
   public:
-    using ConnectScript = std::function<void(FakeConnectView&, ui::ConnectDialogEvents&)>;
-
     int RunConnectDialog(ui::ConnectDialogEvents& events) override {
         FakeConnectView view;
-        view.portLabel.text = "Com Port:";
-        view.ip.visible = false;
-        view.search.visible = false;
-        view.test.visible = false;
         events.OnStart(view);
         ++connectRuns;
-        if (!connectScripts.empty()) {
-            auto script = std::move(connectScripts.front());
-            connectScripts.pop_front();
-            script(view, events);
-        }
+        if (auto script = Next(connectScripts)) (*script)(view, events);
         if (!view.result) events.OnCancel();
         lastConnect = view.boxes.shown;
         return view.result.value_or(ui::kDialogResultCancel);
@@ -77,13 +60,13 @@ class FakeModalDialogs : public ui::ModalDialogs {
         about = {p, v, n};
     }
 
-    std::deque<ConnectScript> connectScripts;
+    std::deque<std::function<void(FakeConnectView&, ui::ConnectDialogEvents&)>> connectScripts;
     int connectRuns = 0;
     std::vector<ui::MessageRequest> lastConnect;
     std::vector<std::string> about;
 };
 
-// A main window's worth of fakes, wired into the shell's ShellUi shape by the test.
+// A main window's worth of fakes, for a shell's ShellUi.
 struct FakeMainWindow {
     ui::MemoryTextBox results, commandLine;
     ui::MemoryInfoPane info;

@@ -4,20 +4,15 @@ namespace orvane::testing {
 
 std::optional<std::string> FakeFileDialogs::OpenFile(const ui::FileDialogRequest& request) {
     openRequests.push_back(request);
-    if (openAnswers.empty()) return std::nullopt;
-    std::optional<std::string> answer = openAnswers.front();
-    openAnswers.pop_front();
-    return answer;
+    return Next(openAnswers).value_or(std::nullopt);
 }
 
 ui::FileChoice FakeFileDialogs::SaveFile(const ui::FileDialogRequest& request) {
     saveRequests.push_back(request);
-    if (saveAnswers.empty()) return {};
-    std::optional<std::string> answer = saveAnswers.front();
-    saveAnswers.pop_front();
+    std::optional<std::string> answer = Next(saveAnswers).value_or(std::nullopt);
     if (!answer) return {};
-    using Outcome = ui::FileChoice::Outcome;
-    return {answer->empty() ? Outcome::Failed : Outcome::Chosen, *answer};
+    return {answer->empty() ? ui::FileChoice::Outcome::Failed : ui::FileChoice::Outcome::Chosen,
+            *answer};
 }
 
 }  // namespace orvane::testing

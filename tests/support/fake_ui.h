@@ -15,29 +15,36 @@
 
 namespace orvane::testing {
 
+// What a user who agrees presses: the first button.
+inline ui::MessageAnswer FirstButton(ui::MessageButtons buttons) {
+    using B = ui::MessageButtons;
+    if (buttons == B::YesNo || buttons == B::YesNoCancel) return ui::MessageAnswer::Yes;
+    return buttons == B::RetryCancel ? ui::MessageAnswer::Retry : ui::MessageAnswer::Ok;
+}
+
+// Takes the front of a queue of answers; nothing when none is left.
+template <class T>
+std::optional<T> Next(std::deque<T>& queue) {
+    if (queue.empty()) return std::nullopt;
+    T front = std::move(queue.front());
+    queue.pop_front();
+    return front;
+}
+
 class FakeMessageBoxes : public ui::MessageBoxes {
   public:
     ui::MessageAnswer Show(const ui::MessageRequest& request) override {
         shown.push_back(request);
-        if (answers.empty()) {  // a user who agrees
-            using B = ui::MessageButtons;
-            using A = ui::MessageAnswer;
-            bool yes = request.buttons == B::YesNo || request.buttons == B::YesNoCancel;
-            return yes ? A::Yes : request.buttons == B::RetryCancel ? A::Retry : A::Ok;
-        }
-        ui::MessageAnswer a = answers.front();
-        answers.pop_front();
-        return a;
+        return Next(answers).value_or(FirstButton(request.buttons));
     }
-    // Texts only, in order.
-    std::vector<std::string> Texts() const {
+    std::vector<std::string> Texts() const {  // in order
         std::vector<std::string> out;
         for (const auto& r : shown) out.push_back(r.text);
         return out;
     }
 
     std::vector<ui::MessageRequest> shown;
-    std::deque<ui::MessageAnswer> answers;
+    std::deque<ui::MessageAnswer> answers;  // then the first button
 };
 
 class FakeWaitCursor : public ui::WaitCursor {
@@ -70,10 +77,8 @@ class FakeFileDialogs : public ui::FileDialogs {
     std::optional<std::string> OpenFile(const ui::FileDialogRequest& request) override;
     ui::FileChoice SaveFile(const ui::FileDialogRequest& request) override;
 
-    std::deque<std::optional<std::string>> openAnswers;
-    std::deque<std::optional<std::string>> saveAnswers;
-    std::vector<ui::FileDialogRequest> openRequests;
-    std::vector<ui::FileDialogRequest> saveRequests;
+    std::deque<std::optional<std::string>> openAnswers, saveAnswers;
+    std::vector<ui::FileDialogRequest> openRequests, saveRequests;
 };
 
 }  // namespace orvane::testing

@@ -5,7 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/text_format.h"
 #include "script/script_runner.h"
+#include "script/script_texts.h"
 #include "script_window.h"
 #include "sim/memory_link.h"
 #include "support/fake_clock.h"
@@ -14,6 +16,11 @@
 #include "ui/command_ids.h"
 
 namespace orvane::testing {
+
+// How the results pane shows a command line sent.
+inline std::string Echo(const char* command) {
+    return platform::Format(script::kEchoFormat, command) + script::kLineEnd;
+}
 
 class ScriptBench : public ScriptWindow {
   public:

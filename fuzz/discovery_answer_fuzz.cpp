@@ -4,6 +4,10 @@
 
 #include <arpa/inet.h>
 
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
 #include "fuzz_support.h"
 #include "transport/discovery.h"
 
@@ -14,43 +18,33 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     const uint16_t port = static_cast<uint16_t>(data[0] << 8 | data[1]);
     const uint8_t* datagram = data + 2;
     const std::size_t length = size - 2;
-    std::string_view text(reinterpret_cast<const char*>(datagram), length);
 
     if (IsEchoAnswer(datagram, length, port)) {
-        FUZZ_CHECK(length >= kEchoAnswerMinLength && datagram[0] == 'A');
-        std::size_t slash = text.find('/');
-        FUZZ_CHECK(slash != std::string_view::npos && slash + 1 < length);
+        std::size_t slash =
+            std::string_view(reinterpret_cast<const char*>(datagram), length).find('/');
+        FUZZ_CHECK(length >= kEchoAnswerMinLength && datagram[0] == 'A' && slash < length - 1);
         FUZZ_CHECK(datagram[slash + 1] >= '0' && datagram[slash + 1] <= '9');
     }
-    if (IsQueryAnswer(datagram, length)) {
+    if (IsQueryAnswer(datagram, length))
         FUZZ_CHECK(length == kQueryAnswerLength && datagram[3] == kQueryAnswerMarker);
-    }
     FUZZ_CHECK(!IsEchoAnswer(nullptr, length, port) && !IsQueryAnswer(nullptr, length));
 
     // Each sender is listed once, in order of arrival, until the list is full.
-    constexpr int kCount = 6;
+    constexpr std::size_t kCount = 6;
     FoundInstrument list[kCount];
-    int listed = 0;
+    std::vector<std::string> listed;
     for (std::size_t at = 0; at + 4 <= length; at += 4) {
-        uint32_t address = static_cast<uint32_t>(datagram[at]) << 24 | datagram[at + 1] << 16 |
-                           datagram[at + 2] << 8 | datagram[at + 3];
-        bool known = false;
-        for (int i = 0; i < listed; ++i) {
-            in_addr parsed{};
-            FUZZ_CHECK(::inet_pton(AF_INET, list[i].ipText.c_str(), &parsed) == 1);
-            known |= ntohl(parsed.s_addr) == address;
-        }
-        int position = AddFoundAddress(address, list, kCount);
-        if (known || listed == kCount) {
-            FUZZ_CHECK(position == -1);
-        } else {
-            FUZZ_CHECK(position == listed + 1);
-            in_addr parsed{};
-            FUZZ_CHECK(::inet_pton(AF_INET, list[listed].ipText.c_str(), &parsed) == 1);
-            FUZZ_CHECK(ntohl(parsed.s_addr) == address);
-            ++listed;
-        }
+        in_addr sender;
+        char dotted[INET_ADDRSTRLEN];
+        std::memcpy(&sender, datagram + at, 4);
+        FUZZ_CHECK(::inet_ntop(AF_INET, &sender, dotted, sizeof dotted));
+        bool fresh =
+            listed.size() < kCount && std::count(listed.begin(), listed.end(), dotted) == 0;
+        int position = AddFoundAddress(ntohl(sender.s_addr), list, kCount);
+        FUZZ_CHECK(position == (fresh ? static_cast<int>(listed.size()) + 1 : -1));
+        if (fresh) listed.push_back(dotted);
     }
-    for (int i = listed; i < kCount; ++i) FUZZ_CHECK(list[i].ipText.empty());
+    for (std::size_t i = 0; i < kCount; ++i)
+        FUZZ_CHECK(list[i].ipText == (i < listed.size() ? listed[i] : std::string()));
     return 0;
 }

@@ -13,7 +13,6 @@
 #include "support/fake_clock.h"
 #include "support/temp_folder.h"
 #include "transport/tcp_link.h"
-#include "ui/command_ids.h"
 
 namespace orvane::testing {
 
@@ -22,8 +21,7 @@ inline std::string Echo(const char* command) {
     return platform::Format(script::kEchoFormat, command) + script::kLineEnd;
 }
 
-class ScriptBench : public ScriptWindow {
-  public:
+struct ScriptBench : ScriptWindow {
     explicit ScriptBench(uint32_t start = 1000) : clock(start) {
         record.interfaceKind = transport::InterfaceKind::Lan;
         record.linkOptions.clock = &clock;
@@ -55,11 +53,7 @@ class ScriptBench : public ScriptWindow {
     }
     // One turn of the main window's loop: posted commands, then the timer tick.
     void Tick() {
-        for (const ui::PostedCommand& c : poster.Take()) {
-            if (runner.HandleCommand(c.id, c.param)) continue;
-            if (c.id == ui::kCmdClearResults) results.SetText("");
-            if (c.id == ui::kCmdConvertBinary) convertBinary = !convertBinary;
-        }
+        for (const ui::PostedCommand& c : poster.Take()) runner.HandleCommand(c.id, c.param);
         std::size_t size = results.text.size();
         runner.ScriptTick();
         if (results.text.size() != size) times.push_back(clock.TickCount());
@@ -74,9 +68,8 @@ class ScriptBench : public ScriptWindow {
             Tick();
         }
     }
-    void RunToStop(uint32_t limit = 60000) {
-        for (uint32_t i = 0; i < limit && runner.mode() == script::ScriptMode::Running; ++i)
-            RunFor(1);
+    void RunToStop() {
+        for (int i = 0; i < 60000 && runner.mode() == script::ScriptMode::Running; ++i) RunFor(1);
     }
 
     FakeClock clock;

@@ -9,6 +9,7 @@
 #include "platform/text_format.h"
 #include "script/script_texts.h"
 #include "script_bench.h"
+#include "ui/command_ids.h"
 
 using namespace std::string_literals;
 using namespace orvane;
@@ -19,9 +20,9 @@ using orvane::testing::ScriptBench;
 namespace {
 
 // Runs the first of `lines` as a running script does; true when its send failed.
-bool Execute(ScriptBench& b, const std::vector<std::string>& lines, int& index) {
+bool Execute(ScriptBench& b, const std::vector<std::string>& lines) {
     b.list.items = lines;
-    index = 0;
+    int index = 0;
     return ExecuteScriptLine(b.host, b.runner.engine(), ScriptMode::Running, index, b.list.Count());
 }
 
@@ -37,87 +38,67 @@ TEST(ScriptInterpreter, LinesSendShowWaitAndPost) {
         std::vector<std::string> lines;
         std::string shown{};  // in the results pane
         uint32_t delay = 0;   // beyond the step interval
-        bool awaits = false;  // a reply
-        int next = 0;         // 1: the reply line went with the query
         int posted = 0;       // a command for the window
     };
     auto check = [&](const Row& row) {
         SCOPED_TRACE(row.lines[0]);
         b.results.text.clear();
-        e.awaitingReply = false;
-        int index = 0;
-        EXPECT_EQ(Execute(b, row.lines, index), !b.record.channelOpen);
+        EXPECT_EQ(Execute(b, row.lines), !b.record.channelOpen);
         EXPECT_EQ(b.results.text, row.shown);
         EXPECT_EQ(e.nextStepTime - b.clock.TickCount() - e.stepInterval, row.delay);
-        EXPECT_EQ(e.awaitingReply, row.awaits);
-        EXPECT_EQ(index, row.next);
         std::vector<int> posted;
         for (const ui::PostedCommand& c : b.poster.Take()) posted.push_back(c.id);
         EXPECT_EQ(posted, std::vector<int>(row.posted != 0, row.posted));
     };
+    for (const char* line : {"#Beeper", "#bee", "#", "#nothing,at all", "; comment", "", "x\"*IDN?",
+                             "=stop,onfail", "=1", "=2"})
+        check({{line}});
+    EXPECT_EQ(b.beeper.beeps, 1);
     const Row rows[] = {
-        {{"\"*IDN?"}, Echo("*IDN?"), kQueryReplyTimeoutMs, true},
+        {{"\"*IDN?"}, Echo("*IDN?"), kQueryReplyTimeoutMs},
         {{"\"say \"hi?\"", "#reply,3"}, Echo("say \"hi?\"")},  // not a query
-        {{"\"read?", "#REPLY,10", "#echo"}, Echo("read?"), 10000, true, 1},
-        {{"\"read?", "#Reply"}, Echo("read?"), 1000, true, 1},
-        {{"\"read?", "#repl,9"}, Echo("read?"), kQueryReplyTimeoutMs, true},
-        {{"#pause,3"}, "", 3000},
-        {{"#reply,3"}, "", 3000, true},
+        {{"\"read?", "#REPLY,10", "#echo"}, Echo("read?"), 10000},
+        {{"\"read?", "#Reply"}, Echo("read?"), 1000},
+        {{"\"read?", "#repl,9"}, Echo("read?"), kQueryReplyTimeoutMs},
+        // Whole seconds after the first comma, 1 s for none, 500 s at most.
+        {{"#pause"}, "", 1000},
+        {{"#PAUSE,0"}, "", 1000},
+        {{"#pause, 3,9"}, "", 3000},
+        {{"#pause,999"}, "", 500000},
         {{"#echo,hello, world"}, "hello, world\r\n"},
         {{"#ECHO"}, "\r\n"},
         {{"#echo," + std::string(3000, 'e')}, std::string(kMaxEchoLength, 'e') + "\r\n"},
         {{"#time"}, platform::Format(kTimeFormat, 9, 5, 3, 7)},
-        {{"#wait", "#echo"}, prompt, 0, false, 0, stop},
-        {{"#WAIT,Fit the probe", "#echo"}, "Fit the probe\r\n", 0, false, 0, stop},
+        {{"#wait", "#echo"}, prompt, 0, stop},
+        {{"#WAIT,Fit the probe", "#echo"}, "Fit the probe\r\n", 0, stop},
         {{"#wait,"}, prompt},  // nothing follows to stop for
-        {{"#clear"}, "", 0, false, 0, ui::kCmdClearResults},
-        {{"#Beeper"}},
-        {{"#bee"}},
-        {{"#"}},
-        {{"#nothing,at all"}},
-        {{"; comment"}},
-        {{""}},
-        {{"x\"*IDN?"}},
+        {{"#clear"}, "", 0, ui::kCmdClearResults},
         // After "stop,onfail", a failed test and every later calculator line
         // stops the run, until "cleartest".
-        {{"=stop,onfail"}},
-        {{"=1"}},
-        {{"=2"}},
-        {{"=test,hi"}, "", 0, false, 0, stop},
-        {{"=5"}, "", 0, false, 0, stop},
+        {{"=test,hi"}, "", 0, stop},
+        {{"=5"}, "", 0, stop},
         {{"=cleartest"}},
         {{"=4"}}};
     for (const Row& row : rows) check(row);
-    EXPECT_EQ(b.beeper.beeps, 1);
+    // "bincon" presets the setting so that the flip it posts lands on the wish.
+    for (auto [line, on] :
+         {std::pair{"#bincon", false}, {"#BINCON,On", true}, {"#bincon,o", false}}) {
+        b.convertBinary = true;
+        check({{line}, "", 0, ui::kCmdConvertBinary});
+        EXPECT_EQ(b.convertBinary, !on) << line;
+    }
+    check({{"#bincon,"}});  // no wish, no flip
+    EXPECT_TRUE(b.convertBinary);
+    e.awaitingReply = false;
+    e.replyCharacterCount = 12;
+    check({{"#reply,3"}, "", 3000});
+    EXPECT_TRUE(e.awaitingReply && e.replyCharacterCount == 0);
+    e.awaitingReply = false;
     b.record.channelOpen = false;  // disconnected: nothing may pretend to go out
-    check({{"\"*IDN?"}, "> *IDN?"s + kSendFailed, kQueryReplyTimeoutMs, true});
+    check({{"\"*IDN?"}, "> *IDN?"s + kSendFailed, kQueryReplyTimeoutMs});
+    EXPECT_TRUE(e.awaitingReply);  // the query's wait has started all the same
     // A line feed after each, and the zero byte that every LAN send carries.
     EXPECT_EQ(b.Received(), "*IDN?\n\0say \"hi?\"\n\0read?\n\0read?\n\0read?\n\0"s);
-}
-
-TEST(ScriptInterpreter, ReplyTimeoutReadsWholeSecondsAfterTheFirstComma) {
-    const std::pair<const char*, uint32_t> cases[] = {
-        {"#p", 1000},       {"#p,0", 1000},
-        {"#p,-3", 1000},    {"#p,x", 1000},
-        {"#p,3", 3000},     {"#p, 7s", 7000},
-        {"#p,2.9", 2000},   {"#p,3,9", 3000},
-        {"#p,999", 500000}, {"#p,99999999999999", 500000}};
-    for (const auto& [line, ms] : cases) EXPECT_EQ(ReplyTimeout(line), ms) << line;
-}
-
-// "bincon" presets the setting so that the flip it posts lands on the wish.
-TEST(ScriptInterpreter, BinconPostsAFlipThatLandsOnTheWish) {
-    ScriptBench b;
-    int index = 0;
-    for (auto [line, on] : {std::pair{"#bincon,", true},
-                            {"#bincon", false},
-                            {"#BINCON,On", true},
-                            {"#bincon,o", false}}) {
-        b.convertBinary = true;
-        Execute(b, {line}, index);
-        b.Tick();
-        EXPECT_EQ(b.convertBinary, on) << line;
-    }
 }
 
 // Only a regular file will do: a FIFO without a reader would hang the script.
@@ -126,10 +107,9 @@ TEST(ScriptInterpreter, PrintWritesThePaneWithLineFeedsToARegularFile) {
     const std::string file = b.dir.Write("results out.txt", "old content that must go\n"),
                       fifo = b.dir / "fifo";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    int index = 0;
     auto print = [&](const std::string& line, const std::string& pane) {
         b.results.text = pane;
-        Execute(b, {line, "#echo"}, index);
+        Execute(b, {line, "#echo"});
         return b.results.text.substr(pane.size());
     };
     EXPECT_EQ(print("#print," + file, "> *IDN?\r\nKelmscot\r\n"), "");

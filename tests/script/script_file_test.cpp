@@ -11,13 +11,15 @@
 using namespace std::string_literals;
 using namespace orvane;
 using namespace orvane::script;
-namespace ot = orvane::testing;
 using Lines = std::vector<std::string>;
 
-TEST(ScriptFile, LoadLeavesOutEmptyCtrlZAndOverlongLinesWholly) {
-    ot::TempFolder dir;
-    ot::FakeMessageBoxes boxes;
-    orvane::ui::MemoryListBox list;
+struct ScriptFile : ::testing::Test {
+    orvane::testing::TempFolder dir;
+    orvane::testing::FakeMessageBoxes boxes;
+    ui::MemoryListBox list;
+};
+
+TEST_F(ScriptFile, LoadLeavesOutEmptyCtrlZAndOverlongLinesWholly) {
     list.items = {"an earlier script"};
     list.current = 0;
     // CR LF, LF and a lone CR each end a line.
@@ -46,11 +48,8 @@ TEST(ScriptFile, LoadLeavesOutEmptyCtrlZAndOverlongLinesWholly) {
     EXPECT_TRUE(boxes.shown.empty());
 }
 
-TEST(ScriptFile, RefusalsAndTheDialog) {
-    ot::TempFolder dir;
-    ot::FakeMessageBoxes boxes;
-    orvane::ui::MemoryListBox list;
-    ot::FakeFileDialogs dialogs;
+TEST_F(ScriptFile, RefusalsAndTheDialog) {
+    orvane::testing::FakeFileDialogs dialogs;
     std::string comments = dir.Write("comments.txt", "; only\nremarks\n \"indented\n");
     EXPECT_FALSE(LoadScriptFile(boxes, list, comments, true));
     EXPECT_EQ(list.items, (Lines{"; only", "remarks", " \"indented"}));  // what was read stays

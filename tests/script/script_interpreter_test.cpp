@@ -1,11 +1,9 @@
 #include "script/script_interpreter.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
-#include <csignal>
-
+#include "fault_checks.h"
 #include "platform/text_format.h"
 #include "script/script_texts.h"
 #include "script_bench.h"
@@ -120,15 +118,7 @@ TEST(ScriptInterpreter, PrintWritesThePaneWithLineFeedsToARegularFile) {
         EXPECT_EQ(print(line, ""), kInvalidFileLocation) << line;
 
     // A full disk: the file opens, the writing fails (the size limit stands in for it).
-    rlimit saved{};
-    ::getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit limit = saved;
-    limit.rlim_cur = 1;
-    auto handler = std::signal(SIGXFSZ, SIG_IGN);
-    ::setrlimit(RLIMIT_FSIZE, &limit);
-    const std::string shown = print("#print," + file, "r\r\n");
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, handler);
-    EXPECT_EQ(shown, kPrintWriteFailed);
+    orvane::testing::ScopedFileSizeLimit limit(1);
+    EXPECT_EQ(print("#print," + file, "r\r\n"), kPrintWriteFailed);
     EXPECT_TRUE(b.poster.posted.empty());  // the script goes on
 }

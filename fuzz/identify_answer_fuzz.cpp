@@ -1,7 +1,6 @@
-// Connecting and identifying over the LAN against an instrument whose every
-// reply is the fuzz input: the answer to "*IDN?" (after any empty lines the
-// five tries allow), then the calibration and version replies. The instrument
-// hangs up after the input, so no wait ever runs its course.
+// Connecting and identifying over the LAN against an instrument whose replies
+// (identity, calibration, version) are the fuzz input; it hangs up after the
+// input, so no wait ever runs its course.
 
 #include <sys/socket.h>
 #include <unistd.h>

@@ -1,7 +1,6 @@
-// The receive step: reply bytes framed into lines of the results pane, binary
-// values turned into text. The first input byte chooses "Convert Binary", the
-// size of the pieces the bytes are taken in, and a run of filler in front that
-// brings the rest up to the 20479-byte line limit.
+// The receive step: reply bytes framed into lines of the results pane. The first
+// input byte chooses "Convert Binary", the size of the pieces the bytes are taken
+// in, and filler in front that brings the rest up to the line limit.
 
 #include <unistd.h>
 

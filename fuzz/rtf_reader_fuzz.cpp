@@ -1,6 +1,6 @@
 // The RTF reader of the Firmware Files List. Its runs go straight to a terminal
-// in the command-line front end, so beyond not crashing it must keep its
-// promise: UTF-8 text with no control characters but line feed and tab.
+// in the command-line front end, so they must be UTF-8 text with no control
+// characters but line feed and tab.
 
 #include <bit>
 

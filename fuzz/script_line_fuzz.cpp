@@ -1,7 +1,5 @@
-// Script files: loading one into the script list (from memory, by the file
-// reader's own line rules), then running every line of it through the
-// interpreter (and so the RPN calculator) against an instrument at the end of
-// a socket pair, in virtual time.
+// A script loaded from memory by the file reader's line rules, then every line
+// run through the interpreter against an instrument at the end of a socket pair.
 
 #include <fcntl.h>
 #include <unistd.h>

@@ -1,7 +1,5 @@
-// The settings file reader and writer, as the program uses them: the Connect
-// section read into the record and written back, and the window size of the
-// Init section. A write must change only its own lines: whatever else the file
-// holds reads the same afterwards.
+// The settings file's Connect section read into the record and written back, and
+// the window size of the Init section. A write changes only its own lines.
 
 #include "connection/connection_settings.h"
 #include "fuzz_support.h"

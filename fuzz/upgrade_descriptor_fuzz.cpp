@@ -1,6 +1,5 @@
-// The upgrade descriptor parser, then the plan preview built from what it read
-// and that preview read back as RTF: the model and the file names a descriptor
-// brings in must show as themselves, whatever characters they hold.
+// The upgrade descriptor parser, then its plan preview read back as RTF: the
+// model and file names must show as themselves, whatever characters they hold.
 
 #include <algorithm>
 

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <tuple>
 #include <vector>
 
 using orvane::script::Calculator;
@@ -18,8 +19,9 @@ Calculator Calc(const std::vector<const char*>& lines) {
 }  // namespace
 
 // From T Z Y X = 1 3 2 16: "-" and "/" take X first; T keeps its value on a
-// drop; words are case-sensitive and whole.
-TEST(Calculator, WordsActOnTheStack) {
+// drop; a number begins with a sign or a digit and is decimal only; the recall
+// bank 1..100 holds zeros; words are case-sensitive and whole.
+TEST(Calculator, WordsAndNumbersActOnTheStack) {
     const std::pair<Stack, std::vector<const char*>> rows[] = {
         {{14, 3, 1, 1}, {"-", "sub"}},
         {{8, 3, 1, 1}, {"/", "div"}},
@@ -30,6 +32,13 @@ TEST(Calculator, WordsActOnTheStack) {
         {{4, 2, 3, 1}, {"sqrt"}},
         {{2, 3, 1, 16}, {"roll"}},
         {{16, 16, 2, 3}, {"enter", "^"}},
+        {{-5, 16, 2, 3}, {"-5"}},
+        {{9, 16, 2, 3}, {"+9", "9"}},
+        {{250, 16, 2, 3}, {"2.5e2V"}},
+        {{-0.125, 16, 2, 3}, {"-1.25E-1"}},
+        {{7, 16, 2, 3}, {"7e"}},
+        {{-INFINITY, 16, 2, 3}, {"-1e999"}},
+        {{0, 16, 2, 3}, {"1e-999", "0x10", "-inf", "[5]", "[ 100"}},
         {{16, 2, 3, 1},
          {"[0", "[101", "[-5", "[99999999999999999999", ".5", "ADD", "add ", "Test,hi",
           "stop,onFail", ""}}};
@@ -42,37 +51,20 @@ TEST(Calculator, WordsActOnTheStack) {
     }
 }
 
-// A number begins with a sign or a digit and is decimal only; the recall bank
-// 1..100 holds zeros.
-TEST(Calculator, NumbersAndRecallsArePushed) {
-    const double inf = INFINITY;
-    const std::pair<const char*, double> rows[] = {
-        {"-5", -5},           {"+5", 5},   {"9", 9},         {"2.5e2V", 250},
-        {"-1.25E-1", -0.125}, {"7e", 7},   {"-1e999", -inf}, {"1e-999", 0},
-        {"0x10", 0},          {"-inf", 0}, {"[5]", 0},       {"[ 100", 0}};
-    for (const auto& [word, x] : rows) {
-        Calculator c = Calc({"3", word});
-        EXPECT_TRUE(c.x() == x && c.y() == 3) << word;
-    }
-}
-
 // Y, X, condition, fails: "out" fails outside the band Y..Z (Z = 3), edges
 // inside; "in" fails strictly inside it.
 TEST(Calculator, TestsCountFailuresAndStopOnFail) {
-    struct Row {
-        const char *y, *x, *condition;
-        bool fails;
-    };
-    const Row rows[] = {{"5", "5", "test,hi", false},   {"5", "6", "test,hi", true},
-                        {"5", "5", "test,lo", false},   {"5", "4", "test,lo", true},
-                        {"5", "6", "test,up", false},   {"1", "0.5", "test,out", true},
-                        {"1", "1", "test,out", false},  {"1", "3", "test,out", false},
-                        {"1", "3.5", "test,out", true}, {"1", "1", "test,in", false},
-                        {"1", "2", "test,in", true},    {"1", "3", "test,in", false}};
-    for (const Row& k : rows) {
-        Calculator c = Calc({"3", k.y, k.x, k.condition});
-        EXPECT_EQ(c.failCount(), k.fails ? 1 : 0) << k.y << " " << k.x << " " << k.condition;
-        EXPECT_EQ(c.x(), std::atof(k.x));  // tests change no register
+    const std::tuple<const char*, const char*, const char*, bool> rows[] = {
+        {"5", "5", "test,hi", false},   {"5", "6", "test,hi", true},
+        {"5", "5", "test,lo", false},   {"5", "4", "test,lo", true},
+        {"5", "6", "test,up", false},   {"1", "0.5", "test,out", true},
+        {"1", "1", "test,out", false},  {"1", "3", "test,out", false},
+        {"1", "3.5", "test,out", true}, {"1", "1", "test,in", false},
+        {"1", "2", "test,in", true},    {"1", "3", "test,in", false}};
+    for (const auto& [y, x, condition, fails] : rows) {
+        Calculator c = Calc({"3", y, x, condition});
+        EXPECT_EQ(c.failCount(), fails ? 1 : 0) << y << " " << x << " " << condition;
+        EXPECT_EQ(c.x(), std::atof(x));  // tests change no register
     }
     // Every comparison with a NaN is false.
     EXPECT_EQ(

@@ -30,7 +30,6 @@ TEST(ScriptInterpreter, LinesSendShowWaitAndPost) {
     ScriptBench b;
     b.clock.SetLocalTime({.hour = 9, .minute = 5, .second = 3, .millisecond = 7});
     ScriptEngineState& e = b.runner.engine();
-    const std::string prompt = kWaitPrompt + "\r\n"s;
     const int stop = ui::kCmdScriptRunStop;
     struct Row {
         std::vector<std::string> lines;
@@ -67,9 +66,8 @@ TEST(ScriptInterpreter, LinesSendShowWaitAndPost) {
         {{"#ECHO"}, "\r\n"},
         {{"#echo," + std::string(3000, 'e')}, std::string(kMaxEchoLength, 'e') + "\r\n"},
         {{"#time"}, platform::Format(kTimeFormat, 9, 5, 3, 7)},
-        {{"#wait", "#echo"}, prompt, 0, stop},
         {{"#WAIT,Fit the probe", "#echo"}, "Fit the probe\r\n", 0, stop},
-        {{"#wait,"}, prompt},  // nothing follows to stop for
+        {{"#wait,"}, kWaitPrompt + "\r\n"s},  // nothing follows to stop for
         {{"#clear"}, "", 0, ui::kCmdClearResults},
         // After "stop,onfail", a failed test and every later calculator line
         // stops the run, until "cleartest".

@@ -116,29 +116,23 @@ TEST(ScriptRunner, StopRequestsOnlyEverStop) {
 TEST(ScriptRunner, ScriptCommandLoadsKeepsAndClosesTheScript) {
     ScriptBench b;
     const std::string good = b.dir.Write("good.txt", "\"*IDN?\n#echo,x\n");
+    b.dialogs.openAnswers = {good, b.dir.Write("bad.txt", "no script here\n"),
+                             b.dir.Write("long.txt", "\"" + std::string(2100, 'x') + "\n")};
     b.record.instrumentReady = false;
-    b.dialogs.openAnswers = {good};
     b.Press(ui::kCmdScript);
     EXPECT_TRUE(b.dialogs.openRequests.empty());  // not connected: ignored
     b.record.instrumentReady = true;
-    b.dialogs.openAnswers = {std::nullopt};
-    b.Press(ui::kCmdScript);
-    b.Press(kRunStop);  // cancelled: no script to run
-    EXPECT_EQ(b.runner.mode(), ScriptMode::None);
-
-    b.dialogs.openAnswers = {good};
     b.Press(ui::kCmdScript);
     EXPECT_EQ(b.list.items, (std::vector<std::string>{"\"*IDN?", "#echo,x"}));
     EXPECT_TRUE(b.layout.scriptPanelShown && b.runButton.Visible() && !b.sendButton.Visible());
+
     // A refused file is reported once; the loaded script and its place stay.
     b.list.current = 1;
-    b.dialogs.openAnswers = {b.dir.Write("bad.txt", "no script here\n")};
     b.Press(ui::kCmdScript);
     EXPECT_EQ(b.boxes.shown.size(), 1u);
     EXPECT_TRUE(b.runner.scriptPath() == good && b.list.items.size() == 2 && b.list.current == 1);
 
     // Every line too long for the list: a run ends at once.
-    b.dialogs.openAnswers = {b.dir.Write("long.txt", "\"" + std::string(2100, 'x') + "\n")};
     b.Press(ui::kCmdScript);
     EXPECT_TRUE(b.list.items.empty());
     b.Press(kRunStop);

@@ -24,8 +24,7 @@ constexpr std::size_t kMaxReply = 64 * 1024;
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     size = std::min(size, kMaxReply);
     testing::FakeClock clock;
-    // The comms log writes every reply line out, serial number and all; to a
-    // file that is always there and never grows.
+    // The comms log writes every reply line out; to a file that never grows.
     platform::Diagnostics log(clock);
     log.SetCommsLogFile("/dev/null");
 

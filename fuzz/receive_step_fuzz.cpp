@@ -13,15 +13,12 @@
 using namespace orvane;
 using app::ReceiveStep;
 
-namespace {
-
 constexpr std::size_t kPieceSizes[] = {1, 3, 7, 64, 512, 4096, 20479, 65536};
 constexpr std::size_t kFillerUnit = 1365;  // fifteen of them end just short of the limit
 // Cut to this, the filler and the input fit in a socket pair without a reader.
 constexpr std::size_t kMaxInput = 64 * 1024;
 
-// Checks each line as it comes: keeping the text would copy and scan some 40 KB
-// of filler per input.
+// Checks each line as it comes rather than copy and scan some 40 KB of filler.
 class Pane : public ui::MemoryTextBox {
   public:
     void AppendText(std::string_view t) override {
@@ -39,8 +36,6 @@ class Pane : public ui::MemoryTextBox {
     const std::string* unconverted = nullptr;
     std::size_t shown = 0;
 };
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     if (size == 0) return 0;
@@ -61,9 +56,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     std::size_t counted = 0;
     auto counter = [&](std::size_t n) { counted += n; };
 
-    // All is sent at once and taken a piece per call: the same cuts as bytes
-    // arriving in pieces, without three system calls per piece. The last call
-    // finds nothing more.
+    // All is sent at once and taken a piece per call: the cuts of bytes arriving
+    // in pieces, without the system calls. The last call finds nothing more.
     FUZZ_CHECK(::write(instrument.get(), bytes.data(), bytes.size()) ==
                static_cast<ssize_t>(bytes.size()));
     for (std::size_t at = 0; at <= bytes.size(); at += piece) {

@@ -9,11 +9,9 @@
 
 using namespace orvane::firmware;
 
-namespace {
-
 // True when the text is whole UTF-8 sequences none of which is a C0 control
 // but line feed and tab, DEL or a C1 control.
-bool ShownSafely(std::string_view text) {
+static bool ShownSafely(std::string_view text) {
     for (std::size_t i = 0; i < text.size();) {
         const auto b0 = static_cast<unsigned char>(text[i]);
         const int ones = std::countl_one(b0);  // 0: ASCII, 2-4: a sequence's length
@@ -31,8 +29,6 @@ bool ShownSafely(std::string_view text) {
     }
     return true;
 }
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     std::vector<RtfRun> runs = ReadRtf(std::string_view(reinterpret_cast<const char*>(data), size));

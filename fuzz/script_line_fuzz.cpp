@@ -46,8 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         }
         // Only a "#reply" line after a query is consumed along with it.
         FUZZ_CHECK(index == at || (index == at + 1 && index < count));
-        // A due time beyond the longest wait would read as one in the past and
-        // the next line would run at once.
+        // A due time beyond the longest wait would read as past: the next line at once.
         if (mode == ScriptMode::Running)
             FUZZ_CHECK(TickBefore(clock.TickCount(), engine.nextStepTime));
         FUZZ_CHECK(engine.stepInterval == kFastStepMs || engine.stepInterval == kNormalStepMs ||

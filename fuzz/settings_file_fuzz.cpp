@@ -9,8 +9,6 @@
 using namespace orvane;
 using namespace orvane::connection;
 
-namespace {
-
 // Keys the write must leave alone, and two that only differ from the written
 // ones by case or by their section.
 struct Untouched {
@@ -27,7 +25,7 @@ struct Untouched {
 
 // A value reads back as written unless the reader's own trimming and quote
 // rules change it, or the writer's: line ends and zero bytes become spaces.
-bool ReadsBackAsWritten(std::string_view value) {
+static bool ReadsBackAsWritten(std::string_view value) {
     if (value.empty()) return true;
     auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
     if (blank(value.front()) || blank(value.back())) return false;
@@ -37,11 +35,8 @@ bool ReadsBackAsWritten(std::string_view value) {
     return value.find_first_of(std::string_view("\n\r\0", 3)) == std::string_view::npos;
 }
 
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
-    // In memory: the same reading and editing of lines, without some thirty
-    // file opens and five fsyncs per input.
+    // In memory: the same editing of lines without thirty opens and five fsyncs.
     auto ini = platform::IniFile::InMemory(std::string(reinterpret_cast<const char*>(data), size));
 
     transport::ConnectionRecord record;

@@ -19,11 +19,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         return std::all_of(t.begin(), t.end(), [](char c) { return c >= 0x20 && c <= 0x7E; });
     };
     std::string_view input(reinterpret_cast<const char*>(data), size);
-    // File fields may climb out of the descriptor's folder; here that would let
-    // the fuzzer glob its way across the whole disk.
+    // A file field may climb out of the folder: the fuzzer would glob the whole disk.
     if (input.find("..") != std::string_view::npos) return 0;
-    // Files for LOAD and OVER lines to find: sound and unsound hex files, and one
-    // in a sub-folder.
+    // Sound and unsound hex files for LOAD and OVER lines, one in a sub-folder.
     static const char* const sound = ":0400000001020304F2\r\n:00000001FF\r\n";
     static const std::string folder[] = {
         fuzz::WriteScratchFile("ab_1234.hex", sound),

@@ -34,25 +34,19 @@ struct ScriptBench : ScriptWindow {
 
     // Puts lines into the list as if loaded, the runner stopped at the top.
     void Load(const std::vector<std::string>& lines) {
-        if (runner.mode() == script::ScriptMode::None) {
-            dialogs.openAnswers = {dir.Write("load.txt", "#beep\n")};
-            runner.ScriptCommand();
-            poster.Take();
-        }
+        dialogs.openAnswers = {dir.Write("load.txt", "#beep\n")};
+        runner.ScriptCommand();
         list.items = lines;
-        list.current = -1;
-    }
-    std::string Received() {
-        link.Pump(clock.TickCount());
-        return std::string(link.engine().received());
     }
     // A reply line as the shell's receive step passes it on.
     void Reply(const std::string& line) {
         results.AppendText(line + "\r\n");
         runner.AddReplyCharacters(static_cast<int64_t>(line.size()));
     }
-    // One turn of the main window's loop: posted commands, then the timer tick.
-    void Tick() {
+    // One turn of the main window's loop, ms after the last: posted commands,
+    // then the timer tick.
+    void Tick(uint32_t ms = 0) {
+        clock.Advance(ms);
         for (const ui::PostedCommand& c : poster.Take()) runner.HandleCommand(c.id, c.param);
         std::size_t size = results.text.size();
         runner.ScriptTick();
@@ -63,10 +57,7 @@ struct ScriptBench : ScriptWindow {
         Tick();
     }
     void RunFor(uint32_t ms) {
-        for (uint32_t i = 0; i < ms; ++i) {
-            clock.Advance(1);
-            Tick();
-        }
+        for (uint32_t i = 0; i < ms; ++i) Tick(1);
     }
     void RunToStop() {
         for (int i = 0; i < 60000 && runner.mode() == script::ScriptMode::Running; ++i) RunFor(1);

@@ -94,7 +94,9 @@ TEST(ScriptInterpreter, LinesSendShowWaitAndPost) {
     check({{"\"*IDN?"}, "> *IDN?"s + kSendFailed, kQueryReplyTimeoutMs});
     EXPECT_TRUE(e.awaitingReply);  // the query's wait has started all the same
     // A line feed after each, and the zero byte that every LAN send carries.
-    EXPECT_EQ(b.Received(), "*IDN?\n\0say \"hi?\"\n\0read?\n\0read?\n\0read?\n\0"s);
+    b.link.Pump(b.clock.TickCount());
+    EXPECT_EQ(std::string(b.link.engine().received()),
+              "*IDN?\n\0say \"hi?\"\n\0read?\n\0read?\n\0read?\n\0"s);
 }
 
 // Only a regular file will do: a FIFO without a reader would hang the script.

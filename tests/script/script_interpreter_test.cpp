@@ -51,6 +51,8 @@ TEST(ScriptInterpreter, LinesSendShowWaitAndPost) {
                              "=stop,onfail", "=1", "=2"})
         check({{line}});
     EXPECT_EQ(b.beeper.beeps, 1);
+    check({{"#reply,3"}, "", 3000});
+    EXPECT_TRUE(e.awaitingReply);
     const Row rows[] = {
         {{"\"*IDN?"}, Echo("*IDN?"), kQueryReplyTimeoutMs},
         {{"\"say \"hi?\"", "#reply,3"}, Echo("say \"hi?\"")},  // not a query
@@ -85,18 +87,8 @@ TEST(ScriptInterpreter, LinesSendShowWaitAndPost) {
     }
     check({{"#bincon,"}});  // no wish, no flip
     EXPECT_TRUE(b.convertBinary);
-    e.awaitingReply = false;
-    e.replyCharacterCount = 12;
-    check({{"#reply,3"}, "", 3000});
-    EXPECT_TRUE(e.awaitingReply && e.replyCharacterCount == 0);
-    e.awaitingReply = false;
     b.record.channelOpen = false;  // disconnected: nothing may pretend to go out
     check({{"\"*IDN?"}, "> *IDN?"s + kSendFailed, kQueryReplyTimeoutMs});
-    EXPECT_TRUE(e.awaitingReply);  // the query's wait has started all the same
-    // A line feed after each, and the zero byte that every LAN send carries.
-    b.link.Pump(b.clock.TickCount());
-    EXPECT_EQ(std::string(b.link.engine().received()),
-              "*IDN?\n\0say \"hi?\"\n\0read?\n\0read?\n\0read?\n\0"s);
 }
 
 // Only a regular file will do: a FIFO without a reader would hang the script.

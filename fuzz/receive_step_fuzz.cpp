@@ -19,12 +19,10 @@ constexpr std::size_t kFillerUnit = 1365;  // fifteen of them end just short of 
 constexpr std::size_t kMaxInput = 64 * 1024;
 
 // Checks each line as it comes rather than copy and scan some 40 KB of filler.
-class Pane : public ui::MemoryTextBox {
-  public:
+struct Pane : ui::MemoryTextBox {
     void AppendText(std::string_view t) override {
         // One line per call, always with its line end, never beyond the buffer.
-        FUZZ_CHECK(t.size() >= 3 && t.size() <= app::kReceiveBufferSize + 1);
-        FUZZ_CHECK(t.ends_with("\r\n"));
+        FUZZ_CHECK(t.size() >= 3 && t.size() <= app::kReceiveBufferSize + 1 && t.ends_with("\r\n"));
         // Unconverted, the lines are the bytes sent, in order, less the line ends.
         if (unconverted) {
             t.remove_suffix(2);
@@ -32,7 +30,6 @@ class Pane : public ui::MemoryTextBox {
             shown += t.size();
         }
     }
-
     const std::string* unconverted = nullptr;
     std::size_t shown = 0;
 };

@@ -3,26 +3,24 @@
 // so each build proves the seed corpus (the first folder, which must hold
 // inputs) and every crash input ever kept (the others, which may be absent).
 
-#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <vector>
+#include <set>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size);
 
 int main(int argc, char** argv) {
     std::size_t replayed = 0;
     for (int a = 1; a < argc; ++a) {
-        std::vector<std::filesystem::path> inputs;
+        std::set<std::filesystem::path> inputs;
         std::error_code absent;
         for (const auto& entry : std::filesystem::directory_iterator(argv[a], absent))
-            if (entry.is_regular_file()) inputs.push_back(entry.path());
-        std::sort(inputs.begin(), inputs.end());
+            if (entry.is_regular_file()) inputs.insert(entry.path());
         for (const auto& input : inputs) {
             std::ifstream in(input, std::ios::binary);
-            std::vector<char> bytes((std::istreambuf_iterator<char>(in)), {});
+            std::string bytes((std::istreambuf_iterator<char>(in)), {});
             std::fprintf(stderr, "%s\n", input.c_str());  // a crash leaves the culprit last
             LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
         }

@@ -17,8 +17,8 @@
 namespace orvane::testing {
 
 // How the results pane shows a command line sent.
-inline std::string Echo(const char* command) {
-    return platform::Format(script::kEchoFormat, command) + script::kLineEnd;
+inline std::string Echo(const char* command, const char* end = script::kLineEnd) {
+    return platform::Format(script::kEchoFormat, command) + end;
 }
 
 struct ScriptBench : ScriptWindow {
@@ -32,11 +32,15 @@ struct ScriptBench : ScriptWindow {
     }
     ~ScriptBench() { clock.RemovePump(pump); }
 
-    // Puts lines into the list as if loaded, the runner stopped at the top.
+    // Puts lines into the list as if loaded, the runner stopped at the top, the
+    // pane empty.
     void Load(const std::vector<std::string>& lines) {
         dialogs.openAnswers = {dir.Write("load.txt", "#beep\n")};
         runner.ScriptCommand();
         list.items = lines;
+        results.text.clear();
+        times.clear();
+        loadedAt = clock.TickCount();
     }
     // A reply line as the shell's receive step passes it on.
     void Reply(const std::string& line) {
@@ -50,7 +54,7 @@ struct ScriptBench : ScriptWindow {
         for (const ui::PostedCommand& c : poster.Take()) runner.HandleCommand(c.id, c.param);
         std::size_t size = results.text.size();
         runner.ScriptTick();
-        if (results.text.size() != size) times.push_back(clock.TickCount());
+        if (results.text.size() != size) times.push_back(clock.TickCount() - loadedAt);
     }
     void Press(int id) {
         poster.PostCommand(id);
@@ -68,7 +72,8 @@ struct ScriptBench : ScriptWindow {
     int pump = 0;
     TempFolder dir;
     script::ScriptRunner runner{host};
-    std::vector<uint32_t> times;  // when the results pane grew
+    uint32_t loadedAt = 0;
+    std::vector<uint32_t> times;  // when the results pane grew, in ms after the Load
 };
 
 }  // namespace orvane::testing

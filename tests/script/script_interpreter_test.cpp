@@ -88,7 +88,7 @@ TEST(ScriptInterpreter, LinesSendShowWaitAndPost) {
     check({{"#bincon,"}});  // no wish, no flip
     EXPECT_TRUE(b.convertBinary);
     b.record.channelOpen = false;  // disconnected: nothing may pretend to go out
-    check({{"\"*IDN?"}, "> *IDN?"s + kSendFailed, kQueryReplyTimeoutMs});
+    check({{"\"*IDN?"}, Echo("*IDN?", kSendFailed), kQueryReplyTimeoutMs});
 }
 
 // Only a regular file will do: a FIFO without a reader would hang the script.

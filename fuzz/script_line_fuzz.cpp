@@ -25,8 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     bool loaded = LoadScriptText(b.boxes, b.list, "fuzz_script.txt", script);
     FUZZ_CHECK(b.boxes.shown.size() == (loaded ? 0u : 1u));
     for (std::string& item : b.list.items) {
-        FUZZ_CHECK(!item.empty() && item.size() <= kMaxScriptLineLength);
-        FUZZ_CHECK(item.find_first_of("\r\n") == std::string::npos);
+        FUZZ_CHECK(!item.empty() && item.size() <= kMaxScriptLineLength &&
+                   item.find_first_of("\r\n") == std::string::npos);
         // "#print" writes the results pane to any path; here only to the scratch folder.
         if (platform::StartsWithNoCase(item, "#print")) item = "#print," + printPath;
     }

@@ -10,13 +10,11 @@
 using orvane::script::Calculator;
 using Stack = std::array<double, 4>;  // X Y Z T
 
-namespace {
-Calculator Calc(const std::vector<const char*>& lines) {
+static Calculator Calc(const std::vector<const char*>& lines) {
     Calculator c;
     for (const char* line : lines) c.ExecuteCalculatorLine(line);
     return c;
 }
-}  // namespace
 
 // From T Z Y X = 1 3 2 16: "-" and "/" take X first; T keeps its value on a
 // drop; a number begins with a sign or a digit and is decimal only; the recall

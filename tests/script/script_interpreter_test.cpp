@@ -14,28 +14,25 @@ using namespace orvane;
 using namespace orvane::script;
 using orvane::testing::Echo;
 using orvane::testing::ScriptBench;
-
-namespace {
+using Posts = std::vector<ui::PostedCommand>;
 
 // Runs the first of `lines` as a running script does; true when its send failed.
-bool Execute(ScriptBench& b, const std::vector<std::string>& lines) {
+static bool Execute(ScriptBench& b, const std::vector<std::string>& lines) {
     b.list.items = lines;
     int index = 0;
     return ExecuteScriptLine(b.host, b.runner.engine(), ScriptMode::Running, index, b.list.Count());
 }
 
-}  // namespace
-
 TEST(ScriptInterpreter, LinesSendShowWaitAndPost) {
     ScriptBench b;
     b.clock.SetLocalTime({.hour = 9, .minute = 5, .second = 3, .millisecond = 7});
     ScriptEngineState& e = b.runner.engine();
-    const int stop = ui::kCmdScriptRunStop;
+    const Posts stop{{ui::kCmdScriptRunStop, kStopRequest}};
     struct Row {
         std::vector<std::string> lines;
         std::string shown{};  // in the results pane
         uint32_t delay = 0;   // beyond the step interval
-        int posted = 0;       // a command for the window
+        Posts posted{};       // commands for the window
     };
     auto check = [&](const Row& row) {
         SCOPED_TRACE(row.lines[0]);
@@ -43,9 +40,7 @@ TEST(ScriptInterpreter, LinesSendShowWaitAndPost) {
         EXPECT_EQ(Execute(b, row.lines), !b.record.channelOpen);
         EXPECT_EQ(b.results.text, row.shown);
         EXPECT_EQ(e.nextStepTime - b.clock.TickCount() - e.stepInterval, row.delay);
-        std::vector<int> posted;
-        for (const ui::PostedCommand& c : b.poster.Take()) posted.push_back(c.id);
-        EXPECT_EQ(posted, std::vector<int>(row.posted != 0, row.posted));
+        EXPECT_EQ(b.poster.Take(), row.posted);
     };
     for (const char* line : {"#Beeper", "#bee", "#", "#nothing,at all", "; comment", "", "x\"*IDN?",
                              "=stop,onfail", "=1", "=2"})
@@ -70,7 +65,7 @@ TEST(ScriptInterpreter, LinesSendShowWaitAndPost) {
         {{"#time"}, platform::Format(kTimeFormat, 9, 5, 3, 7)},
         {{"#WAIT,Fit the probe", "#echo"}, "Fit the probe\r\n", 0, stop},
         {{"#wait,"}, kWaitPrompt + "\r\n"s},  // nothing follows to stop for
-        {{"#clear"}, "", 0, ui::kCmdClearResults},
+        {{"#clear"}, "", 0, {{ui::kCmdClearResults}}},
         // After "stop,onfail", a failed test and every later calculator line
         // stops the run, until "cleartest".
         {{"=test,hi"}, "", 0, stop},
@@ -82,7 +77,7 @@ TEST(ScriptInterpreter, LinesSendShowWaitAndPost) {
     for (auto [line, on] :
          {std::pair{"#bincon", false}, {"#BINCON,On", true}, {"#bincon,o", false}}) {
         b.convertBinary = true;
-        check({{line}, "", 0, ui::kCmdConvertBinary});
+        check({{line}, "", 0, {{ui::kCmdConvertBinary}}});
         EXPECT_EQ(b.convertBinary, !on) << line;
     }
     check({{"#bincon,"}});  // no wish, no flip

@@ -43,7 +43,7 @@ TEST(ScriptInterpreter, LinesSendShowWaitAndPost) {
         EXPECT_EQ(b.poster.Take(), row.posted);
     };
     for (const char* line : {"#Beeper", "#bee", "#", "#nothing,at all", "; comment", "", "x\"*IDN?",
-                             "=stop,onfail", "=1", "=2"})
+                             "#bincon,", "=stop,onfail", "=1", "=2"})
         check({{line}});
     EXPECT_EQ(b.beeper.beeps, 1);
     check({{"#reply,3"}, "", 3000});
@@ -66,8 +66,8 @@ TEST(ScriptInterpreter, LinesSendShowWaitAndPost) {
         {{"#WAIT,Fit the probe", "#echo"}, "Fit the probe\r\n", 0, stop},
         {{"#wait,"}, kWaitPrompt + "\r\n"s},  // nothing follows to stop for
         {{"#clear"}, "", 0, {{ui::kCmdClearResults}}},
-        // After "stop,onfail", a failed test and every later calculator line
-        // stops the run, until "cleartest".
+        // After "stop,onfail" a failed test stops the run, and so does every later
+        // calculator line until "cleartest".
         {{"=test,hi"}, "", 0, stop},
         {{"=5"}, "", 0, stop},
         {{"=cleartest"}},
@@ -80,8 +80,6 @@ TEST(ScriptInterpreter, LinesSendShowWaitAndPost) {
         check({{line}, "", 0, {{ui::kCmdConvertBinary}}});
         EXPECT_EQ(b.convertBinary, !on) << line;
     }
-    check({{"#bincon,"}});  // no wish, no flip
-    EXPECT_TRUE(b.convertBinary);
     b.record.channelOpen = false;  // disconnected: nothing may pretend to go out
     check({{"\"*IDN?"}, Echo("*IDN?", kSendFailed), kQueryReplyTimeoutMs});
 }

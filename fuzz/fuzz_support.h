@@ -1,7 +1,7 @@
 #pragma once
-// What the harnesses share: a scratch folder for the parsers that read a path,
-// an instrument at the other end of a socket pair, and a check that fails
-// loudly enough for libFuzzer and ctest.
+// What the harnesses share (the script tests' bench too): a scratch folder for
+// the parsers that read a path, an instrument at the other end of a socket
+// pair, and a check that fails loudly enough for libFuzzer and ctest.
 
 #include <cstdint>
 #include <string>

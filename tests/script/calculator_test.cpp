@@ -68,9 +68,11 @@ TEST(Calculator, TestsCountFailuresAndStopOnFail) {
     EXPECT_EQ(
         Calc({"3", "1", "-1", "sqrt", "test,hi", "test,lo", "test,out", "test,in"}).failCount(), 0);
 
-    // A recall pushes a zero, failed tests or not.
-    Calculator c = Calc({"1", "2", "test,hi", "test,hi", "stop,onfail", "[99"});
-    EXPECT_TRUE(c.failCount() == 2 && c.StopRequested() && c.x() == 0);
+    // Failures stop a script only after "stop,onfail"; a recall pushes a zero, failures or not.
+    Calculator c = Calc({"1", "2", "test,hi", "test,hi", "[99"});
+    EXPECT_TRUE(c.failCount() == 2 && !c.StopRequested() && c.x() == 0);
+    c.ExecuteCalculatorLine("stop,onfail");
+    EXPECT_TRUE(c.StopRequested());
     c.ResetCalculator();
     EXPECT_TRUE(c.x() == 0 && c.y() == 0 && c.failCount() == 0 && !c.stopOnFail());
 }

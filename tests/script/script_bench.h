@@ -1,18 +1,17 @@
 #pragma once
-// The script engine in a window of in-memory controls, against a simulated
-// instrument on an in-memory LAN link, in virtual milliseconds.
+// The script engine in a window of in-memory controls, connected over a socket
+// pair whose far end reads nothing, in virtual milliseconds.
 
 #include <string>
 #include <vector>
 
+#include "fuzz_support.h"
 #include "platform/text_format.h"
 #include "script/script_runner.h"
 #include "script/script_texts.h"
 #include "script_window.h"
-#include "sim/memory_link.h"
 #include "support/fake_clock.h"
 #include "support/temp_folder.h"
-#include "transport/tcp_link.h"
 
 namespace orvane::testing {
 
@@ -23,17 +22,11 @@ inline std::string Echo(const char* command, const char* end = script::kLineEnd)
 
 struct ScriptBench : ScriptWindow {
     explicit ScriptBench(uint32_t start = 1000) : clock(start) {
-        record.interfaceKind = transport::InterfaceKind::Lan;
-        record.linkOptions.clock = &clock;
-        record.link = std::make_unique<transport::TcpLink>(
-            platform::UniqueFd(link.ReleaseClientFd()), record.linkOptions);
-        record.channelOpen = record.instrumentReady = true;
-        pump = clock.AddPump([this](uint32_t now) { link.Pump(now); });
+        instrument = fuzz::ConnectInstrument(record, {.clock = &clock});
+        record.instrumentReady = true;
     }
-    ~ScriptBench() { clock.RemovePump(pump); }
 
-    // Puts lines into the list as if loaded, the runner stopped at the top, the
-    // pane empty.
+    // Puts lines into the list as if loaded: stopped at the top, the pane empty.
     void Load(const std::vector<std::string>& lines) {
         dialogs.openAnswers = {dir.Write("load.txt", "#beep\n")};
         runner.ScriptCommand();
@@ -47,8 +40,7 @@ struct ScriptBench : ScriptWindow {
         results.AppendText(line + "\r\n");
         runner.AddReplyCharacters(static_cast<int64_t>(line.size()));
     }
-    // One turn of the main window's loop, ms after the last: posted commands,
-    // then the timer tick.
+    // One turn of the window's loop, ms on: posted commands, then the timer tick.
     void Tick(uint32_t ms = 0) {
         clock.Advance(ms);
         for (const ui::PostedCommand& c : poster.Take()) runner.HandleCommand(c.id, c.param);
@@ -64,12 +56,11 @@ struct ScriptBench : ScriptWindow {
         for (uint32_t i = 0; i < ms; ++i) Tick(1);
     }
     void RunToStop() {
-        for (int i = 0; i < 60000 && runner.mode() == script::ScriptMode::Running; ++i) RunFor(1);
+        for (int i = 0; i < 60000 && runner.mode() == script::ScriptMode::Running; ++i) Tick(1);
     }
 
     FakeClock clock;
-    sim::MemoryLink link;
-    int pump = 0;
+    platform::UniqueFd instrument;
     TempFolder dir;
     script::ScriptRunner runner{host};
     uint32_t loadedAt = 0;

@@ -5,7 +5,6 @@
 #include "script_bench.h"
 #include "ui/command_ids.h"
 
-using namespace std::string_literals;
 using namespace orvane;
 using namespace orvane::script;
 using orvane::testing::Echo;

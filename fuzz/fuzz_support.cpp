@@ -9,21 +9,10 @@
 #include "transport/tcp_link.h"
 
 namespace orvane::fuzz {
-namespace {
-
-const orvane::testing::TempFolder& Scratch() {
-    static const orvane::testing::TempFolder folder;
-    return folder;
-}
-
-}  // namespace
-
-const std::string& ScratchDir() {
-    return Scratch().path();
-}
 
 std::string WriteScratchFile(std::string_view name, std::string_view bytes) {
-    return Scratch().Write(std::string(name), std::string(bytes));
+    static const orvane::testing::TempFolder folder;
+    return folder.Write(std::string(name), std::string(bytes));
 }
 
 platform::UniqueFd ConnectInstrument(transport::ConnectionRecord& record,

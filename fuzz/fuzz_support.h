@@ -1,7 +1,7 @@
 #pragma once
-// What the harnesses share: a scratch folder for the parsers that read a path,
-// an instrument at the other end of a socket pair, and a check that fails
-// loudly enough for libFuzzer and ctest.
+// What the harnesses share (the script tests' bench too): a scratch folder for
+// the parsers that read a path, an instrument at the other end of a socket
+// pair, and a check that fails loudly enough for libFuzzer and ctest.
 
 #include <cstdint>
 #include <string>
@@ -12,10 +12,8 @@
 
 namespace orvane::fuzz {
 
-// A folder private to this process, made on first use and removed at exit.
-const std::string& ScratchDir();
-
-// Writes the bytes to name inside the scratch folder and returns the full path.
+// Writes the bytes to name inside a folder private to this process (made on
+// first use, removed at exit) and returns the full path.
 std::string WriteScratchFile(std::string_view name, std::string_view bytes);
 
 // Makes the record a connected LAN record, with these options, whose link is

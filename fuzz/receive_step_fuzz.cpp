@@ -1,7 +1,6 @@
-// The receive step: reply bytes framed into lines of the results pane, binary
-// values turned into text. The first input byte chooses "Convert Binary", the
-// size of the pieces the bytes are taken in, and a run of filler in front that
-// brings the rest up to the 20479-byte line limit.
+// The receive step: reply bytes framed into lines of the results pane. The first
+// input byte chooses "Convert Binary", the size of the pieces the bytes are taken
+// in, and filler in front that brings the rest up to the line limit.
 
 #include <unistd.h>
 
@@ -14,21 +13,16 @@
 using namespace orvane;
 using app::ReceiveStep;
 
-namespace {
-
 constexpr std::size_t kPieceSizes[] = {1, 3, 7, 64, 512, 4096, 20479, 65536};
 constexpr std::size_t kFillerUnit = 1365;  // fifteen of them end just short of the limit
 // Cut to this, the filler and the input fit in a socket pair without a reader.
 constexpr std::size_t kMaxInput = 64 * 1024;
 
-// Checks each line as it comes instead of keeping the pane's text: the filler
-// alone would make every input copy and scan some 40 KB.
-class Pane : public ui::MemoryTextBox {
-  public:
+// Checks each line as it comes rather than copy and scan some 40 KB of filler.
+struct Pane : ui::MemoryTextBox {
     void AppendText(std::string_view t) override {
         // One line per call, always with its line end, never beyond the buffer.
-        FUZZ_CHECK(t.size() >= 3 && t.size() <= app::kReceiveBufferSize + 1);
-        FUZZ_CHECK(t.ends_with("\r\n"));
+        FUZZ_CHECK(t.size() >= 3 && t.size() <= app::kReceiveBufferSize + 1 && t.ends_with("\r\n"));
         // Unconverted, the lines are the bytes sent, in order, less the line ends.
         if (unconverted) {
             t.remove_suffix(2);
@@ -36,24 +30,9 @@ class Pane : public ui::MemoryTextBox {
             shown += t.size();
         }
     }
-
     const std::string* unconverted = nullptr;
     std::size_t shown = 0;
 };
-
-bool IsLineEnd(char c) {
-    return c == '\n' || c == '\r' || c == '\0';
-}
-
-std::string WithoutLineEnds(std::string_view text) {
-    std::string out;
-    for (char c : text) {
-        if (!IsLineEnd(c)) out += c;
-    }
-    return out;
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     if (size == 0) return 0;
@@ -61,10 +40,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     const bool convert = data[0] & 1;
     const std::size_t piece = kPieceSizes[(data[0] >> 1) & 7];
     const std::size_t filler = kFillerUnit * (data[0] >> 4);
-    std::string_view input(reinterpret_cast<const char*>(data + 1), size - 1);
     std::string bytes(filler, 'x');
-    bytes.append(input);
-    const std::string kept = std::string(filler, 'x') + WithoutLineEnds(input);
+    bytes.append(reinterpret_cast<const char*>(data + 1), size - 1);
+    std::string kept = bytes;
+    std::erase_if(kept, [](char c) { return c == '\n' || c == '\r' || c == '\0'; });
 
     auto record = std::make_unique<transport::ConnectionRecord>();
     platform::UniqueFd instrument = fuzz::ConnectInstrument(*record);
@@ -74,9 +53,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     std::size_t counted = 0;
     auto counter = [&](std::size_t n) { counted += n; };
 
-    // All is sent at once and taken a piece per call: the same cuts as bytes
-    // arriving in pieces, without three system calls per piece. The last call
-    // finds nothing more.
+    // All is sent at once and taken a piece per call: the cuts of bytes arriving
+    // in pieces, without the system calls. The last call finds nothing more.
     FUZZ_CHECK(::write(instrument.get(), bytes.data(), bytes.size()) ==
                static_cast<ssize_t>(bytes.size()));
     for (std::size_t at = 0; at <= bytes.size(); at += piece) {

@@ -1,14 +1,11 @@
-// Script files: loading one into the script list (from memory, by the file
-// reader's own line rules), then running every line of it through the
-// interpreter (and so the RPN calculator) against an instrument at the end of
-// a socket pair, in virtual time.
+// A script loaded from memory by the file reader's line rules, then every line
+// run through the interpreter against an instrument at the end of a socket pair.
 
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <cctype>
-
 #include "fuzz_support.h"
+#include "platform/text.h"
 #include "script/script_file.h"
 #include "script/script_interpreter.h"
 #include "script/script_window.h"
@@ -17,61 +14,41 @@
 using namespace orvane;
 using namespace orvane::script;
 
-namespace {
-
-// The instrument takes whatever was sent, so a long script never blocks a send.
-void Drain(int instrument) {
-    char sink[4096];
-    while (::read(instrument, sink, sizeof sink) > 0) {
-    }
-}
-
-// "#print,<path>" writes the results pane to any path; here it writes to the
-// scratch folder only.
-bool IsPrintLine(std::string_view line) {
-    std::string_view word = "#print";
-    if (line.size() < word.size()) return false;
-    for (std::size_t i = 0; i < word.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(line[i])) != word[i]) return false;
-    }
-    return true;
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
-    std::string_view script(reinterpret_cast<const char*>(data), size);
-    static const std::string printPath = fuzz::ScratchDir() + "/print.txt";
+    static const std::string printPath = fuzz::WriteScratchFile("print.txt", "");
     testing::FakeClock clock;
     testing::ScriptWindow b;
     platform::UniqueFd instrument = fuzz::ConnectInstrument(b.record, {.clock = &clock});
     ::fcntl(instrument.get(), F_SETFL, O_NONBLOCK);
 
+    std::string_view script(reinterpret_cast<const char*>(data), size);
     bool loaded = LoadScriptText(b.boxes, b.list, "fuzz_script.txt", script);
     FUZZ_CHECK(b.boxes.shown.size() == (loaded ? 0u : 1u));
     for (std::string& item : b.list.items) {
-        FUZZ_CHECK(!item.empty() && item.size() <= kMaxScriptLineLength);
-        FUZZ_CHECK(item.find_first_of("\r\n") == std::string::npos);
-        if (IsPrintLine(item)) item = "#print," + printPath;
+        FUZZ_CHECK(!item.empty() && item.size() <= kMaxScriptLineLength &&
+                   item.find_first_of("\r\n") == std::string::npos);
+        // "#print" writes the results pane to any path; here only to the scratch folder.
+        if (platform::StartsWithNoCase(item, "#print")) item = "#print," + printPath;
     }
     if (!loaded) return 0;
 
     ScriptEngineState engine;
     const int count = b.list.Count();
+    char sink[4096];
     for (int index = 0; index < count; ++index) {
         // Lines run in turn as a running script and as single steps.
         ScriptMode mode = index % 3 == 2 ? ScriptMode::StepPending : ScriptMode::Running;
         const int at = index;
         engine.nextStepTime = 0;
         ExecuteScriptLine(b.host, engine, mode, index, count);
-        Drain(instrument.get());
+        // The instrument takes whatever was sent, so a long script never blocks a send.
+        while (::read(instrument.get(), sink, sizeof sink) > 0) {
+        }
         // Only a "#reply" line after a query is consumed along with it.
         FUZZ_CHECK(index == at || (index == at + 1 && index < count));
-        if (mode == ScriptMode::Running) {
-            // A due time beyond the longest wait would read as one in the past
-            // and the next line would run at once.
+        // A due time beyond the longest wait would read as past: the next line at once.
+        if (mode == ScriptMode::Running)
             FUZZ_CHECK(TickBefore(clock.TickCount(), engine.nextStepTime));
-        }
         FUZZ_CHECK(engine.stepInterval == kFastStepMs || engine.stepInterval == kNormalStepMs ||
                    engine.stepInterval == kSlowStepMs);
         clock.Advance(1);

@@ -1,6 +1,5 @@
-// The upgrade descriptor parser, then the plan preview built from what it read
-// and that preview read back as RTF: the model and the file names a descriptor
-// brings in must show as themselves, whatever characters they hold.
+// The upgrade descriptor parser, then its plan preview read back as RTF: the
+// model and file names must show as themselves, whatever characters they hold.
 
 #include <algorithm>
 
@@ -13,41 +12,23 @@
 using namespace orvane;
 using namespace orvane::firmware;
 
-namespace {
-
-// Files for LOAD and OVER lines to find: sound and unsound hex files, and one
-// in a sub-folder.
-bool MakeFirmwareFolder() {
-    const std::string sound = ":0400000001020304F2\r\n:00000001FF\r\n";
-    fuzz::WriteScratchFile("ab_1234.hex", sound);
-    fuzz::WriteScratchFile("dsp_1234.hex", ":0400000001020304F3\r\n:00000001FF\r\n");
-    fuzz::WriteScratchFile("fpg_1234.hex", ":0400000001020304F2\r\n");
-    fuzz::WriteScratchFile("Loader [v2].HEX", sound);
-    fuzz::WriteScratchFile("common/boot.hex", sound);
-    return true;
-}
-
-bool PrintableAscii(std::string_view text) {
-    return std::all_of(text.begin(), text.end(), [](char c) { return c >= 0x20 && c <= 0x7E; });
-}
-
-std::string ShownText(const std::string& rtf) {
-    std::string text;
-    for (const RtfRun& run : ReadRtf(rtf)) text += run.text;
-    return text;
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     constexpr std::string_view kIdentity = "TRV88,Kelmscot,40123,1.07";
     static const int32_t serial = SerialFromIdentity(kIdentity);
+    auto printable = [](std::string_view t) {
+        return std::all_of(t.begin(), t.end(), [](char c) { return c >= 0x20 && c <= 0x7E; });
+    };
     std::string_view input(reinterpret_cast<const char*>(data), size);
-    // File fields may climb out of the descriptor's folder; here that would let
-    // the fuzzer glob its way across the whole disk.
+    // A file field may climb out of the folder: the fuzzer would glob the whole disk.
     if (input.find("..") != std::string_view::npos) return 0;
-    static const bool folderMade = MakeFirmwareFolder();
-    FUZZ_CHECK(folderMade);
+    // Sound and unsound hex files for LOAD and OVER lines, one in a sub-folder.
+    static const char* const sound = ":0400000001020304F2\r\n:00000001FF\r\n";
+    static const std::string folder[] = {
+        fuzz::WriteScratchFile("ab_1234.hex", sound),
+        fuzz::WriteScratchFile("dsp_1234.hex", ":0400000001020304F3\r\n:00000001FF\r\n"),
+        fuzz::WriteScratchFile("fpg_1234.hex", ":0400000001020304F2\r\n"),
+        fuzz::WriteScratchFile("Loader [v2].HEX", sound),
+        fuzz::WriteScratchFile("common/boot.hex", sound)};
     std::string path = fuzz::WriteScratchFile("fuzz.upg", input);
 
     auto plan = std::make_unique<LoadPlan>();
@@ -63,20 +44,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         if (entries == 0) continue;
         std::span<LoadEntry> listed(plan->slots[static_cast<std::size_t>(slot)].data(),
                                     static_cast<std::size_t>(entries));
-        for (const LoadEntry& entry : listed) {
-            if (entry.present) FUZZ_CHECK(!entry.path.empty() && !entry.pathTooLong);
-        }
         std::optional<std::string> preview =
             BuildPlanPreview(listed, kIdentity, context.targetModel, planError);
         FUZZ_CHECK(preview.has_value());
-        std::string shown = ShownText(*preview);
+        std::string shown;
+        for (const RtfRun& run : ReadRtf(*preview)) shown += run.text;
         std::string_view model = context.targetModel.view();
-        if (PrintableAscii(model)) FUZZ_CHECK(shown.find(model) != std::string::npos);
+        if (printable(model)) FUZZ_CHECK(shown.find(model) != std::string::npos);
         for (const LoadEntry& entry : listed) {
+            if (entry.present) FUZZ_CHECK(!entry.path.empty() && !entry.pathTooLong);
             if (SerialExcludes(entry, serial)) continue;
             // Every name is cut to its column, a folder in it or not.
             std::string_view name = entry.facts.name.view().substr(0, 20);
-            if (PrintableAscii(name)) FUZZ_CHECK(shown.find(name) != std::string::npos);
+            if (printable(name)) FUZZ_CHECK(shown.find(name) != std::string::npos);
         }
     }
     return 0;

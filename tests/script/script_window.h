@@ -1,7 +1,6 @@
 #pragma once
-// The parts of the main window that a script drives, made of in-memory
-// controls, with the connection record they reach. No GoogleTest here: the
-// script_line fuzz harness uses it too.
+// The parts of the main window that a script drives, in-memory, with their
+// connection record. No GoogleTest here: the script_line fuzz harness uses it.
 
 #include "script/script_host.h"
 #include "support/fake_ui.h"

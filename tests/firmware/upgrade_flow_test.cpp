@@ -6,7 +6,6 @@
 #include "firmware/firmware_texts.h"
 #include "platform/text_format.h"
 #include "support/fake_upgrade_dialogs.h"
-#include "ui/app_strings.h"
 #include "upgrade_test_bench.h"
 
 namespace orvane::firmware {
@@ -14,16 +13,7 @@ namespace {
 
 using platform::Format;
 using testing::HexFile;
-
-struct Shown {
-    std::string text, caption;
-    ui::MessageIcon icon;
-    bool operator==(const Shown&) const = default;
-};
-std::ostream& operator<<(std::ostream& out, const Shown& s) {
-    return out << "{" << s.text << " | " << s.caption << " | " << static_cast<int>(s.icon) << "}";
-}
-using Messages = std::vector<Shown>;
+using Texts = std::vector<std::string>;
 
 sim::InstrumentConfig Model(std::string model, std::string_view version = sim::kDefaultVersion) {
     sim::InstrumentConfig config;
@@ -51,11 +41,6 @@ struct FlowBench {
                                                  : std::optional(dir.Write(file, content)));
         return RunFirmwareUpgrade({boxes, files, cursor, dialogs}, sim.record);
     }
-    Messages Shown() const {
-        Messages out;
-        for (const auto& r : boxes.shown) out.push_back({r.text, r.caption, r.icon});
-        return out;
-    }
 
     testing::SimBench sim;
     testing::TempFolder dir;
@@ -69,157 +54,62 @@ TEST(UpgradeFlow, ChoosesTheSecondTargetAndUpgradesWithIt) {
     FlowBench bench;
     bench.dir.Write("new.hex", HexFile(6));
     bench.Connect();
-    bench.dialogs.tryClosing = true;
     EXPECT_TRUE(
         bench.Run("fw.upg",
                   "TARGET,TRV88,100,gteq\nWARNING,first target\nLOAD,0,main.hex\n"
                   "TARGET,TRV88,2,gteq\nWARNING,Do not switch off, wait\nLOAD,1,new.hex\n"));
-    EXPECT_EQ(
-        bench.Shown(),
-        (Messages{{"Do not switch off, wait", kFirmwareWarningTitle, ui::MessageIcon::Warning}}));
-    EXPECT_EQ(bench.boxes.shown[0].buttons, ui::MessageButtons::OkCancel);
+    EXPECT_EQ(bench.boxes.Texts(), Texts{"Do not switch off, wait"});
     ASSERT_EQ(bench.dialogs.filesLists.size(), 1u);
     EXPECT_NE(bench.dialogs.filesLists[0].rtf.find("new.hex"), std::string::npos);
     EXPECT_EQ(bench.dialogs.filesLists[0].rtf.find("main.hex"), std::string::npos);
-    EXPECT_EQ(bench.sim.Image(1).size(), 96u);
+    EXPECT_EQ(bench.sim.Image(1), testing::Flash(6));
     EXPECT_TRUE(bench.sim.Image(0).empty());
-
     ASSERT_EQ(bench.dialogs.views.size(), 1u);
-    const orvane::testing::FakeUpgradeView& view = *bench.dialogs.views[0];
-    EXPECT_FALSE(view.timedOut);
-    EXPECT_EQ(view.title, kUpgradeFirmwareTitle);
-    // Neither button, nor the close box tried after every note, could end it while the worker ran.
-    ASSERT_FALSE(view.statuses.empty());
-    EXPECT_EQ(view.buttonsWhileWorking, std::vector<bool>(view.statuses.size(), false));
-    EXPECT_EQ(view.statuses.back(), kFinishedStatus);
-    EXPECT_EQ(view.log.back(), kFirmwareSentLog);
-    EXPECT_EQ(view.progress.back(), 100);
-    EXPECT_EQ(view.cancel.caption, kFinishedCaption);
-    EXPECT_FALSE(view.start.enabled);
-
+    EXPECT_EQ(bench.dialogs.views[0]->cancel.caption, kFinishedCaption);
     // Identified twice more by the flow; the restarted instrument dropped the
-    // connection, and the dialog made a new one on which the application answers.
+    // connection, and the dialog made a new one.
     EXPECT_EQ(bench.sim.engine().counters().connections, 4u);
-    ASSERT_TRUE(bench.sim.record.channelOpen && bench.sim.record.pollReplies);
-    transport::ChannelSend("*IDN?\n", bench.sim.record);
-    std::string reply;
-    transport::ChannelReceiveLine(reply, 128, bench.sim.record);
-    EXPECT_EQ(reply, sim::IdentityText(bench.sim.engine().config()));
-    EXPECT_GT(bench.cursor.begins, 0);
+    EXPECT_TRUE(bench.sim.record.channelOpen && bench.sim.record.pollReplies);
     EXPECT_EQ(bench.cursor.depth, 0);
 }
 
-// Each refusal comes before the bootloader is entered, and leaves the
-// connection as it was.
-TEST(UpgradeFlow, RefusalsTellWhy) {
-    const std::string app = ui::kAppName, title = kUpgradeFirmwareTitle;
-    const auto info = ui::MessageIcon::Information, warning = ui::MessageIcon::Warning;
-    std::string fifty;
-    for (int i = 0; i < 50; ++i) fifty += "LOAD,0,main.hex\n";
-    struct Row {
-        const char* name;
-        sim::InstrumentConfig config;
-        std::string file, content;
-        Messages shown;
-    } const rows[] = {
-        {"the file choice cancelled", {}, "", "", {}},
-        {"LAN and an HLX model",
-         Model("HLX4377"),
-         "fw.upg",
-         "TARGET,HLX43\nLOAD,0,main.hex\n",
-         {{kLanHlxText, app, info}}},
-        {"wrong extension", {}, "fw.txt", "LOAD,0,main.hex\n", {{kNoLoadLinesText, title, info}}},
-        {"no target model",
-         {},
-         "fw.upg",
-         "LOAD,0,main.hex\n",
-         {{Format(kModelMismatchText, kUnknownModelText, "TRV8844"), app, warning}}},
-        {"another model",
-         {},
-         "fw.upx",
-         "TARGET,GDMB68,0,gteq\nLOAD,0,main.hex\n",
-         {{Format(kModelMismatchText, "GDMB68", "TRV8844"), app, warning}}},
-        {"two models the table does not know",
-         Model("XYZ9"),
-         "fw.upg",
-         "TARGET,FOO\nLOAD,0,main.hex\n",
-         {{Format(kModelMismatchText, "FOO", kUnknownModelText), app, warning}}},
-        // A bare hex file fits only an instrument in its bootloader.
-        {"a bare hex file for an application",
-         {},
-         "AB_1234.hex",
-         HexFile(2),
-         {{Format(kModelMismatchText, kUnknownModelText, "TRV8844"), app, warning}}},
-        {"version reply of one field",
-         Model("TRV8844", "1.23"),
-         "fw.upg",
-         "TARGET,TRV88,1,gteq\nLOAD,0,main.hex\n",
-         {{kVersionUnreadableText, app, warning}}},
-        {"version condition fails",
-         {},
-         "fw.upg",
-         "TARGET,TRV88,100,gteq\nLOAD,0,main.hex\n",
-         {{kIncompatibleText, app, info}}},
-        {"unknown comparison word",
-         {},
-         "fw.upg",
-         "TARGET,TRV88,100,ge\nLOAD,0,main.hex\n",
-         {{kNoTargetText, app, warning}}},
-        {"warning answered Cancel",
-         {},
-         "fw.upg",
-         "TARGET,TRV88,1,gteq\nWARNING,careful\nLOAD,0,main.hex\n",
-         {{"careful", kFirmwareWarningTitle, warning}}},
-        {"fifty entries",
-         {},
-         "fw.upg",
-         "TARGET,TRV88,1,gteq\n" + fifty,
-         {{Format(kTooManyLoadLinesText, 50, 49), title, info}}},
-        {"every file for other serial numbers",
-         {},
-         "fw.upg",
-         "TARGET,TRV88,1,gteq\nSERIAL,1,20000,0\nLOAD,0,main.hex\n",
-         {{Format(kNothingAppliesText, 10234), title, info}}},
-        {"three targets",
-         {},
-         "fw.upg",
-         "TARGET,TRV88,9,gt\nLOAD,0,main.hex\nTARGET,TRV88,5,gt\nLOAD,0,main.hex\n"
-         "TARGET,TRV88,1,gt\nLOAD,0,main.hex\n",
-         {{kTooManyTargetsText, title, info}}},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        FlowBench bench(row.config);
-        bench.Connect();
-        bench.boxes.answers = {ui::MessageAnswer::Cancel};  // to the warning
-        EXPECT_FALSE(bench.Run(row.file, row.content));
-        EXPECT_EQ(bench.Shown(), row.shown);
-        EXPECT_TRUE(bench.dialogs.filesLists.empty());
-        EXPECT_TRUE(bench.dialogs.views.empty());
-        EXPECT_TRUE(bench.sim.events().empty()) << "the bootloader was never entered";
-        EXPECT_TRUE(bench.sim.record.pollReplies && bench.sim.record.instrumentReady);
-        EXPECT_EQ(bench.cursor.depth, 0);
-    }
-}
-
-// Accept is offered only for a plan without a fault; the fake presses it
-// anyway, and it does not get through.
-TEST(UpgradeFlow, TheFilesListOffersAcceptOnlyForASoundPlan) {
+// Each ends before the bootloader is entered, and leaves the connection as it
+// was. The files list offers Accept only for a plan without a fault.
+TEST(UpgradeFlow, RefusalsTellWhyBeforeTheBootloader) {
+    const sim::InstrumentConfig trv;
     sim::InstrumentConfig bootcode;
     bootcode.bootcode = true;
+    const std::string load = "LOAD,0,main.hex\n", trv1 = "TARGET,TRV88,1,gteq\n";
+    const std::string unknown = Format(kModelMismatchText, kUnknownModelText, "TRV8844");
+    std::string fifty;
+    for (int i = 0; i < 50; ++i) fifty += load;
     struct Row {
         const char* name;
         sim::InstrumentConfig config;
-        std::string file, content;
-        bool acceptEnabled;
+        std::string file, content, shown;  // shown: the one message, if any
+        int accept = -1;  // the files list: not shown (-1), or Accept offered (1) or not (0)
     } const rows[] = {
-        {"a bare hex file with its companions, in the bootloader", bootcode, "AB_1234.hex",
-         HexFile(2), true},
-        {"a missing file",
-         {},
-         "fw.upg",
-         "TARGET,TRV88\nLOAD,0,main.hex\nLOAD,1,absent.hex\n",
-         false},
+        {"the file choice cancelled", trv, "", "", ""},
+        {"LAN and an HLX model", Model("HLX4377"), "fw.upg", "TARGET,HLX43\n" + load, kLanHlxText},
+        {"wrong extension", trv, "fw.txt", load, kNoLoadLinesText},
+        {"no target model", trv, "fw.upg", load, unknown},
+        {"another model", trv, "fw.upx", "TARGET,GDMB68,0,gteq\n" + load,
+         Format(kModelMismatchText, "GDMB68", "TRV8844")},
+        // A bare hex file fits only an instrument in its bootloader.
+        {"a bare hex file for an application", trv, "AB_1234.hex", HexFile(2), unknown},
+        {"a bare hex file in the bootloader", bootcode, "AB_1234.hex", HexFile(2), "", 1},
+        {"a missing file", trv, "fw.upg", "TARGET,TRV88\nLOAD,1,absent.hex\n" + load, "", 0},
+        {"version reply of one field", Model("TRV8844", "1.23"), "fw.upg", trv1 + load,
+         kVersionUnreadableText},
+        {"version condition fails", trv, "fw.upg", "TARGET,TRV88,100,gteq\n" + load,
+         kIncompatibleText},
+        {"unknown comparison word", trv, "fw.upg", "TARGET,TRV88,100,ge\n" + load, kNoTargetText},
+        {"warning answered Cancel", trv, "fw.upg", trv1 + "WARNING,careful\n" + load, "careful"},
+        {"fifty entries", trv, "fw.upg", trv1 + fifty, Format(kTooManyLoadLinesText, 50, 49)},
+        {"every file for other serial numbers", trv, "fw.upg", trv1 + "SERIAL,1,20000,0\n" + load,
+         Format(kNothingAppliesText, 10234)},
+        {"three targets", trv, "fw.upg", trv1 + load + trv1 + load + trv1 + load,
+         kTooManyTargetsText},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -227,60 +117,58 @@ TEST(UpgradeFlow, TheFilesListOffersAcceptOnlyForASoundPlan) {
         bench.dir.Write("DSP_1234.hex", HexFile(1));
         bench.dir.Write("FPG_1234.hex", HexFile(1));
         bench.Connect();
-        bench.dialogs.filesListAnswer =
-            row.acceptEnabled ? ui::kFilesListCancelId : ui::kFilesListAcceptId;
+        bench.boxes.answers = {ui::MessageAnswer::Cancel};  // to the warning
+        bench.dialogs.filesListAnswer = ui::kFilesListCancelId;
         EXPECT_FALSE(bench.Run(row.file, row.content));
-        EXPECT_TRUE(bench.boxes.shown.empty());
-        ASSERT_EQ(bench.dialogs.filesLists.size(), 1u);
-        EXPECT_EQ(bench.dialogs.filesLists[0].acceptEnabled, row.acceptEnabled);
+        EXPECT_EQ(bench.boxes.Texts(), row.shown.empty() ? Texts{} : Texts{row.shown});
+        const auto& lists = bench.dialogs.filesLists;
+        EXPECT_LE(lists.size(), 1u);
+        EXPECT_EQ(lists.empty() ? -1 : lists[0].acceptEnabled, row.accept);
         EXPECT_TRUE(bench.dialogs.views.empty());
+        EXPECT_TRUE(bench.sim.events().empty()) << "the bootloader was never entered";
+        EXPECT_TRUE(bench.sim.record.pollReplies && bench.sim.record.instrumentReady);
+        EXPECT_EQ(bench.cursor.depth, 0);
     }
 }
 
 TEST(UpgradeFlow, WithoutAnInstrumentItAsksAndIdentifiesOnceMore) {
-    const Shown question{kNoInstrumentQuestion, ui::kAppName, ui::MessageIcon::Question};
-    {
-        SCOPED_TRACE("no interface chosen; Yes");
-        FlowBench bench;
-        bench.sim.record.interfaceKind = transport::InterfaceKind::None;
-        uint32_t start = bench.sim.clock.TickCount();
-        EXPECT_FALSE(bench.Run("fw.upg", "TARGET,TRV88\nLOAD,0,main.hex\n"));
-        EXPECT_EQ(
-            bench.Shown(),
-            (Messages{question,
-                      {kNoLoadLinesText, kUpgradeFirmwareTitle, ui::MessageIcon::Information}}));
-        EXPECT_EQ(bench.boxes.shown[0].buttons, ui::MessageButtons::YesNo);
-        EXPECT_GE(bench.sim.clock.TickCount() - start, kReconnectPauseMs);
-        EXPECT_FALSE(bench.sim.record.pollReplies);
-    }
-    {
-        SCOPED_TRACE("an instrument that was not ready; No");
-        FlowBench bench;
-        bench.boxes.answers = {ui::MessageAnswer::No};
-        EXPECT_FALSE(bench.Run("fw.upg", "TARGET,TRV88\nLOAD,0,main.hex\n"));
-        EXPECT_EQ(bench.Shown(), Messages{question});
-        EXPECT_EQ(bench.sim.engine().counters().connections, 1u);
-        EXPECT_EQ(bench.sim.engine().counters().identificationQueries, 1u);
-        EXPECT_TRUE(bench.sim.record.instrumentReady) << "left freshly identified";
-    }
-    {
-        SCOPED_TRACE("a silent instrument; No");
-        sim::InstrumentConfig silent;
-        silent.silent = true;
-        FlowBench bench(silent);
-        bench.boxes.answers = {ui::MessageAnswer::No};
-        EXPECT_FALSE(bench.Run("fw.upg", "TARGET,TRV88\nLOAD,0,main.hex\n"));
-        EXPECT_EQ(bench.Shown(), Messages{question});
-        EXPECT_FALSE(bench.sim.record.channelOpen)
-            << "the port is not held for an instrument that did not answer";
-    }
-    {
-        SCOPED_TRACE("an instrument that was not ready; Yes: found by the second identification");
-        FlowBench bench;
+    const sim::InstrumentConfig trv;
+    sim::InstrumentConfig silent;
+    silent.silent = true;
+    const auto yes = ui::MessageAnswer::Yes, no = ui::MessageAnswer::No;
+    struct Row {
+        const char* name;
+        sim::InstrumentConfig config;
+        bool interfaceChosen;
+        ui::MessageAnswer answer;
+        std::string after;  // the message after the question, if any
+        bool listed = false, portHeld = false;
+    } const rows[] = {
+        {"no interface chosen; Yes", trv, false, yes, kNoLoadLinesText},
+        {"not ready; No: left freshly identified", trv, true, no, "", false, true},
+        // The port is not held for an instrument that did not answer.
+        {"silent; No", silent, true, no, ""},
+        {"not ready; Yes: found again, its own model fits", trv, true, yes, "", true, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        FlowBench bench(row.config);
+        if (!row.interfaceChosen) bench.sim.record.interfaceKind = transport::InterfaceKind::None;
+        bench.boxes.answers = {row.answer};
         bench.dialogs.filesListAnswer = ui::kFilesListCancelId;
+        const uint32_t start = bench.sim.clock.TickCount();
         EXPECT_FALSE(bench.Run("fw.upg", "TARGET,TRV88\nLOAD,0,main.hex\n"));
-        EXPECT_EQ(bench.Shown(), Messages{question}) << "its own model fits";
-        EXPECT_EQ(bench.dialogs.filesLists.size(), 1u);
+        Texts shown{kNoInstrumentQuestion};
+        if (!row.after.empty()) shown.push_back(row.after);
+        EXPECT_EQ(bench.boxes.Texts(), shown);
+        EXPECT_EQ(bench.boxes.shown[0].buttons, ui::MessageButtons::YesNo);
+        EXPECT_EQ(bench.dialogs.filesLists.size(), row.listed);
+        EXPECT_EQ(bench.sim.record.channelOpen, row.portHeld);
+        EXPECT_EQ(bench.sim.record.instrumentReady, row.portHeld);
+        if (!row.config.silent) {
+            EXPECT_EQ(bench.sim.engine().counters().identificationQueries, row.interfaceChosen);
+        }
+        EXPECT_GE(bench.sim.clock.TickCount() - start, kReconnectPauseMs);
     }
 }
 

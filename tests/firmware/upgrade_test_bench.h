@@ -1,7 +1,6 @@
 #pragma once
-// Hex files built in the test, a simulated instrument on loopback TCP or a
-// pseudo-terminal with the record that reaches it, and the worker run against
-// it in virtual time.
+// Hex files, a simulated instrument with the record that reaches it, and the
+// worker run against it in virtual time.
 
 #include <gtest/gtest.h>
 
@@ -44,13 +43,19 @@ inline std::string HexRecord(uint8_t type, uint16_t address, const std::vector<u
     return out;
 }
 
-// A sound hex file: `records` data records of 16 bytes counting up from 0, then the end record.
+// What HexFile(records) puts into the flash: bytes counting up from 0.
+inline std::string Flash(int records) {
+    std::string bytes(static_cast<std::size_t>(records) * 16, '\0');
+    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i);
+    return bytes;
+}
+
+// A sound hex file: `records` data records of 16 bytes, then the end record.
 inline std::string HexFile(int records, const std::string& lineEnd = "\r\n") {
-    std::string out;
+    std::string out, flash = Flash(records);
     for (int i = 0; i < records; ++i) {
-        std::vector<uint8_t> data(16);
-        for (int k = 0; k < 16; ++k) data[k] = static_cast<uint8_t>(i * 16 + k);
-        out += HexRecord(0, static_cast<uint16_t>(i * 16), data) + lineEnd;
+        const auto* data = reinterpret_cast<const uint8_t*>(flash.data()) + i * 16;
+        out += HexRecord(0, static_cast<uint16_t>(i * 16), {data, data + 16}) + lineEnd;
     }
     return out + HexRecord(1, 0, {}) + lineEnd;
 }
@@ -72,8 +77,7 @@ inline sim::InstrumentConfig Instrument(sim::BootloaderConfig boot = {}) {
     return config;
 }
 
-// A simulated instrument over a pseudo-terminal (a USB port) or TCP, and the
-// record set up to reach it.
+// Over a pseudo-terminal (a USB port) or TCP.
 inline std::unique_ptr<sim::Endpoint> MakeInstrument(const sim::InstrumentConfig& config,
                                                      bool serial,
                                                      transport::ConnectionRecord& record) {
@@ -91,7 +95,7 @@ inline std::unique_ptr<sim::Endpoint> MakeInstrument(const sim::InstrumentConfig
     return tcp;
 }
 
-// The instrument answering in the virtual time of a fake clock.
+// The instrument answers in the virtual time of a fake clock.
 class SimBench {
   public:
     explicit SimBench(sim::InstrumentConfig config = Instrument(), bool serial = false)
@@ -152,12 +156,10 @@ struct WorkerRun {
 };
 
 // A plan entry for a file of the folder, looked up as the descriptor parser does.
-inline LoadEntry Entry(const TempFolder& folder, const std::string& name, int32_t sector,
-                       bool noErase = false) {
+inline LoadEntry Entry(const TempFolder& folder, const std::string& name, int32_t sector) {
     LoadEntry entry;
     LookUpEntryFile(entry, folder.path() + "/", name, NameKind::Exact);
     entry.sector = sector;
-    entry.noErase = noErase;
     return entry;
 }
 

@@ -44,10 +44,8 @@ TEST_P(UpgradeFaults, HangUpAtRandomRecordsKeepsWhatWasTaken) {
     dir.Write("main.hex", HexFile(kRecords));
     for (int at : records) {
         SCOPED_TRACE("hang-up at record " + std::to_string(at));
-        sim::BootloaderConfig boot;
-        boot.hangUpAtRecord = static_cast<uint32_t>(at);
         WorkerRun run({Entry(dir, "main.hex", 0)});
-        SimBench bench(Instrument(boot), GetParam());
+        SimBench bench(Instrument("hang-up-at=" + std::to_string(at)), GetParam());
         const Descriptors baseline = orvane::testing::OpenDescriptors();
         run.On(bench);
         EXPECT_FALSE(run.context.succeeded);

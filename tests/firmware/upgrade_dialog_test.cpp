@@ -41,9 +41,7 @@ TEST(UpgradeDialog, NoThreadLeavesStartEnabledAndNothingSent) {
 
 TEST(UpgradeDialog, AFailedUpgradeKeepsTheConnectionAndTheInstrumentInItsBootloader) {
     Plan plan;
-    sim::BootloaderConfig boot;
-    boot.refuseInit = 2;
-    SimBench bench(testing::Instrument(boot));
+    SimBench bench(testing::Instrument("refuse-init=2"));
     ASSERT_TRUE(bench.Open());
     UpgradeDialog dialog(plan.context, bench.record);
     FakeUpgradeView view;

@@ -14,6 +14,7 @@
 #include "firmware/upgrade_notes.h"
 #include "firmware/upgrade_worker.h"
 #include "sim/bootloader.h"
+#include "sim/bootloader_config.h"
 #include "sim/engine.h"
 #include "sim/pty_endpoint.h"
 #include "sim/tcp_endpoint.h"
@@ -60,46 +61,32 @@ inline std::string HexFile(int records, const std::string& lineEnd = "\r\n") {
     return out + HexRecord(1, 0, {}) + lineEnd;
 }
 
-// The instrument was told to restart: "z\n" outside the code 0 that also ends
-// in it, or the restart byte, is in what it received.
-inline bool ToldToRestart(std::string_view wire) {
-    std::size_t restarts = 0, codes = 0;
-    for (auto at = wire.find("z\n"); at != wire.npos; at = wire.find("z\n", at + 1)) {
-        ++restarts;
-        codes += at >= 4 && wire.substr(at - 4, 6) == "6E0Bz\n";
-    }
-    return restarts > codes || wire.find('\x15') != wire.npos;
-}
-
-inline sim::InstrumentConfig Instrument(sim::BootloaderConfig boot = {}) {
+// An instrument whose bootloader behaves as the simulator's option says.
+inline sim::InstrumentConfig Instrument(std::string_view bootloader = "") {
     sim::InstrumentConfig config;
-    config.bootloader = boot;
+    std::string error;
+    EXPECT_TRUE(sim::ParseBootloaderOptions(bootloader, config.bootloader, error)) << error;
     return config;
 }
 
-// Over a pseudo-terminal (a USB port) or TCP.
-inline std::unique_ptr<sim::Endpoint> MakeInstrument(const sim::InstrumentConfig& config,
-                                                     bool serial,
-                                                     transport::ConnectionRecord& record) {
-    if (serial) {
-        auto pty = std::make_unique<sim::PtyEndpoint>(config);
-        record.interfaceKind = transport::InterfaceKind::Usb;
-        record.comPort = pty->DevicePath();
-        record.baudRate = 19200;
-        return pty;
-    }
-    auto tcp = std::make_unique<sim::TcpEndpoint>(config, "127.0.0.1", 0);
-    record.linkOptions.tcpPort = tcp->Port();
-    record.interfaceKind = transport::InterfaceKind::Lan;
-    record.ipAddress = "127.0.0.1";
-    return tcp;
-}
-
-// The instrument answers in the virtual time of a fake clock.
+// The instrument, over TCP or a pseudo-terminal (a USB port), answers in the
+// virtual time of a fake clock.
 class SimBench {
   public:
-    explicit SimBench(sim::InstrumentConfig config = Instrument(), bool serial = false)
-        : endpoint_(MakeInstrument(config, serial, record)) {
+    explicit SimBench(sim::InstrumentConfig config = Instrument(), bool serial = false) {
+        if (serial) {
+            auto pty = std::make_unique<sim::PtyEndpoint>(config);
+            record.interfaceKind = transport::InterfaceKind::Usb;
+            record.comPort = pty->DevicePath();
+            record.baudRate = 19200;
+            endpoint_ = std::move(pty);
+        } else {
+            auto tcp = std::make_unique<sim::TcpEndpoint>(config, "127.0.0.1", 0);
+            record.linkOptions.tcpPort = tcp->Port();
+            record.interfaceKind = transport::InterfaceKind::Lan;
+            record.ipAddress = "127.0.0.1";
+            endpoint_ = std::move(tcp);
+        }
         pump_ = clock.AddPump([this](uint32_t now) { endpoint_->Pump(now); });
         record.linkOptions.clock = &clock;
         record.identity = sim::IdentityText(config);
@@ -113,7 +100,16 @@ class SimBench {
     sim::Engine& engine() { return endpoint_->engine(); }
     const std::vector<std::string>& events() { return engine().boot().events; }
     std::string Image(int sector) { return engine().boot().flash.Image(sector); }
-    bool ToldToRestart() { return testing::ToldToRestart(engine().received()); }
+    // "z\n" outside the code 0 that also ends in it, or the restart byte, was received.
+    bool ToldToRestart() {
+        std::string_view wire = engine().received();
+        std::size_t restarts = 0, codes = 0;
+        for (auto at = wire.find("z\n"); at != wire.npos; at = wire.find("z\n", at + 1)) {
+            ++restarts;
+            codes += at >= 4 && wire.substr(at - 4, 6) == "6E0Bz\n";
+        }
+        return restarts > codes || wire.find('\x15') != wire.npos;
+    }
 
     orvane::testing::FakeClock clock;
     transport::ConnectionRecord record;

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "firmware/bootloader_protocol.h"
 #include "firmware/firmware_texts.h"
 #include "firmware/hex_check.h"
 #include "platform/text_format.h"
@@ -190,6 +191,40 @@ TEST(UpgradeWorker, FailuresFinishWithoutRestartingTheInstrument) {
         EXPECT_FALSE(run.context.succeeded);
         ::unlink((dir / "gone.hex").c_str());
     }
+}
+
+TEST(BootloaderProtocol, PercentDone) {
+    EXPECT_EQ(PercentDone(1000, 999), 100);
+    EXPECT_EQ(PercentDone(1000, 0), 1);
+    EXPECT_EQ(PercentDone(4, 1), 26);
+    EXPECT_EQ(PercentDone(1000, 2000), 100) << "a file that grew since it was listed";
+    EXPECT_EQ(PercentDone(0, 0), 100) << "nothing to send";
+    // Past 20,000,000 bytes done the other formula keeps the product small.
+    EXPECT_EQ(PercentDone(40'000'000, 30'000'000), 76);
+    EXPECT_EQ(PercentDone(50, 30'000'000), 100);
+    EXPECT_EQ(PercentDone(40'000'099, 20'000'000), 50) << "the last done count of the first";
+    EXPECT_EQ(PercentDone(UINT64_MAX, UINT64_MAX / 2), 51);
+}
+
+TEST(BootloaderProtocol, RepliesMustEndInOkAndOnlyKnownSectorsHaveCodes) {
+    for (const char* good : {"ok", "OK", "oK", "record ok", "not ok"})
+        EXPECT_TRUE(EndsInOk(good)) << good;
+    for (const char* bad : {"", "k", "ok ", "ok\n", "okay", "ERROR", "o"})
+        EXPECT_FALSE(EndsInOk(bad)) << bad;
+    EXPECT_EQ(PrintableReply("\x01#ok\x7f\""), "\"\\x01#ok\\x7F\\x22\"");
+    for (int32_t none : {-1, 15, 99}) EXPECT_EQ(SectorAccessCode(none), "") << none;
+}
+
+TEST(BootloaderProtocol, FollowsExtendedAddresses) {
+    HexAddressTracker tracker;
+    EXPECT_EQ(tracker.Follow(HexRecord(0, 0x1234, {1})), 0x1234u);
+    EXPECT_EQ(tracker.Follow(HexRecord(0, 0x1235, {})), 0x1235u);
+    EXPECT_EQ(tracker.Follow(HexRecord(4, 0, {0x00, 0x02})), 0x20000u);
+    EXPECT_EQ(tracker.Follow(HexRecord(0, 0x0010, {1})), 0x20010u);
+    EXPECT_EQ(tracker.Follow(HexRecord(2, 0, {0x10, 0x00})), 0x10000u);
+    EXPECT_EQ(tracker.Follow(HexRecord(0, 0x0001, {1})), 0x10001u);
+    EXPECT_EQ(tracker.Follow(":zz"), 0x10000u);
+    EXPECT_EQ(tracker.Follow(HexRecord(4, 0, {0x00, 0x00})), 0u) << "back to the bottom";
 }
 
 }  // namespace

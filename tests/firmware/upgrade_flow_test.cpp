@@ -2,17 +2,26 @@
 
 #include <gtest/gtest.h>
 
+#include "app/shell_bench.h"
+#include "app/upgrade_command.h"
 #include "connection/connect_and_identify.h"
+#include "firmware/files_list_dialog.h"
 #include "firmware/firmware_texts.h"
+#include "firmware/upgrade_dialog.h"
 #include "platform/text_format.h"
 #include "support/fake_upgrade_dialogs.h"
+#include "ui/app_strings.h"
 #include "upgrade_test_bench.h"
 
 namespace orvane::firmware {
 namespace {
 
+using orvane::testing::FakeUpgradeDialogs;
+using orvane::testing::FakeUpgradeView;
+using orvane::testing::ShellBench;
 using platform::Format;
 using testing::HexFile;
+using testing::SimBench;
 using Texts = std::vector<std::string>;
 
 sim::InstrumentConfig Model(std::string model, std::string_view version = sim::kDefaultVersion) {
@@ -42,12 +51,12 @@ struct FlowBench {
         return RunFirmwareUpgrade({boxes, files, cursor, dialogs}, sim.record);
     }
 
-    testing::SimBench sim;
+    SimBench sim;
     testing::TempFolder dir;
     orvane::testing::FakeMessageBoxes boxes;
     orvane::testing::FakeFileDialogs files;
     orvane::testing::FakeWaitCursor cursor;
-    orvane::testing::FakeUpgradeDialogs dialogs;
+    FakeUpgradeDialogs dialogs;
 };
 
 TEST(UpgradeFlow, ChoosesTheSecondTargetAndUpgradesWithIt) {
@@ -170,6 +179,116 @@ TEST(UpgradeFlow, WithoutAnInstrumentItAsksAndIdentifiesOnceMore) {
         }
         EXPECT_GE(bench.sim.clock.TickCount() - start, kReconnectPauseMs);
     }
+}
+
+struct Plan {
+    testing::TempFolder dir;
+    LoadSlot slot{};
+    UpgradeContext context{};
+    Plan() {
+        dir.Write("main.hex", testing::HexFile(8));
+        slot[0] = testing::Entry(dir, "main.hex", 2);
+        context.entries = slot.data();
+    }
+};
+
+TEST(UpgradeDialog, NoThreadLeavesStartEnabledAndNothingSent) {
+    Plan plan;
+    SimBench bench;
+    ASSERT_TRUE(bench.Open());
+    uint64_t received = bench.engine().counters().bytesReceived;
+    UpgradeDialog dialog(plan.context, bench.record,
+                         [&](std::thread&, std::function<void()>) { return false; });
+    FakeUpgradeView view;
+    EXPECT_EQ(view.Run(dialog), ui::kDialogResultCancel);
+    EXPECT_EQ(view.boxes.Texts(), std::vector<std::string>{kThreadStartFailedText});
+    EXPECT_TRUE(view.start.enabled);
+    EXPECT_EQ(bench.engine().counters().bytesReceived, received);
+    EXPECT_EQ(bench.engine().counters().connections, 1u) << "no re-open without an upgrade";
+}
+
+TEST(UpgradeDialog, AFailedUpgradeKeepsTheConnectionAndTheInstrumentInItsBootloader) {
+    Plan plan;
+    SimBench bench(testing::Instrument("refuse-init=2"));
+    ASSERT_TRUE(bench.Open());
+    UpgradeDialog dialog(plan.context, bench.record);
+    FakeUpgradeView view;
+    EXPECT_EQ(view.Run(dialog), ui::kDialogResultCancel);
+    EXPECT_FALSE(plan.context.succeeded);
+    EXPECT_EQ(view.log, std::vector<std::string>{kInitFailedLog});
+    EXPECT_EQ(bench.events(), (std::vector<std::string>{"enter", "init refused", "init refused"}));
+    EXPECT_FALSE(bench.ToldToRestart());
+    EXPECT_EQ(view.cancel.caption, kFinishedCaption);
+    EXPECT_EQ(bench.engine().counters().connections, 1u);
+}
+
+TEST(FilesListDialog, AcceptOnlyForASoundPlan) {
+    struct Row {
+        int pressed;
+        bool planError;
+        int result;
+    } const rows[] = {
+        {ui::kFilesListAcceptId, false, ui::kFilesListAcceptId},
+        // A front end that lets Accept through anyway still cannot start the upgrade.
+        {ui::kFilesListAcceptId, true, ui::kFilesListCancelId},
+        {ui::kFilesListCancelId, false, ui::kFilesListCancelId},
+        {0, false, ui::kFilesListCancelId},  // closed
+        {-1, false, ui::kFilesListCancelId},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.pressed);
+        FakeUpgradeDialogs dialogs;
+        dialogs.filesListAnswer = row.pressed;
+        EXPECT_EQ(RunFilesListDialog(*dialogs.MakeFilesListWindow(), row.planError, "{\\rtf1 x}"),
+                  row.result);
+        ASSERT_EQ(dialogs.filesLists.size(), 1u);
+        EXPECT_EQ(dialogs.filesLists[0].acceptEnabled, !row.planError);
+    }
+}
+
+// The shell as the user starts the upgrade from the menu, connected (or not)
+// to an instrument on loopback TCP.
+struct CommandBench {
+    explicit CommandBench(bool connected) {
+        app::InstallUpgradeCommand(bench.shell, dialogs);
+        transport::ConnectionRecord& r = bench.shell.record();
+        r.interfaceKind = transport::InterfaceKind::Lan;
+        r.ipAddress = "127.0.0.1";
+        r.linkOptions = sim.record.linkOptions;
+        if (connected) bench.shell.HandleCommand(ui::kCmdConnection, 1);
+        bench.RunPosted();
+        dir.Write("main.hex", testing::HexFile(2));
+    }
+    SimBench sim;
+    ShellBench bench;
+    FakeUpgradeDialogs dialogs;
+    testing::TempFolder dir;
+};
+
+TEST(UpgradeCommand, StopsARunningScriptFirst) {
+    CommandBench c(true);
+    ASSERT_TRUE(c.bench.shell.record().instrumentReady);
+    c.bench.w.files.openAnswers = {c.dir.Write("long.txt", "#echo,start\r\n#pause,60\r\n")};
+    c.bench.shell.HandleCommand(ui::kCmdScript);
+    c.bench.RunPosted();
+    c.bench.shell.HandleCommand(ui::kCmdScriptRunStop);
+    ASSERT_EQ(c.bench.shell.scripts().mode(), script::ScriptMode::Running);
+
+    c.bench.w.files.openAnswers.push_back(std::nullopt);  // the upgrade's file dialog: cancelled
+    c.bench.shell.HandleCommand(ui::kCmdUpgradeFirmware);
+    EXPECT_EQ(c.bench.shell.scripts().mode(), script::ScriptMode::Stopped);
+    EXPECT_EQ(c.bench.w.files.openRequests.size(), 2u);
+}
+
+// Not connected at the start; the user goes on, and the flow finds the instrument.
+TEST(UpgradeCommand, TheWindowFollowsTheFreshIdentification) {
+    CommandBench c(false);
+    c.dialogs.filesListAnswer = ui::kFilesListCancelId;
+    c.bench.w.files.openAnswers = {c.dir.Write("fw.upg", "TARGET,TRV88\nLOAD,0,main.hex\n")};
+    c.bench.shell.HandleCommand(ui::kCmdUpgradeFirmware);
+    EXPECT_EQ(c.dialogs.filesLists.size(), 1u);
+    EXPECT_TRUE(c.bench.w.commandLine.enabled);
+    EXPECT_EQ(c.bench.w.frame.title, app::ConnectedCaption(c.bench.shell.record()));
 }
 
 }  // namespace

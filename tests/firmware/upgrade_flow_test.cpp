@@ -7,7 +7,6 @@
 #include "connection/connect_and_identify.h"
 #include "firmware/files_list_dialog.h"
 #include "firmware/firmware_texts.h"
-#include "firmware/upgrade_dialog.h"
 #include "platform/text_format.h"
 #include "support/fake_upgrade_dialogs.h"
 #include "ui/app_strings.h"
@@ -17,7 +16,6 @@ namespace orvane::firmware {
 namespace {
 
 using orvane::testing::FakeUpgradeDialogs;
-using orvane::testing::FakeUpgradeView;
 using orvane::testing::ShellBench;
 using platform::Format;
 using testing::HexFile;
@@ -80,6 +78,20 @@ TEST(UpgradeFlow, ChoosesTheSecondTargetAndUpgradesWithIt) {
     EXPECT_EQ(bench.sim.engine().counters().connections, 4u);
     EXPECT_TRUE(bench.sim.record.channelOpen && bench.sim.record.pollReplies);
     EXPECT_EQ(bench.cursor.depth, 0);
+}
+
+// The connection stays as it was: no re-open after a failure.
+TEST(UpgradeFlow, AFailedUpgradeKeepsTheConnectionAndTheInstrumentInItsBootloader) {
+    FlowBench bench(testing::Instrument("refuse-init=2"));
+    bench.Connect();
+    EXPECT_FALSE(bench.Run("fw.upg", "TARGET,TRV88\nLOAD,0,main.hex\n"));
+    ASSERT_EQ(bench.dialogs.views.size(), 1u);
+    EXPECT_EQ(bench.dialogs.views[0]->log, Texts{kInitFailedLog});
+    EXPECT_EQ(bench.dialogs.views[0]->cancel.caption, kFinishedCaption);
+    EXPECT_EQ(bench.sim.events(), (Texts{"enter", "init refused", "init refused"}));
+    EXPECT_FALSE(bench.sim.ToldToRestart());
+    EXPECT_EQ(bench.sim.engine().counters().connections, 3u);
+    EXPECT_TRUE(bench.sim.record.channelOpen);
 }
 
 // Each ends before the bootloader is entered, and leaves the connection as it
@@ -178,32 +190,6 @@ TEST(UpgradeFlow, WithoutAnInstrumentItAsksAndIdentifiesOnceMore) {
         }
         EXPECT_GE(bench.sim.clock.TickCount() - start, kReconnectPauseMs);
     }
-}
-
-struct Plan {
-    testing::TempFolder dir;
-    LoadSlot slot{};
-    UpgradeContext context{};
-    Plan() {
-        dir.Write("main.hex", testing::HexFile(8));
-        slot[0] = testing::Entry(dir, "main.hex", 2);
-        context.entries = slot.data();
-    }
-};
-
-TEST(UpgradeDialog, AFailedUpgradeKeepsTheConnectionAndTheInstrumentInItsBootloader) {
-    Plan plan;
-    SimBench bench(testing::Instrument("refuse-init=2"));
-    ASSERT_TRUE(bench.Open());
-    UpgradeDialog dialog(plan.context, bench.record);
-    FakeUpgradeView view;
-    EXPECT_EQ(view.Run(dialog), ui::kDialogResultCancel);
-    EXPECT_FALSE(plan.context.succeeded);
-    EXPECT_EQ(view.log, std::vector<std::string>{kInitFailedLog});
-    EXPECT_EQ(bench.events(), (std::vector<std::string>{"enter", "init refused", "init refused"}));
-    EXPECT_FALSE(bench.ToldToRestart());
-    EXPECT_EQ(view.cancel.caption, kFinishedCaption);
-    EXPECT_EQ(bench.engine().counters().connections, 1u);
 }
 
 // Closing the list or its failing is Cancel; a front end that lets Accept

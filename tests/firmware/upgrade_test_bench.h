@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,6 +12,7 @@
 #include "firmware/file_lookup.h"
 #include "firmware/upgrade_notes.h"
 #include "firmware/upgrade_worker.h"
+#include "platform/text_format.h"
 #include "sim/bootloader.h"
 #include "sim/bootloader_config.h"
 #include "sim/engine.h"
@@ -36,11 +36,7 @@ inline std::string HexRecord(uint8_t type, uint16_t address, const std::vector<u
     for (uint8_t b : bytes) sum = static_cast<uint8_t>(sum - b);
     bytes.push_back(sum);
     std::string out = ":";
-    char hex[3];
-    for (uint8_t b : bytes) {
-        std::snprintf(hex, sizeof hex, "%02X", b);
-        out += hex;
-    }
+    for (uint8_t b : bytes) out += platform::Format("%02X", b);
     return out;
 }
 

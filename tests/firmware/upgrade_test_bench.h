@@ -117,12 +117,12 @@ class SimBench {
 
 // The worker's notes, kept in order.
 struct RecordedNotes : UpgradeNotes {
-    void NoteStatus(std::string text) override { statuses.push_back(std::move(text)); }
+    void NoteStatus(std::string) override {}
     void NoteLog(std::string line) override { log.push_back(std::move(line)); }
     void NoteProgress(int percent) override { progress.push_back(percent); }
     void NoteFinished() override { ++finished; }
 
-    std::vector<std::string> statuses, log;
+    std::vector<std::string> log;
     std::vector<int> progress;
     int finished = 0;
 };

@@ -135,13 +135,6 @@ TEST_F(Preview, PlanErrorForWhateverWouldBreakTheUpgradeAndNothingElse) {
     EXPECT_NE(text.find(std::string("\\cf3 c.hex: ") + kHexIsFolderText), std::string::npos);
     EXPECT_NE(text.find(kPathTooLongText), std::string::npos);
     EXPECT_TRUE(planError_);
-
-    std::vector<LoadEntry> many(49, HandEntry("e.hex", HexFile(1), 3));
-    for (LoadEntry& e : many) e.facts.name = std::string(250, 'n');
-    text = Build(many, std::string(127, 'i'), std::string(20, 't'));
-    EXPECT_NE(text.find("\\cf0 49   3      \\cf0" + std::string(20, 'n') + "\\cf0 "),
-              std::string::npos);
-    EXPECT_FALSE(planError_);
 }
 
 TEST_F(Preview, OutsideTextCannotBreakTheRtf) {
@@ -164,7 +157,6 @@ TEST_F(Preview, OutsideTextCannotBreakTheRtf) {
 
 TEST_F(Preview, FileTimesAreLocal) {
     EXPECT_EQ(FormatFileTime(86400), "--/--/--");
-    EXPECT_EQ(FormatFileTime(86401), "02/01/70 00:00");
     SetZone("XYZ+11");
     EXPECT_EQ(FormatFileTime(kMarch2021), "05/03/21 16:06");
 }
@@ -240,7 +232,7 @@ TEST(HexCheck, SoundFilesPassWhateverTheLineEndsAndComments) {
     }
 }
 
-TEST(HexCheck, FaultsAreFoundWithTheirLine) {
+TEST(HexCheck, FaultsAreFoundWithTheirLineAndUnreadableFilesSaid) {
     TempFolder folder;
     std::string altered = HexFile(1300);
     std::size_t at = 0;
@@ -276,21 +268,18 @@ TEST(HexCheck, FaultsAreFoundWithTheirLine) {
         EXPECT_EQ(check.fault, c.fault) << c.content.substr(0, 80);
         EXPECT_EQ(check.line, c.line) << c.content.substr(0, 80);
     }
-    EXPECT_EQ(DescribeHexCheck(CheckHexFile(folder.Write("bad.hex", altered))),
-              std::string(kHexBadChecksumText) + " at line 1207");
     EXPECT_EQ(DescribeHexCheck(CheckHexFile(folder.Write("e.hex", ""))), kHexNoEndRecordText);
-}
 
-TEST(HexCheck, WhatIsNoReadableFileIsReportedWithoutHanging) {
-    TempFolder folder;
+    // What is no readable file is reported without hanging.
     const std::string fifo = folder / "pipe.hex";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    const std::pair<std::string, std::string> cases[] = {
+    const std::pair<std::string, std::string> unreadable[] = {
         {folder.Folder("dir.hex"), kHexIsFolderText},
         {folder / "none.hex", kHexCannotReadText + ": "s + std::strerror(ENOENT)},
         {fifo, kHexNotAFileText},
     };
-    for (const auto& [path, said] : cases) EXPECT_EQ(DescribeHexCheck(CheckHexFile(path)), said);
+    for (const auto& [path, said] : unreadable)
+        EXPECT_EQ(DescribeHexCheck(CheckHexFile(path)), said);
 }
 
 }  // namespace

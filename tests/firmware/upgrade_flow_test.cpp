@@ -212,14 +212,12 @@ TEST(FilesListDialog, AcceptOnlyForASoundPlan) {
 // The shell as the user starts the upgrade from the menu, connected (or not)
 // to an instrument on loopback TCP.
 struct CommandBench {
-    explicit CommandBench(bool connected) {
+    CommandBench() {
         app::InstallUpgradeCommand(bench.shell, dialogs);
         transport::ConnectionRecord& r = bench.shell.record();
         r.interfaceKind = transport::InterfaceKind::Lan;
         r.ipAddress = "127.0.0.1";
         r.linkOptions = sim.record.linkOptions;
-        if (connected) bench.shell.HandleCommand(ui::kCmdConnection, 1);
-        bench.RunPosted();
         dir.Write("main.hex", testing::HexFile(2));
     }
     SimBench sim;
@@ -228,30 +226,26 @@ struct CommandBench {
     testing::TempFolder dir;
 };
 
-TEST(UpgradeCommand, StopsARunningScriptFirst) {
-    CommandBench c(true);
-    ASSERT_TRUE(c.bench.shell.record().instrumentReady);
-    c.bench.w.files.openAnswers = {c.dir.Write("long.txt", "#echo,start\r\n#pause,60\r\n")};
-    c.bench.shell.HandleCommand(ui::kCmdScript);
-    c.bench.RunPosted();
-    c.bench.shell.HandleCommand(ui::kCmdScriptRunStop);
-    ASSERT_EQ(c.bench.shell.scripts().mode(), script::ScriptMode::Running);
-
-    c.bench.w.files.openAnswers.push_back(std::nullopt);  // the upgrade's file dialog: cancelled
-    c.bench.shell.HandleCommand(ui::kCmdUpgradeFirmware);
-    EXPECT_EQ(c.bench.shell.scripts().mode(), script::ScriptMode::Stopped);
-    EXPECT_EQ(c.bench.w.files.openRequests.size(), 2u);
-}
-
-// Not connected at the start; the user goes on, and the flow finds the instrument.
-TEST(UpgradeCommand, TheWindowFollowsTheFreshIdentification) {
-    CommandBench c(false);
+// Not connected at the start: the user goes on, and the flow finds the
+// instrument. The next time a script is running, and is stopped first.
+TEST(UpgradeCommand, TheWindowFollowsTheFreshIdentificationAndARunningScriptStopsFirst) {
+    CommandBench c;
     c.dialogs.filesListAnswer = ui::kFilesListCancelId;
     c.bench.w.files.openAnswers = {c.dir.Write("fw.upg", "TARGET,TRV88\nLOAD,0,main.hex\n")};
     c.bench.shell.HandleCommand(ui::kCmdUpgradeFirmware);
     EXPECT_EQ(c.dialogs.filesLists.size(), 1u);
     EXPECT_TRUE(c.bench.w.commandLine.enabled);
     EXPECT_EQ(c.bench.w.frame.title, app::ConnectedCaption(c.bench.shell.record()));
+
+    c.bench.w.files.openAnswers = {c.dir.Write("long.txt", "#echo,start\r\n#pause,60\r\n")};
+    c.bench.shell.HandleCommand(ui::kCmdScript);
+    c.bench.RunPosted();
+    c.bench.shell.HandleCommand(ui::kCmdScriptRunStop);
+    ASSERT_EQ(c.bench.shell.scripts().mode(), script::ScriptMode::Running);
+    c.bench.w.files.openAnswers.push_back(std::nullopt);  // the upgrade's file dialog: cancelled
+    c.bench.shell.HandleCommand(ui::kCmdUpgradeFirmware);
+    EXPECT_EQ(c.bench.shell.scripts().mode(), script::ScriptMode::Stopped);
+    EXPECT_EQ(c.bench.w.files.openRequests.size(), 3u);
 }
 
 }  // namespace

@@ -1,7 +1,5 @@
 // The upgrade rows of the fault matrix: the bootloader hangs up while a file is
-// being programmed, over a pseudo-terminal and over TCP. The upgrade ends with
-// its error line at once, without restarting the instrument and without losing
-// a record the instrument took, and no descriptor of the connection stays open.
+// being programmed, over a pseudo-terminal and over TCP.
 
 #include <gtest/gtest.h>
 
@@ -31,6 +29,8 @@ uint32_t FaultSeed() {
 // Over a pseudo-terminal (true) and over TCP (false).
 class UpgradeFaults : public ::testing::TestWithParam<bool> {};
 
+// The upgrade ends with its error line at once, without restarting the
+// instrument or losing a record it took, and releases the connection.
 TEST_P(UpgradeFaults, HangUpAtRandomRecordsKeepsWhatWasTaken) {
     const uint32_t seed = FaultSeed();
     SCOPED_TRACE("ORVANE2_FAULT_SEED=" + std::to_string(seed));
@@ -50,9 +50,9 @@ TEST_P(UpgradeFaults, HangUpAtRandomRecordsKeepsWhatWasTaken) {
         run.On(bench);
         EXPECT_FALSE(run.context.succeeded);
         EXPECT_FALSE(bench.ToldToRestart()) << "no restart after a failure";
-        ASSERT_GE(run.notes.log.size(), 2u);
+        ASSERT_GE(run.log.size(), 2u);
         const uint32_t address = at <= kRecords ? static_cast<uint32_t>(at - 1) * 16 : 0;
-        EXPECT_EQ(Lines(run.notes.log.end() - 2, run.notes.log.end()),
+        EXPECT_EQ(Lines(run.log.end() - 2, run.log.end()),
                   (Lines{platform::Format(kSendFailedLog, "main.hex"),
                          platform::Format(kRecordRefusedLog, static_cast<long long>(at), address,
                                           kRecordTries, kNoReplyText)}));

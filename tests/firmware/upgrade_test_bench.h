@@ -115,29 +115,13 @@ class SimBench {
     int pump_ = 0;
 };
 
-// The worker's notes, kept in order.
-struct RecordedNotes : UpgradeNotes {
-    void NoteStatus(std::string) override {}
-    void NoteLog(std::string line) override { log.push_back(std::move(line)); }
-    void NoteProgress(int percent) override { progress.push_back(percent); }
-    void NoteFinished() override { ++finished; }
-
-    std::vector<std::string> log;
-    std::vector<int> progress;
-    int finished = 0;
-};
-
-// The worker run on this thread against a bench, in the bench's virtual time.
-struct WorkerRun {
-    UpgradeContext context{};
-    RecordedNotes notes;
-    LoadSlot slot{};
-    uint32_t elapsed = 0;
-
+// The worker run on this thread against a bench, in the bench's virtual time,
+// with its notes kept in order.
+struct WorkerRun : UpgradeNotes {
     explicit WorkerRun(std::vector<LoadEntry> entries) {
         std::copy(entries.begin(), entries.end(), slot.begin());
         context.entries = slot.data();
-        context.dialogWindow = &notes;
+        context.dialogWindow = this;
     }
     void On(SimBench& bench) {
         ASSERT_TRUE(bench.Open());
@@ -145,6 +129,17 @@ struct WorkerRun {
         UpgradeWorker(context, bench.record);
         elapsed = bench.clock.TickCount() - start;
     }
+    void NoteStatus(std::string) override {}
+    void NoteLog(std::string line) override { log.push_back(std::move(line)); }
+    void NoteProgress(int percent) override { progress.push_back(percent); }
+    void NoteFinished() override { ++finished; }
+
+    UpgradeContext context{};
+    LoadSlot slot{};
+    uint32_t elapsed = 0;
+    std::vector<std::string> log;
+    std::vector<int> progress;
+    int finished = 0;
 };
 
 // A plan entry for a file of the folder, looked up as the descriptor parser does.

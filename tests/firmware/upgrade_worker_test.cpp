@@ -40,7 +40,7 @@ TEST(UpgradeWorker, ErasesOnceAndProgramsEveryFileInPlanOrder) {
     run.On(bench);
 
     EXPECT_TRUE(run.context.succeeded);
-    EXPECT_EQ(run.notes.finished, 1);
+    EXPECT_EQ(run.finished, 1);
     EXPECT_EQ(bench.events(),
               (Lines{"enter", "init", "select 3", "erase 3", "select 1", "erase 1", "select 3",
                      "records 4", "select 1", "records 3", "select 3", "records 2", "restart"}));
@@ -55,7 +55,7 @@ TEST(UpgradeWorker, ErasesOnceAndProgramsEveryFileInPlanOrder) {
     for (const char* never : {"\r\n\r\n", "built by hand", "not a record"})
         EXPECT_EQ(wire.find(never), wire.npos) << never;
 
-    EXPECT_EQ(run.notes.log, (Lines{kInitialisedLog, kAllErasedLog, kFirmwareSentLog}));
+    EXPECT_EQ(run.log, (Lines{kInitialisedLog, kAllErasedLog, kFirmwareSentLog}));
     // 1 s before the entry byte, 5 s after it, 0.5 s and 1 s at the restart.
     EXPECT_GE(run.elapsed, kSettleBeforeEntryMs + kBootloaderStartMs + kAfterRestartCommandMs +
                                kAfterRestartByteMs);
@@ -75,12 +75,12 @@ TEST(UpgradeWorker, SkipsNoEraseSectorsAndInitialisesOnTheSecondTry) {
     run.On(bench);
 
     EXPECT_TRUE(run.context.succeeded);
-    EXPECT_EQ(run.notes.log.front(), kInitialisedLog);
+    EXPECT_EQ(run.log.front(), kInitialisedLog);
     EXPECT_EQ(Lines(bench.events().begin(), bench.events().begin() + 3),
               (Lines{"enter", "init refused", "init"}));
     EXPECT_EQ(bench.engine().received().find('x'), std::string_view::npos) << "no erase command";
     // Sectors skipped, then the bytes read of 233, after each line.
-    EXPECT_EQ(run.notes.progress,
+    EXPECT_EQ(run.progress,
               (std::vector<int>{0, 26, 51, 76, 100, 0, 1, 20, 26, 45, 51, 70, 76, 95, 100}));
 }
 
@@ -127,13 +127,13 @@ TEST(UpgradeWorker, RecordFaultsEitherProgramEveryByteOrSayWhichRecordFailed) {
         }
         EXPECT_EQ(run.context.succeeded, succeeds);
         EXPECT_EQ(bench.ToldToRestart(), succeeds) << "no restart after a failure";
-        EXPECT_EQ(run.notes.finished, 1);
+        EXPECT_EQ(run.finished, 1);
         if (succeeds) {
-            EXPECT_EQ(run.notes.log.back(), kFirmwareSentLog);
+            EXPECT_EQ(run.log.back(), kFirmwareSentLog);
             EXPECT_EQ(bench.Image(0), Flash(kRecords)) << "every record, every byte";
             EXPECT_NEAR(run.elapsed, cleanMs + row.waitedMs, 1000);
         } else {
-            EXPECT_EQ(Lines(run.notes.log.end() - 2, run.notes.log.end()),
+            EXPECT_EQ(Lines(run.log.end() - 2, run.log.end()),
                       (Lines{Format(kSendFailedLog, "main.hex"), row.detail}));
             EXPECT_NEAR(run.elapsed,
                         kSettleBeforeEntryMs + kBootloaderStartMs +
@@ -151,8 +151,8 @@ TEST(UpgradeWorker, FailuresFinishWithoutRestartingTheInstrument) {
         WorkerRun run({Entry(dir, "main.hex", 0), Entry(dir, "main.hex", 15)});
         SimBench bench;
         run.On(bench);
-        EXPECT_EQ(run.notes.log, (Lines{kInitialisedLog, Format(kEraseFailedLog, 15),
-                                        Format(kNoAccessCodeLog, 15)}));
+        EXPECT_EQ(run.log, (Lines{kInitialisedLog, Format(kEraseFailedLog, 15),
+                                  Format(kNoAccessCodeLog, 15)}));
         EXPECT_EQ(bench.events(), (Lines{"enter", "init", "select 0", "erase 0"}));
         EXPECT_FALSE(bench.ToldToRestart());
         EXPECT_FALSE(run.context.succeeded);
@@ -170,11 +170,10 @@ TEST(UpgradeWorker, FailuresFinishWithoutRestartingTheInstrument) {
         }
         SimBench bench;
         run.On(bench);
-        ASSERT_EQ(run.notes.log.size(), 4u);
-        EXPECT_EQ(run.notes.log[2], Format(kSendFailedLog, "gone.hex"));
-        EXPECT_NE(run.notes.log[3].find(fifo ? kHexNotAFileText : "No such file"),
-                  std::string::npos)
-            << run.notes.log[3];
+        ASSERT_EQ(run.log.size(), 4u);
+        EXPECT_EQ(run.log[2], Format(kSendFailedLog, "gone.hex"));
+        EXPECT_NE(run.log[3].find(fifo ? kHexNotAFileText : "No such file"), std::string::npos)
+            << run.log[3];
         EXPECT_FALSE(bench.ToldToRestart());
         EXPECT_FALSE(run.context.succeeded);
         ::unlink((dir / "gone.hex").c_str());

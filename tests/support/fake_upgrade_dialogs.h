@@ -71,6 +71,18 @@ class FakeUpgradeDialogs : public ui::UpgradeDialogRunner {
     };
 
     std::unique_ptr<ui::FilesListWindow> MakeFilesListWindow() override {
+        struct Window : ui::FilesListWindow {
+            explicit Window(FakeUpgradeDialogs& o) : owner(o) {}
+            void SetTitle(const std::string&) override {}
+            void SetRichText(const std::string& rtf) override { shown.rtf = rtf; }
+            void EnableAccept(bool enabled) override { shown.acceptEnabled = enabled; }
+            int RunModal() override {
+                owner.filesLists.push_back(shown);
+                return owner.filesListAnswer;
+            }
+            FakeUpgradeDialogs& owner;
+            FilesListShown shown;
+        };
         return std::make_unique<Window>(*this);
     }
     int RunUpgradeDialog(ui::UpgradeDialogEvents& events) override {
@@ -81,23 +93,6 @@ class FakeUpgradeDialogs : public ui::UpgradeDialogRunner {
     int filesListAnswer = ui::kFilesListAcceptId;
     std::vector<FilesListShown> filesLists;
     std::vector<std::unique_ptr<FakeUpgradeView>> views;
-
-  private:
-    class Window : public ui::FilesListWindow {
-      public:
-        explicit Window(FakeUpgradeDialogs& owner) : owner_(owner) {}
-        void SetTitle(const std::string&) override {}
-        void SetRichText(const std::string& rtf) override { shown_.rtf = rtf; }
-        void EnableAccept(bool enabled) override { shown_.acceptEnabled = enabled; }
-        int RunModal() override {
-            owner_.filesLists.push_back(shown_);
-            return owner_.filesListAnswer;
-        }
-
-      private:
-        FakeUpgradeDialogs& owner_;
-        FilesListShown shown_;
-    };
 };
 
 }  // namespace orvane::testing

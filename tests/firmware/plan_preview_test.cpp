@@ -32,13 +32,9 @@ class Preview : public ::testing::Test {
     }
 
     LoadEntry HandEntry(const std::string& name, const std::string& content, int32_t sector) {
-        LoadEntry e;
-        e.path = folder_.Write(name, content);
-        e.facts.name = name;
-        e.facts.size = content.size();
+        folder_.Write(name, content);
+        LoadEntry e = testing::Entry(folder_, name, sector);
         e.facts.lastWriteTime = kMarch2021;
-        e.sector = sector;
-        e.present = true;
         return e;
     }
 

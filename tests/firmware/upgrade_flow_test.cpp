@@ -22,13 +22,6 @@ using testing::HexFile;
 using testing::SimBench;
 using Texts = std::vector<std::string>;
 
-sim::InstrumentConfig Model(std::string model, std::string_view version = sim::kDefaultVersion) {
-    sim::InstrumentConfig config;
-    config.model = std::move(model);
-    config.version = version;
-    return config;
-}
-
 struct FlowBench {
     explicit FlowBench(sim::InstrumentConfig config = {}, bool connected = true) : sim(config) {
         dir.Write("main.hex", HexFile(4));
@@ -97,7 +90,9 @@ TEST(UpgradeFlow, AFailedUpgradeKeepsTheConnectionAndTheInstrumentInItsBootloade
 // was. The files list offers Accept only for a plan without a fault.
 TEST(UpgradeFlow, RefusalsTellWhyBeforeTheBootloader) {
     const sim::InstrumentConfig trv;
-    sim::InstrumentConfig bootcode;
+    sim::InstrumentConfig hlx, oneFieldVersion, bootcode;
+    hlx.model = "HLX4377";
+    oneFieldVersion.version = "1.23";
     bootcode.bootcode = true;
     const std::string load = "LOAD,0,main.hex\n", trv1 = "TARGET,TRV88,1,gteq\n";
     const std::string unknown = Format(kModelMismatchText, kUnknownModelText, "TRV8844");
@@ -110,7 +105,7 @@ TEST(UpgradeFlow, RefusalsTellWhyBeforeTheBootloader) {
         int accept = -1;  // the files list: not shown (-1), or Accept offered (1) or not (0)
     } const rows[] = {
         {"the file choice cancelled", trv, "", "", ""},
-        {"LAN and an HLX model", Model("HLX4377"), "fw.upg", "TARGET,HLX43\n" + load, kLanHlxText},
+        {"LAN and an HLX model", hlx, "fw.upg", "TARGET,HLX43\n" + load, kLanHlxText},
         {"wrong extension", trv, "fw.txt", load, kNoLoadLinesText},
         {"no target model", trv, "fw.upg", load, unknown},
         {"another model", trv, "fw.upx", "TARGET,GDMB68,0,gteq\n" + load,
@@ -119,7 +114,7 @@ TEST(UpgradeFlow, RefusalsTellWhyBeforeTheBootloader) {
         {"a bare hex file for an application", trv, "AB_1234.hex", HexFile(2), unknown},
         {"a bare hex file in the bootloader", bootcode, "AB_1234.hex", HexFile(2), "", 1},
         {"a missing file", trv, "fw.upg", "TARGET,TRV88\nLOAD,1,absent.hex\n" + load, "", 0},
-        {"version reply of one field", Model("TRV8844", "1.23"), "fw.upg", trv1 + load,
+        {"version reply of one field", oneFieldVersion, "fw.upg", trv1 + load,
          kVersionUnreadableText},
         {"version condition fails", trv, "fw.upg", "TARGET,TRV88,100,gteq\n" + load,
          kIncompatibleText},

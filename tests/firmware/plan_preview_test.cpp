@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
+
+#include <cstring>
 
 #include "firmware/hex_check.h"
 #include "firmware/rtf_reader.h"
@@ -11,17 +14,15 @@
 namespace orvane::firmware {
 namespace {
 
+using namespace std::string_literals;
 using testing::HexFile;
+using testing::HexRecord;
 using testing::TempFolder;
 
 constexpr int64_t kMarch2021 = 1615000000;     // 06/03/21 03:06 UTC
 constexpr int64_t kNovember2023 = 1700000000;  // 14/11/23 22:13 UTC
 
-constexpr char kProgramHeading[] =
-    "\\par\\cf0\\par\\cf4 Program Sectors with the following code:\\par\\cf0\\par\\cf4 File Sector "
-    "Filename            Date & Time\\par";
-
-// File times show in local time; the expected texts are written for UTC.
+// File times show in local time; the zone is UTC unless a test sets another.
 class Preview : public ::testing::Test {
   protected:
     void SetUp() override { SetZone("UTC0"); }
@@ -30,37 +31,10 @@ class Preview : public ::testing::Test {
         ::tzset();
     }
 
-    // A plan with a duplicate sector, an excluded serial range, a 25-character
-    // name, an unset file time and a missing file, with fixed file times.
-    std::span<LoadEntry> DescriptorPlan() {
-        folder_.Write("Main.hex", HexFile(2));
-        folder_.Write("dsp.hex", HexFile(3));
-        folder_.Write("Firmware_Image_Long12.hex", HexFile(1));
-        folder_.Write("boot.hex", HexFile(4));
-        std::string path = folder_.Write("fw.upx",
-                                         "TARGET,TRV88,100,gteq\r\nLOAD,0,Main.hex\r\n"
-                                         "LOAD,3,dsp.hex\r\nOVER,3,Firmware_Image_Long12.hex\r\n"
-                                         "SERIAL,1,100,199\r\nLOAD,5,old.hex\r\n"
-                                         "SERIAL,1,12000,0\r\nLOAD,6,boot.hex\r\n"
-                                         "LOAD,7,gone.hex\r\n");
-        int32_t count = ParseUpgradeDescriptor(path, *plan_, 50, context_, planError_);
-        EXPECT_EQ(count, 6);
-        auto entries = std::span(plan_->slots[0]).first(static_cast<std::size_t>(count));
-        entries[0].facts.lastWriteTime = kMarch2021;
-        entries[1].facts.lastWriteTime = kNovember2023;
-        entries[2].facts.lastWriteTime = kMarch2021;
-        entries[4].facts.lastWriteTime = 0;
-        return entries;
-    }
-
     LoadEntry HandEntry(const std::string& name, const std::string& content, int32_t sector) {
-        LoadEntry e;
-        e.path = folder_.Write(name, content);
-        e.facts.name = name;
-        e.facts.size = content.size();
+        folder_.Write(name, content);
+        LoadEntry e = testing::Entry(folder_, name, sector);
         e.facts.lastWriteTime = kMarch2021;
-        e.sector = sector;
-        e.present = true;
         return e;
     }
 
@@ -69,12 +43,6 @@ class Preview : public ::testing::Test {
         planError_ = false;
         return BuildPlanPreview(entries, identity, model, planError_).value_or("none");
     }
-    // The preview after its fixed head, whose styles the reader test shows.
-    std::string Body(std::span<LoadEntry> entries, std::string_view identity,
-                     std::string_view model) {
-        std::string text = Build(entries, identity, model);
-        return text.substr(std::min(text.find("\\cf4 Instrument: "), text.size()));
-    }
 
     TempFolder folder_;
     std::unique_ptr<LoadPlan> plan_ = std::make_unique<LoadPlan>();
@@ -82,18 +50,40 @@ class Preview : public ::testing::Test {
     bool planError_ = false;
 };
 
+// A plan with a duplicate sector, an excluded serial range, a 25-character
+// name, an unset file time and a missing file.
 TEST_F(Preview, DescriptorPlanIsRenderedByteForByte) {
-    auto entries = DescriptorPlan();
-    EXPECT_EQ(Body(entries, "KSL,TRV88,12345,1.00", "TRV88"),
-              std::string("\\cf4 Instrument: \\cf0 KSL,TRV88,12345,1.00\\par"
-                          "\\cf4 Target: \\cf0 TRV88\\par"
-                          "\\cf4 Erase Sectors: \\cf0 0,\\cf0 3,\\cf0 6,\\cf0 7,") +
-                  kProgramHeading +
-                  "\\cf0 1    0      \\cf0main.hex            \\cf0 06/03/21 03:06\\par"
-                  "\\cf0 2    3      \\cf0dsp.hex             \\cf0 14/11/23 22:13\\par"
-                  "\\cf0 3    3      \\cf0firmware_image_long1\\cf0 06/03/21 03:06\\par"
-                  "\\cf0 5    6      \\cf0boot.hex            \\cf0 --/--/--\\par"
-                  "\\cf0 6    7      \\cf3gone.hex            \\cf0 --/--/--\\par}");
+    folder_.Write("Main.hex", HexFile(2));
+    folder_.Write("dsp.hex", HexFile(3));
+    folder_.Write("Firmware_Image_Long12.hex", HexFile(1));
+    folder_.Write("boot.hex", HexFile(4));
+    std::string path = folder_.Write("fw.upx",
+                                     "TARGET,TRV88,100,gteq\r\nLOAD,0,Main.hex\r\n"
+                                     "LOAD,3,dsp.hex\r\nOVER,3,Firmware_Image_Long12.hex\r\n"
+                                     "SERIAL,1,100,199\r\nLOAD,5,old.hex\r\n"
+                                     "SERIAL,1,12000,0\r\nLOAD,6,boot.hex\r\nLOAD,7,gone.hex\r\n");
+    ASSERT_EQ(ParseUpgradeDescriptor(path, *plan_, 50, context_, planError_), 6);
+    auto entries = std::span(plan_->slots[0]).first(6);
+    for (int i : {0, 2}) entries[i].facts.lastWriteTime = kMarch2021;
+    entries[1].facts.lastWriteTime = kNovember2023;
+    entries[4].facts.lastWriteTime = 0;
+    EXPECT_EQ(Build(entries, "KSL,TRV88,12345,1.00", "TRV88"),
+              "{\\rtf1\\ansi\\ansicpg1252\\deff0\\deflang2057"
+              "{\\fonttbl{\\f0\\fswiss\\fcharset0 Courier New;}}"
+              "{\\colortbl ;\\red0\\green0\\blue0;\\red0\\green192\\blue0;\\red255\\green0\\blue0;"
+              "\\red127\\green127\\blue127;}"
+              "\\deftab1000\\viewkind4\\uc1\\ul\\pard\\cf4\\b\\f0\\fs20 Proposed Operation\\par"
+              "\\fs20\\ulnone\\b0\\par"
+              "\\cf4 Instrument: \\cf0 KSL,TRV88,12345,1.00\\par"
+              "\\cf4 Target: \\cf0 TRV88\\par"
+              "\\cf4 Erase Sectors: \\cf0 0,\\cf0 3,\\cf0 6,\\cf0 7,"
+              "\\par\\cf0\\par\\cf4 Program Sectors with the following code:\\par\\cf0\\par"
+              "\\cf4 File Sector Filename            Date & Time\\par"
+              "\\cf0 1    0      \\cf0main.hex            \\cf0 06/03/21 03:06\\par"
+              "\\cf0 2    3      \\cf0dsp.hex             \\cf0 14/11/23 22:13\\par"
+              "\\cf0 3    3      \\cf0firmware_image_long1\\cf0 06/03/21 03:06\\par"
+              "\\cf0 5    6      \\cf0boot.hex            \\cf0 --/--/--\\par"
+              "\\cf0 6    7      \\cf3gone.hex            \\cf0 --/--/--\\par}");
     EXPECT_TRUE(planError_);
     EXPECT_EQ(entries[0].facts.name, "main.hex");  // later messages show this name
 }
@@ -106,14 +96,17 @@ TEST_F(Preview, HexPlanWithoutTargetShowsAnUnsoundFileWithItsReason) {
     entries[0].facts.lastWriteTime = kNovember2023;
     entries[1].serialLow = 100;  // a two-field identity has no serial number to exclude by
     entries[1].serialHigh = 199;
-    EXPECT_EQ(Body(entries, "KSL,TRV88", ""),
-              std::string("\\cf4 Instrument: \\cf0 KSL,TRV88\\par"
-                          "\\cf4 Erase Sectors: \\cf0 2,\\cf0 0,\\cf0 3,") +
-                  kProgramHeading +
-                  "\\cf0 1    2      \\cf3dsp_5.hex           \\cf0 14/11/23 22:13\\par"
-                  "\\cf0 2    0      \\cf0ab_5.hex            \\cf0 06/03/21 03:06\\par"
-                  "\\cf0 3    3      \\cf3dsp_5.hex           \\cf0 06/03/21 03:06\\par"
-                  "\\par\\cf3 dsp_5.hex: bad checksum at line 2\\par}");
+    SetZone("XYZ+11");
+    const std::string text = Build(entries, "KSL,TRV88", ""), heading = "Date & Time\\par";
+    EXPECT_NE(text.find("KSL,TRV88\\par\\cf4 Erase Sectors: \\cf0 2,\\cf0 0,\\cf0 3,\\par"),
+              std::string::npos)
+        << "no target line";
+    EXPECT_EQ(text.substr(text.find(heading) + heading.size()),
+              "\\cf0 1    2      \\cf3dsp_5.hex           \\cf0 14/11/23 11:13\\par"
+              "\\cf0 2    0      \\cf0ab_5.hex            \\cf0 05/03/21 16:06\\par"
+              "\\cf0 3    3      \\cf3dsp_5.hex           \\cf0 05/03/21 16:06\\par"
+              "\\par\\cf3 dsp_5.hex: " +
+                  std::string(kHexBadChecksumText) + " at line 2\\par}");
     EXPECT_TRUE(planError_);
 }
 
@@ -139,13 +132,6 @@ TEST_F(Preview, PlanErrorForWhateverWouldBreakTheUpgradeAndNothingElse) {
     EXPECT_NE(text.find(std::string("\\cf3 c.hex: ") + kHexIsFolderText), std::string::npos);
     EXPECT_NE(text.find(kPathTooLongText), std::string::npos);
     EXPECT_TRUE(planError_);
-
-    std::vector<LoadEntry> many(49, HandEntry("e.hex", HexFile(1), 3));
-    for (LoadEntry& e : many) e.facts.name = std::string(250, 'n');
-    text = Build(many, std::string(127, 'i'), std::string(20, 't'));
-    EXPECT_NE(text.find("\\cf0 49   3      \\cf0" + std::string(20, 'n') + "\\cf0 "),
-              std::string::npos);
-    EXPECT_FALSE(planError_);
 }
 
 TEST_F(Preview, OutsideTextCannotBreakTheRtf) {
@@ -166,49 +152,121 @@ TEST_F(Preview, OutsideTextCannotBreakTheRtf) {
     }
 }
 
-TEST_F(Preview, FileTimesAreLocal) {
-    EXPECT_EQ(FormatFileTime(86400), "--/--/--");
-    EXPECT_EQ(FormatFileTime(86401), "02/01/70 00:00");
-    SetZone("XYZ+11");
-    EXPECT_EQ(FormatFileTime(kMarch2021), "05/03/21 16:06");
+std::string AllText(const std::vector<RtfRun>& runs) {
+    std::string text;
+    for (const RtfRun& run : runs) text += run.text;
+    return text;
 }
 
-TEST_F(Preview, ReaderTurnsThePreviewIntoStyledRuns) {
-    auto runs = ReadRtf(Build(DescriptorPlan(), "KSL,TRV88,12345,1.00", "TRV88"));
-    const std::optional<RgbColour> grey = RgbColour{127, 127, 127}, red = RgbColour{255, 0, 0};
-    const std::optional<RgbColour> plain;
-    const struct {
-        std::string text;
-        std::optional<RgbColour> colour;
-    } expected[] = {
-        {"Proposed Operation\n", grey},
-        {"\nInstrument: ", grey},
-        {"KSL,TRV88,12345,1.00\n", plain},
-        {"Target: ", grey},
-        {"TRV88\n", plain},
-        {"Erase Sectors: ", grey},
-        {"0,3,6,7,\n\n", plain},
-        {"Program Sectors with the following code:\n", grey},
-        {"\n", plain},
-        {"File Sector Filename            Date & Time\n", grey},
-        {"1    0      main.hex            06/03/21 03:06\n"
-         "2    3      dsp.hex             14/11/23 22:13\n"
-         "3    3      firmware_image_long106/03/21 03:06\n"
-         "5    6      boot.hex            --/--/--\n"
-         "6    7      ",
-         plain},
-        {"gone.hex            ", red},
-        {"--/--/--\n", plain},
-    };
-    ASSERT_EQ(runs.size(), std::size(expected));
-    for (std::size_t i = 0; i < runs.size(); ++i) {
-        EXPECT_EQ(runs[i].text, expected[i].text) << i;
-        EXPECT_EQ(runs[i].colour, expected[i].colour) << i;
-        EXPECT_EQ(runs[i].bold, i == 0) << i;
-        EXPECT_EQ(runs[i].underline, i == 0) << i;
-        EXPECT_EQ(runs[i].font, "Courier New");
-        EXPECT_EQ(runs[i].fontSize, 20);
+// The preview's own subset, and what other writers add around it.
+TEST(RtfReader, ReadsStylesTextAndEscapes) {
+    auto runs = ReadRtf(
+        "{\\rtf1\\ansi{\\fonttbl{\\f0\\fnil Calibri;}{\\f1\\fmodern Courier New;}}\r\n"
+        "{\\colortbl ;\\red255\\green0\\blue0;}{\\*\\generator Riched20}\\pard\\f1\\fs22 "
+        "Caf\\'e9 \\cf1\\b red bold\\b0\\cf0  \\u8364?5\\par\r\n"
+        "\\unknownword123 kept{\\*\\unknowndest hidden}\\'1b\\'80\r\n}ignored");
+    ASSERT_EQ(runs.size(), 3u);
+    EXPECT_EQ(runs[0].text, "Caf\xc3\xa9 ");
+    EXPECT_EQ(runs[0].font, "Courier New");
+    EXPECT_EQ(runs[0].fontSize, 22);
+    EXPECT_EQ(runs[1].text, "red bold");
+    EXPECT_EQ(runs[1].colour, (RgbColour{255, 0, 0}));
+    EXPECT_TRUE(runs[1].bold);
+    EXPECT_EQ(runs[2].text, " \u20AC5\nkept\u20AC");
+    EXPECT_FALSE(runs[2].colour);
+
+    // Styles end with their group; \plain resets; a colour beyond the table is the default.
+    auto groups =
+        ReadRtf("{\\rtf1{\\colortbl;\\red1\\green2\\blue3;}{\\b\\ul\\cf1 a}b\\b\\cf9 c\\plain d}");
+    ASSERT_EQ(groups.size(), 4u);
+    EXPECT_EQ(groups[0].colour, (RgbColour{1, 2, 3}));
+    EXPECT_TRUE(groups[0].underline);
+    EXPECT_FALSE(groups[1].bold);
+    EXPECT_TRUE(groups[2].bold);
+    EXPECT_FALSE(groups[2].colour);
+    EXPECT_FALSE(groups[3].bold);
+
+    EXPECT_EQ(AllText(ReadRtf("{\\rtf1 \\u-3913?\\u55357\\'3f\\u56832\\'3f\\u99999?\\u55357?.}")),
+              "\xef\x82\xb7\xf0\x9f\x98\x80\xef\xbf\xbd\xef\xbf\xbd.");
+    EXPECT_EQ(AllText(ReadRtf("not rtf\r\nline\x1b[31m")), "not rtf\nline[31m");
+    // C1 controls go as C0 ones do (U+009B is CSI to a terminal), also where
+    // dropping one would join its neighbours; a stray byte reads as Windows-1252.
+    EXPECT_EQ(AllText(ReadRtf("{\\rtf1 a\\u155?\\u133?b}")), "ab");
+    EXPECT_EQ(AllText(ReadRtf("a\xc2\x9b[2Jb\xc2\xc2\x85\x9b\xc2\x7f\x9b")),
+              "a[2Jb\xc3\x82\xe2\x80\xba\xc3\x82\xe2\x80\xba");
+}
+
+// Any input is safe and passes no control characters: the rtf_reader fuzz
+// harness. Its corpus holds no input this deep or this long.
+TEST(RtfReader, DeepGroupsAndLongControlWordsAreRead) {
+    std::string deep = "{\\rtf1" + std::string(1000000, '{') + "x" + std::string(1000000, '}');
+    EXPECT_EQ(AllText(ReadRtf(deep)), "x");
+    EXPECT_EQ(AllText(ReadRtf("{\\rtf1 a\\" + std::string(100000, 'z') + "99999999999999 b}")),
+              "ab");
+}
+
+TEST(HexCheck, SoundFilesPassWhateverTheLineEndsAndComments) {
+    TempFolder folder;
+    const std::string mixed = "; built 2021\r\n\r\n" + HexRecord(4, 0, {0, 1}) + "\r\n" +
+                              ":0300300002337A1E\n" + HexRecord(5, 0, {0, 0, 1, 0}) + "\r\n" +
+                              ":00000001ff\r\n  :not sent\r\n\x1a";
+    // The longest record the loader takes whole.
+    const std::string longest = HexRecord(0, 0, std::vector<uint8_t>(249, 7)) + "\r\n";
+    for (const std::string& sound :
+         {HexFile(20), HexFile(20, "\n"), mixed, ":00000001FF"s, longest + ":00000001FF\n",
+          std::string(10 << 20, 'x') + "\n:00000001FF\n"}) {
+        EXPECT_TRUE(CheckHexFile(folder.Write("sound.hex", sound)).ok()) << sound.substr(0, 80);
     }
+}
+
+TEST(HexCheck, FaultsAreFoundWithTheirLineAndUnreadableFilesSaid) {
+    TempFolder folder;
+    std::string altered = HexFile(1300);
+    std::size_t at = 0;
+    for (int line = 1; line < 1207; ++line) at = altered.find('\n', at) + 1;
+    altered[altered.find('\r', at) - 1] ^= 1;  // one checksum digit on line 1207
+
+    const std::string data = HexRecord(0, 0, {1, 2, 3, 4}) + "\n";
+    const std::string end = ":00000001FF\n";
+    const struct {
+        std::string content;
+        HexFault fault;
+        int64_t line;
+    } cases[] = {
+        {altered, HexFault::BadChecksum, 1207},
+        {data + ":0400000001G20304F2\n" + end, HexFault::NotHexDigit, 2},
+        {HexRecord(0, 0, {1}) + " \n" + end, HexFault::NotHexDigit, 1},
+        {":00000001FF\0\n"s, HexFault::NotHexDigit, 1},
+        {":0500000001020304F1\n" + end, HexFault::ByteCountMismatch, 1},
+        {":00000001F\n", HexFault::ByteCountMismatch, 1},
+        // The loader's limit of 510 characters, an odd count of digits within it.
+        {":" + std::string(509, '0') + "\n" + end, HexFault::ByteCountMismatch, 1},
+        {HexRecord(6, 0, {}) + "\n" + end, HexFault::UnknownRecordType, 1},
+        {HexRecord(4, 0, {0}) + "\n" + end, HexFault::WrongLengthForType, 1},
+        {HexRecord(0, 0, std::vector<uint8_t>(250, 7)) + "\n" + end, HexFault::RecordTooLong, 1},
+        {":" + std::string(10 << 20, '0') + "\n", HexFault::RecordTooLong, 1},
+        {std::string(510, ';') + ":00000001FF\n" + end, HexFault::LineTooLong, 1},
+        {end + data, HexFault::RecordAfterEnd, 2},
+        {data, HexFault::NoEndRecord, 0},
+        {"\0\0:\0\n"s, HexFault::NoEndRecord, 0},
+    };
+    for (const auto& c : cases) {
+        HexCheck check = CheckHexFile(folder.Write("bad.hex", c.content));
+        EXPECT_EQ(check.fault, c.fault) << c.content.substr(0, 80);
+        EXPECT_EQ(check.line, c.line) << c.content.substr(0, 80);
+    }
+    EXPECT_EQ(DescribeHexCheck(CheckHexFile(folder.Write("e.hex", ""))), kHexNoEndRecordText);
+
+    // What is no readable file is reported without hanging.
+    const std::string fifo = folder / "pipe.hex";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::pair<std::string, std::string> unreadable[] = {
+        {folder.Folder("dir.hex"), kHexIsFolderText},
+        {folder / "none.hex", kHexCannotReadText + ": "s + std::strerror(ENOENT)},
+        {fifo, kHexNotAFileText},
+    };
+    for (const auto& [path, said] : unreadable)
+        EXPECT_EQ(DescribeHexCheck(CheckHexFile(path)), said);
 }
 
 }  // namespace

@@ -1,12 +1,10 @@
 #pragma once
-// Hex files built in the test, a simulated instrument on loopback TCP or a
-// pseudo-terminal with the record that reaches it, and the worker run against
-// it in virtual time.
+// Hex files, a simulated instrument with the record that reaches it, and the
+// worker run against it in virtual time.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,7 +12,9 @@
 #include "firmware/file_lookup.h"
 #include "firmware/upgrade_notes.h"
 #include "firmware/upgrade_worker.h"
+#include "platform/text_format.h"
 #include "sim/bootloader.h"
+#include "sim/bootloader_config.h"
 #include "sim/engine.h"
 #include "sim/pty_endpoint.h"
 #include "sim/tcp_endpoint.h"
@@ -36,66 +36,53 @@ inline std::string HexRecord(uint8_t type, uint16_t address, const std::vector<u
     for (uint8_t b : bytes) sum = static_cast<uint8_t>(sum - b);
     bytes.push_back(sum);
     std::string out = ":";
-    char hex[3];
-    for (uint8_t b : bytes) {
-        std::snprintf(hex, sizeof hex, "%02X", b);
-        out += hex;
-    }
+    for (uint8_t b : bytes) out += platform::Format("%02X", b);
     return out;
 }
 
-// A sound hex file: `records` data records of 16 bytes counting up from 0, then the end record.
+// What HexFile(records) puts into the flash: bytes counting up from 0.
+inline std::string Flash(int records) {
+    std::string bytes(static_cast<std::size_t>(records) * 16, '\0');
+    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i);
+    return bytes;
+}
+
+// A sound hex file: `records` data records of 16 bytes, then the end record.
 inline std::string HexFile(int records, const std::string& lineEnd = "\r\n") {
-    std::string out;
+    std::string out, flash = Flash(records);
     for (int i = 0; i < records; ++i) {
-        std::vector<uint8_t> data(16);
-        for (int k = 0; k < 16; ++k) data[k] = static_cast<uint8_t>(i * 16 + k);
-        out += HexRecord(0, static_cast<uint16_t>(i * 16), data) + lineEnd;
+        const auto* data = reinterpret_cast<const uint8_t*>(flash.data()) + i * 16;
+        out += HexRecord(0, static_cast<uint16_t>(i * 16), {data, data + 16}) + lineEnd;
     }
     return out + HexRecord(1, 0, {}) + lineEnd;
 }
 
-// The instrument was told to restart: "z\n" outside the code 0 that also ends
-// in it, or the restart byte, is in what it received.
-inline bool ToldToRestart(std::string_view wire) {
-    std::size_t restarts = 0, codes = 0;
-    for (auto at = wire.find("z\n"); at != wire.npos; at = wire.find("z\n", at + 1)) {
-        ++restarts;
-        codes += at >= 4 && wire.substr(at - 4, 6) == "6E0Bz\n";
-    }
-    return restarts > codes || wire.find('\x15') != wire.npos;
-}
-
-inline sim::InstrumentConfig Instrument(sim::BootloaderConfig boot = {}) {
+// An instrument whose bootloader behaves as the simulator's option says.
+inline sim::InstrumentConfig Instrument(std::string_view bootloader = "") {
     sim::InstrumentConfig config;
-    config.bootloader = boot;
+    std::string error;
+    EXPECT_TRUE(sim::ParseBootloaderOptions(bootloader, config.bootloader, error)) << error;
     return config;
 }
 
-// A simulated instrument over a pseudo-terminal (a USB port) or TCP, and the
-// record set up to reach it.
-inline std::unique_ptr<sim::Endpoint> MakeInstrument(const sim::InstrumentConfig& config,
-                                                     bool serial,
-                                                     transport::ConnectionRecord& record) {
-    if (serial) {
-        auto pty = std::make_unique<sim::PtyEndpoint>(config);
-        record.interfaceKind = transport::InterfaceKind::Usb;
-        record.comPort = pty->DevicePath();
-        record.baudRate = 19200;
-        return pty;
-    }
-    auto tcp = std::make_unique<sim::TcpEndpoint>(config, "127.0.0.1", 0);
-    record.linkOptions.tcpPort = tcp->Port();
-    record.interfaceKind = transport::InterfaceKind::Lan;
-    record.ipAddress = "127.0.0.1";
-    return tcp;
-}
-
-// The instrument answering in the virtual time of a fake clock.
+// The instrument, over TCP or a pseudo-terminal (a USB port), answers in the
+// virtual time of a fake clock.
 class SimBench {
   public:
-    explicit SimBench(sim::InstrumentConfig config = Instrument(), bool serial = false)
-        : endpoint_(MakeInstrument(config, serial, record)) {
+    explicit SimBench(sim::InstrumentConfig config = Instrument(), bool serial = false) {
+        if (serial) {
+            auto pty = std::make_unique<sim::PtyEndpoint>(config);
+            record.interfaceKind = transport::InterfaceKind::Usb;
+            record.comPort = pty->DevicePath();
+            record.baudRate = 19200;
+            endpoint_ = std::move(pty);
+        } else {
+            auto tcp = std::make_unique<sim::TcpEndpoint>(config, "127.0.0.1", 0);
+            record.linkOptions.tcpPort = tcp->Port();
+            record.interfaceKind = transport::InterfaceKind::Lan;
+            record.ipAddress = "127.0.0.1";
+            endpoint_ = std::move(tcp);
+        }
         pump_ = clock.AddPump([this](uint32_t now) { endpoint_->Pump(now); });
         record.linkOptions.clock = &clock;
         record.identity = sim::IdentityText(config);
@@ -109,7 +96,16 @@ class SimBench {
     sim::Engine& engine() { return endpoint_->engine(); }
     const std::vector<std::string>& events() { return engine().boot().events; }
     std::string Image(int sector) { return engine().boot().flash.Image(sector); }
-    bool ToldToRestart() { return testing::ToldToRestart(engine().received()); }
+    // "z\n" outside the code 0 that also ends in it, or the restart byte, was received.
+    bool ToldToRestart() {
+        std::string_view wire = engine().received();
+        std::size_t restarts = 0, codes = 0;
+        for (auto at = wire.find("z\n"); at != wire.npos; at = wire.find("z\n", at + 1)) {
+            ++restarts;
+            codes += at >= 4 && wire.substr(at - 4, 6) == "6E0Bz\n";
+        }
+        return restarts > codes || wire.find('\x15') != wire.npos;
+    }
 
     orvane::testing::FakeClock clock;
     transport::ConnectionRecord record;
@@ -119,29 +115,13 @@ class SimBench {
     int pump_ = 0;
 };
 
-// The worker's notes, kept in order.
-struct RecordedNotes : UpgradeNotes {
-    void NoteStatus(std::string text) override { statuses.push_back(std::move(text)); }
-    void NoteLog(std::string line) override { log.push_back(std::move(line)); }
-    void NoteProgress(int percent) override { progress.push_back(percent); }
-    void NoteFinished() override { ++finished; }
-
-    std::vector<std::string> statuses, log;
-    std::vector<int> progress;
-    int finished = 0;
-};
-
-// The worker run on this thread against a bench, in the bench's virtual time.
-struct WorkerRun {
-    UpgradeContext context{};
-    RecordedNotes notes;
-    LoadSlot slot{};
-    uint32_t elapsed = 0;
-
+// The worker run on this thread against a bench, in the bench's virtual time,
+// with its notes kept in order.
+struct WorkerRun : UpgradeNotes {
     explicit WorkerRun(std::vector<LoadEntry> entries) {
         std::copy(entries.begin(), entries.end(), slot.begin());
         context.entries = slot.data();
-        context.dialogWindow = &notes;
+        context.dialogWindow = this;
     }
     void On(SimBench& bench) {
         ASSERT_TRUE(bench.Open());
@@ -149,15 +129,24 @@ struct WorkerRun {
         UpgradeWorker(context, bench.record);
         elapsed = bench.clock.TickCount() - start;
     }
+    void NoteStatus(std::string) override {}
+    void NoteLog(std::string line) override { log.push_back(std::move(line)); }
+    void NoteProgress(int percent) override { progress.push_back(percent); }
+    void NoteFinished() override { ++finished; }
+
+    UpgradeContext context{};
+    LoadSlot slot{};
+    uint32_t elapsed = 0;
+    std::vector<std::string> log;
+    std::vector<int> progress;
+    int finished = 0;
 };
 
 // A plan entry for a file of the folder, looked up as the descriptor parser does.
-inline LoadEntry Entry(const TempFolder& folder, const std::string& name, int32_t sector,
-                       bool noErase = false) {
+inline LoadEntry Entry(const TempFolder& folder, const std::string& name, int32_t sector) {
     LoadEntry entry;
     LookUpEntryFile(entry, folder.path() + "/", name, NameKind::Exact);
     entry.sector = sector;
-    entry.noErase = noErase;
     return entry;
 }
 

@@ -17,12 +17,9 @@ namespace orvane::testing {
 
 class FakeUpgradeView : public ui::UpgradeDialogView {
   public:
-    void SetTitle(const std::string& t) override { title = t; }
-    void SetStatus(std::string_view text) override {
-        statuses.emplace_back(text);
-        buttonsWhileWorking.push_back(start.enabled || cancel.enabled);
-    }
-    void SetProgress(int percent) override { progress.push_back(percent); }
+    void SetTitle(const std::string&) override {}
+    void SetStatus(std::string_view) override {}
+    void SetProgress(int) override {}
     void AppendLog(std::string_view line) override { log.emplace_back(line); }
     ui::Button& StartButton() override { return start; }
     ui::Button& CancelButton() override { return cancel; }
@@ -34,42 +31,31 @@ class FakeUpgradeView : public ui::UpgradeDialogView {
     }
     void Close(int r) override { result = r; }
 
-    // The modal loop. While Cancel is disabled the user also tries the close
-    // box once after every note when tryClosing is set.
-    int Run(ui::UpgradeDialogEvents& events, bool tryClosing = false) {
+    // The modal loop; -1 when nothing came for a minute.
+    int Run(ui::UpgradeDialogEvents& events) {
         events.OnStart(*this);
         while (!result) {
-            std::function<void()> call;
-            {
-                std::unique_lock<std::mutex> lock(mutex_);
-                if (queue_.empty() && cancel.enabled) {
-                    lock.unlock();
-                    events.OnCancel();
-                    continue;
-                }
-                if (!ready_.wait_for(lock, std::chrono::seconds(60),
-                                     [&] { return !queue_.empty(); })) {
-                    timedOut = true;
-                    break;
-                }
-                call = std::move(queue_.front());
-                queue_.pop_front();
+            std::unique_lock<std::mutex> lock(mutex_);
+            if (queue_.empty() && cancel.enabled) {
+                lock.unlock();
+                events.OnCancel();
+                continue;
             }
+            if (!ready_.wait_for(lock, std::chrono::seconds(60), [&] { return !queue_.empty(); }))
+                break;
+            std::function<void()> call = std::move(queue_.front());
+            queue_.pop_front();
+            lock.unlock();
             call();
-            if (tryClosing && !cancel.enabled && !result) events.OnCancel();
         }
         events.OnDestroy();
         return result.value_or(-1);
     }
 
-    std::string title;
-    std::vector<std::string> statuses, log;
-    std::vector<bool> buttonsWhileWorking;  // either button enabled, at each status
-    std::vector<int> progress;
+    std::vector<std::string> log;
     ui::MemoryButton start, cancel;
     FakeMessageBoxes boxes;
     std::optional<int> result;
-    bool timedOut = false;
 
   private:
     std::mutex mutex_;
@@ -80,40 +66,33 @@ class FakeUpgradeView : public ui::UpgradeDialogView {
 class FakeUpgradeDialogs : public ui::UpgradeDialogRunner {
   public:
     struct FilesListShown {
-        std::string title;
         std::string rtf;
         bool acceptEnabled = true;
     };
 
     std::unique_ptr<ui::FilesListWindow> MakeFilesListWindow() override {
+        struct Window : ui::FilesListWindow {
+            explicit Window(FakeUpgradeDialogs& o) : owner(o) {}
+            void SetTitle(const std::string&) override {}
+            void SetRichText(const std::string& rtf) override { shown.rtf = rtf; }
+            void EnableAccept(bool enabled) override { shown.acceptEnabled = enabled; }
+            int RunModal() override {
+                owner.filesLists.push_back(shown);
+                return owner.filesListAnswer;
+            }
+            FakeUpgradeDialogs& owner;
+            FilesListShown shown;
+        };
         return std::make_unique<Window>(*this);
     }
     int RunUpgradeDialog(ui::UpgradeDialogEvents& events) override {
         views.push_back(std::make_unique<FakeUpgradeView>());
-        return views.back()->Run(events, tryClosing);
+        return views.back()->Run(events);
     }
 
     int filesListAnswer = ui::kFilesListAcceptId;
-    bool tryClosing = false;
     std::vector<FilesListShown> filesLists;
     std::vector<std::unique_ptr<FakeUpgradeView>> views;
-
-  private:
-    class Window : public ui::FilesListWindow {
-      public:
-        explicit Window(FakeUpgradeDialogs& owner) : owner_(owner) {}
-        void SetTitle(const std::string& t) override { shown_.title = t; }
-        void SetRichText(const std::string& rtf) override { shown_.rtf = rtf; }
-        void EnableAccept(bool enabled) override { shown_.acceptEnabled = enabled; }
-        int RunModal() override {
-            owner_.filesLists.push_back(shown_);
-            return owner_.filesListAnswer;
-        }
-
-      private:
-        FakeUpgradeDialogs& owner_;
-        FilesListShown shown_;
-    };
 };
 
 }  // namespace orvane::testing

@@ -2,11 +2,11 @@
 
 #include <gtest/gtest.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
 #include <string>
 
 #include "platform/diagnostics.h"
-#include "support/posix_peers.h"
 #include "support/temp_folder.h"
 #include "transport/tcp_link.h"
 #include "ui/memory_controls.h"
@@ -28,7 +28,13 @@ struct Wire {
         record.channelOpen = true;
         peer = platform::UniqueFd(fds[1]);
     }
-    void Write(const std::string& bytes) { orvane::testing::WriteAll(peer.get(), bytes); }
+    void Write(const std::string& bytes) {
+        for (std::size_t done = 0; done < bytes.size();) {
+            ssize_t n = ::write(peer.get(), bytes.data() + done, bytes.size() - done);
+            ASSERT_GT(n, 0);
+            done += static_cast<std::size_t>(n);
+        }
+    }
     ReceiveStep::Result Run(bool convert = true) {
         return step.Run(record, pane, convert, [this](std::size_t n) { counted += n; });
     }

@@ -88,10 +88,11 @@ TEST_P(CliUpgradeSignal, IsHeldUntilTheFlashIsWhole) {
     // Record 2's answer comes late, so the signals surely come while records are being sent.
     SimProcess sim({"--pty", "--bootloader", "late-at=2:2500,image=" + dir / "flash"});
     sim.LinesUntilReady();
-    ProgramResult r = RunProgram(
-        ORVANE2_CLI_PATH,
-        {"--usb", sim.PtyPath(), "upgrade", examples + "/upgrade/demo.upg", "--yes"},
-        {.signalAfter = "Sending file", .signals = std::vector<int>(row.presses, row.sig)});
+    ProgramResult r =
+        RunProgram(ORVANE2_CLI_PATH,
+                   {"--usb", sim.PtyPath(), "upgrade", examples + "/upgrade/demo.upg", "--yes"},
+                   {.signalAfter = platform::Format(firmware::kSendingFileStatus, "main.hex"),
+                    .signals = std::vector<int>(row.presses, row.sig)});
     const bool stopped = row.presses >= 3;
     EXPECT_NE(r.err.find(cli::kHoldNotice), npos) << r.err;
     EXPECT_EQ(r.err.find(cli::kHoldWarning) != npos, row.presses >= 2) << r.err;

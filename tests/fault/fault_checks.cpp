@@ -1,41 +1,34 @@
 #include "fault_checks.h"
 
 #include <dirent.h>
-#include <signal.h>
-#include <sys/resource.h>
 #include <time.h>
 #include <unistd.h>
 
 #include <cstdlib>
-#include <stdexcept>
 
 namespace orvane::testing {
 
 std::set<std::string> OpenDescriptors() {
     std::set<std::string> out;
     DIR* dir = ::opendir("/proc/self/fd");
-    if (!dir) return out;
-    const int own = ::dirfd(dir);
-    while (dirent* entry = ::readdir(dir)) {
-        if (entry->d_name[0] == '.' || std::atoi(entry->d_name) == own) continue;
-        std::string link = std::string("/proc/self/fd/") + entry->d_name;
+    while (dirent* entry = dir ? ::readdir(dir) : nullptr) {
+        if (entry->d_name[0] == '.' || std::atoi(entry->d_name) == ::dirfd(dir)) continue;
         char target[512] = {};
-        ssize_t n = ::readlink(link.c_str(), target, sizeof target - 1);
-        out.insert(std::string(entry->d_name) + " -> " +
-                   (n > 0 ? std::string(target, static_cast<size_t>(n)) : "?"));
+        const std::string link = std::string("/proc/self/fd/") + entry->d_name;
+        const ssize_t n = ::readlink(link.c_str(), target, sizeof target - 1);
+        out.insert(std::string(entry->d_name) + " -> " + (n > 0 ? target : "?"));
     }
-    ::closedir(dir);
+    if (dir) ::closedir(dir);
     return out;
 }
 
-std::set<std::string> DescriptorsLeftOpen(const std::set<std::string>& baseline, int withinMs) {
+std::set<std::string> DescriptorsLeftOpen(const std::set<std::string>& baseline) {
     std::set<std::string> left;
     for (int waited = 0;; waited += 10) {
         left.clear();
-        for (const std::string& d : OpenDescriptors()) {
+        for (const std::string& d : OpenDescriptors())
             if (!baseline.count(d)) left.insert(d);
-        }
-        if (left.empty() || waited >= withinMs) return left;
+        if (left.empty() || waited >= 1000) return left;
         ::usleep(10 * 1000);
     }
 }
@@ -57,33 +50,13 @@ double CpuShareWhileSleeping(int periodMs, const std::function<void()>& everyMs)
     return (Seconds(CLOCK_PROCESS_CPUTIME_ID) - cpu0) / (Seconds(CLOCK_MONOTONIC) - wall0);
 }
 
+// nobody:nogroup; only the effective ids change, so root comes back after.
 ScopedOrdinaryUser::ScopedOrdinaryUser() : wasRoot_(::geteuid() == 0) {
-    // nobody:nogroup; only the effective ids change, so root comes back after.
     if (wasRoot_) ok_ = ::setegid(65534) == 0 && ::seteuid(65534) == 0;
 }
 
 ScopedOrdinaryUser::~ScopedOrdinaryUser() {
-    if (wasRoot_) {
-        if (::seteuid(0) != 0 || ::setegid(0) != 0) std::abort();
-    }
-}
-
-ScopedFileSizeLimit::ScopedFileSizeLimit(uint64_t maxBytes) {
-    rlimit limit{};
-    ::getrlimit(RLIMIT_FSIZE, &limit);
-    oldSoft_ = limit.rlim_cur;
-    limit.rlim_cur = maxBytes;
-    oldHandler_ = ::signal(SIGXFSZ, SIG_IGN);
-    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
-        throw std::runtime_error("setrlimit(RLIMIT_FSIZE) failed");
-}
-
-ScopedFileSizeLimit::~ScopedFileSizeLimit() {
-    rlimit limit{};
-    ::getrlimit(RLIMIT_FSIZE, &limit);
-    limit.rlim_cur = oldSoft_;
-    ::setrlimit(RLIMIT_FSIZE, &limit);
-    ::signal(SIGXFSZ, oldHandler_);
+    if (wasRoot_ && (::seteuid(0) != 0 || ::setegid(0) != 0)) std::abort();
 }
 
 }  // namespace orvane::testing

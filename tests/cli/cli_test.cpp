@@ -1,0 +1,226 @@
+// orvane2-cli: its words, and the program run as a process against orvane2-sim over a
+// pseudo-terminal and TCP loopback: each command, and the exit status of each row of
+// the contract.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <regex>
+#include <sstream>
+
+#include "app/shell_texts.h"
+#include "cli/cli_options.h"
+#include "cli/standard_output.h"
+#include "cli/stop_signals.h"
+#include "cli/visible_text.h"
+#include "connection/connection_texts.h"
+#include "firmware/firmware_texts.h"
+#include "platform/text_format.h"
+#include "sim/command_interpreter.h"
+#include "sim/pty_endpoint.h"
+#include "support/run_program.h"
+#include "support/temp_folder.h"
+#include "ui/app_strings.h"
+
+namespace orvane::testing {
+namespace {
+
+using Args = std::vector<std::string>;
+
+ProgramResult Cli(const Args& args, Args env = {}) {
+    return RunProgram(ORVANE2_CLI_PATH, args, {.env = std::move(env)});
+}
+
+bool Has(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+Args operator+(Args a, const Args& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+// A simulated instrument on a pty and on its own loopback address, port 10001.
+struct Instrument {
+    explicit Instrument(const Args& extra = {})
+        : address(OwnLoopbackAddress(41)), sim(Args{"--pty", "--tcp", address} + extra) {
+        sim.LinesUntilReady();
+    }
+    Args Usb() { return {"--usb", sim.PtyPath()}; }
+    Args Lan() { return {"--lan", address}; }
+    std::string address;
+    SimProcess sim;
+};
+
+const sim::InstrumentConfig kDefault;
+
+bool Parse(const std::string& words, cli::CliOptions& o, std::string& error) {
+    std::vector<std::string> store{"orvane2-cli"};
+    std::istringstream in(words);
+    for (std::string word; in >> word;) store.push_back(word);
+    std::vector<const char*> argv;
+    for (const std::string& word : store) argv.push_back(word.c_str());
+    return cli::ParseCliOptions(static_cast<int>(argv.size()), argv.data(), o, error);
+}
+
+TEST(CliOptions, TheContractsWordsAndItsUsageErrors) {
+    cli::CliOptions o;
+    std::string error;
+    // After the command a word that looks like an option is an argument ("-5").
+    ASSERT_TRUE(
+        Parse("--serial ttyS0 --baud 38400 --yes --trace query *IDN? -5 --quiet-ms 50", o, error))
+        << error;
+    EXPECT_EQ(o.kind, transport::InterfaceKind::Serial);
+    EXPECT_EQ(o.baud, 38400u);
+    EXPECT_EQ(o.command, "query");
+    EXPECT_EQ(o.args, (Args{"*IDN?", "-5"}));
+    EXPECT_EQ(o.quietMs, 50u);
+    EXPECT_TRUE(o.yes && o.trace);
+    cli::CliOptions d;  // "--" ends the options and is no argument itself
+    ASSERT_TRUE(Parse("run -- --odd.txt", d, error));
+    EXPECT_EQ(d.args, (Args{"--odd.txt"}));
+
+    for (const char* bad :
+         {"", "frobnicate", "--usb a --lan 1.2.3.4 identify", "--lan 1.2.3.4 --demo identify",
+          "--baud 9600 identify", "--serial x --baud 12345 identify", "--usb", "query", "run a b",
+          "identify extra", "--bogus identify"}) {
+        cli::CliOptions x;
+        EXPECT_FALSE(Parse(bad, x, error)) << bad;
+        EXPECT_FALSE(error.empty());
+    }
+}
+
+TEST(MadeVisible, ControlBytesShowAndTextStays) {
+    for (const char* text :
+         {"plain, tab\tand\nline", "\xc2\xb0 \xe2\x82\xac \xf0\x9f\x99\x82 \xa0"})
+        EXPECT_EQ(cli::MadeVisible(text), text);
+    const std::pair<std::string, std::string> shown[] = {
+        {"\x1b[2J\x1b]0;title\x07", "^[[2J^[]0;title^G"},
+        {std::string("\0\r\x1f\x7f", 4), "^@^M^_^?"},
+        {"\xc2\x9bJ \xc2\x85", "\\x9bJ \\x85"},  // C1 written as UTF-8
+        {"\x9bJ \x80", "\\x9bJ \\x80"},          // C1 as lone 8-bit bytes
+        // Broken sequences do not carry a control byte through.
+        {"\xe2\x82 \xc3\x1b \xf5\x80\x80\x80", "\xe2\\x82 \xc3^[ \xf5\\x80\\x80\\x80"}};
+    for (const auto& [in, out] : shown) EXPECT_EQ(cli::MadeVisible(in), out) << in;
+}
+
+// Piped lines go out as they arrive, each after the replies to the one before (which
+// trickle in slowly): stdin stays open until the second line's reply.
+TEST(CliContract, PipedConsoleLinesAreSentAtOnceEachAfterItsReplies) {
+    SimProcess sim({"--pty", "--trickle", "5"});
+    sim.LinesUntilReady();
+    const std::string reading = sim::MeasurementText(kDefault.reading) + "\n";
+    ProgramResult r = RunProgram(ORVANE2_CLI_PATH, {"--usb", sim.PtyPath(), "console"},
+                                 {.input = "*IDN?\nread?\n", .holdInputUntil = reading});
+    EXPECT_EQ(r.status, cli::kExitOk) << r.err;
+    EXPECT_EQ(r.out, "> *IDN?\n" + sim::IdentityText(kDefault) + "\n> read?\n" + reading);
+}
+
+// A full disk is an error; a reader that went away is not: the console ends at once,
+// with its own status, though its input never does. Nor is a stdout closed from the
+// start that nothing was written to.
+TEST(CliContract, AFailedWriteToStdoutIsAnErrorAClosedPipeIsNot) {
+    const std::string cli = ORVANE2_CLI_PATH;
+    ProgramResult r = RunProgram(
+        "/bin/sh",
+        {"-c", "exec 3>&1; " + cli + " --demo identify >/dev/full; echo $?; { yes 'read?' " +
+                   "2>/dev/null | " + cli + " --demo console; echo $? >&3; } | true; { " + cli +
+                   " --bogus >&-; } 2>&1 | grep -c 'cannot write'"});
+    EXPECT_EQ(r.out, "1\n0\n0\n");
+    EXPECT_EQ(r.err, cli::kStdoutWriteFailed + std::string(std::strerror(ENOSPC)) + "\n");
+}
+
+TEST(CliAgainstSim, IdentifyQueryDiscoverAndSetClock) {
+    // An identity holding escapes shows them made visible, not obeyed.
+    sim::InstrumentConfig odd;
+    odd.serial = "10234\x1b]0;title\x07";
+    sim::PtyEndpoint pty(odd);
+    ASSERT_TRUE(pty.Start());
+    ProgramResult r = Cli({"--usb", pty.DevicePath(), "identify"});
+    EXPECT_EQ(r.status, cli::kExitOk) << r.err;
+    EXPECT_TRUE(Has(r.out, "  Model:  TRV8844\n  Serial No:  10234^[]0;title^G\n")) << r.out;
+    EXPECT_TRUE(Has(r.out, "  Main release:  1.20\n  FPGA release:  2.05\n")) << r.out;
+
+    // set-clock sends the six commands in order, two digits each.
+    const std::regex clock(R"(config,240,\d\d\n\x00?config,241,\d\d\n\x00?config,242,\d\d\n\x00?)"
+                           R"(config,243,\d\d\n\x00?config,244,\d\d\n\x00?config,245,\d\d\n)");
+    r = Cli({"--usb", pty.DevicePath(), "set-clock"});
+    EXPECT_EQ(r.status, cli::kExitOk) << r.err;
+    std::string got;
+    for (int i = 0; i < 5000 && !std::regex_search(got, clock); ++i, ::usleep(1000))
+        got = pty.WithEngine([](sim::Engine& s) { return std::string(s.received()); });
+    EXPECT_TRUE(std::regex_search(got, clock)) << got;
+
+    Instrument inst({"--discover", "query", "--discover-on", OwnLoopbackAddress(41)});
+    r = Cli(inst.Lan() + Args{"query", "*IDN?", "temp?"});
+    EXPECT_EQ(r.status, cli::kExitOk) << r.err;
+    EXPECT_EQ(r.out, sim::IdentityText(kDefault) + "\n" +
+                         sim::MeasurementText(kDefault.temperature) + "\n");
+    r = Cli({"discover"}, {"ORVANE2_DISCOVERY_ADDRESS=" + inst.address});
+    EXPECT_EQ(r.status, cli::kExitOk) << r.err;
+    EXPECT_EQ(r.out, inst.address + "\t" + sim::IdentityText(kDefault) + "\n");
+}
+
+TEST(CliAgainstSim, ScriptsExitByTheirOutcome) {
+    Instrument inst;
+    TempFolder dir;
+    const std::string reading = sim::MeasurementText(kDefault.reading) + "\n";
+    struct Row {
+        const char* name;
+        std::string script;
+        int status;
+        std::string outEnd;  // how stdout ends
+    } rows[] = {
+        // #wait goes on at once without a terminal; the last reply is printed before the end.
+        {"passes",
+         "#wait\r\n#echo,start\r\n\"read?\r\n#reply,5\r\n=2\r\n=1\r\n=test,hi\r\n\"temp?\r\n",
+         cli::kExitOk,
+         "start\n> read?\n" + reading + "> temp?\n" + sim::MeasurementText(kDefault.temperature) +
+             "\n"},
+        {"a failed test", "\"read?\r\n#reply,2\r\n=1.0\r\n=1.2345\r\n=test,hi\r\n",
+         cli::kExitRefused, ""},
+        {"not a script", std::string("\x01\x02\x03 binary", 10), cli::kExitBadFile, ""},
+    };
+    bool usb = false;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        usb = !usb;  // both links in turn
+        ProgramResult r =
+            Cli((usb ? inst.Usb() : inst.Lan()) + Args{"run", dir.Write("s.txt", row.script)});
+        EXPECT_EQ(r.status, row.status) << r.out << r.err;
+        EXPECT_TRUE(r.out.ends_with(row.outEnd)) << r.out;
+    }
+}
+
+TEST(CliAgainstSim, NoConnectionAndUsage) {
+    ProgramResult r = Cli({"--lan", "127.0.41.250", "identify"});
+    EXPECT_EQ(r.status, cli::kExitNoConnection);
+    EXPECT_TRUE(Has(r.err, platform::Format(connection::kFailedToConnectToIp, "127.0.41.250")))
+        << r.err;
+    r = Cli({"--settings", "/tmp", "identify"});
+    EXPECT_EQ(r.status, cli::kExitNoConnection);
+    EXPECT_EQ(r.err, std::string(ui::kAppName) + ": " +
+                         platform::Format(app::kSettingsUnreadable, "/tmp", std::strerror(EISDIR)) +
+                         "\n");
+    EXPECT_EQ(Cli({}).status, cli::kExitUsage);
+}
+
+// Without --yes and without a terminal the descriptor's warning is answered Cancel; a
+// bootloader that refuses every record fails the upgrade after it started.
+TEST(CliAgainstSim, UpgradeIsRefusedOrFails) {
+    const std::string descriptor = std::string(ORVANE2_EXAMPLES_DIR) + "/upgrade/demo.upg";
+    ProgramResult r = Cli({"--demo", "upgrade", descriptor});
+    EXPECT_EQ(r.status, cli::kExitRefused);
+    EXPECT_TRUE(Has(r.err, "This is the demo instrument")) << r.err;
+
+    Instrument refusing({"--bootloader", "refuse-record=1x99"});
+    r = Cli(refusing.Usb() + Args{"upgrade", descriptor, "--yes"});
+    EXPECT_EQ(r.status, cli::kExitSendFailed) << r.out << r.err;
+    EXPECT_TRUE(Has(r.out, platform::Format(firmware::kSendFailedLog, "main.hex"))) << r.out;
+    EXPECT_TRUE(Has(r.err, cli::kLeftInBootloaderText)) << r.err;
+}
+
+}  // namespace
+}  // namespace orvane::testing

@@ -1,9 +1,11 @@
 #include "script/script_interpreter.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
-#include "fault_checks.h"
+#include <csignal>
+
 #include "platform/text_format.h"
 #include "script/script_texts.h"
 #include "script_bench.h"
@@ -103,7 +105,15 @@ TEST(ScriptInterpreter, PrintWritesThePaneWithLineFeedsToARegularFile) {
         EXPECT_EQ(print(line, ""), kInvalidFileLocation) << line;
 
     // A full disk: the file opens, the writing fails (the size limit stands in for it).
-    orvane::testing::ScopedFileSizeLimit limit(1);
-    EXPECT_EQ(print("#print," + file, "r\r\n"), kPrintWriteFailed);
+    rlimit old{};
+    ::getrlimit(RLIMIT_FSIZE, &old);
+    rlimit oneByte = old;
+    oneByte.rlim_cur = 1;
+    auto* oldHandler = ::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &oneByte), 0);
+    const std::string shown = print("#print," + file, "r\r\n");
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    ::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(shown, kPrintWriteFailed);
     EXPECT_TRUE(b.poster.posted.empty());  // the script goes on
 }

@@ -16,9 +16,8 @@
 #include "connection/connection_texts.h"
 #include "fault_checks.h"
 #include "platform/text_format.h"
-#include "sim/pty_endpoint.h"
-#include "sim/tcp_endpoint.h"
 #include "support/fake_clock.h"
+#include "support/sim_endpoint.h"
 #include "support/temp_folder.h"
 
 namespace orvane::testing {
@@ -34,19 +33,7 @@ struct Console {
         : bench(std::move(settings)) {
         transport::ConnectionRecord& r = record();
         r.linkOptions.clock = &clock;
-        if (link == Link::Pty) {
-            auto pty = std::make_unique<sim::PtyEndpoint>(config);
-            r.interfaceKind = transport::InterfaceKind::Usb;
-            r.comPort = pty->DevicePath();
-            r.baudRate = 19200;
-            instrument = std::move(pty);
-        } else {
-            auto tcp = std::make_unique<sim::TcpEndpoint>(config, "127.0.0.1", 0);
-            r.linkOptions.tcpPort = tcp->Port();
-            r.interfaceKind = transport::InterfaceKind::Lan;
-            r.ipAddress = "127.0.0.1";
-            instrument = std::move(tcp);
-        }
+        instrument = AttachSim(r, config, link == Link::Pty);
         pump = clock.AddPump([this](uint32_t now) { instrument->Pump(now); });
         baseline = OpenDescriptors();
     }

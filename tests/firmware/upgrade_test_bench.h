@@ -16,9 +16,8 @@
 #include "sim/bootloader.h"
 #include "sim/bootloader_config.h"
 #include "sim/engine.h"
-#include "sim/pty_endpoint.h"
-#include "sim/tcp_endpoint.h"
 #include "support/fake_clock.h"
+#include "support/sim_endpoint.h"
 #include "support/temp_folder.h"
 #include "transport/channel.h"
 
@@ -70,19 +69,7 @@ inline sim::InstrumentConfig Instrument(std::string_view bootloader = "") {
 class SimBench {
   public:
     explicit SimBench(sim::InstrumentConfig config = Instrument(), bool serial = false) {
-        if (serial) {
-            auto pty = std::make_unique<sim::PtyEndpoint>(config);
-            record.interfaceKind = transport::InterfaceKind::Usb;
-            record.comPort = pty->DevicePath();
-            record.baudRate = 19200;
-            endpoint_ = std::move(pty);
-        } else {
-            auto tcp = std::make_unique<sim::TcpEndpoint>(config, "127.0.0.1", 0);
-            record.linkOptions.tcpPort = tcp->Port();
-            record.interfaceKind = transport::InterfaceKind::Lan;
-            record.ipAddress = "127.0.0.1";
-            endpoint_ = std::move(tcp);
-        }
+        endpoint_ = orvane::testing::AttachSim(record, config, serial);
         pump_ = clock.AddPump([this](uint32_t now) { endpoint_->Pump(now); });
         record.linkOptions.clock = &clock;
         record.identity = sim::IdentityText(config);

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 
 #include "app/instrument_info.h"
 #include "app/layout.h"
@@ -16,6 +17,7 @@
 #include "sim/memory_link.h"
 #include "sim/tcp_endpoint.h"
 #include "support/fake_clock.h"
+#include "support/file_size_limit.h"
 #include "support/temp_folder.h"
 #include "transport/channel.h"
 #include "transport/tcp_link.h"
@@ -165,6 +167,21 @@ TEST(Shell, SaveToFileWritesTheExactBytesOrSaysWhy) {
     b.w.files.saveAnswers = {dir / "missing/out.txt"};
     b.shell.HandleCommand(ui::kCmdSaveToFile);
     EXPECT_EQ(b.w.boxes.shown.at(0).text.rfind(app::kUnableToCreateTextFile, 0), 0u);
+
+    // A full disk keeps the earlier file whole and leaves no temporary file.
+    b.w.boxes.shown.clear();
+    const std::string earlier = dir.Write("earlier.txt", "yesterday\r\n");
+    b.w.results.text = std::string(8192, 'x');
+    b.w.files.saveAnswers = {earlier};
+    {
+        orvane::testing::ScopedFileSizeLimit full(4096);
+        b.shell.HandleCommand(ui::kCmdSaveToFile);
+    }
+    EXPECT_EQ(b.w.boxes.Texts(),
+              std::vector<std::string>{
+                  platform::Format(app::kResultsNotSaved, earlier.c_str(), std::strerror(EFBIG))});
+    EXPECT_EQ(dir.Read("earlier.txt"), "yesterday\r\n");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
 }
 
 TEST(Shell, ConvertBinaryAndClear) {

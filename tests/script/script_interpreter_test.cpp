@@ -1,14 +1,12 @@
 #include "script/script_interpreter.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-
-#include <csignal>
 
 #include "platform/text_format.h"
 #include "script/script_texts.h"
 #include "script_bench.h"
+#include "support/file_size_limit.h"
 #include "ui/command_ids.h"
 
 using namespace std::string_literals;
@@ -105,15 +103,9 @@ TEST(ScriptInterpreter, PrintWritesThePaneWithLineFeedsToARegularFile) {
         EXPECT_EQ(print(line, ""), kInvalidFileLocation) << line;
 
     // A full disk: the file opens, the writing fails (the size limit stands in for it).
-    rlimit old{};
-    ::getrlimit(RLIMIT_FSIZE, &old);
-    rlimit oneByte = old;
-    oneByte.rlim_cur = 1;
-    auto* oldHandler = ::signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &oneByte), 0);
-    const std::string shown = print("#print," + file, "r\r\n");
-    ::setrlimit(RLIMIT_FSIZE, &old);
-    ::signal(SIGXFSZ, oldHandler);
-    EXPECT_EQ(shown, kPrintWriteFailed);
+    {
+        orvane::testing::ScopedFileSizeLimit full(1);
+        EXPECT_EQ(print("#print," + file, "r\r\n"), kPrintWriteFailed);
+    }
     EXPECT_TRUE(b.poster.posted.empty());  // the script goes on
 }

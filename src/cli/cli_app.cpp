@@ -44,7 +44,7 @@ CliApp::CliApp(CliOptions options, StandardOutput& out)
     : options_(std::move(options)),
       out_(out),
       boxes_(options_.yes),
-      results_(out_),
+      results_(out_, options_.command == "run"),
       files_(options_.command == "run" || options_.command == "upgrade"
                  ? std::optional<std::string>(options_.args.at(0))
                  : std::nullopt) {
@@ -52,6 +52,7 @@ CliApp::CliApp(CliOptions options, StandardOutput& out)
     diagnostics_.EnableTraceFromEnvironment();
     if (options_.trace) diagnostics_.SetTraceEnabled(true);
     transport::SetCommsLogMessageBoxes(diagnostics_, &boxes_);
+    boxes_.beforeShow = [this] { results_.Flush(); };
 
     shell_ = std::make_unique<app::Shell>(app::ShellUi{.results = results_,
                                                        .info = info_,
@@ -126,6 +127,7 @@ void CliApp::Pump() {
         if (posted.empty()) break;
         for (const ui::PostedCommand& c : posted) shell_->HandleCommand(c.id, c.param);
     }
+    results_.Flush();
 }
 
 void CliApp::WaitForInput(uint32_t ms) {
@@ -134,11 +136,11 @@ void CliApp::WaitForInput(uint32_t ms) {
 
 bool CliApp::WaitQuiet(uint32_t quietMs) {
     uint32_t last = clock_.TickCount();
-    std::size_t seen = results_.Text().size() + shell_->receiveStep().pending();
+    std::size_t seen = results_.appended() + shell_->receiveStep().pending();
     for (;;) {
         Pump();
         if (!shell_->record().instrumentReady) return false;
-        std::size_t now = results_.Text().size() + shell_->receiveStep().pending();
+        std::size_t now = results_.appended() + shell_->receiveStep().pending();
         if (now != seen) {
             seen = now;
             last = clock_.TickCount();
@@ -156,6 +158,7 @@ int CliApp::Run() {
         return kExitUsage;
     }
     int status = RunCommand();
+    results_.Flush();
     // A log that was asked for and lost on the way (its message is on stderr)
     // is output that could not be written; a command that failed keeps its status.
     if (status == kExitOk && !options_.commsLog.empty() && !diagnostics_.CommsLogEnabled()) {
@@ -317,6 +320,7 @@ int CliApp::Console() {
             }
         }
     }
+    results_.Flush();
     editor.Stop();
     results_.sink = nullptr;
     return status;

@@ -58,6 +58,7 @@ bool IsTerminal(std::FILE* stream) {
 }
 
 ui::MessageAnswer TerminalMessageBoxes::Show(const ui::MessageRequest& request) {
+    if (beforeShow) beforeShow();
     // Boxes carry names and texts from files and from the instrument.
     std::fprintf(stderr, "%s: %s\n", MadeVisible(request.caption).c_str(),
                  MadeVisible(request.text).c_str());
@@ -84,18 +85,22 @@ ui::MessageAnswer TerminalMessageBoxes::Show(const ui::MessageRequest& request) 
 }
 
 void TerminalResultsPane::AppendText(std::string_view text) {
-    MemoryTextBox::AppendText(text);
+    if (keepText_) MemoryTextBox::AppendText(text);
+    appended_ += text.size();
     // The pane's own line ends are CR LF; a terminal or a pipe wants LF.
-    std::string out;
-    out.reserve(text.size());
     for (char c : text) {
-        if (c != '\r') out += c;
+        if (c != '\r') pending_ += c;
     }
+}
+
+void TerminalResultsPane::Flush() {
+    if (pending_.empty()) return;
     if (sink) {
-        sink(out);
-        return;
+        sink(pending_);
+    } else {
+        out_.Write(pending_);
     }
-    out_.Write(out);
+    pending_.clear();  // its room is kept for the next step
 }
 
 void TerminalBeeper::Beep() {

@@ -31,6 +31,8 @@ bool IsTerminal(std::FILE* stream);
 class TerminalMessageBoxes final : public ui::MessageBoxes {
   public:
     explicit TerminalMessageBoxes(bool yes) : yes_(yes) {}
+    // Runs before a box is shown, so that it follows the replies printed so far.
+    std::function<void()> beforeShow;
     ui::MessageAnswer Show(const ui::MessageRequest& request) override;
     // What the last question was answered (a refusal decides an exit status).
     std::optional<ui::MessageAnswer> lastAnswer;
@@ -40,19 +42,28 @@ class TerminalMessageBoxes final : public ui::MessageBoxes {
     bool yes_;
 };
 
-// The results pane: every append goes to stdout at once and is kept, so that a
-// script's "print" still writes the whole pane. Clearing only forgets.
+// The results pane. Appends gather until Flush, so the many lines of one
+// receive step leave in one write; what was printed is forgotten unless
+// keepText (a script's "print" writes the whole pane), so memory stays flat
+// whatever the instrument sends. Clearing only forgets.
 class TerminalResultsPane final : public ui::MemoryTextBox {
   public:
-    explicit TerminalResultsPane(StandardOutput& out) : out_(out) {}
+    TerminalResultsPane(StandardOutput& out, bool keepText) : out_(out), keepText_(keepText) {}
     // Where appended text goes instead of plain stdout (the console redraws its
     // input line around it). Gets the text with LF line ends.
     std::function<void(std::string_view)> sink;
 
     void AppendText(std::string_view text) override;
+    // Prints what was appended since the last flush.
+    void Flush();
+    // Bytes appended so far: it grows while the instrument talks.
+    std::size_t appended() const { return appended_; }
 
   private:
     StandardOutput& out_;
+    const bool keepText_;
+    std::string pending_;
+    std::size_t appended_ = 0;
 };
 
 // The file a command names stands in for what the user would pick in a dialog.

@@ -175,7 +175,8 @@ TEST(CliAgainstSim, ScriptsExitByTheirOutcome) {
     } rows[] = {
         // #wait goes on at once without a terminal; the last reply is printed before the end.
         {"passes",
-         "#wait\r\n#echo,start\r\n\"read?\r\n#reply,5\r\n=2\r\n=1\r\n=test,hi\r\n\"temp?\r\n",
+         "#wait\r\n#echo,start\r\n\"read?\r\n#reply,5\r\n=2\r\n=1\r\n=test,hi\r\n#print," +
+             dir / "pane.txt" + "\r\n\"temp?\r\n",
          cli::kExitOk,
          "start\n> read?\n" + reading + "> temp?\n" + sim::MeasurementText(kDefault.temperature) +
              "\n"},
@@ -192,6 +193,8 @@ TEST(CliAgainstSim, ScriptsExitByTheirOutcome) {
         EXPECT_EQ(r.status, row.status) << r.out << r.err;
         EXPECT_TRUE(r.out.ends_with(row.outEnd)) << r.out;
     }
+    // The pane is kept for a script's print, though the command line forgets what it printed.
+    EXPECT_TRUE(Has(dir.Read("pane.txt"), "start\n> read?\n" + reading)) << dir.Read("pane.txt");
 }
 
 TEST(CliAgainstSim, NoConnectionAndUsage) {

@@ -145,7 +145,8 @@ class Sim {
             text.append(buf, static_cast<std::size_t>(n));
         }
         std::size_t pty = text.find("pty: ");
-        if (pty != std::string::npos) device_ = text.substr(pty + 5, text.find('\n', pty) - pty - 5);
+        if (pty != std::string::npos)
+            device_ = text.substr(pty + 5, text.find('\n', pty) - pty - 5);
         ready_ = text.find("ready\n") != std::string::npos;
     }
     ~Sim() {
@@ -225,10 +226,11 @@ Result Read(const std::vector<std::string>& args, uint64_t count) {
 }
 
 void Print(const char* link, const char* reader, const Result& r, uint64_t count) {
-    std::printf("%-4s %-8s %9llu/%llu lines %11.0f lines/s %8.1f MB/s %7.3f us CPU/line %7.1f MB RSS%s\n",
-                link, reader, static_cast<unsigned long long>(r.lines),
-                static_cast<unsigned long long>(count), r.LinesPerSecond(), r.MbPerSecond(),
-                r.CpuUsPerLine(), r.rssMb, r.faults > 0 ? "  OUT OF ORDER" : "");
+    std::printf(
+        "%-4s %-8s %9llu/%llu lines %11.0f lines/s %8.1f MB/s %7.3f us CPU/line %7.1f MB RSS%s\n",
+        link, reader, static_cast<unsigned long long>(r.lines),
+        static_cast<unsigned long long>(count), r.LinesPerSecond(), r.MbPerSecond(),
+        r.CpuUsPerLine(), r.rssMb, r.faults > 0 ? "  OUT OF ORDER" : "");
 }
 
 // The loopback address the console's fixed LAN port is served on: one of
@@ -268,17 +270,20 @@ int main(int argc, char** argv) {
     Result cliPty, socatPty, cliTcp, socatTcp;
     {
         Sim s(sim, {"--pty", "--flood-count", lines});
-        if (s.ready()) cliPty = Read({cli, "--usb", s.device(), "--quiet-ms", "100", "console"}, count);
+        if (s.ready())
+            cliPty = Read({cli, "--usb", s.device(), "--quiet-ms", "100", "console"}, count);
     }
     {
         Sim s(sim, {"--pty", "--flood-count", lines});
-        if (s.ready()) socatPty = Read({socat, "-t", "0.1", "FILE:" + s.device() + ",rawer", "-"}, count);
+        if (s.ready())
+            socatPty = Read({socat, "-t", "0.1", "FILE:" + s.device() + ",rawer", "-"}, count);
     }
     // The console serves on the instrument's fixed port; socat takes the same one.
     const std::string tcp = address + ":" + std::to_string(sim::kInstrumentTcpPort);
     {
         Sim s(sim, {"--tcp", tcp, "--flood-count", lines});
-        if (s.ready()) cliTcp = Read({cli, "--lan", address, "--quiet-ms", "100", "console"}, count);
+        if (s.ready())
+            cliTcp = Read({cli, "--lan", address, "--quiet-ms", "100", "console"}, count);
     }
     {
         Sim s(sim, {"--tcp", tcp, "--flood-count", lines});

@@ -49,6 +49,11 @@ pid_t Spawn(const std::vector<std::string>& args, int in, int out) {
     return pid;
 }
 
+double CpuUs(const rusage& use) {
+    return static_cast<double>(use.ru_utime.tv_sec + use.ru_stime.tv_sec) * 1e6 +
+           static_cast<double>(use.ru_utime.tv_usec + use.ru_stime.tv_usec);
+}
+
 // Waits up to limitMs for pid to end, then kills it; its own resource use.
 rusage Reap(pid_t pid, int limitMs) {
     rusage use{};
@@ -117,6 +122,9 @@ struct Result {
     double seconds = 0;  // first flood line to last
     double cpuUs = 0;    // the reader's user + system time
     double rssMb = 0;
+    // On the same two cores: the simulator writing, this program counting.
+    double writerCpuUs = 0;
+    double counterCpuUs = 0;
 
     double LinesPerSecond() const { return seconds > 0 ? static_cast<double>(lines) / seconds : 0; }
     double MbPerSecond() const {
@@ -150,11 +158,16 @@ class Sim {
         ready_ = text.find("ready\n") != std::string::npos;
     }
     ~Sim() {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGTERM);
-            Reap(pid_, 5000);
-        }
+        Stop();
         if (out_ >= 0) ::close(out_);
+    }
+    // Its CPU time in microseconds.
+    double Stop() {
+        if (pid_ <= 0) return 0;
+        ::kill(pid_, SIGTERM);
+        double cpu = CpuUs(Reap(pid_, 5000));
+        pid_ = -1;
+        return cpu;
     }
     bool ready() const { return ready_; }
     const std::string& device() const { return device_; }
@@ -186,6 +199,8 @@ Result Read(const std::vector<std::string>& args, uint64_t count) {
     const char ask[] = "flood\n";
     if (::write(in[1], ask, sizeof ask - 1) < 0) std::perror("bench_flood: write");
 
+    rusage self0{};
+    ::getrusage(RUSAGE_SELF, &self0);
     LineCheck check;
     std::vector<char> buf(1 << 20);
     double last = bench::NowUs();
@@ -198,7 +213,13 @@ Result Read(const std::vector<std::string>& args, uint64_t count) {
         open = n > 0;
         if (open) check.Take(buf.data(), static_cast<std::size_t>(n));
         last = bench::NowUs();
+        // A reader writing a line at a time would otherwise have this program
+        // read a line at a time too, on the cores it shares: let lines gather.
+        if (open && n < 16 * 1024) ::usleep(1000);
     }
+    rusage self1{};
+    ::getrusage(RUSAGE_SELF, &self1);
+    result.counterCpuUs = CpuUs(self1) - CpuUs(self0);
     result.lines = check.lines();
     result.faults = check.faults();
     result.seconds = check.lines() > 0 ? (last - check.firstUs()) / 1e6 : 0;
@@ -219,18 +240,20 @@ Result Read(const std::vector<std::string>& args, uint64_t count) {
         ::usleep(10 * 1000);
     }
     ::close(out[0]);
-    result.cpuUs = static_cast<double>(use.ru_utime.tv_sec + use.ru_stime.tv_sec) * 1e6 +
-                   static_cast<double>(use.ru_utime.tv_usec + use.ru_stime.tv_usec);
+    result.cpuUs = CpuUs(use);
     result.rssMb = static_cast<double>(use.ru_maxrss) / 1024.0;
     return result;
 }
 
 void Print(const char* link, const char* reader, const Result& r, uint64_t count) {
+    const double n = r.lines > 0 ? static_cast<double>(r.lines) : 1;
     std::printf(
-        "%-4s %-8s %9llu/%llu lines %11.0f lines/s %8.1f MB/s %7.3f us CPU/line %7.1f MB RSS%s\n",
+        "%-4s %-8s %9llu/%llu lines %10.0f lines/s %7.1f MB/s %7.3f us CPU/line "
+        "%6.1f MB RSS  (sim %.3f, counting %.3f us/line)%s\n",
         link, reader, static_cast<unsigned long long>(r.lines),
         static_cast<unsigned long long>(count), r.LinesPerSecond(), r.MbPerSecond(),
-        r.CpuUsPerLine(), r.rssMb, r.faults > 0 ? "  OUT OF ORDER" : "");
+        r.CpuUsPerLine(), r.rssMb, r.writerCpuUs / n, r.counterCpuUs / n,
+        r.faults > 0 ? "  OUT OF ORDER" : "");
 }
 
 // The loopback address the console's fixed LAN port is served on: one of
@@ -267,28 +290,30 @@ int main(int argc, char** argv) {
     std::printf("flood of %llu lines, reader's own CPU and peak RSS\n",
                 static_cast<unsigned long long>(count));
 
-    Result cliPty, socatPty, cliTcp, socatTcp;
-    {
-        Sim s(sim, {"--pty", "--flood-count", lines});
-        if (s.ready())
-            cliPty = Read({cli, "--usb", s.device(), "--quiet-ms", "100", "console"}, count);
-    }
-    {
-        Sim s(sim, {"--pty", "--flood-count", lines});
-        if (s.ready())
-            socatPty = Read({socat, "-t", "0.1", "FILE:" + s.device() + ",rawer", "-"}, count);
-    }
+    using Args = std::vector<std::string>;
+    auto run = [&](const Args& simArgs, auto readerArgs) {
+        Sim s(sim, simArgs);
+        Result r;
+        if (s.ready()) r = Read(readerArgs(s.device()), count);
+        r.writerCpuUs = s.Stop();
+        return r;
+    };
+    const Args pty = {"--pty", "--flood-count", lines};
+    Result cliPty = run(pty, [&](const std::string& device) {
+        return Args{cli, "--usb", device, "--quiet-ms", "100", "console"};
+    });
+    Result socatPty = run(pty, [&](const std::string& device) {
+        return Args{socat, "-t", "0.1", "FILE:" + device + ",rawer", "-"};
+    });
     // The console serves on the instrument's fixed port; socat takes the same one.
     const std::string tcp = address + ":" + std::to_string(sim::kInstrumentTcpPort);
-    {
-        Sim s(sim, {"--tcp", tcp, "--flood-count", lines});
-        if (s.ready())
-            cliTcp = Read({cli, "--lan", address, "--quiet-ms", "100", "console"}, count);
-    }
-    {
-        Sim s(sim, {"--tcp", tcp, "--flood-count", lines});
-        if (s.ready()) socatTcp = Read({socat, "-t", "0.1", "TCP:" + tcp, "-"}, count);
-    }
+    const Args tcpSim = {"--tcp", tcp, "--flood-count", lines};
+    Result cliTcp = run(tcpSim, [&](const std::string&) {
+        return Args{cli, "--lan", address, "--quiet-ms", "100", "console"};
+    });
+    Result socatTcp = run(tcpSim, [&](const std::string&) {
+        return Args{socat, "-t", "0.1", "TCP:" + tcp, "-"};
+    });
     Print("pty", "console", cliPty, count);
     Print("pty", "socat", socatPty, count);
     Print("tcp", "console", cliTcp, count);

@@ -59,7 +59,7 @@ void Engine::Feed(const void* data, std::size_t n, uint32_t nowMs) {
 std::string Engine::TakeOutput(uint32_t nowMs) {
     lastNow_ = nowMs;
     if (hungUp_) return {};
-    if (floodStarted_ && !config_.silent && pending_.size() < kFloodBurst &&
+    if (floodStarted_ && config_.flood && !config_.silent && pending_.size() < kFloodBurst &&
         !Reached(floodLastMs_, nowMs)) {
         floodLastMs_ = nowMs;
         std::string burst;
@@ -67,6 +67,7 @@ std::string Engine::TakeOutput(uint32_t nowMs) {
             burst += FloodLine(++floodLine_, config_.floodWithoutLineEnds);
         Queue(burst);
     }
+    if (CountedFloodLeft() && !config_.silent) QueueCountedFlood();
 
     while (!delayed_.empty() && Reached(nowMs, delayed_.front().first)) {
         Queue(delayed_.front().second);
@@ -86,8 +87,13 @@ std::string Engine::TakeOutput(uint32_t nowMs) {
         take = static_cast<std::size_t>(std::min<uint64_t>(take, left));
     }
 
-    std::string out = pending_.substr(0, take);
-    pending_.erase(0, take);
+    std::string out;
+    if (take == pending_.size()) {
+        out.swap(pending_);  // the usual case, and the flood's: no copy
+    } else {
+        out = pending_.substr(0, take);
+        pending_.erase(0, take);
+    }
     sentThisConnection_ += take;
     counters_.bytesSent += take;
     if (config_.hangUpAfterBytes > 0 && sentThisConnection_ >= config_.hangUpAfterBytes) {
@@ -101,7 +107,8 @@ std::optional<uint32_t> Engine::NextDue() const {
     if (hungUp_) return std::nullopt;
     if (!pending_.empty()) return config_.trickleMs > 0 ? nextRelease_ : lastNow_;
     if (!delayed_.empty()) return delayed_.front().first;
-    if (floodStarted_ && !config_.silent) return floodLastMs_ + 1;
+    if (CountedFloodLeft() && !config_.silent) return lastNow_;
+    if (floodStarted_ && config_.flood && !config_.silent) return floodLastMs_ + 1;
     return std::nullopt;
 }
 
@@ -114,6 +121,8 @@ void Engine::Reconnect(uint32_t nowMs) {
     sentThisConnection_ = 0;
     hungUp_ = false;
     floodStarted_ = false;
+    // Each connection gets the whole count.
+    if (config_.floodCount > 0) floodLine_ = 0;
     ++counters_.connections;
 }
 
@@ -187,6 +196,9 @@ void Engine::SendLine(std::string_view text) {
 void Engine::NoteCommand(bool known) {
     ++counters_.commands;
     if (!known) ++counters_.unknownCommands;
+    // Not on the first byte, as the endless flood: a client identifies the
+    // instrument first, and then asks for the flood with a command of its own.
+    if (!known && config_.floodCount > 0) floodStarted_ = true;
 }
 
 void Engine::SwitchInterpreter(std::unique_ptr<Interpreter> next) {
@@ -195,6 +207,24 @@ void Engine::SwitchInterpreter(std::unique_ptr<Interpreter> next) {
     } else {
         interpreter_ = std::move(next);
     }
+}
+
+void Engine::QueueCountedFlood() {
+    if (pending_.size() >= kCountedFloodChunk) return;
+    // Formatted once, then counted up in place: the engine must outpace any reader.
+    std::string line = FloodLine(floodLine_ + 1);
+    char* last = line.data() + line.size() - 3;
+    std::string chunk;
+    chunk.reserve(kCountedFloodChunk + line.size());
+    while (chunk.size() < kCountedFloodChunk && floodLine_ < config_.floodCount) {
+        chunk += line;
+        ++floodLine_;
+        for (char* d = last; *d >= '0' && *d <= '9'; --d) {
+            if (++*d <= '9') break;
+            *d = '0';
+        }
+    }
+    Queue(chunk);
 }
 
 void Engine::Queue(std::string_view bytes) {

@@ -42,6 +42,9 @@ class Engine {
     static constexpr std::size_t kReceivedKept = 64 * 1024;
     // The flood fault adds at most this much output per millisecond.
     static constexpr std::size_t kFloodBurst = 4096;
+    // The counted flood queues this much at a time: large enough that the link,
+    // not the engine, sets the pace, small enough to leave room for input.
+    static constexpr std::size_t kCountedFloodChunk = 32 * 1024;
 
     explicit Engine(InstrumentConfig config = {});
     ~Engine();
@@ -105,6 +108,11 @@ class Engine {
 
   private:
     void Queue(std::string_view bytes);
+    // The counted flood's next lines, up to kCountedFloodChunk queued.
+    void QueueCountedFlood();
+    bool CountedFloodLeft() const {
+        return floodStarted_ && config_.floodCount > 0 && floodLine_ < config_.floodCount;
+    }
 
     InstrumentConfig config_;
     std::unique_ptr<Interpreter> interpreter_;

@@ -64,6 +64,9 @@ struct InstrumentConfig {
     uint32_t trickleMs = 0;             // sends one byte every this many ms; 0: at once
     bool flood = false;                 // once spoken to, sends numbered lines without end
     bool floodWithoutLineEnds = false;  // the flood's lines lose their CR LF
+    // On the first command it does not know, sends this many flood lines as fast
+    // as the link takes them, then nothing more; 0: none.
+    uint32_t floodCount = 0;
 
     BootloaderConfig bootloader;
 

@@ -117,6 +117,7 @@ bool ParseSimOptions(int argc, const char* const* argv, SimOptions& options, std
     number("--trickle", c.trickleMs);
     flag("--flood", c.flood);
     parser.Flag("--flood-raw", [&] { c.flood = c.floodWithoutLineEnds = true; });
+    number("--flood-count", c.floodCount);
     parser.Value("--discover", [&](const std::string& m) {
         options.discoverEcho = m == "echo" || m == "both";
         options.discoverQuery = m == "query" || m == "both";
@@ -212,6 +213,8 @@ Faults:
   --trickle MS           send replies one byte every MS milliseconds
   --flood                once spoken to, send numbered lines without end
   --flood-raw            the same without line ends
+  --flood-count N        on the first command not known, send N numbered lines as
+                         fast as the link takes them, then nothing more
 LAN discovery:
   --discover METHODS     answer the discovery queries: echo, query or both; prints
                          "discovery: METHOD ADDRESS:PORT" for each address

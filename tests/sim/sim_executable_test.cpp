@@ -9,6 +9,7 @@
 
 #include <filesystem>
 
+#include "sim/engine.h"
 #include "sim/instrument_config.h"
 #include "support/run_program.h"
 #include "support/temp_folder.h"
@@ -45,6 +46,20 @@ TEST(SimExecutable, ServesItsPtyLinkUntilTerminatedAndNeverLinksOverAFile) {
     sim.Signal(SIGTERM);
     EXPECT_EQ(sim.Wait(), 0);
     EXPECT_FALSE(std::filesystem::is_symlink(link)) << "the link goes with it";
+}
+
+// Asked after identifying, by an unknown command: every line in order (past a carry), then none.
+TEST(SimEngine, CountedFloodComesOnlyWhenAskedAndEndsAtItsCount) {
+    sim::InstrumentConfig config;
+    config.floodCount = 100000;
+    sim::Engine engine(config);
+    engine.Feed("*IDN?\n", 6, 0);
+    EXPECT_EQ(engine.TakeOutput(0), sim::IdentityText(config) + "\r\n");
+    engine.Feed("flood\n", 6, 1);
+    std::string got, want;
+    for (uint32_t n = 1; n <= config.floodCount; ++n) want += sim::FloodLine(n);
+    while (engine.NextDue()) got += engine.TakeOutput(1);
+    EXPECT_TRUE(got == want) << got.size() << " bytes, " << want.size() << " expected";
 }
 
 }  // namespace

@@ -1,0 +1,338 @@
+// orvane2-cli console against socat, each reading the same unthrottled flood
+// from orvane2-sim (a count of numbered lines as fast as the link takes them),
+// over a pseudo-terminal and over TCP. For each: lines/s, MB/s, CPU per line
+// and peak RSS of the reader alone (wait4), and every line checked in order.
+//
+// usage: bench_flood [LINES]   (or ORVANE_FLOOD_LINES; 1000000 unless given)
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "bench_util.h"
+#include "sim/engine.h"
+#include "sim/tcp_endpoint.h"
+
+extern char** environ;
+
+using namespace orvane;
+
+namespace {
+
+// Past this long without a byte from the reader, its run is given up.
+constexpr int kStallMs = 30000;
+
+pid_t Spawn(const std::vector<std::string>& args, int in, int out) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, in, STDIN_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, out, STDOUT_FILENO);
+    std::vector<char*> argv;
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    pid_t pid = -1;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    return pid;
+}
+
+double CpuUs(const rusage& use) {
+    return static_cast<double>(use.ru_utime.tv_sec + use.ru_stime.tv_sec) * 1e6 +
+           static_cast<double>(use.ru_utime.tv_usec + use.ru_stime.tv_usec);
+}
+
+// Waits up to limitMs for pid to end, then kills it; its own resource use.
+rusage Reap(pid_t pid, int limitMs) {
+    rusage use{};
+    int status = 0;
+    for (int waited = 0; waited < limitMs; waited += 10) {
+        if (::wait4(pid, &status, WNOHANG, &use) == pid) return use;
+        ::usleep(10 * 1000);
+    }
+    ::kill(pid, SIGKILL);
+    ::wait4(pid, &status, 0, &use);
+    return use;
+}
+
+// Checks the flood lines a reader printed: "FLOOD nnnnnnnnnn", a CR or not,
+// numbered from 1 without a gap. Other lines (an echo, a prompt) are passed over.
+class LineCheck {
+  public:
+    LineCheck() : expected_(sim::FloodLine(1, true)) {}
+
+    void Take(const char* data, std::size_t n) {
+        std::string_view in(data, n);
+        while (!in.empty()) {
+            std::size_t end = in.find('\n');
+            if (end == std::string_view::npos) {
+                partial_.append(in);
+                return;
+            }
+            if (partial_.empty()) {
+                Line(in.substr(0, end));
+            } else {
+                partial_.append(in.substr(0, end));
+                Line(partial_);
+                partial_.clear();
+            }
+            in.remove_prefix(end + 1);
+        }
+    }
+    uint64_t lines() const { return lines_; }
+    uint64_t faults() const { return faults_; }
+    double firstUs() const { return firstUs_; }
+
+  private:
+    void Line(std::string_view line) {
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (line == expected_) {
+            if (lines_++ == 0) firstUs_ = bench::NowUs();
+            for (std::size_t d = expected_.size() - 1; expected_[d] != ' '; --d) {
+                if (++expected_[d] <= '9') break;
+                expected_[d] = '0';
+            }
+        } else if (line.substr(0, 6) == "FLOOD ") {
+            ++faults_;  // lost, repeated or out of order
+        }
+    }
+
+    std::string expected_;
+    std::string partial_;
+    uint64_t lines_ = 0;
+    uint64_t faults_ = 0;
+    double firstUs_ = 0;
+};
+
+struct Result {
+    uint64_t lines = 0;
+    uint64_t faults = 0;
+    double seconds = 0;  // first flood line to last
+    double cpuUs = 0;    // the reader's user + system time
+    double rssMb = 0;
+    // On the same two cores: the simulator writing, this program counting.
+    double writerCpuUs = 0;
+    double counterCpuUs = 0;
+
+    double LinesPerSecond() const { return seconds > 0 ? static_cast<double>(lines) / seconds : 0; }
+    double MbPerSecond() const {
+        return LinesPerSecond() * static_cast<double>(sim::FloodLine(1).size()) / 1e6;
+    }
+    double CpuUsPerLine() const { return lines > 0 ? cpuUs / static_cast<double>(lines) : 0; }
+};
+
+// A fresh simulator for each run, so that each reader gets the whole count.
+class Sim {
+  public:
+    Sim(const std::string& path, std::vector<std::string> args) {
+        int out[2];
+        if (::pipe2(out, O_CLOEXEC) != 0) return;
+        int in = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+        args.insert(args.begin(), path);
+        pid_ = Spawn(args, in, out[1]);
+        ::close(in);
+        ::close(out[1]);
+        out_ = out[0];
+        std::string text;
+        char buf[512];
+        while (text.find("ready\n") == std::string::npos) {
+            ssize_t n = ::read(out_, buf, sizeof buf);
+            if (n <= 0) break;
+            text.append(buf, static_cast<std::size_t>(n));
+        }
+        std::size_t pty = text.find("pty: ");
+        if (pty != std::string::npos)
+            device_ = text.substr(pty + 5, text.find('\n', pty) - pty - 5);
+        ready_ = text.find("ready\n") != std::string::npos;
+    }
+    ~Sim() {
+        Stop();
+        if (out_ >= 0) ::close(out_);
+    }
+    // Its CPU time in microseconds.
+    double Stop() {
+        if (pid_ <= 0) return 0;
+        ::kill(pid_, SIGTERM);
+        double cpu = CpuUs(Reap(pid_, 5000));
+        pid_ = -1;
+        return cpu;
+    }
+    bool ready() const { return ready_; }
+    const std::string& device() const { return device_; }
+
+  private:
+    pid_t pid_ = -1;
+    int out_ = -1;
+    bool ready_ = false;
+    std::string device_;
+};
+
+// Starts the reader, asks for the flood through its stdin, counts what it
+// prints until every line is in (or it stalls), then ends its input.
+Result Read(const std::vector<std::string>& args, uint64_t count) {
+    Result result;
+    int in[2], out[2];
+    if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0) return result;
+    ::fcntl(out[0], F_SETPIPE_SZ, 1 << 20);
+    pid_t pid = Spawn(args, in[0], out[1]);
+    ::close(in[0]);
+    ::close(out[1]);
+    if (pid < 0) {
+        std::fprintf(stderr, "bench_flood: cannot start %s\n", args[0].c_str());
+        ::close(in[1]);
+        ::close(out[0]);
+        return result;
+    }
+    // A command the instrument does not know starts its counted flood.
+    const char ask[] = "flood\n";
+    if (::write(in[1], ask, sizeof ask - 1) < 0) std::perror("bench_flood: write");
+
+    rusage self0{};
+    ::getrusage(RUSAGE_SELF, &self0);
+    LineCheck check;
+    std::vector<char> buf(1 << 20);
+    double last = bench::NowUs();
+    bool open = true;
+    while (open && check.lines() < count) {
+        pollfd p{out[0], POLLIN, 0};
+        if (::poll(&p, 1, kStallMs) <= 0) break;
+        ssize_t n = ::read(out[0], buf.data(), buf.size());
+        if (n < 0 && errno == EINTR) continue;
+        open = n > 0;
+        if (open) check.Take(buf.data(), static_cast<std::size_t>(n));
+        last = bench::NowUs();
+        // A reader writing a line at a time would otherwise have this program
+        // read a line at a time too, on the cores it shares: let lines gather.
+        if (open && n < 16 * 1024) ::usleep(1000);
+    }
+    rusage self1{};
+    ::getrusage(RUSAGE_SELF, &self1);
+    result.counterCpuUs = CpuUs(self1) - CpuUs(self0);
+    result.lines = check.lines();
+    result.faults = check.faults();
+    result.seconds = check.lines() > 0 ? (last - check.firstUs()) / 1e6 : 0;
+
+    // End of input ends both readers; whatever they print meanwhile is drained.
+    ::close(in[1]);
+    ::fcntl(out[0], F_SETFL, O_NONBLOCK);
+    rusage use{};
+    for (int waited = 0;; waited += 10) {
+        while (::read(out[0], buf.data(), buf.size()) > 0) {
+        }
+        int status = 0;
+        if (::wait4(pid, &status, WNOHANG, &use) == pid) break;
+        if (waited >= 10000) {
+            use = Reap(pid, 0);
+            break;
+        }
+        ::usleep(10 * 1000);
+    }
+    ::close(out[0]);
+    result.cpuUs = CpuUs(use);
+    result.rssMb = static_cast<double>(use.ru_maxrss) / 1024.0;
+    return result;
+}
+
+void Print(const char* link, const char* reader, const Result& r, uint64_t count) {
+    const double n = r.lines > 0 ? static_cast<double>(r.lines) : 1;
+    std::printf(
+        "%-4s %-8s %9llu/%llu lines %10.0f lines/s %7.1f MB/s %7.3f us CPU/line "
+        "%6.1f MB RSS  (sim %.3f, counting %.3f us/line)%s\n",
+        link, reader, static_cast<unsigned long long>(r.lines),
+        static_cast<unsigned long long>(count), r.LinesPerSecond(), r.MbPerSecond(),
+        r.CpuUsPerLine(), r.rssMb, r.writerCpuUs / n, r.counterCpuUs / n,
+        r.faults > 0 ? "  OUT OF ORDER" : "");
+}
+
+// The loopback address the console's fixed LAN port is served on: one of
+// 127/8 made from this process's id, so that runs side by side do not meet.
+std::string OwnLoopbackAddress() {
+    auto pid = static_cast<unsigned>(::getpid());
+    return "127.93." + std::to_string((pid >> 8) & 0xff) + "." + std::to_string(pid & 0xff);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    uint64_t count = 1000000;
+    const char* env = std::getenv("ORVANE_FLOOD_LINES");
+    if (argc > 1) {
+        count = std::strtoull(argv[1], nullptr, 10);
+    } else if (env != nullptr) {
+        count = std::strtoull(env, nullptr, 10);
+    }
+    if (count == 0 || count > UINT32_MAX) {
+        std::fprintf(stderr, "usage: bench_flood [LINES]\n");
+        return 64;
+    }
+    ::signal(SIGPIPE, SIG_IGN);
+    const std::string sim = ORVANE2_SIM_PATH;
+    const std::string cli = ORVANE2_CLI_PATH;
+    const std::string socat = "/usr/bin/socat";
+    if (::access(socat.c_str(), X_OK) != 0) {
+        std::fprintf(stderr, "bench_flood: %s missing (./dev bench installs it)\n", socat.c_str());
+        return 1;
+    }
+    const std::string lines = std::to_string(count);
+    const std::string address = OwnLoopbackAddress();
+    std::printf("flood of %llu lines, reader's own CPU and peak RSS\n",
+                static_cast<unsigned long long>(count));
+
+    using Args = std::vector<std::string>;
+    auto run = [&](const Args& simArgs, auto readerArgs) {
+        Sim s(sim, simArgs);
+        Result r;
+        if (s.ready()) r = Read(readerArgs(s.device()), count);
+        r.writerCpuUs = s.Stop();
+        return r;
+    };
+    const Args pty = {"--pty", "--flood-count", lines};
+    Result cliPty = run(pty, [&](const std::string& device) {
+        return Args{cli, "--usb", device, "--quiet-ms", "100", "console"};
+    });
+    Result socatPty = run(pty, [&](const std::string& device) {
+        return Args{socat, "-t", "0.1", "FILE:" + device + ",rawer", "-"};
+    });
+    // The console serves on the instrument's fixed port; socat takes the same one.
+    const std::string tcp = address + ":" + std::to_string(sim::kInstrumentTcpPort);
+    const Args tcpSim = {"--tcp", tcp, "--flood-count", lines};
+    Result cliTcp = run(tcpSim, [&](const std::string&) {
+        return Args{cli, "--lan", address, "--quiet-ms", "100", "console"};
+    });
+    Result socatTcp = run(tcpSim, [&](const std::string&) {
+        return Args{socat, "-t", "0.1", "TCP:" + tcp, "-"};
+    });
+    Print("pty", "console", cliPty, count);
+    Print("pty", "socat", socatPty, count);
+    Print("tcp", "console", cliTcp, count);
+    Print("tcp", "socat", socatTcp, count);
+
+    auto ratio = [](double a, double b) { return b > 0 ? a / b : 1e9; };
+    bool ok = true;
+    uint64_t missing = 0;
+    for (const Result* r : {&cliPty, &socatPty, &cliTcp, &socatTcp})
+        missing += (count - r->lines) + r->faults;
+    ok &= bench::Report("lines lost or out of order, all four runs", static_cast<double>(missing),
+                        "lines", 0, true);
+    ok &= bench::Report("console CPU per line / socat's, pty",
+                        ratio(cliPty.CpuUsPerLine(), socatPty.CpuUsPerLine()), "x", 2, true);
+    ok &= bench::Report("console CPU per line / socat's, TCP",
+                        ratio(cliTcp.CpuUsPerLine(), socatTcp.CpuUsPerLine()), "x", 2, true);
+    ok &= bench::Report("console MB/s / socat's, TCP",
+                        ratio(cliTcp.MbPerSecond(), socatTcp.MbPerSecond()), "x", 0.25, false);
+    ok &= bench::Report("console peak RSS, pty", cliPty.rssMb, "MB", 16, true);
+    ok &= bench::Report("console peak RSS, TCP", cliTcp.rssMb, "MB", 16, true);
+    return ok ? 0 : 1;
+}

@@ -94,7 +94,12 @@ MainWindow::MainWindow(MainWindowOptions options)
 
     shell_->WindowCreated();
     timer_.setInterval(1);
-    connect(&timer_, &QTimer::timeout, this, [this] { shell_->Tick(); });
+    // While the results pane is behind, the link is left unread: a fast
+    // instrument then waits for the window (TCP holds it back) instead of the
+    // gathered text growing without bound.
+    connect(&timer_, &QTimer::timeout, this, [this] {
+        if (!resultsBox_.Behind()) shell_->Tick();
+    });
     timer_.start();
 }
 
@@ -111,7 +116,6 @@ void MainWindow::BuildControls() {
     results_->setLineWrapMode(QPlainTextEdit::NoWrap);
     results_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     results_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    results_->setUndoRedoEnabled(false);  // a log that grows for hours needs no undo
     // A record of the session: one stray key after Ctrl+A must not wipe it.
     // Read-only, it still selects and copies, and Tab moves on.
     results_->setReadOnly(true);

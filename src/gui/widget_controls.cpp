@@ -1,5 +1,6 @@
 #include "gui/widget_controls.h"
 
+#include <QElapsedTimer>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -28,13 +29,18 @@ std::string ToUtf8(const QString& text) {
 
 namespace {
 
+// Inserted at most this much at a time, ending on a line end, so the time
+// budget is checked often enough.
+constexpr std::size_t kPieceBytes = 4 * 1024;
+
 // The pane keeps paragraphs; the core writes and reads lines ended by CR LF.
-std::string WithoutCarriageReturns(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
+QString WithoutCarriageReturns(std::string_view text) {
+    QString out(static_cast<qsizetype>(text.size()), Qt::Uninitialized);
+    QChar* to = out.data();
     for (char c : text) {
-        if (c != '\r') out += c;
+        if (c != '\r') *to++ = QChar(static_cast<uchar>(c));
     }
+    out.truncate(to - out.constData());
     return out;
 }
 
@@ -42,17 +48,71 @@ std::string WithoutCarriageReturns(std::string_view text) {
 
 // --- ResultsPaneBox
 
-ResultsPaneBox::ResultsPaneBox(QPlainTextEdit* edit) : WidgetControl(edit), edit_(edit) {}
+ResultsPaneBox::ResultsPaneBox(QPlainTextEdit* edit) : WidgetControl(edit), edit_(edit) {
+    edit_->setUndoRedoEnabled(false);  // a log that grows for hours needs no undo
+}
 
-void ResultsPaneBox::Flush() const {
-    if (pending_.empty()) return;
+bool ResultsPaneBox::Insert(qint64 budgetMs) const {
+    if (inserted_ == pending_.size()) return false;
+    QElapsedTimer clock;
+    clock.start();
     QScrollBar* bar = edit_->verticalScrollBar();
     const bool following = bar->value() >= bar->maximum();
-    QTextCursor end(edit_->document());
+    QTextDocument* doc = edit_->document();
+    QTextCursor end(doc);
     end.movePosition(QTextCursor::End);
-    end.insertText(FromLatin1(WithoutCarriageReturns(pending_)));
-    pending_.clear();
+    // One edit: the document lays out the new lines once, not once a piece.
+    end.beginEditBlock();
+    while (inserted_ < pending_.size()) {
+        std::size_t stop = std::min(pending_.size(), inserted_ + kPieceBytes);
+        if (stop < pending_.size()) {
+            const std::size_t lineEnd = pending_.rfind('\n', stop - 1);
+            if (lineEnd != std::string::npos && lineEnd >= inserted_) stop = lineEnd + 1;
+        }
+        end.insertText(
+            WithoutCarriageReturns(std::string_view(pending_).substr(inserted_, stop - inserted_)));
+        inserted_ = stop;
+        if (budgetMs >= 0 && static_cast<double>(clock.nsecsElapsed()) >= insertNs_) break;
+    }
+    end.endEditBlock();
+    // The oldest lines go in one removal by position. (The document's own
+    // block limit walks them a line at a time, laying out each: many times the
+    // cost of inserting them.)
+    if (doc->blockCount() > kMaxLines) {
+        QTextCursor oldest(doc);
+        oldest.setPosition(doc->findBlockByNumber(doc->blockCount() - kMaxLines).position(),
+                           QTextCursor::KeepAnchor);
+        oldest.removeSelectedText();
+    }
     if (following) bar->setValue(bar->maximum());
+    // Laying out and dropping lines comes after the inserts and costs a few times
+    // as much: the inserts get the share of the budget that the last turn left them.
+    if (budgetMs >= 0) {
+        const double spent = static_cast<double>(std::max<qint64>(clock.nsecsElapsed(), 1));
+        insertNs_ = std::clamp(insertNs_ * static_cast<double>(budgetMs) * 1e6 / spent, 2e5,
+                               static_cast<double>(budgetMs) * 1e6);
+    }
+    if (inserted_ < pending_.size()) return true;
+    pending_.clear();
+    inserted_ = 0;
+    return false;
+}
+
+void ResultsPaneBox::Flush() const {
+    Insert(-1);
+}
+
+void ResultsPaneBox::QueueFlush() const {
+    if (flushQueued_) return;
+    flushQueued_ = true;
+    // Queued behind what is already waiting, so other calls are served between pieces.
+    QMetaObject::invokeMethod(
+        edit_,
+        [this] {
+            flushQueued_ = false;
+            if (Insert(kInsertBudgetMs)) QueueFlush();
+        },
+        Qt::QueuedConnection);
 }
 
 std::string ResultsPaneBox::Text() const {
@@ -69,22 +129,21 @@ std::string ResultsPaneBox::Text() const {
 
 void ResultsPaneBox::SetText(std::string_view text) {
     pending_.clear();
-    edit_->setPlainText(FromLatin1(WithoutCarriageReturns(text)));
+    inserted_ = 0;
+    edit_->setPlainText(WithoutCarriageReturns(text));
     edit_->moveCursor(QTextCursor::End);
 }
 
 void ResultsPaneBox::AppendText(std::string_view text) {
     if (text.empty()) return;
+    // What is in the widget goes once it is half the buffer, so dropping it costs
+    // no more than the appends did.
+    if (inserted_ > 0 && inserted_ >= pending_.size() / 2) {
+        pending_.erase(0, inserted_);
+        inserted_ = 0;
+    }
     pending_.append(text);
-    if (flushQueued_) return;
-    flushQueued_ = true;
-    QMetaObject::invokeMethod(
-        edit_,
-        [this] {
-            flushQueued_ = false;
-            Flush();
-        },
-        Qt::QueuedConnection);
+    QueueFlush();
 }
 
 ui::TextSelection ResultsPaneBox::Selection() const {

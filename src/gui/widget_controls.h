@@ -43,13 +43,22 @@ class WidgetControl : public Base {
     QWidget* widget_;
 };
 
-// The results pane. Appends are gathered and reach the widget in one insertion
-// per turn of the event loop: a flood of short lines then costs one layout pass
-// per turn instead of one per line. Every read flushes first, so the core never
-// sees the difference. The view follows the end only while the user has not
-// scrolled away from it, and a selection the user is making is left alone.
+// The results pane. Appends are gathered and reach the widget in pieces: each
+// turn of the event loop inserts about kInsertBudgetMs worth and leaves the rest
+// for the next, so a flood never keeps the window from answering. Every read
+// flushes everything first, so the core never sees the difference. The view
+// follows the end only while the user has not scrolled away from it, and a
+// selection the user is making is left alone.
 class ResultsPaneBox final : public WidgetControl<ui::TextBox> {
   public:
+    // The pane keeps this many of the latest lines: a flood cannot take the
+    // machine's memory.
+    static constexpr int kMaxLines = 200'000;
+    static constexpr int kInsertBudgetMs = 8;
+    // Gathered text beyond this is more than the pane can take in a few turns;
+    // the reader should wait for it (see Behind).
+    static constexpr std::size_t kBacklogLimit = 1 << 20;
+
     explicit ResultsPaneBox(QPlainTextEdit* edit);
     std::string Text() const override;
     void SetText(std::string_view text) override;
@@ -58,14 +67,23 @@ class ResultsPaneBox final : public WidgetControl<ui::TextBox> {
     void SelectAll() override;
     std::string CaretLine() const override;
 
-    // Moves the gathered text into the widget now.
+    // Moves all the gathered text into the widget now.
     void Flush() const;
+    // More text is waiting than the pane takes in a few turns.
+    bool Behind() const { return pending_.size() - inserted_ > kBacklogLimit; }
     QPlainTextEdit* edit() const { return edit_; }
 
   private:
+    // Inserts gathered text until it is all in or the turn's budgetMs are spent
+    // (no limit when negative); true when some is left.
+    bool Insert(qint64 budgetMs) const;
+    void QueueFlush() const;
+
     QPlainTextEdit* edit_;
     mutable std::string pending_;
+    mutable std::size_t inserted_ = 0;  // the bytes of pending_ already in the widget
     mutable bool flushQueued_ = false;
+    mutable double insertNs_ = kInsertBudgetMs * 1e6;  // of a turn's budget, for the inserts
 };
 
 // A one-line edit: the command line, the IP address field.

@@ -156,6 +156,19 @@ TEST_F(MainWindowTest, ConnectsOverAPtyAtStartSendsTypedLinesWalksTheHistoryPick
     EXPECT_EQ(w.commandLine()->selectedText(), "*IDN?");
 }
 
+// A flood reaches the pane a turn at a time; a read takes the rest first, and
+// the pane keeps only its latest lines, in order, however the appends were cut.
+TEST(ResultsPaneBox, KeepsTheLatestLinesOfAFloodWholeAndInOrder) {
+    QPlainTextEdit edit;
+    gui::ResultsPaneBox box(&edit);
+    std::string flood;
+    for (int i = 0; i < 250'000; ++i) flood += "line " + std::to_string(i) + "\r\n";
+    for (std::size_t at = 0; at < flood.size(); at += 70'001)
+        box.AppendText(std::string_view(flood).substr(at, 70'001));
+    QApplication::processEvents();
+    EXPECT_EQ(box.Text(), flood.substr(flood.find("line 50001\r\n")));
+}
+
 // The layout is the shell's, and how a run paces, steps and stops the script
 // runner's; here, that the window takes and keeps the size the user made, at
 // least half the design size, and that its widgets show a script run and drive it.

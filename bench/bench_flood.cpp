@@ -8,7 +8,6 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -25,8 +24,7 @@
 #include "bench_util.h"
 #include "sim/engine.h"
 #include "sim/tcp_endpoint.h"
-
-extern char** environ;
+#include "support/run_program.h"
 
 using namespace orvane;
 
@@ -35,36 +33,9 @@ namespace {
 // Past this long without a byte from the reader, its run is given up.
 constexpr int kStallMs = 30000;
 
-pid_t Spawn(const std::vector<std::string>& args, int in, int out) {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, in, STDIN_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, out, STDOUT_FILENO);
-    std::vector<char*> argv;
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    pid_t pid = -1;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    return pid;
-}
-
 double CpuUs(const rusage& use) {
     return static_cast<double>(use.ru_utime.tv_sec + use.ru_stime.tv_sec) * 1e6 +
            static_cast<double>(use.ru_utime.tv_usec + use.ru_stime.tv_usec);
-}
-
-// Waits up to limitMs for pid to end, then kills it; its own resource use.
-rusage Reap(pid_t pid, int limitMs) {
-    rusage use{};
-    int status = 0;
-    for (int waited = 0; waited < limitMs; waited += 10) {
-        if (::wait4(pid, &status, WNOHANG, &use) == pid) return use;
-        ::usleep(10 * 1000);
-    }
-    ::kill(pid, SIGKILL);
-    ::wait4(pid, &status, 0, &use);
-    return use;
 }
 
 // Checks the flood lines a reader printed: "FLOOD nnnnnnnnnn", a CR or not,
@@ -133,52 +104,6 @@ struct Result {
     double CpuUsPerLine() const { return lines > 0 ? cpuUs / static_cast<double>(lines) : 0; }
 };
 
-// A fresh simulator for each run, so that each reader gets the whole count.
-class Sim {
-  public:
-    Sim(const std::string& path, std::vector<std::string> args) {
-        int out[2];
-        if (::pipe2(out, O_CLOEXEC) != 0) return;
-        int in = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
-        args.insert(args.begin(), path);
-        pid_ = Spawn(args, in, out[1]);
-        ::close(in);
-        ::close(out[1]);
-        out_ = out[0];
-        std::string text;
-        char buf[512];
-        while (text.find("ready\n") == std::string::npos) {
-            ssize_t n = ::read(out_, buf, sizeof buf);
-            if (n <= 0) break;
-            text.append(buf, static_cast<std::size_t>(n));
-        }
-        std::size_t pty = text.find("pty: ");
-        if (pty != std::string::npos)
-            device_ = text.substr(pty + 5, text.find('\n', pty) - pty - 5);
-        ready_ = text.find("ready\n") != std::string::npos;
-    }
-    ~Sim() {
-        Stop();
-        if (out_ >= 0) ::close(out_);
-    }
-    // Its CPU time in microseconds.
-    double Stop() {
-        if (pid_ <= 0) return 0;
-        ::kill(pid_, SIGTERM);
-        double cpu = CpuUs(Reap(pid_, 5000));
-        pid_ = -1;
-        return cpu;
-    }
-    bool ready() const { return ready_; }
-    const std::string& device() const { return device_; }
-
-  private:
-    pid_t pid_ = -1;
-    int out_ = -1;
-    bool ready_ = false;
-    std::string device_;
-};
-
 // Starts the reader, asks for the flood through its stdin, counts what it
 // prints until every line is in (or it stalls), then ends its input.
 Result Read(const std::vector<std::string>& args, uint64_t count) {
@@ -186,7 +111,7 @@ Result Read(const std::vector<std::string>& args, uint64_t count) {
     int in[2], out[2];
     if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0) return result;
     ::fcntl(out[0], F_SETPIPE_SZ, 1 << 20);
-    pid_t pid = Spawn(args, in[0], out[1]);
+    pid_t pid = testing::Spawn(args[0], {args.begin() + 1, args.end()}, {in[0], out[1], -1});
     ::close(in[0]);
     ::close(out[1]);
     if (pid < 0) {
@@ -233,8 +158,9 @@ Result Read(const std::vector<std::string>& args, uint64_t count) {
         }
         int status = 0;
         if (::wait4(pid, &status, WNOHANG, &use) == pid) break;
-        if (waited >= 10000) {
-            use = Reap(pid, 0);
+        if (waited >= 10000) {  // it does not end: its figures are what it used until now
+            ::kill(pid, SIGKILL);
+            ::wait4(pid, &status, 0, &use);
             break;
         }
         ::usleep(10 * 1000);
@@ -256,13 +182,6 @@ void Print(const char* link, const char* reader, const Result& r, uint64_t count
         r.faults > 0 ? "  OUT OF ORDER" : "");
 }
 
-// The loopback address the console's fixed LAN port is served on: one of
-// 127/8 made from this process's id, so that runs side by side do not meet.
-std::string OwnLoopbackAddress() {
-    auto pid = static_cast<unsigned>(::getpid());
-    return "127.93." + std::to_string((pid >> 8) & 0xff) + "." + std::to_string(pid & 0xff);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -278,7 +197,6 @@ int main(int argc, char** argv) {
         return 64;
     }
     ::signal(SIGPIPE, SIG_IGN);
-    const std::string sim = ORVANE2_SIM_PATH;
     const std::string cli = ORVANE2_CLI_PATH;
     const std::string socat = "/usr/bin/socat";
     if (::access(socat.c_str(), X_OK) != 0) {
@@ -286,16 +204,26 @@ int main(int argc, char** argv) {
         return 1;
     }
     const std::string lines = std::to_string(count);
-    const std::string address = OwnLoopbackAddress();
+    // The console's fixed LAN port, on a loopback address of this process's own.
+    const std::string address = testing::OwnLoopbackAddress(93);
     std::printf("flood of %llu lines, reader's own CPU and peak RSS\n",
                 static_cast<unsigned long long>(count));
 
     using Args = std::vector<std::string>;
+    // A fresh simulator for each run, so that each reader gets the whole count.
     auto run = [&](const Args& simArgs, auto readerArgs) {
-        Sim s(sim, simArgs);
+        testing::SimProcess s(simArgs);
         Result r;
-        if (s.ready()) r = Read(readerArgs(s.device()), count);
-        r.writerCpuUs = s.Stop();
+        if (std::vector<std::string> said = s.LinesUntilReady();
+            !said.empty() && said.back() == "ready")
+            r = Read(readerArgs(s.PtyPath()), count);
+        // The reader is reaped by now: what the children's time grows by is the simulator's.
+        rusage before{}, after{};
+        ::getrusage(RUSAGE_CHILDREN, &before);
+        s.Signal(SIGTERM);
+        s.Wait();
+        ::getrusage(RUSAGE_CHILDREN, &after);
+        r.writerCpuUs = CpuUs(after) - CpuUs(before);
         return r;
     };
     const Args pty = {"--pty", "--flood-count", lines};

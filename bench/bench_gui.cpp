@@ -3,10 +3,10 @@
 // simulated instrument (10 million by default, or the count given as the first
 // argument) without losing a line or holding on to them all.
 //
-// The instrument runs on this program's own pump thread, which moves its clock
-// on a millisecond (one flood burst) whenever the last burst has been taken, so
-// the flood comes as fast as the window reads it. A probe thread posts a queued
-// call to the window every 10 ms and measures how long each waits to be served.
+// The instrument runs on this program's own pump thread; its counted flood,
+// started by a typed command it does not know, comes as fast as the window
+// reads it. A probe thread posts a queued call to the window every 10 ms and
+// measures how long each waits to be served.
 
 #include <sys/resource.h>
 
@@ -33,7 +33,6 @@
 #include "gui/connect_dialog_window.h"
 #include "gui/interaction.h"
 #include "gui/main_window.h"
-#include "sim/engine.h"
 #include "sim/tcp_endpoint.h"
 #include "ui/command_ids.h"
 
@@ -47,8 +46,6 @@ constexpr double kRssLimitMb = 300;
 constexpr uint64_t kDefaultFloodLines = 10'000'000;
 // A flood that has not ended by then is cut short and reported as such.
 constexpr double kFloodTimeoutS = 600;
-// Every flood line is "FLOOD nnnnnnnnnn\r\n".
-constexpr std::size_t kFloodLineBytes = 18;
 
 class QuietBoxes {
   public:
@@ -63,10 +60,7 @@ class QuietBoxes {
     ~QuietBoxes() { gui::SetMessageBoxPolicy({}); }
 };
 
-// Runs the instrument's service step on a thread of its own. Before the flood
-// the engine's clock follows real time; once the flood is armed it moves on a
-// millisecond (one burst) whenever the last burst has been taken, until `lines`
-// flood lines have gone.
+// Runs the instrument's service step on a thread of its own, on real time.
 class FloodingInstrument {
   public:
     FloodingInstrument() : endpoint_({}, "127.0.0.1", 0) {
@@ -79,18 +73,11 @@ class FloodingInstrument {
     uint16_t Port() const { return endpoint_.Port(); }
     bool Ok() const { return endpoint_.Ok(); }
 
-    // From now on the engine floods once spoken to; returns the bytes sent so far.
-    uint64_t ArmFlood(uint64_t bytes) {
+    // From now on a command the instrument does not know starts a flood of
+    // `lines` lines, sent as fast as the window takes them.
+    void ArmFlood(uint64_t lines) {
         std::lock_guard<std::mutex> lock(pumpMutex_);
-        endpoint_.engine().config().flood = true;
-        flooding_ = true;
-        floodUntil_ = endpoint_.engine().counters().bytesSent + bytes;
-        return endpoint_.engine().counters().bytesSent;
-    }
-    bool FloodSent() const { return floodDone_; }
-    uint64_t BytesSent() {
-        std::lock_guard<std::mutex> lock(pumpMutex_);
-        return endpoint_.engine().counters().bytesSent;
+        endpoint_.engine().config().floodCount = static_cast<uint32_t>(lines);
     }
 
   private:
@@ -101,15 +88,8 @@ class FloodingInstrument {
             {
                 std::lock_guard<std::mutex> lock(pumpMutex_);
                 const uint64_t before = endpoint_.engine().counters().bytesSent;
-                if (!flooding_) {
-                    engineMs_ = static_cast<uint32_t>((bench::NowUs() - start) / 1000);
-                } else if (!floodDone_) {
-                    ++engineMs_;  // no more than one burst is queued: it waits until taken
-                }
-                endpoint_.Pump(engineMs_);
-                const uint64_t after = endpoint_.engine().counters().bytesSent;
-                moved = after != before;
-                if (flooding_ && after >= floodUntil_) floodDone_ = true;
+                endpoint_.Pump(static_cast<uint32_t>((bench::NowUs() - start) / 1000));
+                moved = endpoint_.engine().counters().bytesSent != before;
             }
             // The socket is full (or nothing is due): give the window the core.
             if (!moved) std::this_thread::sleep_for(std::chrono::microseconds(200));
@@ -120,10 +100,6 @@ class FloodingInstrument {
     std::mutex pumpMutex_;
     std::thread thread_;
     std::atomic<bool> stop_{false};
-    std::atomic<bool> floodDone_{false};
-    bool flooding_ = false;
-    uint64_t floodUntil_ = 0;
-    uint32_t engineMs_ = 0;
 };
 
 // Posts a queued call to the window every 10 ms and keeps how long each waited.
@@ -291,21 +267,15 @@ int main(int argc, char** argv) {
     // The flood: armed, then started by a typed command.
     const uint64_t floodLines = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : kDefaultFloodLines;
     FloodCounter counter(window.resultsPane()->document());
-    const uint64_t before = instrument.ArmFlood(floodLines * kFloodLineBytes);
+    instrument.ArmFlood(floodLines);
     Probe probe(&window);
     const double floodStart = bench::NowUs();
-    window.commandLine()->setText(QStringLiteral("*IDN?"));
+    window.commandLine()->setText(QStringLiteral("flood"));
     window.PostCommand(ui::kCmdSend);
-    uint64_t expectedLines = 0;
+    const uint64_t expectedLines = floodLines;
     bool timedOut = false;
-    for (;;) {
+    while (counter.Lines() < expectedLines) {
         QApplication::processEvents(QEventLoop::AllEvents, 5);
-        if (instrument.FloodSent()) {
-            const uint64_t sent = instrument.BytesSent() - before;
-            const std::string identity = sim::IdentityText({}) + "\r\n";
-            expectedLines = (sent - identity.size()) / kFloodLineBytes;
-            if (counter.Lines() >= expectedLines) break;
-        }
         if (bench::NowUs() - floodStart > kFloodTimeoutS * 1e6) {
             timedOut = true;
             break;

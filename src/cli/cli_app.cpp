@@ -13,6 +13,7 @@
 #include "cli/stop_signals.h"
 #include "cli/terminal_lan_find.h"
 #include "cli/terminal_upgrade.h"
+#include "connection/connect_and_identify.h"
 #include "connection/connection_settings.h"
 #include "connection/lan_search.h"
 #include "firmware/upgrade_flow.h"
@@ -112,11 +113,16 @@ bool CliApp::Connect() {
             "connection in the desktop program\n");
         return false;
     }
+    const int boxesBefore = boxes_.shown;
     shell_->HandleCommand(ui::kCmdConnection, 1);
     // Connected or not is decided here; losing the instrument later is the
     // command's business.
     bool ready = r.instrumentReady;
     Pump();
+    // A port that would not open has said why in a box; one that opened and
+    // stayed silent would otherwise end the command without a word.
+    if (!ready && boxes_.shown == boxesBefore)
+        std::fprintf(stderr, "orvane2-cli: %s\n", connection::NoAnswerReason(r).c_str());
     return ready;
 }
 

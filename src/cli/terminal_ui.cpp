@@ -59,6 +59,7 @@ bool IsTerminal(std::FILE* stream) {
 
 ui::MessageAnswer TerminalMessageBoxes::Show(const ui::MessageRequest& request) {
     if (beforeShow) beforeShow();
+    ++shown;
     // Boxes carry names and texts from files and from the instrument.
     std::fprintf(stderr, "%s: %s\n", MadeVisible(request.caption).c_str(),
                  MadeVisible(request.text).c_str());

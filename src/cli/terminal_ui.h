@@ -37,6 +37,7 @@ class TerminalMessageBoxes final : public ui::MessageBoxes {
     // What the last question was answered (a refusal decides an exit status).
     std::optional<ui::MessageAnswer> lastAnswer;
     int refusals = 0;
+    int shown = 0;
 
   private:
     bool yes_;

@@ -13,13 +13,17 @@
 #include "cli/stop_signals.h"
 #include "cli/terminal_lan_find.h"
 #include "cli/terminal_upgrade.h"
+#include "cli/visible_text.h"
 #include "connection/connect_and_identify.h"
 #include "connection/connection_settings.h"
+#include "connection/connection_texts.h"
 #include "connection/lan_search.h"
+#include "connection/model_table.h"
 #include "firmware/upgrade_flow.h"
 #include "platform/clock.h"
 #include "platform/diagnostics.h"
 #include "platform/settings_location.h"
+#include "platform/text_format.h"
 #include "sim/pty_endpoint.h"
 #include "transport/channel.h"
 #include "transport/comms_log.h"
@@ -40,6 +44,17 @@ std::optional<std::string> SettingsPath(const CliOptions& o) {
 }
 
 }  // namespace
+
+std::string ConsoleBanner(const transport::ConnectionRecord& r) {
+    std::string who = r.modelCode == connection::kModelBootcode ? connection::kBootcodeInstrument
+                      : r.identity.empty()                      ? connection::kUnknownInstrument
+                                                                : r.identity.str();
+    std::string where =
+        r.interfaceKind == InterfaceKind::Lan
+            ? platform::Format(kBannerAddress, r.ipAddress.c_str(), unsigned{r.linkOptions.tcpPort})
+            : platform::Format(kBannerPort, r.comPort.c_str(), static_cast<unsigned>(r.baudRate));
+    return platform::Format(kConsoleBanner, MadeVisible(who).c_str(), where.c_str());
+}
 
 CliApp::CliApp(CliOptions options, StandardOutput& out)
     : options_(std::move(options)),
@@ -277,12 +292,14 @@ int CliApp::RunScript() {
 int CliApp::Console() {
     if (!Connect()) return kExitNoConnection;
     transport::ConnectionRecord& r = shell_->record();
-    LineEditor editor(out_, IsTerminal(stdin) && IsTerminal(stdout));
+    const bool interactive = IsTerminal(stdin) && IsTerminal(stdout);
+    LineEditor editor(out_, interactive, interactive ? ConsoleHistoryPath() : std::string());
     // Lines from a pipe or a file come faster than the replies: each waits for
     // the replies to the one before, so that they follow their own command.
     const bool oneAtATime = !IsTerminal(stdin);
     results_.sink = [&](std::string_view text) { editor.Print(text); };
     editor.Start();
+    if (interactive) editor.Print(ConsoleBanner(r));
     int status = kExitOk;
     for (;;) {
         Pump();

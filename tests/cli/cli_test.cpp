@@ -2,7 +2,10 @@
 // pseudo-terminal and TCP loopback: each command, and the exit status of each row of
 // the contract.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -12,6 +15,7 @@
 
 #include "app/shell_texts.h"
 #include "cli/cli_options.h"
+#include "cli/line_editor.h"
 #include "cli/standard_output.h"
 #include "cli/stop_signals.h"
 #include "cli/visible_text.h"
@@ -131,6 +135,88 @@ TEST(CliContract, AFailedWriteToStdoutIsAnErrorAClosedPipeIsNot) {
                    " --bogus >&-; } 2>&1 | grep -c 'cannot write'"});
     EXPECT_EQ(r.out, "1\n0\n0\n");
     EXPECT_EQ(r.err, cli::kStdoutWriteFailed + std::string(std::strerror(ENOSPC)) + "\n");
+}
+
+// orvane2-cli on a terminal of its own, as a user at a keyboard meets it.
+class Terminal {
+  public:
+    Terminal(const Args& args, const Args& env) {
+        master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
+        ::grantpt(master_);
+        ::unlockpt(master_);
+        const int slave = ::open(::ptsname(master_), O_RDWR | O_NOCTTY);
+        pid_ = Spawn(ORVANE2_CLI_PATH, args, {slave, slave, slave}, {}, env);
+        ::close(slave);
+    }
+    ~Terminal() {
+        ::close(master_);
+        if (pid_ > 0) ::waitpid(pid_, nullptr, 0);
+    }
+    void Type(const std::string& keys) {
+        EXPECT_EQ(::write(master_, keys.data(), keys.size()), static_cast<ssize_t>(keys.size()));
+    }
+    // What the screen got until it shows text (everything, when it never does).
+    std::string Until(const std::string& text) {
+        char buf[4096];
+        for (pollfd p{master_, POLLIN, 0}; !Has(shown_, text) && ::poll(&p, 1, 10000) > 0;) {
+            const ssize_t n = ::read(master_, buf, sizeof buf);
+            if (n <= 0) break;
+            shown_.append(buf, static_cast<std::size_t>(n));
+        }
+        std::string got;
+        got.swap(shown_);
+        return got;
+    }
+    int Wait() {
+        int status = 0;
+        ::waitpid(std::exchange(pid_, -1), &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+  private:
+    int master_ = -1;
+    pid_t pid_ = -1;
+    std::string shown_;
+};
+
+// Editing keys change the line rather than being sent as "~"; Up recalls the last
+// line sent, also in the next run; Ctrl-D ends. The history folder is made.
+TEST(CliConsole, EditsAndRemembersLinesOnATerminal) {
+    TempFolder home;
+    const Args env{"HOME=" + home.path(), "XDG_STATE_HOME=" + home / "state", "TERM=xterm"};
+    const std::string identity = sim::IdentityText(kDefault);
+    {
+        Terminal t({"--demo", "console"}, env);
+        EXPECT_TRUE(Has(t.Until("Ctrl-D"), "Connected to " + identity)) << identity;
+        // Home, Delete, Left and Right, Ctrl-A/E/U/W, PageUp; then Up twice.
+        t.Type("xread?\x1b[H\x1b[3~\r");
+        t.Until(sim::MeasurementText(kDefault.reading));
+        t.Type("tmp\x1b[5~\x1b[D\x1b[De\x1b[C\x1b[Cx\x7f?\r");
+        t.Until(sim::MeasurementText(kDefault.temperature));
+        t.Type("junk\x15*IDN? \x17*IDN?\x01\x05\r");
+        t.Until(identity);
+        t.Type("\x1b[A\x1b[A\r");
+        EXPECT_TRUE(Has(t.Until(sim::MeasurementText(kDefault.temperature)), "> temp?\r\n"));
+        t.Type("\x04");
+        EXPECT_EQ(t.Wait(), cli::kExitOk);
+    }
+    EXPECT_EQ(home.Read("state/orvane2/history"), "_HiStOrY_V2_\nread?\ntemp?\n*IDN?\ntemp?\n");
+    Terminal again({"--demo", "console"}, env);
+    again.Until("Ctrl-D");
+    again.Type("\x1b[A\r");
+    EXPECT_TRUE(Has(again.Until(sim::MeasurementText(kDefault.temperature)), "> temp?\r\n"));
+    again.Type("\x04");
+    EXPECT_EQ(again.Wait(), cli::kExitOk);
+    // A history that cannot be kept is said once and does not stop the console.
+    home.Write("blocked", "");
+    Terminal blocked({"--demo", "console"}, {"XDG_STATE_HOME=" + home / "blocked", "TERM=xterm"});
+    const std::string said = blocked.Until("Ctrl-D");
+    std::string warning = platform::Format(
+        cli::kHistoryNotKept, (home / "blocked/orvane2/history").c_str(), std::strerror(ENOTDIR));
+    warning.pop_back();  // the terminal ends the line with CR LF
+    EXPECT_TRUE(Has(said, warning)) << said;
+    blocked.Type("\x04");
+    EXPECT_EQ(blocked.Wait(), cli::kExitOk);
 }
 
 TEST(CliAgainstSim, IdentifyQueryDiscoverAndSetClock) {

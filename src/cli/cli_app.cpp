@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <fstream>
 #include <iostream>
 
 #include "app/instrument_info.h"
@@ -24,6 +25,7 @@
 #include "platform/diagnostics.h"
 #include "platform/settings_location.h"
 #include "platform/text_format.h"
+#include "script/script_texts.h"
 #include "sim/pty_endpoint.h"
 #include "transport/channel.h"
 #include "transport/comms_log.h"
@@ -41,6 +43,12 @@ std::optional<std::string> SettingsPath(const CliOptions& o) {
     if (o.settingsFile) return o.settingsFile;
     auto loc = platform::DefaultSettingsLocation();
     return loc ? std::optional<std::string>(loc->file) : std::nullopt;
+}
+
+bool Readable(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    char c;
+    return in.is_open() && (in.read(&c, 1) || in.eof());
 }
 
 }  // namespace
@@ -222,6 +230,14 @@ int CliApp::Query() {
 }
 
 int CliApp::Upgrade() {
+    // Said before connecting, as run says it: the flow itself would only find no
+    // load lines in a file it could not read.
+    const std::string& descriptor = options_.args.at(0);
+    if (!Readable(descriptor)) {
+        boxes_.Inform(platform::Format(script::kUnableToReadFile, descriptor.c_str()),
+                      ui::kAppName);
+        return kExitBadFile;
+    }
     if (!Connect()) return kExitNoConnection;
     TerminalUpgradeRunner dialogs(out_, boxes_, colors_);
     bool succeeded =

@@ -51,7 +51,38 @@ const char* Choices(MessageButtons b) {
     }
 }
 
+const char* AnswerName(MessageAnswer a) {
+    switch (a) {
+        case MessageAnswer::Yes:
+            return "Yes";
+        case MessageAnswer::No:
+            return "No";
+        case MessageAnswer::Retry:
+            return "Retry";
+        case MessageAnswer::Cancel:
+            return "Cancel";
+        default:
+            return "OK";
+    }
+}
+
 }  // namespace
+
+std::optional<ui::MessageAnswer> AnswerFromWord(std::string_view word, ui::MessageButtons buttons) {
+    std::string w;
+    for (char c : word)
+        if (c != ' ' && c != '\t' && c != '\r') w += platform::ToLowerAscii(c);
+    // Enter alone takes the safe answer, as the default button would.
+    if (w.empty()) return Negative(buttons);
+    if (w == "y" || w == "yes" || w == "o" || w == "ok") return Affirmative(buttons);
+    const bool hasNo = buttons == MessageButtons::YesNo || buttons == MessageButtons::YesNoCancel;
+    if (w == "n" || w == "no") return hasNo ? MessageAnswer::No : MessageAnswer::Cancel;
+    if (buttons == MessageButtons::RetryCancel && (w == "r" || w == "retry"))
+        return MessageAnswer::Retry;
+    if (buttons != MessageButtons::YesNo && (w == "c" || w == "cancel"))
+        return MessageAnswer::Cancel;
+    return std::nullopt;
+}
 
 bool IsTerminal(std::FILE* stream) {
     return ::isatty(::fileno(stream)) == 1;
@@ -68,17 +99,20 @@ ui::MessageAnswer TerminalMessageBoxes::Show(const ui::MessageRequest& request) 
     if (yes_) {
         answer = Affirmative(request.buttons);
     } else if (IsTerminal(stdin) && IsTerminal(stderr)) {
-        std::fprintf(stderr, "%s", Choices(request.buttons));
-        std::fflush(stderr);
-        std::string line;
-        if (std::getline(std::cin, line) && !line.empty()) {
-            char c = platform::ToLowerAscii(line[0]);
-            if (c == 'y') answer = MessageAnswer::Yes;
-            if (c == 'n') answer = MessageAnswer::No;
-            if (c == 'o') answer = MessageAnswer::Ok;
-            if (c == 'r') answer = MessageAnswer::Retry;
-            if (c == 'c') answer = MessageAnswer::Cancel;
+        for (;;) {
+            std::fprintf(stderr, "%s", Choices(request.buttons));
+            std::fflush(stderr);
+            std::string line;
+            if (!std::getline(std::cin, line)) break;
+            std::optional<MessageAnswer> said = AnswerFromWord(line, request.buttons);
+            if (said) {
+                answer = *said;
+                break;
+            }
         }
+    } else {
+        std::fprintf(stderr, kNoTerminalToAsk, AnswerName(answer),
+                     AnswerName(Affirmative(request.buttons)));
     }
     if (answer == MessageAnswer::No || answer == MessageAnswer::Cancel) ++refusals;
     lastAnswer = answer;

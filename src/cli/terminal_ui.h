@@ -28,6 +28,15 @@ struct Colors {
 
 bool IsTerminal(std::FILE* stream);
 
+// The answer given when there is nobody to ask, then the one --yes gives.
+inline constexpr char kNoTerminalToAsk[] =
+    "orvane2-cli: no terminal to answer on, so the answer is %s; give --yes to answer %s\n";
+
+// What a typed word answers (y, yes, o, ok; n, no; r, retry; c, cancel; in any
+// case; Enter alone is the safe answer); nothing when it answers nothing the
+// buttons offer.
+std::optional<ui::MessageAnswer> AnswerFromWord(std::string_view word, ui::MessageButtons buttons);
+
 class TerminalMessageBoxes final : public ui::MessageBoxes {
   public:
     explicit TerminalMessageBoxes(bool yes) : yes_(yes) {}

@@ -18,10 +18,12 @@
 #include "cli/line_editor.h"
 #include "cli/standard_output.h"
 #include "cli/stop_signals.h"
+#include "cli/terminal_ui.h"
 #include "cli/visible_text.h"
 #include "connection/connection_texts.h"
 #include "firmware/firmware_texts.h"
 #include "platform/text_format.h"
+#include "script/script_texts.h"
 #include "sim/command_interpreter.h"
 #include "sim/pty_endpoint.h"
 #include "support/posix_peers.h"
@@ -87,14 +89,50 @@ TEST(CliOptions, TheContractsWordsAndItsUsageErrors) {
     ASSERT_TRUE(Parse("run -- --odd.txt", d, error));
     EXPECT_EQ(d.args, (Args{"--odd.txt"}));
 
+    // Help for one command, asked either way; help alone is the whole of it.
+    for (const auto& [words, command] :
+         {std::pair{"help query", "query"}, {"run --help", "run"}, {"help", ""}, {"--help", ""}}) {
+        cli::CliOptions h;
+        ASSERT_TRUE(Parse(words, h, error)) << words << ": " << error;
+        EXPECT_TRUE(h.help);
+        EXPECT_EQ(h.helpCommand, command) << words;
+    }
+
     for (const char* bad :
          {"", "frobnicate", "--usb a --lan 1.2.3.4 identify", "--lan 1.2.3.4 --demo identify",
           "--baud 9600 identify", "--serial x --baud 12345 identify", "--usb", "query", "run a b",
-          "identify extra", "--bogus identify"}) {
+          "identify extra", "--bogus identify", "help frob", "help run query", "frob --help",
+          "--json identify", "ports extra"}) {
         cli::CliOptions x;
         EXPECT_FALSE(Parse(bad, x, error)) << bad;
         EXPECT_FALSE(error.empty());
     }
+}
+
+TEST(TerminalQuestions, TypedWordsAnswerWhatTheButtonsOffer) {
+    using ui::MessageAnswer;
+    using ui::MessageButtons;
+    const struct {
+        const char* word;
+        MessageButtons buttons;
+        std::optional<MessageAnswer> answer;
+    } rows[] = {
+        {"y", MessageButtons::OkCancel, MessageAnswer::Ok},
+        {" OK\r", MessageButtons::OkCancel, MessageAnswer::Ok},
+        {"yes", MessageButtons::YesNo, MessageAnswer::Yes},
+        {"o", MessageButtons::YesNoCancel, MessageAnswer::Yes},
+        {"Ok", MessageButtons::RetryCancel, MessageAnswer::Retry},
+        {"", MessageButtons::YesNo, MessageAnswer::No},  // Enter alone: the safe answer
+        {"", MessageButtons::OkCancel, MessageAnswer::Cancel},
+        {"no", MessageButtons::OkCancel, MessageAnswer::Cancel},
+        {"n", MessageButtons::YesNoCancel, MessageAnswer::No},
+        {"cancel", MessageButtons::YesNoCancel, MessageAnswer::Cancel},
+        {"c", MessageButtons::YesNo, std::nullopt},  // not offered: asked again
+        {"yellow", MessageButtons::YesNo, std::nullopt},
+        {"retry", MessageButtons::OkCancel, std::nullopt},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(cli::AnswerFromWord(row.word, row.buttons), row.answer) << row.word;
 }
 
 TEST(MadeVisible, ControlBytesShowAndTextStays) {
@@ -301,7 +339,16 @@ TEST(CliAgainstSim, NoConnectionAndUsage) {
     EXPECT_EQ(r.err, std::string(ui::kAppName) + ": " +
                          platform::Format(app::kSettingsUnreadable, "/tmp", std::strerror(EISDIR)) +
                          "\n");
-    EXPECT_EQ(Cli({}).status, cli::kExitUsage);
+    // A usage error is one line and where to find help, not the help itself.
+    r = Cli({"query"});
+    EXPECT_EQ(r.status, cli::kExitUsage);
+    EXPECT_EQ(r.err, "orvane2-cli: query needs at least one TEXT\n" +
+                         platform::Format(cli::kTryCommandHelp, "query"));
+    r = Cli({"--bogus"});
+    EXPECT_EQ(r.err, "orvane2-cli: unknown option: --bogus\n" + std::string(cli::kTryHelp));
+    r = Cli({"upgrade", "--help"});
+    EXPECT_EQ(r.status, cli::kExitOk);
+    EXPECT_EQ(r.out, cli::CommandUsage("upgrade"));
 }
 
 // Without --yes and without a terminal the descriptor's warning is answered Cancel; a
@@ -311,6 +358,13 @@ TEST(CliAgainstSim, UpgradeIsRefusedOrFails) {
     ProgramResult r = Cli({"--demo", "upgrade", descriptor});
     EXPECT_EQ(r.status, cli::kExitRefused);
     EXPECT_TRUE(Has(r.err, "This is the demo instrument")) << r.err;
+    EXPECT_TRUE(Has(r.err, platform::Format(cli::kNoTerminalToAsk, "Cancel", "OK"))) << r.err;
+    r = Cli({"--demo", "upgrade", descriptor + ".missing"});
+    EXPECT_EQ(r.status, cli::kExitBadFile);
+    EXPECT_EQ(r.err,
+              std::string(ui::kAppName) + ": " +
+                  platform::Format(script::kUnableToReadFile, (descriptor + ".missing").c_str()) +
+                  "\n");
 
     Instrument refusing({"--bootloader", "refuse-record=1x99"});
     r = Cli(refusing.Usb() + Args{"upgrade", descriptor, "--yes"});

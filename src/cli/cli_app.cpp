@@ -77,6 +77,7 @@ CliApp::CliApp(CliOptions options, StandardOutput& out)
     if (options_.trace) diagnostics_.SetTraceEnabled(true);
     transport::SetCommsLogMessageBoxes(diagnostics_, &boxes_);
     boxes_.beforeShow = [this] { results_.Flush(); };
+    if (options_.timestamps) results_.StampLines(clock_);
 
     shell_ = std::make_unique<app::Shell>(app::ShellUi{.results = results_,
                                                        .info = info_,
@@ -220,6 +221,7 @@ int CliApp::Query() {
     if (!Connect()) return kExitNoConnection;
     for (const std::string& text : options_.args) {
         if (out_.Error() != 0) break;  // the replies would reach nobody
+        results_.MarkSent();
         if (transport::SendCommandLine(text, shell_->record()) == transport::SendResult::Failed) {
             boxes_.Inform(app::kCommsFailed, ui::kAppName);
             return kExitSendFailed;

@@ -122,10 +122,31 @@ ui::MessageAnswer TerminalMessageBoxes::Show(const ui::MessageRequest& request) 
 void TerminalResultsPane::AppendText(std::string_view text) {
     if (keepText_) MemoryTextBox::AppendText(text);
     appended_ += text.size();
+    const bool sent = text.starts_with("> ");
+    if (clock_ && sent) MarkSent();
     // The pane's own line ends are CR LF; a terminal or a pipe wants LF.
     for (char c : text) {
-        if (c != '\r') pending_ += c;
+        if (c == '\r') continue;
+        if (clock_ && atLineStart_) {
+            const platform::LocalTime t = clock_->Now();
+            char stamp[64];
+            if (sentAt_ && !sent) {
+                std::snprintf(stamp, sizeof stamp, "[%02d:%02d:%02d.%03d +%u ms] ", t.hour,
+                              t.minute, t.second, t.millisecond,
+                              platform::TicksSince(clock_->TickCount(), *sentAt_));
+            } else {
+                std::snprintf(stamp, sizeof stamp, "[%02d:%02d:%02d.%03d] ", t.hour, t.minute,
+                              t.second, t.millisecond);
+            }
+            pending_ += stamp;
+        }
+        atLineStart_ = c == '\n';
+        pending_ += c;
     }
+}
+
+void TerminalResultsPane::MarkSent() {
+    if (clock_) sentAt_ = clock_->TickCount();
 }
 
 void TerminalResultsPane::Flush() {

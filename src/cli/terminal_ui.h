@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "cli/standard_output.h"
+#include "platform/clock.h"
 #include "ui/file_dialog.h"
 #include "ui/memory_controls.h"
 #include "ui/message_box.h"
@@ -64,6 +65,12 @@ class TerminalResultsPane final : public ui::MemoryTextBox {
     std::function<void(std::string_view)> sink;
 
     void AppendText(std::string_view text) override;
+    // From now on every line starts with the local time to the millisecond, and
+    // each reply also with the milliseconds since its command was sent.
+    void StampLines(platform::Clock& clock) { clock_ = &clock; }
+    // A command went out. The console's and a script's own lines say so
+    // themselves: they are appended as "> " and the command.
+    void MarkSent();
     // Prints what was appended since the last flush.
     void Flush();
     // Bytes appended so far: it grows while the instrument talks.
@@ -74,6 +81,9 @@ class TerminalResultsPane final : public ui::MemoryTextBox {
     const bool keepText_;
     std::string pending_;
     std::size_t appended_ = 0;
+    platform::Clock* clock_ = nullptr;
+    bool atLineStart_ = true;
+    std::optional<uint32_t> sentAt_;
 };
 
 // The file a command names stands in for what the user would pick in a dialog.

@@ -26,6 +26,7 @@
 #include "script/script_texts.h"
 #include "sim/command_interpreter.h"
 #include "sim/pty_endpoint.h"
+#include "support/fake_clock.h"
 #include "support/posix_peers.h"
 #include "support/run_program.h"
 #include "support/temp_folder.h"
@@ -133,6 +134,31 @@ TEST(TerminalQuestions, TypedWordsAnswerWhatTheButtonsOffer) {
     };
     for (const auto& row : rows)
         EXPECT_EQ(cli::AnswerFromWord(row.word, row.buttons), row.answer) << row.word;
+}
+
+// A reply split across receive steps keeps the stamp of its first byte; lines before
+// any command, and the command's own line, carry the time alone.
+TEST(TerminalResultsPane, StampsEachLineAndTimesEachReplyFromItsCommand) {
+    FakeClock clock(0xfffffff0);  // the tick count wraps between a send and its reply
+    clock.SetLocalTime({.hour = 13, .minute = 4, .second = 5, .millisecond = 7});
+    cli::StandardOutput out;
+    cli::TerminalResultsPane pane(out, false);
+    std::string shown;
+    pane.sink = [&](std::string_view text) { shown += text; };
+    pane.StampLines(clock);
+    pane.AppendText("unasked\r\n");
+    pane.AppendText("> *IDN?\r\n");
+    clock.Advance(20);
+    pane.AppendText("Kel");
+    clock.Advance(5);
+    pane.AppendText("mscot\r\nsecond\r\n");
+    pane.MarkSent();  // query sends without a line of its own
+    clock.Advance(3);
+    pane.AppendText("1.2\r\n");
+    pane.Flush();
+    EXPECT_EQ(shown,
+              "[13:04:05.007] unasked\n[13:04:05.007] > *IDN?\n[13:04:05.007 +20 ms] Kelmscot\n"
+              "[13:04:05.007 +25 ms] second\n[13:04:05.007 +3 ms] 1.2\n");
 }
 
 TEST(MadeVisible, ControlBytesShowAndTextStays) {

@@ -10,6 +10,7 @@
 #include "app/instrument_info.h"
 #include "app/shell_texts.h"
 #include "cli/line_editor.h"
+#include "cli/port_listing.h"
 #include "cli/standard_output.h"
 #include "cli/stop_signals.h"
 #include "cli/terminal_lan_find.h"
@@ -30,6 +31,7 @@
 #include "transport/channel.h"
 #include "transport/comms_log.h"
 #include "transport/send_command_line.h"
+#include "transport/serial_port_list.h"
 #include "ui/app_strings.h"
 #include "ui/command_ids.h"
 
@@ -205,6 +207,7 @@ int CliApp::RunCommand() {
     if (options_.command == "set-clock") return SetClock();
     if (options_.command == "discover") return Discover();
     if (options_.command == "upgrade") return Upgrade();
+    if (options_.command == "ports") return Ports();
     std::fprintf(stderr, "orvane2-cli: %s is not built into this version\n",
                  options_.command.c_str());
     return kExitUsage;
@@ -253,6 +256,13 @@ int CliApp::Upgrade() {
     // Once the worker ran, a failure is a failed upgrade; before it, the user or
     // the checks (wrong file, wrong model, a refused question) stopped it.
     return dialogs.upgradeStarted() ? kExitSendFailed : kExitRefused;
+}
+
+int CliApp::Ports() {
+    std::vector<transport::SerialPortInfo> ports = transport::ListSerialPortDetails();
+    out_.Write(options_.json ? PortsAsJson(ports) : PortsAsText(ports));
+    if (ports.empty()) std::fputs(kNoSerialPorts, stderr);
+    return ports.empty() ? kExitRefused : kExitOk;
 }
 
 int CliApp::Discover() {

@@ -52,6 +52,7 @@ class CliApp {
     int SetClock();
     int Discover();
     int Upgrade();
+    int Ports();
 
     CliOptions options_;
     StandardOutput& out_;

@@ -16,6 +16,7 @@
 #include "app/shell_texts.h"
 #include "cli/cli_options.h"
 #include "cli/line_editor.h"
+#include "cli/port_listing.h"
 #include "cli/standard_output.h"
 #include "cli/stop_signals.h"
 #include "cli/terminal_ui.h"
@@ -159,6 +160,25 @@ TEST(TerminalResultsPane, StampsEachLineAndTimesEachReplyFromItsCommand) {
     EXPECT_EQ(shown,
               "[13:04:05.007] unasked\n[13:04:05.007] > *IDN?\n[13:04:05.007 +20 ms] Kelmscot\n"
               "[13:04:05.007 +25 ms] second\n[13:04:05.007 +3 ms] 1.2\n");
+}
+
+// A product text is the device's own: it may break neither a line nor the JSON.
+TEST(PortListing, OneLineOrOneObjectAPort) {
+    using transport::SerialPortInfo;
+    const std::vector<SerialPortInfo> ports = {
+        {"/dev/ttyS0", "", "", "", SerialPortInfo::Access::Busy},
+        {"/dev/ttyUSB0", "/dev/serial/by-id/usb-x", "0403:6001", "Odd \"FT\"\tUART\x1b",
+         SerialPortInfo::Access::Free}};
+    EXPECT_EQ(cli::PortsAsText(ports), "/dev/ttyS0\t-\t-\t-\t" + std::string(cli::kPortBusy) +
+                                           "\n/dev/ttyUSB0\t/dev/serial/by-id/usb-x\t0403:6001\t"
+                                           "Odd \"FT\" UART^[\n");
+    EXPECT_EQ(
+        cli::PortsAsJson(ports),
+        "[\n {\"device\": \"/dev/ttyS0\", \"byId\": null, \"usbId\": null, \"product\": null, "
+        "\"access\": \"busy\"},\n {\"device\": \"/dev/ttyUSB0\", \"byId\": "
+        "\"/dev/serial/by-id/usb-x\", \"usbId\": \"0403:6001\", \"product\": "
+        "\"Odd \\\"FT\\\"\\u0009UART\\u001b\", \"access\": \"free\"}\n]\n");
+    EXPECT_EQ(cli::PortsAsJson({}), "[]\n");
 }
 
 TEST(MadeVisible, ControlBytesShowAndTextStays) {

@@ -326,6 +326,13 @@ int CliApp::Console() {
     // the replies to the one before, so that they follow their own command.
     const bool oneAtATime = !IsTerminal(stdin);
     results_.sink = [&](std::string_view text) { editor.Print(text); };
+    // A question is answered on a terminal in its usual mode, with the line
+    // editor out of the way, as a dialog would take the keyboard.
+    boxes_.beforeShow = [&] {
+        results_.Flush();
+        editor.Stop();
+    };
+    boxes_.afterShow = [&] { editor.Start(); };
     editor.Start();
     if (interactive) editor.Print(ConsoleBanner(r));
     int status = kExitOk;
@@ -374,6 +381,8 @@ int CliApp::Console() {
     results_.Flush();
     editor.Stop();
     results_.sink = nullptr;
+    boxes_.beforeShow = [this] { results_.Flush(); };
+    boxes_.afterShow = nullptr;
     return status;
 }
 

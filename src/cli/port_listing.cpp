@@ -54,8 +54,10 @@ std::string JsonString(const std::string& text) {
 std::string PortsAsText(const std::vector<SerialPortInfo>& ports) {
     std::string out;
     for (const SerialPortInfo& p : ports) {
-        out += Field(p.path) + '\t' + Field(p.byId) + '\t' + Field(p.usbId) + '\t' + Field(p.product);
-        if (p.access != SerialPortInfo::Access::Free) out += std::string("\t") + AccessText(p.access);
+        out +=
+            Field(p.path) + '\t' + Field(p.byId) + '\t' + Field(p.usbId) + '\t' + Field(p.product);
+        if (p.access != SerialPortInfo::Access::Free)
+            out += std::string("\t") + AccessText(p.access);
         out += '\n';
     }
     return out;

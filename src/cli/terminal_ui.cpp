@@ -90,6 +90,12 @@ bool IsTerminal(std::FILE* stream) {
 
 ui::MessageAnswer TerminalMessageBoxes::Show(const ui::MessageRequest& request) {
     if (beforeShow) beforeShow();
+    struct Done {
+        std::function<void()>& then;
+        ~Done() {
+            if (then) then();
+        }
+    } done{afterShow};
     ++shown;
     // Boxes carry names and texts from files and from the instrument.
     std::fprintf(stderr, "%s: %s\n", MadeVisible(request.caption).c_str(),

@@ -43,6 +43,8 @@ class TerminalMessageBoxes final : public ui::MessageBoxes {
     explicit TerminalMessageBoxes(bool yes) : yes_(yes) {}
     // Runs before a box is shown, so that it follows the replies printed so far.
     std::function<void()> beforeShow;
+    // Runs once the box is answered.
+    std::function<void()> afterShow;
     ui::MessageAnswer Show(const ui::MessageRequest& request) override;
     // What the last question was answered (a refusal decides an exit status).
     std::optional<ui::MessageAnswer> lastAnswer;

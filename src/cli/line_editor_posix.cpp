@@ -20,7 +20,6 @@ namespace orvane::cli {
 namespace {
 
 constexpr int kHistorySize = 1000;
-constexpr std::size_t kMaxLine = 259;  // what the command line can hold
 
 const char* Prompt(EditLine*) {
     return LineEditor::kPrompt;
@@ -121,7 +120,7 @@ struct LineEditor::Impl {
             return;
         }
         if (text.back() != '\n') return;
-        std::string line(text.substr(0, std::min(text.size() - 1, kMaxLine)));
+        std::string line(text.substr(0, text.size() - 1));
         // libedit has moved below the line; it goes, as the results show it sent.
         out.Write(
             EraseInput((Width(kPrompt) + Width(text.substr(0, text.size() - 1))) / Columns() + 1));
@@ -292,7 +291,7 @@ void LineEditor::SetLine(const std::string& line) {
     el_cursor(m.el, static_cast<int>(li->lastchar - li->cursor));
     li = el_line(m.el);
     el_deletestr(m.el, static_cast<int>(li->cursor - li->buffer));
-    el_insertstr(m.el, line.substr(0, kMaxLine).c_str());
+    el_insertstr(m.el, line.c_str());
     m.Redraw();
 }
 

@@ -174,7 +174,9 @@ void LineEditor::Start() {
     el_set(m.el, EL_PROMPT, Prompt);
     el_set(m.el, EL_HIST, history, m.hist);
     el_set(m.el, EL_SIGNAL, 0);  // StopSignals owns the signals
-    el_set(m.el, EL_ADDFN, "orvane-ignore", "ignore a key", Ignore);
+    // The wide form keeps the names as given; the narrow one copies them and
+    // never frees the copies.
+    el_wset(m.el, EL_ADDFN, L"orvane-ignore", L"ignore a key", Ignore);
     for (const char* key : {"\033[2~", "\033[5~", "\033[6~"})  // Insert, PageUp, PageDown
         el_set(m.el, EL_BIND, key, "orvane-ignore", nullptr);
     el_set(m.el, EL_BIND, "\033[1~", "ed-move-to-beg", nullptr);

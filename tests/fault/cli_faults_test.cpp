@@ -150,7 +150,9 @@ TEST(CliSignals, TheConsoleLeavesTheTerminalAsItFoundIt) {
         ASSERT_EQ(::grantpt(master) | ::unlockpt(master), 0);
         const int slave = ::open(::ptsname(master), O_RDWR | O_NOCTTY);
         ASSERT_GE(slave, 0);
-        const pid_t pid = Spawn(ORVANE2_CLI_PATH, {"--demo", "console"}, {slave, slave, slave});
+        TempFolder state;  // for the console's history, away from the user's
+        const pid_t pid = Spawn(ORVANE2_CLI_PATH, {"--demo", "console"}, {slave, slave, slave}, {},
+                                {"XDG_STATE_HOME=" + state.path()});
         ASSERT_GT(pid, 0);
         std::string shown;
         char buf[256];

@@ -1,4 +1,5 @@
 #include <histedit.h>
+#include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
@@ -6,9 +7,11 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
 #include <deque>
 #include <optional>
 
@@ -29,6 +32,28 @@ const char* Prompt(EditLine*) {
 // type the sequence's tail into the command.
 unsigned char Ignore(EditLine*, int) {
     return CC_NORM;
+}
+
+// How long the rest of a key's sequence may take to come. libedit waits for
+// it; a lone Esc would otherwise hold the replies back until the next key.
+constexpr int kKeyWaitMs = 50;
+
+// libedit's key reader, with a limit on the wait: a key not complete by then
+// ends the read as an end of input would, and libedit drops it.
+int ReadKey(EditLine*, wchar_t* key) {
+    std::mbstate_t state{};
+    for (;;) {
+        pollfd p{STDIN_FILENO, POLLIN, 0};
+        if (::poll(&p, 1, kKeyWaitMs) <= 0) return 0;
+        unsigned char byte;
+        const ssize_t n = ::read(STDIN_FILENO, &byte, 1);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return static_cast<int>(n);
+        const std::size_t done = std::mbrtowc(key, reinterpret_cast<const char*>(&byte), 1, &state);
+        if (done == static_cast<std::size_t>(-2)) continue;  // more of a UTF-8 character
+        if (done == static_cast<std::size_t>(-1)) *key = byte;
+        return 1;
+    }
 }
 
 // Columns a text takes on the terminal: UTF-8 sequences one, control bytes two
@@ -157,6 +182,10 @@ void LineEditor::Start() {
     Impl& m = *impl_;
     if (m.started) return;
     if (m.interactive) {
+        // libedit reads and shows characters by the locale; without one that
+        // knows UTF-8 it drops every byte past ASCII from what is typed.
+        std::setlocale(LC_CTYPE, "");
+        if (MB_CUR_MAX == 1) std::setlocale(LC_CTYPE, "C.UTF-8");
         ::tcgetattr(STDIN_FILENO, &m.saved);
         m.signals.emplace(StopSignals::Mode::Stop, &m.saved);
         m.el = el_init("orvane2-cli", stdin, stdout, stderr);
@@ -174,6 +203,7 @@ void LineEditor::Start() {
     el_set(m.el, EL_PROMPT, Prompt);
     el_set(m.el, EL_HIST, history, m.hist);
     el_set(m.el, EL_SIGNAL, 0);  // StopSignals owns the signals
+    el_set(m.el, EL_GETCFN, ReadKey);
     // The wide form keeps the names as given; the narrow one copies them and
     // never frees the copies.
     el_wset(m.el, EL_ADDFN, L"orvane-ignore", L"ignore a key", Ignore);

@@ -299,6 +299,13 @@ TEST(CliConsole, EditsAndRemembersLinesOnATerminal) {
         cli::kHistoryNotKept, (home / "blocked/orvane2/history").c_str(), std::strerror(ENOTDIR));
     warning.pop_back();  // the terminal ends the line with CR LF
     EXPECT_TRUE(Has(said, warning)) << said;
+    blocked.Type(
+        "\xc2\xb0"
+        "C?\r");  // past ASCII, whatever the locale
+    EXPECT_TRUE(Has(blocked.Until("> \xc2\xb0"
+                                  "C?"),
+                    "> \xc2\xb0"
+                    "C?"));
     blocked.Type("\x04");
     EXPECT_EQ(blocked.Wait(), cli::kExitOk);
 }

@@ -190,6 +190,14 @@ void MainWindow::BuildMenu() {
     // Drawn beside the lines, never into the text: what is saved or picked stays as received.
     timeStamps_ = result->addAction(FromUtf8(kItemTimeStamps));
     timeStamps_->setCheckable(true);
+    QAction* saveStamped = result->addAction(FromUtf8(kItemSaveWithTimeStamps));
+    saveStamped->setEnabled(false);
+    connect(saveStamped, &QAction::triggered, this, [this] {
+        resultsBox_.SetStampedText(true);
+        Command(ui::kCmdSaveToFile);
+        resultsBox_.SetStampedText(false);
+    });
+    connect(timeStamps_, &QAction::toggled, saveStamped, &QAction::setEnabled);
     connect(timeStamps_, &QAction::triggered, this, [this](bool shown) {
         results_->SetStampsShown(shown);
         if (platform::IniFile* settings = shell_->settings())

@@ -12,11 +12,11 @@ namespace {
 
 constexpr int kPadding = 4;
 
+}  // namespace
+
 QString StampText(int64_t msSinceEpoch) {
     return QDateTime::fromMSecsSinceEpoch(msSinceEpoch).toString(QStringLiteral("HH:mm:ss.zzz"));
 }
-
-}  // namespace
 
 // The strip left of the text where the time stamps are drawn, line by line.
 class ResultsPane::Margin final : public QWidget {

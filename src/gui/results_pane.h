@@ -12,11 +12,15 @@ namespace orvane::gui {
 
 // The Result menu's item, and where its choice is kept (a section of our own).
 inline constexpr const char kItemTimeStamps[] = "Time Stamps";
+inline constexpr const char kItemSaveWithTimeStamps[] = "Save to File with Time Stamps...";
 inline constexpr const char kSectionResults[] = "Results";
 inline constexpr const char kKeyTimeStamps[] = "TimeStamps";
 // %1: how many lines, %2: how many the pane keeps.
 inline constexpr const char kDroppedLinesNote[] =
     "%1 older lines were dropped: the pane keeps the latest %2.";
+
+// A line's arrival time as the pane shows it: local time to the millisecond.
+QString StampText(int64_t msSinceEpoch);
 
 class ResultsPane final : public QPlainTextEdit {
   public:

@@ -133,6 +133,18 @@ void ResultsPaneBox::QueueFlush() const {
 
 std::string ResultsPaneBox::Text() const {
     Flush();
+    if (stampedText_) {
+        std::string out;
+        for (QTextBlock b = pane_->document()->firstBlock(); b.isValid(); b = b.next()) {
+            const bool last = !b.next().isValid();
+            if (last && b.length() <= 1) break;  // the empty line after the last line end
+            if (const int64_t stamp = pane_->Stamp(b.blockNumber()); stamp >= 0)
+                out += ToLatin1(StampText(stamp)) + ' ';
+            out += ToLatin1(b.text());
+            if (!last) out += "\r\n";
+        }
+        return out;
+    }
     std::string plain = ToLatin1(pane_->toPlainText());
     std::string out;
     out.reserve(plain.size() + static_cast<std::size_t>(pane_->blockCount()));

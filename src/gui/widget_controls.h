@@ -74,6 +74,9 @@ class ResultsPaneBox final : public WidgetControl<ui::TextBox> {
 
     // Moves all the gathered text into the widget now.
     void Flush() const;
+    // While set, Text() puts each line's arrival time before it: Save to File
+    // with the stamps, through the same dialog and messages as without.
+    void SetStampedText(bool stamped) { stampedText_ = stamped; }
     // More text is waiting than the pane takes in a few turns.
     bool Behind() const { return pending_.size() - inserted_ > kBacklogLimit; }
     ResultsPane* pane() const { return pane_; }
@@ -93,6 +96,7 @@ class ResultsPaneBox final : public WidgetControl<ui::TextBox> {
     // What a byte has lately cost a turn, all told: sets how much the next takes.
     mutable double nsPerByte_ = 100;
     bool lineOpen_ = false;  // the last text appended did not end its line
+    bool stampedText_ = false;
 };
 
 // A one-line edit: the command line, the IP address field.

@@ -159,6 +159,16 @@ TEST_F(MainWindowTest, ConnectsOverAPtyAtStartSendsTypedLinesWalksTheHistoryPick
     EXPECT_EQ(saved.rfind("> *IDN?\r\n" + sim::IdentityText(config) + "\r\n", 0), 0u) << saved;
     EXPECT_TRUE(files.empty());
     EXPECT_EQ(boxes.size(), 1u);
+    // Asked for, the stamps go before the lines.
+    files = {folder() / "stamped.txt"};
+    for (QAction* a : w.findChildren<QAction*>())
+        if (a->text() == gui::kItemSaveWithTimeStamps) a->trigger();
+    const std::string stamped = folder().Read("stamped.txt");
+    ASSERT_GT(stamped.size(), 22u);
+    EXPECT_EQ(std::string({stamped[2], stamped[5], stamped[8]}) + stamped.substr(12, 10),
+              "::. > *IDN?\r\n")
+        << stamped;
+    EXPECT_EQ(stamped.size(), saved.size() + 4 * 13);
 
     // After a reconnect the keyboard is back in the command line, its text selected.
     w.activateWindow();
@@ -183,6 +193,7 @@ TEST(ResultsPaneBox, KeepsTheLatestLinesOfAFloodWholeAndInOrder) {
     for (std::size_t at = 0; at < flood.size(); at += 70'001)
         box.AppendText(std::string_view(flood).substr(at, 70'001));
     QApplication::processEvents();
+    EXPECT_LT(pane.blockCount(), 200'000) << "a turn took far more than its budget";
     EXPECT_EQ(box.Text(), flood.substr(flood.find("line 50001\r\n")));
     EXPECT_EQ(pane.Dropped(), 50'001u);
     EXPECT_EQ(pane.StampCount(), static_cast<std::size_t>(pane.blockCount() - 1));

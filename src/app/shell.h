@@ -62,6 +62,9 @@ struct ShellHooks {
     std::function<void()> upgradeFirmware;
     std::function<void(ui::ConnectDialogView&)> lanSearch;
     std::function<std::vector<std::string>()> listSerialPorts;
+    // How much one tick reads at most: a front end that must answer within a
+    // few milliseconds takes less at a time.
+    std::size_t receiveBytesPerRun = kReceiveBytesPerRun;
 };
 
 // "Orvane2 v1_4": the product name and the version up to its first space.

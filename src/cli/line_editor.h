@@ -3,8 +3,6 @@
 // Down for the history, Ctrl-D on an empty line to end, and reply lines printed
 // above the line being typed. Otherwise: plain lines from a pipe or file.
 
-#include <termios.h>
-
 #include <optional>
 #include <string>
 #include <string_view>
@@ -48,10 +46,11 @@ class LineEditor {
     bool interactive_;
     bool started_ = false;
     bool eof_ = false;
-    termios saved_{};
-    std::optional<StopSignals> signals_;  // puts saved_ back if a signal ends the program
-    std::string input_;                   // bytes read and not yet turned into events
-    std::string line_;                    // the line being typed (interactive)
+    // Puts the terminal back if a signal ends the program. The settings it
+    // restores are the system's, kept beside the code: one console at a time.
+    std::optional<StopSignals> signals_;
+    std::string input_;  // bytes read and not yet turned into events
+    std::string line_;   // the line being typed (interactive)
 };
 
 }  // namespace orvane::cli

@@ -1,7 +1,5 @@
 #include "cli/terminal_ui.h"
 
-#include <unistd.h>
-
 #include <iostream>
 
 #include "cli/visible_text.h"
@@ -52,10 +50,6 @@ const char* Choices(MessageButtons b) {
 }
 
 }  // namespace
-
-bool IsTerminal(std::FILE* stream) {
-    return ::isatty(::fileno(stream)) == 1;
-}
 
 ui::MessageAnswer TerminalMessageBoxes::Show(const ui::MessageRequest& request) {
     if (beforeShow) beforeShow();

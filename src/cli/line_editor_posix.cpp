@@ -1,20 +1,29 @@
-#include "cli/line_editor.h"
-
+#include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
 
+#include "cli/line_editor.h"
 #include "cli/standard_output.h"
 
 namespace orvane::cli {
+namespace {
+
+termios g_saved{};
+
+void RestoreSaved() {
+    ::tcsetattr(STDIN_FILENO, TCSANOW, &g_saved);
+}
+
+}  // namespace
 
 void LineEditor::Start() {
     if (started_) return;
     started_ = true;
     if (!interactive_) return;
-    ::tcgetattr(STDIN_FILENO, &saved_);
-    signals_.emplace(StopSignals::Mode::Stop, &saved_);
-    termios raw = saved_;
+    ::tcgetattr(STDIN_FILENO, &g_saved);
+    signals_.emplace(StopSignals::Mode::Stop, RestoreSaved);
+    termios raw = g_saved;
     // Keys one by one and no echo; Ctrl-C still interrupts.
     raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
     raw.c_iflag &= ~static_cast<tcflag_t>(ICRNL | IXON);
@@ -29,7 +38,7 @@ void LineEditor::Stop() {
     started_ = false;
     if (!interactive_) return;
     out_.Write("\r\x1b[K");
-    ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved_);
+    ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &g_saved);
     signals_.reset();
 }
 

@@ -1,0 +1,98 @@
+#include <io.h>
+#include <shellapi.h>
+#include <windows.h>
+
+#include <algorithm>
+
+#include "cli/console_io.h"
+#include "cli/terminal_ui.h"
+#include "platform/clock.h"
+
+namespace orvane::cli {
+namespace {
+
+std::string Utf8(const wchar_t* text) {
+    int n = ::WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    if (n <= 1) return {};
+    std::string out(static_cast<std::size_t>(n), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), n, nullptr, nullptr);
+    out.pop_back();  // the terminating zero
+    return out;
+}
+
+// The output consoles whose mode was changed, put back as the program ends:
+// the console belongs to the shell that started it. Each is kept through a
+// handle of its own, as stdout's is closed before then.
+struct OutputModes {
+    struct Saved {
+        HANDLE console;
+        DWORD mode;
+    };
+    std::vector<Saved> saved;
+    ~OutputModes() {
+        for (const Saved& s : saved) {
+            ::SetConsoleMode(s.console, s.mode);
+            ::CloseHandle(s.console);
+        }
+    }
+};
+OutputModes g_outputModes;
+
+// True when stdin has input for a read that will not wait.
+bool StdinReady() {
+    HANDLE in = ::GetStdHandle(STD_INPUT_HANDLE);
+    if (in == nullptr || in == INVALID_HANDLE_VALUE) return true;  // the read finds the end
+    DWORD mode = 0, events = 0, bytes = 0;
+    if (::GetConsoleMode(in, &mode)) return !::GetNumberOfConsoleInputEvents(in, &events) || events;
+    if (::GetFileType(in) != FILE_TYPE_PIPE) return true;  // a file or device does not wait
+    // A pipe whose writer has gone fails the peek: the read then finds the end.
+    return !::PeekNamedPipe(in, nullptr, 0, nullptr, &bytes, nullptr) || bytes > 0;
+}
+
+}  // namespace
+
+void PrepareConsole() {
+    // Nothing to do: Windows has no SIGPIPE, and a write to a closed pipe fails with EPIPE.
+}
+
+std::vector<std::string> Utf8Arguments(int argc, char** argv) {
+    // The argv the C runtime builds is in the ANSI code page, which cannot
+    // hold every file name; the wide command line can.
+    int n = 0;
+    LPWSTR* wide = ::CommandLineToArgvW(::GetCommandLineW(), &n);
+    if (!wide || n != argc) {
+        if (wide) ::LocalFree(wide);
+        return {argv, argv + argc};
+    }
+    std::vector<std::string> args;
+    for (int i = 0; i < n; ++i) args.push_back(Utf8(wide[i]));
+    ::LocalFree(wide);
+    return args;
+}
+
+bool IsTerminal(std::FILE* stream) {
+    auto console = reinterpret_cast<HANDLE>(::_get_osfhandle(::_fileno(stream)));
+    DWORD mode = 0;
+    if (console == INVALID_HANDLE_VALUE || !::GetConsoleMode(console, &mode)) return false;
+    if (stream == stdin) return true;
+    // For output, only a console that takes the VT sequences the program
+    // writes (colours, the input line redrawn, the progress bar) counts. They
+    // are switched on here; a console too old for them gets plain lines.
+    if (mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING) return true;
+    if (!::SetConsoleMode(console, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING)) return false;
+    HANDLE own = nullptr;
+    HANDLE self = ::GetCurrentProcess();
+    if (::DuplicateHandle(self, console, self, &own, 0, FALSE, DUPLICATE_SAME_ACCESS))
+        g_outputModes.saved.push_back({own, mode});
+    return true;
+}
+
+bool WaitForConsoleInput(platform::Clock& clock, int linkDescriptor, uint32_t ms) {
+    // The link and stdin cannot be waited on together: the link is watched, and
+    // stdin looked at before and after (a key waits a link's wait at most).
+    if (StdinReady()) return true;
+    clock.WaitReadable(linkDescriptor, ms);
+    return StdinReady();
+}
+
+}  // namespace orvane::cli

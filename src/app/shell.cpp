@@ -1,9 +1,8 @@
 #include "app/shell.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 
 #include "app/instrument_clock.h"
 #include "app/instrument_info.h"
@@ -84,7 +83,7 @@ Shell::~Shell() = default;
 
 ui::Size Shell::Start(const std::vector<std::string>& args) {
     for (std::size_t i = 1; i < args.size(); ++i) {
-        if (IsDebugFileArgument(args[i])) ::unlink(kDebugFilePath);
+        if (IsDebugFileArgument(args[i])) std::remove(kDebugFilePath);
     }
     if (settings_ && !settings_->Exists()) {
         platform::MakeFolders(FolderOf(settings_->path()));

@@ -5,9 +5,7 @@
 #include <poll.h>
 #include <sys/socket.h>
 
-#include <algorithm>
 #include <cerrno>
-#include <cstring>
 
 #include "platform/clock.h"
 #include "transport/tcp_link.h"
@@ -99,64 +97,6 @@ int TcpLink::Send(std::string_view bytes) {
         done += static_cast<std::size_t>(n);
     }
     return 0;
-}
-
-int TcpLink::ReadByte() {
-    if (rxCount_ == 0) FillRing();
-    if (rxCount_ == 0) return peerClosed_ ? -1 : -2;
-    uint8_t b = rxRing_[static_cast<std::size_t>(rxRead_)];
-    rxRead_ = (rxRead_ + 1) % kRxRingSize;
-    --rxCount_;
-    return b;
-}
-
-int TcpLink::ReadBytes(uint8_t* out, std::size_t max) {
-    if (rxCount_ == 0) FillRing();
-    if (rxCount_ == 0) return peerClosed_ ? -1 : 0;
-    std::size_t n = std::min<std::size_t>(max, static_cast<std::size_t>(rxCount_));
-    std::size_t first = std::min<std::size_t>(n, static_cast<std::size_t>(kRxRingSize - rxRead_));
-    std::memcpy(out, rxRing_.data() + rxRead_, first);
-    std::memcpy(out + first, rxRing_.data(), n - first);
-    rxRead_ = static_cast<int32_t>((static_cast<std::size_t>(rxRead_) + n) % kRxRingSize);
-    rxCount_ -= static_cast<int32_t>(n);
-    return static_cast<int>(n);
-}
-
-int TcpLink::ReadLine(std::string& line, std::size_t capacity) {
-    line.clear();
-    if (capacity == 0) return -1;
-    platform::ClockOrSystem clock(clock_);
-    // A peer that sends without end, with no line feed or only bytes the line
-    // drops, must not hold the read: bytes are dropped for one time-out at most,
-    // and the line then ends with what was stored, as a long line does.
-    bool dropping = false;
-    uint32_t droppingSince = 0;
-    for (;;) {
-        int b = ReadByte();
-        if (b == -2) {
-            uint32_t start = clock->TickCount();
-            do {
-                uint32_t spent = platform::TicksSince(clock->TickCount(), start);
-                if (spent >= timeoutMs_) return -1;
-                clock->WaitReadable(socket_.get(), std::min(timeoutMs_ - spent, 5u));
-                b = ReadByte();
-            } while (b == -2);
-        }
-        if (b < 0) return -1;
-        if (b == '\n') return static_cast<int>(line.size());
-        if (b != '\r' && line.size() + 1 < capacity) {
-            line += static_cast<char>(b);
-            dropping = false;
-            continue;
-        }
-        uint32_t now = clock->TickCount();
-        if (!dropping) {
-            dropping = true;
-            droppingSince = now;
-        } else if (platform::TicksSince(now, droppingSince) >= timeoutMs_) {
-            return static_cast<int>(line.size());
-        }
-    }
 }
 
 }  // namespace orvane::transport

@@ -12,6 +12,7 @@
 #include "connection/connection_settings.h"
 #include "connection/model_table.h"
 #include "platform/clock.h"
+#include "platform/file_facts.h"
 #include "platform/settings_location.h"
 #include "platform/text_file.h"
 #include "platform/text_format.h"
@@ -40,7 +41,7 @@ bool IsDebugFileArgument(const std::string& arg) {
 }
 
 std::string FolderOf(const std::string& path) {
-    auto slash = path.find_last_of('/');
+    auto slash = path.find_last_of(platform::kPathSeparators);
     return slash == std::string::npos || slash == 0 ? std::string(slash == 0 ? "/" : ".")
                                                     : path.substr(0, slash);
 }

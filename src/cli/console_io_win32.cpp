@@ -1,24 +1,17 @@
+#include <windows.h>
+// After windows.h, which it needs.
 #include <io.h>
 #include <shellapi.h>
-#include <windows.h>
 
 #include <algorithm>
 
 #include "cli/console_io.h"
 #include "cli/terminal_ui.h"
 #include "platform/clock.h"
+#include "platform/win32_support.h"
 
 namespace orvane::cli {
 namespace {
-
-std::string Utf8(const wchar_t* text) {
-    int n = ::WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (n <= 1) return {};
-    std::string out(static_cast<std::size_t>(n), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), n, nullptr, nullptr);
-    out.pop_back();  // the terminating zero
-    return out;
-}
 
 // The output consoles whose mode was changed, put back as the program ends:
 // the console belongs to the shell that started it. Each is kept through a
@@ -65,7 +58,7 @@ std::vector<std::string> Utf8Arguments(int argc, char** argv) {
         return {argv, argv + argc};
     }
     std::vector<std::string> args;
-    for (int i = 0; i < n; ++i) args.push_back(Utf8(wide[i]));
+    for (int i = 0; i < n; ++i) args.push_back(platform::Utf8(wide[i]));
     ::LocalFree(wide);
     return args;
 }

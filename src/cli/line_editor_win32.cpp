@@ -1,10 +1,9 @@
-#include <windows.h>
-
 #include <algorithm>
 #include <vector>
 
 #include "cli/line_editor.h"
 #include "cli/standard_output.h"
+#include "platform/win32_support.h"
 
 namespace orvane::cli {
 namespace {
@@ -42,9 +41,7 @@ void AppendUtf8(std::string& out, wchar_t c) {
         units = 2;
     }
     g_highSurrogate = 0;
-    char utf8[8];
-    int n = ::WideCharToMultiByte(CP_UTF8, 0, pair, units, utf8, sizeof utf8, nullptr, nullptr);
-    if (n > 0) out.append(utf8, static_cast<std::size_t>(n));
+    out += platform::Utf8(std::wstring_view(pair, static_cast<std::size_t>(units)));
 }
 
 // A key as the bytes a POSIX terminal would send for it: Up and Down as their

@@ -27,7 +27,7 @@ void DiscoveryResponder::Bind() {
             error_ = where + reason;
             break;
         }
-        SOCKET s = AsSocket(fd.get());
+        SOCKET s = SocketOf(fd.get());
         BOOL on = TRUE;
         int len = sizeof sa;
         // Address reuse lets a client bound to the same port on every address sit
@@ -36,7 +36,7 @@ void DiscoveryResponder::Bind() {
                          sizeof on) != 0 ||
             ::bind(s, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0 ||
             ::getsockname(s, reinterpret_cast<sockaddr*>(&sa), &len) != 0) {
-            error_ = where + SocketErrorText(::WSAGetLastError());
+            error_ = where + LastSocketError();
             break;
         }
         port = ntohs(sa.sin_port);
@@ -54,7 +54,7 @@ void DiscoveryResponder::Bind() {
 void DiscoveryResponder::ServeLocked() {
     uint64_t queries = queries_;
     for (std::size_t i = 0; i < fds_.size(); ++i) {
-        SOCKET s = AsSocket(fds_[i].get());
+        SOCKET s = SocketOf(fds_[i].get());
         for (int n = 0; n < kQueriesPerStep; ++n) {
             char buf[2048];
             sockaddr_in from{};
@@ -87,7 +87,7 @@ void DiscoveryResponder::ServeLocked() {
 void DiscoveryResponder::Pump(uint32_t /*nowMs*/) {
     if (fds_.empty()) return;
     std::vector<WSAPOLLFD> wait;
-    for (const auto& fd : fds_) wait.push_back({AsSocket(fd.get()), POLLIN, 0});
+    for (const auto& fd : fds_) wait.push_back({SocketOf(fd.get()), POLLIN, 0});
     // One look at every socket first: most steps find nothing, and a poll is cheaper
     // than a receive per address.
     if (::WSAPoll(wait.data(), static_cast<ULONG>(wait.size()), 0) <= 0) return;

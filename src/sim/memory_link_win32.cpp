@@ -19,13 +19,13 @@ bool ConnectedPair(platform::UniqueFd& client, platform::UniqueFd& instrument) {
     sa.sin_family = AF_INET;
     sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     int len = sizeof sa;
-    SOCKET l = AsSocket(listener.get());
+    SOCKET l = SocketOf(listener.get());
     if (::bind(l, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0 || ::listen(l, 1) != 0 ||
         ::getsockname(l, reinterpret_cast<sockaddr*>(&sa), &len) != 0)
         return false;
     // Non-blocking, the connect is under way once called; the accept then
     // waits for it to arrive.
-    SOCKET c = AsSocket(clientEnd.get());
+    SOCKET c = SocketOf(clientEnd.get());
     if (::connect(c, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0 &&
         ::WSAGetLastError() != WSAEWOULDBLOCK)
         return false;
@@ -33,7 +33,7 @@ bool ConnectedPair(platform::UniqueFd& client, platform::UniqueFd& instrument) {
     if (::WSAPoll(&ready, 1, 5000) != 1) return false;
     SOCKET accepted = ::accept(l, nullptr, nullptr);
     if (accepted == INVALID_SOCKET) return false;
-    platform::UniqueFd instrumentEnd(AsDescriptor(accepted));
+    platform::UniqueFd instrumentEnd(DescriptorOf(accepted));
     WSAPOLLFD connected{c, POLLOUT, 0};
     if (::WSAPoll(&connected, 1, 5000) != 1 || !(connected.revents & POLLOUT)) return false;
     // The client's end blocks like a connected socket; the instrument's does not.

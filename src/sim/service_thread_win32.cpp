@@ -21,7 +21,7 @@ int OpenWakeSocket() {
     sa.sin_family = AF_INET;
     sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     int len = sizeof sa;
-    SOCKET s = AsSocket(fd.get());
+    SOCKET s = SocketOf(fd.get());
     if (::bind(s, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0 ||
         ::getsockname(s, reinterpret_cast<sockaddr*>(&sa), &len) != 0 ||
         ::connect(s, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0)
@@ -52,7 +52,7 @@ void ServiceThread::Stop() {
 void ServiceThread::Wake() {
     if (!wakeFd_.valid()) return;
     // A full buffer already holds a wake-up; nothing is lost by a failed send.
-    ::send(AsSocket(wakeFd_.get()), "w", 1, 0);
+    ::send(SocketOf(wakeFd_.get()), "w", 1, 0);
 }
 
 void ServiceThread::Run(const Prepare& prepare, const Step& step,
@@ -68,18 +68,20 @@ void ServiceThread::Run(const Prepare& prepare, const Step& step,
             timeout = left > 0 ? left : 0;
         }
         std::vector<WSAPOLLFD> fds;
-        for (const ServiceWatch& w : wait.fds) fds.push_back({AsSocket(w.fd), w.events, 0});
-        fds.push_back({AsSocket(wakeFd_.get()), POLLIN, 0});
+        for (const ServiceWatch& w : wait.fds) fds.push_back({SocketOf(w.fd), w.events, 0});
+        fds.push_back({SocketOf(wakeFd_.get()), POLLIN, 0});
         if (::WSAPoll(fds.data(), static_cast<ULONG>(fds.size()), timeout) == SOCKET_ERROR) {
             int code = ::WSAGetLastError();
             if (code != WSAEINTR) {
-                platform::Trace(diagnostics, "sim: poll failed: " + SocketErrorText(code) + "\n");
+                platform::Trace(diagnostics,
+                                "sim: poll failed: " +
+                                    platform::SystemErrorText(static_cast<DWORD>(code)) + "\n");
                 return;
             }
         }
         if (fds.back().revents & POLLIN) {
             char drain[64];
-            while (::recv(AsSocket(wakeFd_.get()), drain, sizeof drain, 0) > 0) {
+            while (::recv(SocketOf(wakeFd_.get()), drain, sizeof drain, 0) > 0) {
             }
         }
         if (stop_) break;

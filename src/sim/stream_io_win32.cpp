@@ -25,7 +25,7 @@ const short kWritableEvents = POLLOUT;
 // Windows has no pseudo-terminal: every stream here is a socket.
 StreamIo ReadStream(int fd, bool, char* buf, std::size_t size) {
     for (;;) {
-        int n = ::recv(AsSocket(fd), buf, static_cast<int>(std::min(size, kMostAtOnce)), 0);
+        int n = ::recv(SocketOf(fd), buf, static_cast<int>(std::min(size, kMostAtOnce)), 0);
         if (n < 0 && ::WSAGetLastError() == WSAEINTR) continue;
         return Outcome(n);
     }
@@ -33,7 +33,7 @@ StreamIo ReadStream(int fd, bool, char* buf, std::size_t size) {
 
 StreamIo WriteStream(int fd, bool, const char* data, std::size_t size) {
     for (;;) {
-        int n = ::send(AsSocket(fd), data, static_cast<int>(std::min(size, kMostAtOnce)), 0);
+        int n = ::send(SocketOf(fd), data, static_cast<int>(std::min(size, kMostAtOnce)), 0);
         if (n < 0 && ::WSAGetLastError() == WSAEINTR) continue;
         return n == 0 ? StreamIo{StreamIo::kClosed} : Outcome(n);
     }

@@ -26,11 +26,11 @@ void TcpEndpoint::Listen() {
     }
     // No SO_REUSEADDR: on Windows it would let a second listener take the port;
     // a listener may bind over connections still closing without it.
-    SOCKET s = AsSocket(listener_.get());
+    SOCKET s = SocketOf(listener_.get());
     int len = sizeof sa;
     if (::bind(s, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0 || ::listen(s, 4) != 0 ||
         ::getsockname(s, reinterpret_cast<sockaddr*>(&sa), &len) != 0) {
-        error_ = where + SocketErrorText(::WSAGetLastError());
+        error_ = where + LastSocketError();
         listener_.reset();
         return;
     }
@@ -39,13 +39,13 @@ void TcpEndpoint::Listen() {
 
 void TcpEndpoint::Accept(uint32_t nowMs) {
     for (;;) {
-        SOCKET s = ::accept(AsSocket(listener_.get()), nullptr, nullptr);
+        SOCKET s = ::accept(SocketOf(listener_.get()), nullptr, nullptr);
         if (s == INVALID_SOCKET) {
             int code = ::WSAGetLastError();
             if (code == WSAEINTR || code == WSAECONNRESET) continue;
             return;
         }
-        platform::UniqueFd fd(AsDescriptor(s));
+        platform::UniqueFd fd(DescriptorOf(s));
         if (client_.valid()) DropClient("replaced by a new connection");
         // Accepted sockets take the listener's blocking mode; said again to be sure.
         u_long nonBlocking = 1;
@@ -63,7 +63,7 @@ void TcpEndpoint::DropClient(const char* why) {
     // Read what is left first: closing with unread input would reset the
     // connection, and the client could lose the last bytes sent to it.
     char buf[4096];
-    while (::recv(AsSocket(client_.get()), buf, sizeof buf, 0) > 0) {
+    while (::recv(SocketOf(client_.get()), buf, sizeof buf, 0) > 0) {
     }
     client_.reset();
     DropOutgoing();

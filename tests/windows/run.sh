@@ -111,7 +111,8 @@ if start_sim com --pty --bootloader "image=$scratch/com-flash"; then
   com_pid=$sim_pid
   ln -sfn "$(sed -n 's/^pty: //p' "$scratch/com.out")" "$WINEPREFIX/dosdevices/com5"
   check "com5 identify" 0 "Model: +TRV8844" "${win[@]}" --usb COM5 identify
-  check "com5 upgrade" 0 "$sent" "${win[@]}" --usb COM5 upgrade "$upgrade" --yes
+  # The descriptor named as Windows users name it; main.hex is found beside it.
+  check "com5 upgrade" 0 "$sent" "${win[@]}" --usb COM5 upgrade "${upgrade//\//\\}" --yes
   stop_sim "$com_pid"
   same_flash "com5 upgrade: every record in flash" "$scratch/com-flash"
   rm -f "$WINEPREFIX/dosdevices/com5"

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "cli/console_io.h"
+#include "cli/stdin_reader_win32.h"
 #include "cli/terminal_ui.h"
 #include "platform/clock.h"
 #include "platform/win32_support.h"
@@ -30,17 +31,6 @@ struct OutputModes {
     }
 };
 OutputModes g_outputModes;
-
-// True when stdin has input for a read that will not wait.
-bool StdinReady() {
-    HANDLE in = ::GetStdHandle(STD_INPUT_HANDLE);
-    if (in == nullptr || in == INVALID_HANDLE_VALUE) return true;  // the read finds the end
-    DWORD mode = 0, events = 0, bytes = 0;
-    if (::GetConsoleMode(in, &mode)) return !::GetNumberOfConsoleInputEvents(in, &events) || events;
-    if (::GetFileType(in) != FILE_TYPE_PIPE) return true;  // a file or device does not wait
-    // A pipe whose writer has gone fails the peek: the read then finds the end.
-    return !::PeekNamedPipe(in, nullptr, 0, nullptr, &bytes, nullptr) || bytes > 0;
-}
 
 }  // namespace
 
@@ -81,11 +71,12 @@ bool IsTerminal(std::FILE* stream) {
 }
 
 bool WaitForConsoleInput(platform::Clock& clock, int linkDescriptor, uint32_t ms) {
-    // The link and stdin cannot be waited on together: the link is watched, and
-    // stdin looked at before and after (a key waits a link's wait at most).
-    if (StdinReady()) return true;
+    // The link and stdin's reader cannot be waited on together: the link is
+    // watched, and the reader looked at before and after (a key waits a
+    // link's wait at most).
+    if (stdin_reader::Ready()) return true;
     clock.WaitReadable(linkDescriptor, ms);
-    return StdinReady();
+    return stdin_reader::Ready();
 }
 
 }  // namespace orvane::cli

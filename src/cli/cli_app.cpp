@@ -112,13 +112,17 @@ bool CliApp::Connect() {
 bool CliApp::StartDemo(transport::ConnectionRecord& r) {
     sim::InstrumentConfig demo;
     demo.diagnostics = &diagnostics_;
-    auto pty = std::make_unique<sim::PtyEndpoint>(demo);
-    if (pty->Ok() && pty->Start()) {
-        r.interfaceKind = InterfaceKind::Usb;
-        r.comPort = pty->DevicePath();
-        r.baudRate = 19200;
-        demo_ = std::move(pty);
-        return true;
+    std::string ptyProblem;
+    if (sim::PtyEndpoint::Available()) {
+        auto pty = std::make_unique<sim::PtyEndpoint>(demo);
+        if (pty->Ok() && pty->Start()) {
+            r.interfaceKind = InterfaceKind::Usb;
+            r.comPort = pty->DevicePath();
+            r.baudRate = 19200;
+            demo_ = std::move(pty);
+            return true;
+        }
+        ptyProblem = (pty->Ok() ? std::string("no service thread") : pty->Error()) + "; ";
     }
     // Where there are no pseudo-terminals (Windows), the instrument is on the LAN at home.
     auto tcp = std::make_unique<sim::TcpEndpoint>(std::move(demo), "127.0.0.1", 0);
@@ -129,9 +133,8 @@ bool CliApp::StartDemo(transport::ConnectionRecord& r) {
         demo_ = std::move(tcp);
         return true;
     }
-    std::fprintf(stderr, "orvane2-cli: the demo instrument did not start: %s; %s\n",
-                 pty->Ok() ? "no service thread" : pty->Error().c_str(),
-                 tcp->Ok() ? "no service thread" : tcp->Error().c_str());
+    std::fprintf(stderr, "orvane2-cli: the demo instrument did not start: %s%s\n",
+                 ptyProblem.c_str(), tcp->Ok() ? "no service thread" : tcp->Error().c_str());
     return false;
 }
 

@@ -7,6 +7,10 @@ namespace orvane::sim {
 inline constexpr char kNoPseudoTerminals[] =
     "pseudo-terminals are not available on Windows; serve on TCP (--tcp) instead";
 
+bool PtyEndpoint::Available() {
+    return false;
+}
+
 PtyEndpoint::PtyEndpoint(InstrumentConfig config, std::string linkPath)
     : Endpoint(std::move(config)), linkPath_(std::move(linkPath)), error_(kNoPseudoTerminals) {}
 

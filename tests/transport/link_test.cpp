@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstring>
 
 #include "support/fake_clock.h"
@@ -156,6 +157,16 @@ TEST_P(Links, ChannelOpenSendsOneWakeByteAndLinesDecodeBinaryValues) {
 
 INSTANTIATE_TEST_SUITE_P(BothLinks, Links, ::testing::Values(true, false),
                          [](const auto& info) { return info.param ? "Serial" : "Tcp"; });
+
+// The reasons a message is chosen by: a text that is not an address, and a
+// port nobody listens on.
+TEST(TcpLink, AFailedConnectSaysWhy) {
+    EXPECT_EQ(TcpLink::Connect("127.0.0", {}).error, EINVAL);
+    uint16_t closed = LoopbackListener().port();
+    LinkResult refused = TcpLink::Connect("127.0.0.1", {.tcpPort = closed});
+    EXPECT_FALSE(refused.link);
+    EXPECT_EQ(refused.error, ECONNREFUSED) << std::strerror(refused.error);
+}
 
 // A trickle of one byte every 400 ms stays within the per-byte time-out; a peer
 // that never sends a line feed (text or carriage returns alone) holds a read

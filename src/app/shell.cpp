@@ -1,9 +1,8 @@
 #include "app/shell.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 
 #include "app/instrument_clock.h"
 #include "app/instrument_info.h"
@@ -13,6 +12,7 @@
 #include "connection/connection_settings.h"
 #include "connection/model_table.h"
 #include "platform/clock.h"
+#include "platform/file_facts.h"
 #include "platform/settings_location.h"
 #include "platform/text_file.h"
 #include "platform/text_format.h"
@@ -41,7 +41,7 @@ bool IsDebugFileArgument(const std::string& arg) {
 }
 
 std::string FolderOf(const std::string& path) {
-    auto slash = path.find_last_of('/');
+    auto slash = path.find_last_of(platform::kPathSeparators);
     return slash == std::string::npos || slash == 0 ? std::string(slash == 0 ? "/" : ".")
                                                     : path.substr(0, slash);
 }
@@ -85,7 +85,7 @@ Shell::~Shell() = default;
 
 ui::Size Shell::Start(const std::vector<std::string>& args) {
     for (std::size_t i = 1; i < args.size(); ++i) {
-        if (IsDebugFileArgument(args[i])) ::unlink(kDebugFilePath);
+        if (IsDebugFileArgument(args[i])) std::remove(kDebugFilePath);
     }
     if (settings_ && !settings_->Exists()) {
         platform::MakeFolders(FolderOf(settings_->path()));

@@ -1,14 +1,12 @@
 #include "cli/cli_app.h"
 
-#include <poll.h>
-#include <unistd.h>
-
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
 
 #include "app/instrument_info.h"
 #include "app/shell_texts.h"
+#include "cli/console_io.h"
 #include "cli/line_editor.h"
 #include "cli/port_listing.h"
 #include "cli/standard_output.h"
@@ -28,6 +26,7 @@
 #include "platform/text_format.h"
 #include "script/script_texts.h"
 #include "sim/pty_endpoint.h"
+#include "sim/tcp_endpoint.h"
 #include "transport/channel.h"
 #include "transport/comms_log.h"
 #include "transport/send_command_line.h"
@@ -112,17 +111,7 @@ bool CliApp::Connect() {
     connection::LoadConnectionSettings(shell_->settings(), r);
     const bool settingsUnreadable = shell_->TellUnreadableSettings();
     if (options_.demo) {
-        sim::InstrumentConfig demo;
-        demo.diagnostics = &diagnostics_;
-        demo_ = std::make_unique<sim::PtyEndpoint>(std::move(demo));
-        if (!demo_->Ok() || !demo_->Start()) {
-            std::fprintf(stderr, "orvane2-cli: the demo instrument did not start: %s\n",
-                         demo_->Error().c_str());
-            return false;
-        }
-        r.interfaceKind = InterfaceKind::Usb;
-        r.comPort = demo_->DevicePath();
-        r.baudRate = 19200;
+        if (!StartDemo(r)) return false;
     } else if (options_.kind == InterfaceKind::Lan) {
         r.interfaceKind = InterfaceKind::Lan;
         r.ipAddress = options_.address;
@@ -150,6 +139,35 @@ bool CliApp::Connect() {
     if (!ready && boxes_.shown == boxesBefore)
         std::fprintf(stderr, "orvane2-cli: %s\n", connection::NoAnswerReason(r).c_str());
     return ready;
+}
+
+bool CliApp::StartDemo(transport::ConnectionRecord& r) {
+    sim::InstrumentConfig demo;
+    demo.diagnostics = &diagnostics_;
+    std::string ptyProblem;
+    if (sim::PtyEndpoint::Available()) {
+        auto pty = std::make_unique<sim::PtyEndpoint>(demo);
+        if (pty->Ok() && pty->Start()) {
+            r.interfaceKind = InterfaceKind::Usb;
+            r.comPort = pty->DevicePath();
+            r.baudRate = 19200;
+            demo_ = std::move(pty);
+            return true;
+        }
+        ptyProblem = (pty->Ok() ? std::string("no service thread") : pty->Error()) + "; ";
+    }
+    // Where there are no pseudo-terminals (Windows), the instrument is on the LAN at home.
+    auto tcp = std::make_unique<sim::TcpEndpoint>(std::move(demo), "127.0.0.1", 0);
+    if (tcp->Ok() && tcp->Start()) {
+        r.interfaceKind = InterfaceKind::Lan;
+        r.ipAddress = tcp->Address();
+        r.linkOptions.tcpPort = tcp->Port();
+        demo_ = std::move(tcp);
+        return true;
+    }
+    std::fprintf(stderr, "orvane2-cli: the demo instrument did not start: %s%s\n",
+                 ptyProblem.c_str(), tcp->Ok() ? "no service thread" : tcp->Error().c_str());
+    return false;
 }
 
 void CliApp::Pump() {
@@ -345,11 +363,7 @@ int CliApp::Console() {
         if (out_.Error() != 0) break;
         LineEditor::Event event = editor.Next();
         if (event.kind == LineEditor::Event::None) {
-            pollfd fds[2] = {{STDIN_FILENO, POLLIN, 0},
-                             {transport::ChannelDescriptor(r), POLLIN, 0}};
-            ::poll(fds, 2, 10);
-            // POLLHUP, POLLERR or POLLNVAL too: the read then finds the end of input.
-            if (fds[0].revents != 0) editor.Read();
+            if (WaitForConsoleInput(clock_, transport::ChannelDescriptor(r), 10)) editor.Read();
             continue;
         }
         if (event.kind == LineEditor::Event::End) {

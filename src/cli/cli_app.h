@@ -12,7 +12,7 @@
 #include "ui/wait_cursor.h"
 
 namespace orvane::sim {
-class PtyEndpoint;
+class Endpoint;
 }
 
 namespace orvane::cli {
@@ -37,6 +37,8 @@ class CliApp {
 
   private:
     bool Connect();
+    // Starts the simulated instrument of --demo and points the record at it.
+    bool StartDemo(transport::ConnectionRecord& r);
     // One turn of the main window's loop: the timer tick, then posted commands.
     void Pump();
     // Pumps until the instrument has been silent for quietMs; false when the
@@ -73,7 +75,7 @@ class CliApp {
     ui::NullModalDialogs dialogs_;
     TerminalBeeper beeper_;
     std::unique_ptr<app::Shell> shell_;
-    std::unique_ptr<sim::PtyEndpoint> demo_;
+    std::unique_ptr<sim::Endpoint> demo_;
 };
 
 }  // namespace orvane::cli

@@ -24,6 +24,15 @@ namespace {
 
 constexpr int kHistorySize = 1000;
 
+// The terminal's settings before Start, for Stop and for a signal that ends the
+// program: the handler can reach only what is kept beside the code, and there
+// is one console at a time.
+termios g_saved{};
+
+void RestoreSaved() {
+    ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &g_saved);
+}
+
 const char* Prompt(EditLine*) {
     return LineEditor::kPrompt;
 }
@@ -162,8 +171,7 @@ struct LineEditor::Impl {
     bool started = false;
     bool eof = false;
     bool historyWarned = false;
-    termios saved{};
-    std::optional<StopSignals> signals;  // puts saved back if a signal ends the program
+    std::optional<StopSignals> signals;  // puts g_saved back if a signal ends the program
     EditLine* el = nullptr;
     History* hist = nullptr;
     std::deque<Event> events;
@@ -186,8 +194,8 @@ void LineEditor::Start() {
         // knows UTF-8 it drops every byte past ASCII from what is typed.
         std::setlocale(LC_CTYPE, "");
         if (MB_CUR_MAX == 1) std::setlocale(LC_CTYPE, "C.UTF-8");
-        ::tcgetattr(STDIN_FILENO, &m.saved);
-        m.signals.emplace(StopSignals::Mode::Stop, &m.saved);
+        ::tcgetattr(STDIN_FILENO, &g_saved);
+        m.signals.emplace(StopSignals::Mode::Stop, RestoreSaved);
         m.el = el_init("orvane2-cli", stdin, stdout, stderr);
         m.hist = history_init();
     }
@@ -231,7 +239,7 @@ void LineEditor::Stop() {
     history_end(m.hist);
     m.el = nullptr;
     m.hist = nullptr;
-    ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &m.saved);
+    RestoreSaved();
     m.signals.reset();
 }
 

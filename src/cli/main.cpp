@@ -1,19 +1,25 @@
 // orvane2-cli: the console for automation. See --help.
 
-#include <csignal>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "cli/cli_app.h"
 #include "cli/cli_options.h"
+#include "cli/console_io.h"
 #include "cli/standard_output.h"
 #include "platform/process_start.h"
 
 namespace {
 
 int RunCli(int argc, char** argv, orvane::cli::StandardOutput& out) {
+    const std::vector<std::string> args = orvane::cli::Utf8Arguments(argc, argv);
+    std::vector<const char*> words;
+    for (const std::string& a : args) words.push_back(a.c_str());
     orvane::cli::CliOptions options;
     std::string error;
-    if (!orvane::cli::ParseCliOptions(argc, argv, options, error)) {
+    if (!orvane::cli::ParseCliOptions(static_cast<int>(words.size()), words.data(), options,
+                                      error)) {
         std::fprintf(stderr, "orvane2-cli: %s\n", error.c_str());
         if (options.command.empty()) {
             std::fputs(orvane::cli::kTryHelp, stderr);
@@ -38,9 +44,7 @@ int RunCli(int argc, char** argv, orvane::cli::StandardOutput& out) {
 
 int main(int argc, char** argv) {
     orvane::platform::PrepareProcess();
-    // A closed pipe on stdout shows as a failed write, which ends the command
-    // quietly, instead of a signal that kills it mid-conversation.
-    std::signal(SIGPIPE, SIG_IGN);
+    orvane::cli::PrepareConsole();
     orvane::cli::StandardOutput out;
     return out.Finish(RunCli(argc, argv, out));
 }

@@ -1,16 +1,15 @@
 #pragma once
 // SIGINT, SIGTERM and SIGHUP in orvane2-cli. While a StopSignals lives, each of
 // them (unless the program was started with it ignored) is caught:
-//  - Stop: the terminal settings it was given are put back, then the signal
-//    ends the program as it would have; a shell that does not tidy up after
+//  - Stop: the terminal settings are put back, then the signal ends the
+//    program as it would have; a shell that does not tidy up after
 //    its children (dash, a plain pty) must not be left without echo.
 //  - Hold: firmware is being written, and stopping half way leaves the
 //    instrument in its bootloader. The first signal is noted and ends the
 //    program once it is safe; a second within kPressWindowMs warns; a third
 //    within kPressWindowMs of that stops anyway.
-// The previous dispositions come back when it goes. One lives at a time.
-
-#include <termios.h>
+// The previous dispositions come back when it goes. One lives at a time. On
+// Windows the same holds for Ctrl-C, Ctrl-Break and the console's closing.
 
 namespace orvane::cli {
 
@@ -28,8 +27,11 @@ inline constexpr char kLeftInBootloaderText[] =
 class StopSignals {
   public:
     enum class Mode { Stop, Hold };
-    // terminal: the settings of stdin to put back before a signal ends the program; may be null.
-    explicit StopSignals(Mode mode, const termios* terminal = nullptr);
+    // Puts stdin's settings back as they were; called from the signal handler,
+    // so it may only do what a handler may.
+    using RestoreTerminal = void (*)();
+    // restoreTerminal: called before a signal ends the program; may be null.
+    explicit StopSignals(Mode mode, RestoreTerminal restoreTerminal = nullptr);
     ~StopSignals();
     StopSignals(const StopSignals&) = delete;
     StopSignals& operator=(const StopSignals&) = delete;

@@ -1,7 +1,5 @@
 #include "cli/terminal_ui.h"
 
-#include <unistd.h>
-
 #include <iostream>
 
 #include "cli/visible_text.h"
@@ -82,10 +80,6 @@ std::optional<ui::MessageAnswer> AnswerFromWord(std::string_view word, ui::Messa
     if (buttons != MessageButtons::YesNo && (w == "c" || w == "cancel"))
         return MessageAnswer::Cancel;
     return std::nullopt;
-}
-
-bool IsTerminal(std::FILE* stream) {
-    return ::isatty(::fileno(stream)) == 1;
 }
 
 ui::MessageAnswer TerminalMessageBoxes::Show(const ui::MessageRequest& request) {

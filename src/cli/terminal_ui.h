@@ -27,6 +27,8 @@ struct Colors {
     const char* Reset() const { return on ? "\x1b[0m" : ""; }
 };
 
+// Whether the stream is a terminal (on Windows: a console, and for output one
+// that takes VT sequences). Defined with the system's console code.
 bool IsTerminal(std::FILE* stream);
 
 // The answer given when there is nobody to ask, then the one --yes gives.

@@ -1,9 +1,5 @@
 #include "connection/connect_and_identify.h"
 
-#include <grp.h>
-#include <pwd.h>
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -13,6 +9,7 @@
 #include "connection/connection_texts.h"
 #include "connection/model_table.h"
 #include "platform/diagnostics.h"
+#include "platform/file_facts.h"
 #include "platform/text_format.h"
 #include "transport/channel.h"
 #include "transport/discovery_targets.h"
@@ -40,13 +37,9 @@ void Trace(const ConnectionRecord& r, const std::string& line) {
 
 // Without the device's facts there is nothing better to say than the system's word.
 std::string PermissionReasonOf(const std::string& path) {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) return Format(kReasonOther, std::strerror(EACCES));
-    const passwd* p = ::getpwuid(st.st_uid);
-    const group* g = ::getgrgid(st.st_gid);
-    const std::string owner = p ? p->pw_name : std::to_string(st.st_uid);
-    const std::string groupName = g ? g->gr_name : std::to_string(st.st_gid);
-    return PermissionDeniedReason(owner, groupName, st.st_gid, st.st_mode & 07777);
+    const auto o = platform::OwnershipOf(path);
+    if (!o) return Format(kReasonOther, std::strerror(EACCES));
+    return PermissionDeniedReason(o->owner, o->group, o->groupId, o->mode);
 }
 
 bool IsBroadcastAddress(const std::string& ip) {

@@ -2,6 +2,7 @@
 
 #include "firmware/file_lookup.h"
 #include "firmware/firmware_texts.h"
+#include "platform/file_facts.h"
 #include "platform/text.h"
 
 namespace orvane::firmware {
@@ -25,7 +26,7 @@ bool HasNoFpga(std::string_view name) {
 
 int32_t BuildHexLoadPlan(ui::MessageBoxes& owner, const std::string& mainPath, LoadPlan& plan,
                          bool& planError) {
-    auto slash = mainPath.find_last_of('/');
+    auto slash = mainPath.find_last_of(platform::kPathSeparators);
     // The folder keeps its "/", so a bare file name looks for its companions
     // beside itself rather than at the root of the file system.
     std::string_view folder;

@@ -1,7 +1,6 @@
 #include "firmware/plan_preview.h"
 
 #include <algorithm>
-#include <ctime>
 #include <map>
 #include <new>
 #include <vector>
@@ -9,6 +8,7 @@
 #include "firmware/hex_check.h"
 #include "firmware/rtf_escape.h"
 #include "firmware/serial_rule.h"
+#include "platform/clock.h"
 #include "platform/text.h"
 #include "platform/text_format.h"
 
@@ -121,11 +121,10 @@ std::string BuildText(std::span<LoadEntry> entries, std::string_view identity,
 
 std::string FormatFileTime(int64_t secondsSince1970) {
     if (secondsSince1970 <= 86400) return std::string(kNoFileTime);
-    std::time_t t = static_cast<std::time_t>(secondsSince1970);
-    std::tm parts{};
-    if (!localtime_r(&t, &parts)) return std::string(kNoFileTime);
-    return platform::Format("%02d/%02d/%02d %02d:%02d", parts.tm_mday, parts.tm_mon + 1,
-                            (parts.tm_year + 1900) % 100, parts.tm_hour, parts.tm_min);
+    const auto t = platform::LocalTimeAt(secondsSince1970);
+    if (!t) return std::string(kNoFileTime);
+    return platform::Format("%02d/%02d/%02d %02d:%02d", t->day, t->month, t->year % 100, t->hour,
+                            t->minute);
 }
 
 std::optional<std::string> BuildPlanPreview(std::span<LoadEntry> entries, std::string_view identity,

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "firmware/file_lookup.h"
+#include "platform/file_facts.h"
 #include "platform/regular_file.h"
 #include "platform/text.h"
 
@@ -193,7 +194,7 @@ int32_t ParseUpgradeDescriptor(const std::string& path, LoadPlan& plan, int32_t 
     platform::RegularFile file = platform::OpenRegularFile(path, platform::FileAccess::Read);
     if (!file.ok()) return 0;
 
-    auto slash = path.find_last_of('/');
+    auto slash = path.find_last_of(platform::kPathSeparators);
     std::string_view folder = slash == std::string::npos
                                   ? std::string_view()
                                   : std::string_view(path).substr(0, slash + 1);

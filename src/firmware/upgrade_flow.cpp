@@ -16,6 +16,7 @@
 #include "firmware/upgrade_descriptor.h"
 #include "firmware/upgrade_dialog.h"
 #include "platform/clock.h"
+#include "platform/file_facts.h"
 #include "platform/text.h"
 #include "platform/text_format.h"
 #include "transport/channel.h"
@@ -69,7 +70,7 @@ bool Reidentify(const UpgradeFlowUi& ui, ConnectionRecord& record) {
 // The extension of the file name, lower case; empty when it has none.
 std::string ExtensionOf(const std::string& path) {
     std::string_view name = path;
-    auto slash = name.find_last_of('/');
+    auto slash = name.find_last_of(platform::kPathSeparators);
     if (slash != std::string_view::npos) name = name.substr(slash + 1);
     auto dot = name.find_last_of('.');
     return platform::ToLowerAscii(dot == std::string_view::npos ? std::string_view()

@@ -12,8 +12,9 @@
 namespace orvane::gui {
 
 DemoInstrument::DemoInstrument(sim::InstrumentConfig config, uint16_t tcpPort, bool discoverable) {
-    pty_ = std::make_unique<sim::PtyEndpoint>(config);
-    if (!pty_->Ok() || !pty_->Start()) {
+    // Without pseudo-terminals (Windows) the demo is on the LAN alone, and that is no problem.
+    if (sim::PtyEndpoint::Available()) pty_ = std::make_unique<sim::PtyEndpoint>(config);
+    if (pty_ && (!pty_->Ok() || !pty_->Start())) {
         problems_ += "The simulated USB instrument could not start: " +
                      (pty_->Ok() ? std::string("no service thread") : pty_->Error()) + "\n";
         pty_.reset();

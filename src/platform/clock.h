@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 namespace orvane::platform {
 
@@ -30,6 +31,10 @@ class Clock {
     // True when it did.
     virtual bool WaitReadable(int fd, uint32_t ms) = 0;
 };
+
+// The local time of a moment given in seconds since 1970-01-01 UTC; nothing
+// when the system cannot say (a moment out of its range).
+std::optional<LocalTime> LocalTimeAt(int64_t secondsSince1970);
 
 // Milliseconds from `since` to `now` on the wrapping tick count.
 inline uint32_t TicksSince(uint32_t now, uint32_t since) {

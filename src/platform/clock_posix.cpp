@@ -8,6 +8,21 @@
 
 namespace orvane::platform {
 
+std::optional<LocalTime> LocalTimeAt(int64_t secondsSince1970) {
+    const time_t secs = static_cast<time_t>(secondsSince1970);
+    tm parts{};
+    if (!localtime_r(&secs, &parts)) return std::nullopt;
+    LocalTime t;
+    t.year = parts.tm_year + 1900;
+    t.month = parts.tm_mon + 1;
+    t.day = parts.tm_mday;
+    t.dayOfWeek = parts.tm_wday;
+    t.hour = parts.tm_hour;
+    t.minute = parts.tm_min;
+    t.second = parts.tm_sec;
+    return t;
+}
+
 uint32_t SystemClock::TickCount() {
     timespec ts{};
     clock_gettime(CLOCK_MONOTONIC, &ts);
@@ -25,17 +40,7 @@ void SystemClock::Sleep(uint32_t ms) {
 LocalTime SystemClock::Now() {
     timespec ts{};
     clock_gettime(CLOCK_REALTIME, &ts);
-    tm parts{};
-    time_t secs = ts.tv_sec;
-    localtime_r(&secs, &parts);
-    LocalTime t;
-    t.year = parts.tm_year + 1900;
-    t.month = parts.tm_mon + 1;
-    t.day = parts.tm_mday;
-    t.dayOfWeek = parts.tm_wday;
-    t.hour = parts.tm_hour;
-    t.minute = parts.tm_min;
-    t.second = parts.tm_sec;
+    LocalTime t = LocalTimeAt(ts.tv_sec).value_or(LocalTime{});
     t.millisecond = static_cast<int>(ts.tv_nsec / 1000000L);
     return t;
 }

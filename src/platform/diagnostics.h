@@ -80,6 +80,9 @@ class Diagnostics {
     std::atomic<uint64_t> transactions_{0};
 };
 
+// The system's debug output for a trace text, and stderr when toStandardError.
+void WriteDebugOutput(std::string_view text, bool toStandardError);
+
 // For parts that may be handed no diagnostics: then nothing is written.
 inline void Trace(Diagnostics* diagnostics, std::string_view text) {
     if (diagnostics) diagnostics->Write(text);

@@ -8,6 +8,13 @@
 
 namespace orvane::platform {
 
+// The characters that end a folder's name in a path.
+#ifdef _WIN32
+inline constexpr char kPathSeparators[] = "\\/";
+#else
+inline constexpr char kPathSeparators[] = "/";
+#endif
+
 // Attribute bits, with the values of the record they stand in for.
 inline constexpr uint32_t kFileAttributeReadOnly = 0x01;
 inline constexpr uint32_t kFileAttributeHidden = 0x02;
@@ -31,5 +38,19 @@ struct FileFacts {
 // order whose last part matches without regard to letter case. Nothing when no
 // file matches either way or the pattern is empty.
 std::optional<FileFacts> FindFirstFile(const std::string& pattern);
+
+// Whether anything is at the path (links followed), and whether it is a folder.
+bool PathExists(const std::string& path);
+bool IsFolder(const std::string& path);
+
+// Who owns a device or file and who may use it, for a message that says why
+// it cannot be opened. Nothing where the system keeps no such owner and mode.
+struct FileOwnership {
+    std::string owner;
+    std::string group;
+    uint32_t groupId = 0;
+    uint32_t mode = 0;  // permission bits
+};
+std::optional<FileOwnership> OwnershipOf(const std::string& path);
 
 }  // namespace orvane::platform

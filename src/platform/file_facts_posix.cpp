@@ -1,5 +1,7 @@
 #include <fnmatch.h>
 #include <glob.h>
+#include <grp.h>
+#include <pwd.h>
 #include <sys/stat.h>
 
 #include <string_view>
@@ -63,6 +65,29 @@ std::optional<FileFacts> FindFirstFile(const std::string& pattern) {
         std::string entry(p.substr(p.find_last_of('/') + 1));
         return ::fnmatch(name.c_str(), entry.c_str(), FNM_CASEFOLD | FNM_PERIOD) == 0;
     });
+}
+
+bool PathExists(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0;
+}
+
+bool IsFolder(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::optional<FileOwnership> OwnershipOf(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+    const passwd* p = ::getpwuid(st.st_uid);
+    const group* g = ::getgrgid(st.st_gid);
+    FileOwnership o;
+    o.owner = p ? p->pw_name : std::to_string(st.st_uid);
+    o.group = g ? g->gr_name : std::to_string(st.st_gid);
+    o.groupId = st.st_gid;
+    o.mode = st.st_mode & 07777;
+    return o;
 }
 
 }  // namespace orvane::platform

@@ -2,11 +2,13 @@
 // The one owner of an open descriptor (a port, a socket, a pipe end): closed
 // when the owner goes, so no error path can leak one or close it twice.
 
-#include <unistd.h>
-
 #include <utility>
 
 namespace orvane::platform {
+
+// Closes a descriptor of this system: a file or device, or a socket (which
+// Windows closes differently).
+void CloseDescriptor(int fd);
 
 class UniqueFd {
   public:
@@ -25,7 +27,7 @@ class UniqueFd {
     bool valid() const { return fd_ >= 0; }
     int release() { return std::exchange(fd_, -1); }
     void reset(int fd = -1) {
-        if (fd_ >= 0) ::close(fd_);
+        if (fd_ >= 0) CloseDescriptor(fd_);
         fd_ = fd;
     }
 

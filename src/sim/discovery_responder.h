@@ -56,6 +56,9 @@ class DiscoveryResponder {
     bool WaitForQueries(uint64_t n, uint32_t ms) const;
 
   private:
+    // Queries answered per socket in one step, so one noisy address cannot starve the others.
+    static constexpr int kQueriesPerStep = 64;
+
     void Bind();
     void ServeLocked();
 

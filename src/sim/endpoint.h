@@ -8,8 +8,6 @@
 //
 // While the thread runs, reach the engine only through WithEngine.
 
-#include <poll.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <mutex>

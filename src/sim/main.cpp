@@ -1,10 +1,6 @@
 // orvane2-sim: the simulated instrument on a pseudo-terminal and/or TCP, with
 // responders to the LAN discovery queries.
 
-#include <pthread.h>
-#include <signal.h>
-
-#include <csignal>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -18,6 +14,7 @@
 #include "sim/discovery_responder.h"
 #include "sim/pty_endpoint.h"
 #include "sim/sim_options.h"
+#include "sim/stop_wait.h"
 #include "sim/tcp_endpoint.h"
 
 using namespace orvane::sim;
@@ -43,13 +40,7 @@ int main(int argc, char** argv) {
     diagnostics.SetTraceEnabled(options.trace);
     options.config.diagnostics = &diagnostics;
 
-    // The endpoint threads inherit this mask, so the signals reach only sigwait below.
-    std::signal(SIGPIPE, SIG_IGN);
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    StopWait stop;
 
     std::unique_ptr<PtyEndpoint> pty;
     std::unique_ptr<TcpEndpoint> tcp;
@@ -102,7 +93,6 @@ int main(int argc, char** argv) {
     std::printf("ready\n");
     std::fflush(stdout);
 
-    int received = 0;
-    sigwait(&stopSignals, &received);
+    stop.Wait();
     return 0;
 }

@@ -23,6 +23,10 @@ class PtyEndpoint final : public Endpoint {
     explicit PtyEndpoint(InstrumentConfig config = {}, std::string linkPath = {});
     ~PtyEndpoint() override;
 
+    // False where the system has no pseudo-terminals (Windows): every
+    // endpoint then fails, saying so.
+    static bool Available();
+
     bool Ok() const { return error_.empty(); }
     const std::string& Error() const { return error_; }
     const std::string& DevicePath() const { return devicePath_; }

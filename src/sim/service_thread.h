@@ -3,8 +3,6 @@
 // thread sleeps in poll until a descriptor is ready, output falls due or Stop is
 // called; it never spins.
 
-#include <poll.h>
-
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -20,8 +18,14 @@ class Diagnostics;
 
 namespace orvane::sim {
 
+// A descriptor and the system's poll events (POLLIN, POLLOUT) to wait for.
+struct ServiceWatch {
+    int fd;
+    short events;
+};
+
 struct ServiceWait {
-    std::vector<pollfd> fds;
+    std::vector<ServiceWatch> fds;
     std::optional<uint32_t> dueMs;  // tick count at which to step even without input
 };
 

@@ -1,3 +1,4 @@
+#include <poll.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
 
@@ -48,14 +49,16 @@ void ServiceThread::Run(const Prepare& prepare, const Step& step,
             auto left = static_cast<int32_t>(*wait.dueMs - now);
             timeout = left > 0 ? left : 0;
         }
-        wait.fds.push_back({wakeFd_.get(), POLLIN, 0});
-        int ready = ::poll(wait.fds.data(), wait.fds.size(), timeout);
+        std::vector<pollfd> fds;
+        for (const ServiceWatch& w : wait.fds) fds.push_back({w.fd, w.events, 0});
+        fds.push_back({wakeFd_.get(), POLLIN, 0});
+        int ready = ::poll(fds.data(), fds.size(), timeout);
         if (ready < 0 && errno != EINTR) {
             platform::Trace(diagnostics,
                             std::string("sim: poll failed: ") + std::strerror(errno) + "\n");
             return;
         }
-        if (wait.fds.back().revents & POLLIN) {
+        if (fds.back().revents & POLLIN) {
             uint64_t count;
             [[maybe_unused]] ssize_t n = ::read(wakeFd_.get(), &count, sizeof count);
         }

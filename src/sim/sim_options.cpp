@@ -1,7 +1,5 @@
 #include "sim/sim_options.h"
 
-#include <arpa/inet.h>
-
 #include <algorithm>
 #include <optional>
 #include <string>
@@ -23,9 +21,18 @@ bool ParseNumber(std::string_view text, uint32_t max, uint32_t& out) {
     return true;
 }
 
-bool IsIpv4(const std::string& text) {
-    in_addr check{};
-    return inet_pton(AF_INET, text.c_str(), &check) == 1;
+// Dotted decimal, four parts of 0..255 without leading zeros: what inet_pton takes.
+bool IsIpv4(std::string_view text) {
+    auto parts = platform::SplitSeparated(text, '.');
+    if (parts.size() != 4) return false;
+    for (std::string_view part : parts) {
+        if (part.empty() || part.size() > 3 || (part.size() > 1 && part[0] == '0')) return false;
+        if (!std::all_of(part.begin(), part.end(), [](char c) { return c >= '0' && c <= '9'; }))
+            return false;
+        uint32_t value = 0;
+        if (!ParseNumber(part, 255, value)) return false;
+    }
+    return true;
 }
 
 bool ParseTcp(std::string_view text, SimOptions& options) {
@@ -37,11 +44,9 @@ bool ParseTcp(std::string_view text, SimOptions& options) {
         options.tcpPort = static_cast<uint16_t>(port);
         address = text.substr(0, colon);
     }
-    in_addr check{};
-    std::string addressText(address);
-    if (inet_pton(AF_INET, addressText.c_str(), &check) != 1) return false;
+    if (!IsIpv4(address)) return false;
     options.tcp = true;
-    options.tcpAddress = addressText;
+    options.tcpAddress = std::string(address);
     return true;
 }
 

@@ -17,6 +17,8 @@ inline constexpr uint32_t kLimitedBroadcast = 0xFFFFFFFFu;
 
 // IPv4 addresses are held in host byte order throughout the discovery.
 std::string Ipv4Text(uint32_t address);
+// The four-part dotted form only ("10.0.0.1"); nothing for any other text.
+std::optional<uint32_t> ParseIpv4(std::string_view text);
 
 // "a.b.c.d,e.f.g.h": the addresses in order, each once. Entries that are not
 // dotted IPv4 addresses are left out and named in *rejected.

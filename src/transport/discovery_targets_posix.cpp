@@ -3,34 +3,9 @@
 #include <net/if.h>
 #include <netinet/in.h>
 
-#include <algorithm>
-#include <cstdlib>
-
-#include "platform/text.h"
 #include "transport/discovery_targets.h"
 
 namespace orvane::transport {
-namespace {
-
-void AddOnce(std::vector<uint32_t>& list, uint32_t address) {
-    if (std::find(list.begin(), list.end(), address) == list.end()) list.push_back(address);
-}
-
-// The list given instead of the broadcast, and where it came from; nothing when none was.
-std::optional<std::string> GivenList(const std::optional<std::string>& setting,
-                                     std::string& source) {
-    if (setting) {
-        source = "the program's setting";
-        return setting;
-    }
-    if (const char* env = std::getenv(kDiscoveryAddressVariable)) {
-        source = kDiscoveryAddressVariable;
-        return std::string(env);
-    }
-    return std::nullopt;
-}
-
-}  // namespace
 
 std::string Ipv4Text(uint32_t address) {
     in_addr a{};
@@ -40,31 +15,12 @@ std::string Ipv4Text(uint32_t address) {
     return text;
 }
 
-std::vector<uint32_t> ParseDiscoveryAddresses(std::string_view text, std::string* rejected) {
-    std::vector<uint32_t> out;
-    if (rejected) rejected->clear();
-    std::size_t start = 0;
-    while (start <= text.size()) {
-        std::size_t comma = text.find(',', start);
-        std::string_view entry = platform::Trim(
-            text.substr(start,
-                        comma == std::string_view::npos ? std::string_view::npos : comma - start),
-            platform::kBlanks);
-        if (!entry.empty()) {
-            in_addr a{};
-            std::string entryText(entry);
-            if (entryText.size() < INET_ADDRSTRLEN &&
-                ::inet_pton(AF_INET, entryText.c_str(), &a) == 1) {
-                AddOnce(out, ntohl(a.s_addr));
-            } else if (rejected) {
-                if (!rejected->empty()) *rejected += ", ";
-                *rejected += "\"" + entryText.substr(0, 64) + "\"";
-            }
-        }
-        if (comma == std::string_view::npos) break;
-        start = comma + 1;
-    }
-    return out;
+std::optional<uint32_t> ParseIpv4(std::string_view text) {
+    in_addr a{};
+    const std::string s(text);
+    if (s.size() >= INET_ADDRSTRLEN || ::inet_pton(AF_INET, s.c_str(), &a) != 1)
+        return std::nullopt;
+    return ntohl(a.s_addr);
 }
 
 std::vector<LocalSubnet> LocalSubnets() {
@@ -83,59 +39,6 @@ std::vector<LocalSubnet> LocalSubnets() {
     }
     ::freeifaddrs(list);
     return out;
-}
-
-std::vector<uint32_t> BroadcastTargets() {
-    std::vector<uint32_t> out{kLimitedBroadcast};
-    for (const LocalSubnet& s : LocalSubnets()) AddOnce(out, s.broadcast);
-    return out;
-}
-
-bool AnswerFromTargets(uint32_t sender, const std::vector<uint32_t>& targets,
-                       const std::vector<LocalSubnet>& subnets) {
-    auto targeted = [&](uint32_t a) {
-        return std::find(targets.begin(), targets.end(), a) != targets.end();
-    };
-    if (targeted(sender)) return true;
-    for (const LocalSubnet& s : subnets) {
-        bool searched = targeted(kLimitedBroadcast) || targeted(s.broadcast);
-        if (searched && (sender & s.mask) == (s.address & s.mask)) return true;
-    }
-    return false;
-}
-
-std::string RejectedDiscoveryAddresses(const std::optional<std::string>& setting,
-                                       std::string* source) {
-    std::string from;
-    std::optional<std::string> given = GivenList(setting, from);
-    std::string rejected;
-    if (given) ParseDiscoveryAddresses(*given, &rejected);
-    if (source) *source = rejected.empty() ? std::string() : from;
-    return rejected;
-}
-
-std::vector<uint32_t> ResolveDiscoveryTargets(const std::optional<std::string>& setting,
-                                              std::string* note) {
-    std::string source;
-    std::optional<std::string> given = GivenList(setting, source);
-    if (!given) {
-        std::vector<uint32_t> targets = BroadcastTargets();
-        if (note) *note = "broadcast";
-        return targets;
-    }
-    // A list that was given but holds nothing usable sends nothing: falling back to
-    // the broadcast would reach networks the user meant to leave alone. Nor does
-    // one with a mistake in it: a search of part of what the user named would
-    // pass for a search of all of it.
-    std::string rejected;
-    std::vector<uint32_t> targets = ParseDiscoveryAddresses(*given, &rejected);
-    if (!rejected.empty()) targets.clear();
-    if (note) {
-        *note = "addresses from " + source;
-        if (!rejected.empty()) *note += "; not IPv4 addresses: " + rejected;
-        if (targets.empty()) *note += "; no address to send to";
-    }
-    return targets;
 }
 
 }  // namespace orvane::transport

@@ -20,6 +20,7 @@ namespace orvane::transport {
 std::string SerialDevicePath(std::string_view comPort);
 
 // The baud rates a port can be set to, rising.
+inline constexpr std::size_t kSerialBaudRateCount = 19;
 std::span<const uint32_t> SerialBaudRates();
 bool IsSerialBaudRate(uint32_t baud);
 

@@ -4,9 +4,7 @@
 #include <sys/ioctl.h>
 #include <termios.h>
 
-#include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <iterator>
 
 #include "platform/clock.h"
@@ -15,17 +13,16 @@
 namespace orvane::transport {
 namespace {
 
-constexpr uint32_t kRates[] = {300,    600,     1200,    2400,    4800,   9600,   19200,
-                               38400,  57600,   115200,  230400,  460800, 500000, 576000,
-                               921600, 1000000, 1152000, 1500000, 2000000};
+// SerialBaudRates(), in the same order.
 constexpr speed_t kRateConstants[] = {
     B300,    B600,    B1200,   B2400,   B4800,   B9600,    B19200,   B38400,   B57600,  B115200,
     B230400, B460800, B500000, B576000, B921600, B1000000, B1152000, B1500000, B2000000};
-static_assert(std::size(kRates) == std::size(kRateConstants));
 
 bool BaudConstant(uint32_t baud, speed_t& out) {
-    for (std::size_t i = 0; i < std::size(kRates); ++i) {
-        if (kRates[i] == baud) {
+    const auto rates = SerialBaudRates();
+    static_assert(std::size(kRateConstants) == kSerialBaudRateCount);
+    for (std::size_t i = 0; i < rates.size(); ++i) {
+        if (rates[i] == baud) {
             out = kRateConstants[i];
             return true;
         }
@@ -34,15 +31,6 @@ bool BaudConstant(uint32_t baud, speed_t& out) {
 }
 
 }  // namespace
-
-std::span<const uint32_t> SerialBaudRates() {
-    return kRates;
-}
-
-bool IsSerialBaudRate(uint32_t baud) {
-    speed_t unused;
-    return BaudConstant(baud, unused);
-}
 
 std::string SerialDevicePath(std::string_view comPort) {
     if (!comPort.empty() && comPort[0] == '/') return std::string(comPort);
@@ -133,32 +121,6 @@ void SerialLink::Refill() {
         Failed();
         return;
     }
-}
-
-// One byte, waiting at most the read time-out. -1 when none came or the line failed.
-int SerialLink::ReadByteWaiting(platform::Clock& clock) {
-    uint32_t start = clock.TickCount();
-    for (;;) {
-        int b = ReadByte();
-        if (b >= 0) return b;
-        if (b == -1) return -1;
-        uint32_t spent = platform::TicksSince(clock.TickCount(), start);
-        if (spent >= readTimeoutMs_) return -1;
-        clock.WaitReadable(fd_.get(), readTimeoutMs_ - spent);
-    }
-}
-
-int SerialLink::ReadLine(std::string& line, std::size_t capacity) {
-    line.clear();
-    platform::ClockOrSystem clock(clock_);
-    while (line.size() + 1 < capacity) {
-        int b = ReadByteWaiting(*clock);
-        if (b < 0) break;
-        line += static_cast<char>(b);
-        if (b == '\n') break;
-    }
-    // The text ends at its first carriage return, or at a zero byte before it.
-    return static_cast<int>(std::min({line.find('\r'), line.find('\0'), line.size()}));
 }
 
 }  // namespace orvane::transport

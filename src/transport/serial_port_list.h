@@ -7,10 +7,12 @@
 
 namespace orvane::transport {
 
-// Device names (ttyUSB0, ttyACM0, ttyS0, ...) of the serial devices under
-// /sys/class/tty that stand for hardware, in natural order (ttyS2 before
-// ttyS10). A port that is busy or not permitted is still listed; ttyS nodes with
-// no UART behind them are not. sysRoot is for tests.
+// The names of the serial ports, in natural order (ttyS2 before ttyS10). A
+// port that is busy or not permitted is still listed.
+// Linux: the devices under /sys/class/tty that stand for hardware (ttyUSB0,
+// ttyACM0, ttyS0, ...), without ttyS nodes that have no UART behind them;
+// sysRoot is for tests. Windows: COM1 to COM254, each tried in turn; sysRoot
+// is not used.
 std::vector<std::string> ListSerialPorts(const std::string& sysRoot = "/sys/class/tty");
 
 // The /dev/serial/by-id/... path that links to device (a name such as ttyUSB0

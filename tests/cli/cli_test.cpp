@@ -28,7 +28,7 @@
 #include "sim/command_interpreter.h"
 #include "sim/pty_endpoint.h"
 #include "support/fake_clock.h"
-#include "support/posix_peers.h"
+#include "support/peers.h"
 #include "support/run_program.h"
 #include "support/temp_folder.h"
 #include "ui/app_strings.h"
@@ -380,11 +380,11 @@ TEST(CliAgainstSim, NoConnectionAndUsage) {
     EXPECT_EQ(r.status, cli::kExitNoConnection);
     EXPECT_TRUE(Has(r.err, platform::Format(connection::kFailedToConnectToIp, "127.0.41.250")))
         << r.err;
-    PtyPeer silent;  // a port that opens and never answers
-    r = Cli({"--usb", silent.path(), "identify"});
+    auto silent = testing::MakeSerialPeer();  // a port that opens and never answers
+    r = Cli({"--usb", silent->path(), "identify"});
     EXPECT_EQ(r.status, cli::kExitNoConnection);
     EXPECT_EQ(r.err, "orvane2-cli: " +
-                         platform::Format(connection::kReasonSilentPort, silent.path().c_str(),
+                         platform::Format(connection::kReasonSilentPort, silent->path().c_str(),
                                           19200u, 5) +
                          "\n");
     r = Cli({"--settings", "/tmp", "identify"});

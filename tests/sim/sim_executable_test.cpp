@@ -11,6 +11,7 @@
 
 #include "sim/engine.h"
 #include "sim/instrument_config.h"
+#include "sim/sim_options.h"
 #include "support/run_program.h"
 #include "support/temp_folder.h"
 
@@ -49,6 +50,25 @@ TEST(SimExecutable, ServesItsPtyLinkUntilTerminatedAndNeverLinksOverAFile) {
 }
 
 // Asked after identifying, by an unknown command: every line in order (past a carry), then none.
+// Addresses are dotted decimal, four parts of 0..255 without leading zeros, as
+// the socket calls of both systems take them.
+TEST(SimOptions, TcpAddressesAreFourDecimalParts) {
+    const std::pair<const char*, bool> rows[] = {
+        {"127.0.0.2", true}, {"0.0.0.0:65535", true}, {"1.2.3", false},        {"1.2.3.4.5", false},
+        {"01.2.3.4", false}, {"256.1.1.1", false},    {"1..2.3", false},       {"1.2.3.x", false},
+        {"1.2.3.4:", false}, {"+1.2.3.4", false},     {"1.2.3.4:65536", false}};
+    for (auto [address, ok] : rows) {
+        sim::SimOptions options;
+        std::string error;
+        const char* argv[] = {"orvane2-sim", "--tcp", address};
+        EXPECT_EQ(sim::ParseSimOptions(3, argv, options, error), ok) << address << ": " << error;
+        if (ok) {
+            const std::string_view text = address;
+            EXPECT_EQ(options.tcpAddress, text.substr(0, text.find(':')));
+        }
+    }
+}
+
 TEST(SimEngine, CountedFloodComesOnlyWhenAskedAndEndsAtItsCount) {
     sim::InstrumentConfig config;
     config.floodCount = 100000;

@@ -3,8 +3,6 @@
 // millisecond runs the registered pumps, which is how in-memory instruments get
 // to answer while the code under test waits for them.
 
-#include <poll.h>
-
 #include <functional>
 #include <map>
 
@@ -22,10 +20,9 @@ class FakeClock final : public platform::Clock {
     void Sleep(uint32_t ms) override { Advance(ms); }
     platform::LocalTime Now() override { return local_; }
     bool WaitReadable(int fd, uint32_t ms) override {
-        pollfd p{fd, POLLIN, 0};
         for (uint32_t i = 0;; ++i, ++now_) {
             RunPumps();
-            if (fd >= 0 && ::poll(&p, 1, 0) > 0) return true;
+            if (fd >= 0 && platform::SystemClock().WaitReadable(fd, 0)) return true;
             if (i == ms) return false;
         }
     }

@@ -1,12 +1,11 @@
 #pragma once
-// A fresh folder under /tmp for one test, removed with everything in it (also
+// A fresh folder in the system's temporary folder for one test, removed with everything in it (also
 // subfolders a test made unwritable) when the object goes.
-
-#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 #include <string>
 
@@ -15,9 +14,15 @@ namespace orvane::testing {
 class TempFolder {
   public:
     TempFolder() {
-        char pattern[] = "/tmp/orvane2-test-XXXXXX";
-        if (!::mkdtemp(pattern)) throw std::runtime_error("mkdtemp failed");
-        path_ = pattern;
+        namespace fs = std::filesystem;
+        std::random_device random;
+        for (int attempt = 0; path_.empty(); ++attempt) {
+            const fs::path p =
+                fs::temp_directory_path() / ("orvane2-test-" + std::to_string(random()));
+            std::error_code ec;
+            if (fs::create_directory(p, ec)) path_ = p.generic_string();
+            if (attempt > 100) throw std::runtime_error("no temporary folder could be made");
+        }
     }
     ~TempFolder() {
         namespace fs = std::filesystem;

@@ -1,11 +1,9 @@
-#include <sys/socket.h>
-#include <unistd.h>
+#include "sim/endpoint.h"
 
 #include <algorithm>
 #include <cassert>
-#include <cerrno>
 
-#include "sim/endpoint.h"
+#include "sim/stream_io.h"
 
 namespace orvane::sim {
 
@@ -57,16 +55,11 @@ Endpoint::StreamState Endpoint::Exchange(int fd, bool socket, uint32_t nowMs) {
     if (RoomForInput()) {
         char buf[4096];
         for (;;) {
-            ssize_t n = socket ? ::recv(fd, buf, sizeof buf, 0) : ::read(fd, buf, sizeof buf);
-            if (n > 0) {
-                engine_.Feed(buf, static_cast<std::size_t>(n), nowMs);
-                if (static_cast<std::size_t>(n) < sizeof buf || !RoomForInput()) break;
-                continue;
-            }
-            if (n == 0) return StreamState::kClosed;
-            if (errno == EINTR) continue;
-            if (errno == EAGAIN || errno == EWOULDBLOCK) break;
-            return StreamState::kClosed;
+            StreamIo got = ReadStream(fd, socket, buf, sizeof buf);
+            if (got.outcome == StreamIo::kAgain) break;
+            if (got.outcome == StreamIo::kClosed) return StreamState::kClosed;
+            engine_.Feed(buf, got.n, nowMs);
+            if (got.n < sizeof buf || !RoomForInput()) break;
         }
     }
 
@@ -76,16 +69,11 @@ Endpoint::StreamState Endpoint::Exchange(int fd, bool socket, uint32_t nowMs) {
     while (!outgoing_.empty()) {
         std::size_t room = std::min(outgoing_.size(), WriteRoom(fd));
         if (room == 0) break;
-        ssize_t n = socket ? ::send(fd, outgoing_.data(), room, MSG_NOSIGNAL)
-                           : ::write(fd, outgoing_.data(), room);
-        if (n > 0) {
-            outgoing_.erase(0, static_cast<std::size_t>(n));
-            Written(fd, static_cast<std::size_t>(n));
-            continue;
-        }
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) break;
-        return StreamState::kClosed;
+        StreamIo put = WriteStream(fd, socket, outgoing_.data(), room);
+        if (put.outcome == StreamIo::kAgain) break;
+        if (put.outcome == StreamIo::kClosed) return StreamState::kClosed;
+        outgoing_.erase(0, put.n);
+        Written(fd, put.n);
     }
 
     if (engine_.HangUp() && outgoing_.empty()) return StreamState::kHungUp;
@@ -96,13 +84,13 @@ Endpoint::StreamState Endpoint::Exchange(int fd, bool socket, uint32_t nowMs) {
 
 void Endpoint::AddStreamWait(ServiceWait& wait, int fd) const {
     short events = 0;
-    if (RoomForInput()) events |= POLLIN;
+    if (RoomForInput()) events |= kReadableEvents;
     if (!outgoing_.empty()) {
-        events |= POLLOUT;
+        events |= kWritableEvents;
     } else {
         wait.dueMs = engine_.NextDue();
     }
-    wait.fds.push_back({fd, events, 0});
+    wait.fds.push_back({fd, events});
 }
 
 }  // namespace orvane::sim

@@ -1,5 +1,3 @@
-#include "cli/stop_signals.h"
-
 #include <signal.h>
 #include <time.h>
 #include <unistd.h>
@@ -8,6 +6,8 @@
 #include <cerrno>
 #include <cstdint>
 #include <string>
+
+#include "cli/stop_signals.h"
 
 namespace orvane::cli {
 namespace {
@@ -19,8 +19,7 @@ constexpr int kCaughtCount = sizeof kCaught / sizeof kCaught[0];
 // handler is installed.
 struct Caught {
     bool hold = false;
-    bool restoreTerminal = false;
-    termios terminal{};
+    StopSignals::RestoreTerminal restoreTerminal = nullptr;
     bool installed[kCaughtCount]{};
     struct sigaction previous[kCaughtCount] {};
     // Texts are made before the handler can run: it may only write(2) them.
@@ -59,7 +58,7 @@ void Say(int fd, const std::string& text) {
 // The signal is blocked while its handler runs: raised again with the
 // previous disposition, it takes effect as the handler returns.
 void EndBy(int sig) {
-    if (g_caught.restoreTerminal) ::tcsetattr(STDIN_FILENO, TCSANOW, &g_caught.terminal);
+    if (g_caught.restoreTerminal) g_caught.restoreTerminal();
     Say(STDOUT_FILENO, g_caught.clearLine);
     ::sigaction(sig, &g_caught.previous[IndexOf(sig)], nullptr);
     ::raise(sig);
@@ -91,16 +90,15 @@ void OnSignal(int sig) {
 
 }  // namespace
 
-StopSignals::StopSignals(Mode mode, const termios* terminal) {
+StopSignals::StopSignals(Mode mode, RestoreTerminal restoreTerminal) {
     g_caught.hold = mode == Mode::Hold;
-    g_caught.restoreTerminal = terminal != nullptr;
-    if (terminal) g_caught.terminal = *terminal;
+    g_caught.restoreTerminal = restoreTerminal;
     // Over a progress bar drawn in place, a notice starts on a clean line.
     std::string start = ::isatty(STDERR_FILENO) ? "\r\x1b[K" : "";
     g_caught.notice = start + kHoldNotice + "\n";
     g_caught.warning = start + kHoldWarning + "\n";
     g_caught.stopped = start + "orvane2-cli: stopped; " + kLeftInBootloaderText + "\n";
-    g_caught.clearLine = terminal ? "\r\x1b[K" : "";
+    g_caught.clearLine = restoreTerminal ? "\r\x1b[K" : "";
     g_caught.presses = 0;
     g_caught.lastPressMs = INT64_MIN / 2;
     g_caught.held = 0;

@@ -2,6 +2,7 @@
 // The serial ports present on this machine.
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace orvane::transport {
@@ -11,6 +12,12 @@ namespace orvane::transport {
 // ttyS10). A port that is busy or not permitted is still listed; ttyS nodes with
 // no UART behind them are not. sysRoot is for tests.
 std::vector<std::string> ListSerialPorts(const std::string& sysRoot = "/sys/class/tty");
+
+// The /dev/serial/by-id/... path that links to device (a name such as ttyUSB0
+// or a path), or "" when there is none. That name stays the same when the
+// adaptor is unplugged and comes back under another ttyUSBn. devRoot is for
+// tests.
+std::string SerialByIdName(std::string_view device, const std::string& devRoot = "/dev");
 
 // Natural order: runs of digits compare by value.
 bool NaturalLess(const std::string& a, const std::string& b);

@@ -1,4 +1,6 @@
 #include <dirent.h>
+#include <limits.h>
+#include <stdlib.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -22,7 +24,36 @@ std::string ReadFirstLine(const std::string& path) {
     return line;
 }
 
+// The path with every link followed, or "" when it leads nowhere.
+std::string RealPath(const std::string& path) {
+    char buf[PATH_MAX];
+    if (!::realpath(path.c_str(), buf)) return {};
+    return buf;
+}
+
 }  // namespace
+
+std::string SerialByIdName(std::string_view device, const std::string& devRoot) {
+    if (device.empty()) return {};
+    std::string path(device);
+    if (path.find('/') == std::string::npos) path = devRoot + "/" + path;
+    const std::string target = RealPath(path);
+    if (target.empty()) return {};
+    const std::string byId = devRoot + "/serial/by-id";
+    DIR* dir = ::opendir(byId.c_str());
+    if (!dir) return {};
+    // One adaptor can have several names (one per interface); the first in
+    // order is the one given, so the answer does not depend on readdir.
+    std::vector<std::string> names;
+    while (dirent* e = ::readdir(dir)) {
+        std::string name = e->d_name;
+        if (name.empty() || name[0] == '.') continue;
+        if (RealPath(byId + "/" + name) == target) names.push_back(byId + "/" + name);
+    }
+    ::closedir(dir);
+    if (names.empty()) return {};
+    return *std::min_element(names.begin(), names.end(), NaturalLess);
+}
 
 bool NaturalLess(const std::string& a, const std::string& b) {
     std::size_t i = 0, j = 0;

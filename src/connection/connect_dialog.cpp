@@ -6,6 +6,7 @@
 #include "connection/connect_and_identify.h"
 #include "connection/connection_settings.h"
 #include "connection/connection_texts.h"
+#include "connection/status_texts.h"
 #include "platform/ini_file.h"
 #include "platform/text.h"
 #include "platform/text_format.h"
@@ -74,8 +75,18 @@ bool ValidateConnectionSettings(ui::MessageBoxes& owner, const ConnectionRecord&
 }
 
 ConnectDialog::ConnectDialog(ConnectionRecord& record, platform::IniFile* settings,
-                             PortLister ports, Search search)
-    : record_(record), settings_(settings), ports_(std::move(ports)), search_(std::move(search)) {}
+                             PortLister ports, Search search, ConnectAttempts* attempts,
+                             ui::StatusLine* status)
+    : record_(record),
+      settings_(settings),
+      ports_(std::move(ports)),
+      search_(std::move(search)),
+      attempts_(attempts ? *attempts : ownAttempts_),
+      status_(status) {}
+
+void ConnectDialog::Tell(const std::string& text) {
+    if (status_) status_->SetStatus(text);
+}
 
 void ConnectDialog::OnStart(ui::ConnectDialogView& view) {
     view_ = &view;
@@ -141,15 +152,21 @@ void ConnectDialog::OnConnect() {
     // A failed attempt may have left the channel open, perhaps on another port
     // than the one now chosen: start each attempt from a closed channel.
     transport::CloseChannel(record_);
-    record_.instrumentReady = ConnectAndIdentify(view_->Boxes(), view_->Cursor(), record_, true);
+    if (record_.interfaceKind == InterfaceKind::None) {
+        Tell(kStatusNoInterface);
+        return;
+    }
+    const ConnectAttempts::Result result = attempts_.Connect(view_->Boxes(), record_, true);
+    record_.instrumentReady = result.identified;
+    if (result.cancelled) Tell(StatusAt(kStatusCancelled, ConnectPlace(record_), record_));
     if (record_.instrumentReady) view_->Close(ui::kConnectDialogResultConnected);
 }
 
 void ConnectDialog::OnTest() {
     ReadConnectDialog(*view_, record_);
     if (!ValidateConnectionSettings(view_->Boxes(), record_)) return;
-    ConnectAndIdentify(view_->Boxes(), view_->Cursor(), record_, true);
-    transport::CloseChannel(record_);
+    const ConnectAttempts::Result result = attempts_.Connect(view_->Boxes(), record_, true, true);
+    if (result.cancelled) Tell(StatusAt(kStatusTestCancelled, ConnectPlace(record_), record_));
 }
 
 void ConnectDialog::OnSaveAsDefault() {

@@ -10,6 +10,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextEdit>
@@ -210,7 +211,9 @@ TEST_F(MainWindowTest, OpensAtTheSavedSizeRunsAScriptOpensAboutAndSavesTheSizeMa
 
     w.resize(10, 10);
     EXPECT_EQ(w.OuterSize(), (ui::Size{404, 304}));
-    w.resize(1000 - gui::kFrameAllowance.width, 700 - gui::kFrameAllowance.height);
+    // The status line comes below the design's window.
+    w.resize(1000 - gui::kFrameAllowance.width,
+             700 - gui::kFrameAllowance.height + w.statusBar()->sizeHint().height());
     window.reset();
     EXPECT_EQ(ini.ReadInt("Init", "MainWindowWidth", -1), 1000);
     EXPECT_EQ(ini.ReadInt("Init", "MainWindowHeight", -1), 700);

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -14,9 +15,11 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTextEdit>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include "app/instrument_info.h"
+#include "connection/connect_attempts.h"
 #include "connection/connection_texts.h"
 #include "firmware/firmware_texts.h"
 #include "gui/about_dialog.h"
@@ -27,6 +30,7 @@
 #include "platform/ini_file.h"
 #include "sim/command_interpreter.h"
 #include "support/lan_lab.h"
+#include "support/posix_peers.h"
 #include "ui/app_strings.h"
 #include "ui/command_ids.h"
 #include "ui/files_list_window.h"
@@ -94,6 +98,8 @@ TEST_F(MainWindowTest, ConnectsOverAPtyAtStartSendsTypedLinesWalksTheHistoryPick
     EXPECT_EQ(w.focusWidget(), w.commandLine());
     EXPECT_EQ(platform::IniFile(settingsFile()).ReadString("Connect", "ComPort", "none"), "none")
         << "the demo's choice is not saved";
+    EXPECT_TRUE(w.statusText().contains(QString::fromStdString(demo.DevicePath())));
+    orvane::testing::Screenshot(w, "status_line");
 
     // The calibration warning in bold red.
     QTextCursor warning(w.infoPane()->document());
@@ -155,6 +161,50 @@ TEST_F(MainWindowTest, ConnectsOverAPtyAtStartSendsTypedLinesWalksTheHistoryPick
     EXPECT_EQ(QApplication::activeWindow(), &w);
     EXPECT_EQ(w.focusWidget(), w.commandLine());
     EXPECT_EQ(w.commandLine()->selectedText(), "*IDN?");
+}
+
+// A silent address holds the attempt off the window's thread: the busy window
+// shows over the dialog while everything draws, and Cancel ends it at once
+// with no box, the dialog still open and the status line saying so.
+TEST_F(MainWindowTest, ASilentAddressIsBusyUntilCancelledAndTheStatusLineTellsIt) {
+    orvane::testing::LoopbackListener silent;
+    gui::MainWindow* window = nullptr;
+    QElapsedTimer sinceCancel;
+    dialogs.push_back([&](QDialog& d) {
+        Child<QComboBox>(d, gui::kInterfaceListId)->setCurrentIndex(1);  // LAN
+        QTest::keyClicks(Child<QLineEdit>(d, gui::kIpAddressId), "127.0.0.1");
+        QTimer::singleShot(0, [&] {
+            ASSERT_GE(silent.Accept(), 0);
+            while (silent.Read(20).find("*IDN?") == std::string::npos)
+                QApplication::processEvents();
+            gui::BusyWindow* busy = window->busy().current();
+            ASSERT_NE(busy, nullptr);
+            EXPECT_TRUE(busy->isVisible());
+            EXPECT_EQ(window->statusText().toStdString(),
+                      connection::ConnectingText(window->shell().record()));
+            orvane::testing::Screenshot(*busy, "busy_connect");
+            sinceCancel.start();
+            QTest::mouseClick(busy->cancelButton(), Qt::LeftButton);
+        });
+        QTest::mouseClick(Child<QPushButton>(d, gui::kConnectButtonId), Qt::LeftButton);
+        EXPECT_LT(sinceCancel.elapsed(), 100);
+        EXPECT_TRUE(d.isVisible());
+        EXPECT_TRUE(boxes.empty());
+        EXPECT_FALSE(window->shell().record().channelOpen);
+        EXPECT_TRUE(window->statusText().contains("cancelled"))
+            << window->statusText().toStdString();
+        d.reject();
+    });
+    gui::MainWindow w(
+        {.settingsFile = settingsFile(),
+         .presetConnection =
+             [&](transport::ConnectionRecord& r) { r.linkOptions.tcpPort = silent.port(); },
+         .listSerialPorts = {},
+         .discovery = {}});
+    window = &w;
+    w.show();
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return dialogs.empty() && !QApplication::activeModalWidget(); }));
 }
 
 // A flood reaches the pane a turn at a time; a read takes the rest first, and

@@ -234,9 +234,10 @@ TEST_F(MainWindowTest, OpensAtTheSavedSizeRunsAScriptOpensAboutAndSavesTheSizeMa
     // The results line up only in a fixed-pitch face, whatever fonts the machine has.
     EXPECT_TRUE(QFontInfo(w.resultsPane()->font()).fixedPitch());
 
-    files.push_back(folder().Write("check.txt", "#echo,Script start\r\n\"*IDN?\r\n\"temp?\r\n"));
+    files.push_back(folder().Write(
+        "check.txt", "#echo,Script start\r\n\"*IDN?\r\n\"temp?\r\n=1\r\n=test,hi\r\n"));
     w.MenuAction(ui::kCmdScript)->trigger();
-    ASSERT_EQ(w.scriptList()->count(), 3);
+    ASSERT_EQ(w.scriptList()->count(), 5);
     EXPECT_TRUE(w.scriptList()->isVisible() && !w.commandLine()->isVisible());
     QTest::mouseClick(w.runButton(), Qt::LeftButton);
     EXPECT_EQ(w.runButton()->text(), ui::kCaptionStop);
@@ -247,6 +248,7 @@ TEST_F(MainWindowTest, OpensAtTheSavedSizeRunsAScriptOpensAboutAndSavesTheSizeMa
                Results(w).find(temperature) != std::string::npos;
     }));
     EXPECT_EQ(Results(w).rfind("Script start\n> *IDN?\n", 0), 0u) << Results(w);
+    EXPECT_EQ(w.statusText(), "Script run ended: 0 tests passed, 1 failed");
     EXPECT_TRUE(w.stepButton()->isEnabled());
     QTest::mouseClick(w.closeButton(), Qt::LeftButton);
     EXPECT_TRUE(!w.scriptList()->isVisible() && w.commandLine()->isVisible());

@@ -360,8 +360,8 @@ void Shell::Connect(intptr_t param) {
                                          hooks_.status);
         ui_.dialogs.RunConnectDialog(dialog);
     } else {
-        const connection::ConnectAttempts::Result result =
-            attempts_->Reconnect(ui_.boxes, r, byIdName_);
+        const connection::ConnectAttempts::Result result = attempts_->Reconnect(
+            ui_.boxes, r, std::exchange(reconnectAfterLoss_, false), byIdName_);
         r.instrumentReady = result.identified;
         if (!r.instrumentReady)
             TellAt(result.cancelled ? kStatusReconnectCancelled : kStatusNotReestablished);
@@ -396,6 +396,8 @@ void Shell::Disconnect(intptr_t param) {
         ui::MessageAnswer answer =
             ui_.boxes.Show({kReestablishQuestion, ui::kAppName, ui::MessageIcon::Warning,
                             ui::MessageButtons::YesNo});
+        // Only a front end that can offer Cancel waits for a device to come back.
+        reconnectAfterLoss_ = answer == ui::MessageAnswer::Yes && hooks_.busy;
         if (answer == ui::MessageAnswer::Yes) Post(ui::kCmdConnection, 1);
     }
     ShowInstrumentInfo();

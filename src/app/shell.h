@@ -154,6 +154,8 @@ class Shell final : public ui::PaneLayout {
     // The stable name of the serial device last connected to, if it has one:
     // what to wait for when it goes.
     std::string byIdName_;
+    // The next reconnect follows a lost connection the user asked to have back.
+    bool reconnectAfterLoss_ = false;
     // The script's test tally as last told, and whether a run was going.
     std::pair<int32_t, int32_t> toldTally_{0, 0};
     bool scriptWasRunning_ = false;

@@ -170,11 +170,13 @@ ConnectAttempts::Result ConnectAttempts::Connect(ui::MessageBoxes& owner, Connec
 }
 
 ConnectAttempts::Result ConnectAttempts::Reconnect(ui::MessageBoxes& owner, ConnectionRecord& r,
+                                                   bool waitForDevice,
                                                    const std::string& byIdName) {
     return Run(ConnectingText(r), owner, r, [&](HeldMessages& held) {
         ui::NullWaitCursor cursor;
         const std::string device = transport::SerialDevicePath(r.comPort);
-        if (!IsSerial(r) || PathExists(device)) return ConnectAndIdentify(held, cursor, r, false);
+        if (!waitForDevice || !IsSerial(r) || PathExists(device))
+            return ConnectAndIdentify(held, cursor, r, false);
 
         const std::string watched = byIdName.empty() ? device : byIdName;
         const uint32_t start = clock_.TickCount();

@@ -71,11 +71,12 @@ class ConnectAttempts {
     // closeAfter: the channel is closed at the end, whatever the outcome (Test).
     Result Connect(ui::MessageBoxes& owner, transport::ConnectionRecord& record, bool showResult,
                    bool closeAfter = false);
-    // The silent reconnect after a lost connection. A serial device that has
-    // gone is waited for, under byIdName when it had one, and the port then
-    // follows that name to wherever the device came back.
+    // The silent reconnect. With waitForDevice (the connection was lost and
+    // the user asked for it back), a serial device that has gone is waited for,
+    // under byIdName when it had one, and the port then follows that name to
+    // wherever the device came back.
     Result Reconnect(ui::MessageBoxes& owner, transport::ConnectionRecord& record,
-                     const std::string& byIdName);
+                     bool waitForDevice, const std::string& byIdName);
 
   private:
     Result Run(const std::string& text, ui::MessageBoxes& owner,

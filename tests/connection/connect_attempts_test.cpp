@@ -133,7 +133,7 @@ TEST(ConnectAttempts, ReconnectWaitsForTheDeviceToComeBackUnderItsStableName) {
     };
     support::FakeMessageBoxes boxes;
     ConnectAttempts attempts(busy);
-    ConnectAttempts::Result back = attempts.Reconnect(boxes, r, byId);
+    ConnectAttempts::Result back = attempts.Reconnect(boxes, r, true, byId);
     EXPECT_TRUE(back.identified);
     EXPECT_EQ(r.comPort, static_cast<sim::PtyEndpoint&>(*sim).DevicePath());
     EXPECT_EQ(std::string(r.identity), sim::IdentityText({}));
@@ -146,7 +146,7 @@ TEST(ConnectAttempts, ReconnectWaitsForTheDeviceToComeBackUnderItsStableName) {
     r.linkOptions.clock = &clock;
     r.comPort = dev / "ttyUSB9";
     const uint32_t start = clock.TickCount();
-    EXPECT_FALSE(attempts.Reconnect(boxes, r, "").identified);
+    EXPECT_FALSE(attempts.Reconnect(boxes, r, true, "").identified);
     EXPECT_GE(clock.TickCount() - start, kDeviceReturnMs);
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].text.rfind(OpenFailureMessage(r), 0), 0u);

@@ -158,7 +158,9 @@ void ConnectDialog::OnConnect() {
     }
     const ConnectAttempts::Result result = attempts_.Connect(view_->Boxes(), record_, true);
     record_.instrumentReady = result.identified;
-    if (result.cancelled) Tell(StatusAt(kStatusCancelled, ConnectPlace(record_), record_));
+    if (!record_.instrumentReady)
+        Tell(StatusAt(result.cancelled ? kStatusCancelled : kStatusFailed, ConnectPlace(record_),
+                      record_));
     if (record_.instrumentReady) view_->Close(ui::kConnectDialogResultConnected);
 }
 
@@ -166,7 +168,10 @@ void ConnectDialog::OnTest() {
     ReadConnectDialog(*view_, record_);
     if (!ValidateConnectionSettings(view_->Boxes(), record_)) return;
     const ConnectAttempts::Result result = attempts_.Connect(view_->Boxes(), record_, true, true);
-    if (result.cancelled) Tell(StatusAt(kStatusTestCancelled, ConnectPlace(record_), record_));
+    const char* said = result.cancelled    ? kStatusTestCancelled
+                       : result.identified ? kStatusTestPassed
+                                           : kStatusTestFailed;
+    Tell(StatusAt(said, ConnectPlace(record_), record_));
 }
 
 void ConnectDialog::OnSaveAsDefault() {

@@ -11,6 +11,9 @@ inline constexpr const char kSearchingTheLan[] = "Searching the LAN for instrume
 inline constexpr const char kStatusNoInterface[] =
     "Connect did nothing: no interface chosen (USB, LAN or Serial)";
 inline constexpr const char kStatusCancelled[] = "Connecting to %s cancelled at %s";
+inline constexpr const char kStatusFailed[] = "Connecting to %s failed at %s";
+inline constexpr const char kStatusTestPassed[] = "Test of %s succeeded at %s";
+inline constexpr const char kStatusTestFailed[] = "Test of %s failed at %s";
 inline constexpr const char kStatusTestCancelled[] = "Test of %s cancelled at %s";
 inline constexpr const char kStatusSearchCancelled[] = "LAN search cancelled at %s";
 

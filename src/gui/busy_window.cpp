@@ -70,6 +70,8 @@ void BusyRunner::RunBusy(const std::string& text, ui::BackgroundWork& work) {
     work.Join();
     QApplication::restoreOverrideCursor();
     current_ = outer;
+    // What came of the work is the caller's to say.
+    if (status_) status_->SetStatus({});
 }
 
 void BusyRunner::UpdateBusy(const std::string& text) {

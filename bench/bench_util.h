@@ -43,6 +43,22 @@ inline bool Report(const char* what, double value, const char* unit, double limi
     return ok;
 }
 
+// The rate of ours against a peer's, measured back to back `rounds` times so
+// that each pair sees the same load on the machine; prints every round and
+// returns the median ratio (the figure the limits are set against).
+template <class Peer, class Ours>
+double MedianRatio(const char* peerName, const char* oursName, Peer peer, Ours ours,
+                   int rounds = 3) {
+    std::vector<double> ratios;
+    for (int i = 1; i <= rounds; ++i) {
+        double p = peer(), o = ours();
+        std::printf("round %d: %s %8.1f MB/s, %s %8.1f MB/s, ratio %.3f\n", i, peerName, p,
+                    oursName, o, p > 0 ? o / p : 0);
+        ratios.push_back(p > 0 ? o / p : 0);
+    }
+    return Median(ratios);
+}
+
 // A TCP listener on loopback (ephemeral port) whose first client receives
 // `bytes` as fast as the kernel takes them.
 class Blaster {

@@ -21,13 +21,16 @@ constexpr std::size_t kMaxInput = 64 * 1024;
 // Checks each line as it comes rather than copy and scan some 40 KB of filler.
 struct Pane : ui::MemoryTextBox {
     void AppendText(std::string_view t) override {
-        // One line per call, always with its line end, never beyond the buffer.
-        FUZZ_CHECK(t.size() >= 3 && t.size() <= app::kReceiveBufferSize + 1 && t.ends_with("\r\n"));
-        // Unconverted, the lines are the bytes sent, in order, less the line ends.
-        if (unconverted) {
-            t.remove_suffix(2);
-            FUZZ_CHECK(unconverted->substr(shown, t.size()) == t);
-            shown += t.size();
+        FUZZ_CHECK(t.ends_with("\r\n"));
+        for (std::size_t end; (end = t.find("\r\n")) != std::string_view::npos;
+             t.remove_prefix(end + 2)) {
+            // Every line has its line end and is never beyond the buffer.
+            FUZZ_CHECK(end >= 1 && end < app::kReceiveBufferSize);
+            // Unconverted, the lines are the bytes sent, in order, less the line ends.
+            if (unconverted) {
+                FUZZ_CHECK(unconverted->compare(shown, end, t.substr(0, end)) == 0);
+                shown += end;
+            }
         }
     }
     const std::string* unconverted = nullptr;

@@ -1,11 +1,14 @@
 #pragma once
-// Moves every byte the channel has received into the results pane, a line at a
-// time, turning binary reply values into text while "Convert Binary" is on.
-// Each finished line goes to the comms log as it was received.
+// Moves every byte the channel has received into the results pane, line by
+// line, turning binary reply values into text while "Convert Binary" is on.
+// The lines a call finishes reach the pane in one append; each goes to the
+// comms log as it was received.
 
 #include <array>
 #include <cstddef>
 #include <functional>
+#include <string>
+#include <string_view>
 
 #include "transport/connection_record.h"
 
@@ -43,14 +46,19 @@ class ReceiveStep {
     std::size_t pending() const { return count_; }
 
   private:
-    void FinishLine(const transport::ConnectionRecord& record, ui::TextBox& results,
-                    bool convertBinary, const LineCounter& counter);
+    void FinishLine(const transport::ConnectionRecord& record, bool convertBinary,
+                    const LineCounter& counter);
+    // Shows a finished line (from the line buffer or straight from a chunk) and
+    // starts the next.
+    void ShowLine(std::string_view line, const transport::ConnectionRecord& record,
+                  bool convertBinary, const LineCounter& counter);
 
     std::size_t bytesPerRun_;
-    std::array<char, kReceiveBufferSize + 2> line_{};  // and the line end
+    std::array<char, kReceiveBufferSize> line_{};
     std::size_t count_ = 0;
     bool lineHasHigh_ = false;  // the line holds a byte of 0x80 or above
-    std::array<char, kReceiveBufferSize + 2> converted_{};  // and the line end
+    std::array<char, kReceiveBufferSize> converted_{};
+    std::string shown_;  // the lines finished in this call, each with CR LF
 };
 
 }  // namespace orvane::app

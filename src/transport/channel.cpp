@@ -97,8 +97,8 @@ int ChannelReceiveLine(std::string& line, std::size_t capacity, ConnectionRecord
     return count;
 }
 
-int ChannelReadByte(ConnectionRecord& r) {
-    return r.link ? r.link->ReadByte() : Closed(r.interfaceKind).readByte;
+int ClosedChannelReadByte(const ConnectionRecord& r) {
+    return Closed(r.interfaceKind).readByte;
 }
 
 int ChannelReadBytes(ConnectionRecord& r, uint8_t* out, std::size_t max) {

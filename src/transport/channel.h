@@ -24,8 +24,13 @@ int ChannelSend(std::string_view text, ConnectionRecord& record);
 // The text of a reply line of at most capacity - 1 characters into line. Below
 // 1 means no reply. A binary reply is replaced by its value's text.
 int ChannelReceiveLine(std::string& line, std::size_t capacity, ConnectionRecord& record);
-// 0..255 a byte; -2 nothing waiting; -1 the line or connection failed. Never waits.
-int ChannelReadByte(ConnectionRecord& record);
+// What ChannelReadByte answers while no link is open.
+int ClosedChannelReadByte(const ConnectionRecord& record);
+// 0..255 a byte; -2 nothing waiting; -1 the line or connection failed. Never
+// waits. Inline: the path a script or a search takes byte by byte.
+inline int ChannelReadByte(ConnectionRecord& record) {
+    return record.link ? record.link->ReadByte() : ClosedChannelReadByte(record);
+}
 // Every byte waiting, up to max, in one call: what repeated ChannelReadByte
 // calls would give, at a fraction of the cost. The count (0 when nothing is
 // waiting); -1 when nothing is left and the line or connection failed.

@@ -1,7 +1,6 @@
 #pragma once
 // The serial link: USB virtual COM ports and RS-232 lines on termios.
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -38,12 +37,9 @@ class SerialLink final : public Link {
 
     // Bytes written; 0 when the write failed.
     int Send(std::string_view bytes) override;
-    int ReadByte() override;
-    int ReadBytes(uint8_t* out, std::size_t max) override;
     // Reads up to a line feed (kept), capacity - 1 bytes or a read time-out.
     // Returns the length of the text, which ends at its first carriage return.
     int ReadLine(std::string& line, std::size_t capacity) override;
-    std::size_t Buffered() const override { return tail_ - head_; }
     void SetTimeout(uint32_t ms) override { readTimeoutMs_ = ms; }
     int Descriptor() const override { return fd_.get(); }
 
@@ -53,17 +49,14 @@ class SerialLink final : public Link {
     // call per block instead of per byte.
     static constexpr std::size_t kReadAhead = 4096;
 
-    SerialLink(platform::UniqueFd fd, platform::Clock* clock) : fd_(std::move(fd)), clock_(clock) {}
-    bool Fill();
+    SerialLink(platform::UniqueFd fd, platform::Clock* clock)
+        : Link(kReadAhead), fd_(std::move(fd)), clock_(clock) {}
+    void Refill() override;
     int ReadByteWaiting(platform::Clock& clock);
 
     platform::UniqueFd fd_;
     platform::Clock* clock_;
     uint32_t readTimeoutMs_ = kDefaultReadTimeoutMs;
-    std::array<uint8_t, kReadAhead> buffer_{};
-    std::size_t head_ = 0;
-    std::size_t tail_ = 0;
-    bool failed_ = false;  // a hang-up or read error was seen
 };
 
 }  // namespace orvane::transport

@@ -113,48 +113,26 @@ int SerialLink::Send(std::string_view bytes) {
     return static_cast<int>(done);
 }
 
-// Moves whatever the kernel holds into the read-ahead buffer without waiting.
-// Returns false on a hang-up or read error.
-bool SerialLink::Fill() {
-    if (head_ == tail_) head_ = tail_ = 0;
-    if (tail_ == kReadAhead) return true;
+// Moves whatever the kernel holds into the read-ahead without waiting.
+void SerialLink::Refill() {
     for (;;) {
-        ssize_t n = ::read(fd_.get(), buffer_.data() + tail_, kReadAhead - tail_);
+        ssize_t n = ::read(fd_.get(), FreeSpace(), FreeSize());
         if (n > 0) {
-            tail_ += static_cast<std::size_t>(n);
-            return true;
+            Took(static_cast<std::size_t>(n));
+            return;
         }
         if (n < 0 && errno == EINTR) continue;
         // With VMIN and VTIME at 0 an idle terminal reads 0 bytes rather than
         // EAGAIN, and so does one that hung up: poll tells the two apart.
         if (n == 0 || errno == EAGAIN || errno == EWOULDBLOCK) {
             pollfd p{fd_.get(), POLLIN, 0};
-            if (::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL))) {
-                failed_ = true;
-                return false;
-            }
-            return true;
+            if (::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL))) Failed();
+            return;
         }
         // EIO is a pulled USB adaptor or a closed pseudo-terminal master.
-        failed_ = true;
-        return false;
+        Failed();
+        return;
     }
-}
-
-int SerialLink::ReadByte() {
-    if (head_ == tail_) {
-        if (failed_ || !Fill()) return -1;
-        if (head_ == tail_) return -2;
-    }
-    return buffer_[head_++];
-}
-
-int SerialLink::ReadBytes(uint8_t* out, std::size_t max) {
-    if (head_ == tail_ && (failed_ || !Fill())) return -1;
-    std::size_t n = std::min(max, tail_ - head_);
-    std::memcpy(out, buffer_.data() + head_, n);
-    head_ += n;
-    return static_cast<int>(n);
 }
 
 // One byte, waiting at most the read time-out. -1 when none came or the line failed.

@@ -64,26 +64,18 @@ TcpLink::~TcpLink() {
     if (socket_.valid()) ::shutdown(socket_.get(), SHUT_WR);
 }
 
-// Takes what the socket holds into the ring, never more than the ring has room
-// for: what does not fit stays in the kernel, in order, and TCP slows the sender.
-void TcpLink::FillRing() {
-    if (!socket_.valid() || peerClosed_) return;
-    while (rxCount_ < kRxRingSize) {
-        int contiguous = kRxRingSize - rxWrite_;
-        int room = kRxRingSize - rxCount_;
-        int want = contiguous < room ? contiguous : room;
-        ssize_t n = ::recv(socket_.get(), rxRing_.data() + rxWrite_, static_cast<std::size_t>(want),
-                           MSG_DONTWAIT);
+void TcpLink::Refill() {
+    if (!socket_.valid()) return;
+    for (;;) {
+        ssize_t n = ::recv(socket_.get(), FreeSpace(), FreeSize(), MSG_DONTWAIT);
         if (n > 0) {
-            rxWrite_ = (rxWrite_ + static_cast<int>(n)) % kRxRingSize;
-            rxCount_ += static_cast<int>(n);
-            if (n < want) return;
-            continue;
+            Took(static_cast<std::size_t>(n));
+            return;
         }
         if (n < 0 && errno == EINTR) continue;
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return;
         // 0 is an orderly close; any other error leaves nothing to read either.
-        peerClosed_ = true;
+        Failed();
         return;
     }
 }
@@ -100,27 +92,6 @@ int TcpLink::Send(std::string_view bytes) {
         done += static_cast<std::size_t>(n);
     }
     return 0;
-}
-
-int TcpLink::ReadByte() {
-    if (rxCount_ == 0) FillRing();
-    if (rxCount_ == 0) return peerClosed_ ? -1 : -2;
-    uint8_t b = rxRing_[static_cast<std::size_t>(rxRead_)];
-    rxRead_ = (rxRead_ + 1) % kRxRingSize;
-    --rxCount_;
-    return b;
-}
-
-int TcpLink::ReadBytes(uint8_t* out, std::size_t max) {
-    if (rxCount_ == 0) FillRing();
-    if (rxCount_ == 0) return peerClosed_ ? -1 : 0;
-    std::size_t n = std::min<std::size_t>(max, static_cast<std::size_t>(rxCount_));
-    std::size_t first = std::min<std::size_t>(n, static_cast<std::size_t>(kRxRingSize - rxRead_));
-    std::memcpy(out, rxRing_.data() + rxRead_, first);
-    std::memcpy(out + first, rxRing_.data(), n - first);
-    rxRead_ = static_cast<int32_t>((static_cast<std::size_t>(rxRead_) + n) % kRxRingSize);
-    rxCount_ -= static_cast<int32_t>(n);
-    return static_cast<int>(n);
 }
 
 int TcpLink::ReadLine(std::string& line, std::size_t capacity) {

@@ -155,6 +155,8 @@ ConnectAttempts::Result ConnectAttempts::Run(const std::string& text, ui::Messag
     work.Join();
     running_ = false;
     clock_.Reset();
+    // Only an open link keeps this clock; a closed channel gets the record's own back.
+    if (!r.channelOpen) r.linkOptions.clock = clock_.base();
     if (!result.cancelled) held.ShowTo(owner);
     return result;
 }

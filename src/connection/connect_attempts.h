@@ -84,7 +84,8 @@ class ConnectAttempts {
                const std::function<bool(HeldMessages&)>& attempt);
 
     ui::BusyIndicator& busy_;
-    // Outlives every link made with it: the record's links keep its address.
+    // Must outlive every link made with it, which keeps its address: the owner
+    // of the record owns this object too.
     platform::CancellableClock clock_;
     bool running_ = false;
 };

@@ -81,8 +81,16 @@ ConnectDialog::ConnectDialog(ConnectionRecord& record, platform::IniFile* settin
       settings_(settings),
       ports_(std::move(ports)),
       search_(std::move(search)),
-      attempts_(attempts ? *attempts : ownAttempts_),
+      attempts_(attempts),
       status_(status) {}
+
+ConnectAttempts::Result ConnectDialog::Attempt(bool closeAfter) {
+    if (attempts_) return attempts_->Connect(view_->Boxes(), record_, true, closeAfter);
+    ConnectAttempts::Result result;
+    result.identified = ConnectAndIdentify(view_->Boxes(), view_->Cursor(), record_, true);
+    if (closeAfter) transport::CloseChannel(record_);
+    return result;
+}
 
 void ConnectDialog::Tell(const std::string& text) {
     if (status_) status_->SetStatus(text);
@@ -156,7 +164,7 @@ void ConnectDialog::OnConnect() {
         Tell(kStatusNoInterface);
         return;
     }
-    const ConnectAttempts::Result result = attempts_.Connect(view_->Boxes(), record_, true);
+    const ConnectAttempts::Result result = Attempt(false);
     record_.instrumentReady = result.identified;
     if (!record_.instrumentReady)
         Tell(StatusAt(result.cancelled ? kStatusCancelled : kStatusFailed, ConnectPlace(record_),
@@ -167,7 +175,7 @@ void ConnectDialog::OnConnect() {
 void ConnectDialog::OnTest() {
     ReadConnectDialog(*view_, record_);
     if (!ValidateConnectionSettings(view_->Boxes(), record_)) return;
-    const ConnectAttempts::Result result = attempts_.Connect(view_->Boxes(), record_, true, true);
+    const ConnectAttempts::Result result = Attempt(true);
     const char* said = result.cancelled    ? kStatusTestCancelled
                        : result.identified ? kStatusTestPassed
                                            : kStatusTestFailed;

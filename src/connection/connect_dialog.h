@@ -49,14 +49,13 @@ class ConnectDialog final : public ui::ConnectDialogEvents {
 
   private:
     void Tell(const std::string& text);
+    ConnectAttempts::Result Attempt(bool closeAfter);
 
     transport::ConnectionRecord& record_;
     platform::IniFile* settings_;
     PortLister ports_;
     Search search_;
-    ui::InPlaceBusy inPlace_;
-    ConnectAttempts ownAttempts_{inPlace_};
-    ConnectAttempts& attempts_;
+    ConnectAttempts* attempts_;
     ui::StatusLine* status_;
     ui::ConnectDialogView* view_ = nullptr;
 };

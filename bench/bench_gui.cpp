@@ -1,14 +1,18 @@
 // The desktop program offscreen: how long until the main window shows, and
 // whether it stays responsive under an unthrottled flood of reply lines from the
-// simulated instrument (10 million by default, or the count given as the first
-// argument) without losing a line or holding on to them all.
+// simulated instrument (three floods of 10 million lines by default, or of the
+// count given as the first argument; the medians are reported) without losing a
+// line or holding on to them all.
 //
 // The instrument runs on this program's own pump thread; its counted flood,
 // started by a typed command it does not know, comes as fast as the window
 // reads it. A probe thread posts a queued call to the window every 10 ms and
 // measures how long each waits to be served.
 
+#include <malloc.h>
+#include <pthread.h>
 #include <sys/resource.h>
+#include <time.h>
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -44,6 +48,7 @@ constexpr double kStartLimitMs = 300;
 constexpr double kLatencyLimitMs = 50;
 constexpr double kRssLimitMb = 300;
 constexpr uint64_t kDefaultFloodLines = 10'000'000;
+constexpr int kFloods = 3;
 // A flood that has not ended by then is cut short and reported as such.
 constexpr double kFloodTimeoutS = 600;
 
@@ -102,15 +107,23 @@ class FloodingInstrument {
     std::atomic<bool> stop_{false};
 };
 
-// Posts a queued call to the window every 10 ms and keeps how long each waited.
+// Posts a queued call to the window every 10 ms and keeps how long each waited:
+// on the clock, and in the window thread's own processor time, which is what the
+// window made it wait when other programs share the processors.
 class Probe {
   public:
     explicit Probe(QObject* target) : target_(target) {
+        pthread_getcpuclockid(pthread_self(), &windowClock_);
         thread_ = std::thread([this] {
             while (!stop_) {
                 const double sent = bench::NowUs();
+                const double sentCpu = CpuUs(windowClock_);
                 QMetaObject::invokeMethod(
-                    target_, [this, sent] { Served(bench::NowUs() - sent); }, Qt::QueuedConnection);
+                    target_,
+                    [this, sent, sentCpu] {
+                        Served(bench::NowUs() - sent, CpuUs(windowClock_) - sentCpu);
+                    },
+                    Qt::QueuedConnection);
                 std::this_thread::sleep_for(std::chrono::milliseconds(10));
             }
         });
@@ -122,21 +135,30 @@ class Probe {
     }
     // Only on the window's thread, once stopped.
     double WorstMs() const { return worstUs_ / 1000; }
+    double WorstCpuMs() const { return worstCpuUs_ / 1000; }
     int Served() const { return served_; }
     // Calls that waited longer than the limit.
     int Late() const { return late_; }
 
   private:
-    void Served(double waitedUs) {
+    static double CpuUs(clockid_t clock) {
+        timespec t{};
+        clock_gettime(clock, &t);
+        return static_cast<double>(t.tv_sec) * 1e6 + static_cast<double>(t.tv_nsec) / 1e3;
+    }
+    void Served(double waitedUs, double cpuUs) {
         ++served_;
         worstUs_ = std::max(worstUs_, waitedUs);
+        worstCpuUs_ = std::max(worstCpuUs_, cpuUs);
         if (waitedUs > kLatencyLimitMs * 1000) ++late_;
     }
 
     QObject* target_;
+    clockid_t windowClock_{};
     std::thread thread_;
     std::atomic<bool> stop_{false};
     double worstUs_ = 0;
+    double worstCpuUs_ = 0;
     int late_ = 0;
     int served_ = 0;
 };
@@ -169,6 +191,9 @@ void Wait(int ms) {
 
 // Counts the flood lines as they reach the pane's document, whether they
 // run 1, 2, 3, ... without a gap: the pane itself keeps only the latest ones.
+// Only the first and the last line of each insert are read (reading them all
+// would slow the window it measures): a line lost, doubled or moved inside an
+// insert puts its last line out of step with the count.
 class FloodCounter {
   public:
     explicit FloodCounter(QTextDocument* doc) : doc_(doc) {
@@ -179,17 +204,24 @@ class FloodCounter {
     bool InOrder() const { return inOrder_; }
 
   private:
+    static bool IsFlood(const QTextBlock& b) {
+        return b.text().startsWith(QLatin1String("FLOOD "));
+    }
+    static uint64_t Number(const QTextBlock& b) { return b.text().mid(6).toULongLong(); }
+
     void Added(int from, int added) {
         if (added == 0) return;  // the oldest lines going
         // Text is only ever added at the end, in the last line, which has not been
-        // counted: only lines with a line end after them count.
-        for (QTextBlock b = doc_->findBlock(from); b.isValid() && b.next().isValid();
-             b = b.next()) {
-            const QString text = b.text();
-            if (!text.startsWith(QLatin1String("FLOOD "))) continue;
-            ++lines_;
-            if (text.mid(6).toULongLong() != lines_) inOrder_ = false;
-        }
+        // counted: only lines with a line end after them count. The echo of the
+        // command comes before the first.
+        QTextBlock first = doc_->findBlock(from);
+        const QTextBlock last = doc_->lastBlock().previous();
+        while (first.isValid() && first.blockNumber() <= last.blockNumber() && !IsFlood(first))
+            first = first.next();
+        if (!first.isValid() || first.blockNumber() > last.blockNumber()) return;
+        const auto count = static_cast<uint64_t>(last.blockNumber() - first.blockNumber() + 1);
+        if (Number(first) != lines_ + 1 || Number(last) != lines_ + count) inOrder_ = false;
+        lines_ += count;
     }
 
     QTextDocument* doc_;
@@ -264,46 +296,57 @@ int main(int argc, char** argv) {
     }
     Wait(200);
 
-    // The flood: armed, then started by a typed command.
+    // Three floods, each armed, then started by a typed command; the instrument
+    // numbers their lines on from the last. The later ones meet a full pane.
     const uint64_t floodLines = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : kDefaultFloodLines;
     FloodCounter counter(window.resultsPane()->document());
-    instrument.ArmFlood(floodLines);
-    Probe probe(&window);
-    const double floodStart = bench::NowUs();
-    window.commandLine()->setText(QStringLiteral("flood"));
-    window.PostCommand(ui::kCmdSend);
-    const uint64_t expectedLines = floodLines;
+    std::vector<double> worstMs, worstCpuMs;
     bool timedOut = false;
-    while (counter.Lines() < expectedLines) {
-        QApplication::processEvents(QEventLoop::AllEvents, 5);
-        if (bench::NowUs() - floodStart > kFloodTimeoutS * 1e6) {
-            timedOut = true;
-            break;
+    for (int run = 1; run <= kFloods && !timedOut; ++run) {
+        const uint64_t expectedLines = floodLines * static_cast<uint64_t>(run);
+        const uint64_t before = counter.Lines();
+        instrument.ArmFlood(expectedLines);
+        Probe probe(&window);
+        const double floodStart = bench::NowUs();
+        window.commandLine()->setText(QStringLiteral("flood"));
+        window.PostCommand(ui::kCmdSend);
+        while (counter.Lines() < expectedLines) {
+            QApplication::processEvents(QEventLoop::AllEvents, 5);
+            if (bench::NowUs() - floodStart > kFloodTimeoutS * 1e6) {
+                timedOut = true;
+                break;
+            }
         }
+        const double seconds = (bench::NowUs() - floodStart) / 1e6;
+        probe.Stop();
+        window.FlushResults();
+        worstMs.push_back(probe.WorstMs());
+        worstCpuMs.push_back(probe.WorstCpuMs());
+        const QTextBlock last = window.resultsPane()->document()->lastBlock().previous();
+        std::printf(
+            "bench_gui: flood %d: %llu lines sent unthrottled, %llu reached the pane%s in %.1f s "
+            "(%.0f lines/s)%s; it keeps %d lines, the last \"%s\"; %d probe calls, %d late, "
+            "the worst waited %.1f ms (%.1f ms of the window's processor time)\n",
+            run, static_cast<unsigned long long>(floodLines),
+            static_cast<unsigned long long>(counter.Lines() - before),
+            counter.InOrder() ? " in order" : " OUT OF ORDER", seconds,
+            static_cast<double>(counter.Lines() - before) / seconds, timedOut ? " (CUT SHORT)" : "",
+            window.resultsPane()->document()->blockCount(), last.text().toLatin1().constData(),
+            probe.Served(), probe.Late(), probe.WorstMs(), probe.WorstCpuMs());
     }
-    const double floodEnd = bench::NowUs();
-    probe.Stop();
-    window.FlushResults();
-    const double seconds = (floodEnd - floodStart) / 1e6;
-    const QTextBlock last = window.resultsPane()->document()->lastBlock().previous();
+    const uint64_t expectedLines = floodLines * kFloods;
 
-    std::printf(
-        "bench_gui: %llu flood lines sent unthrottled, %llu reached the pane%s in %.1f s "
-        "(%.0f lines/s)%s; it keeps %d lines, the last \"%s\"; %d probe calls, %d late\n",
-        static_cast<unsigned long long>(expectedLines),
-        static_cast<unsigned long long>(counter.Lines()),
-        counter.InOrder() ? " in order" : " OUT OF ORDER", seconds,
-        static_cast<double>(counter.Lines()) / seconds, timedOut ? " (CUT SHORT)" : "",
-        window.resultsPane()->document()->blockCount(), last.text().toLatin1().constData(),
-        probe.Served(), probe.Late());
     bool ok = true;
     ok &= bench::Report("start-up to a shown main window (offscreen)", shownSinceProcessStart, "ms",
                         kStartLimitMs, true);
     std::printf("%-52s %12.3f ms\n", "  of which from main() on", (shownAt - processStart) / 1000);
     std::printf("%-52s %12.3f ms\n", "  from main() to the Connect dialog",
                 (dialogAt - processStart) / 1000);
-    ok &= bench::Report("flood: worst wait of a queued call", probe.WorstMs(), "ms",
-                        kLatencyLimitMs, true);
+    ok &= bench::Report("flood: worst wait of a queued call (median of 3)", bench::Median(worstMs),
+                        "ms", kLatencyLimitMs, true);
+    // On a machine other programs share, the clock also counts their turns.
+    std::printf("%-52s %12.3f ms\n", "  the window's own processor time in it (median)",
+                bench::Median(worstCpuMs));
     ok &= bench::Report("flood: peak RSS", PeakRssMb(), "MB", kRssLimitMb, true);
     ok &=
         bench::Report("flood: lines lost",

@@ -44,7 +44,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
                model == kModelDwelAdaptor || (model >= kModelTrv48 && model <= kModelZdax));
     // An identity comes with every model but the bootloader's, and only with a model.
     if (model != kModelBootcode) FUZZ_CHECK(record->identity.empty() == (model == kModelUnknown));
-    if (!identified) FUZZ_CHECK(model == kModelUnknown && boxes.shown[0].text == kConnectionFailed);
+    if (!identified)
+        FUZZ_CHECK(model == kModelUnknown && boxes.shown[0].text == std::string(kConnectionFailed) +
+                                                                        "\n" +
+                                                                        NoAnswerReason(*record));
     if (identified) FUZZ_CHECK(boxes.shown[0].text.starts_with(kConnectionSuccessful));
     return 0;
 }

@@ -95,6 +95,7 @@ Shell::Shell(ShellUi ui, std::optional<std::string> settingsFile, ShellHooks hoo
     : ui_(ui),
       hooks_(std::move(hooks)),
       record_(std::make_unique<ConnectionRecord>()),
+      receive_(hooks_.receiveBytesPerRun),
       scripts_(script::ScriptHost{ui_.results, ui_.commandLine, ui_.send, ui_.scriptList,
                                   ui_.runStop, ui_.step, ui_.close, ui_.poster, *this, ui_.files,
                                   ui_.boxes, ui_.beeper, *record_, convertBinary_}),

@@ -68,6 +68,9 @@ struct ShellHooks {
     ui::BusyIndicator* busy = nullptr;
     // The line that says what each action did; none: nowhere.
     ui::StatusLine* status = nullptr;
+    // How much one tick reads at most: a front end that must answer within a
+    // few milliseconds takes less at a time.
+    std::size_t receiveBytesPerRun = kReceiveBytesPerRun;
 };
 
 // "Orvane2 v1_4": the product name and the version up to its first space.

@@ -4,25 +4,34 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <fstream>
 #include <iostream>
 
 #include "app/instrument_info.h"
 #include "app/shell_texts.h"
 #include "cli/line_editor.h"
+#include "cli/port_listing.h"
 #include "cli/standard_output.h"
 #include "cli/stop_signals.h"
 #include "cli/terminal_lan_find.h"
 #include "cli/terminal_upgrade.h"
+#include "cli/visible_text.h"
+#include "connection/connect_and_identify.h"
 #include "connection/connection_settings.h"
+#include "connection/connection_texts.h"
 #include "connection/lan_search.h"
+#include "connection/model_table.h"
 #include "firmware/upgrade_flow.h"
 #include "platform/clock.h"
 #include "platform/diagnostics.h"
 #include "platform/settings_location.h"
+#include "platform/text_format.h"
+#include "script/script_texts.h"
 #include "sim/pty_endpoint.h"
 #include "transport/channel.h"
 #include "transport/comms_log.h"
 #include "transport/send_command_line.h"
+#include "transport/serial_port_list.h"
 #include "ui/app_strings.h"
 #include "ui/command_ids.h"
 
@@ -38,7 +47,24 @@ std::optional<std::string> SettingsPath(const CliOptions& o) {
     return loc ? std::optional<std::string>(loc->file) : std::nullopt;
 }
 
+bool Readable(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    char c;
+    return in.is_open() && (in.read(&c, 1) || in.eof());
+}
+
 }  // namespace
+
+std::string ConsoleBanner(const transport::ConnectionRecord& r) {
+    std::string who = r.modelCode == connection::kModelBootcode ? connection::kBootcodeInstrument
+                      : r.identity.empty()                      ? connection::kUnknownInstrument
+                                                                : r.identity.str();
+    std::string where =
+        r.interfaceKind == InterfaceKind::Lan
+            ? platform::Format(kBannerAddress, r.ipAddress.c_str(), unsigned{r.linkOptions.tcpPort})
+            : platform::Format(kBannerPort, r.comPort.c_str(), static_cast<unsigned>(r.baudRate));
+    return platform::Format(kConsoleBanner, MadeVisible(who).c_str(), where.c_str());
+}
 
 CliApp::CliApp(CliOptions options, StandardOutput& out)
     : options_(std::move(options)),
@@ -53,6 +79,7 @@ CliApp::CliApp(CliOptions options, StandardOutput& out)
     if (options_.trace) diagnostics_.SetTraceEnabled(true);
     transport::SetCommsLogMessageBoxes(diagnostics_, &boxes_);
     boxes_.beforeShow = [this] { results_.Flush(); };
+    if (options_.timestamps) results_.StampLines(clock_);
 
     shell_ = std::make_unique<app::Shell>(app::ShellUi{.results = results_,
                                                        .info = info_,
@@ -112,11 +139,16 @@ bool CliApp::Connect() {
             "connection in the desktop program\n");
         return false;
     }
+    const int boxesBefore = boxes_.shown;
     shell_->HandleCommand(ui::kCmdConnection, 1);
     // Connected or not is decided here; losing the instrument later is the
     // command's business.
     bool ready = r.instrumentReady;
     Pump();
+    // A port that would not open has said why in a box; one that opened and
+    // stayed silent would otherwise end the command without a word.
+    if (!ready && boxes_.shown == boxesBefore)
+        std::fprintf(stderr, "orvane2-cli: %s\n", connection::NoAnswerReason(r).c_str());
     return ready;
 }
 
@@ -175,6 +207,7 @@ int CliApp::RunCommand() {
     if (options_.command == "set-clock") return SetClock();
     if (options_.command == "discover") return Discover();
     if (options_.command == "upgrade") return Upgrade();
+    if (options_.command == "ports") return Ports();
     std::fprintf(stderr, "orvane2-cli: %s is not built into this version\n",
                  options_.command.c_str());
     return kExitUsage;
@@ -191,6 +224,7 @@ int CliApp::Query() {
     if (!Connect()) return kExitNoConnection;
     for (const std::string& text : options_.args) {
         if (out_.Error() != 0) break;  // the replies would reach nobody
+        results_.MarkSent();
         if (transport::SendCommandLine(text, shell_->record()) == transport::SendResult::Failed) {
             boxes_.Inform(app::kCommsFailed, ui::kAppName);
             return kExitSendFailed;
@@ -201,6 +235,14 @@ int CliApp::Query() {
 }
 
 int CliApp::Upgrade() {
+    // Said before connecting, as run says it: the flow itself would only find no
+    // load lines in a file it could not read.
+    const std::string& descriptor = options_.args.at(0);
+    if (!Readable(descriptor)) {
+        boxes_.Inform(platform::Format(script::kUnableToReadFile, descriptor.c_str()),
+                      ui::kAppName);
+        return kExitBadFile;
+    }
     if (!Connect()) return kExitNoConnection;
     TerminalUpgradeRunner dialogs(out_, boxes_, colors_);
     bool succeeded =
@@ -214,6 +256,13 @@ int CliApp::Upgrade() {
     // Once the worker ran, a failure is a failed upgrade; before it, the user or
     // the checks (wrong file, wrong model, a refused question) stopped it.
     return dialogs.upgradeStarted() ? kExitSendFailed : kExitRefused;
+}
+
+int CliApp::Ports() {
+    std::vector<transport::SerialPortInfo> ports = transport::ListSerialPortDetails();
+    out_.Write(options_.json ? PortsAsJson(ports) : PortsAsText(ports));
+    if (ports.empty()) std::fputs(kNoSerialPorts, stderr);
+    return ports.empty() ? kExitRefused : kExitOk;
 }
 
 int CliApp::Discover() {
@@ -271,12 +320,21 @@ int CliApp::RunScript() {
 int CliApp::Console() {
     if (!Connect()) return kExitNoConnection;
     transport::ConnectionRecord& r = shell_->record();
-    LineEditor editor(out_, IsTerminal(stdin) && IsTerminal(stdout));
+    const bool interactive = IsTerminal(stdin) && IsTerminal(stdout);
+    LineEditor editor(out_, interactive, interactive ? ConsoleHistoryPath() : std::string());
     // Lines from a pipe or a file come faster than the replies: each waits for
     // the replies to the one before, so that they follow their own command.
     const bool oneAtATime = !IsTerminal(stdin);
     results_.sink = [&](std::string_view text) { editor.Print(text); };
+    // A question is answered on a terminal in its usual mode, with the line
+    // editor out of the way, as a dialog would take the keyboard.
+    boxes_.beforeShow = [&] {
+        results_.Flush();
+        editor.Stop();
+    };
+    boxes_.afterShow = [&] { editor.Start(); };
     editor.Start();
+    if (interactive) editor.Print(ConsoleBanner(r));
     int status = kExitOk;
     for (;;) {
         Pump();
@@ -323,6 +381,8 @@ int CliApp::Console() {
     results_.Flush();
     editor.Stop();
     results_.sink = nullptr;
+    boxes_.beforeShow = [this] { results_.Flush(); };
+    boxes_.afterShow = nullptr;
     return status;
 }
 

@@ -17,6 +17,16 @@ class PtyEndpoint;
 
 namespace orvane::cli {
 
+// The console's first line on a terminal: the instrument, where it is, and how
+// to end. Then the port and its rate, or the address.
+inline constexpr char kConsoleBanner[] =
+    "Connected to %s on %s. Type a command and press Enter to send it; Ctrl-D ends the "
+    "console.\n";
+inline constexpr char kBannerPort[] = "%s at %u baud";
+inline constexpr char kBannerAddress[] = "%s, TCP port %u";
+
+std::string ConsoleBanner(const transport::ConnectionRecord& record);
+
 class CliApp {
   public:
     // out: the program's stdout, which outlives the app.
@@ -42,6 +52,7 @@ class CliApp {
     int SetClock();
     int Discover();
     int Upgrade();
+    int Ports();
 
     CliOptions options_;
     StandardOutput& out_;

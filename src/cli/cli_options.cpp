@@ -1,5 +1,6 @@
 #include "cli/cli_options.h"
 
+#include <algorithm>
 #include <optional>
 #include <string_view>
 
@@ -28,7 +29,7 @@ bool TakesArgs(const std::string& command, std::size_t n, std::string& error) {
         return false;
     }
     if ((command == "identify" || command == "console" || command == "discover" ||
-         command == "set-clock") &&
+         command == "set-clock" || command == "ports") &&
         n != 0) {
         error = command + " takes no arguments";
         return false;
@@ -55,6 +56,57 @@ std::string TakeWords(const std::vector<std::string>& words, CliOptions& o) {
         }
     }
     return {};
+}
+
+}  // namespace
+
+namespace {
+
+struct CommandHelp {
+    const char* name;
+    const char* synopsis;
+    const char* text;  // its lines, without their indent
+};
+
+constexpr CommandHelp kCommandHelp[] = {
+    {"identify", "identify", "connect and identify; print the information pane as text"},
+    {"query", "query TEXT...",
+     "connect; send each TEXT as a command line (the caret rule applies); print every reply\n"
+     "line until --quiet-ms MS (default 500) pass without a byte"},
+    {"console", "console",
+     "interactive console: each typed line is sent, every reply line printed as the\n"
+     "results pane shows it; line editing and a history kept across runs (Up gives the\n"
+     "last line sent); Ctrl-D ends; lines from a pipe or a file are sent as they arrive,\n"
+     "each after --quiet-ms MS of silence"},
+    {"run", "run SCRIPT",
+     "run a script file from the top as Run does; the results pane goes to stdout as it\n"
+     "grows; \"#wait\" waits for Enter on a terminal and goes on at once otherwise; the\n"
+     "command ends when the run ends or stops (a failed test with stop-on-fail, a send\n"
+     "that failed), once the replies to its last lines are printed"},
+    {"upgrade", "upgrade FILE",
+     "the firmware upgrade with the desktop program's checks, questions and messages;\n"
+     "the preview printed as coloured text; a progress bar with rate and time left"},
+    {"discover", "discover",
+     "the LAN search; one line per row: ADDRESS, a tab, the identity or the status"},
+    {"set-clock", "set-clock", "set the instrument's clock from this computer's clock"},
+    {"ports", "ports",
+     "the serial ports the Connect dialog offers, one a line: the device, its\n"
+     "/dev/serial/by-id name, the USB vendor:product and product, and \"busy\" or\n"
+     "\"not permitted\" when this user cannot open it; --json for a JSON array"},
+    {"help", "help [COMMAND]", "this help, or COMMAND's"},
+};
+
+const CommandHelp* FindCommand(const std::string& name) {
+    for (const CommandHelp& c : kCommandHelp)
+        if (name == c.name) return &c;
+    return nullptr;
+}
+
+// The text's lines, each after indent but the first.
+std::string Indented(const char* text, const std::string& indent) {
+    std::string out;
+    for (const char* p = text; *p; ++p) out += *p == '\n' ? "\n" + indent : std::string(1, *p);
+    return out;
 }
 
 }  // namespace
@@ -104,9 +156,25 @@ bool ParseCliOptions(int argc, const char* const* argv, CliOptions& o, std::stri
     parser.Value("--quiet-ms", [&](const std::string& value) {
         return ParseNumber(value, o.quietMs) ? std::string() : "--quiet-ms: not a number: " + value;
     });
+    parser.Flag("--timestamps", [&] { o.timestamps = true; });
+    parser.Flag("--json", [&] { o.json = true; });
     std::vector<std::string> words;
     if (!parser.Parse(argc, argv, words, error)) return false;
     TakeWords(words, o);
+    if (o.command == "help") {
+        o.help = true;
+        if (o.args.size() > 1) {
+            error = "help takes at most one COMMAND";
+            return false;
+        }
+        o.command = o.args.empty() ? "" : o.args[0];
+    }
+    if (!o.command.empty() && !FindCommand(o.command)) {
+        error = "unknown command: " + o.command;
+        o.command.clear();  // no help of its own to point at
+        return false;
+    }
+    if (o.help) o.helpCommand = o.command;
     if (o.help || o.version) return true;
     if (connections > 1) {
         error = "give at most one of --usb, --serial, --lan and --demo";
@@ -116,23 +184,26 @@ bool ParseCliOptions(int argc, const char* const* argv, CliOptions& o, std::stri
         error = "--baud goes with --serial";
         return false;
     }
-    static const char* const kCommands[] = {"identify", "query",    "console",  "run",
-                                            "upgrade",  "discover", "set-clock"};
-    bool known = false;
-    for (const char* c : kCommands) known = known || o.command == c;
     if (o.command.empty()) {
         error = "no command given";
         return false;
     }
-    if (!known) {
-        error = "unknown command: " + o.command;
+    if (o.json && o.command != "ports") {
+        error = "--json goes with ports";
         return false;
     }
     return TakesArgs(o.command, o.args.size(), error);
 }
 
 std::string CliUsage() {
+    std::string commands;
+    for (const CommandHelp& c : kCommandHelp) {
+        std::string name = c.synopsis;
+        name.resize(std::max<std::size_t>(name.size() + 2, 20), ' ');
+        commands += "  " + name + Indented(c.text, std::string(22, ' ')) + "\n";
+    }
     return R"(usage: orvane2-cli [OPTIONS] COMMAND [ARGS]
+       orvane2-cli COMMAND --help
 
 Connection (at most one; without any, the "Connect" section of the settings file is used, as the desktop program saved it):
   --usb DEVICE        USB virtual COM port, 19200 baud
@@ -148,29 +219,27 @@ Options:
   --no-color          no ANSI colours (also when stdout is not a terminal or NO_COLOR is set)
   --quiet-ms MS       for query, console and run: how long the instrument must be silent before the
                       next TEXT, or before the command ends (500)
+  --timestamps        for query, console and run: each line printed starts with the local time
+                      ([13:04:05.123]), a reply also with the milliseconds since its command was sent
+                      ([13:04:05.123 +12 ms])
+  --json              for ports: a JSON array of objects
   -h, --help, --version
 
 Commands:
-  identify            connect and identify; print the information pane as text
-  query TEXT...       connect; send each TEXT as a command line (the caret rule applies); print every reply
-                      line until --quiet-ms MS (default 500) pass without a byte
-  console             interactive console: each typed line is sent, every reply line printed as the
-                      results pane shows it; history with Up/Down; Ctrl-D ends; lines from a pipe or
-                      a file are sent as they arrive, each after --quiet-ms MS of silence
-  run SCRIPT          run a script file from the top as Run does; the results pane goes to stdout as it
-                      grows; "#wait" waits for Enter on a terminal and goes on at once otherwise; the
-                      command ends when the run ends or stops (a failed test with stop-on-fail, a send
-                      that failed), once the replies to its last lines are printed
-  upgrade FILE        the firmware upgrade with the desktop program's checks, questions and messages;
-                      the preview printed as coloured text; a progress bar with rate and time left
-  discover            the LAN search; one line per row: ADDRESS, a tab, the identity or the status
-  set-clock           set the instrument's clock from this computer's clock
-
+)" + commands +
+           R"(
 Exit status: 0 success; 1 a script test failed, an upgrade or a question refused or cancelled,
 nothing found by discover, or stdout or the comms log could not be written (a closed pipe ends the
 command quietly with its own status); 2 a command could not be sent or an upgrade failed after it
 started; 3 no connection; 4 the file is not a script or cannot be read; 64 usage error.
 )";
+}
+
+std::string CommandUsage(const std::string& command) {
+    const CommandHelp* c = FindCommand(command);
+    if (!c) return {};
+    return "usage: orvane2-cli [OPTIONS] " + std::string(c->synopsis) + "\n\n  " +
+           Indented(c->text, "  ") + "\n\nThe options and the exit statuses: orvane2-cli --help\n";
 }
 
 std::string CliVersion() {

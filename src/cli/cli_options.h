@@ -35,16 +35,25 @@ struct CliOptions {
     bool yes = false;
     bool noColor = false;
     uint32_t quietMs = 500;
+    bool timestamps = false;
+    bool json = false;
     bool help = false;
+    std::string helpCommand;  // with help: the command whose help is asked for
     bool version = false;
 
     std::string command;
     std::vector<std::string> args;
 };
 
+// After a usage error's own line; the COMMAND form when the command is known.
+inline constexpr char kTryHelp[] = "try 'orvane2-cli --help'\n";
+inline constexpr char kTryCommandHelp[] = "try 'orvane2-cli %s --help'\n";
+
 // False with a message when the command line is not usable.
 bool ParseCliOptions(int argc, const char* const* argv, CliOptions& options, std::string& error);
 std::string CliUsage();
+// One command's usage and what it does; "" for a command there is not.
+std::string CommandUsage(const std::string& command);
 std::string CliVersion();
 
 }  // namespace orvane::cli

@@ -1,18 +1,20 @@
 #pragma once
-// The console's input line. On a terminal: raw keys, Backspace, Ctrl-U, Up and
-// Down for the history, Ctrl-D on an empty line to end, and reply lines printed
-// above the line being typed. Otherwise: plain lines from a pipe or file.
+// The console's input line. On a terminal: libedit's line editing (cursor
+// keys, Home/End, Delete, Ctrl-A/E/K/U/W, a history kept across runs), with
+// the instrument's output printed above the line being typed. Otherwise: plain
+// lines from a pipe or file.
 
-#include <termios.h>
-
-#include <optional>
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "cli/standard_output.h"
-#include "cli/stop_signals.h"
 
 namespace orvane::cli {
+
+// The history file, then why it cannot be written; the console goes on without it.
+inline constexpr char kHistoryNotKept[] =
+    "orvane2-cli: the command history is not kept in %s: %s\n";
 
 class LineEditor {
   public:
@@ -21,8 +23,9 @@ class LineEditor {
         std::string line;
     };
 
-    LineEditor(StandardOutput& out, bool interactive) : out_(out), interactive_(interactive) {}
-    ~LineEditor() { Stop(); }
+    // historyFile: where typed lines are kept between runs; "" keeps none.
+    LineEditor(StandardOutput& out, bool interactive, std::string historyFile = {});
+    ~LineEditor();
     LineEditor(const LineEditor&) = delete;
     LineEditor& operator=(const LineEditor&) = delete;
 
@@ -42,16 +45,12 @@ class LineEditor {
     static constexpr const char kPrompt[] = "orvane2> ";
 
   private:
-    void Redraw();
-
-    StandardOutput& out_;
-    bool interactive_;
-    bool started_ = false;
-    bool eof_ = false;
-    termios saved_{};
-    std::optional<StopSignals> signals_;  // puts saved_ back if a signal ends the program
-    std::string input_;                   // bytes read and not yet turned into events
-    std::string line_;                    // the line being typed (interactive)
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
 };
+
+// $XDG_STATE_HOME/orvane2/history, or under ~/.local/state without it; "" when
+// there is no home to keep it in.
+std::string ConsoleHistoryPath();
 
 }  // namespace orvane::cli

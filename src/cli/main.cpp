@@ -14,12 +14,17 @@ int RunCli(int argc, char** argv, orvane::cli::StandardOutput& out) {
     orvane::cli::CliOptions options;
     std::string error;
     if (!orvane::cli::ParseCliOptions(argc, argv, options, error)) {
-        std::fprintf(stderr, "orvane2-cli: %s\n\n%s", error.c_str(),
-                     orvane::cli::CliUsage().c_str());
+        std::fprintf(stderr, "orvane2-cli: %s\n", error.c_str());
+        if (options.command.empty()) {
+            std::fputs(orvane::cli::kTryHelp, stderr);
+        } else {
+            std::fprintf(stderr, orvane::cli::kTryCommandHelp, options.command.c_str());
+        }
         return orvane::cli::kExitUsage;
     }
     if (options.help) {
-        out.Write(orvane::cli::CliUsage());
+        out.Write(options.helpCommand.empty() ? orvane::cli::CliUsage()
+                                              : orvane::cli::CommandUsage(options.helpCommand));
         return orvane::cli::kExitOk;
     }
     if (options.version) {

@@ -51,7 +51,38 @@ const char* Choices(MessageButtons b) {
     }
 }
 
+const char* AnswerName(MessageAnswer a) {
+    switch (a) {
+        case MessageAnswer::Yes:
+            return "Yes";
+        case MessageAnswer::No:
+            return "No";
+        case MessageAnswer::Retry:
+            return "Retry";
+        case MessageAnswer::Cancel:
+            return "Cancel";
+        default:
+            return "OK";
+    }
+}
+
 }  // namespace
+
+std::optional<ui::MessageAnswer> AnswerFromWord(std::string_view word, ui::MessageButtons buttons) {
+    std::string w;
+    for (char c : word)
+        if (c != ' ' && c != '\t' && c != '\r') w += platform::ToLowerAscii(c);
+    // Enter alone takes the safe answer, as the default button would.
+    if (w.empty()) return Negative(buttons);
+    if (w == "y" || w == "yes" || w == "o" || w == "ok") return Affirmative(buttons);
+    const bool hasNo = buttons == MessageButtons::YesNo || buttons == MessageButtons::YesNoCancel;
+    if (w == "n" || w == "no") return hasNo ? MessageAnswer::No : MessageAnswer::Cancel;
+    if (buttons == MessageButtons::RetryCancel && (w == "r" || w == "retry"))
+        return MessageAnswer::Retry;
+    if (buttons != MessageButtons::YesNo && (w == "c" || w == "cancel"))
+        return MessageAnswer::Cancel;
+    return std::nullopt;
+}
 
 bool IsTerminal(std::FILE* stream) {
     return ::isatty(::fileno(stream)) == 1;
@@ -59,6 +90,13 @@ bool IsTerminal(std::FILE* stream) {
 
 ui::MessageAnswer TerminalMessageBoxes::Show(const ui::MessageRequest& request) {
     if (beforeShow) beforeShow();
+    struct Done {
+        std::function<void()>& then;
+        ~Done() {
+            if (then) then();
+        }
+    } done{afterShow};
+    ++shown;
     // Boxes carry names and texts from files and from the instrument.
     std::fprintf(stderr, "%s: %s\n", MadeVisible(request.caption).c_str(),
                  MadeVisible(request.text).c_str());
@@ -67,17 +105,20 @@ ui::MessageAnswer TerminalMessageBoxes::Show(const ui::MessageRequest& request) 
     if (yes_) {
         answer = Affirmative(request.buttons);
     } else if (IsTerminal(stdin) && IsTerminal(stderr)) {
-        std::fprintf(stderr, "%s", Choices(request.buttons));
-        std::fflush(stderr);
-        std::string line;
-        if (std::getline(std::cin, line) && !line.empty()) {
-            char c = platform::ToLowerAscii(line[0]);
-            if (c == 'y') answer = MessageAnswer::Yes;
-            if (c == 'n') answer = MessageAnswer::No;
-            if (c == 'o') answer = MessageAnswer::Ok;
-            if (c == 'r') answer = MessageAnswer::Retry;
-            if (c == 'c') answer = MessageAnswer::Cancel;
+        for (;;) {
+            std::fprintf(stderr, "%s", Choices(request.buttons));
+            std::fflush(stderr);
+            std::string line;
+            if (!std::getline(std::cin, line)) break;
+            std::optional<MessageAnswer> said = AnswerFromWord(line, request.buttons);
+            if (said) {
+                answer = *said;
+                break;
+            }
         }
+    } else {
+        std::fprintf(stderr, kNoTerminalToAsk, AnswerName(answer),
+                     AnswerName(Affirmative(request.buttons)));
     }
     if (answer == MessageAnswer::No || answer == MessageAnswer::Cancel) ++refusals;
     lastAnswer = answer;
@@ -87,10 +128,31 @@ ui::MessageAnswer TerminalMessageBoxes::Show(const ui::MessageRequest& request) 
 void TerminalResultsPane::AppendText(std::string_view text) {
     if (keepText_) MemoryTextBox::AppendText(text);
     appended_ += text.size();
+    const bool sent = text.starts_with("> ");
+    if (clock_ && sent) MarkSent();
     // The pane's own line ends are CR LF; a terminal or a pipe wants LF.
     for (char c : text) {
-        if (c != '\r') pending_ += c;
+        if (c == '\r') continue;
+        if (clock_ && atLineStart_) {
+            const platform::LocalTime t = clock_->Now();
+            char stamp[64];
+            if (sentAt_ && !sent) {
+                std::snprintf(stamp, sizeof stamp, "[%02d:%02d:%02d.%03d +%u ms] ", t.hour,
+                              t.minute, t.second, t.millisecond,
+                              platform::TicksSince(clock_->TickCount(), *sentAt_));
+            } else {
+                std::snprintf(stamp, sizeof stamp, "[%02d:%02d:%02d.%03d] ", t.hour, t.minute,
+                              t.second, t.millisecond);
+            }
+            pending_ += stamp;
+        }
+        atLineStart_ = c == '\n';
+        pending_ += c;
     }
+}
+
+void TerminalResultsPane::MarkSent() {
+    if (clock_) sentAt_ = clock_->TickCount();
 }
 
 void TerminalResultsPane::Flush() {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "cli/standard_output.h"
+#include "platform/clock.h"
 #include "ui/file_dialog.h"
 #include "ui/memory_controls.h"
 #include "ui/message_box.h"
@@ -28,15 +29,27 @@ struct Colors {
 
 bool IsTerminal(std::FILE* stream);
 
+// The answer given when there is nobody to ask, then the one --yes gives.
+inline constexpr char kNoTerminalToAsk[] =
+    "orvane2-cli: no terminal to answer on, so the answer is %s; give --yes to answer %s\n";
+
+// What a typed word answers (y, yes, o, ok; n, no; r, retry; c, cancel; in any
+// case; Enter alone is the safe answer); nothing when it answers nothing the
+// buttons offer.
+std::optional<ui::MessageAnswer> AnswerFromWord(std::string_view word, ui::MessageButtons buttons);
+
 class TerminalMessageBoxes final : public ui::MessageBoxes {
   public:
     explicit TerminalMessageBoxes(bool yes) : yes_(yes) {}
     // Runs before a box is shown, so that it follows the replies printed so far.
     std::function<void()> beforeShow;
+    // Runs once the box is answered.
+    std::function<void()> afterShow;
     ui::MessageAnswer Show(const ui::MessageRequest& request) override;
     // What the last question was answered (a refusal decides an exit status).
     std::optional<ui::MessageAnswer> lastAnswer;
     int refusals = 0;
+    int shown = 0;
 
   private:
     bool yes_;
@@ -54,6 +67,12 @@ class TerminalResultsPane final : public ui::MemoryTextBox {
     std::function<void(std::string_view)> sink;
 
     void AppendText(std::string_view text) override;
+    // From now on every line starts with the local time to the millisecond, and
+    // each reply also with the milliseconds since its command was sent.
+    void StampLines(platform::Clock& clock) { clock_ = &clock; }
+    // A command went out. The console's and a script's own lines say so
+    // themselves: they are appended as "> " and the command.
+    void MarkSent();
     // Prints what was appended since the last flush.
     void Flush();
     // Bytes appended so far: it grows while the instrument talks.
@@ -64,6 +83,9 @@ class TerminalResultsPane final : public ui::MemoryTextBox {
     const bool keepText_;
     std::string pending_;
     std::size_t appended_ = 0;
+    platform::Clock* clock_ = nullptr;
+    bool atLineStart_ = true;
+    std::optional<uint32_t> sentAt_;
 };
 
 // The file a command names stands in for what the user would pick in a dialog.

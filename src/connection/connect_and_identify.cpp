@@ -141,6 +141,12 @@ std::string OpenFailureMessage(const ConnectionRecord& r) {
     return text;
 }
 
+std::string NoAnswerReason(const ConnectionRecord& r) {
+    if (r.interfaceKind == InterfaceKind::Lan)
+        return Format(kReasonSilentAddress, r.ipAddress.c_str(), kIdentifyAttempts);
+    return Format(kReasonSilentPort, r.comPort.c_str(), r.baudRate, kIdentifyAttempts);
+}
+
 bool ConnectAndIdentify(ui::MessageBoxes& owner, ui::WaitCursor& cursor, ConnectionRecord& r,
                         bool showResult) {
     if (r.interfaceKind == InterfaceKind::None) return false;
@@ -201,7 +207,9 @@ bool ConnectAndIdentify(ui::MessageBoxes& owner, ui::WaitCursor& cursor, Connect
                 message += kUnknownInstrument;
             }
         } else {
-            message = r.modelCode != kModelUnknown ? kIncompatibleInstrument : kConnectionFailed;
+            message = r.modelCode != kModelUnknown
+                          ? kIncompatibleInstrument
+                          : std::string(kConnectionFailed) + "\n" + NoAnswerReason(r);
         }
         owner.Inform(message, kTestConnectionCaption);
     }

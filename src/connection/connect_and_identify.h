@@ -27,6 +27,10 @@ bool ConnectAndIdentify(ui::MessageBoxes& owner, ui::WaitCursor& cursor,
 // next line why, from record.openError, and what to do about it.
 std::string OpenFailureMessage(const transport::ConnectionRecord& record);
 
+// Why a connection whose channel opened failed: no instrument answered on the
+// record's port at its rate (or at its address), and what to check.
+std::string NoAnswerReason(const transport::ConnectionRecord& record);
+
 // The reason for a port refused for lack of permission, from the device's
 // owner, group and mode: a group to join only when it may read and write the
 // device and is not root's (joining that opens far more than a port);

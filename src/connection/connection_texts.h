@@ -44,6 +44,14 @@ inline constexpr const char kReasonBroadcast[] =
 inline constexpr const char kReasonBadAddress[] =
     "That is not a dotted IPv4 address such as 192.168.1.20.";
 inline constexpr const char kReasonOther[] = "The system said: %s.";
+// The port opened and nothing answered the identification queries: the port, the
+// rate and the number of queries, or the address and the number.
+inline constexpr const char kReasonSilentPort[] =
+    "No instrument answered on %s at %u baud after %d identification queries. Check the port, "
+    "the baud rate, the cable and the instrument's interface setting.";
+inline constexpr const char kReasonSilentAddress[] =
+    "No instrument answered on %s after %d identification queries. Check the address, the "
+    "network cable and the instrument's interface setting.";
 // A value the settings file (or a caller) gave that no port can use.
 inline constexpr const char kReasonBadInterface[] =
     "The setting Interface is %u, which is no interface: it must be 1 (USB), 2 (LAN) or 3 "

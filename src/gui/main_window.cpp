@@ -39,7 +39,7 @@ QFont BoldFont() {
 
 MainWindow::MainWindow(MainWindowOptions options)
     : client_(new QWidget(this)),
-      results_(new QPlainTextEdit(client_)),
+      results_(new ResultsPane(client_)),
       info_(new QTextEdit(client_)),
       commandLine_(new QLineEdit(client_)),
       send_(new QPushButton(client_)),
@@ -81,6 +81,7 @@ MainWindow::MainWindow(MainWindowOptions options)
                           .beeper = beeper_};
     app::ShellHooks hooks;
     hooks.listSerialPorts = std::move(options.listSerialPorts);
+    hooks.receiveBytesPerRun = ResultsPaneBox::kBytesPerTick;
     hooks.lanSearch =
         connection::MakeLanSearch(lanFind_, options.discovery, connection::kLanFindWorkers, &busy_);
     hooks.busy = &busy_;
@@ -98,6 +99,12 @@ MainWindow::MainWindow(MainWindowOptions options)
     setMinimumSize(minimum.width - kFrameAllowance.width,
                    minimum.height - kFrameAllowance.height + status);
     resize(size.width - kFrameAllowance.width, size.height - kFrameAllowance.height + status);
+
+    if (platform::IniFile* settings = shell_->settings()) {
+        const bool stamps = settings->ReadInt(kSectionResults, kKeyTimeStamps, 0) != 0;
+        timeStamps_->setChecked(stamps);
+        results_->SetStampsShown(stamps);
+    }
 
     shell_->WindowCreated();
     timer_.setInterval(1);
@@ -188,6 +195,22 @@ void MainWindow::BuildMenu() {
     QAction* convert = add(result, kItemConvertBinary, ui::kCmdConvertBinary);
     convert->setCheckable(true);
     convert->setChecked(true);
+    // Drawn beside the lines, never into the text: what is saved or picked stays as received.
+    timeStamps_ = result->addAction(FromUtf8(kItemTimeStamps));
+    timeStamps_->setCheckable(true);
+    QAction* saveStamped = result->addAction(FromUtf8(kItemSaveWithTimeStamps));
+    saveStamped->setEnabled(false);
+    connect(saveStamped, &QAction::triggered, this, [this] {
+        resultsBox_.SetStampedText(true);
+        Command(ui::kCmdSaveToFile);
+        resultsBox_.SetStampedText(false);
+    });
+    connect(timeStamps_, &QAction::toggled, saveStamped, &QAction::setEnabled);
+    connect(timeStamps_, &QAction::triggered, this, [this](bool shown) {
+        results_->SetStampsShown(shown);
+        if (platform::IniFile* settings = shell_->settings())
+            settings->WriteInt(kSectionResults, kKeyTimeStamps, shown ? 1 : 0);
+    });
 
     QAction* script = bar->addAction(FromUtf8(kMenuScript));
     script->setData(ui::kCmdScript);

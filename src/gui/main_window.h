@@ -76,7 +76,7 @@ class MainWindow final : public QMainWindow,
     ~MainWindow() override;
 
     app::Shell& shell() { return *shell_; }
-    QPlainTextEdit* resultsPane() const { return results_; }
+    ResultsPane* resultsPane() const { return results_; }
     QTextEdit* infoPane() const { return info_; }
     QLineEdit* commandLine() const { return commandLine_; }
     QPushButton* sendButton() const { return send_; }
@@ -86,6 +86,8 @@ class MainWindow final : public QMainWindow,
     QPushButton* closeButton() const { return close_; }
     // The menu item or menu-bar command with this id; null for any other.
     QAction* MenuAction(int id) const;
+    // The Result menu's "Time Stamps" item (the window's own, with no command id).
+    QAction* timeStampsAction() const { return timeStamps_; }
     // Moves gathered reply text into the results pane at once.
     void FlushResults() { resultsBox_.Flush(); }
     ui::MessageBoxes& boxes() { return boxes_; }
@@ -127,7 +129,7 @@ class MainWindow final : public QMainWindow,
     void Shutdown();
 
     QWidget* client_ = nullptr;
-    QPlainTextEdit* results_ = nullptr;
+    ResultsPane* results_ = nullptr;
     QTextEdit* info_ = nullptr;
     QLineEdit* commandLine_ = nullptr;
     QPushButton* send_ = nullptr;
@@ -153,6 +155,7 @@ class MainWindow final : public QMainWindow,
     BusyRunner busy_{this, this};
 
     std::map<int, QAction*> actions_;
+    QAction* timeStamps_ = nullptr;
     QTimer timer_;
     std::unique_ptr<app::Shell> shell_;
     bool shutDown_ = false;

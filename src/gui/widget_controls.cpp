@@ -1,11 +1,14 @@
 #include "gui/widget_controls.h"
 
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <algorithm>
+
+#include "gui/memory_policy.h"
 
 namespace orvane::gui {
 
@@ -48,19 +51,29 @@ QString WithoutCarriageReturns(std::string_view text) {
 
 // --- ResultsPaneBox
 
-ResultsPaneBox::ResultsPaneBox(QPlainTextEdit* edit) : WidgetControl(edit), edit_(edit) {
-    edit_->setUndoRedoEnabled(false);  // a log that grows for hours needs no undo
+ResultsPaneBox::ResultsPaneBox(ResultsPane* pane) : WidgetControl(pane), pane_(pane) {
+    pane_->setUndoRedoEnabled(false);  // a log that grows for hours needs no undo
+    pane_->SetKeptLines(kMaxLines);
+    KeepLargeBuffersInHeap();
 }
 
 bool ResultsPaneBox::Insert(qint64 budgetMs) const {
     if (inserted_ == pending_.size()) return false;
     QElapsedTimer clock;
     clock.start();
-    QScrollBar* bar = edit_->verticalScrollBar();
+    const bool timed = budgetMs >= 0;
+    const double budgetNs = static_cast<double>(budgetMs) * 1e6;
+    // Laying out and dropping lines come after the inserts: the turn takes as
+    // many bytes as the recent turns say fit its budget, all told. The clock
+    // still ends a turn that meets a slow patch.
+    const auto quota =
+        static_cast<std::size_t>(std::max(budgetNs / nsPerByte_, static_cast<double>(kPieceBytes)));
+    QScrollBar* bar = pane_->verticalScrollBar();
     const bool following = bar->value() >= bar->maximum();
-    QTextDocument* doc = edit_->document();
+    QTextDocument* doc = pane_->document();
     QTextCursor end(doc);
     end.movePosition(QTextCursor::End);
+    std::size_t taken = 0;
     // One edit: the document lays out the new lines once, not once a piece.
     end.beginEditBlock();
     while (inserted_ < pending_.size()) {
@@ -71,26 +84,29 @@ bool ResultsPaneBox::Insert(qint64 budgetMs) const {
         }
         end.insertText(
             WithoutCarriageReturns(std::string_view(pending_).substr(inserted_, stop - inserted_)));
+        taken += stop - inserted_;
         inserted_ = stop;
-        if (budgetMs >= 0 && static_cast<double>(clock.nsecsElapsed()) >= insertNs_) break;
+        if (timed && (taken >= quota || static_cast<double>(clock.nsecsElapsed()) >= budgetNs))
+            break;
     }
     end.endEditBlock();
     // The oldest lines go in one removal by position. (The document's own
     // block limit walks them a line at a time, laying out each: many times the
     // cost of inserting them.)
     if (doc->blockCount() > kMaxLines) {
+        const int drop = doc->blockCount() - kMaxLines;
         QTextCursor oldest(doc);
-        oldest.setPosition(doc->findBlockByNumber(doc->blockCount() - kMaxLines).position(),
-                           QTextCursor::KeepAnchor);
+        oldest.setPosition(doc->findBlockByNumber(drop).position(), QTextCursor::KeepAnchor);
         oldest.removeSelectedText();
+        pane_->DropOldest(static_cast<std::size_t>(drop));
     }
     if (following) bar->setValue(bar->maximum());
-    // Laying out and dropping lines comes after the inserts and costs a few times
-    // as much: the inserts get the share of the budget that the last turn left them.
-    if (budgetMs >= 0) {
-        const double spent = static_cast<double>(std::max<qint64>(clock.nsecsElapsed(), 1));
-        insertNs_ = std::clamp(insertNs_ * static_cast<double>(budgetMs) * 1e6 / spent, 2e5,
-                               static_cast<double>(budgetMs) * 1e6);
+    if (timed) {
+        // One slow turn (the document compacting its text, another program on
+        // the processor) moves the estimate only so far.
+        const double sample =
+            static_cast<double>(clock.nsecsElapsed()) / static_cast<double>(taken);
+        nsPerByte_ += (std::clamp(sample, nsPerByte_ / 4, nsPerByte_ * 4) - nsPerByte_) / 4;
     }
     if (inserted_ < pending_.size()) return true;
     pending_.clear();
@@ -107,7 +123,7 @@ void ResultsPaneBox::QueueFlush() const {
     flushQueued_ = true;
     // Queued behind what is already waiting, so other calls are served between pieces.
     QMetaObject::invokeMethod(
-        edit_,
+        pane_,
         [this] {
             flushQueued_ = false;
             if (Insert(kInsertBudgetMs)) QueueFlush();
@@ -117,9 +133,21 @@ void ResultsPaneBox::QueueFlush() const {
 
 std::string ResultsPaneBox::Text() const {
     Flush();
-    std::string plain = ToLatin1(edit_->toPlainText());
+    if (stampedText_) {
+        std::string out;
+        for (QTextBlock b = pane_->document()->firstBlock(); b.isValid(); b = b.next()) {
+            const bool last = !b.next().isValid();
+            if (last && b.length() <= 1) break;  // the empty line after the last line end
+            if (const int64_t stamp = pane_->Stamp(b.blockNumber()); stamp >= 0)
+                out += ToLatin1(StampText(stamp)) + ' ';
+            out += ToLatin1(b.text());
+            if (!last) out += "\r\n";
+        }
+        return out;
+    }
+    std::string plain = ToLatin1(pane_->toPlainText());
     std::string out;
-    out.reserve(plain.size() + static_cast<std::size_t>(edit_->blockCount()));
+    out.reserve(plain.size() + static_cast<std::size_t>(pane_->blockCount()));
     for (char c : plain) {
         if (c == '\n') out += '\r';
         out += c;
@@ -130,12 +158,17 @@ std::string ResultsPaneBox::Text() const {
 void ResultsPaneBox::SetText(std::string_view text) {
     pending_.clear();
     inserted_ = 0;
-    edit_->setPlainText(WithoutCarriageReturns(text));
-    edit_->moveCursor(QTextCursor::End);
+    pane_->ClearStamps();
+    pane_->ResetDropped();
+    lineOpen_ = false;
+    StampLines(text);
+    pane_->setPlainText(WithoutCarriageReturns(text));
+    pane_->moveCursor(QTextCursor::End);
 }
 
 void ResultsPaneBox::AppendText(std::string_view text) {
     if (text.empty()) return;
+    StampLines(text);
     // What is in the widget goes once it is half the buffer, so dropping it costs
     // no more than the appends did.
     if (inserted_ > 0 && inserted_ >= pending_.size() / 2) {
@@ -146,21 +179,32 @@ void ResultsPaneBox::AppendText(std::string_view text) {
     QueueFlush();
 }
 
+void ResultsPaneBox::StampLines(std::string_view text) {
+    if (text.empty()) return;
+    const int64_t now = QDateTime::currentMSecsSinceEpoch();
+    if (!lineOpen_) pane_->AddStamp(now);
+    for (std::size_t at = text.find('\n'); at != std::string_view::npos && at + 1 < text.size();
+         at = text.find('\n', at + 1)) {
+        pane_->AddStamp(now);
+    }
+    lineOpen_ = text.back() != '\n';
+}
+
 ui::TextSelection ResultsPaneBox::Selection() const {
     Flush();
-    QTextCursor c = edit_->textCursor();
+    QTextCursor c = pane_->textCursor();
     return {static_cast<std::size_t>(c.selectionStart()),
             static_cast<std::size_t>(c.selectionEnd())};
 }
 
 void ResultsPaneBox::SelectAll() {
     Flush();
-    edit_->selectAll();
+    pane_->selectAll();
 }
 
 std::string ResultsPaneBox::CaretLine() const {
     Flush();
-    return ToLatin1(edit_->textCursor().block().text());
+    return ToLatin1(pane_->textCursor().block().text());
 }
 
 // --- LineEditBox

@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <string>
 
+#include "gui/results_pane.h"
 #include "ui/controls.h"
 
 namespace orvane::gui {
@@ -44,11 +45,12 @@ class WidgetControl : public Base {
 };
 
 // The results pane. Appends are gathered and reach the widget in pieces: each
-// turn of the event loop inserts about kInsertBudgetMs worth and leaves the rest
-// for the next, so a flood never keeps the window from answering. Every read
-// flushes everything first, so the core never sees the difference. The view
-// follows the end only while the user has not scrolled away from it, and a
-// selection the user is making is left alone.
+// turn of the event loop inserts about kInsertBudgetMs worth (inserting, laying
+// out and dropping the oldest lines all counted) and leaves the rest for the
+// next, so a flood never keeps the window from answering. Every read flushes
+// everything first, so the core never sees the difference. The view follows the
+// end only while the user has not scrolled away from it, and a selection the
+// user is making is left alone. Each line's arrival time is kept beside it.
 class ResultsPaneBox final : public WidgetControl<ui::TextBox> {
   public:
     // The pane keeps this many of the latest lines: a flood cannot take the
@@ -58,8 +60,11 @@ class ResultsPaneBox final : public WidgetControl<ui::TextBox> {
     // Gathered text beyond this is more than the pane can take in a few turns;
     // the reader should wait for it (see Behind).
     static constexpr std::size_t kBacklogLimit = 1 << 20;
+    // What the window reads from the instrument in one tick: about what the
+    // pane takes in a turn, so reading it costs the turn little.
+    static constexpr std::size_t kBytesPerTick = 64 << 10;
 
-    explicit ResultsPaneBox(QPlainTextEdit* edit);
+    explicit ResultsPaneBox(ResultsPane* pane);
     std::string Text() const override;
     void SetText(std::string_view text) override;
     void AppendText(std::string_view text) override;
@@ -69,21 +74,29 @@ class ResultsPaneBox final : public WidgetControl<ui::TextBox> {
 
     // Moves all the gathered text into the widget now.
     void Flush() const;
+    // While set, Text() puts each line's arrival time before it: Save to File
+    // with the stamps, through the same dialog and messages as without.
+    void SetStampedText(bool stamped) { stampedText_ = stamped; }
     // More text is waiting than the pane takes in a few turns.
     bool Behind() const { return pending_.size() - inserted_ > kBacklogLimit; }
-    QPlainTextEdit* edit() const { return edit_; }
+    ResultsPane* pane() const { return pane_; }
 
   private:
     // Inserts gathered text until it is all in or the turn's budgetMs are spent
     // (no limit when negative); true when some is left.
     bool Insert(qint64 budgetMs) const;
     void QueueFlush() const;
+    // Stamps the lines that text begins, arriving now.
+    void StampLines(std::string_view text);
 
-    QPlainTextEdit* edit_;
+    ResultsPane* pane_;
     mutable std::string pending_;
     mutable std::size_t inserted_ = 0;  // the bytes of pending_ already in the widget
     mutable bool flushQueued_ = false;
-    mutable double insertNs_ = kInsertBudgetMs * 1e6;  // of a turn's budget, for the inserts
+    // What a byte has lately cost a turn, all told: sets how much the next takes.
+    mutable double nsPerByte_ = 100;
+    bool lineOpen_ = false;  // the last text appended did not end its line
+    bool stampedText_ = false;
 };
 
 // A one-line edit: the command line, the IP address field.

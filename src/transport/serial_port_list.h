@@ -19,6 +19,22 @@ std::vector<std::string> ListSerialPorts(const std::string& sysRoot = "/sys/clas
 // tests.
 std::string SerialByIdName(std::string_view device, const std::string& devRoot = "/dev");
 
+// A port as the Connect dialog offers it, with what tells one adaptor from another.
+struct SerialPortInfo {
+    enum class Access { Free, Busy, NotPermitted };
+    std::string path;     // /dev/ttyUSB0
+    std::string byId;     // its /dev/serial/by-id name, or ""
+    std::string usbId;    // the USB vendor:product ("0403:6001"), or "" when not on USB
+    std::string product;  // the USB product text, or ""
+    Access access = Access::Free;
+};
+
+// ListSerialPorts with the details of each. To see whether a port is in use it
+// is opened for a moment, without taking it as a terminal. sysRoot and devRoot
+// are for tests.
+std::vector<SerialPortInfo> ListSerialPortDetails(const std::string& sysRoot = "/sys/class/tty",
+                                                  const std::string& devRoot = "/dev");
+
 // Natural order: runs of digits compare by value.
 bool NaturalLess(const std::string& a, const std::string& b);
 

@@ -1,10 +1,14 @@
 #include <dirent.h>
+#include <fcntl.h>
 #include <limits.h>
 #include <stdlib.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <fstream>
 
 #include "transport/serial_port_list.h"
@@ -31,7 +35,48 @@ std::string RealPath(const std::string& path) {
     return buf;
 }
 
+// The USB device a tty hangs from: the nearest folder above its device that
+// names a vendor and a product. Serial adaptors sit a few levels below it.
+void ReadUsbDetails(const std::string& sysEntry, SerialPortInfo& port) {
+    std::string dir = RealPath(sysEntry + "/device");
+    for (int level = 0; level < 6 && dir.size() > 1; ++level) {
+        if (Exists(dir + "/idVendor") && Exists(dir + "/idProduct")) {
+            port.usbId = ReadFirstLine(dir + "/idVendor") + ":" + ReadFirstLine(dir + "/idProduct");
+            port.product = ReadFirstLine(dir + "/product");
+            return;
+        }
+        dir.erase(dir.rfind('/'));
+    }
+}
+
+// As the serial link opens a port: someone else's exclusive use or advisory
+// lock is "busy".
+SerialPortInfo::Access AccessOf(const std::string& path) {
+    int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return errno == EACCES || errno == EPERM ? SerialPortInfo::Access::NotPermitted
+               : errno == EBUSY                  ? SerialPortInfo::Access::Busy
+                                                 : SerialPortInfo::Access::Free;
+    const bool locked = ::flock(fd, LOCK_EX | LOCK_NB) != 0;
+    ::close(fd);
+    return locked ? SerialPortInfo::Access::Busy : SerialPortInfo::Access::Free;
+}
+
 }  // namespace
+
+std::vector<SerialPortInfo> ListSerialPortDetails(const std::string& sysRoot,
+                                                  const std::string& devRoot) {
+    std::vector<SerialPortInfo> ports;
+    for (const std::string& name : ListSerialPorts(sysRoot)) {
+        SerialPortInfo port;
+        port.path = devRoot + "/" + name;
+        port.byId = SerialByIdName(port.path, devRoot);
+        ReadUsbDetails(sysRoot + "/" + name, port);
+        port.access = AccessOf(port.path);
+        ports.push_back(std::move(port));
+    }
+    return ports;
+}
 
 std::string SerialByIdName(std::string_view device, const std::string& devRoot) {
     if (device.empty()) return {};

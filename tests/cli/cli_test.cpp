@@ -2,7 +2,10 @@
 // pseudo-terminal and TCP loopback: each command, and the exit status of each row of
 // the contract.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -12,14 +15,20 @@
 
 #include "app/shell_texts.h"
 #include "cli/cli_options.h"
+#include "cli/line_editor.h"
+#include "cli/port_listing.h"
 #include "cli/standard_output.h"
 #include "cli/stop_signals.h"
+#include "cli/terminal_ui.h"
 #include "cli/visible_text.h"
 #include "connection/connection_texts.h"
 #include "firmware/firmware_texts.h"
 #include "platform/text_format.h"
+#include "script/script_texts.h"
 #include "sim/command_interpreter.h"
 #include "sim/pty_endpoint.h"
+#include "support/fake_clock.h"
+#include "support/posix_peers.h"
 #include "support/run_program.h"
 #include "support/temp_folder.h"
 #include "ui/app_strings.h"
@@ -82,14 +91,94 @@ TEST(CliOptions, TheContractsWordsAndItsUsageErrors) {
     ASSERT_TRUE(Parse("run -- --odd.txt", d, error));
     EXPECT_EQ(d.args, (Args{"--odd.txt"}));
 
+    // Help for one command, asked either way; help alone is the whole of it.
+    for (const auto& [words, command] :
+         {std::pair{"help query", "query"}, {"run --help", "run"}, {"help", ""}, {"--help", ""}}) {
+        cli::CliOptions h;
+        ASSERT_TRUE(Parse(words, h, error)) << words << ": " << error;
+        EXPECT_TRUE(h.help);
+        EXPECT_EQ(h.helpCommand, command) << words;
+    }
+
     for (const char* bad :
          {"", "frobnicate", "--usb a --lan 1.2.3.4 identify", "--lan 1.2.3.4 --demo identify",
           "--baud 9600 identify", "--serial x --baud 12345 identify", "--usb", "query", "run a b",
-          "identify extra", "--bogus identify"}) {
+          "identify extra", "--bogus identify", "help frob", "help run query", "frob --help",
+          "--json identify", "ports extra"}) {
         cli::CliOptions x;
         EXPECT_FALSE(Parse(bad, x, error)) << bad;
         EXPECT_FALSE(error.empty());
     }
+}
+
+TEST(TerminalQuestions, TypedWordsAnswerWhatTheButtonsOffer) {
+    using ui::MessageAnswer;
+    using ui::MessageButtons;
+    const struct {
+        const char* word;
+        MessageButtons buttons;
+        std::optional<MessageAnswer> answer;
+    } rows[] = {
+        {"y", MessageButtons::OkCancel, MessageAnswer::Ok},
+        {" OK\r", MessageButtons::OkCancel, MessageAnswer::Ok},
+        {"yes", MessageButtons::YesNo, MessageAnswer::Yes},
+        {"o", MessageButtons::YesNoCancel, MessageAnswer::Yes},
+        {"Ok", MessageButtons::RetryCancel, MessageAnswer::Retry},
+        {"", MessageButtons::YesNo, MessageAnswer::No},  // Enter alone: the safe answer
+        {"", MessageButtons::OkCancel, MessageAnswer::Cancel},
+        {"no", MessageButtons::OkCancel, MessageAnswer::Cancel},
+        {"n", MessageButtons::YesNoCancel, MessageAnswer::No},
+        {"cancel", MessageButtons::YesNoCancel, MessageAnswer::Cancel},
+        {"c", MessageButtons::YesNo, std::nullopt},  // not offered: asked again
+        {"yellow", MessageButtons::YesNo, std::nullopt},
+        {"retry", MessageButtons::OkCancel, std::nullopt},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(cli::AnswerFromWord(row.word, row.buttons), row.answer) << row.word;
+}
+
+// A reply split across receive steps keeps the stamp of its first byte; lines before
+// any command, and the command's own line, carry the time alone.
+TEST(TerminalResultsPane, StampsEachLineAndTimesEachReplyFromItsCommand) {
+    FakeClock clock(0xfffffff0);  // the tick count wraps between a send and its reply
+    clock.SetLocalTime({.hour = 13, .minute = 4, .second = 5, .millisecond = 7});
+    cli::StandardOutput out;
+    cli::TerminalResultsPane pane(out, false);
+    std::string shown;
+    pane.sink = [&](std::string_view text) { shown += text; };
+    pane.StampLines(clock);
+    pane.AppendText("unasked\r\n");
+    pane.AppendText("> *IDN?\r\n");
+    clock.Advance(20);
+    pane.AppendText("Kel");
+    clock.Advance(5);
+    pane.AppendText("mscot\r\nsecond\r\n");
+    pane.MarkSent();  // query sends without a line of its own
+    clock.Advance(3);
+    pane.AppendText("1.2\r\n");
+    pane.Flush();
+    EXPECT_EQ(shown,
+              "[13:04:05.007] unasked\n[13:04:05.007] > *IDN?\n[13:04:05.007 +20 ms] Kelmscot\n"
+              "[13:04:05.007 +25 ms] second\n[13:04:05.007 +3 ms] 1.2\n");
+}
+
+// A product text is the device's own: it may break neither a line nor the JSON.
+TEST(PortListing, OneLineOrOneObjectAPort) {
+    using transport::SerialPortInfo;
+    const std::vector<SerialPortInfo> ports = {
+        {"/dev/ttyS0", "", "", "", SerialPortInfo::Access::Busy},
+        {"/dev/ttyUSB0", "/dev/serial/by-id/usb-x", "0403:6001", "Odd \"FT\"\tUART\x1b",
+         SerialPortInfo::Access::Free}};
+    EXPECT_EQ(cli::PortsAsText(ports), "/dev/ttyS0\t-\t-\t-\t" + std::string(cli::kPortBusy) +
+                                           "\n/dev/ttyUSB0\t/dev/serial/by-id/usb-x\t0403:6001\t"
+                                           "Odd \"FT\" UART^[\n");
+    EXPECT_EQ(
+        cli::PortsAsJson(ports),
+        "[\n {\"device\": \"/dev/ttyS0\", \"byId\": null, \"usbId\": null, \"product\": null, "
+        "\"access\": \"busy\"},\n {\"device\": \"/dev/ttyUSB0\", \"byId\": "
+        "\"/dev/serial/by-id/usb-x\", \"usbId\": \"0403:6001\", \"product\": "
+        "\"Odd \\\"FT\\\"\\u0009UART\\u001b\", \"access\": \"free\"}\n]\n");
+    EXPECT_EQ(cli::PortsAsJson({}), "[]\n");
 }
 
 TEST(MadeVisible, ControlBytesShowAndTextStays) {
@@ -130,6 +219,95 @@ TEST(CliContract, AFailedWriteToStdoutIsAnErrorAClosedPipeIsNot) {
                    " --bogus >&-; } 2>&1 | grep -c 'cannot write'"});
     EXPECT_EQ(r.out, "1\n0\n0\n");
     EXPECT_EQ(r.err, cli::kStdoutWriteFailed + std::string(std::strerror(ENOSPC)) + "\n");
+}
+
+// orvane2-cli on a terminal of its own, as a user at a keyboard meets it.
+class Terminal {
+  public:
+    Terminal(const Args& args, const Args& env) {
+        master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
+        ::grantpt(master_);
+        ::unlockpt(master_);
+        const int slave = ::open(::ptsname(master_), O_RDWR | O_NOCTTY);
+        pid_ = Spawn(ORVANE2_CLI_PATH, args, {slave, slave, slave}, {}, env);
+        ::close(slave);
+    }
+    ~Terminal() {
+        ::close(master_);
+        if (pid_ > 0) ::waitpid(pid_, nullptr, 0);
+    }
+    void Type(const std::string& keys) {
+        EXPECT_EQ(::write(master_, keys.data(), keys.size()), static_cast<ssize_t>(keys.size()));
+    }
+    // What the screen got until it shows text (everything, when it never does).
+    std::string Until(const std::string& text) {
+        char buf[4096];
+        for (pollfd p{master_, POLLIN, 0}; !Has(shown_, text) && ::poll(&p, 1, 10000) > 0;) {
+            const ssize_t n = ::read(master_, buf, sizeof buf);
+            if (n <= 0) break;
+            shown_.append(buf, static_cast<std::size_t>(n));
+        }
+        std::string got;
+        got.swap(shown_);
+        return got;
+    }
+    int Wait() {
+        int status = 0;
+        ::waitpid(std::exchange(pid_, -1), &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+  private:
+    int master_ = -1;
+    pid_t pid_ = -1;
+    std::string shown_;
+};
+
+// Editing keys change the line rather than being sent as "~"; Up recalls the last
+// line sent, also in the next run; Ctrl-D ends. The history folder is made.
+TEST(CliConsole, EditsAndRemembersLinesOnATerminal) {
+    TempFolder home;
+    const Args env{"HOME=" + home.path(), "XDG_STATE_HOME=" + home / "state", "TERM=xterm"};
+    const std::string identity = sim::IdentityText(kDefault);
+    {
+        Terminal t({"--demo", "console"}, env);
+        EXPECT_TRUE(Has(t.Until("Ctrl-D"), "Connected to " + identity)) << identity;
+        // Home, Delete, Left and Right, Ctrl-A/E/U/W, PageUp; then Up twice.
+        t.Type("xread?\x1b[H\x1b[3~\r");
+        t.Until(sim::MeasurementText(kDefault.reading));
+        t.Type("tmp\x1b[5~\x1b[D\x1b[De\x1b[C\x1b[Cx\x7f?\r");
+        t.Until(sim::MeasurementText(kDefault.temperature));
+        t.Type("junk\x15*IDN? \x17*IDN?\x01\x05\r");
+        t.Until(identity);
+        t.Type("\x1b[A\x1b[A\r");
+        EXPECT_TRUE(Has(t.Until(sim::MeasurementText(kDefault.temperature)), "> temp?\r\n"));
+        t.Type("\x04");
+        EXPECT_EQ(t.Wait(), cli::kExitOk);
+    }
+    EXPECT_EQ(home.Read("state/orvane2/history"), "_HiStOrY_V2_\nread?\ntemp?\n*IDN?\ntemp?\n");
+    Terminal again({"--demo", "console"}, env);
+    again.Until("Ctrl-D");
+    again.Type("\x1b[A\r");
+    EXPECT_TRUE(Has(again.Until(sim::MeasurementText(kDefault.temperature)), "> temp?\r\n"));
+    again.Type("\x04");
+    EXPECT_EQ(again.Wait(), cli::kExitOk);
+    // A history that cannot be kept is said once and does not stop the console.
+    home.Write("blocked", "");
+    Terminal blocked({"--demo", "console"}, {"XDG_STATE_HOME=" + home / "blocked", "TERM=xterm"});
+    const std::string said = blocked.Until("Ctrl-D");
+    std::string warning = platform::Format(
+        cli::kHistoryNotKept, (home / "blocked/orvane2/history").c_str(), std::strerror(ENOTDIR));
+    warning.pop_back();  // the terminal ends the line with CR LF
+    EXPECT_TRUE(Has(said, warning)) << said;
+    blocked.Type(
+        "\xc2\xb0"
+        "C?\r");  // past ASCII, whatever the locale
+    EXPECT_TRUE(Has(blocked.Until("> \xc2\xb0"
+                                  "C?"),
+                    "> \xc2\xb0"
+                    "C?"));
+    blocked.Type("\x04");
+    EXPECT_EQ(blocked.Wait(), cli::kExitOk);
 }
 
 TEST(CliAgainstSim, IdentifyQueryDiscoverAndSetClock) {
@@ -202,12 +380,28 @@ TEST(CliAgainstSim, NoConnectionAndUsage) {
     EXPECT_EQ(r.status, cli::kExitNoConnection);
     EXPECT_TRUE(Has(r.err, platform::Format(connection::kFailedToConnectToIp, "127.0.41.250")))
         << r.err;
+    PtyPeer silent;  // a port that opens and never answers
+    r = Cli({"--usb", silent.path(), "identify"});
+    EXPECT_EQ(r.status, cli::kExitNoConnection);
+    EXPECT_EQ(r.err, "orvane2-cli: " +
+                         platform::Format(connection::kReasonSilentPort, silent.path().c_str(),
+                                          19200u, 5) +
+                         "\n");
     r = Cli({"--settings", "/tmp", "identify"});
     EXPECT_EQ(r.status, cli::kExitNoConnection);
     EXPECT_EQ(r.err, std::string(ui::kAppName) + ": " +
                          platform::Format(app::kSettingsUnreadable, "/tmp", std::strerror(EISDIR)) +
                          "\n");
-    EXPECT_EQ(Cli({}).status, cli::kExitUsage);
+    // A usage error is one line and where to find help, not the help itself.
+    r = Cli({"query"});
+    EXPECT_EQ(r.status, cli::kExitUsage);
+    EXPECT_EQ(r.err, "orvane2-cli: query needs at least one TEXT\n" +
+                         platform::Format(cli::kTryCommandHelp, "query"));
+    r = Cli({"--bogus"});
+    EXPECT_EQ(r.err, "orvane2-cli: unknown option: --bogus\n" + std::string(cli::kTryHelp));
+    r = Cli({"upgrade", "--help"});
+    EXPECT_EQ(r.status, cli::kExitOk);
+    EXPECT_EQ(r.out, cli::CommandUsage("upgrade"));
 }
 
 // Without --yes and without a terminal the descriptor's warning is answered Cancel; a
@@ -217,6 +411,13 @@ TEST(CliAgainstSim, UpgradeIsRefusedOrFails) {
     ProgramResult r = Cli({"--demo", "upgrade", descriptor});
     EXPECT_EQ(r.status, cli::kExitRefused);
     EXPECT_TRUE(Has(r.err, "This is the demo instrument")) << r.err;
+    EXPECT_TRUE(Has(r.err, platform::Format(cli::kNoTerminalToAsk, "Cancel", "OK"))) << r.err;
+    r = Cli({"--demo", "upgrade", descriptor + ".missing"});
+    EXPECT_EQ(r.status, cli::kExitBadFile);
+    EXPECT_EQ(r.err,
+              std::string(ui::kAppName) + ": " +
+                  platform::Format(script::kUnableToReadFile, (descriptor + ".missing").c_str()) +
+                  "\n");
 
     Instrument refusing({"--bootloader", "refuse-record=1x99"});
     r = Cli(refusing.Usb() + Args{"upgrade", descriptor, "--yes"});

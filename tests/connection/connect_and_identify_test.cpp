@@ -73,7 +73,10 @@ TEST(ConnectAndIdentify, SilenceAsksFiveTimesAndTheMessageSaysWhatWasKnown) {
     uint32_t start = silent.clock.TickCount();
     transport::ChannelReceiveLine(line, kReplyBufferSize, silent.record);
     EXPECT_EQ(silent.clock.TickCount() - start, transport::kDefaultReplyTimeoutMs);
-    EXPECT_EQ(silent.boxes.Texts(), std::vector<std::string>{kConnectionFailed});
+    EXPECT_EQ(silent.boxes.Texts(),
+              std::vector<std::string>{
+                  std::string(kConnectionFailed) + "\n" +
+                  platform::Format(kReasonSilentAddress, silent.record.ipAddress.c_str(), 5)});
     EXPECT_EQ(silent.cursor.depth, 0);
 
     // A Test after an earlier identification keeps the model code: "Incompatable".

@@ -18,6 +18,7 @@
 #include "cli/cli_options.h"
 #include "cli/line_editor.h"
 #include "cli/stop_signals.h"
+#include "cli/terminal_ui.h"
 #include "firmware/firmware_texts.h"
 #include "platform/diagnostics.h"
 #include "platform/text_format.h"
@@ -46,7 +47,8 @@ TEST(CliFault, HangUpMidReplyAsksOnceAndExitsByWhatFailed) {
     ProgramResult r = RunProgram(ORVANE2_CLI_PATH, {"--usb", sim.PtyPath(), "console"},
                                  {.input = "*IDN?\n*IDN?\n"});
     EXPECT_EQ(r.status, cli::kExitNoConnection) << r.err;
-    EXPECT_EQ(r.err, std::string(ui::kAppName) + ": " + app::kReestablishQuestion + "\n");
+    EXPECT_EQ(r.err, std::string(ui::kAppName) + ": " + app::kReestablishQuestion + "\n" +
+                         platform::Format(cli::kNoTerminalToAsk, "No", "Yes"));
     EXPECT_EQ(r.out, "> *IDN?\n" + identity + "\n> *IDN?\n" + identity.substr(0, 20) + "\n");
 }
 
@@ -148,7 +150,9 @@ TEST(CliSignals, TheConsoleLeavesTheTerminalAsItFoundIt) {
         ASSERT_EQ(::grantpt(master) | ::unlockpt(master), 0);
         const int slave = ::open(::ptsname(master), O_RDWR | O_NOCTTY);
         ASSERT_GE(slave, 0);
-        const pid_t pid = Spawn(ORVANE2_CLI_PATH, {"--demo", "console"}, {slave, slave, slave});
+        TempFolder state;  // for the console's history, away from the user's
+        const pid_t pid = Spawn(ORVANE2_CLI_PATH, {"--demo", "console"}, {slave, slave, slave}, {},
+                                {"XDG_STATE_HOME=" + state.path()});
         ASSERT_GT(pid, 0);
         std::string shown;
         char buf[256];

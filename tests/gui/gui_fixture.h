@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <QDialog>
-#include <QDir>
 #include <deque>
 #include <functional>
 #include <optional>
@@ -58,13 +57,6 @@ class GuiTest : public ::testing::Test {
   private:
     TempFolder dir_;
 };
-
-// Keeps a picture of the widget as it looks now, for a person to look at.
-inline void Screenshot(QWidget& widget, const char* name) {
-    const QString folder = QStringLiteral(ORVANE_SCREENSHOT_DIR);
-    QDir().mkpath(folder);
-    EXPECT_TRUE(widget.grab().save(folder + "/" + name + ".png")) << name;
-}
 
 // Finds a dialog's child by its object name (the design's control id).
 template <class T>

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -40,6 +41,12 @@ using namespace orvane;
 using orvane::testing::Child;
 
 namespace {
+
+// A picture for a person to look at, in the build's screenshots folder.
+void SaveScreenshot(QWidget& widget, const char* name) {
+    ASSERT_TRUE(QDir().mkpath(ORVANE2_SCREENSHOTS_DIR));
+    EXPECT_TRUE(widget.grab().save(QStringLiteral(ORVANE2_SCREENSHOTS_DIR "/%1.png").arg(name)));
+}
 
 class MainWindowTest : public orvane::testing::GuiTest {
   protected:
@@ -99,7 +106,7 @@ TEST_F(MainWindowTest, ConnectsOverAPtyAtStartSendsTypedLinesWalksTheHistoryPick
     EXPECT_EQ(platform::IniFile(settingsFile()).ReadString("Connect", "ComPort", "none"), "none")
         << "the demo's choice is not saved";
     EXPECT_TRUE(w.statusText().contains(QString::fromStdString(demo.DevicePath())));
-    orvane::testing::Screenshot(w, "status_line");
+    SaveScreenshot(w, "status_line");
 
     // The calibration warning in bold red.
     QTextCursor warning(w.infoPane()->document());
@@ -108,12 +115,20 @@ TEST_F(MainWindowTest, ConnectsOverAPtyAtStartSendsTypedLinesWalksTheHistoryPick
     EXPECT_EQ(warning.charFormat().fontWeight(), QFont::Bold);
     EXPECT_EQ(warning.charFormat().foreground().color(), QColor(255, 40, 40));
 
+    // Time stamps are drawn beside the lines: what is read, picked and saved below
+    // is the session alone. The choice is kept in a section of the program's own.
+    w.timeStampsAction()->trigger();
+    EXPECT_TRUE(w.resultsPane()->StampsShown());
+    EXPECT_GT(w.resultsPane()->viewport()->x(), w.resultsPane()->width() / 10);
+    EXPECT_EQ(
+        platform::IniFile(settingsFile()).ReadInt(gui::kSectionResults, gui::kKeyTimeStamps, 0), 1);
     Type(w, "*IDN?");
     const std::string expected = "> *IDN?\n" + sim::IdentityText(config) + "\n";
     ASSERT_TRUE(QTest::qWaitFor([&] { return Results(w) == expected; })) << Results(w);
     EXPECT_EQ(w.commandLine()->selectedText(), "*IDN?");  // the next typing replaces it
     Type(w, "temp?");
     ASSERT_TRUE(QTest::qWaitFor([&] { return Results(w).find("> temp?\n") != std::string::npos; }));
+    SaveScreenshot(w, "results_time_stamps");
     QTest::keyClick(w.commandLine(), Qt::Key_Up);
     QTest::qWait(20);
     EXPECT_EQ(w.commandLine()->text(), "*IDN?");
@@ -151,6 +166,16 @@ TEST_F(MainWindowTest, ConnectsOverAPtyAtStartSendsTypedLinesWalksTheHistoryPick
     EXPECT_EQ(saved.rfind("> *IDN?\r\n" + sim::IdentityText(config) + "\r\n", 0), 0u) << saved;
     EXPECT_TRUE(files.empty());
     EXPECT_EQ(boxes.size(), 1u);
+    // Asked for, the stamps go before the lines.
+    files = {folder() / "stamped.txt"};
+    for (QAction* a : w.findChildren<QAction*>())
+        if (a->text() == gui::kItemSaveWithTimeStamps) a->trigger();
+    const std::string stamped = folder().Read("stamped.txt");
+    ASSERT_GT(stamped.size(), 22u);
+    EXPECT_EQ(std::string({stamped[2], stamped[5], stamped[8]}) + stamped.substr(12, 10),
+              "::. > *IDN?\r\n")
+        << stamped;
+    EXPECT_EQ(stamped.size(), saved.size() + 4 * 13);
 
     // After a reconnect the keyboard is back in the command line, its text selected.
     w.activateWindow();
@@ -182,7 +207,7 @@ TEST_F(MainWindowTest, ASilentAddressIsBusyUntilCancelledAndTheStatusLineTellsIt
             EXPECT_TRUE(busy->isVisible());
             EXPECT_EQ(window->statusText().toStdString(),
                       connection::ConnectingText(window->shell().record()));
-            orvane::testing::Screenshot(*busy, "busy_connect");
+            SaveScreenshot(*busy, "busy_connect");
             sinceCancel.start();
             QTest::mouseClick(busy->cancelButton(), Qt::LeftButton);
         });
@@ -208,16 +233,36 @@ TEST_F(MainWindowTest, ASilentAddressIsBusyUntilCancelledAndTheStatusLineTellsIt
 }
 
 // A flood reaches the pane a turn at a time; a read takes the rest first, and
-// the pane keeps only its latest lines, in order, however the appends were cut.
+// the pane keeps only its latest lines, in order, however the appends were cut,
+// with their arrival times and a count of the lines dropped, both beside the text.
 TEST(ResultsPaneBox, KeepsTheLatestLinesOfAFloodWholeAndInOrder) {
-    QPlainTextEdit edit;
-    gui::ResultsPaneBox box(&edit);
+    gui::ResultsPane pane;
+    gui::ResultsPaneBox box(&pane);
+    pane.SetStampsShown(true);
     std::string flood;
     for (int i = 0; i < 250'000; ++i) flood += "line " + std::to_string(i) + "\r\n";
     for (std::size_t at = 0; at < flood.size(); at += 70'001)
         box.AppendText(std::string_view(flood).substr(at, 70'001));
     QApplication::processEvents();
+    EXPECT_LT(pane.blockCount(), 200'000) << "a turn took far more than its budget";
     EXPECT_EQ(box.Text(), flood.substr(flood.find("line 50001\r\n")));
+    EXPECT_EQ(pane.Dropped(), 50'001u);
+    EXPECT_EQ(pane.StampCount(), static_cast<std::size_t>(pane.blockCount() - 1));
+    pane.resize(640, 240);
+    pane.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&pane));
+    SaveScreenshot(pane, "results_dropped_lines");
+
+    // A line that comes in pieces has one stamp; the empty line after it has its own.
+    box.SetText("");
+    EXPECT_EQ(pane.Dropped(), 0u);
+    box.AppendText("> *IDN?\r\nKel");
+    box.AppendText("mscot\r\n");
+    box.AppendText("\r\n");
+    EXPECT_EQ(box.Text(), "> *IDN?\r\nKelmscot\r\n\r\n");
+    EXPECT_EQ(pane.StampCount(), 3u);
+    EXPECT_LE(pane.Stamp(1), pane.Stamp(2));
+    EXPECT_EQ(pane.Stamp(3), -1);  // the line not begun yet
 }
 
 // The layout is the shell's, and how a run paces, steps and stops the script
@@ -227,10 +272,12 @@ TEST_F(MainWindowTest, OpensAtTheSavedSizeRunsAScriptOpensAboutAndSavesTheSizeMa
     platform::IniFile ini(settingsFile());
     ini.WriteInt("Init", "MainWindowWidth", 908);
     ini.WriteInt("Init", "MainWindowHeight", 658);
+    ini.WriteInt(gui::kSectionResults, gui::kKeyTimeStamps, 1);
     gui::DemoInstrument demo({}, 0);
     auto window = OnDemo(demo);
     gui::MainWindow& w = *window;
     EXPECT_EQ(w.OuterSize(), (ui::Size{908, 658}));
+    EXPECT_TRUE(w.timeStampsAction()->isChecked() && w.resultsPane()->StampsShown());
     // The results line up only in a fixed-pitch face, whatever fonts the machine has.
     EXPECT_TRUE(QFontInfo(w.resultsPane()->font()).fixedPitch());
 

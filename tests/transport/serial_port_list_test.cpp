@@ -1,6 +1,9 @@
 #include "transport/serial_port_list.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -42,4 +45,39 @@ TEST(SerialPortList, ByIdNameFollowsTheLinkToTheDevice) {
     EXPECT_EQ(SerialByIdName("ttyS0", dev.path()), "");    // no by-id name
     EXPECT_EQ(SerialByIdName("ttyUSB7", dev.path()), "");  // unplugged
     EXPECT_EQ(SerialByIdName("", dev.path()), "");
+}
+
+TEST(SerialPortList, DetailsTellOneAdaptorFromAnother) {
+    orvane::testing::TempFolder root;
+    const std::string sys = root.Folder("sys/class/tty"), dev = root.Folder("dev");
+    const std::string usb = root.Folder("sys/devices/usb1/1-1/1-1:1.0/ttyUSB0");
+    root.Write("sys/devices/usb1/1-1/idVendor", "0403\n");
+    root.Write("sys/devices/usb1/1-1/idProduct", "6001\n");
+    root.Write("sys/devices/usb1/1-1/product", "FT232R USB UART\n");
+    root.Folder("sys/class/tty/ttyUSB0");
+    std::filesystem::create_symlink(usb, sys + "/ttyUSB0/device");
+    root.Folder("sys/class/tty/ttyS1/device");  // a UART on the board
+    root.Write("dev/ttyUSB0", "");
+    root.Write("dev/ttyS1", "");
+    root.Folder("dev/serial/by-id");
+    std::filesystem::create_symlink("../../ttyUSB0",
+                                    dev + "/serial/by-id/usb-FTDI_FT232R-if00-port0");
+    // Another program holds the UART as the serial link holds a port.
+    const int holder = ::open((dev + "/ttyS1").c_str(), O_RDWR);
+    ASSERT_EQ(::flock(holder, LOCK_EX), 0);
+    std::vector<SerialPortInfo> ports = ListSerialPortDetails(sys, dev);
+    ::close(holder);
+    ASSERT_EQ(ports.size(), 2u);
+    EXPECT_EQ(ports[0].path, dev + "/ttyS1");
+    EXPECT_EQ(ports[0].usbId, "");
+    EXPECT_EQ(ports[0].access, SerialPortInfo::Access::Busy);
+    EXPECT_EQ(ports[1].path, dev + "/ttyUSB0");
+    EXPECT_EQ(ports[1].byId, dev + "/serial/by-id/usb-FTDI_FT232R-if00-port0");
+    EXPECT_EQ(ports[1].usbId, "0403:6001");
+    EXPECT_EQ(ports[1].product, "FT232R USB UART");
+    EXPECT_EQ(ports[1].access, SerialPortInfo::Access::Free);
+    if (::geteuid() != 0) {  // root may open anything
+        ::chmod((dev + "/ttyUSB0").c_str(), 0);
+        EXPECT_EQ(ListSerialPortDetails(sys, dev)[1].access, SerialPortInfo::Access::NotPermitted);
+    }
 }

@@ -7,7 +7,7 @@
 
 namespace orvane::app {
 
-void SetInstrumentClock(transport::ConnectionRecord& record) {
+platform::LocalTime SetInstrumentClock(transport::ConnectionRecord& record) {
     const platform::LocalTime t = platform::ClockOrSystem(record.linkOptions.clock)->Now();
     const int values[6] = {t.hour, t.minute, t.second, t.day, t.month - 1, t.year % 100};
     for (int i = 0; i < 6; ++i) {
@@ -17,6 +17,7 @@ void SetInstrumentClock(transport::ConnectionRecord& record) {
         std::snprintf(command, sizeof command, "config,%d,%s\n", 240 + i, value);
         transport::ChannelSend(command, record);
     }
+    return t;
 }
 
 }  // namespace orvane::app

@@ -3,14 +3,17 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <utility>
 
 #include "app/instrument_clock.h"
 #include "app/instrument_info.h"
 #include "app/shell_texts.h"
+#include "app/status_texts.h"
 #include "connection/connect_and_identify.h"
 #include "connection/connect_dialog.h"
 #include "connection/connection_settings.h"
 #include "connection/model_table.h"
+#include "connection/status_texts.h"
 #include "platform/clock.h"
 #include "platform/file_facts.h"
 #include "platform/settings_location.h"
@@ -38,6 +41,24 @@ constexpr std::size_t kPickMax = 256;
 
 bool IsDebugFileArgument(const std::string& arg) {
     return arg.size() >= 3 && arg[0] == '-' && (arg[1] == 'd' || arg[1] == 'D') && arg[2] == '1';
+}
+
+// "TRV8844 on ttyUSB0": the model from the identity, and where it is.
+std::string InstrumentOn(const ConnectionRecord& r) {
+    std::string name = kStatusUnknownInstrument;
+    if (r.modelCode == connection::kModelBootcode) {
+        name = kStatusBootcodeInstrument;
+    } else if (!r.identity.empty()) {
+        std::string_view id = r.identity.view();
+        std::size_t comma = id.find(',');
+        if (comma != std::string_view::npos) id = id.substr(comma + 1);
+        name = id.substr(0, id.find(','));
+    }
+    return platform::Format(kStatusInstrumentOn, name.c_str(), connection::ConnectPlace(r).c_str());
+}
+
+bool IsSerial(const ConnectionRecord& r) {
+    return r.interfaceKind == InterfaceKind::Usb || r.interfaceKind == InterfaceKind::Serial;
 }
 
 std::string FolderOf(const std::string& path) {
@@ -77,7 +98,9 @@ Shell::Shell(ShellUi ui, std::optional<std::string> settingsFile, ShellHooks hoo
       receive_(hooks_.receiveBytesPerRun),
       scripts_(script::ScriptHost{ui_.results, ui_.commandLine, ui_.send, ui_.scriptList,
                                   ui_.runStop, ui_.step, ui_.close, ui_.poster, *this, ui_.files,
-                                  ui_.boxes, ui_.beeper, *record_, convertBinary_}) {
+                                  ui_.boxes, ui_.beeper, *record_, convertBinary_}),
+      attempts_(std::make_unique<connection::ConnectAttempts>(hooks_.busy ? *hooks_.busy
+                                                                          : inPlaceBusy_)) {
     if (settingsFile && !settingsFile->empty()) settings_.emplace(*settingsFile);
 }
 
@@ -142,6 +165,12 @@ void Shell::WindowCreated() {
 }
 
 void Shell::Tick() {
+    // The record is the connect's until it ends, as it was when a connect held
+    // the whole window still.
+    if (attempts_->Running()) return;
+    if (!deferred_.empty()) {
+        for (auto [id, param] : std::exchange(deferred_, {})) Post(id, param);
+    }
     ConnectionRecord& r = *record_;
     if (r.instrumentReady && r.pollReplies) {
         auto counter = [this](std::size_t n) {
@@ -153,6 +182,21 @@ void Shell::Tick() {
         }
     }
     scripts_.ScriptTick();
+    TellScriptTally();
+}
+
+void Shell::TellScriptTally() {
+    const script::Calculator& calc = scripts_.engine().calculator;
+    const std::pair<int32_t, int32_t> tally{calc.testsPassed(), calc.testsFailed()};
+    const script::ScriptMode mode = scripts_.mode();
+    const bool running = mode == script::ScriptMode::Running;
+    if (scriptWasRunning_ && !running && tally.first + tally.second > 0) {
+        Tell(platform::Format(kStatusScriptEnded, tally.first, tally.second));
+    } else if (tally != toldTally_ && tally.first + tally.second > 0) {
+        Tell(platform::Format(kStatusScriptSoFar, tally.first, tally.second));
+    }
+    toldTally_ = tally;
+    scriptWasRunning_ = running;
 }
 
 void Shell::Shutdown() {
@@ -214,7 +258,19 @@ void Shell::Inform(const std::string& text) {
     ui_.boxes.Inform(text, ui::kAppName);
 }
 
+void Shell::Tell(const std::string& text) {
+    if (hooks_.status) hooks_.status->SetStatus(text);
+}
+
+void Shell::TellAt(const char* format) {
+    Tell(connection::StatusAt(format, InstrumentOn(*record_), *record_));
+}
+
 void Shell::HandleCommand(int id, intptr_t param) {
+    if (attempts_->Running()) {
+        deferred_.emplace_back(id, param);
+        return;
+    }
     switch (id) {
         case ui::kCmdConnection:
             Connect(param);
@@ -260,11 +316,22 @@ void Shell::HandleCommand(int id, intptr_t param) {
             if (hooks_.upgradeFirmware) hooks_.upgradeFirmware();
             Post(ui::kCmdFocusCommandLine);
             break;
-        case ui::kCmdSetDateTime:
-            SetInstrumentClock(*record_);
+        case ui::kCmdSetDateTime: {
+            const platform::LocalTime t = SetInstrumentClock(*record_);
+            Tell(platform::Format(kStatusClockSet, t.year, t.month, t.day, t.hour, t.minute,
+                                  t.second));
             Post(ui::kCmdFocusCommandLine);
             break;
+        }
         case ui::kCmdScript:
+            if (!record_->instrumentReady) {
+                Tell(kStatusScriptNoInstrument);
+            } else if (scripts_.mode() == script::ScriptMode::Running ||
+                       scripts_.mode() == script::ScriptMode::StepPending) {
+                Tell(kStatusScriptRunning);
+            }
+            scripts_.HandleCommand(id, param);
+            break;
         case ui::kCmdScriptRunStop:
         case ui::kCmdScriptStep:
         case ui::kCmdScriptClose:
@@ -290,10 +357,15 @@ void Shell::Connect(intptr_t param) {
         auto ports = hooks_.listSerialPorts ? hooks_.listSerialPorts
                                             : std::function<std::vector<std::string>()>(
                                                   [] { return transport::ListSerialPorts(); });
-        connection::ConnectDialog dialog(r, settings(), ports, hooks_.lanSearch);
+        connection::ConnectDialog dialog(r, settings(), ports, hooks_.lanSearch, attempts_.get(),
+                                         hooks_.status);
         ui_.dialogs.RunConnectDialog(dialog);
     } else {
-        r.instrumentReady = connection::ConnectAndIdentify(ui_.boxes, ui_.cursor, r, false);
+        const connection::ConnectAttempts::Result result = attempts_->Reconnect(
+            ui_.boxes, r, std::exchange(reconnectAfterLoss_, false), byIdName_);
+        r.instrumentReady = result.identified;
+        if (!r.instrumentReady)
+            TellAt(result.cancelled ? kStatusReconnectCancelled : kStatusNotReestablished);
     }
     Post(ui::kCmdEnableAfterConnect);
     receive_.Clear();
@@ -303,6 +375,8 @@ void Shell::Connect(intptr_t param) {
         transport::CloseChannel(r);
         return;
     }
+    byIdName_ = IsSerial(r) ? transport::SerialByIdName(r.comPort) : std::string();
+    TellAt(param == 0 ? kStatusConnected : kStatusReestablished);
     ShowInstrumentInfo();
     r.pollReplies = true;
     ui_.menu.EnableItem(ui::kCmdUpgradeFirmware, true);
@@ -312,6 +386,7 @@ void Shell::Connect(intptr_t param) {
 
 void Shell::Disconnect(intptr_t param) {
     ConnectionRecord& r = *record_;
+    if (r.instrumentReady) TellAt(param != 0 ? kStatusLost : kStatusDisconnected);
     ui_.menu.EnableItem(ui::kCmdUpgradeFirmware, false);
     ui_.menu.EnableItem(ui::kCmdSetDateTime, false);
     transport::CloseChannel(r);
@@ -322,6 +397,8 @@ void Shell::Disconnect(intptr_t param) {
         ui::MessageAnswer answer =
             ui_.boxes.Show({kReestablishQuestion, ui::kAppName, ui::MessageIcon::Warning,
                             ui::MessageButtons::YesNo});
+        // Only a front end that can offer Cancel waits for a device to come back.
+        reconnectAfterLoss_ = answer == ui::MessageAnswer::Yes && hooks_.busy;
         if (answer == ui::MessageAnswer::Yes) Post(ui::kCmdConnection, 1);
     }
     ShowInstrumentInfo();
@@ -334,6 +411,7 @@ void Shell::Send() {
     if (transport::SendCommandLine(text, *record_) == transport::SendResult::Failed) {
         Inform(kCommsFailed);
         HandleCommand(ui::kCmdDisconnect, 0);
+        TellAt(kStatusLost);
         Post(ui::kCmdFocusCommandLine);
         return;
     }

@@ -12,9 +12,11 @@
 #include "app/command_history.h"
 #include "app/layout.h"
 #include "app/receive_step.h"
+#include "connection/connect_attempts.h"
 #include "platform/ini_file.h"
 #include "script/script_runner.h"
 #include "transport/connection_record.h"
+#include "ui/busy_indicator.h"
 #include "ui/command_poster.h"
 #include "ui/connect_dialog.h"
 #include "ui/menu_view.h"
@@ -62,6 +64,10 @@ struct ShellHooks {
     std::function<void()> upgradeFirmware;
     std::function<void(ui::ConnectDialogView&)> lanSearch;
     std::function<std::vector<std::string>()> listSerialPorts;
+    // Where connects run while the window goes on; none: in place.
+    ui::BusyIndicator* busy = nullptr;
+    // The line that says what each action did; none: nowhere.
+    ui::StatusLine* status = nullptr;
     // How much one tick reads at most: a front end that must answer within a
     // few milliseconds takes less at a time.
     std::size_t receiveBytesPerRun = kReceiveBytesPerRun;
@@ -114,6 +120,8 @@ class Shell final : public ui::PaneLayout {
     const ShellUi& ui() const { return ui_; }
     ShellHooks& hooks() { return hooks_; }
     script::ScriptRunner& scripts() { return scripts_; }
+    // True while a connect runs off the window's thread: the record is its.
+    bool Connecting() const { return attempts_->Running(); }
 
   private:
     void FocusCommandLine();
@@ -125,6 +133,9 @@ class Shell final : public ui::PaneLayout {
     void ShowHistory(const std::optional<std::string>& line);
     void Post(int id, intptr_t param = 0);
     void Inform(const std::string& text);
+    void Tell(const std::string& text);
+    void TellAt(const char* format);
+    void TellScriptTally();
 
     ShellUi ui_;
     ShellHooks hooks_;
@@ -139,6 +150,18 @@ class Shell final : public ui::PaneLayout {
     int storedWidth_ = -1;
     int storedHeight_ = -1;
     ui::Size startSize_ = kDesignOuterSize;
+    ui::InPlaceBusy inPlaceBusy_;
+    std::unique_ptr<connection::ConnectAttempts> attempts_;
+    // Commands that came while a connect ran, handled once it has ended.
+    std::vector<std::pair<int, intptr_t>> deferred_;
+    // The stable name of the serial device last connected to, if it has one:
+    // what to wait for when it goes.
+    std::string byIdName_;
+    // The next reconnect follows a lost connection the user asked to have back.
+    bool reconnectAfterLoss_ = false;
+    // The script's test tally as last told, and whether a run was going.
+    std::pair<int32_t, int32_t> toldTally_{0, 0};
+    bool scriptWasRunning_ = false;
 };
 
 }  // namespace orvane::app

@@ -6,6 +6,7 @@
 #include "connection/connect_and_identify.h"
 #include "connection/connection_settings.h"
 #include "connection/connection_texts.h"
+#include "connection/status_texts.h"
 #include "platform/ini_file.h"
 #include "platform/text.h"
 #include "platform/text_format.h"
@@ -74,8 +75,26 @@ bool ValidateConnectionSettings(ui::MessageBoxes& owner, const ConnectionRecord&
 }
 
 ConnectDialog::ConnectDialog(ConnectionRecord& record, platform::IniFile* settings,
-                             PortLister ports, Search search)
-    : record_(record), settings_(settings), ports_(std::move(ports)), search_(std::move(search)) {}
+                             PortLister ports, Search search, ConnectAttempts* attempts,
+                             ui::StatusLine* status)
+    : record_(record),
+      settings_(settings),
+      ports_(std::move(ports)),
+      search_(std::move(search)),
+      attempts_(attempts),
+      status_(status) {}
+
+ConnectAttempts::Result ConnectDialog::Attempt(bool closeAfter) {
+    if (attempts_) return attempts_->Connect(view_->Boxes(), record_, true, closeAfter);
+    ConnectAttempts::Result result;
+    result.identified = ConnectAndIdentify(view_->Boxes(), view_->Cursor(), record_, true);
+    if (closeAfter) transport::CloseChannel(record_);
+    return result;
+}
+
+void ConnectDialog::Tell(const std::string& text) {
+    if (status_) status_->SetStatus(text);
+}
 
 void ConnectDialog::OnStart(ui::ConnectDialogView& view) {
     view_ = &view;
@@ -141,15 +160,26 @@ void ConnectDialog::OnConnect() {
     // A failed attempt may have left the channel open, perhaps on another port
     // than the one now chosen: start each attempt from a closed channel.
     transport::CloseChannel(record_);
-    record_.instrumentReady = ConnectAndIdentify(view_->Boxes(), view_->Cursor(), record_, true);
+    if (record_.interfaceKind == InterfaceKind::None) {
+        Tell(kStatusNoInterface);
+        return;
+    }
+    const ConnectAttempts::Result result = Attempt(false);
+    record_.instrumentReady = result.identified;
+    if (!record_.instrumentReady)
+        Tell(StatusAt(result.cancelled ? kStatusCancelled : kStatusFailed, ConnectPlace(record_),
+                      record_));
     if (record_.instrumentReady) view_->Close(ui::kConnectDialogResultConnected);
 }
 
 void ConnectDialog::OnTest() {
     ReadConnectDialog(*view_, record_);
     if (!ValidateConnectionSettings(view_->Boxes(), record_)) return;
-    ConnectAndIdentify(view_->Boxes(), view_->Cursor(), record_, true);
-    transport::CloseChannel(record_);
+    const ConnectAttempts::Result result = Attempt(true);
+    const char* said = result.cancelled    ? kStatusTestCancelled
+                       : result.identified ? kStatusTestPassed
+                                           : kStatusTestFailed;
+    Tell(StatusAt(said, ConnectPlace(record_), record_));
 }
 
 void ConnectDialog::OnSaveAsDefault() {

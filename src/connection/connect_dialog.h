@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "connection/connect_attempts.h"
 #include "transport/connection_record.h"
+#include "ui/busy_indicator.h"
 #include "ui/connect_dialog.h"
 
 namespace orvane::platform {
@@ -31,8 +33,11 @@ class ConnectDialog final : public ui::ConnectDialogEvents {
 
     // settings may be null (no settings file can be kept). ports lists the serial
     // ports present; search runs the LAN search and writes the chosen address.
+    // attempts: where Connect and Test run (none: here, the dialog held still
+    // meanwhile); status: where the dialog says why a button did nothing.
     ConnectDialog(transport::ConnectionRecord& record, platform::IniFile* settings,
-                  PortLister ports, Search search = {});
+                  PortLister ports, Search search = {}, ConnectAttempts* attempts = nullptr,
+                  ui::StatusLine* status = nullptr);
 
     void OnStart(ui::ConnectDialogView& view) override;
     void OnInterfaceSelected() override;
@@ -43,10 +48,15 @@ class ConnectDialog final : public ui::ConnectDialogEvents {
     void OnCancel() override;
 
   private:
+    void Tell(const std::string& text);
+    ConnectAttempts::Result Attempt(bool closeAfter);
+
     transport::ConnectionRecord& record_;
     platform::IniFile* settings_;
     PortLister ports_;
     Search search_;
+    ConnectAttempts* attempts_;
+    ui::StatusLine* status_;
     ui::ConnectDialogView* view_ = nullptr;
 };
 

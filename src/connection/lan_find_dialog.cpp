@@ -34,6 +34,14 @@ LanFindDialog::LanFindDialog(transport::FoundInstrument* list, int count,
     options_.lanTimeoutMs = kLanFindReplyTimeoutMs;
 }
 
+void LanFindDialog::Probe() {
+    std::vector<std::string> addresses;
+    for (int i = 0; i < count_ && !list_[i].ipText.empty(); ++i)
+        addresses.push_back(list_[i].ipText.str());
+    results_ = ProbeAddresses(addresses, options_, workers_);
+    probed_ = true;
+}
+
 void LanFindDialog::OnStart(ui::LanFindDialogView& view) {
     view_ = &view;
     view.AddColumn(kColumnIpAddress, kColumnIpAddressPercent);
@@ -41,10 +49,7 @@ void LanFindDialog::OnStart(ui::LanFindDialogView& view) {
     view.SetFullRowSelect(true);
 
     ui::WaitCursorGuard wait(view.Cursor());
-    std::vector<std::string> addresses;
-    for (int i = 0; i < count_ && !list_[i].ipText.empty(); ++i)
-        addresses.push_back(list_[i].ipText.str());
-    results_ = ProbeAddresses(addresses, options_, workers_);
+    if (!probed_) Probe();
     for (std::size_t i = 0; i < results_.size(); ++i) {
         const ProbeResult& r = results_[i];
         transport::FoundInstrument& entry = list_[i];

@@ -21,6 +21,10 @@ class LanFindDialog final : public ui::LanFindDialogEvents {
     LanFindDialog(transport::FoundInstrument* list, int count, transport::LinkOptions options,
                   int workers = kLanFindWorkers);
 
+    // Checks the addresses now, on any thread, before the dialog starts; OnStart
+    // then lists what was found instead of checking them itself.
+    void Probe();
+
     void OnStart(ui::LanFindDialogView& view) override;
     void OnItemChanging() override;
     void OnDoubleClick() override;
@@ -37,6 +41,7 @@ class LanFindDialog final : public ui::LanFindDialogEvents {
     int workers_;
     ui::LanFindDialogView* view_ = nullptr;
     std::vector<ProbeResult> results_;
+    bool probed_ = false;
 };
 
 }  // namespace orvane::connection

@@ -15,18 +15,21 @@ class LanFindDialogRunner;
 namespace orvane::connection {
 
 struct LanSearchResult {
-    int found = 0;    // entries the two methods listed
-    int chosen = -1;  // the entry the user chose, -1 when none
+    int found = 0;           // entries the two methods listed
+    int chosen = -1;         // the entry the user chose, -1 when none
+    bool cancelled = false;  // the user cancelled the search: nothing was shown
 };
 
 // Searches as settings say; the instruments found are checked on their TCP port.
+// The queries and the checks run under busy (none: here, the window held still).
 LanSearchResult RunLanSearch(ui::ConnectDialogView& view, ui::LanFindDialogRunner& runner,
                              const transport::DiscoverySettings& settings,
-                             int workers = kLanFindWorkers);
+                             int workers = kLanFindWorkers, ui::BusyIndicator* busy = nullptr);
 
-// The search hook for ConnectDialog. The runner must outlive the hook.
+// The search hook for ConnectDialog. The runner and busy must outlive the hook.
 ConnectDialog::Search MakeLanSearch(ui::LanFindDialogRunner& runner,
                                     transport::DiscoverySettings settings,
-                                    int workers = kLanFindWorkers);
+                                    int workers = kLanFindWorkers,
+                                    ui::BusyIndicator* busy = nullptr);
 
 }  // namespace orvane::connection

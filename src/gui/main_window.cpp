@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QShortcut>
+#include <QStatusBar>
 #include <QTextEdit>
 #include <algorithm>
 
@@ -81,7 +82,10 @@ MainWindow::MainWindow(MainWindowOptions options)
     app::ShellHooks hooks;
     hooks.listSerialPorts = std::move(options.listSerialPorts);
     hooks.receiveBytesPerRun = ResultsPaneBox::kBytesPerTick;
-    hooks.lanSearch = connection::MakeLanSearch(lanFind_, options.discovery);
+    hooks.lanSearch =
+        connection::MakeLanSearch(lanFind_, options.discovery, connection::kLanFindWorkers, &busy_);
+    hooks.busy = &busy_;
+    hooks.status = this;
     shell_ = std::make_unique<app::Shell>(ui, std::move(options.settingsFile), std::move(hooks));
     app::InstallUpgradeCommand(*shell_, upgradeDialogs_);
 
@@ -90,8 +94,11 @@ MainWindow::MainWindow(MainWindowOptions options)
     // On a very small work area even half the design size would not fit.
     const ui::Size minimum{std::min(app::MinimumWindowSize().width, size.width),
                            std::min(app::MinimumWindowSize().height, size.height)};
-    setMinimumSize(minimum.width - kFrameAllowance.width, minimum.height - kFrameAllowance.height);
-    resize(size.width - kFrameAllowance.width, size.height - kFrameAllowance.height);
+    // The status line is added below the design's window, not taken from it.
+    const int status = StatusBarHeight();
+    setMinimumSize(minimum.width - kFrameAllowance.width,
+                   minimum.height - kFrameAllowance.height + status);
+    resize(size.width - kFrameAllowance.width, size.height - kFrameAllowance.height + status);
 
     if (platform::IniFile* settings = shell_->settings()) {
         const bool stamps = settings->ReadInt(kSectionResults, kKeyTimeStamps, 0) != 0;
@@ -169,6 +176,7 @@ void MainWindow::BuildControls() {
     setTabOrder(runStop_, step_);
     setTabOrder(step_, close_);
     client_->installEventFilter(this);
+    statusBar()->setObjectName("statusLine");
 }
 
 void MainWindow::BuildMenu() {
@@ -268,7 +276,19 @@ void MainWindow::SetTitle(const std::string& title) {
 }
 
 ui::Size MainWindow::OuterSize() const {
-    return {width() + kFrameAllowance.width, height() + kFrameAllowance.height};
+    return {width() + kFrameAllowance.width, height() + kFrameAllowance.height - StatusBarHeight()};
+}
+
+int MainWindow::StatusBarHeight() const {
+    return statusBar()->sizeHint().height();
+}
+
+void MainWindow::SetStatus(const std::string& text) {
+    statusBar()->showMessage(FromUtf8(text));
+}
+
+QString MainWindow::statusText() const {
+    return statusBar()->currentMessage();
 }
 
 ui::Size MainWindow::ClientSize() const {
@@ -335,6 +355,13 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    // A connect still owns the record: it is cancelled, and the window closes
+    // when asked again, once the port has been let go.
+    if (shell_->Connecting()) {
+        if (busy_.current()) busy_.current()->reject();
+        event->ignore();
+        return;
+    }
     Shutdown();
     event->accept();
 }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/shell.h"
+#include "gui/busy_window.h"
 #include "gui/info_pane.h"
 #include "gui/interaction.h"
 #include "gui/lan_find_window.h"
@@ -65,6 +66,7 @@ inline constexpr const char kItemAbout[] = "&About ...";
 inline constexpr ui::Size kFrameAllowance{8, 27};
 
 class MainWindow final : public QMainWindow,
+                         public ui::StatusLine,
                          public ui::CommandPoster,
                          public ui::MenuView,
                          public ui::WindowFrameView,
@@ -89,6 +91,12 @@ class MainWindow final : public QMainWindow,
     // Moves gathered reply text into the results pane at once.
     void FlushResults() { resultsBox_.Flush(); }
     ui::MessageBoxes& boxes() { return boxes_; }
+    BusyRunner& busy() { return busy_; }
+    // What the status line under the panes says.
+    QString statusText() const;
+
+    // ui::StatusLine
+    void SetStatus(const std::string& text) override;
 
     // ui::CommandPoster: a queued call, handled after the current event.
     void PostCommand(int id, intptr_t param = 0) override;
@@ -116,6 +124,7 @@ class MainWindow final : public QMainWindow,
   private:
     void BuildControls();
     void BuildMenu();
+    int StatusBarHeight() const;
     void Command(int id, intptr_t param = 0);
     void Shutdown();
 
@@ -143,6 +152,7 @@ class MainWindow final : public QMainWindow,
     AppBeeper beeper_;
     LanFindRunner lanFind_{this};
     UpgradeRunner upgradeDialogs_{this};
+    BusyRunner busy_{this, this};
 
     std::map<int, QAction*> actions_;
     QAction* timeStamps_ = nullptr;

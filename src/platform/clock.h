@@ -30,6 +30,9 @@ class Clock {
     // Waits at most ms for fd to become readable (or to report a hang-up or error).
     // True when it did.
     virtual bool WaitReadable(int fd, uint32_t ms) = 0;
+    // Waits at most ms for fd to take output (a connect to finish). A clock
+    // that knows only sleeping looks every millisecond of its own time.
+    virtual bool WaitWritable(int fd, uint32_t ms);
 };
 
 // The local time of a moment given in seconds since 1970-01-01 UTC; nothing
@@ -47,6 +50,7 @@ class SystemClock final : public Clock {
     void Sleep(uint32_t ms) override;
     LocalTime Now() override;
     bool WaitReadable(int fd, uint32_t ms) override;
+    bool WaitWritable(int fd, uint32_t ms) override;
 };
 
 // The clock handed in, or a system clock of its own where none was (a

@@ -45,21 +45,43 @@ LocalTime SystemClock::Now() {
     return t;
 }
 
-bool SystemClock::WaitReadable(int fd, uint32_t ms) {
+namespace {
+
+bool PollFor(Clock& clock, int fd, short events, uint32_t ms) {
     if (fd < 0) {
-        Sleep(ms);
+        clock.Sleep(ms);
         return false;
     }
-    pollfd p{fd, POLLIN, 0};
-    uint32_t start = TickCount();
+    pollfd p{fd, events, 0};
+    uint32_t start = clock.TickCount();
     for (;;) {
-        uint32_t spent = TicksSince(TickCount(), start);
+        uint32_t spent = TicksSince(clock.TickCount(), start);
         int left = spent >= ms ? 0 : static_cast<int>(ms - spent);
         int r = poll(&p, 1, left);
         if (r > 0) return true;
         if (r == 0) return false;
         if (errno != EINTR) return false;
     }
+}
+
+}  // namespace
+
+bool Clock::WaitWritable(int fd, uint32_t ms) {
+    pollfd p{fd, POLLOUT, 0};
+    const uint32_t start = TickCount();
+    for (;;) {
+        if (fd >= 0 && poll(&p, 1, 0) > 0) return true;
+        if (TicksSince(TickCount(), start) >= ms) return false;
+        Sleep(1);
+    }
+}
+
+bool SystemClock::WaitReadable(int fd, uint32_t ms) {
+    return PollFor(*this, fd, POLLIN, ms);
+}
+
+bool SystemClock::WaitWritable(int fd, uint32_t ms) {
+    return PollFor(*this, fd, POLLOUT, ms);
 }
 
 }  // namespace orvane::platform

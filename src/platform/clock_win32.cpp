@@ -81,4 +81,26 @@ bool SystemClock::WaitReadable(int fd, uint32_t ms) {
     }
 }
 
+// A serial port takes what is written at once; a socket says when it can.
+bool Clock::WaitWritable(int fd, uint32_t ms) {
+    const uint32_t start = TickCount();
+    for (;;) {
+        if (fd >= 0 && !IsSocket(fd)) return true;
+        WSAPOLLFD p{fd >= 0 ? SocketOf(fd) : INVALID_SOCKET, POLLWRNORM, 0};
+        if (fd >= 0 && ::WSAPoll(&p, 1, 0) > 0) return true;
+        if (TicksSince(TickCount(), start) >= ms) return false;
+        Sleep(1);
+    }
+}
+
+bool SystemClock::WaitWritable(int fd, uint32_t ms) {
+    if (fd < 0) {
+        Sleep(ms);
+        return false;
+    }
+    if (!IsSocket(fd)) return true;
+    WSAPOLLFD p{SocketOf(fd), POLLWRNORM, 0};
+    return ::WSAPoll(&p, 1, static_cast<INT>(ms > INT_MAX ? INT_MAX : ms)) > 0;
+}
+
 }  // namespace orvane::platform

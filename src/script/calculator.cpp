@@ -80,14 +80,19 @@ void Calculator::Test(std::string_view condition) {
         failed = x_ > z_ || x_ < y_;
     } else if (condition == "in") {
         failed = y_ < x_ && x_ < z_;
+    } else {
+        return;  // no test at all
     }
     if (failed && failCount_ < std::numeric_limits<int32_t>::max()) ++failCount_;
+    int32_t& tally = failed ? testsFailed_ : testsPassed_;
+    if (tally < std::numeric_limits<int32_t>::max()) ++tally;
 }
 
 void Calculator::ResetCalculator() {
     x_ = y_ = z_ = t_ = 0;
     failCount_ = 0;
     stopOnFail_ = false;
+    testsPassed_ = testsFailed_ = 0;
 }
 
 }  // namespace orvane::script

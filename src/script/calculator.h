@@ -29,6 +29,9 @@ class Calculator {
     double z() const { return z_; }
     double t() const { return t_; }
     int32_t failCount() const { return failCount_; }
+    // The tests that passed and failed since the last reset, whatever clear,test did.
+    int32_t testsPassed() const { return testsPassed_; }
+    int32_t testsFailed() const { return testsFailed_; }
     bool stopOnFail() const { return stopOnFail_; }
 
   private:
@@ -45,6 +48,8 @@ class Calculator {
     std::array<double, kRecallBankSize> recall_{};
     int32_t failCount_ = 0;
     bool stopOnFail_ = false;
+    int32_t testsPassed_ = 0;
+    int32_t testsFailed_ = 0;
 };
 
 }  // namespace orvane::script

@@ -39,13 +39,14 @@ LinkResult TcpLink::Connect(std::string_view address, const LinkOptions& options
     if (!SetBlocking(sock.get(), false)) return fail(errno);
     if (::connect(sock.get(), reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
         if (errno != EINPROGRESS) return fail(errno);
-        pollfd p{sock.get(), POLLOUT, 0};
-        int r;
-        do {
-            r = ::poll(&p, 1, static_cast<int>(kConnectWaitMs));
-        } while (r < 0 && errno == EINTR);
-        if (r == 0) return fail(ETIMEDOUT);
-        if (r < 0) return fail(errno);
+        // Through the clock, so that a cancelled attempt stops waiting at once.
+        platform::ClockOrSystem clock(options.clock);
+        const uint32_t start = clock->TickCount();
+        for (;;) {
+            const uint32_t spent = platform::TicksSince(clock->TickCount(), start);
+            if (spent >= kConnectWaitMs) return fail(ETIMEDOUT);
+            if (clock->WaitWritable(sock.get(), kConnectWaitMs - spent)) break;
+        }
         int soError = 0;
         socklen_t len = sizeof soError;
         if (::getsockopt(sock.get(), SOL_SOCKET, SO_ERROR, &soError, &len) != 0) return fail(errno);

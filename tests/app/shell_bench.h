@@ -9,11 +9,23 @@
 
 namespace orvane::testing {
 
+// The status line's texts, oldest first.
+struct StatusLog final : ui::StatusLine {
+    void SetStatus(const std::string& text) override { said.push_back(text); }
+    std::vector<std::string> said;
+};
+
 struct ShellBench {
     explicit ShellBench(std::optional<std::string> settingsFile = std::nullopt)
         : shell({w.results, w.info, w.commandLine, w.send, w.scriptList, w.runStop, w.step, w.close,
                  w.menu, w.poster, w.boxes, w.files, w.cursor, w.frame, w.dialogs, w.beeper},
-                std::move(settingsFile)) {}
+                std::move(settingsFile), Hooks(status)) {}
+
+    static app::ShellHooks Hooks(StatusLog& status) {
+        app::ShellHooks hooks;
+        hooks.status = &status;
+        return hooks;
+    }
 
     // Handles posted commands in order until none is left.
     void RunPosted() {
@@ -29,6 +41,7 @@ struct ShellBench {
     }
 
     FakeMainWindow w;
+    StatusLog status;
     app::Shell shell;
 };
 

@@ -10,6 +10,7 @@
 #include "app/instrument_info.h"
 #include "app/layout.h"
 #include "app/shell_texts.h"
+#include "app/status_texts.h"
 #include "connection/model_table.h"
 #include "platform/text_format.h"
 #include "shell_bench.h"
@@ -130,6 +131,7 @@ TEST(Shell, SendsTypedLinesAndTheClockKeepsHistoryAndDisconnectsOnFailure) {
         wire += "config," + std::to_string(sim::kClockSettingFirst + i) + "," + fields[i] +
                 std::string("\n\0", 2);
     EXPECT_EQ(std::string(link.engine().received()), wire);
+    EXPECT_EQ(b.status.said.back(), "Instrument clock set to 2026-01-03 09:05:07");
 
     // The newest 50 are kept; Down from the newest wraps to the oldest, Up back again.
     for (int i = 2; i <= 51; ++i) b.Type("L" + std::to_string(i));
@@ -230,5 +232,13 @@ TEST(Shell, AnInstrumentLostAndReestablished) {
     const std::string caption = b.w.frame.title;
     b.shell.HandleCommand(ui::kCmdDisconnect, 0);
     EXPECT_EQ(b.w.frame.title, caption);  // the caption keeps naming the last connection
+    const std::vector<std::string> said = {
+        "Connection to TRV8844 on 127.0.0.1 re-established at 00:00:00",
+        "Connection to TRV8844 on 127.0.0.1 lost at 00:00:00",
+        "Connection to TRV8844 on 127.0.0.1 re-established at 00:00:00",
+        "Disconnected from TRV8844 on 127.0.0.1 at 00:00:00"};
+    EXPECT_EQ(b.status.said, said);
+    b.shell.HandleCommand(ui::kCmdScript);  // nothing connected: the line says why nothing ran
+    EXPECT_EQ(b.status.said.back(), app::kStatusScriptNoInstrument);
     clock.RemovePump(pump);
 }

@@ -7,16 +7,20 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextEdit>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include "app/instrument_info.h"
+#include "connection/connect_attempts.h"
 #include "connection/connection_texts.h"
 #include "firmware/firmware_texts.h"
 #include "gui/about_dialog.h"
@@ -27,6 +31,7 @@
 #include "platform/ini_file.h"
 #include "sim/command_interpreter.h"
 #include "support/lan_lab.h"
+#include "support/peers.h"
 #include "ui/app_strings.h"
 #include "ui/command_ids.h"
 #include "ui/files_list_window.h"
@@ -100,6 +105,8 @@ TEST_F(MainWindowTest, ConnectsOverAPtyAtStartSendsTypedLinesWalksTheHistoryPick
     EXPECT_EQ(w.focusWidget(), w.commandLine());
     EXPECT_EQ(platform::IniFile(settingsFile()).ReadString("Connect", "ComPort", "none"), "none")
         << "the demo's choice is not saved";
+    EXPECT_TRUE(w.statusText().contains(QString::fromStdString(demo.DevicePath())));
+    SaveScreenshot(w, "status_line");
 
     // The calibration warning in bold red.
     QTextCursor warning(w.infoPane()->document());
@@ -181,6 +188,50 @@ TEST_F(MainWindowTest, ConnectsOverAPtyAtStartSendsTypedLinesWalksTheHistoryPick
     EXPECT_EQ(w.commandLine()->selectedText(), "*IDN?");
 }
 
+// A silent address holds the attempt off the window's thread: the busy window
+// shows over the dialog while everything draws, and Cancel ends it at once
+// with no box, the dialog still open and the status line saying so.
+TEST_F(MainWindowTest, ASilentAddressIsBusyUntilCancelledAndTheStatusLineTellsIt) {
+    orvane::testing::LoopbackListener silent;
+    gui::MainWindow* window = nullptr;
+    QElapsedTimer sinceCancel;
+    dialogs.push_back([&](QDialog& d) {
+        Child<QComboBox>(d, gui::kInterfaceListId)->setCurrentIndex(1);  // LAN
+        QTest::keyClicks(Child<QLineEdit>(d, gui::kIpAddressId), "127.0.0.1");
+        QTimer::singleShot(0, [&] {
+            ASSERT_GE(silent.Accept(), 0);
+            while (silent.Read(20).find("*IDN?") == std::string::npos)
+                QApplication::processEvents();
+            gui::BusyWindow* busy = window->busy().current();
+            ASSERT_NE(busy, nullptr);
+            EXPECT_TRUE(busy->isVisible());
+            EXPECT_EQ(window->statusText().toStdString(),
+                      connection::ConnectingText(window->shell().record()));
+            SaveScreenshot(*busy, "busy_connect");
+            sinceCancel.start();
+            QTest::mouseClick(busy->cancelButton(), Qt::LeftButton);
+        });
+        QTest::mouseClick(Child<QPushButton>(d, gui::kConnectButtonId), Qt::LeftButton);
+        EXPECT_LT(sinceCancel.elapsed(), 100);
+        EXPECT_TRUE(d.isVisible());
+        EXPECT_TRUE(boxes.empty());
+        EXPECT_FALSE(window->shell().record().channelOpen);
+        EXPECT_TRUE(window->statusText().contains("cancelled"))
+            << window->statusText().toStdString();
+        d.reject();
+    });
+    gui::MainWindow w(
+        {.settingsFile = settingsFile(),
+         .presetConnection =
+             [&](transport::ConnectionRecord& r) { r.linkOptions.tcpPort = silent.port(); },
+         .listSerialPorts = {},
+         .discovery = {}});
+    window = &w;
+    w.show();
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return dialogs.empty() && !QApplication::activeModalWidget(); }));
+}
+
 // A flood reaches the pane a turn at a time; a read takes the rest first, and
 // the pane keeps only its latest lines, in order, however the appends were cut,
 // with their arrival times and a count of the lines dropped, both beside the text.
@@ -230,9 +281,10 @@ TEST_F(MainWindowTest, OpensAtTheSavedSizeRunsAScriptOpensAboutAndSavesTheSizeMa
     // The results line up only in a fixed-pitch face, whatever fonts the machine has.
     EXPECT_TRUE(QFontInfo(w.resultsPane()->font()).fixedPitch());
 
-    files.push_back(folder().Write("check.txt", "#echo,Script start\r\n\"*IDN?\r\n\"temp?\r\n"));
+    files.push_back(folder().Write(
+        "check.txt", "#echo,Script start\r\n\"*IDN?\r\n\"temp?\r\n=1\r\n=test,hi\r\n"));
     w.MenuAction(ui::kCmdScript)->trigger();
-    ASSERT_EQ(w.scriptList()->count(), 3);
+    ASSERT_EQ(w.scriptList()->count(), 5);
     EXPECT_TRUE(w.scriptList()->isVisible() && !w.commandLine()->isVisible());
     QTest::mouseClick(w.runButton(), Qt::LeftButton);
     EXPECT_EQ(w.runButton()->text(), ui::kCaptionStop);
@@ -243,6 +295,7 @@ TEST_F(MainWindowTest, OpensAtTheSavedSizeRunsAScriptOpensAboutAndSavesTheSizeMa
                Results(w).find(temperature) != std::string::npos;
     }));
     EXPECT_EQ(Results(w).rfind("Script start\n> *IDN?\n", 0), 0u) << Results(w);
+    EXPECT_EQ(w.statusText(), "Script run ended: 0 tests passed, 1 failed");
     EXPECT_TRUE(w.stepButton()->isEnabled());
     QTest::mouseClick(w.closeButton(), Qt::LeftButton);
     EXPECT_TRUE(!w.scriptList()->isVisible() && w.commandLine()->isVisible());
@@ -257,7 +310,9 @@ TEST_F(MainWindowTest, OpensAtTheSavedSizeRunsAScriptOpensAboutAndSavesTheSizeMa
 
     w.resize(10, 10);
     EXPECT_EQ(w.OuterSize(), (ui::Size{404, 304}));
-    w.resize(1000 - gui::kFrameAllowance.width, 700 - gui::kFrameAllowance.height);
+    // The status line comes below the design's window.
+    w.resize(1000 - gui::kFrameAllowance.width,
+             700 - gui::kFrameAllowance.height + w.statusBar()->sizeHint().height());
     window.reset();
     EXPECT_EQ(ini.ReadInt("Init", "MainWindowWidth", -1), 1000);
     EXPECT_EQ(ini.ReadInt("Init", "MainWindowHeight", -1), 700);

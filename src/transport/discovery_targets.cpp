@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <string>
 
 #include "platform/text.h"
 
@@ -27,6 +28,32 @@ std::optional<std::string> GivenList(const std::optional<std::string>& setting,
 }
 
 }  // namespace
+
+std::string Ipv4Text(uint32_t address) {
+    return std::to_string(address >> 24) + '.' + std::to_string((address >> 16) & 0xFF) + '.' +
+           std::to_string((address >> 8) & 0xFF) + '.' + std::to_string(address & 0xFF);
+}
+
+// As the systems' inet_pton takes it: four decimal parts of 0 to 255, no sign,
+// no leading zero, nothing else.
+std::optional<uint32_t> ParseIpv4(std::string_view text) {
+    uint32_t address = 0;
+    for (int part = 0; part < 4; ++part) {
+        if (part > 0) {
+            if (text.empty() || text[0] != '.') return std::nullopt;
+            text.remove_prefix(1);
+        }
+        std::size_t digits = 0;
+        uint32_t value = 0;
+        while (digits < text.size() && text[digits] >= '0' && text[digits] <= '9' && digits < 4)
+            value = value * 10 + static_cast<uint32_t>(text[digits++] - '0');
+        if (digits == 0 || value > 255 || (digits > 1 && text[0] == '0')) return std::nullopt;
+        address = address << 8 | value;
+        text.remove_prefix(digits);
+    }
+    if (!text.empty()) return std::nullopt;
+    return address;
+}
 
 std::vector<uint32_t> ParseDiscoveryAddresses(std::string_view text, std::string* rejected) {
     std::vector<uint32_t> out;

@@ -9,22 +9,6 @@
 
 namespace orvane::transport {
 
-std::string Ipv4Text(uint32_t address) {
-    in_addr a{};
-    a.s_addr = htonl(address);
-    char text[INET_ADDRSTRLEN] = {};
-    ::inet_ntop(AF_INET, &a, text, sizeof text);
-    return text;
-}
-
-std::optional<uint32_t> ParseIpv4(std::string_view text) {
-    in_addr a{};
-    const std::string s(text);
-    if (s.size() >= INET_ADDRSTRLEN || ::inet_pton(AF_INET, s.c_str(), &a) != 1)
-        return std::nullopt;
-    return ntohl(a.s_addr);
-}
-
 std::vector<LocalSubnet> LocalSubnets() {
     std::vector<LocalSubnet> out;
     constexpr ULONG kFlags = GAA_FLAG_SKIP_ANYCAST | GAA_FLAG_SKIP_MULTICAST |

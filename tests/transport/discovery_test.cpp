@@ -86,9 +86,11 @@ TEST(DiscoveryWire, FoundListTakesEachAddressOnceFromTheFront) {
 TEST(DiscoveryWire, TargetsComeFromTheSettingTheVariableOrTheBroadcast) {
     std::string rejected;
     auto parsed = ParseDiscoveryAddresses(
-        " 127.0.0.2, 127.0.0.3,,127.0.0.2,printer,1.2.3,256.1.1.1 ", &rejected);
-    EXPECT_EQ(parsed, (std::vector<uint32_t>{0x7F000002, 0x7F000003}));
-    EXPECT_EQ(rejected, "\"printer\", \"1.2.3\", \"256.1.1.1\"");
+        " 127.0.0.2, 127.0.0.3,,127.0.0.2,printer,1.2.3,256.1.1.1,01.2.3.4,1.2.3.4.,9.8.7.65 ",
+        &rejected);
+    EXPECT_EQ(parsed, (std::vector<uint32_t>{0x7F000002, 0x7F000003, 0x09080741}));
+    EXPECT_EQ(rejected, "\"printer\", \"1.2.3\", \"256.1.1.1\", \"01.2.3.4\", \"1.2.3.4.\"");
+    EXPECT_EQ(Ipv4Text(0x09080741), "9.8.7.65");
 
     // Neither given: the limited broadcast first (worked out here, never sent).
     ::unsetenv(kDiscoveryAddressVariable);

@@ -49,6 +49,11 @@ class LineEditor {
     std::unique_ptr<Impl> impl_;
 };
 
+// The next line of input that is not a terminal (a pipe or a file), taken
+// from input; a last line without its line end counts once eof is set. End
+// then, None while more input is needed.
+LineEditor::Event NextPlainLine(std::string& input, bool eof);
+
 // $XDG_STATE_HOME/orvane2/history, or under ~/.local/state without it; "" when
 // there is no home to keep it in.
 std::string ConsoleHistoryPath();

@@ -280,24 +280,7 @@ LineEditor::Event LineEditor::Next() {
         }
         return e;
     }
-    std::size_t nl = m.input.find('\n');
-    if (nl != std::string::npos) {
-        e.kind = Event::Line;
-        e.line = m.input.substr(0, nl);
-        if (!e.line.empty() && e.line.back() == '\r') e.line.pop_back();
-        m.input.erase(0, nl + 1);
-        return e;
-    }
-    if (m.eof) {
-        // A last line without its line end still counts.
-        if (!m.input.empty()) {
-            e.kind = Event::Line;
-            e.line.swap(m.input);
-            return e;
-        }
-        e.kind = Event::End;
-    }
-    return e;
+    return NextPlainLine(m.input, m.eof);
 }
 
 void LineEditor::Print(std::string_view text) {

@@ -96,26 +96,7 @@ void LineEditor::Read() {
 LineEditor::Event LineEditor::Next() {
     Impl& m = *impl_;
     Event e;
-    if (!m.interactive) {
-        std::size_t nl = m.input.find('\n');
-        if (nl != std::string::npos) {
-            e.kind = Event::Line;
-            e.line = m.input.substr(0, nl);
-            if (!e.line.empty() && e.line.back() == '\r') e.line.pop_back();
-            m.input.erase(0, nl + 1);
-            return e;
-        }
-        if (m.eof) {
-            // A last line without its line end still counts.
-            if (!m.input.empty()) {
-                e.kind = Event::Line;
-                e.line.swap(m.input);
-                return e;
-            }
-            e.kind = Event::End;
-        }
-        return e;
-    }
+    if (!m.interactive) return NextPlainLine(m.input, m.eof);
     // The reader makes whole escape sequences, so none is ever cut short here.
     while (!m.input.empty()) {
         auto c = static_cast<unsigned char>(m.input[0]);

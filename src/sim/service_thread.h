@@ -49,6 +49,8 @@ class ServiceThread {
     void Wake();
 
   private:
+    // The descriptor Wake makes readable, for the thread's wait; -1 when none can be made.
+    static int OpenWake();
     void Run(const Prepare& prepare, const Step& step, platform::Diagnostics* diagnostics);
 
     std::thread thread_;

@@ -12,22 +12,8 @@
 
 namespace orvane::sim {
 
-bool ServiceThread::Start(Prepare prepare, Step step, platform::Diagnostics* diagnostics) {
-    if (Running()) return false;
-    wakeFd_.reset(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
-    if (!wakeFd_.valid()) return false;
-    stop_ = false;
-    thread_ = std::thread([this, prepare = std::move(prepare), step = std::move(step),
-                           diagnostics] { Run(prepare, step, diagnostics); });
-    return true;
-}
-
-void ServiceThread::Stop() {
-    if (!Running()) return;
-    stop_ = true;
-    Wake();
-    thread_.join();
-    wakeFd_.reset();
+int ServiceThread::OpenWake() {
+    return ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
 }
 
 void ServiceThread::Wake() {

@@ -9,11 +9,10 @@
 #include "sim/sockets_win32.h"
 
 namespace orvane::sim {
-namespace {
 
 // WSAPoll waits on sockets only, so the wake-up is a loopback datagram socket
 // connected to itself: Wake sends it a byte.
-int OpenWakeSocket() {
+int ServiceThread::OpenWake() {
     std::string error;
     platform::UniqueFd fd(OpenSocket(SOCK_DGRAM, IPPROTO_UDP, error));
     if (!fd.valid()) return -1;
@@ -27,26 +26,6 @@ int OpenWakeSocket() {
         ::connect(s, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0)
         return -1;
     return fd.release();
-}
-
-}  // namespace
-
-bool ServiceThread::Start(Prepare prepare, Step step, platform::Diagnostics* diagnostics) {
-    if (Running()) return false;
-    wakeFd_.reset(OpenWakeSocket());
-    if (!wakeFd_.valid()) return false;
-    stop_ = false;
-    thread_ = std::thread([this, prepare = std::move(prepare), step = std::move(step),
-                           diagnostics] { Run(prepare, step, diagnostics); });
-    return true;
-}
-
-void ServiceThread::Stop() {
-    if (!Running()) return;
-    stop_ = true;
-    Wake();
-    thread_.join();
-    wakeFd_.reset();
 }
 
 void ServiceThread::Wake() {

@@ -16,10 +16,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTextBlock>
-#include <QTextDocument>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -189,43 +186,44 @@ void Wait(int ms) {
     while (t.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 5);
 }
 
-// Counts the flood lines as they reach the pane's document, whether they
-// run 1, 2, 3, ... without a gap: the pane itself keeps only the latest ones.
-// Only the first and the last line of each insert are read (reading them all
-// would slow the window it measures): a line lost, doubled or moved inside an
-// insert puts its last line out of step with the count.
+// Counts the flood lines as they reach the pane, whether they run 1, 2, 3, ...
+// without a gap: the pane itself keeps only the latest ones. It looks after
+// every pass of the event loop; only the first and the last new line are read
+// (reading them all would slow the window it measures): a line lost, doubled or
+// moved puts the last one out of step with the count. New lines the pane has
+// already dropped again could not be checked, and count as out of order.
 class FloodCounter {
   public:
-    explicit FloodCounter(QTextDocument* doc) : doc_(doc) {
-        QObject::connect(doc, &QTextDocument::contentsChange, doc,
-                         [this](int from, int, int added) { Added(from, added); });
-    }
-    uint64_t Lines() const { return lines_; }
+    explicit FloodCounter(const gui::ResultsLines& lines) : lines_(lines), seen_(lines.End() - 1) {}
+    uint64_t Lines() const { return count_; }
     bool InOrder() const { return inOrder_; }
 
+    void Look() {
+        // Only lines with a line end after them count; the echo of the command
+        // comes before the first.
+        const uint64_t end = lines_.End() - 1;
+        if (end == seen_) return;
+        uint64_t first = std::max(seen_, lines_.First());
+        if (first != seen_) inOrder_ = false;
+        seen_ = end;
+        while (first < end && !IsFlood(lines_.Text(first))) ++first;
+        if (first == end) return;
+        const uint64_t count = end - first;
+        if (Number(lines_.Text(first)) != count_ + 1 ||
+            Number(lines_.Text(end - 1)) != count_ + count)
+            inOrder_ = false;
+        count_ += count;
+    }
+
   private:
-    static bool IsFlood(const QTextBlock& b) {
-        return b.text().startsWith(QLatin1String("FLOOD "));
-    }
-    static uint64_t Number(const QTextBlock& b) { return b.text().mid(6).toULongLong(); }
-
-    void Added(int from, int added) {
-        if (added == 0) return;  // the oldest lines going
-        // Text is only ever added at the end, in the last line, which has not been
-        // counted: only lines with a line end after them count. The echo of the
-        // command comes before the first.
-        QTextBlock first = doc_->findBlock(from);
-        const QTextBlock last = doc_->lastBlock().previous();
-        while (first.isValid() && first.blockNumber() <= last.blockNumber() && !IsFlood(first))
-            first = first.next();
-        if (!first.isValid() || first.blockNumber() > last.blockNumber()) return;
-        const auto count = static_cast<uint64_t>(last.blockNumber() - first.blockNumber() + 1);
-        if (Number(first) != lines_ + 1 || Number(last) != lines_ + count) inOrder_ = false;
-        lines_ += count;
+    static bool IsFlood(const std::string& line) { return line.rfind("FLOOD ", 0) == 0; }
+    static uint64_t Number(const std::string& line) {
+        return std::strtoull(line.c_str() + 6, nullptr, 10);
     }
 
-    QTextDocument* doc_;
-    uint64_t lines_ = 0;
+    const gui::ResultsLines& lines_;
+    uint64_t seen_;
+    uint64_t count_ = 0;
     bool inOrder_ = true;
 };
 
@@ -299,7 +297,7 @@ int main(int argc, char** argv) {
     // Three floods, each armed, then started by a typed command; the instrument
     // numbers their lines on from the last. The later ones meet a full pane.
     const uint64_t floodLines = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : kDefaultFloodLines;
-    FloodCounter counter(window.resultsPane()->document());
+    FloodCounter counter(window.resultsPane()->lines());
     std::vector<double> worstMs, worstCpuMs;
     bool timedOut = false;
     for (int run = 1; run <= kFloods && !timedOut; ++run) {
@@ -312,6 +310,7 @@ int main(int argc, char** argv) {
         window.PostCommand(ui::kCmdSend);
         while (counter.Lines() < expectedLines) {
             QApplication::processEvents(QEventLoop::AllEvents, 5);
+            counter.Look();
             if (bench::NowUs() - floodStart > kFloodTimeoutS * 1e6) {
                 timedOut = true;
                 break;
@@ -319,10 +318,9 @@ int main(int argc, char** argv) {
         }
         const double seconds = (bench::NowUs() - floodStart) / 1e6;
         probe.Stop();
-        window.FlushResults();
         worstMs.push_back(probe.WorstMs());
         worstCpuMs.push_back(probe.WorstCpuMs());
-        const QTextBlock last = window.resultsPane()->document()->lastBlock().previous();
+        const gui::ResultsLines& lines = window.resultsPane()->lines();
         std::printf(
             "bench_gui: flood %d: %llu lines sent unthrottled, %llu reached the pane%s in %.1f s "
             "(%.0f lines/s)%s; it keeps %d lines, the last \"%s\"; %d probe calls, %d late, "
@@ -331,7 +329,7 @@ int main(int argc, char** argv) {
             static_cast<unsigned long long>(counter.Lines() - before),
             counter.InOrder() ? " in order" : " OUT OF ORDER", seconds,
             static_cast<double>(counter.Lines() - before) / seconds, timedOut ? " (CUT SHORT)" : "",
-            window.resultsPane()->document()->blockCount(), last.text().toLatin1().constData(),
+            static_cast<int>(lines.Count() - 1), lines.Text(lines.End() - 2).c_str(),
             probe.Served(), probe.Late(), probe.WorstMs(), probe.WorstCpuMs());
     }
     const uint64_t expectedLines = floodLines * kFloods;

@@ -6,7 +6,6 @@
 #include <QListWidget>
 #include <QMenuBar>
 #include <QMouseEvent>
-#include <QPlainTextEdit>
 #include <QScreen>
 #include <QShortcut>
 #include <QStatusBar>
@@ -108,12 +107,7 @@ MainWindow::MainWindow(MainWindowOptions options)
 
     shell_->WindowCreated();
     timer_.setInterval(1);
-    // While the results pane is behind, the link is left unread: a fast
-    // instrument then waits for the window (TCP holds it back) instead of the
-    // gathered text growing without bound.
-    connect(&timer_, &QTimer::timeout, this, [this] {
-        if (!resultsBox_.Behind()) shell_->Tick();
-    });
+    connect(&timer_, &QTimer::timeout, this, [this] { shell_->Tick(); });
     timer_.start();
 }
 
@@ -127,12 +121,8 @@ void MainWindow::BuildControls() {
 
     results_->setObjectName(QString::number(ui::kIdResultsPane));
     results_->setFont(FixedPitchFont());
-    results_->setLineWrapMode(QPlainTextEdit::NoWrap);
     results_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     results_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    // A record of the session: one stray key after Ctrl+A must not wipe it.
-    // Read-only, it still selects and copies, and Tab moves on.
-    results_->setReadOnly(true);
     results_->viewport()->installEventFilter(this);
 
     info_->setObjectName(QString::number(ui::kIdInfoPane));
@@ -370,7 +360,6 @@ void MainWindow::Shutdown() {
     if (shutDown_) return;
     shutDown_ = true;
     timer_.stop();
-    resultsBox_.Flush();
     shell_->Shutdown();
 }
 

@@ -27,7 +27,6 @@
 #include "ui/window_frame.h"
 
 class QListWidget;
-class QPlainTextEdit;
 class QTextEdit;
 
 namespace orvane::gui {
@@ -88,8 +87,6 @@ class MainWindow final : public QMainWindow,
     QAction* MenuAction(int id) const;
     // The Result menu's "Time Stamps" item (the window's own, with no command id).
     QAction* timeStampsAction() const { return timeStamps_; }
-    // Moves gathered reply text into the results pane at once.
-    void FlushResults() { resultsBox_.Flush(); }
     ui::MessageBoxes& boxes() { return boxes_; }
     BusyRunner& busy() { return busy_; }
     // What the status line under the panes says.

@@ -11,7 +11,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <string>
 
@@ -44,58 +43,30 @@ class WidgetControl : public Base {
     QWidget* widget_;
 };
 
-// The results pane. Appends are gathered and reach the widget in pieces: each
-// turn of the event loop inserts about kInsertBudgetMs worth (inserting, laying
-// out and dropping the oldest lines all counted) and leaves the rest for the
-// next, so a flood never keeps the window from answering. Every read flushes
-// everything first, so the core never sees the difference. The view follows the
-// end only while the user has not scrolled away from it, and a selection the
-// user is making is left alone. Each line's arrival time is kept beside it.
+// The results pane, as the core reads and writes it. What arrives goes
+// straight into the pane's store of lines, which costs little whatever the
+// amount; the widget draws only what is on screen, once a frame.
 class ResultsPaneBox final : public WidgetControl<ui::TextBox> {
   public:
-    // The pane keeps this many of the latest lines: a flood cannot take the
-    // machine's memory.
-    static constexpr int kMaxLines = 200'000;
-    static constexpr int kInsertBudgetMs = 8;
-    // Gathered text beyond this is more than the pane can take in a few turns;
-    // the reader should wait for it (see Behind).
-    static constexpr std::size_t kBacklogLimit = 1 << 20;
-    // What the window reads from the instrument in one tick: about what the
-    // pane takes in a turn, so reading it costs the turn little.
+    // What the window reads from the instrument in one tick, so that one tick
+    // never keeps the window long from answering.
     static constexpr std::size_t kBytesPerTick = 64 << 10;
 
-    explicit ResultsPaneBox(ResultsPane* pane);
-    std::string Text() const override;
-    void SetText(std::string_view text) override;
-    void AppendText(std::string_view text) override;
+    explicit ResultsPaneBox(ResultsPane* pane) : WidgetControl(pane), pane_(pane) {}
+    std::string Text() const override { return pane_->Text(stampedText_); }
+    void SetText(std::string_view text) override { pane_->SetText(text); }
+    void AppendText(std::string_view text) override { pane_->Append(text); }
+    // Offsets in Text().
     ui::TextSelection Selection() const override;
-    void SelectAll() override;
+    void SelectAll() override { pane_->SelectAll(); }
     std::string CaretLine() const override;
 
-    // Moves all the gathered text into the widget now.
-    void Flush() const;
     // While set, Text() puts each line's arrival time before it: Save to File
     // with the stamps, through the same dialog and messages as without.
     void SetStampedText(bool stamped) { stampedText_ = stamped; }
-    // More text is waiting than the pane takes in a few turns.
-    bool Behind() const { return pending_.size() - inserted_ > kBacklogLimit; }
-    ResultsPane* pane() const { return pane_; }
 
   private:
-    // Inserts gathered text until it is all in or the turn's budgetMs are spent
-    // (no limit when negative); true when some is left.
-    bool Insert(qint64 budgetMs) const;
-    void QueueFlush() const;
-    // Stamps the lines that text begins, arriving now.
-    void StampLines(std::string_view text);
-
     ResultsPane* pane_;
-    mutable std::string pending_;
-    mutable std::size_t inserted_ = 0;  // the bytes of pending_ already in the widget
-    mutable bool flushQueued_ = false;
-    // What a byte has lately cost a turn, all told: sets how much the next takes.
-    mutable double nsPerByte_ = 100;
-    bool lineOpen_ = false;  // the last text appended did not end its line
     bool stampedText_ = false;
 };
 

@@ -10,6 +10,7 @@
 #include <QScrollBar>
 #include <QTextLayout>
 #include <algorithm>
+#include <cctype>
 #include <limits>
 #include <memory>
 
@@ -378,7 +379,9 @@ void ResultsPane::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
     const Position at = PositionAt(event->position().toPoint());
     if (sinceDoubleClick_.isValid() &&
-        sinceDoubleClick_.elapsed() < QApplication::doubleClickInterval()) {
+        sinceDoubleClick_.elapsed() < QApplication::doubleClickInterval() &&
+        (event->position().toPoint() - doubleClickAt_).manhattanLength() <
+            QApplication::startDragDistance()) {
         // The third click of three: the whole line, and its line end.
         sinceDoubleClick_.invalidate();
         Select({at.line, 0}, Clamped({at.line + 1, 0}));
@@ -428,6 +431,7 @@ void ResultsPane::mouseDoubleClickEvent(QMouseEvent* event) {
     }
     Select({at.line, begin}, {at.line, end});
     sinceDoubleClick_.start();
+    doubleClickAt_ = event->position().toPoint();
 }
 
 void ResultsPane::timerEvent(QTimerEvent* event) {

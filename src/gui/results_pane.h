@@ -120,6 +120,7 @@ class ResultsPane final : public QAbstractScrollArea {
     QTimer refresh_;
     QElapsedTimer sinceRefresh_;
     QElapsedTimer sinceDoubleClick_;
+    QPoint doubleClickAt_;
     QBasicTimer autoScroll_;
     QPoint mouseAt_;
 };

@@ -298,6 +298,7 @@ TEST(ResultsPaneBox, SelectsAndCopiesLikeAnEdit) {
     QTest::mouseMove(view, line1);
     QTest::mouseRelease(view, Qt::LeftButton, {}, line1);
     EXPECT_EQ(pane.SelectedText(), "> temp?\n");
+    SaveScreenshot(pane, "results_selection");
     EXPECT_EQ(box.Selection().start, 0u);
     EXPECT_EQ(box.Selection().end, 9u);
 

@@ -304,11 +304,12 @@ TEST(ResultsPaneBox, SelectsAndCopiesLikeAnEdit) {
 
     QTest::mouseDClick(view, Qt::LeftButton, {}, pane.PointOf({1, 2}));
     EXPECT_EQ(pane.SelectedText(), "23");
-    QTest::mouseDClick(view, Qt::LeftButton, {}, pane.PointOf({1, 3}));
+    const QPoint dot = pane.PointOf({1, 3});
+    QTest::mouseDClick(view, Qt::LeftButton, {}, dot);
     EXPECT_EQ(pane.SelectedText(), ".");
-    QTest::mousePress(view, Qt::LeftButton, {}, line1);
+    QTest::mousePress(view, Qt::LeftButton, {}, dot);
     EXPECT_EQ(pane.SelectedText(), "+23.5 C\tok\n");
-    QTest::mouseRelease(view, Qt::LeftButton, {}, line1);
+    QTest::mouseRelease(view, Qt::LeftButton, {}, dot);
 
     pane.setFocus();
     QTest::keyClick(&pane, Qt::Key_A, Qt::ControlModifier);

@@ -1,5 +1,7 @@
 #include "gui/results_pane.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QClipboard>
 #include <QDateTime>
@@ -95,6 +97,93 @@ class ResultsPane::Note final : public QWidget {
     ResultsPane* pane_;
 };
 
+// What a screen reader reads: the pane as read-only multi-line text, with its
+// selection and the caret where the last click was.
+class ResultsPane::Accessible final : public QAccessibleWidget, public QAccessibleTextInterface {
+  public:
+    explicit Accessible(ResultsPane* pane)
+        : QAccessibleWidget(pane, QAccessible::EditableText), pane_(pane) {}
+
+    void* interface_cast(QAccessible::InterfaceType type) override {
+        if (type == QAccessible::TextInterface) return static_cast<QAccessibleTextInterface*>(this);
+        return QAccessibleWidget::interface_cast(type);
+    }
+    QAccessible::State state() const override {
+        QAccessible::State state = QAccessibleWidget::state();
+        state.readOnly = state.multiLine = state.selectableText = true;
+        return state;
+    }
+    QString text(QAccessible::Text kind) const override {
+        return kind == QAccessible::Value ? All() : QAccessibleWidget::text(kind);
+    }
+
+    void selection(int index, int* start, int* end) const override {
+        *start = *end = 0;
+        if (index != 0 || !pane_->HasSelection()) return;
+        *start = CharOffset(std::min(pane_->Anchor(), pane_->Caret()));
+        *end = CharOffset(std::max(pane_->Anchor(), pane_->Caret()));
+    }
+    int selectionCount() const override { return pane_->HasSelection() ? 1 : 0; }
+    void addSelection(int start, int end) override { setSelection(0, start, end); }
+    void removeSelection(int) override { pane_->Select(pane_->Caret(), pane_->Caret()); }
+    void setSelection(int, int start, int end) override {
+        pane_->Select(AtCharOffset(start), AtCharOffset(end));
+    }
+    int cursorPosition() const override { return CharOffset(pane_->Caret()); }
+    void setCursorPosition(int position) override {
+        const Position at = AtCharOffset(position);
+        pane_->Select(at, at);
+    }
+    QString text(int start, int end) const override { return All().mid(start, end - start); }
+    int characterCount() const override {
+        return CharOffset(pane_->Clamped({pane_->lines_.End(), 0}));
+    }
+    QRect characterRect(int offset) const override {
+        const Position at = AtCharOffset(offset);
+        const int row =
+            static_cast<int>(at.line - pane_->lines_.First()) - pane_->verticalScrollBar()->value();
+        const Laid laid = pane_->Layout(at.line);
+        const auto column = static_cast<int>(at.column - std::min(at.column, laid.from));
+        const qreal left = laid.x + laid.Line().cursorToX(column);
+        const qreal right = laid.x + laid.Line().cursorToX(column + 1);
+        const QRect box(static_cast<int>(left), row * pane_->LineHeight(),
+                        std::max(1, static_cast<int>(right - left)), pane_->LineHeight());
+        return QRect(pane_->viewport()->mapToGlobal(box.topLeft()), box.size());
+    }
+    int offsetAtPoint(const QPoint& point) const override {
+        return CharOffset(pane_->PositionAt(pane_->viewport()->mapFromGlobal(point)));
+    }
+    void scrollToSubstring(int start, int) override { pane_->PointOf(AtCharOffset(start)); }
+    QString attributes(int offset, int* start, int* end) const override {
+        *start = *end = offset;
+        return {};
+    }
+
+  private:
+    // Offsets count characters of the text with LF line ends.
+    int CharOffset(Position at) const {
+        return static_cast<int>(
+            std::min<std::size_t>(pane_->Offset(at, 1), std::numeric_limits<int>::max()));
+    }
+    Position AtCharOffset(int offset) const {
+        const ResultsLines& lines = pane_->lines_;
+        auto left = static_cast<std::size_t>(std::max(0, offset));
+        for (uint64_t n = lines.First(); n + 1 < lines.End(); ++n) {
+            if (left <= lines.Text(n).size()) return {n, left};
+            left -= lines.Text(n).size() + 1;
+        }
+        return pane_->Clamped({lines.End() - 1, left});
+    }
+
+    QString All() const {
+        std::string text = pane_->lines_.Joined();
+        std::erase(text, '\r');
+        return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    }
+
+    ResultsPane* pane_;
+};
+
 ResultsPane::ResultsPane(QWidget* parent)
     : QAbstractScrollArea(parent), margin_(new Margin(this)), note_(new Note(this)) {
     margin_->hide();
@@ -108,6 +197,15 @@ ResultsPane::ResultsPane(QWidget* parent)
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this,
             [this](int value) { following_ = value >= verticalScrollBar()->maximum(); });
     sinceRefresh_.start();
+    // Qt asks the factories for every object a screen reader meets.
+    static const bool accessible = [] {
+        QAccessible::installFactory([](const QString&, QObject* object) -> QAccessibleInterface* {
+            auto* pane = dynamic_cast<ResultsPane*>(object);
+            return pane ? new Accessible(pane) : nullptr;
+        });
+        return true;
+    }();
+    (void)accessible;
 }
 
 void ResultsPane::Append(std::string_view text) {
@@ -139,10 +237,10 @@ ResultsPane::Position ResultsPane::Clamped(Position at) const {
     return at;
 }
 
-std::size_t ResultsPane::Offset(Position at) const {
+std::size_t ResultsPane::Offset(Position at, std::size_t lineEnd) const {
     at = Clamped(at);
     std::size_t offset = at.column;
-    for (uint64_t n = lines_.First(); n < at.line; ++n) offset += lines_.Text(n).size() + 2;
+    for (uint64_t n = lines_.First(); n < at.line; ++n) offset += lines_.Text(n).size() + lineEnd;
     return offset;
 }
 
@@ -180,6 +278,10 @@ int ResultsPane::LineHeight() const {
     return std::max(1, fontMetrics().height());
 }
 
+int ResultsPane::CharWidth() const {
+    return std::max(1, fontMetrics().horizontalAdvance(QLatin1Char('M')));
+}
+
 int ResultsPane::VisibleLines() const {
     return std::max(1, viewport()->height() / LineHeight());
 }
@@ -187,7 +289,7 @@ int ResultsPane::VisibleLines() const {
 ResultsPane::Laid ResultsPane::Layout(uint64_t line) const {
     const std::string& text = lines_.Text(line);
     const int scroll = horizontalScrollBar()->value();
-    const qreal charWidth = std::max(1, fontMetrics().horizontalAdvance(QLatin1Char('M')));
+    const qreal charWidth = CharWidth();
     Laid laid;
     std::size_t count = text.size();
     if (text.size() > kLongLine) {
@@ -226,11 +328,18 @@ QPoint ResultsPane::PointOf(Position at) {
     QScrollBar* bar = verticalScrollBar();
     const auto row = static_cast<int>(at.line - lines_.First());
     if (row < bar->value() || row >= bar->value() + VisibleLines()) bar->setValue(row);
-    horizontalScrollBar()->setValue(0);
+    // Across, in a fixed-pitch font: the column at the middle when it is out of view.
+    QScrollBar* across = horizontalScrollBar();
+    const int x =
+        kTextLeft + static_cast<int>(std::min<std::size_t>(at.column, 1 << 24)) * CharWidth();
+    if (x < across->value() || x >= across->value() + viewport()->width())
+        across->setValue(x - viewport()->width() / 2);
     const Laid laid = Layout(at.line);
     const auto column = static_cast<int>(at.column - laid.from);
-    const qreal x = (laid.Line().cursorToX(column) + laid.Line().cursorToX(column + 1)) / 2;
-    return QPoint(static_cast<int>(laid.x + x),
+    // A quarter into it: a click there puts the caret before it.
+    const qreal left = laid.Line().cursorToX(column);
+    const qreal quarter = left + (laid.Line().cursorToX(column + 1) - left) / 4;
+    return QPoint(static_cast<int>(laid.x + quarter),
                   (row - bar->value()) * LineHeight() + LineHeight() / 2);
 }
 
@@ -294,7 +403,7 @@ void ResultsPane::Refresh() {
     following_ = bar->value() >= bar->maximum();
 
     QScrollBar* across = horizontalScrollBar();
-    const int charWidth = std::max(1, fontMetrics().horizontalAdvance(QLatin1Char('M')));
+    const int charWidth = CharWidth();
     const qint64 width =
         2 * kTextLeft + static_cast<qint64>(std::min<std::size_t>(
                             lines_.Longest(), std::numeric_limits<int>::max() / 64)) *

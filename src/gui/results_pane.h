@@ -61,13 +61,14 @@ class ResultsPane final : public QAbstractScrollArea {
     Position Anchor() const { return Clamped(anchor_); }
     Position Caret() const { return Clamped(caret_); }
     bool HasSelection() const { return Anchor() != Caret(); }
-    // Where a position falls in Text(false).
-    std::size_t Offset(Position at) const;
+    // Where a position falls in Text(false), or with line ends of `lineEnd`
+    // characters.
+    std::size_t Offset(Position at, std::size_t lineEnd = 2) const;
     void SelectAll();
     QString SelectedText() const;
     void Copy() const;
-    // The middle of the character at `at` in the viewport, for a click;
-    // scrolled there first.
+    // Where a click puts the caret before the character at `at`, in the
+    // viewport; scrolled there first.
     QPoint PointOf(Position at);
 
     void SetStampsShown(bool shown);
@@ -90,6 +91,7 @@ class ResultsPane final : public QAbstractScrollArea {
   private:
     class Margin;
     class Note;
+    class Accessible;
     // One line laid out for drawing or for finding a column under the mouse.
     // A long line is laid out only around what the view shows of it.
     struct Laid;
@@ -105,6 +107,7 @@ class ResultsPane final : public QAbstractScrollArea {
     void Refresh();
     void UpdateMargins();
     int LineHeight() const;
+    int CharWidth() const;
     int VisibleLines() const;
     int StampWidth() const;
 

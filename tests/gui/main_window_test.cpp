@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QClipboard>
 #include <QComboBox>
 #include <QDir>
@@ -263,6 +264,10 @@ TEST(ResultsPaneBox, KeepsTheLatestLinesOfAFloodWholeAndInOrder) {
     QTest::qWait(40);
     EXPECT_EQ(bar->value(), bar->maximum() - 1002);
     EXPECT_EQ(topLine(), top);
+    bar->setValue(bar->maximum());
+    box.AppendText("line 250002\r\n");
+    QTest::qWait(40);
+    EXPECT_EQ(bar->value(), bar->maximum()) << "back at the end, the view follows again";
 
     // A line that comes in pieces has one stamp; the empty line after it has its own.
     box.SetText("");
@@ -285,7 +290,8 @@ TEST(ResultsPaneBox, SelectsAndCopiesLikeAnEdit) {
     pane.resize(640, 240);
     pane.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&pane));
-    box.SetText("> temp?\r\n+23.5 C\tok\r\n");
+    const std::string wide = std::string(3000, 'a') + " far " + std::string(2000, 'b');
+    box.SetText("> temp?\r\n+23.5 C\tok\r\n" + wide + "\r\n");
     QClipboard* clipboard = QGuiApplication::clipboard();
     QWidget* view = pane.viewport();
     const QPoint line0 = pane.PointOf({0, 0}), line1 = pane.PointOf({1, 0});
@@ -310,12 +316,29 @@ TEST(ResultsPaneBox, SelectsAndCopiesLikeAnEdit) {
     QTest::mousePress(view, Qt::LeftButton, {}, dot);
     EXPECT_EQ(pane.SelectedText(), "+23.5 C\tok\n");
     QTest::mouseRelease(view, Qt::LeftButton, {}, dot);
+    // Far along a long line, only the part on screen is laid out.
+    QTest::mouseDClick(view, Qt::LeftButton, {}, pane.PointOf({2, 3002}));
+    EXPECT_EQ(pane.SelectedText(), "far");
+    EXPECT_GT(pane.horizontalScrollBar()->value(), 0);
 
     pane.setFocus();
     QTest::keyClick(&pane, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClick(&pane, Qt::Key_C, Qt::ControlModifier);
-    EXPECT_EQ(clipboard->text(), "> temp?\n+23.5 C\tok\n");
+    EXPECT_EQ(clipboard->text(), QString::fromStdString("> temp?\n+23.5 C\tok\n" + wide + "\n"));
     EXPECT_EQ(box.Selection().end, box.Text().size());
+
+    // A screen reader reads the same text, counted with LF line ends, and selects in it.
+    QAccessibleTextInterface* reader =
+        QAccessible::queryAccessibleInterface(&pane)->textInterface();
+    ASSERT_NE(reader, nullptr);
+    EXPECT_EQ(reader->characterCount(), static_cast<int>(clipboard->text().size()));
+    EXPECT_EQ(reader->text(8, 15), "+23.5 C");
+    reader->setSelection(0, 9, 14);
+    EXPECT_EQ(pane.SelectedText(), "23.5 ");
+    int start = 0, end = 0;
+    reader->selection(0, &start, &end);
+    EXPECT_EQ(std::pair(start, end), std::pair(9, 14));
+    EXPECT_EQ(reader->offsetAtPoint(view->mapToGlobal(pane.PointOf({1, 3}))), 11);
 }
 
 // The layout is the shell's, and how a run paces, steps and stops the script

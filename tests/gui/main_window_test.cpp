@@ -317,9 +317,14 @@ TEST(ResultsPaneBox, SelectsAndCopiesLikeAnEdit) {
     EXPECT_EQ(pane.SelectedText(), "+23.5 C\tok\n");
     QTest::mouseRelease(view, Qt::LeftButton, {}, dot);
     // Far along a long line, only the part on screen is laid out.
-    QTest::mouseDClick(view, Qt::LeftButton, {}, pane.PointOf({2, 3002}));
+    const QPoint far = pane.PointOf({2, 3002});
+    QTest::mouseDClick(view, Qt::LeftButton, {}, far);
     EXPECT_EQ(pane.SelectedText(), "far");
     EXPECT_GT(pane.horizontalScrollBar()->value(), 0);
+    const int lineHeight = pane.fontMetrics().height();
+    EXPECT_EQ(view->grab().toImage().pixelColor(far.x(), far.y() + lineHeight / 2 - 1),
+              pane.palette().color(QPalette::Highlight))
+        << "drawn selected where it was clicked";
 
     pane.setFocus();
     QTest::keyClick(&pane, Qt::Key_A, Qt::ControlModifier);
@@ -338,6 +343,8 @@ TEST(ResultsPaneBox, SelectsAndCopiesLikeAnEdit) {
     int start = 0, end = 0;
     reader->selection(0, &start, &end);
     EXPECT_EQ(std::pair(start, end), std::pair(9, 14));
+    reader->removeSelection(0);
+    EXPECT_EQ(reader->selectionCount(), 0);
     EXPECT_EQ(reader->offsetAtPoint(view->mapToGlobal(pane.PointOf({1, 3}))), 11);
 }
 

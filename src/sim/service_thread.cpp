@@ -1,5 +1,7 @@
 #include "sim/service_thread.h"
 
+#include "platform/clock.h"
+
 namespace orvane::sim {
 
 bool ServiceThread::Start(Prepare prepare, Step step, platform::Diagnostics* diagnostics) {
@@ -10,6 +12,24 @@ bool ServiceThread::Start(Prepare prepare, Step step, platform::Diagnostics* dia
     thread_ = std::thread([this, prepare = std::move(prepare), step = std::move(step),
                            diagnostics] { Run(prepare, step, diagnostics); });
     return true;
+}
+
+void ServiceThread::Run(const Prepare& prepare, const Step& step,
+                        platform::Diagnostics* diagnostics) {
+    // Real time always: tests that fake the console's clock still want this thread in real time.
+    platform::SystemClock clock;
+    while (!stop_) {
+        const uint32_t now = clock.TickCount();
+        const ServiceWait wait = prepare();
+        int timeout = -1;
+        if (wait.dueMs) {
+            auto left = static_cast<int32_t>(*wait.dueMs - now);
+            timeout = left > 0 ? left : 0;
+        }
+        if (!WaitReady(wait.fds, timeout, diagnostics)) return;
+        if (stop_) break;
+        step(clock.TickCount());
+    }
 }
 
 void ServiceThread::Stop() {

@@ -52,6 +52,10 @@ class ServiceThread {
     // The descriptor Wake makes readable, for the thread's wait; -1 when none can be made.
     static int OpenWake();
     void Run(const Prepare& prepare, const Step& step, platform::Diagnostics* diagnostics);
+    // Waits until one of `fds` or the wake-up is ready or timeoutMs pass (never
+    // when negative), and takes the wake-up in; false when the wait failed (traced).
+    bool WaitReady(const std::vector<ServiceWatch>& fds, int timeoutMs,
+                   platform::Diagnostics* diagnostics);
 
     std::thread thread_;
     platform::UniqueFd wakeFd_;

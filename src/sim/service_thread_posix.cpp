@@ -6,7 +6,6 @@
 #include <cstring>
 #include <string>
 
-#include "platform/clock.h"
 #include "platform/diagnostics.h"
 #include "sim/service_thread.h"
 
@@ -23,34 +22,21 @@ void ServiceThread::Wake() {
     }
 }
 
-void ServiceThread::Run(const Prepare& prepare, const Step& step,
-                        platform::Diagnostics* diagnostics) {
-    // Real time always: tests that fake the console's clock still want this thread in real time.
-    platform::SystemClock clock;
-    while (!stop_) {
-        uint32_t now = clock.TickCount();
-        ServiceWait wait = prepare();
-        int timeout = -1;
-        if (wait.dueMs) {
-            auto left = static_cast<int32_t>(*wait.dueMs - now);
-            timeout = left > 0 ? left : 0;
-        }
-        std::vector<pollfd> fds;
-        for (const ServiceWatch& w : wait.fds) fds.push_back({w.fd, w.events, 0});
-        fds.push_back({wakeFd_.get(), POLLIN, 0});
-        int ready = ::poll(fds.data(), fds.size(), timeout);
-        if (ready < 0 && errno != EINTR) {
-            platform::Trace(diagnostics,
-                            std::string("sim: poll failed: ") + std::strerror(errno) + "\n");
-            return;
-        }
-        if (fds.back().revents & POLLIN) {
-            uint64_t count;
-            [[maybe_unused]] ssize_t n = ::read(wakeFd_.get(), &count, sizeof count);
-        }
-        if (stop_) break;
-        step(clock.TickCount());
+bool ServiceThread::WaitReady(const std::vector<ServiceWatch>& watches, int timeoutMs,
+                              platform::Diagnostics* diagnostics) {
+    std::vector<pollfd> fds;
+    for (const ServiceWatch& w : watches) fds.push_back({w.fd, w.events, 0});
+    fds.push_back({wakeFd_.get(), POLLIN, 0});
+    if (::poll(fds.data(), fds.size(), timeoutMs) < 0 && errno != EINTR) {
+        platform::Trace(diagnostics,
+                        std::string("sim: poll failed: ") + std::strerror(errno) + "\n");
+        return false;
     }
+    if (fds.back().revents & POLLIN) {
+        uint64_t count;
+        [[maybe_unused]] ssize_t n = ::read(wakeFd_.get(), &count, sizeof count);
+    }
+    return true;
 }
 
 }  // namespace orvane::sim

@@ -3,7 +3,6 @@
 
 #include <string>
 
-#include "platform/clock.h"
 #include "platform/diagnostics.h"
 #include "sim/service_thread.h"
 #include "sim/sockets_win32.h"
@@ -34,38 +33,26 @@ void ServiceThread::Wake() {
     ::send(SocketOf(wakeFd_.get()), "w", 1, 0);
 }
 
-void ServiceThread::Run(const Prepare& prepare, const Step& step,
-                        platform::Diagnostics* diagnostics) {
-    // Real time always: tests that fake the console's clock still want this thread in real time.
-    platform::SystemClock clock;
-    while (!stop_) {
-        uint32_t now = clock.TickCount();
-        ServiceWait wait = prepare();
-        int timeout = -1;
-        if (wait.dueMs) {
-            auto left = static_cast<int32_t>(*wait.dueMs - now);
-            timeout = left > 0 ? left : 0;
+bool ServiceThread::WaitReady(const std::vector<ServiceWatch>& watches, int timeoutMs,
+                              platform::Diagnostics* diagnostics) {
+    std::vector<WSAPOLLFD> fds;
+    for (const ServiceWatch& w : watches) fds.push_back({SocketOf(w.fd), w.events, 0});
+    fds.push_back({SocketOf(wakeFd_.get()), POLLIN, 0});
+    if (::WSAPoll(fds.data(), static_cast<ULONG>(fds.size()), timeoutMs) == SOCKET_ERROR) {
+        const int code = ::WSAGetLastError();
+        if (code != WSAEINTR) {
+            platform::Trace(
+                diagnostics,
+                "sim: poll failed: " + platform::SystemErrorText(static_cast<DWORD>(code)) + "\n");
+            return false;
         }
-        std::vector<WSAPOLLFD> fds;
-        for (const ServiceWatch& w : wait.fds) fds.push_back({SocketOf(w.fd), w.events, 0});
-        fds.push_back({SocketOf(wakeFd_.get()), POLLIN, 0});
-        if (::WSAPoll(fds.data(), static_cast<ULONG>(fds.size()), timeout) == SOCKET_ERROR) {
-            int code = ::WSAGetLastError();
-            if (code != WSAEINTR) {
-                platform::Trace(diagnostics,
-                                "sim: poll failed: " +
-                                    platform::SystemErrorText(static_cast<DWORD>(code)) + "\n");
-                return;
-            }
-        }
-        if (fds.back().revents & POLLIN) {
-            char drain[64];
-            while (::recv(SocketOf(wakeFd_.get()), drain, sizeof drain, 0) > 0) {
-            }
-        }
-        if (stop_) break;
-        step(clock.TickCount());
     }
+    if (fds.back().revents & POLLIN) {
+        char drain[64];
+        while (::recv(SocketOf(wakeFd_.get()), drain, sizeof drain, 0) > 0) {
+        }
+    }
+    return true;
 }
 
 }  // namespace orvane::sim

@@ -39,10 +39,12 @@ void ResultsLines::Clear() {
     longest_ = 0;
 }
 
-std::string ResultsLines::Joined() const {
+std::string ResultsLines::Joined(const std::function<std::string(int64_t)>& stamp) const {
     std::string out;
     for (std::size_t i = 0; i < lines_.size(); ++i) {
-        out += lines_[i].text;
+        const Line& line = lines_[i];
+        if (stamp && line.stamp >= 0) out += stamp(line.stamp) + ' ';
+        out += line.text;
         if (i + 1 < lines_.size()) out += "\r\n";
     }
     return out;

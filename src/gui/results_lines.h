@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -39,9 +40,7 @@ class ResultsLines {
 
     // The lines kept, each ended with CR LF but the last. With `stamp`, each
     // begun line is preceded by stamp(time) and a space.
-    template <typename StampText>
-    std::string Joined(StampText stamp) const;
-    std::string Joined() const;
+    std::string Joined(const std::function<std::string(int64_t)>& stamp = {}) const;
 
   private:
     struct Line {
@@ -55,17 +54,5 @@ class ResultsLines {
     uint64_t dropped_ = 0;
     std::size_t longest_ = 0;
 };
-
-template <typename StampText>
-std::string ResultsLines::Joined(StampText stamp) const {
-    std::string out;
-    for (std::size_t i = 0; i < lines_.size(); ++i) {
-        const Line& line = lines_[i];
-        if (line.stamp >= 0) out += stamp(line.stamp) + ' ';
-        out += line.text;
-        if (i + 1 < lines_.size()) out += "\r\n";
-    }
-    return out;
-}
 
 }  // namespace orvane::gui

@@ -139,16 +139,9 @@ class ResultsPane::Accessible final : public QAccessibleWidget, public QAccessib
         return CharOffset(pane_->Clamped({pane_->lines_.End(), 0}));
     }
     QRect characterRect(int offset) const override {
-        const Position at = AtCharOffset(offset);
-        const int row =
-            static_cast<int>(at.line - pane_->lines_.First()) - pane_->verticalScrollBar()->value();
-        const Laid laid = pane_->Layout(at.line);
-        const auto column = static_cast<int>(at.column - std::min(at.column, laid.from));
-        const qreal left = laid.x + laid.Line().cursorToX(column);
-        const qreal right = laid.x + laid.Line().cursorToX(column + 1);
-        const QRect box(static_cast<int>(left), row * pane_->LineHeight(),
-                        std::max(1, static_cast<int>(right - left)), pane_->LineHeight());
-        return QRect(pane_->viewport()->mapToGlobal(box.topLeft()), box.size());
+        const QRectF box = pane_->CharBox(AtCharOffset(offset));
+        return QRect(pane_->viewport()->mapToGlobal(box.topLeft().toPoint()),
+                     QSize(std::max(1, static_cast<int>(box.width())), pane_->LineHeight()));
     }
     int offsetAtPoint(const QPoint& point) const override {
         return CharOffset(pane_->PositionAt(pane_->viewport()->mapFromGlobal(point)));
@@ -334,13 +327,20 @@ QPoint ResultsPane::PointOf(Position at) {
         kTextLeft + static_cast<int>(std::min<std::size_t>(at.column, 1 << 24)) * CharWidth();
     if (x < across->value() || x >= across->value() + viewport()->width())
         across->setValue(x - viewport()->width() / 2);
-    const Laid laid = Layout(at.line);
-    const auto column = static_cast<int>(at.column - laid.from);
     // A quarter into it: a click there puts the caret before it.
-    const qreal left = laid.Line().cursorToX(column);
-    const qreal quarter = left + (laid.Line().cursorToX(column + 1) - left) / 4;
-    return QPoint(static_cast<int>(laid.x + quarter),
-                  (row - bar->value()) * LineHeight() + LineHeight() / 2);
+    const QRectF box = CharBox(at);
+    return QPoint(static_cast<int>(box.left() + box.width() / 4),
+                  static_cast<int>(box.top()) + LineHeight() / 2);
+}
+
+QRectF ResultsPane::CharBox(Position at) const {
+    at = Clamped(at);
+    const Laid laid = Layout(at.line);
+    const auto column = static_cast<int>(at.column - std::min(at.column, laid.from));
+    const qreal left = laid.x + laid.Line().cursorToX(column);
+    const qreal right = laid.x + laid.Line().cursorToX(column + 1);
+    const int row = static_cast<int>(at.line - lines_.First()) - verticalScrollBar()->value();
+    return QRectF(left, row * LineHeight(), right - left, LineHeight());
 }
 
 void ResultsPane::paintEvent(QPaintEvent* event) {

@@ -99,6 +99,8 @@ class ResultsPane final : public QAbstractScrollArea {
 
     Position Clamped(Position at) const;
     Position PositionAt(QPoint viewportPoint) const;
+    // The character's box in the viewport, as the view is scrolled now.
+    QRectF CharBox(Position at) const;
     void Select(Position anchor, Position caret);
     void ExtendTo(QPoint viewportPoint);
     // Brings the scroll bars and the view up to what the store holds; at most
